@@ -1,0 +1,42 @@
+#pragma once
+// File-system operations in the shape the programs expect of the host: boolean results instead
+// of exceptions, copies that can refuse to overwrite, and a recursive "shell delete".
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+// Directory of the running executable, with a trailing "/".
+QString executableDirectory();
+// Tests run the programs' code inside a test executable: this points "the executable's
+// directory" at a prepared data directory instead. An empty path restores the real one.
+void setExecutableDirectoryForTesting(const QString& directory);
+
+bool fileExists(const QString& path);       // a file, not a directory
+bool directoryExists(const QString& path);
+bool isReadOnly(const QString& path);
+bool setReadOnly(const QString& path, bool readOnly);
+
+// Copies source to destination. With failIfExists an existing destination makes the copy fail.
+// The data is written under a temporary name in the destination directory and renamed over the
+// destination, so a copy cut short never leaves a truncated file behind.
+bool copyFile(const QString& source, const QString& destination, bool failIfExists);
+// Renames (moves) a file; fails when the destination exists.
+bool renameFile(const QString& from, const QString& to);
+bool deleteFile(const QString& path);
+bool createDirectory(const QString& path);  // one level
+bool removeDirectory(const QString& path);  // an empty directory
+
+// Deletes every path in the list, directories with all their contents. Returns true when all went.
+bool shellDeleteFiles(const QStringList& paths);
+
+// Writes data to path through a temporary file and a rename; true on success.
+bool writeFileAtomically(const QString& path, const QByteArray& data);
+
+// Lines of a text file (CR LF, LF or CR ends), empty when the file cannot be read.
+QStringList readTextLines(const QString& path);
+// Writes lines with CR LF ends; false when the file cannot be written.
+bool writeTextLines(const QString& path, const QStringList& lines);
+
+}  // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+// Base of the programs' dialogs: closing the window counts as Cancel, buttons end the dialog with
+// a modal result, and showing the dialog runs its FormShow.
+#include "platform/dialogs.h"
+
+#include <QDialog>
+
+namespace platform {
+
+class ModalDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ModalDialog(QWidget* parent = nullptr);
+    // Shows the dialog through the dialog seam and returns its modal result.
+    int ShowModal() { return showModal(*this); }
+    int ModalResult() const { return result(); }
+
+public slots:
+    void reject() override { done(mrCancel); }
+    void closeWithResult(int modalResult) { done(modalResult); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Runs each time the dialog is shown, before it takes input.
+    virtual void FormShow() {}
+};
+
+}  // namespace platform
