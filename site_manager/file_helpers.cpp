@@ -1,0 +1,80 @@
+#include "site_manager/file_helpers.h"
+
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "site_manager/site_paths.h"
+
+#include <QDir>
+#include <exception>
+
+bool createnewdirectory(const QString& path) {
+    if (path.size() <= 3) return false;
+    const QString full = fixpath(path, true);
+    QStringList missing;
+    for (int i = 3; i < full.size(); ++i) {
+        if (full[i] != '/' && full[i] != '\\') continue;
+        const QString prefix = full.left(i + 1);
+        if (!platform::directoryExists(prefix)) missing << prefix;
+    }
+    QStringList created;
+    for (const QString& dir : missing) {
+        if (!platform::createDirectory(dir)) {
+            for (auto it = created.crbegin(); it != created.crend(); ++it) platform::removeDirectory(*it);
+            platform::showWarning("An error was encountered whilst trying to create the directory, " + path);
+            return false;
+        }
+        created << dir;
+    }
+    return true;
+}
+
+bool dodeletefile(const QString& fileName, bool overwriting) {
+    try {
+        if (!platform::fileExists(fileName)) {
+            platform::showWarning("Unable to locate the file, " + fileName);
+            return true;
+        }
+        if (platform::isReadOnly(fileName)) {
+            const QString question =
+                QString("Are you sure you want to delete the file, %1?").arg(fileName) + "  This file is marked READ ONLY!";
+            if (!platform::confirmYesNo(question)) return false;
+            if (!platform::setReadOnly(fileName, false)) {
+                platform::showWarning("Error encountered resetting the read-only tag on the file, " + fileName);
+                return false;
+            }
+        }
+        if (!platform::deleteFile(fileName)) {
+            platform::showWarning(QString("Lumenfold Pro encountered an error %1 the file, %2")
+                                      .arg(overwriting ? "overwriting" : "deleting or overwriting", fileName));
+            return false;
+        }
+        return true;
+    } catch (const std::exception&) {
+        platform::showWarning("Error during deletion");
+        return false;
+    }
+}
+
+void docopyfile(const QString& source, const QString& destination, bool ask) {
+    if (platform::fileExists(destination)) {
+        if (ask && !platform::confirmYesNo("A file already exists by the name of " + destination +
+                                           ".  Are you sure you want to overwrite it?"))
+            return;
+        dodeletefile(destination, true);
+    }
+    if (!platform::copyFile(source, destination, true))
+        platform::showWarning("An error was encountered copying the file, " + source + "!");
+}
+
+void dodeletedir(const QString& directory) {
+    if (directory.size() <= 3) return;
+    if (!ShellDeleteFiles(nullptr, directory, false, false))
+        platform::showWarning("Cannot remove directory, it may be not be empty or it may be marked read-only.");
+}
+
+bool ShellDeleteFiles(QWidget* /*owner*/, const QString& paths, bool /*allowUndo*/, bool /*confirm*/) {
+    // There is no recycle bin to undo into and nobody to confirm with: the paths are deleted.
+    QStringList list = paths.split(';', Qt::SkipEmptyParts);
+    for (QString& p : list) p = fixpath(p, false);
+    return platform::shellDeleteFiles(list);
+}

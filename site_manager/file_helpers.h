@@ -1,0 +1,21 @@
+#pragma once
+// File and directory helpers of the site store: directory creation with clean-up, deletion with
+// read-only handling, copying with an overwrite question, and whole-tree removal. Every failure is
+// reported to the user in a warning box.
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Creates every missing directory of the path, outermost first. When one cannot be created, the
+// ones created by this call are removed again and the user is told. Paths of 3 characters or
+// fewer are never created.
+bool createnewdirectory(const QString& path);
+// Deletes one file, asking first when it is read-only. A missing file counts as deleted.
+bool dodeletefile(const QString& fileName, bool overwriting);
+// Copies one file; an existing destination is replaced only after the user agrees (when ask).
+void docopyfile(const QString& source, const QString& destination, bool ask);
+// Deletes a directory tree; a drive root or other very short path is never touched.
+void dodeletedir(const QString& directory);
+// Deletes the ";"-separated paths, directories with all their contents.
+bool ShellDeleteFiles(QWidget* owner, const QString& paths, bool allowUndo, bool confirm);

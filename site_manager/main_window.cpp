@@ -1,0 +1,320 @@
+#include "site_manager/main_window.h"
+
+#include "components/execute_file.h"
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "platform/help.h"
+#include "platform/ini_file.h"
+#include "site_manager/about_box.h"
+#include "site_manager/application_options.h"
+#include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/options_dialog.h"
+#include "site_manager/recent_templates.h"
+#include "site_manager/site_editor.h"
+#include "site_manager/site_options_dialog.h"
+#include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+TfrmMain* frmMain = nullptr;
+QStringList SupportFiles;
+QStringList SupportFileNames;
+
+namespace {
+
+// Draws each site item through the main window's drawing handler.
+class SiteItemDelegate : public QStyledItemDelegate {
+public:
+    explicit SiteItemDelegate(TfrmMain* owner) : QStyledItemDelegate(owner), owner_(owner) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (option.state & QStyle::State_Selected) painter->fillRect(option.rect, option.palette.highlight());
+        painter->save();
+        painter->setPen(option.state & QStyle::State_Selected ? option.palette.highlightedText().color()
+                                                              : option.palette.text().color());
+        owner_->lbxsitesDrawItem(index.row(), *painter, option.rect);
+        painter->restore();
+    }
+
+private:
+    TfrmMain* owner_;
+};
+
+QPushButton* button(const QString& caption, const QString& hint) {
+    auto* b = new QPushButton(caption);
+    b->setToolTip(hint);
+    return b;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
+    frmMain = this;
+    setWindowTitle("Lumenfold Pro");
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    lbxsites = new QListWidget;
+    lbxsites->setItemDelegate(new SiteItemDelegate(this));
+    lbxsites->setUniformItemSizes(true);
+    lbxsitename = new QListWidget(this);
+    lbxsitename->hide();
+
+    auto* sitesGroup = new QGroupBox("Web Sites");
+    auto* sitesLayout = new QVBoxLayout(sitesGroup);
+    sitesLayout->addWidget(lbxsites);
+
+    lblsitename = new QLabel;
+    QFont bold = lblsitename->font();
+    bold.setBold(true);
+    lblsitename->setFont(bold);
+    lbllocation = new QLabel;
+    lblrotationcount = new QLabel;
+    lblautorotate = new QLabel;
+    lbllivepath = new QLabel;
+    lblcurrentrotation = new QLabel;
+    auto* statusGroup = new QGroupBox("Site Status");
+    auto* statusLayout = new QGridLayout(statusGroup);
+    const std::pair<const char*, QLabel*> rows[] = {
+        {"Site Name:", lblsitename},           {"Location:", lbllocation},
+        {"No. of Rotations:", lblrotationcount}, {"Auto Rotate:", lblautorotate},
+        {"Copy Rotation to:", lbllivepath},     {"Next Rotation to copy:", lblcurrentrotation}};
+    int row = 0;
+    for (const auto& [caption, value] : rows) {
+        statusLayout->addWidget(new QLabel(caption), row, 0);
+        statusLayout->addWidget(value, row++, 1);
+    }
+    statusLayout->setColumnStretch(1, 1);
+
+    btnnewsite = button("New Site..", "Create a new site");
+    btndeletesite = button("Delete Site..", "Delete the selected site");
+    btnsiteoptions = button("Site Options..", "Set options for the selected site");
+    btnedtsite = button("Edit/Build Site..", "Design and create the selected site");
+    btnOptions = button("Options..", "Set system options");
+    btnRotateNow = button("Rotate Now!",
+                          "If your sites support auto-rotation you can use this option to rotate them manually");
+    btnabout = button("About..", "About Lumenfold Pro");
+    BitBtn1 = button("Help", "Display help information");
+    BitBtn2 = button("&Close", "Close Lumenfold Pro");
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {btnnewsite, btndeletesite, btnsiteoptions, btnedtsite, btnOptions, btnRotateNow, btnabout,
+                           BitBtn1, BitBtn2})
+        buttons->addWidget(b);
+    buttons->addStretch();
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(sitesGroup, 1);
+    left->addWidget(statusGroup);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
+    resize(620, 460);
+
+    connect(lbxsites, &QListWidget::itemClicked, this, [this] { lbxsitesClick(); });
+    connect(lbxsites, &QListWidget::itemDoubleClicked, this, [this] { lbxsitesDblClick(); });
+    connect(btnnewsite, &QPushButton::clicked, this, [this] { btnnewsiteClick(); });
+    connect(btndeletesite, &QPushButton::clicked, this, [this] { btndeletesiteClick(); });
+    connect(btnsiteoptions, &QPushButton::clicked, this, [this] { btnsiteoptionsClick(); });
+    connect(btnedtsite, &QPushButton::clicked, this, [this] { btnedtsiteClick(); });
+    connect(btnOptions, &QPushButton::clicked, this, [this] { btnOptionsClick(); });
+    connect(btnRotateNow, &QPushButton::clicked, this, [this] { btnRotateNowClick(); });
+    connect(btnabout, &QPushButton::clicked, this, [this] { btnaboutClick(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+}
+
+TfrmMain::~TfrmMain() {
+    if (frmMain == this) frmMain = nullptr;
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown_ && !event->spontaneous()) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        FormClose();
+    }
+    event->accept();
+}
+
+void TfrmMain::FormShow() {
+    platform::setHelpFile(platform::executableDirectory() + "Lumefold.hlp");
+    initDataDirectory();
+    SupportFiles.clear();
+    SupportFileNames.clear();
+
+    // The sample navigation buttons are what a rotation without button settings inherits.
+    if (platform::fileExists(DataDirectory + "Samples/Previous.gif"))
+        dlgThumbOptions->edtpreviousfile->setText(DataDirectory + "Samples/Previous.gif");
+    if (platform::fileExists(DataDirectory + "Samples/Next.gif"))
+        dlgThumbOptions->edtnextfile->setText(DataDirectory + "Samples/Next.gif");
+    if (!dlgThumbOptions->edtpreviousfile->text().isEmpty() && !dlgThumbOptions->edtnextfile->text().isEmpty())
+        dlgThumbOptions->Chkusecustombuttons->setChecked(true);
+
+    lbxsites->clear();
+    lbxsites->addItems(platform::IniFile(sitesFileName()).readSection("Sites"));
+
+    loadApplicationOptions();
+    btnRotateNow->setEnabled(ApplicationOptions.UseRotations);
+
+    rebuildSiteNameList();
+    doselectionstatus();
+
+    loadRecentTemplates(dlgEditSite->cmbstyle, dlgThumbOptions->cmbimagestyle);
+}
+
+void TfrmMain::FormClose() {
+    try {
+        saveApplicationOptions();
+        saveRecentTemplates(dlgEditSite->cmbstyle, dlgThumbOptions->cmbimagestyle);
+    } catch (const std::exception&) {
+        platform::messageBox("Error encountered saving your settings!  You may be out of disk space!");
+    }
+    SupportFiles.clear();
+    SupportFileNames.clear();
+}
+
+void TfrmMain::lbxsitesClick() {
+    if (lbxsites->currentRow() >= 0 && lbxsites->currentItem()->isSelected())
+        loadsite(lbxsites->currentItem()->text());
+    doselectionstatus();
+}
+
+void TfrmMain::lbxsitesDblClick() {
+    lbxsitesClick();
+    btnedtsiteClick();
+    doselectionstatus();
+}
+
+void TfrmMain::lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect) {
+    if (lbxsites->count() != lbxsitename->count()) rebuildSiteNameList();
+    const QString name = index < lbxsitename->count() ? lbxsitename->item(index)->text() : QString();
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, name);
+}
+
+void TfrmMain::doselectionstatus() {
+    if (lbxsites->selectedItems().isEmpty()) tsiterecord.key.clear();
+    lbllivepath->clear();
+    lblcurrentrotation->clear();
+    const bool current = !tsiterecord.key.isEmpty();
+    if (current) {
+        lblsitename->setText(tsiterecord.Name);
+        lbllocation->setText(tsiterecord.Path);
+        lblrotationcount->setText(ApplicationOptions.UseRotations ? QString::number(tsiterecord.RotationCount) : "N/A");
+        if (tsiterecord.AutoRotate && ApplicationOptions.UseRotations) {
+            lblautorotate->setText("Yes");
+            lbllivepath->setText(tsiterecord.LivePath);
+            lblcurrentrotation->setText(QString::number(tsiterecord.CurrentRotationPosition));
+        } else {
+            lblautorotate->setText("No");
+        }
+    } else {
+        lblsitename->clear();
+        lbllocation->clear();
+        lblrotationcount->clear();
+        lblautorotate->clear();
+    }
+    btndeletesite->setEnabled(current);
+    btnsiteoptions->setEnabled(current);
+    btnedtsite->setEnabled(current);
+}
+
+void TfrmMain::btnnewsiteClick() {
+    const QString key = generatenewsitename();
+    if (!addsite(key))
+        platform::showWarning(
+            "Error encountered creating new site!  Ensure you have write access and sufficient disk space for your "
+            "data directory, " + DataDirectory + "!");
+    tsiterecord = SiteRecord{};
+    tsiterecord.key = key;
+    tsiterecord.Name = "New Site";
+    tsiterecord.Path = DataDirectory + key + "/";
+    tsiterecord.BaseHTMLName = "Index.html";
+    tsiterecord.CurrentRotationPosition = 1;
+    tsiterecord.RotationCount = 0;
+    if (lbxsites->count() > 0) lbxsites->setCurrentRow(lbxsites->count() - 1);
+
+    TdlgSIteOptions dialog(this);
+    if (dialog.ShowModal() == platform::mrCancel) deletecurrentsite();
+    doselectionstatus();
+}
+
+void TfrmMain::btndeletesiteClick() {
+    QListWidgetItem* item = lbxsites->currentItem();
+    if (!item || !item->isSelected() || item->text() != tsiterecord.key) return;
+    if (platform::confirmYesNo("Are you sure you want to delete the current site, " + tsiterecord.Name + "?  \r\n\r\n" +
+                               "Note: This will also delete the directory, " + tsiterecord.Path +
+                               " and all files that it contains!"))
+        deletecurrentsite();
+    lbxsitesClick();
+}
+
+void TfrmMain::btnsiteoptionsClick() {
+    if (lbxsites->selectedItems().isEmpty()) {
+        platform::showWarning("You have not selected a site!");
+        return;
+    }
+    {
+        TdlgSIteOptions dialog(this);
+        dialog.ShowModal();
+    }
+    savecurrentsite();
+    doselectionstatus();
+}
+
+void TfrmMain::btnedtsiteClick() {
+    if (!tsiterecord.key.isEmpty() && !tsiterecord.Path.isEmpty()) {
+        dlgEditSite->ShowModal();
+        doselectionstatus();
+    } else {
+        btnsiteoptionsClick();
+    }
+}
+
+void TfrmMain::btnOptionsClick() {
+    TdlgOptions dialog(this);
+    dialog.ShowModal();
+}
+
+void TfrmMain::btnRotateNowClick() {
+    const QString directory = platform::executableDirectory();
+    const QString tool = directory + "Spindleway";
+    int result = 0;
+    try {
+        result = ExecuteFile(tool, QString(), QString(), SW_SHOWNORMAL);
+    } catch (const std::exception&) {
+        result = 0;
+    }
+    if (result <= 32) platform::messageBox("Could not load " + directory + "Spindleway!");
+    doselectionstatus();
+}
+
+void TfrmMain::btnaboutClick() {
+    TAboutBox about(this);
+    about.ShowModal();
+}
+
+void TfrmMain::BitBtn1Click() { platform::showHelpContents(); }
+
+void TfrmMain::BitBtn2Click() { close(); }

@@ -1,0 +1,83 @@
+#pragma once
+// The main window: the list of sites, the status of the selected one, and the buttons that open
+// every other part of the program. It also carries the site store's operations.
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QListWidget;
+class QPainter;
+class QPushButton;
+class QRect;
+class TOneInstance;
+
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    QListWidget* lbxsites;     // site keys; drawn with their display names
+    QListWidget* lbxsitename;  // hidden: display names, index for index with lbxsites
+    QLabel* lblsitename;
+    QLabel* lbllocation;
+    QLabel* lblrotationcount;
+    QLabel* lblautorotate;
+    QLabel* lbllivepath;
+    QLabel* lblcurrentrotation;
+    QPushButton* btnnewsite;
+    QPushButton* btndeletesite;
+    QPushButton* btnsiteoptions;
+    QPushButton* btnedtsite;
+    QPushButton* btnOptions;
+    QPushButton* btnRotateNow;
+    QPushButton* btnabout;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    TOneInstance* OneInstance1 = nullptr;
+
+    // Handlers.
+    void FormShow();
+    void FormClose();
+    void lbxsitesClick();
+    void lbxsitesDblClick();
+    void lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect);
+    void btnnewsiteClick();
+    void btndeletesiteClick();
+    void btnsiteoptionsClick();
+    void btnedtsiteClick();
+    void btnOptionsClick();
+    void btnRotateNowClick();
+    void btnaboutClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void doselectionstatus();
+
+    // Site store.
+    QString expandpath(const QString& path) const;
+    QString truncatepath(const QString& path) const;
+    QString fixpath(const QString& path, bool withSlash) const;
+    QString generatenewsitename() const;
+    bool addsite(const QString& key);
+    void savecurrentsite();
+    bool loadsite(const QString& key);
+    void deletecurrentsite();
+    void rebuildSiteNameList();
+    bool createnewdirectory(const QString& path);
+    bool dodeletefile(const QString& fileName, bool overwriting);
+    QString changeextension(const QString& fileName, const QString& newExtension) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool shown_ = false;
+    bool closed_ = false;
+};
+
+extern TfrmMain* frmMain;
+
+// Lists of support files gathered by the build checks: full paths and the same names upper-cased.
+extern QStringList SupportFiles;
+extern QStringList SupportFileNames;

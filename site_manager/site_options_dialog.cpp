@@ -1,0 +1,177 @@
+#include "site_manager/site_options_dialog.h"
+
+#include "components/folder_dialog.h"
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "platform/help.h"
+#include "site_manager/application_options.h"
+#include "site_manager/file_helpers.h"
+#include "site_manager/main_window.h"
+#include "site_manager/site_record.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <exception>
+
+TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent) {
+    setWindowTitle("Site Options");
+    edtname = new QLineEdit;
+    edtname->setToolTip("Enter a name for this site");
+    edtpath = new QLineEdit;
+    edtpath->setToolTip("Specify the directory where the site should be created on your system");
+    BitBtn4 = new QPushButton("Browse..");
+    BitBtn4->setToolTip("Browse for a directory where the site should be created on your system");
+    edtBaseHTMLName = new QComboBox;
+    edtBaseHTMLName->setEditable(true);
+    edtBaseHTMLName->addItems({"Index.htm", "Index.html", "Default.htm", "Default.html"});
+    chkSpindleway = new QCheckBox("Add this site to Spindleway.exe's rotation schedule");
+    chkSpindleway->setToolTip(
+        "If you want this site to be automatically update with the new content every time you run Spindleway.exe "
+        "then check this option");
+    Label7 = new QLabel("Copy the rotation to:");
+    Label8 = new QLabel(
+        "(This is the location on your computer where the files reside when they are live or where they are stored "
+        "before FTP'ing)");
+    Label8->setWordWrap(true);
+    edtlivepath = new QLineEdit;
+    edtlivepath->setToolTip("Specify the directory on your computer where the new rotation should be copied to make it live");
+    btnBrowseSite = new QPushButton("Browse..");
+    btnBrowseSite->setToolTip("Browser for a directory on your computer where the new rotation should be copied to make it live");
+    Label2 = new QLabel("Next Rotation to copy:");
+    spnrotpos = new QSpinBox;
+    spnrotpos->setRange(1, 99999);
+    spnrotpos->setToolTip(
+        "This value specifies the rotation number that will be copied across when Spindleway.exe is next run.  If "
+        "the value exceeds the number of sites created then the first site will be copied across instead");
+    BitBtn1 = new QPushButton("OK");
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton("Cancel");
+    BitBtn3 = new QPushButton("Help");
+    dlgFolder = new TFolderDialog(this);
+    dlgFolder->Title = "Browse for Folder";
+
+    for (QWidget* w : std::initializer_list<QWidget*>{edtlivepath, btnBrowseSite, spnrotpos, Label7, Label8, Label2})
+        w->setEnabled(false);
+
+    auto* form = new QGridLayout;
+    form->addWidget(new QLabel("Site Name:"), 0, 0);
+    form->addWidget(edtname, 0, 1, 1, 2);
+    form->addWidget(new QLabel("Site creation location:"), 1, 0);
+    form->addWidget(edtpath, 1, 1);
+    form->addWidget(BitBtn4, 1, 2);
+    form->addWidget(new QLabel("Name of first HTML page:"), 2, 0);
+    form->addWidget(edtBaseHTMLName, 2, 1, 1, 2);
+
+    auto* rotation = new QGroupBox("Auto Rotation");
+    auto* rotationLayout = new QGridLayout(rotation);
+    auto* about = new QLabel(
+        "Lumenfold Pro can create multiple rotations (versions) of your site so you can regularly update your site "
+        "content.  Running Spindleway.exe from your scheduling program will automatically update the content of "
+        "your site with the next rotation.");
+    about->setWordWrap(true);
+    rotationLayout->addWidget(about, 0, 0, 1, 3);
+    rotationLayout->addWidget(chkSpindleway, 1, 0, 1, 3);
+    rotationLayout->addWidget(Label7, 2, 0);
+    rotationLayout->addWidget(edtlivepath, 2, 1);
+    rotationLayout->addWidget(btnBrowseSite, 2, 2);
+    rotationLayout->addWidget(Label8, 3, 0, 1, 3);
+    rotationLayout->addWidget(Label2, 4, 0);
+    rotationLayout->addWidget(spnrotpos, 4, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    buttons->addWidget(BitBtn3);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(rotation);
+    layout->addLayout(buttons);
+
+    connect(chkSpindleway, &QCheckBox::toggled, this, [this] { chkSpindlewayClick(); });
+    connect(btnBrowseSite, &QPushButton::clicked, this, [this] { btnBrowseSiteClick(); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { done(platform::mrCancel); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+}
+
+void TdlgSIteOptions::FormShow() {
+    edtname->setText(tsiterecord.Name);
+    edtpath->setText(tsiterecord.Path);
+    edtlivepath->setText(tsiterecord.LivePath);
+    chkSpindleway->setChecked(tsiterecord.AutoRotate);  // a change runs chkSpindlewayClick
+    edtBaseHTMLName->setCurrentText(tsiterecord.BaseHTMLName);
+    spnrotpos->setValue(tsiterecord.CurrentRotationPosition);
+}
+
+void TdlgSIteOptions::chkSpindlewayClick() {
+    if (chkSpindleway->isChecked() && !ApplicationOptions.UseRotations) {
+        platform::showInformation("You have disabled support for multiple rotations under options");
+        chkSpindleway->setChecked(false);
+    }
+    const bool on = chkSpindleway->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{edtlivepath, btnBrowseSite, Label7, Label8, spnrotpos, Label2})
+        w->setEnabled(on);
+}
+
+void TdlgSIteOptions::btnBrowseSiteClick() {
+    if (dlgFolder->Execute()) edtlivepath->setText(dlgFolder->Directory);
+}
+
+void TdlgSIteOptions::BitBtn4Click() {
+    if (dlgFolder->Execute()) edtpath->setText(dlgFolder->Directory);
+}
+
+void TdlgSIteOptions::BitBtn1Click() {
+    if (edtname->text().isEmpty()) {
+        platform::showInformation("You have not entered a site name!");
+        return;
+    }
+    const QString path = edtpath->text();
+    if (path.isEmpty()) {
+        platform::showInformation("You have not entered a directory for this site!");
+        return;
+    }
+    if (chkSpindleway->isChecked() && edtlivepath->text().isEmpty()) {
+        platform::showInformation(
+            "You have elected to automatically rotate this site, but have not entered a destination directory!");
+        return;
+    }
+    if (!platform::directoryExists(path)) {
+        if (!platform::confirmYesNo("The directory, " + path + ", does not exist.  Would you like to create it?"))
+            return;
+        if (!createnewdirectory(path)) {
+            platform::showWarning("An error was encountered creating the directory ," + path + "!");
+            return;
+        }
+    }
+    try {
+        tsiterecord.Name = edtname->text();
+        tsiterecord.Path = path;
+        tsiterecord.LivePath = edtlivepath->text();
+        tsiterecord.AutoRotate = chkSpindleway->isChecked();
+        QString first = edtBaseHTMLName->currentText();
+        if (first.isEmpty()) first = "Index.html";
+        else if (QFileInfo(first).suffix().isEmpty()) first += ".html";
+        edtBaseHTMLName->setCurrentText(first);
+        tsiterecord.BaseHTMLName = first;
+        tsiterecord.CurrentRotationPosition = spnrotpos->value();
+        frmMain->savecurrentsite();
+        frmMain->rebuildSiteNameList();
+    } catch (const std::exception&) {
+        platform::showWarning("An error was encountered saving your option changes!");
+    }
+    done(platform::mrOk);
+}
+
+void TdlgSIteOptions::BitBtn3Click() { platform::showHelpContext(26); }

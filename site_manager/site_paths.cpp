@@ -1,0 +1,62 @@
+#include "site_manager/site_paths.h"
+
+#include "platform/file_ops.h"
+
+QString DataDirectory;
+
+namespace {
+
+// Trims blanks and control characters from both ends.
+QString trimPath(const QString& path) {
+    int start = 0, end = path.size();
+    while (start < end && path[start].unicode() <= ' ') ++start;
+    while (end > start && path[end - 1].unicode() <= ' ') --end;
+    return path.mid(start, end - start);
+}
+
+bool isSeparator(QChar c) { return c == '/' || c == '\\'; }
+
+}  // namespace
+
+void initDataDirectory() { DataDirectory = fixpath(platform::executableDirectory(), true); }
+
+QString expandpath(const QString& path) {
+    const QString trimmed = trimPath(path);
+    if (trimmed.isEmpty()) return QString();
+    if (trimmed.startsWith('%')) {
+        // Stored paths may come from either separator convention.
+        QString rest = trimmed.mid(2);
+        rest.replace('\\', '/');
+        return DataDirectory + rest;
+    }
+    return trimmed;
+}
+
+QString truncatepath(const QString& path) {
+    const QString trimmed = trimPath(path);
+    if (trimmed.isEmpty()) return QString();
+    // Only a path that lies under the data directory is stored relative to it; file names are
+    // case-sensitive here, so the prefix must match exactly.
+    if (!DataDirectory.isEmpty() && trimmed.startsWith(DataDirectory))
+        return "%\\" + trimmed.mid(DataDirectory.size());
+    return trimmed;
+}
+
+QString fixpath(const QString& path, bool withSlash) {
+    QString result = trimPath(path);
+    if (result.isEmpty()) return QString();
+    if (result.startsWith('%')) result = expandpath(result);
+    if (isSeparator(result.back())) {
+        if (!withSlash) result.chop(1);
+    } else if (withSlash) {
+        result += '/';
+    }
+    return result;
+}
+
+QString changeextension(const QString& fileName, const QString& newExtension) {
+    const int nameStart = std::max(fileName.lastIndexOf('/'), fileName.lastIndexOf('\\')) + 1;
+    const int dot = fileName.lastIndexOf('.');
+    if (dot >= nameStart) return fileName.left(dot) + newExtension;
+    return fileName + newExtension;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The data directory and the data-relative path form of the site files ("%\" + the part after
+// the data directory). Both programs use these helpers.
+#include <QString>
+
+// The directory of the running executable with a trailing "/"; set when a main window is shown.
+extern QString DataDirectory;
+
+// Reads the executable's directory into DataDirectory.
+void initDataDirectory();
+
+// Stored form to absolute path: "%\rest" (or "%/rest") becomes DataDirectory + rest.
+QString expandpath(const QString& path);
+// Absolute path to stored form: a path under DataDirectory becomes "%\" + the rest.
+QString truncatepath(const QString& path);
+// Trims and expands the path, then adds or removes the trailing separator.
+QString fixpath(const QString& path, bool withSlash);
+// Replaces the extension of a file name (dot included); a name without one just gets it appended.
+QString changeextension(const QString& fileName, const QString& newExtension);

@@ -1,0 +1,20 @@
+#pragma once
+// The current site: one global record, loaded from and saved to the site's [General] section.
+#include <QString>
+
+struct SiteRecord {
+    QString key;  // the site's key ("Site_<n>"); empty when no site is current
+    QString Name;
+    QString Path;  // absolute with a trailing "/" after a load; as typed after Site Options
+    QString LivePath;
+    bool AutoRotate = false;
+    qint32 CurrentRotationPosition = 1;
+    qint32 RotationCount = 0;
+    QString BaseHTMLName;
+};
+
+extern SiteRecord tsiterecord;
+
+// sites.ini and the site file of a key, in the data directory.
+QString sitesFileName();
+QString siteFileName(const QString& key);

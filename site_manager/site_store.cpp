@@ -1,0 +1,119 @@
+// The main window's site store: sites.ini, the [General] section of each site file, and the
+// main list of site keys.
+#include "platform/file_ops.h"
+#include "platform/ini_file.h"
+#include "site_manager/file_helpers.h"
+#include "site_manager/main_window.h"
+#include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
+
+#include <QListWidget>
+#include <exception>
+
+SiteRecord tsiterecord;
+
+namespace {
+const QString kSites = QStringLiteral("Sites");
+const QString kGeneral = QStringLiteral("General");
+constexpr int kLastSiteNumber = 90000;
+}  // namespace
+
+QString sitesFileName() { return DataDirectory + "sites.ini"; }
+QString siteFileName(const QString& key) { return DataDirectory + key + ".ini"; }
+
+QString TfrmMain::expandpath(const QString& path) const { return ::expandpath(path); }
+QString TfrmMain::truncatepath(const QString& path) const { return ::truncatepath(path); }
+QString TfrmMain::fixpath(const QString& path, bool withSlash) const { return ::fixpath(path, withSlash); }
+bool TfrmMain::createnewdirectory(const QString& path) { return ::createnewdirectory(path); }
+bool TfrmMain::dodeletefile(const QString& fileName, bool overwriting) { return ::dodeletefile(fileName, overwriting); }
+QString TfrmMain::changeextension(const QString& fileName, const QString& newExtension) const {
+    return ::changeextension(fileName, newExtension);
+}
+
+QString TfrmMain::generatenewsitename() const {
+    for (int n = lbxsites->count() + 1; n <= kLastSiteNumber; ++n) {
+        const QString candidate = "Site_" + QString::number(n);
+        if (platform::fileExists(siteFileName(candidate))) continue;
+        if (!lbxsites->findItems(candidate, Qt::MatchFixedString).isEmpty()) continue;  // case-insensitive
+        return candidate;
+    }
+    // Every number from the list count up is taken: look below it, so that no key in use is handed out.
+    for (int n = 1; n <= kLastSiteNumber; ++n) {
+        const QString candidate = "Site_" + QString::number(n);
+        if (!platform::fileExists(siteFileName(candidate)) &&
+            lbxsites->findItems(candidate, Qt::MatchFixedString).isEmpty())
+            return candidate;
+    }
+    return QString();
+}
+
+bool TfrmMain::addsite(const QString& key) {
+    if (key.isEmpty()) return false;
+    try {
+        platform::IniFile(siteFileName(key)).writeString(kGeneral, "Name", "New Site");
+        platform::IniFile(sitesFileName()).writeString(kSites, key, "New Site");
+        lbxsites->addItem(key);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TfrmMain::savecurrentsite() {
+    try {
+        platform::IniFile site(siteFileName(tsiterecord.key));
+        site.writeString(kGeneral, "Name", tsiterecord.Name);
+        site.writeString(kGeneral, "Path", ::truncatepath(tsiterecord.Path));
+        site.writeString(kGeneral, "LivePath", tsiterecord.LivePath);
+        site.writeBool(kGeneral, "AutoRotate", tsiterecord.AutoRotate);
+        site.writeInteger(kGeneral, "CurrentRotationPosition", tsiterecord.CurrentRotationPosition);
+        site.writeString(kGeneral, "BaseHTMLName", tsiterecord.BaseHTMLName);
+        site.writeInteger(kGeneral, "RotationCount", tsiterecord.RotationCount);
+        platform::IniFile(sitesFileName()).writeString(kSites, tsiterecord.key, tsiterecord.Name);
+    } catch (const std::exception&) {
+        // Saving is silent by design; the next save tries again.
+    }
+}
+
+bool TfrmMain::loadsite(const QString& key) {
+    tsiterecord.key = key;
+    try {
+        const platform::IniFile site(siteFileName(key));
+        tsiterecord.Name = site.readString(kGeneral, "Name", "Name Error");
+        tsiterecord.Path = ::fixpath(::expandpath(site.readString(kGeneral, "Path", QString())), true);
+        tsiterecord.BaseHTMLName = site.readString(kGeneral, "BaseHTMLName", "Index.html");
+        tsiterecord.LivePath = site.readString(kGeneral, "LivePath", QString());
+        tsiterecord.AutoRotate =
+            !tsiterecord.LivePath.isEmpty() && platform::onOnlyIfTrue(site.readString(kGeneral, "AutoRotate", "False"));
+        tsiterecord.CurrentRotationPosition = site.readInteger(kGeneral, "CurrentRotationPosition", 1);
+        tsiterecord.RotationCount = site.readInteger(kGeneral, "RotationCount", 20);
+        return !tsiterecord.Path.isEmpty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TfrmMain::deletecurrentsite() {
+    const QString file = siteFileName(tsiterecord.key);
+    if (platform::fileExists(file)) platform::deleteFile(file);
+    if (!tsiterecord.Path.isEmpty() && platform::directoryExists(tsiterecord.Path)) dodeletedir(tsiterecord.Path);
+    try {
+        platform::IniFile(sitesFileName()).deleteKey(kSites, tsiterecord.key);
+    } catch (const std::exception&) {
+    }
+    QListWidgetItem* selected = lbxsites->currentItem();
+    if (selected && selected->text() == tsiterecord.key) delete lbxsites->takeItem(lbxsites->row(selected));
+    rebuildSiteNameList();
+    lbxsites->clearSelection();
+    lbxsites->setCurrentRow(-1);
+}
+
+void TfrmMain::rebuildSiteNameList() {
+    lbxsitename->clear();
+    const platform::IniFile sites(sitesFileName());
+    for (int i = 0; i < lbxsites->count(); ++i) {
+        const QString key = lbxsites->item(i)->text();
+        lbxsitename->addItem(sites.readString(kSites, key, "Error: " + key));
+    }
+    lbxsites->viewport()->update();
+}
