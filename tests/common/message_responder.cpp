@@ -5,6 +5,18 @@
 
 namespace testing_support {
 
+void installFailingResponders() {
+    platform::setMessageResponder([](const platform::MessageRequest& request) {
+        ADD_FAILURE() << "Message box outside a script: " << request.text.toStdString();
+        return request.buttons == platform::MessageButtons::OK ? platform::MessageResult::OK
+                                                               : platform::MessageResult::Cancel;
+    });
+    platform::setDialogResponder([](QDialog& dialog) {
+        ADD_FAILURE() << "Dialog outside a script: " << dialog.metaObject()->className();
+        return int(platform::mrCancel);
+    });
+}
+
 MessageScript::MessageScript() {
     platform::setMessageResponder([this](const platform::MessageRequest& request) {
         texts_ << request.text;
@@ -31,8 +43,7 @@ MessageScript::MessageScript() {
 }
 
 MessageScript::~MessageScript() {
-    platform::setMessageResponder({});
-    platform::setDialogResponder({});
+    installFailingResponders();
     EXPECT_TRUE(answers_.empty()) << answers_.size() << " expected message box(es) never appeared";
     EXPECT_TRUE(dialogHandlers_.empty()) << dialogHandlers_.size() << " expected dialog(s) never appeared";
 }

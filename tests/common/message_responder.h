@@ -9,10 +9,14 @@
 
 namespace testing_support {
 
+// Installed for the whole test run: any box or dialog that no MessageScript expects fails the
+// test instead of waiting for a user who is not there.
+void installFailingResponders();
+
 class MessageScript {
 public:
     MessageScript();   // installs itself as the responder for boxes and dialogs
-    ~MessageScript();  // restores the real ones; unanswered expectations fail the test
+    ~MessageScript();  // restores the failing responders; unanswered expectations fail the test
 
     // Queues the answer for the next box.
     MessageScript& answer(platform::MessageResult result);

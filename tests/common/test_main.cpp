@@ -1,4 +1,7 @@
 // Test entry point: a headless QApplication around GoogleTest.
+#include "platform/shell_open.h"
+#include "tests/common/message_responder.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -6,5 +9,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    testing_support::installFailingResponders();
+    // Nothing a test does may start a browser or mail program on the machine.
+    platform::setDocumentOpenerForTesting([](const QString&) { return true; });
     return RUN_ALL_TESTS();
 }
