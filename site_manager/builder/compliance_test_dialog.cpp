@@ -167,6 +167,20 @@ bool TdlgStyle::GenerateRequiredFilesList(const QString& html) {
         from = close + 1;
     }
 
+    // Stylesheets linked by the template belong to the built site just as its images do.
+    for (int at = text.indexOf("<link"); ok && at >= 0; at = text.indexOf("<link", at + 5)) {
+        const int tagEnd = text.indexOf('>', at);
+        const int href = text.indexOf("href=\"", at);
+        if (href < 0 || (tagEnd >= 0 && href > tagEnd)) continue;
+        const int start = href + 6;
+        const int close = text.indexOf('"', start);
+        if (close < 0 || close - start > kLongestReference) {
+            ok = false;
+            break;
+        }
+        add(text.mid(start, close - start));
+    }
+
     if (!ok) return false;
     for (const QString& reference : references) {
         if (!platform::fileExists(templateDirectory_ + reference))

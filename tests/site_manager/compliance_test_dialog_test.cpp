@@ -50,14 +50,16 @@ TEST_F(ComplianceTest, MissingContentIsWarnedAndOnlyItsFlagSetIsChanged) {
 
 TEST_F(ComplianceTest, ListsLocalReferencesAndWarnsAboutMissingOnes) {
     data.write("styles/paper.gif", "GIF89a");
+    data.write("styles/gallery.css", "body{}");
     data.write("styles/pics/logo.png", "png");
     const QString file = data.write(
         "styles/t.htm",
+        "<head><LINK rel=\"stylesheet\" HREF=\"Gallery.css\"><link rel=\"icon\"></head>"
         "<BODY BACKGROUND=\"Paper.GIF\"><table background=\"second.gif\">***CONTENT***"
         "<img src=\"pics/logo.png\"><img src=\"http://example.com/x.gif\"><IMG SRC=\"pics/a.jpg\">"
         "<img src='single.gif'><img src=noquote.gif></table></BODY>");
     EXPECT_TRUE(dialog.TestCompliancy(file, true));
-    EXPECT_EQ(dialog.requiredFiles(), (QStringList{"paper.gif", "pics/logo.png", "pics/a.jpg"}));
+    EXPECT_EQ(dialog.requiredFiles(), (QStringList{"paper.gif", "pics/logo.png", "pics/a.jpg", "gallery.css"}));
     ASSERT_EQ(warnings().size(), 1);
     EXPECT_EQ(warnings()[0], "* The file, pics/a.jpg, could not be located in the directory, " + data.path() + "styles/");
 
