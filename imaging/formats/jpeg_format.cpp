@@ -1,0 +1,308 @@
+// JPEG reader and writer on the system's libjpeg, reached only through the stream managers of
+// codec_streams.h. Fatal codec errors jump back into the small functions below (which hold no
+// objects with destructors) and are raised from their callers as EPGJPGFileFormatReaderWriter.
+#include "imaging/formats/jpeg_format.h"
+
+#include "imaging/codec_streams.h"
+#include "imaging/imaging_init.h"
+#include "imaging/pg_messages.h"
+#include "imaging/pixel_graphic.h"
+
+#include <QFile>
+
+#include <memory>
+
+namespace {
+
+const QString JpegDescription = QStringLiteral("JPEG (JFIF compliant)");
+
+[[noreturn]] void raiseJpg(const QString& text) {
+    throw EPGJPGFileFormatReaderWriter(QStringLiteral("JPG: ") + text);
+}
+
+QString codecText(const TPGJpegErrorManager& manager) {
+    if (manager.MessageCode == JERR_BAD_LIB_VERSION || manager.MessageCode == JERR_BAD_STRUCT_SIZE)
+        return QStringLiteral("Invalid library version");
+    return QString::fromLocal8Bit(manager.Text);
+}
+
+J_DCT_METHOD dctMethod(int number) {
+    switch (number) {
+    case 1: return JDCT_IFAST;
+    case 2: return JDCT_FLOAT;
+    default: return JDCT_ISLOW;
+    }
+}
+
+// One decompression; the codec object is destroyed with it whatever happens.
+struct Decompressor {
+    TPGJpegErrorManager Error;
+    jpeg_decompress_struct Info{};
+    jpeg_progress_mgr Progress{};
+    std::unique_ptr<TPGJpegSource> Source = std::make_unique<TPGJpegSource>();
+    bool Created = false;
+    bool ProgressStarted = false;
+    bool ProgressEnded = false;
+    ~Decompressor() {
+        if (Created) jpeg_destroy_decompress(&Info);
+    }
+};
+
+struct Compressor {
+    TPGJpegErrorManager Error;
+    jpeg_compress_struct Info{};
+    std::unique_ptr<TPGJpegDestination> Destination = std::make_unique<TPGJpegDestination>();
+    bool Created = false;
+    bool ProgressStarted = false;
+    bool ProgressEnded = false;
+    ~Compressor() {
+        if (Created) jpeg_destroy_compress(&Info);
+    }
+};
+
+enum class Outcome { Done, CodecError, Unsupported, TooLarge };
+
+struct DecodeRequest {
+    const std::function<int(int, int)>* ChooseScale = nullptr;
+    bool FastDct = false;
+    TPGJpegScaledInfo* Scaled = nullptr;
+};
+
+bool headerLooksAbsurd(const jpeg_decompress_struct& info) {
+    return int64_t(info.image_width) * int64_t(info.image_height) > PGJpegMaxPixels;
+}
+
+// Creates the codec object and reads the header. Must be called right after setjmp succeeded.
+void openDecompressor(Decompressor& d, QIODevice& stream, int warningMode) {
+    d.Info.err = PGJpegStdError(d.Error, warningMode);
+    jpeg_create_decompress(&d.Info);
+    d.Created = true;
+    PGJpegInstallLimits(&d.Info, d.Progress);
+    PGJpegStreamSource(&d.Info, *d.Source, stream);
+    jpeg_read_header(&d.Info, TRUE);
+}
+
+Outcome runDecode(Decompressor& d, QIODevice& stream, TPixelGraphic& graphic, const DecodeRequest& request) {
+    if (setjmp(d.Error.Jump)) return Outcome::CodecError;
+    openDecompressor(d, stream, graphic.GetWarningMode());
+    jpeg_decompress_struct& info = d.Info;
+    if (headerLooksAbsurd(info)) return Outcome::TooLarge;
+    int denominator = 1;
+    if (request.ChooseScale) denominator = (*request.ChooseScale)(int(info.image_width), int(info.image_height));
+    if (denominator != 2 && denominator != 4 && denominator != 8) denominator = 1;
+    if (request.Scaled) {
+        request.Scaled->FullWidth = int(info.image_width);
+        request.Scaled->FullHeight = int(info.image_height);
+        request.Scaled->ScaleDenominator = denominator;
+    }
+    info.scale_num = 1;
+    info.scale_denom = unsigned(denominator);
+    info.dct_method = request.FastDct ? JDCT_IFAST : dctMethod(JpegLoadDctMethod);
+    info.quantize_colors = FALSE;
+    info.dither_mode = JDITHER_NONE;
+    info.two_pass_quantize = FALSE;
+#ifdef JCS_EXTENSIONS
+    // Decode colour straight into the bitmap's blue, green, red order.
+    if (info.num_components == 3 && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB))
+        info.out_color_space = JCS_EXT_BGR;
+#endif
+    jpeg_calc_output_dimensions(&info);
+    const int components = info.out_color_components;
+    if (components != 1 && components != 3) return Outcome::Unsupported;
+    const int width = int(info.output_width), height = int(info.output_height);
+    graphic.SetSize(width, height, components == 1 ? pf8Bit : pf24Bit);
+    if (components == 1) graphic.SetPaletteIdent(pGray256);
+    jpeg_start_decompress(&info);
+    d.ProgressStarted = true;
+    graphic.FireProgressBegin();
+    while (int(info.output_scanline) < height) {
+        JSAMPROW row = graphic.GetScanLine(int(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+#ifndef JCS_EXTENSIONS
+        if (components == 3)
+            for (int x = 0; x < width; ++x) std::swap(row[3 * x], row[3 * x + 2]);
+#endif
+        bool abort = false;
+        graphic.FireProgress(int(info.output_scanline), abort, height);
+        if (abort) break;
+    }
+    d.ProgressEnded = true;
+    graphic.FireProgressEnd();
+    jpeg_finish_decompress(&info);
+    return Outcome::Done;
+}
+
+void decode(QIODevice& stream, TPixelGraphic& graphic, const DecodeRequest& request) {
+    Decompressor d;
+    Outcome outcome;
+    try {
+        outcome = runDecode(d, stream, graphic, request);
+    } catch (...) {
+        if (d.ProgressStarted && !d.ProgressEnded) graphic.FireProgressEnd();
+        throw;
+    }
+    if (d.ProgressStarted && !d.ProgressEnded) graphic.FireProgressEnd();
+    switch (outcome) {
+    case Outcome::Done: return;
+    case Outcome::CodecError: raiseJpg(codecText(d.Error));
+    case Outcome::Unsupported: raiseJpg(GetMessageText(30));
+    case Outcome::TooLarge: raiseJpg(FormatMessage1(27, QStringLiteral("image")));
+    }
+}
+
+Outcome runInfo(Decompressor& d, QIODevice& stream) {
+    if (setjmp(d.Error.Jump)) return Outcome::CodecError;
+    openDecompressor(d, stream, 3);
+    return Outcome::Done;
+}
+
+Outcome runEncode(Compressor& c, QIODevice& stream, TPixelGraphic& graphic) {
+    if (setjmp(c.Error.Jump)) return Outcome::CodecError;
+    jpeg_compress_struct& info = c.Info;
+    info.err = PGJpegStdError(c.Error, graphic.GetWarningMode());
+    jpeg_create_compress(&info);
+    c.Created = true;
+    PGJpegStreamDestination(&info, *c.Destination, stream);
+    const int width = graphic.GetWidth(), height = graphic.GetHeight();
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    const bool grey = graphic.GetPixelFormat() == pf8Bit;
+    info.input_components = grey ? 1 : 3;
+#ifdef JCS_EXTENSIONS
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+#else
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    std::vector<JSAMPLE> swapped(size_t(width) * 3);
+#endif
+    jpeg_set_defaults(&info);
+    if (JpegProgressive) jpeg_simple_progression(&info);
+    jpeg_set_quality(&info, JpegQuality, TRUE);
+    info.dct_method = dctMethod(JpegCompressDctMethod);
+    jpeg_start_compress(&info, TRUE);
+    c.ProgressStarted = true;
+    graphic.FireProgressBegin();
+    for (int r = 0; r < height; ++r) {
+        JSAMPROW row = graphic.GetScanLine(r);
+#ifndef JCS_EXTENSIONS
+        if (!grey) {
+            for (int x = 0; x < width; ++x) {
+                swapped[3 * x] = row[3 * x + 2];
+                swapped[3 * x + 1] = row[3 * x + 1];
+                swapped[3 * x + 2] = row[3 * x];
+            }
+            row = swapped.data();
+        }
+#endif
+        jpeg_write_scanlines(&info, &row, 1);
+        bool abort = false;  // writing always completes
+        graphic.FireProgress(r + 1, abort, height);
+    }
+    c.ProgressEnded = true;
+    graphic.FireProgressEnd();
+    jpeg_finish_compress(&info);
+    return Outcome::Done;
+}
+
+}  // namespace
+
+TJPGFileFormatReader::TJPGFileFormatReader() {
+    Extension = QStringLiteral("jpg");
+    Description = JpegDescription;
+    HasSignature = true;
+}
+
+bool TJPGFileFormatReader::IsFormat(const uint8_t* Header) const { return Header[0] == 0xFF && Header[1] == 0xD8; }
+
+void TJPGFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) {
+    if (ImageIndex != 0) raiseJpg(FormatMessage1(7, QStringLiteral("Index")));
+    Graphic.SetImageGamma(DisplayGamma);
+    DecodeRequest request;
+    request.FastDct = Graphic.GetFastJpegDct() || JpegLoadDctMethod == 1;
+    decode(Stream, Graphic, request);
+}
+
+void TJPGFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphicInfo& Info) {
+    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
+    if (ImageIndex != 0) raiseJpg(FormatMessage1(20, QStringLiteral("Index")));
+    Decompressor d;
+    if (runInfo(d, Stream) != Outcome::Done) raiseJpg(codecText(d.Error));
+    const jpeg_decompress_struct& info = d.Info;
+    Info.Width = int(info.image_width);
+    Info.Height = int(info.image_height);
+    Info.BitCount = 8 * info.num_components;
+    static const char* colours[] = {"?", "256", "64K", "16.7M", "4294.9M"};
+    Info.ColorsText = QString::fromLatin1(info.num_components >= 1 && info.num_components <= 4 ? colours[info.num_components]
+                                                                                              : colours[0]);
+    static const char* spaces[] = {"unknown", "GrayScale", "RGB", "YCbCr", "CMYK", "YCbCrK"};
+    QString text = int(info.jpeg_color_space) >= 0 && int(info.jpeg_color_space) <= 5
+                       ? QString::fromLatin1(spaces[info.jpeg_color_space])
+                       : QString();
+    if (info.progressive_mode) text += QStringLiteral(", Progressive");
+    if (info.saw_Adobe_marker) text.prepend(QStringLiteral("Adope, "));
+    if (info.saw_JFIF_marker) text.prepend(QStringLiteral("JFIF, "));
+    Info.Details = text;
+}
+
+TJPGFileFormatWriter::TJPGFileFormatWriter() {
+    Extension = QStringLiteral("jpg");
+    Description = JpegDescription;
+    CanWriteResolutions = ResolutionBit(cr256Grays) | ResolutionBit(crTrueColor);
+}
+
+void TJPGFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
+    Graphic.DetectPaletteIdent();
+    const bool accepted = Graphic.GetPixelFormat() == pf24Bit ||
+                          (Graphic.GetPixelFormat() == pf8Bit && Graphic.GetPaletteIdent() == pGray256);
+    if (!accepted) raiseJpg(FormatMessage1(20, QStringLiteral("BitCount")));
+    Compressor c;
+    Outcome outcome;
+    try {
+        outcome = runEncode(c, Stream, Graphic);
+    } catch (...) {
+        if (c.ProgressStarted && !c.ProgressEnded) Graphic.FireProgressEnd();
+        throw;
+    }
+    if (c.ProgressStarted && !c.ProgressEnded) Graphic.FireProgressEnd();
+    if (outcome != Outcome::Done) raiseJpg(codecText(c.Error));
+}
+
+TPGJpegScaledInfo LoadJpegScaled(QIODevice& Stream, TPixelGraphic& Graphic,
+                                 const std::function<int(int, int)>& ChooseScale, bool FastDct) {
+    TPGJpegScaledInfo result;
+    DecodeRequest request;
+    request.ChooseScale = &ChooseScale;
+    request.FastDct = FastDct;
+    request.Scaled = &result;
+    Graphic.BeginUpdate();
+    try {
+        Graphic.SetImageGamma(DisplayGamma);
+        decode(Stream, Graphic, request);
+        Graphic.DetectPaletteIdent();
+    } catch (...) {
+        Graphic.EndUpdate();
+        throw;
+    }
+    Graphic.EndUpdate();
+    return result;
+}
+
+TPGJpegScaledInfo LoadJpegFileScaled(const QString& FileName, TPixelGraphic& Graphic,
+                                     const std::function<int(int, int)>& ChooseScale, bool FastDct) {
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly)) raiseJpg(FormatMessage1(31, QStringLiteral("Open ") + FileName));
+    return LoadJpegScaled(file, Graphic, ChooseScale, FastDct);
+}
+
+TPGJpegScaledInfo LoadJpegFileScaled(const QString& FileName, TPixelGraphic& Graphic, int ScaleDenominator,
+                                     bool FastDct) {
+    return LoadJpegFileScaled(FileName, Graphic, [ScaleDenominator](int, int) { return ScaleDenominator; }, FastDct);
+}
+
+void RegisterJpegFormats() {
+    RegisterFileFormatReader(std::make_unique<TJPGFileFormatReader>());
+    RegisterFileFormatReader(std::make_unique<TJPEGFileFormatReader>());
+    RegisterFileFormatReader(std::make_unique<TJIFFileFormatReader>());
+    RegisterFileFormatWriter(std::make_unique<TJPGFileFormatWriter>());
+    RegisterFileFormatWriter(std::make_unique<TJPEGFileFormatWriter>());
+    RegisterFileFormatWriter(std::make_unique<TJIFFileFormatWriter>());
+}

@@ -1,0 +1,74 @@
+// Start-up and shut-down of the imaging library: checks, option defaults and the registries.
+#include "imaging/imaging_init.h"
+
+#include "imaging/codec_streams.h"
+#include "imaging/format_registry.h"
+#include "imaging/formats/jpeg_format.h"
+#include "imaging/pg_messages.h"
+
+long double DisplayGamma = 1.8L;
+bool GammaCorrection = true;
+bool DibFill16BitLowBits = true;
+uint8_t JpegLoadDctMethod = 0;
+uint8_t JpegCompressDctMethod = 2;
+uint8_t JpegQuality = 80;
+bool JpegProgressive = false;
+uint8_t PngUseFileBackground = 1;
+bool PngWriteGamma = true;
+bool PxMWriteBinary = false;
+int32_t TiffMaxImages = 1000;
+bool TiffCountImages = false;
+int32_t TiffCompression = 1;
+bool TiffWriteCmyk = false;
+bool TiffWhiteIsZero = false;
+bool TiffBigEndian = false;
+uint8_t TiffResolutionUnit = 1;
+uint32_t TiffXResolutionNumerator = 300, TiffXResolutionDenominator = 1;
+uint32_t TiffYResolutionNumerator = 300, TiffYResolutionDenominator = 1;
+
+namespace {
+int initCount = 0;
+}
+
+void SetImagingDefaults() {
+    DisplayGamma = 1.8L;
+    GammaCorrection = true;
+    DibFill16BitLowBits = true;
+    JpegLoadDctMethod = 0;
+    JpegCompressDctMethod = 2;
+    JpegQuality = 80;
+    JpegProgressive = false;
+    PngUseFileBackground = 1;
+    PngWriteGamma = true;
+    PxMWriteBinary = false;
+    TiffMaxImages = 1000;
+    TiffCountImages = false;
+    TiffCompression = 1;
+    TiffWriteCmyk = false;
+    TiffWhiteIsZero = false;
+    TiffBigEndian = false;
+    TiffResolutionUnit = 1;
+    TiffXResolutionNumerator = 300;
+    TiffXResolutionDenominator = 1;
+    TiffYResolutionNumerator = 300;
+    TiffYResolutionDenominator = 1;
+}
+
+void InitImagingLibrary() {
+    if (initCount++ > 0) return;
+    CheckMessageTable();
+    MessageLanguage = 0;
+    SetImagingDefaults();
+    FileFormatReaders.clear();
+    FileFormatWriters.clear();
+    RegisterJpegFormats();
+    CheckCodecStructures();
+}
+
+void FinalizeImagingLibrary() {
+    if (initCount == 0 || --initCount > 0) return;
+    DefaultBMPReader.reset();
+    DefaultBMPWriter.reset();
+    FileFormatReaders.clear();
+    FileFormatWriters.clear();
+}
