@@ -2,13 +2,25 @@
 #include "imaging/pixel_graphic.h"
 
 #include "imaging/imaging_init.h"
+#include "imaging/pg_canvas.h"
 #include "imaging/pg_messages.h"
 
 #include <cstring>
 
 TPixelGraphic::TPixelGraphic() : ImageGamma(DisplayGamma) {}
 
-TPixelGraphic::~TPixelGraphic() = default;
+TPixelGraphic::~TPixelGraphic() { Canvas.reset(); }
+
+void TPixelGraphic::GdiFlush() const {
+    if (Canvas && Canvas->HandleAllocated()) Canvas->FreeHandle();
+}
+
+void TPixelGraphic::FreeCanvasHandle() const { GdiFlush(); }
+
+TPGCanvas& TPixelGraphic::GetCanvas() {
+    if (!Canvas) Canvas = std::make_unique<TPGCanvas>(this);
+    return *Canvas;
+}
 
 void TPixelGraphic::Assign(const TPixelGraphic* Source) {
     if (!Source) {
@@ -16,6 +28,8 @@ void TPixelGraphic::Assign(const TPixelGraphic* Source) {
         return;
     }
     if (Source == this) return;
+    GdiFlush();
+    Source->GdiFlush();
     BeginUpdate();
     try {
         SetSize(Source->Width, Source->Height, Source->PixelFormat);
@@ -85,6 +99,7 @@ int TPixelGraphic::GetMaxColors() const {
 }
 
 uint8_t* TPixelGraphic::GetScanLine(int y) {
+    GdiFlush();
     if (!Bits || y < 0 || y >= Height) return nullptr;
     return Bits + size_t(Height - 1 - y) * size_t(BytesPerLine);
 }
@@ -96,6 +111,7 @@ const uint8_t* TPixelGraphic::GetScanLine(int y) const {
 int TPixelGraphic::GetDIBSize() const { return PaletteCount * 4 + ImageSize + 58; }
 
 uint32_t TPixelGraphic::GetPixel(int x, int y) const {
+    GdiFlush();
     if (x < 0 || y < 0 || x >= Width || y >= Height || !Bits) {
         if (RaiseRangeErrors) throw EPGXYIndexOutOfRange(GetMessageText(1));
         return Background;
@@ -114,6 +130,7 @@ uint32_t TPixelGraphic::GetPixel(int x, int y) const {
 }
 
 void TPixelGraphic::SetPixel(int x, int y, uint32_t value) {
+    GdiFlush();
     if (x < 0 || y < 0 || x >= Width || y >= Height || !Bits) {
         if (RaiseRangeErrors) throw EPGXYIndexOutOfRange(GetMessageText(1));
         return;
@@ -162,6 +179,7 @@ TColor TPixelGraphic::GetBackgroundColor() const {
 }
 
 void TPixelGraphic::Clear() {
+    GdiFlush();
     if (!Bits || Width == 0 || Height == 0) return;
     if (Background == 0) {
         std::memset(Bits, 0, size_t(ImageSize));

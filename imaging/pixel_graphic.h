@@ -15,6 +15,7 @@
 
 class QIODevice;
 class QImage;
+class TPGCanvas;
 class QPainter;
 class QRect;
 
@@ -61,6 +62,9 @@ extern const uint32_t SystemPalette252[252];
 // The 16 system colours as TColor values, in the order of pSys16.
 extern const TColor SystemColors16[16];
 
+// The error cap curve of dithering: Table[255 + e] for e = -255..255, cap C, soft knee when Taper.
+void PGBuildErrorLimitTable(int C, bool Taper, int Table[511]);
+
 class TPixelGraphic {
 public:
     // Largest pixel memory a graphic may allocate; larger sizes fail like a failed DIB section.
@@ -92,8 +96,14 @@ public:
     bool GetEmpty() const { return Bits == nullptr; }
     int GetBytesPerLine() const { return BytesPerLine; }
     int GetImageSize() const { return ImageSize; }
-    uint8_t* GetBits() { return Bits; }
-    const uint8_t* GetBits() const { return Bits; }
+    uint8_t* GetBits() {
+        GdiFlush();
+        return Bits;
+    }
+    const uint8_t* GetBits() const {
+        GdiFlush();
+        return Bits;
+    }
     // Address of image row y (0 = top), nullptr when there are no pixels or y is outside.
     uint8_t* GetScanLine(int y);
     const uint8_t* GetScanLine(int y) const;
@@ -107,6 +117,19 @@ public:
     void SetSize(int w, int h, TPGPixelFormat f);
     // Resamples the whole of Source into the whole of this graphic (both keep their sizes).
     void StretchFrom(const TPixelGraphic& Source);
+    // Sizes this graphic to fit Source into a BoxWidth x BoxHeight box (aspect ratio kept, never
+    // enlarged, at least 1 x 1) as 24 bits and resamples Source into it with the given mode.
+    void ResampleIntoBox(const TPixelGraphic& Source, int BoxWidth, int BoxHeight, TStretchMode Mode);
+
+    // Drawing surface on the pixels (created on first use); see pg_canvas.h.
+    TPGCanvas& GetCanvas();
+    // Ends drawing on the canvas and writes it back into the pixels.
+    void FreeCanvasHandle() const;
+
+    // Exchange with the platform's bitmap (QImage): 24 bits, or 8 bits with a palette for indexed
+    // images; AssignToBitmap gives a top-down copy.
+    void AssignFromBitmap(const QImage& Bitmap);
+    void AssignToBitmap(QImage& Bitmap) const;
 
     // Pixels.
     uint32_t GetPixel(int x, int y) const;
@@ -194,6 +217,9 @@ public:
 
 private:
     friend class TPGDither;
+    friend class TPGCanvas;
+    // Drawing on the canvas goes to a working copy; direct pixel access writes it back first.
+    void GdiFlush() const;
     void SaveWithWriter(bool ToFile, const QString& FileName, const QString& Extension, QIODevice* Stream);
     void ApplyGammaCorrection();
     void WriteDibColorEntry(int i);
@@ -245,4 +271,5 @@ private:
     bool RaiseRangeErrors = false;
     uint8_t ColorResolutionMode = 2;
     int Width = 0;
+    mutable std::unique_ptr<TPGCanvas> Canvas;
 };

@@ -1,10 +1,13 @@
 // TPixelGraphic: drawing onto Qt surfaces through the platform's bitmap stretching.
 #include "imaging/pixel_graphic.h"
 
+#include "imaging/imaging_init.h"
 #include "platform/dib_drawing.h"
 
 #include <QImage>
 #include <QPainter>
+
+#include <cstring>
 
 namespace {
 
@@ -34,3 +37,33 @@ void TPixelGraphic::Draw(QPainter& Painter, const QRect& Rect) const {
     std::vector<uint32_t> palette;
     platform::stretchDib(Painter, Rect, viewOf(*this, palette));
 }
+
+void TPixelGraphic::AssignFromBitmap(const QImage& Bitmap) {
+    GdiFlush();
+    BeginUpdate();
+    try {
+        ImageGamma = DisplayGamma;
+        if (Bitmap.isNull()) {
+            SetSize(0, 0, pf24Bit);
+        } else if (Bitmap.format() == QImage::Format_Indexed8 && Bitmap.colorCount() > 0) {
+            SetSize(Bitmap.width(), Bitmap.height(), pf8Bit);
+            SetPaletteCount(Bitmap.colorCount());
+            for (int i = 0; i < Bitmap.colorCount(); ++i) {
+                const QRgb c = Bitmap.color(i);
+                SetPaletteColor(i, pgRGB(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c))));
+            }
+            for (int y = 0; y < Height; ++y) std::memcpy(GetScanLine(y), Bitmap.constScanLine(y), size_t(Width));
+        } else {
+            const QImage rgb = Bitmap.convertToFormat(QImage::Format_BGR888);
+            SetSize(rgb.width(), rgb.height(), pf24Bit);
+            for (int y = 0; y < Height; ++y) std::memcpy(GetScanLine(y), rgb.constScanLine(y), size_t(Width) * 3);
+        }
+        DetectPaletteIdent();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TPixelGraphic::AssignToBitmap(QImage& Bitmap) const { Bitmap = ToQImage(); }

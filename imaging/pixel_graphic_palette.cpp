@@ -135,6 +135,7 @@ void TPixelGraphic::RebuildDibColorTable() {
 void TPixelGraphic::SetPaletteColor(int i, TColor colour) {
     if (PaletteIdent == pNone || PaletteIdent == pTrueColor) throw EPGNoPalette(GetMessageText(2));
     if (i < 0 || i >= PaletteCount) throw EPGInvalidPaletteIndex(GetMessageText(3));
+    GdiFlush();
     Palette[size_t(i)] = colour;
     WriteDibColorEntry(i);
     PaletteIdent = pUnknown;
@@ -145,6 +146,7 @@ void TPixelGraphic::SetPaletteColor(int i, TColor colour) {
 void TPixelGraphic::SetPaletteCount(int n) {
     if (n < 0) n = 0;
     if (n != PaletteCount) {
+        GdiFlush();
         Palette.resize(size_t(n), 0);
         PaletteCount = n;
         PaletteIdent = n == 0 ? pNone : pUnknown;

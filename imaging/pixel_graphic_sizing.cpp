@@ -82,6 +82,16 @@ std::vector<AxisMap> buildAxis(int S, int N, TStretchMode mode) {
 
 }  // namespace
 
+void PGBuildErrorLimitTable(int C, bool Taper, int Table[511]) {
+    for (int e = 0; e <= 255; ++e) {
+        int v = e;
+        if (C != 255 && e >= C) v = C;
+        if (Taper && e >= C / 2 && e <= (3 * C) / 2 && e < 255) v = e / 2 + C / 4;
+        Table[255 + e] = v;
+        Table[255 - e] = -v;
+    }
+}
+
 // Serpentine Floyd-Steinberg dithering with error limiting into a paletted graphic.
 class TPGDither {
 public:
@@ -106,17 +116,7 @@ public:
             C = g.ErrorLimit;
             taper = g.TaperErrorLimit;
         }
-        BuildErrorLimitTable(C, taper, limit);
-    }
-
-    static void BuildErrorLimitTable(int C, bool taper, std::array<int, 511>& table) {
-        for (int e = 0; e <= 255; ++e) {
-            int v = e;
-            if (C != 255 && e >= C) v = C;
-            if (taper && e >= C / 2 && e <= (3 * C) / 2 && e < 255) v = e / 2 + C / 4;
-            table[size_t(255 + e)] = v;
-            table[size_t(255 - e)] = -v;
-        }
+        PGBuildErrorLimitTable(C, taper, limit.data());
     }
 
     void NextRow() {
@@ -179,6 +179,7 @@ void TPixelGraphic::SetSize(int w, int h, TPGPixelFormat f) {
         Clear();
         return;
     }
+    GdiFlush();
     Width = w;
     Height = h;
     PixelFormat = f;
@@ -227,6 +228,8 @@ void TPixelGraphic::StorePixelColor(int x, int y, int r, int g, int b, TPGDither
 }
 
 void TPixelGraphic::StretchFrom(const TPixelGraphic& Source) {
+    GdiFlush();
+    Source.GdiFlush();
     if (Source.Width == Width && Source.Height == Height) CopyRect(Source);
     else StretchRect(Source);
 }
@@ -333,4 +336,17 @@ void TPixelGraphic::CopyRect(const TPixelGraphic& Source) {
     }
     FireProgressEnd();
     Changed();
+}
+
+void TPixelGraphic::ResampleIntoBox(const TPixelGraphic& Source, int BoxWidth, int BoxHeight, TStretchMode Mode) {
+    const int w = Source.GetWidth(), h = Source.GetHeight();
+    int nw = w, nh = h;
+    if (w > 0 && h > 0 && BoxWidth > 0 && BoxHeight > 0 && (w > BoxWidth || h > BoxHeight)) {
+        const double factor = std::max(double(w) / BoxWidth, double(h) / BoxHeight);
+        nw = std::clamp(int(w / factor), 1, BoxWidth);
+        nh = std::clamp(int(h / factor), 1, BoxHeight);
+    }
+    StretchMode = Mode;
+    SetSize(nw, nh, pf24Bit);
+    StretchFrom(Source);
 }

@@ -112,3 +112,36 @@ TEST_F(SizingTest, CopyAtEqualSizeConvertsPaletteToTrueColour) {
     target.StretchFrom(source);
     EXPECT_EQ(target.GetPixel(2, 1), pgRGB(255, 0, 0));
 }
+
+TEST_F(SizingTest, ErrorLimitCurves) {
+    int table[511];
+    PGBuildErrorLimitTable(255, true, table);  // black and white
+    EXPECT_EQ(table[255 + 0], 0);
+    EXPECT_EQ(table[255 + 126], 126);
+    EXPECT_EQ(table[255 + 127], 127 / 2 + 63);
+    EXPECT_EQ(table[255 + 254], 254 / 2 + 63);
+    EXPECT_EQ(table[255 + 255], 255);
+    EXPECT_EQ(table[255 - 200], -(200 / 2 + 63));
+    PGBuildErrorLimitTable(2, true, table);  // 256 greys
+    EXPECT_EQ(table[255 + 1], 0);
+    EXPECT_EQ(table[255 + 2], 1);
+    EXPECT_EQ(table[255 + 3], 1);
+    EXPECT_EQ(table[255 + 4], 2);
+    EXPECT_EQ(table[255 + 200], 2);
+}
+
+TEST_F(SizingTest, ResampleIntoBoxKeepsTheAspectRatioAndNeverEnlarges) {
+    TPixelGraphic source, thumb;
+    imaging_test::fillGradient(source, 750, 500);
+    thumb.ResampleIntoBox(source, 150, 150, smMedium);
+    EXPECT_EQ(thumb.GetWidth(), 150);
+    EXPECT_EQ(thumb.GetHeight(), 100);
+    EXPECT_EQ(thumb.GetStretchMode(), smMedium);
+    EXPECT_NEAR(pgRed(thumb.GetPixelColor(149, 0)), 255, 8);
+    TPixelGraphic small;
+    imaging_test::fillGradient(small, 80, 60);
+    thumb.ResampleIntoBox(small, 100, 100, smMedium);
+    EXPECT_EQ(thumb.GetWidth(), 80);
+    EXPECT_EQ(thumb.GetHeight(), 60);
+    EXPECT_EQ(thumb.GetPixel(5, 7), small.GetPixel(5, 7));
+}
