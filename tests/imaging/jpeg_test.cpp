@@ -369,3 +369,37 @@ TEST_F(JpegTest, ProgressAbortEndsAReadButNotAWrite) {
     EXPECT_EQ(begun, 1);
     EXPECT_EQ(ended, 1);
 }
+
+TEST_F(JpegTest, RandomlyDamagedFilesLoadOrRaiseWithinBounds) {
+    JpegProgressive = true;
+    const QByteArray progressive = jpegBytes(40, 30);
+    JpegProgressive = false;
+    const QByteArray baseline = jpegBytes(40, 30);
+    uint32_t seed = 99;
+    auto next = [&seed]() {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return seed;
+    };
+    int outcomes = 0;
+    for (int k = 0; k < 300; ++k) {
+        QByteArray data = (k % 2) ? progressive : baseline;
+        const int edits = 1 + int(next() % 8);
+        for (int j = 0; j < edits; ++j) data[int(next() % uint32_t(data.size()))] = char(next());
+        if (k % 5 == 0) data.truncate(int(next() % uint32_t(data.size())));
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        TPixelGraphic g;
+        g.SetWarningMode(uint8_t(k % 3 == 0 ? 0 : 3));
+        try {
+            g.LoadFromStream(buffer);
+            EXPECT_GT(g.GetWidth(), 0);
+            EXPECT_LE(int64_t(g.GetWidth()) * g.GetHeight(), PGJpegMaxPixels);
+            ++outcomes;
+        } catch (const EPixelGraphic&) {
+            ++outcomes;
+        }
+    }
+    EXPECT_EQ(outcomes, 300);
+}
