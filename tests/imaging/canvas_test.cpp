@@ -71,3 +71,47 @@ TEST_F(CanvasTest, ExchangeWithThePlatformBitmap) {
     EXPECT_EQ(back.pixel(2, 0), qRgb(255, 255, 255));
     EXPECT_EQ(back.pixel(1, 0), qRgb(0, 0, 0));
 }
+
+TEST_F(CanvasTest, ClipboardDataIsAPackedDib) {
+    TPixelGraphic g;
+    g.SetSize(5, 3, pf8Bit);
+    g.SetPaletteCount(3);
+    g.SetPaletteColor(0, pgRGB(0, 0, 0));
+    g.SetPaletteColor(1, pgRGB(255, 0, 0));
+    g.SetPaletteColor(2, pgRGB(0, 0, 255));
+    g.Clear();
+    g.SetPixel(4, 0, 1);
+    g.SetPixel(0, 2, 2);
+    int format = 0;
+    QByteArray data;
+    g.SaveToClipboardFormat(format, data);
+    EXPECT_EQ(format, TPixelGraphic::CF_DIB);
+    EXPECT_EQ(data.size(), 40 + 3 * 4 + g.GetImageSize());
+    EXPECT_EQ(uint8_t(data[14]), 8);   // bit count
+    EXPECT_EQ(uint8_t(data[32]), 3);   // colours used
+    EXPECT_EQ(uint8_t(data[40 + 4 + 2]), 255);  // entry 1: blue, green, red, 0
+
+    TPixelGraphic back;
+    back.LoadFromClipboardFormat(TPixelGraphic::CF_DIB, &data);
+    EXPECT_EQ(back.GetWidth(), 5);
+    EXPECT_EQ(back.GetHeight(), 3);
+    EXPECT_EQ(back.GetPixelColor(4, 0), pgRGB(255, 0, 0));
+    EXPECT_EQ(back.GetPixelColor(0, 2), pgRGB(0, 0, 255));
+    EXPECT_EQ(back.GetPaletteIdent(), pUnknown);
+
+    try {
+        back.LoadFromClipboardFormat(1, &data);
+        FAIL();
+    } catch (const EPGUnknownClipboardFormat& e) {
+        EXPECT_EQ(e.message(), "Unknown clipboard format");
+    }
+    EXPECT_THROW(back.LoadFromClipboardFormat(TPixelGraphic::CF_DIB, nullptr), EPGUnknownClipboardFormat);
+    const QByteArray cut = data.left(50);
+    EXPECT_THROW(back.LoadFromClipboardFormat(TPixelGraphic::CF_DIB, &cut), EPGBMPFileFormatReader);
+    QByteArray huge = data;
+    huge[4] = char(0xFF);
+    huge[5] = char(0xFF);
+    huge[6] = char(0xFF);
+    huge[7] = char(0x0F);  // width 268 million
+    EXPECT_THROW(back.LoadFromClipboardFormat(TPixelGraphic::CF_DIB, &huge), EPixelGraphic);
+}
