@@ -1,5 +1,6 @@
 #pragma once
 // Shows the busy cursor for the lifetime of the object, restored on every exit path.
+#include <QCursor>
 #include <QGuiApplication>
 
 namespace platform {

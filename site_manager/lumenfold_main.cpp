@@ -1,4 +1,5 @@
 // Lumenfold: the site-gallery program.
+#include "imaging/imaging_init.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/main_window.h"
 #include "site_manager/site_editor.h"
@@ -6,6 +7,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // The imaging library's readers and writers are registered before anything else runs.
+    InitImagingLibrary();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumenfold Pro");
 
@@ -17,5 +20,7 @@ int main(int argc, char** argv) {
     dlgEditSite = &editSite;
 
     mainWindow.show();
-    return app.exec();
+    const int result = app.exec();
+    FinalizeImagingLibrary();
+    return result;
 }

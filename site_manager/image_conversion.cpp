@@ -1,0 +1,40 @@
+#include "site_manager/image_conversion.h"
+
+#include "imaging/imaging_init.h"
+#include "imaging/pixel_graphic.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// The extension (with its dot, upper-cased) or its first three characters must occur in the list,
+// so ".JPEG" matches through ".JP" and ".TIFF" through ".TI".
+bool extensionListed(const QString& fileName, const QString& list) {
+    const QString suffix = QFileInfo(fileName).suffix();
+    if (suffix.isEmpty()) return false;
+    const QString extension = "." + suffix.toUpper();
+    return list.contains(extension) || list.contains(extension.left(3));
+}
+
+}  // namespace
+
+bool checksupportedformat(const QString& fileName) {
+    return extensionListed(fileName,
+                           "*.JPE;*.JPG;*.GIF;*.BMP;*.DIB;*.RLE;*.PCX;*.WMF;*.EMF;*.JIF;*.PNG;*.TIF;*.TGA;*.PBM;*.PGM;*.PPM;");
+}
+
+bool checkHTMLsupportedformat(const QString& fileName) { return extensionListed(fileName, "*.JPE;*.JPG;*.GIF"); }
+
+bool savetojpeg(TPixelGraphic& image, const QString& fileName, bool progressive, int quality) {
+    try {
+        JpegQuality = uint8_t(std::clamp(quality, 1, 100));
+        JpegProgressive = progressive;
+        image.SetColorResolutionMode(0);
+        image.SaveToFile(fileName);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
