@@ -294,15 +294,23 @@ int TPixelGraphic::NearestColorIndex(TColor colour) {
     case pGray16: index = (I + 25) / 51; break;
     case pGray256: index = (I + 1) / 3; break;
     case pGray236: {
-        int best = 0, bestDistance = INT32_MAX;
-        for (int i = 0; i < 236; ++i) {
-            const int d = std::abs(gray236Level(i) * 3 - I);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = i;
+        // For each intensity 0..765, the grey whose level x 3 is nearest (the lower on a tie).
+        static const std::vector<uint8_t> table = [] {
+            std::vector<uint8_t> t(766);
+            for (int v = 0; v < 766; ++v) {
+                int best = 0, bestDistance = INT32_MAX;
+                for (int i = 0; i < 236; ++i) {
+                    const int d = std::abs(gray236Level(i) * 3 - v);
+                    if (d < bestDistance) {
+                        bestDistance = d;
+                        best = i;
+                    }
+                }
+                t[size_t(v)] = uint8_t(best);
             }
-        }
-        index = best;
+            return t;
+        }();
+        index = table[size_t(std::clamp(I, 0, 765))];
         break;
     }
     case pSpecial125: {

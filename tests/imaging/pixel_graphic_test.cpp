@@ -231,3 +231,21 @@ TEST_F(PixelGraphicTest, ConvertsToAQImageTopDown) {
     EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(canvas.pixel(5, 3), qRgb(0, 0, 255));
 }
+
+TEST_F(PixelGraphicTest, GreyPalettesMapByIntensity) {
+    TPixelGraphic g;
+    g.SetSize(1, 1, pf8Bit);
+    g.SetPaletteIdent(pGray236);
+    EXPECT_EQ(g.GetPaletteColor(235), pgRGB(255, 255, 255));
+    EXPECT_EQ(g.NearestColorIndex(pgRGB(0, 0, 0)), 0);
+    EXPECT_EQ(g.NearestColorIndex(pgRGB(255, 255, 255)), 235);
+    const int mid = g.NearestColorIndex(pgRGB(128, 128, 128));
+    EXPECT_NEAR(int(pgRed(g.GetPaletteColor(mid))), 128, 1);
+    g.SetPaletteIdent(pBlackWhite);
+    EXPECT_EQ(g.NearestColorIndex(pgRGB(127, 127, 127)), 0);
+    EXPECT_EQ(g.NearestColorIndex(pgRGB(129, 129, 129)), 1);
+    g.SetIntensityMode(false);  // plain sum of the channels
+    EXPECT_EQ(g.Intensity(pgRGB(255, 0, 0)), 255);
+    g.SetIntensityMode(true);
+    EXPECT_EQ(g.Intensity(pgRGB(255, 0, 0)), 897 * 255 / 1000);
+}
