@@ -1,0 +1,20 @@
+#pragma once
+// Page-index buttons: the page label drawn onto a style graphic chosen by the user.
+#include <QString>
+#include <cstdint>
+
+struct ButtonFont {
+    QString Family;
+    int PointSize = 10;
+    bool Bold = false;
+    bool Italic = false;
+};
+
+// The extension of the last button written (".jpg" or ".gif"); every index refers to it.
+extern QString ButtonExtension;
+
+// Draws label centred on the style graphic in textColour (0x00BBGGRR) and saves it as
+// target + ".jpg" (24-bit styles, quality 99) or target + ".gif" (paletted styles).
+// False on any failure.
+bool createbutton(const QString& styleGraphic, const QString& target, uint32_t textColour, const QString& label,
+                  const ButtonFont& font);

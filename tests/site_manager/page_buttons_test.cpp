@@ -1,0 +1,74 @@
+#include "imaging/pixel_graphic.h"
+#include "site_manager/builder/page_buttons.h"
+#include "tests/common/temp_data_dir.h"
+
+#include <QFile>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using testing_support::TempDataDir;
+
+namespace {
+
+QString writeStyle(const TempDataDir& data, const QString& name, QRgb colour) {
+    QImage style(120, 32, QImage::Format_RGB888);
+    style.fill(colour);
+    const QString path = data.file(name);
+    style.save(path, "JPG", 100);
+    return path;
+}
+
+// Pixels of the button that clearly differ from the plain style colour.
+int changedPixels(const TPixelGraphic& button, QRgb plain) {
+    int changed = 0;
+    for (int y = 0; y < button.GetHeight(); ++y)
+        for (int x = 0; x < button.GetWidth(); ++x) {
+            const TColor c = button.GetPixelColor(x, y);
+            if (std::abs(pgRed(c) - qRed(plain)) + std::abs(pgGreen(c) - qGreen(plain)) +
+                    std::abs(pgBlue(c) - qBlue(plain)) > 120)
+                ++changed;
+        }
+    return changed;
+}
+
+}  // namespace
+
+TEST(PageButtons, TrueColourStyleGivesAJpegButtonWithTheLabel) {
+    TempDataDir data;
+    const QString style = writeStyle(data, "style.jpg", qRgb(40, 60, 160));
+    ButtonExtension = ".gif";
+    ASSERT_TRUE(createbutton(style, data.file("Page_Button_On_1"), 0x00FFFFFF, "Page 1", {"DejaVu Sans", 12, true, false}));
+    EXPECT_EQ(ButtonExtension, ".jpg");
+    ASSERT_TRUE(QFile::exists(data.file("Page_Button_On_1.jpg")));
+    TPixelGraphic button;
+    button.LoadFromFile(data.file("Page_Button_On_1.jpg"));
+    EXPECT_EQ(button.GetWidth(), 120);
+    EXPECT_EQ(button.GetHeight(), 32);
+    // White text on blue: the label is there, and the rest keeps the style colour (no key green).
+    EXPECT_GT(changedPixels(button, qRgb(40, 60, 160)), 30);
+    const TColor corner = button.GetPixelColor(1, 1);
+    EXPECT_LT(pgGreen(corner), 120);
+}
+
+TEST(PageButtons, DarkTextOnALightStyle) {
+    TempDataDir data;
+    const QString style = writeStyle(data, "light.jpg", qRgb(230, 230, 200));
+    ASSERT_TRUE(createbutton(style, data.file("Page_Button_2"), 0x000000FF, "Page 2", {"DejaVu Sans", 12, false, true}));
+    TPixelGraphic button;
+    button.LoadFromFile(data.file("Page_Button_2.jpg"));
+    EXPECT_GT(changedPixels(button, qRgb(230, 230, 200)), 30);
+    // Text pixels are red (0x000000FF is pure red).
+    bool sawRed = false;
+    for (int y = 0; y < button.GetHeight() && !sawRed; ++y)
+        for (int x = 0; x < button.GetWidth(); ++x) {
+            const TColor c = button.GetPixelColor(x, y);
+            if (pgRed(c) > 180 && pgGreen(c) < 90 && pgBlue(c) < 90) sawRed = true;
+        }
+    EXPECT_TRUE(sawRed);
+}
+
+TEST(PageButtons, AMissingStyleGraphicFails) {
+    TempDataDir data;
+    EXPECT_FALSE(createbutton(data.file("none.gif"), data.file("Page_Button_1"), 0, "Page 1", {"DejaVu Sans", 10, false, false}));
+    EXPECT_FALSE(QFile::exists(data.file("Page_Button_1.gif")));
+}
