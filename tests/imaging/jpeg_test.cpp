@@ -403,3 +403,33 @@ TEST_F(JpegTest, RandomlyDamagedFilesLoadOrRaiseWithinBounds) {
     }
     EXPECT_EQ(outcomes, 300);
 }
+
+TEST_F(JpegTest, ThumbnailPipelineDecodesOnceAtReducedScale) {
+    const QString path = saveGradient("photo.jpg", 2000, 1500);
+    TPixelGraphic decoded;
+    decoded.SetWarningMode(3);
+    int rowsDecoded = 0;
+    decoded.SetOnProgress([&](TPixelGraphic*, int, bool&, int) { ++rowsDecoded; });
+    const TPGJpegScaledInfo info = LoadJpegFileScaled(path, decoded, [](int w, int h) {
+        return (w / 8 >= 100 && h / 8 >= 100) ? 8 : 1;
+    }, true);
+    EXPECT_EQ(info.ScaleDenominator, 8);
+    EXPECT_EQ(decoded.GetWidth(), 250);
+    EXPECT_EQ(decoded.GetHeight(), 188);
+    EXPECT_EQ(rowsDecoded, 188);  // one pass over the reduced rows only
+    TPixelGraphic thumb;
+    thumb.ResampleIntoBox(decoded, 100, 100, smMedium);
+    EXPECT_EQ(thumb.GetWidth(), 100);
+    EXPECT_EQ(thumb.GetHeight(), 75);
+    JpegQuality = 70;
+    JpegProgressive = true;
+    thumb.SetColorResolutionMode(0);
+    const QString target = dir.file("photo_thb.jpg");
+    thumb.SaveToFile(target);
+    QString description;
+    TPGGraphicInfo fileInfo;
+    ASSERT_TRUE(GetGraphicFileInfo(target, 0, description, fileInfo));
+    EXPECT_EQ(fileInfo.Width, 100);
+    EXPECT_EQ(fileInfo.Height, 75);
+    EXPECT_EQ(fileInfo.Details, "JFIF, YCbCr, Progressive");
+}
