@@ -433,3 +433,52 @@ TEST_F(JpegTest, ThumbnailPipelineDecodesOnceAtReducedScale) {
     EXPECT_EQ(fileInfo.Height, 75);
     EXPECT_EQ(fileInfo.Details, "JFIF, YCbCr, Progressive");
 }
+
+namespace {
+
+// Decodes with the codec directly (red first, top row first) at the given scale.
+std::vector<unsigned char> decodeDirectly(const QByteArray& data, int denominator, int& width, int& height) {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = 1;
+    info.scale_denom = unsigned(denominator);
+    info.dct_method = JDCT_IFAST;
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    width = int(info.output_width);
+    height = int(info.output_height);
+    std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels.data() + size_t(info.output_scanline) * size_t(width) * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return pixels;
+}
+
+}  // namespace
+
+TEST_F(JpegTest, DecodedPixelsMatchTheCodecExactly) {
+    const QByteArray data = jpegBytes(203, 117);
+    const QString path = dir.write("exact.jpg", data);
+    for (int denominator : {1, 2, 8}) {
+        int w = 0, h = 0;
+        const std::vector<unsigned char> expected = decodeDirectly(data, denominator, w, h);
+        TPixelGraphic g;
+        LoadJpegFileScaled(path, g, denominator, true);
+        ASSERT_EQ(g.GetWidth(), w);
+        ASSERT_EQ(g.GetHeight(), h);
+        int mismatches = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const unsigned char* p = expected.data() + (size_t(y) * size_t(w) + size_t(x)) * 3;
+                if (g.GetPixel(x, y) != pgRGB(p[0], p[1], p[2])) ++mismatches;
+            }
+        EXPECT_EQ(mismatches, 0) << "1/" << denominator;
+    }
+}
