@@ -55,7 +55,7 @@ void TPixelGraphic::SaveToDIBStream(QIODevice& Stream) {
         header.append(char(0));
     }
     if (Stream.write(header) != header.size()) throw EPixelGraphic(FormatMessage1(31, QStringLiteral("Write")));
-    if (ImageSize > 0 && Stream.write(reinterpret_cast<const char*>(Bits), ImageSize) != ImageSize)
+    if (Bits && ImageSize > 0 && Stream.write(reinterpret_cast<const char*>(Bits), ImageSize) != ImageSize)
         throw EPixelGraphic(FormatMessage1(31, QStringLiteral("Write")));
 }
 

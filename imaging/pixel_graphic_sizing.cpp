@@ -208,7 +208,11 @@ void TPixelGraphic::SetSize(int w, int h, TPGPixelFormat f) {
         DibColorTable.assign(size_t(M), 0);
         RebuildDibColorTable();
         PixelMemory.reset(new (std::nothrow) uint8_t[size_t(ImageSize)]);
-        if (!PixelMemory) throw EPixelGraphic(FormatMessage1(31, QStringLiteral("CreateDIBSection")));
+        if (!PixelMemory) {
+            BytesPerLine = 0;
+            ImageSize = 0;
+            throw EPixelGraphic(FormatMessage1(31, QStringLiteral("CreateDIBSection")));
+        }
         Bits = PixelMemory.get();
     }
     Changed();
