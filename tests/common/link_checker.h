@@ -1,0 +1,17 @@
+#pragma once
+// Checks a built gallery the way a browser would follow it: every href and src of every page must
+// name a file that exists in the directory (absolute URLs, anchors and script calls aside).
+#include <QString>
+#include <QStringList>
+
+namespace testing_support {
+
+// The href and src values of one page, in order of appearance.
+QStringList pageReferences(const QString& html);
+// The local target a reference names, or empty for absolute URLs, anchors and "javascript:" calls
+// (whose first quoted argument is the target).
+QString localTarget(const QString& reference);
+// "page: reference" for each reference of each .htm/.html page under dir that does not resolve.
+QStringList brokenLinks(const QString& dir);
+
+}  // namespace testing_support
