@@ -1,0 +1,120 @@
+// The GIF codec as a reader and writer of the format registry.
+#include "imaging/formats/gif_bridge.h"
+
+#include "imaging/formats/gif_image.h"
+#include "imaging/pixel_graphic.h"
+
+#include <QIODevice>
+#include <QImage>
+
+#include <algorithm>
+
+namespace {
+
+const QString GifFormatDescription = QStringLiteral("GIF-Format");
+
+void refuseIndexAboveOne(int ImageIndex) {
+    if (ImageIndex > 1) throw EPixelGraphic(QStringLiteral("Index > 1"));
+}
+
+// A logical screen of no width or height shows nothing; the frames' extent stands in for it.
+void coverFramesWhenScreenIsEmpty(TGIFImage& gif) {
+    if (gif.GetWidth() > 0 && gif.GetHeight() > 0) return;
+    int width = gif.GetWidth(), height = gif.GetHeight();
+    for (int i = 0; i < gif.Images().Count(); ++i) {
+        const TGIFSubImage* frame = gif.Images().Frame(i);
+        width = std::max(width, std::min(0xFFFF, frame->Left() + frame->Width()));
+        height = std::max(height, std::min(0xFFFF, frame->Top() + frame->Height()));
+    }
+    gif.SetWidth(width);
+    gif.SetHeight(height);
+}
+
+}  // namespace
+
+TGIFFileFormatReader::TGIFFileFormatReader() {
+    Extension = QStringLiteral("gif");
+    Description = GifFormatDescription;
+    ShowInFilter = true;
+    HasSignature = true;
+}
+
+bool TGIFFileFormatReader::IsFormat(const uint8_t* Header) const {
+    return int(Header[0]) + int(Header[1]) + int(Header[2]) == 214;
+}
+
+void TGIFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) {
+    refuseIndexAboveOne(ImageIndex);
+    auto gif = std::make_unique<TGIFImage>();
+    Graphic.FireProgressBegin();
+    bool abort = false;
+    try {
+        Graphic.FireProgress(10, abort, 100);
+        gif->LoadFromStream(Stream);
+        Graphic.FireProgress(90, abort, 100);
+        Graphic.FireProgress(100, abort, 100);
+        if (!abort) {
+            coverFramesWhenScreenIsEmpty(*gif);
+            QImage bitmap;
+            gif->AssignTo(bitmap);
+            // A GIF without a single pixel is no image.
+            if (bitmap.isNull()) throw GIFException(GIFMessageText(sInvalidData));
+            Graphic.AssignFromBitmap(bitmap);
+        }
+    } catch (...) {
+        gif.reset();
+        Graphic.FireProgress(100, abort, 100);
+        Graphic.FireProgressEnd();
+        throw;
+    }
+    gif.reset();
+    Graphic.FireProgress(100, abort, 100);
+    Graphic.FireProgressEnd();
+}
+
+void TGIFFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphicInfo& Info) {
+    TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
+    refuseIndexAboveOne(ImageIndex);
+    TGIFImage gif;
+    gif.LoadFromStream(Stream);
+    Info.ImageCount = 1;
+    Info.BitCount = 8;
+    Info.ColorsText = QStringLiteral("256");
+    Info.Width = gif.GetWidth();
+    Info.Height = gif.GetHeight();
+}
+
+TGIFFileFormatWriter::TGIFFileFormatWriter() {
+    Extension = QStringLiteral("gif");
+    Description = GifFormatDescription;
+    ShowInFilter = true;
+    CanWriteResolutions = ResolutionBit(cr256Colors);
+}
+
+void TGIFFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
+    Graphic.FireProgressBegin();
+    bool abort = false;
+    try {
+        Graphic.FireProgress(10, abort, 100);
+        QImage bitmap;
+        TGIFImage gif;
+        Graphic.FireProgress(50, abort, 100);
+        Graphic.AssignToBitmap(bitmap);
+        gif.Assign(bitmap);
+        Graphic.FireProgress(90, abort, 100);
+        gif.SaveToStream(Stream);
+        Graphic.FireProgress(100, abort, 100);
+    } catch (...) {
+        Graphic.FireProgressEnd();
+        throw;
+    }
+    Graphic.FireProgressEnd();
+}
+
+void RegisterGIFFileFormat() {
+    for (const auto& reader : FileFormatReaders)
+        if (dynamic_cast<TGIFFileFormatReader*>(reader.get())) return;
+    InitGIFCodec();
+    RegisterFileFormatReader(std::make_unique<TGIFFileFormatReader>());
+    RegisterFileFormatWriter(std::make_unique<TGIFFileFormatWriter>());
+}

@@ -1,0 +1,333 @@
+// GIF extension blocks and their registries.
+#include "imaging/formats/gif_extensions.h"
+
+#include "imaging/formats/gif_image.h"
+#include "imaging/formats/gif_subimage.h"
+
+#include <QIODevice>
+
+#include <cstring>
+
+namespace {
+
+template <typename T>
+TGIFExtensionClassInfo makeClassInfo(const char* name,
+                                     TGIFExtensionClass (*resolve)(TGIFExtensionClass, QIODevice&) = ResolveOwnClass) {
+    return TGIFExtensionClassInfo{name, [](TGIFSubImage* frame) -> TGIFExtension* { return new T(frame); }, resolve};
+}
+
+TGIFExtensionClass resolveApplicationClass(TGIFExtensionClass Self, QIODevice& Stream);
+
+uint16_t readWord(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+void putWord(uint8_t* p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+}  // namespace
+
+const TGIFExtensionClassInfo TGIFGraphicControlExtension::ClassInfo =
+    makeClassInfo<TGIFGraphicControlExtension>("TGIFGraphicControlExtension");
+const TGIFExtensionClassInfo TGIFTextExtension::ClassInfo = makeClassInfo<TGIFTextExtension>("TGIFTextExtension");
+const TGIFExtensionClassInfo TGIFCommentExtension::ClassInfo =
+    makeClassInfo<TGIFCommentExtension>("TGIFCommentExtension");
+const TGIFExtensionClassInfo TGIFApplicationExtension::ClassInfo =
+    makeClassInfo<TGIFApplicationExtension>("TGIFApplicationExtension", resolveApplicationClass);
+const TGIFExtensionClassInfo TGIFUnknownAppExtension::ClassInfo =
+    makeClassInfo<TGIFUnknownAppExtension>("TGIFUnknownAppExtension", resolveApplicationClass);
+const TGIFExtensionClassInfo TGIFAppExtNSLoop::ClassInfo =
+    makeClassInfo<TGIFAppExtNSLoop>("TGIFAppExtNSLoop", resolveApplicationClass);
+
+TGIFExtensionClass ResolveOwnClass(TGIFExtensionClass Self, QIODevice&) { return Self; }
+
+namespace {
+
+TGIFExtensionClass resolveApplicationClass(TGIFExtensionClass Self, QIODevice& Stream) {
+    const qint64 position = Stream.pos();
+    uint8_t size;
+    if (!ReadByte(Stream, size)) return nullptr;
+    if (size == 10) {
+        char ident[10];
+        if (Stream.read(ident, 10) == 10) return &TGIFUnknownAppExtension::ClassInfo;
+        return nullptr;
+    }
+    if (size == 11) {
+        TGIFApplicationRec ident;
+        if (Stream.read(reinterpret_cast<char*>(ident.data()), 11) == 11) {
+            const TGIFExtensionClass found = AppExtensionList().Find(ident);
+            return found ? found : &TGIFUnknownAppExtension::ClassInfo;
+        }
+    }
+    Stream.seek(position);
+    return Self;
+}
+
+}  // namespace
+
+TGIFApplicationRec MakeApplicationRec(const char (&IdentAndCode)[12]) {
+    TGIFApplicationRec rec{};
+    std::memcpy(rec.data(), IdentAndCode, 11);
+    return rec;
+}
+
+// ---- registries ----
+
+void TExtensionList::Add(uint8_t Label, TGIFExtensionClass Class) { Entries.push_back({Class, Label}); }
+
+TGIFExtensionClass TExtensionList::Find(uint8_t Label) const {
+    for (auto it = Entries.rbegin(); it != Entries.rend(); ++it)
+        if (it->Label == Label) return it->Class;
+    return nullptr;
+}
+
+void TAppExtensionList::Add(const TGIFApplicationRec& Identifier, TGIFExtensionClass Class) {
+    Entries.push_back({Class, Identifier});
+}
+
+TGIFExtensionClass TAppExtensionList::Find(const TGIFApplicationRec& Identifier) const {
+    for (auto it = Entries.rbegin(); it != Entries.rend(); ++it)
+        if (it->Identifier == Identifier) return it->Class;
+    return nullptr;
+}
+
+namespace {
+std::unique_ptr<TExtensionList> extensionRegistry;
+std::unique_ptr<TAppExtensionList> appExtensionRegistry;
+}  // namespace
+
+TExtensionList& ExtensionList() {
+    if (!extensionRegistry) {
+        extensionRegistry = std::make_unique<TExtensionList>();
+        extensionRegistry->Add(0x01, &TGIFTextExtension::ClassInfo);
+        extensionRegistry->Add(0xF9, &TGIFGraphicControlExtension::ClassInfo);
+        extensionRegistry->Add(0xFE, &TGIFCommentExtension::ClassInfo);
+        extensionRegistry->Add(0xFF, &TGIFApplicationExtension::ClassInfo);
+    }
+    return *extensionRegistry;
+}
+
+TAppExtensionList& AppExtensionList() {
+    if (!appExtensionRegistry) {
+        appExtensionRegistry = std::make_unique<TAppExtensionList>();
+        appExtensionRegistry->Add(MakeApplicationRec("NETSCAPE2.0"), &TGIFAppExtNSLoop::ClassInfo);
+        appExtensionRegistry->Add(MakeApplicationRec("ANIMEXTS1.0"), &TGIFAppExtNSLoop::ClassInfo);
+    }
+    return *appExtensionRegistry;
+}
+
+void FreeExtensionRegistries() {
+    extensionRegistry.reset();
+    appExtensionRegistry.reset();
+}
+
+// ---- base extension ----
+
+TGIFExtension::TGIFExtension(TGIFSubImage* frame) : TGIFItem(frame ? frame->Image : nullptr), SubImage(frame) {}
+
+void TGIFExtension::SaveToStream(QIODevice& Stream) {
+    WriteByte(Stream, 0x21);
+    WriteByte(Stream, GetExtensionType());
+}
+
+uint8_t TGIFExtension::ReadExtensionHeader(QIODevice& Stream) {
+    uint8_t header[2];
+    ReadCheck(Stream, header, 2);
+    if (header[0] != 0x21) RaiseGIFError(sBadExtensionLabel);
+    return header[1];
+}
+
+void TGIFExtension::LoadFromStream(QIODevice& Stream) {
+    if (ReadExtensionHeader(Stream) != GetExtensionType()) RaiseGIFError(sBadExtensionInstance);
+}
+
+TGIFExtensionClass TGIFExtension::FindExtensionClass(QIODevice& Stream) {
+    const qint64 position = Stream.pos();
+    TGIFExtensionClass result = nullptr;
+    uint8_t label;
+    if (ReadByte(Stream, label)) {
+        TGIFExtensionClass current = ExtensionList().Find(label);
+        // Each answer is asked again; a chain of identifier-like sub-blocks is bounded by the data.
+        while (current) {
+            const TGIFExtensionClass next = current->ResolveClass(current, Stream);
+            if (!next || next == current) {
+                result = next;
+                break;
+            }
+            current = next;
+        }
+    }
+    Stream.seek(position);
+    return result;
+}
+
+// ---- graphic control ----
+
+TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* frame) : TGIFExtension(frame) {
+    if (SubImage && !SubImage->GraphicControlExtension) SubImage->GraphicControlExtension = this;
+}
+
+TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
+    if (!SubImage) return;
+    if (GetTransparent()) SubImage->Transparent = false;
+    if (SubImage->GraphicControlExtension == this) SubImage->GraphicControlExtension = nullptr;
+}
+
+void TGIFGraphicControlExtension::SetTransparent(bool Value) {
+    PackedFields = uint8_t(Value ? PackedFields | 0x01 : PackedFields & ~0x01);
+    if (SubImage) {
+        SubImage->Transparent = Value;
+        SubImage->FreeMask();
+        SubImage->FreeBitmap();
+    }
+}
+
+void TGIFGraphicControlExtension::SetDisposal(int Value) {
+    PackedFields = uint8_t((PackedFields & ~0x1C) | ((Value & 7) << 2));
+}
+
+void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index) {
+    if (SubImage) {
+        const TGIFColorMap& map = SubImage->ActiveColorMap();
+        if (map.Count > 0 && (Index < 0 || Index >= map.Count)) {
+            Warning(1, GIFMessageText(sBadColorIndex));
+            Index = 0;
+        }
+    }
+    TransparentColorIndex = uint8_t(Index);
+}
+
+void TGIFGraphicControlExtension::SaveToStream(QIODevice& Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    uint8_t r[6] = {BlockSize, PackedFields, 0, 0, TransparentColorIndex, Terminator};
+    putWord(r + 2, Delay);
+    WriteBytes(Stream, r, 6);
+}
+
+void TGIFGraphicControlExtension::LoadFromStream(QIODevice& Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    uint8_t r[6];
+    ReadCheck(Stream, r, 6);
+    BlockSize = r[0];
+    PackedFields = r[1];
+    Delay = readWord(r + 2);
+    TransparentColorIndex = r[4];
+    Terminator = r[5];
+    if (GetTransparent() && SubImage) SubImage->Transparent = true;
+}
+
+// ---- plain text and comment ----
+
+void TGIFTextExtension::SaveToStream(QIODevice& Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    uint8_t r[13];
+    r[0] = BlockSize;
+    putWord(r + 1, Left);
+    putWord(r + 3, Top);
+    putWord(r + 5, Width);
+    putWord(r + 7, Height);
+    r[9] = CellWidth;
+    r[10] = CellHeight;
+    r[11] = TextFGColorIndex;
+    r[12] = TextBGColorIndex;
+    WriteBytes(Stream, r, 13);
+    WriteStrings(Stream, Text);
+}
+
+void TGIFTextExtension::LoadFromStream(QIODevice& Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    uint8_t r[13];
+    ReadCheck(Stream, r, 13);
+    BlockSize = r[0];
+    Left = readWord(r + 1);
+    Top = readWord(r + 3);
+    Width = readWord(r + 5);
+    Height = readWord(r + 7);
+    CellWidth = r[9];
+    CellHeight = r[10];
+    TextFGColorIndex = r[11];
+    TextBGColorIndex = r[12];
+    ReadStrings(Stream, Text);
+}
+
+void TGIFCommentExtension::SaveToStream(QIODevice& Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    WriteStrings(Stream, Text);
+}
+
+void TGIFCommentExtension::LoadFromStream(QIODevice& Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    ReadStrings(Stream, Text);
+}
+
+// ---- application extensions ----
+
+void TGIFApplicationExtension::SaveToStream(QIODevice& Stream) {
+    TGIFExtension::SaveToStream(Stream);
+    WriteByte(Stream, 11);
+    WriteBytes(Stream, Identifier.data(), 11);
+    SaveData(Stream);
+}
+
+void TGIFApplicationExtension::LoadFromStream(QIODevice& Stream) {
+    TGIFExtension::LoadFromStream(Stream);
+    uint8_t size;
+    ReadCheck(Stream, &size, 1);
+    if (size < 10) RaiseGIFError(sBadBlockSize);
+    Identifier.fill(0);
+    if (size == 10) {
+        ReadCheck(Stream, Identifier.data(), 10);
+    } else {
+        ReadCheck(Stream, Identifier.data(), 11);
+        char rest[256];
+        ReadCheck(Stream, rest, size - 11);
+    }
+    LoadData(Stream);
+}
+
+void TGIFApplicationExtension::SaveData(QIODevice&) { RaiseGIFError(sBadBlockSize); }
+void TGIFApplicationExtension::LoadData(QIODevice&) { RaiseGIFError(sBadBlockSize); }
+
+void TGIFBlock::SaveToStream(QIODevice& Stream) const {
+    WriteByte(Stream, Size());
+    WriteBytes(Stream, Data.constData(), Data.size());
+}
+
+void TGIFBlock::LoadFromStream(QIODevice& Stream) { ReadCheck(Stream, Data.data(), Data.size()); }
+
+void TGIFUnknownAppExtension::SaveData(QIODevice& Stream) {
+    for (const auto& block : Blocks) block->SaveToStream(Stream);
+    WriteByte(Stream, 0);
+}
+
+void TGIFUnknownAppExtension::LoadData(QIODevice& Stream) {
+    Blocks.clear();
+    uint8_t size;
+    while (ReadByte(Stream, size) && size != 0) {
+        auto block = std::make_unique<TGIFBlock>(size);
+        block->LoadFromStream(Stream);
+        Blocks.push_back(std::move(block));
+    }
+}
+
+TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* frame) : TGIFApplicationExtension(frame) {
+    Identifier = MakeApplicationRec("NETSCAPE2.0");
+}
+
+void TGIFAppExtNSLoop::SaveData(QIODevice& Stream) {
+    WriteByte(Stream, 3);
+    WriteByte(Stream, 1);
+    uint8_t w[2];
+    putWord(w, Loops);
+    WriteBytes(Stream, w, 2);
+    WriteByte(Stream, 0);
+}
+
+void TGIFAppExtNSLoop::LoadData(QIODevice& Stream) {
+    uint8_t b = 0xFF;
+    if (!ReadByte(Stream, b) || b != 3) RaiseGIFError(sInvalidData);
+    if (!ReadByte(Stream, b) || b != 1) RaiseGIFError(sInvalidData);
+    uint8_t w[2];
+    ReadCheck(Stream, w, 2);
+    Loops = readWord(w);
+    if (!ReadByte(Stream, b) || b != 0) RaiseGIFError(sInvalidData);
+}

@@ -1,0 +1,371 @@
+// TGIFImage: reading and writing whole GIF streams, the frame loop, the first frame as a bitmap,
+// drawing and the clipboard.
+#include "imaging/formats/gif_image.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+#include <cstring>
+
+const char* const GIFClipboardFormatName = "GIF Image";
+bool PaletteDisplay = false;
+
+QString GIFClipboardMimeType() {
+    return QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(QLatin1String(GIFClipboardFormatName));
+}
+
+// ---- frame list ----
+
+void TGIFImageList::LoadFromStream(QIODevice& Stream, TGIFImage* Parent) {
+    uint8_t b;
+    if (!ReadByte(Stream, b)) return;
+    for (;;) {
+        while (b == 0)
+            if (!ReadByte(Stream, b)) return;
+        StepBack(Stream);
+        if (b == 0x3B) return;
+        if (b != 0x21 && b != 0x2C) {
+            Warning(1, GIFMessageText(sBadBlock));
+            return;
+        }
+        auto frame = std::make_unique<TGIFSubImage>(Parent);
+        frame->LoadFromStream(Stream);
+        const qint64 size = Stream.size();
+        if (Parent)
+            Parent->Progress(Parent, TProgressStage::psRunning, size > 0 ? int(Stream.pos() * 100 / size) : 0, false,
+                             QRect(0, 0, 0, 0), GIFMessageText(sProgressLoading));
+        Add(frame.release());
+        if (!ReadByte(Stream, b)) return;
+    }
+}
+
+void TGIFImageList::SaveToStream(QIODevice& Stream) {
+    const int count = Count();
+    for (int i = 0; i < count; ++i) {
+        Frame(i)->SaveToStream(Stream);
+        if (Image)
+            Image->Progress(Image, TProgressStage::psRunning, (i + 1) * 100 / count, false, QRect(0, 0, 0, 0),
+                            GIFMessageText(sProgressSaving));
+    }
+}
+
+// ---- the image ----
+
+TGIFImage::TGIFImage()
+    : Frames(std::make_unique<TGIFImageList>(this)), FHeader(std::make_unique<TGIFHeader>(this)) {
+    Clear();
+}
+
+TGIFImage::~TGIFImage() {
+    StopDraw();
+    // Frames and the header report to this image while they go; detach them first.
+    OnWarning = nullptr;
+    OnChange = nullptr;
+    OnProgress = nullptr;
+    Frames->Clear();
+    Frames.reset();
+    FHeader->Image = nullptr;
+    FHeader.reset();
+}
+
+void TGIFImage::FreeBitmap() { CachedBitmap.reset(); }
+
+void TGIFImage::Clear() {
+    StopDraw();
+    FreeBitmap();
+    Frames->Clear();
+    FHeader->GlobalColorMap.Clear();
+    FHeader->ScreenDescriptor.ScreenWidth = 0;
+    FHeader->ScreenDescriptor.ScreenHeight = 0;
+    FHeader->Prepare();
+    SetPalette(TGIFPalette());
+}
+
+int64_t TGIFImage::TotalPixels() const {
+    int64_t total = 0;
+    for (int i = 0; i < Images().Count(); ++i) total += int64_t(Images().Frame(i)->Data.size());
+    return total;
+}
+
+void TGIFImage::SetWidth(int Width) {
+    for (int i = 0; i < Images().Count(); ++i) {
+        const TGIFSubImage* f = Images().Frame(i);
+        if (f->Left() + f->Width() > Width) RaiseGIFError(sScreenWidth);
+    }
+    Header().ScreenDescriptor.ScreenWidth = uint16_t(std::clamp(Width, 0, 0xFFFF));
+    FreeBitmap();
+    Changed(this);
+}
+
+void TGIFImage::SetHeight(int Height) {
+    for (int i = 0; i < Images().Count(); ++i) {
+        const TGIFSubImage* f = Images().Frame(i);
+        if (f->Top() + f->Height() > Height) RaiseGIFError(sScreenHeight);
+    }
+    Header().ScreenDescriptor.ScreenHeight = uint16_t(std::clamp(Height, 0, 0xFFFF));
+    FreeBitmap();
+    Changed(this);
+}
+
+TGIFPalette TGIFImage::GetPalette() {
+    if (PaletteGuard) RaiseGIFError(sNoColorTable);
+    PaletteGuard = true;
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{PaletteGuard};
+    if (CachedBitmap && !CachedBitmap->colorTable().isEmpty()) return CachedBitmap->colorTable();
+    if (StoredPalette && !StoredPalette->isEmpty()) return *StoredPalette;
+    if (DoDither()) {
+        StoredPalette = CreateCubePalette();
+        return *StoredPalette;
+    }
+    if (Header().GlobalColorMap.Count > 0) {
+        StoredPalette = Header().GlobalColorMap.CreatePaletteHandle();
+        return *StoredPalette;
+    }
+    if (Images().Count() > 0) return Images().Frame(0)->GetPalette();
+    return TGIFPalette();
+}
+
+void TGIFImage::SetPalette(const TGIFPalette& Palette) {
+    const std::optional<TGIFPalette> wanted = Palette.isEmpty() ? std::nullopt : std::optional<TGIFPalette>(Palette);
+    if (wanted == StoredPalette) return;
+    StoredPalette = wanted;
+    if (CachedBitmap && CachedBitmap->colorTable() != Palette) {
+        FreeBitmap();
+        PaletteModified = true;
+        Changed(this);
+    }
+}
+
+bool TGIFImage::DoDither() const {
+    return (DrawOptions & goDither) && (!(DrawOptions & goAutoDither) || PaletteDisplay);
+}
+
+const QImage* TGIFImage::GetBitmap() {
+    if (GetEmpty()) return nullptr;
+    if (CachedBitmap) return CachedBitmap.get();
+    TGIFSubImage* frame = Images().Frame(0);
+    const int width = GetWidth(), height = GetHeight();
+    if (int64_t(width) * height > GIFMaxImagePixels) RaiseGIFError(QString::fromLatin1(sOutOfResources));
+    auto bitmap = std::make_unique<QImage>();
+    if (frame->Width() == width && frame->Height() == height) {
+        frame->AssignTo(*bitmap);
+        *bitmap = bitmap->copy();
+    } else if (width > 0 && height > 0) {
+        // Frame 0 at its place on the logical screen, clipped to it, without transparency.
+        *bitmap = QImage(width, height, QImage::Format_Indexed8);
+        if (bitmap->isNull()) RaiseGIFError(QString::fromLatin1(sOutOfResources));
+        TGIFPalette palette = GetPalette();
+        const QImage* rendered = frame->GetBitmap();
+        if (rendered && rendered->colorCount() > palette.size()) palette = rendered->colorTable();
+        if (palette.isEmpty()) palette.append(qRgb(0, 0, 0));
+        bitmap->setColorTable(palette);
+        bitmap->fill(0);
+        if (rendered) {
+            const int x0 = frame->Left(), y0 = frame->Top();
+            const int x1 = std::min(width, x0 + frame->Width()), y1 = std::min(height, y0 + frame->Height());
+            for (int y = y0; y < y1; ++y)
+                if (x1 > x0) std::memcpy(bitmap->scanLine(y) + x0, rendered->constScanLine(y - y0), size_t(x1 - x0));
+        }
+    }
+    CachedBitmap = std::move(bitmap);
+    return CachedBitmap.get();
+}
+
+int TGIFImage::Add(const QImage& Bitmap) {
+    auto frame = std::make_unique<TGIFSubImage>(this);
+    frame->Assign(Bitmap);
+    return Add(frame.release());
+}
+
+int TGIFImage::Add(TGIFSubImage* Frame) {
+    if (!Frame) RaiseGIFError(sUnsupportedClass);
+    Frame->Image = this;
+    const int index = Images().Add(Frame);
+    bool grown = false;
+    if (Frame->Left() + Frame->Width() > GetWidth()) {
+        Header().ScreenDescriptor.ScreenWidth = uint16_t(std::min(0xFFFF, Frame->Left() + Frame->Width()));
+        Warning(this, 1, GIFMessageText(sScreenWidth));
+        grown = true;
+    }
+    if (Frame->Top() + Frame->Height() > GetHeight()) {
+        Header().ScreenDescriptor.ScreenHeight = uint16_t(std::min(0xFFFF, Frame->Top() + Frame->Height()));
+        Warning(this, 1, GIFMessageText(sScreenHeight));
+        grown = true;
+    }
+    if (grown) {
+        Warning(Frame, 1, GIFMessageText(sScreenSize));
+        FreeBitmap();
+        Changed(this);
+    }
+    return index;
+}
+
+void TGIFImage::Assign(const TGIFImage& Source) {
+    if (&Source == this) return;
+    Clear();
+    OnProgress = Source.OnProgress;
+    const QString message = GIFMessageText(sProgressCopying);
+    Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    try {
+        OnChange = Source.OnChange;
+        OnWarning = Source.OnWarning;
+        Source.Header().AssignTo(Header());
+        ThreadPriority = Source.ThreadPriority;
+        BackgroundColor = Source.BackgroundColor;
+        DrawOptions = Source.DrawOptions;
+        const int count = Source.Images().Count();
+        for (int i = 0; i < count; ++i) {
+            auto frame = std::make_unique<TGIFSubImage>(this);
+            frame->Assign(*Source.Images().Frame(i));
+            Add(frame.release());
+            Progress(this, TProgressStage::psRunning, (i + 1) * 100 / count, false, QRect(0, 0, 0, 0), message);
+        }
+    } catch (...) {
+        Progress(this, TProgressStage::psEnding, 0, false, QRect(0, 0, 0, 0), message);
+        throw;
+    }
+    Progress(this, TProgressStage::psEnding, 100, false, QRect(0, 0, 0, 0), message);
+}
+
+void TGIFImage::Assign(const QImage& Bitmap) {
+    Clear();
+    Add(Bitmap);
+}
+
+void TGIFImage::AssignTo(QImage& Bitmap) {
+    const QImage* bitmap = GetBitmap();
+    Bitmap = bitmap ? bitmap->copy() : QImage();
+}
+
+void TGIFImage::Draw(QPainter& Canvas, const QRect& Rect) {
+    if (Drawing || GetEmpty()) return;
+    Drawing = true;
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{Drawing};
+    // Only the first frame is ever shown: animation is not played here.
+    Images().Frame(0)->Draw(Canvas, Rect, (DrawOptions & goTransparent) != 0);
+}
+
+void TGIFImage::Warning(const void* Sender, uint8_t Severity, const QString& Message) {
+    if (OnWarning) OnWarning(Sender, Severity, Message);
+}
+
+void TGIFImage::Changed(const void* Sender) {
+    if (OnChange) OnChange(Sender);
+}
+
+void TGIFImage::Progress(const void* Sender, TProgressStage Stage, int PercentDone, bool RedrawNow, const QRect& Rect,
+                         const QString& Message) {
+    if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, Rect, Message);
+}
+
+int TGIFImage::GetVersion() const {
+    int version = 0;
+    for (int i = 0; i < Images().Count(); ++i) {
+        version = std::max(version, Images().Frame(i)->GetVersion());
+        if (version >= 2) break;
+    }
+    return version;
+}
+
+int TGIFImage::GetColorResolution() const {
+    int result = Header().GlobalColorMap.BitsPerPixel() - 1;
+    for (int i = 0; i < Images().Count(); ++i) result = std::max(result, Images().Frame(i)->ColorResolution());
+    return result;
+}
+
+int TGIFImage::GetBitsPerPixel() const {
+    int result = Header().GlobalColorMap.BitsPerPixel();
+    for (int i = 0; i < Images().Count(); ++i) result = std::max(result, Images().Frame(i)->BitsPerPixel());
+    return result;
+}
+
+void TGIFImage::LoadFromStream(QIODevice& Stream) {
+    const QString message = GIFMessageText(sProgressLoading);
+    Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    try {
+        Clear();
+        Header().LoadFromStream(Stream);
+        Images().LoadFromStream(Stream, this);
+        TGIFTrailer trailer(this);
+        trailer.LoadFromStream(Stream);
+    } catch (...) {
+        Progress(this, TProgressStage::psEnding, 0, true, QRect(0, 0, 0, 0), message);
+        throw;
+    }
+    Progress(this, TProgressStage::psEnding, 100, true, QRect(0, 0, 0, 0), message);
+}
+
+void TGIFImage::SaveToStream(QIODevice& Stream) {
+    const QString message = GIFMessageText(sProgressSaving);
+    Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    try {
+        Header().SaveToStream(Stream);
+        Images().SaveToStream(Stream);
+        TGIFTrailer trailer(this);
+        trailer.SaveToStream(Stream);
+    } catch (...) {
+        Progress(this, TProgressStage::psEnding, 0, true, QRect(0, 0, 0, 0), message);
+        throw;
+    }
+    Progress(this, TProgressStage::psEnding, 100, true, QRect(0, 0, 0, 0), message);
+}
+
+void TGIFImage::LoadFromFile(const QString& FileName) {
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly)) RaiseGIFError(QStringLiteral("Cannot open file ") + FileName);
+    LoadFromStream(file);
+}
+
+void TGIFImage::SaveToFile(const QString& FileName) {
+    QFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        RaiseGIFError(QStringLiteral("Cannot create file ") + FileName);
+    SaveToStream(file);
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        RaiseGIFError(QStringLiteral("Cannot write file ") + FileName);
+}
+
+void TGIFImage::LoadFromClipboardFormat(const QMimeData& Data) {
+    for (const QString& type : {GIFClipboardMimeType(), QString::fromLatin1(GIFClipboardFormatName)}) {
+        if (!Data.hasFormat(type)) continue;
+        QByteArray bytes = Data.data(type);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        LoadFromStream(buffer);
+        return;
+    }
+    const QImage bitmap = qvariant_cast<QImage>(Data.imageData());
+    if (bitmap.isNull()) RaiseGIFError(sUnsupportedClass);
+    Assign(bitmap);
+}
+
+void TGIFImage::SaveToClipboardFormat(QMimeData& Data) {
+    if (GetEmpty()) return;
+    const QImage* bitmap = GetBitmap();
+    if (bitmap) Data.setImageData(*bitmap);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    SaveToStream(buffer);
+    Data.setData(GIFClipboardMimeType(), bytes);
+}
+
+void InitGIFCodec() {
+    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                ? QGuiApplication::primaryScreen()
+                                : nullptr;
+    PaletteDisplay = screen && screen->depth() <= 8;
+}
+
+void FinalizeGIFCodec() { FreeExtensionRegistries(); }

@@ -1,0 +1,137 @@
+#pragma once
+// TGIFImage: the GIF codec's graphic. It holds a whole GIF stream as objects (header, frames with
+// their extensions and colour tables), reads and writes it, converts to and from bitmaps (QImage),
+// draws its first frame and exchanges GIF data with the clipboard under "GIF Image".
+#include "imaging/formats/gif_extensions.h"
+#include "imaging/formats/gif_object_model.h"
+#include "imaging/formats/gif_subimage.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <functional>
+#include <memory>
+
+class QMimeData;
+class QPainter;
+
+class TGIFImageList : public TGIFList {
+public:
+    using TGIFList::TGIFList;
+    TGIFSubImage* Frame(int Index) const { return static_cast<TGIFSubImage*>(GetItem(Index)); }
+    // Reads the frames between the header and the trailer.
+    void LoadFromStream(QIODevice& Stream, TGIFImage* Parent);
+    void SaveToStream(QIODevice& Stream) override;
+};
+
+enum class TProgressStage { psStarting, psRunning, psEnding };
+
+// Draw options.
+enum TGIFDrawOption : uint16_t {
+    goAsync = 0x0001,
+    goTransparent = 0x0002,
+    goAnimate = 0x0004,
+    goLoop = 0x0008,
+    goLoopContinously = 0x0010,
+    goValidateCanvas = 0x0020,
+    goDirectDraw = 0x0040,
+    goDither = 0x0080,
+    goAutoDither = 0x0100,
+};
+constexpr uint16_t GIFDefaultDrawOptions = 0x018F;
+
+// The clipboard format name and the MIME type it travels under.
+extern const char* const GIFClipboardFormatName;  // "GIF Image"
+QString GIFClipboardMimeType();
+
+// True when the screen shows at most 256 colours; set by InitGIFCodec.
+extern bool PaletteDisplay;
+constexpr TGIFColor clNone = 0x1FFFFFFF;
+
+using TGIFWarningEvent = std::function<void(const void* Sender, uint8_t Severity, const QString& Message)>;
+using TGIFProgressEvent = std::function<void(const void* Sender, TProgressStage Stage, int PercentDone, bool RedrawNow,
+                                             const QRect& Rect, const QString& Message)>;
+using TGIFNotifyEvent = std::function<void(const void* Sender)>;
+
+class TGIFImage {
+public:
+    TGIFImage();
+    virtual ~TGIFImage();
+    TGIFImage(const TGIFImage&) = delete;
+    TGIFImage& operator=(const TGIFImage&) = delete;
+
+    void Clear();
+    bool GetEmpty() const { return Images().Count() == 0; }
+    int GetWidth() const { return Header().ScreenDescriptor.ScreenWidth; }
+    int GetHeight() const { return Header().ScreenDescriptor.ScreenHeight; }
+    void SetWidth(int Width);
+    void SetHeight(int Height);
+    bool Equals(const TGIFImage& Other) const { return this == &Other; }
+
+    TGIFPalette GetPalette();
+    void SetPalette(const TGIFPalette& Palette);
+    bool DoDither() const;
+
+    // Frame 0 on the logical screen, built on demand and kept until the image changes.
+    const QImage* GetBitmap();
+    // Appends a frame built from a bitmap, or the given frame itself (taken over; nullptr raises).
+    int Add(const QImage& Bitmap);
+    int Add(TGIFSubImage* Frame);
+    void Assign(const TGIFImage& Source);
+    void Assign(const QImage& Bitmap);
+    void AssignTo(QImage& Bitmap);
+
+    void Draw(QPainter& Canvas, const QRect& Rect);
+    void StopDraw() { FreeBitmap(); }
+
+    void LoadFromStream(QIODevice& Stream);
+    void SaveToStream(QIODevice& Stream);
+    void LoadFromFile(const QString& FileName);
+    void SaveToFile(const QString& FileName);
+
+    // Clipboard: offers the bitmap together with the GIF stream under "GIF Image"; loading prefers
+    // the GIF stream and falls back to the bitmap.
+    void LoadFromClipboardFormat(const QMimeData& Data);
+    void SaveToClipboardFormat(QMimeData& Data);
+
+    virtual void Warning(const void* Sender, uint8_t Severity, const QString& Message);
+    virtual void Changed(const void* Sender);
+    void Progress(const void* Sender, TProgressStage Stage, int PercentDone, bool RedrawNow, const QRect& Rect,
+                  const QString& Message);
+
+    TGIFImageList& Images() { return *Frames; }
+    const TGIFImageList& Images() const { return *Frames; }
+    TGIFHeader& Header() { return *FHeader; }
+    const TGIFHeader& Header() const { return *FHeader; }
+
+    // What the header asks of the image.
+    int GetVersion() const;
+    int GetColorResolution() const;
+    int GetBitsPerPixel() const;
+    TGIFColor GetBackgroundColor() { return Header().BackgroundColor(); }
+
+    uint16_t DrawOptions = GIFDefaultDrawOptions;
+    int ThreadPriority = 0;
+    TGIFColor BackgroundColor = clNone;
+    bool PaletteModified = false;
+    bool Transparent = false;
+    TGIFWarningEvent OnWarning;
+    TGIFProgressEvent OnProgress;
+    TGIFNotifyEvent OnChange;
+
+private:
+    void FreeBitmap();
+    int64_t TotalPixels() const;
+    friend class TGIFSubImage;
+
+    bool Drawing = false;
+    bool PaletteGuard = false;
+    std::unique_ptr<TGIFImageList> Frames;
+    std::unique_ptr<TGIFHeader> FHeader;
+    std::optional<TGIFPalette> StoredPalette;
+    std::unique_ptr<QImage> CachedBitmap;
+};
+
+// Start-up of the codec: sets PaletteDisplay from the screen. Shut-down frees the registries.
+void InitGIFCodec();
+void FinalizeGIFCodec();

@@ -1,0 +1,101 @@
+#pragma once
+// One frame of a GIF: its image descriptor, local colour table, the extensions in front of it, its
+// pixels as palette indices (rows top to bottom, never interlaced in memory) and what it caches
+// for display: the rendered 8-bit bitmap, the transparency mask and the palette.
+#include "imaging/formats/gif_object_model.h"
+
+#include <QImage>
+
+#include <memory>
+#include <optional>
+
+class QPainter;
+class QRect;
+class TGIFGraphicControlExtension;
+
+// The image descriptor as stored.
+struct TGIFImageDescriptor {
+    uint8_t Separator = 0x2C;
+    uint16_t Left = 0;
+    uint16_t Top = 0;
+    uint16_t Width = 0;
+    uint16_t Height = 0;
+    uint8_t PackedFields = 0;  // bit 7 local table, bit 6 interlaced, bit 5 sorted, 0-2 size
+};
+
+class TGIFSubImage : public TGIFItem {
+public:
+    explicit TGIFSubImage(TGIFImage* image);
+    ~TGIFSubImage() override;
+
+    int GetVersion() const override;
+    void SaveToStream(QIODevice& Stream) override;
+    void LoadFromStream(QIODevice& Stream) override;
+    void LoadFromFile(const QString& FileName);
+    // Copies another frame through its GIF encoding.
+    void Assign(const TGIFSubImage& Source);
+    // Builds the frame from a bitmap: its colours become the local table, its pixels the indices.
+    void Assign(const QImage& Bitmap);
+    // The rendered bitmap (empty for an empty frame).
+    void AssignTo(QImage& Bitmap);
+
+    int Left() const { return ImageDescriptor.Left; }
+    int Top() const { return ImageDescriptor.Top; }
+    int Width() const { return ImageDescriptor.Width; }
+    int Height() const { return ImageDescriptor.Height; }
+    void SetLeft(int v) { ImageDescriptor.Left = uint16_t(v); }
+    void SetTop(int v) { ImageDescriptor.Top = uint16_t(v); }
+    void SetWidth(int v) { ImageDescriptor.Width = uint16_t(v); }
+    void SetHeight(int v) { ImageDescriptor.Height = uint16_t(v); }
+    bool Interlaced() const { return (ImageDescriptor.PackedFields & 0x40) != 0; }
+    void SetInterlaced(bool b) {
+        ImageDescriptor.PackedFields = uint8_t(b ? ImageDescriptor.PackedFields | 0x40 : ImageDescriptor.PackedFields & ~0x40);
+    }
+    int BitsPerPixel() const { return ColorMap.BitsPerPixel(); }
+    int ColorResolution() const { return BitsPerPixel() - 1; }
+
+    void Clear();
+    bool Empty() const;
+    // Allocates Width * Height bytes of pixels (zeroed); too large a frame raises GIFException.
+    void NewImage();
+    void FreeBitmap();
+    void NewBitmap();
+    void FreeMask();
+    TGIFPalette GetPalette();
+    void SetPalette(const std::optional<TGIFPalette>& Palette);
+    TGIFColorMap& ActiveColorMap();
+    void Prepare();
+
+    // LZW coding of the pixel data.
+    void Decode(QIODevice& Stream);
+    void Encode(QIODevice& Stream);
+
+    // Rendering and drawing.
+    const QImage* GetBitmap();
+    bool HasMask();
+    QRect ScaleRect(const QRect& Rect) const;
+    void Draw(QPainter& Canvas, const QRect& Rect, bool DrawTransparent);
+    void StretchDraw(QPainter& Canvas, const QRect& Rect, bool DrawTransparent);
+
+    std::unique_ptr<QImage> Bitmap;  // rendered frame, 8 bits per pixel
+    std::unique_ptr<QImage> Mask;    // monochrome, 1 = transparent
+    bool MaskStale = true;
+    std::optional<TGIFPalette> Palette;  // cached palette
+    std::vector<uint8_t> Data;
+    int DataSize = 0;
+    TGIFLocalColorMap ColorMap{this};
+    TGIFImageDescriptor ImageDescriptor;
+    TGIFExtensionList Extensions;
+    bool Transparent = false;
+    TGIFGraphicControlExtension* GraphicControlExtension = nullptr;
+
+private:
+    void Render(bool Dithered);
+    void RenderDirectRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes, int TransparentIndex);
+    void RenderDitheredRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes, int TransparentIndex);
+    void ConvertRows(const QImage& Source);
+};
+
+// Draws Source (rect SourceRect) into Dest of Canvas, leaving the destination where Mask is 1.
+bool MaskedStretchBlt(QPainter& Canvas, const QRect& Dest, const QImage& Source, const QRect& SourceRect,
+                      const QImage& Mask);
