@@ -78,8 +78,14 @@ extern const char* const sOutOfResources;    // "Out of system resources"
 
 // Largest frame and logical screen the codec allocates (pixels), and the most pixel memory all
 // frames of one image may hold together; beyond them loading fails instead of exhausting memory.
-constexpr int64_t GIFMaxImagePixels = int64_t(1) << 27;
-constexpr int64_t GIFMaxTotalPixels = int64_t(1) << 28;
+#ifndef GIF_MAX_IMAGE_PIXELS
+#define GIF_MAX_IMAGE_PIXELS (int64_t(1) << 27)
+#endif
+#ifndef GIF_MAX_TOTAL_PIXELS
+#define GIF_MAX_TOTAL_PIXELS (int64_t(1) << 28)
+#endif
+constexpr int64_t GIFMaxImagePixels = GIF_MAX_IMAGE_PIXELS;
+constexpr int64_t GIFMaxTotalPixels = GIF_MAX_TOTAL_PIXELS;
 
 // Stream helpers.
 [[noreturn]] void RaiseGIFError(const QString& Message);

@@ -3,6 +3,7 @@
 // of the data; running past it ends the walk (or the decoding of the image) like any other damage.
 #include "imaging/formats/gif_registry_reader.h"
 
+#include "imaging/formats/gif_object_model.h"
 #include "imaging/pixel_graphic.h"
 
 #include <QIODevice>
@@ -194,6 +195,8 @@ private:
     void DecodeImage(const std::array<uint8_t, 768>& table) {
         const int depth = Sub.Depth;
         const TPGPixelFormat format = depth <= 1 ? pf1Bit : depth <= 4 ? pf4Bit : pf8Bit;
+        // Sizes no real GIF has are refused before anything is allocated.
+        if (int64_t(Sub.Width) * Sub.Height > GIFMaxImagePixels) throw DamagedData();
         Graphic->SetSize(Sub.Width, Sub.Height, format);
         const int colours = std::max(1, 1 << depth);
         Graphic->SetPaletteCount(colours);
