@@ -8,6 +8,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -194,7 +195,11 @@ private:
 
     void DecodeImage(const std::array<uint8_t, 768>& table) {
         const int depth = Sub.Depth;
-        const TPGPixelFormat format = depth <= 1 ? pf1Bit : depth <= 4 ? pf4Bit : pf8Bit;
+        // Codes wider than the colour table (damaged or careless files) still need room for
+        // their pixel values: the pixel format also covers the LZW code size.
+        const int codeSize = Position < File.size() ? std::min(8, int(uint8_t(File[Position]))) : 0;
+        const int formatDepth = std::max(depth, codeSize);
+        const TPGPixelFormat format = formatDepth <= 1 ? pf1Bit : formatDepth <= 4 ? pf4Bit : pf8Bit;
         // Sizes no real GIF has are refused before anything is allocated.
         if (int64_t(Sub.Width) * Sub.Height > GIFMaxImagePixels) throw DamagedData();
         Graphic->SetSize(Sub.Width, Sub.Height, format);
