@@ -198,7 +198,8 @@ private:
         // Codes wider than the colour table (damaged or careless files) still need room for
         // their pixel values: the pixel format also covers the LZW code size.
         const int codeSize = Position < File.size() ? std::min(8, int(uint8_t(File[Position]))) : 0;
-        const int formatDepth = std::max(depth, codeSize);
+        // (The smallest code size, 2, also serves 1-bit images.)
+        const int formatDepth = codeSize > 2 ? std::max(depth, codeSize) : depth;
         const TPGPixelFormat format = formatDepth <= 1 ? pf1Bit : formatDepth <= 4 ? pf4Bit : pf8Bit;
         // Sizes no real GIF has are refused before anything is allocated.
         if (int64_t(Sub.Width) * Sub.Height > GIFMaxImagePixels) throw DamagedData();
