@@ -187,7 +187,10 @@ int TGIFImage::Add(const QImage& Bitmap) {
 
 int TGIFImage::Add(TGIFSubImage* Frame) {
     if (!Frame) RaiseGIFError(sUnsupportedClass);
+    // A frame taken from another image now reports to this one, with its extensions.
     Frame->Image = this;
+    Frame->Extensions.Image = this;
+    for (TGIFItem* extension : Frame->Extensions.Items) extension->Image = this;
     const int index = Images().Add(Frame);
     bool grown = false;
     if (Frame->Left() + Frame->Width() > GetWidth()) {

@@ -156,9 +156,6 @@ void TGIFSubImage::Assign(const TGIFSubImage& Source) {
         QBuffer in(&bytes);
         in.open(QIODevice::ReadOnly);
         LoadFromStream(in);
-        // The descriptor keeps the source's place even when its colours came from the global table.
-        ImageDescriptor.Left = Source.ImageDescriptor.Left;
-        ImageDescriptor.Top = Source.ImageDescriptor.Top;
     }
     if (Source.Bitmap) {
         NewBitmap();
