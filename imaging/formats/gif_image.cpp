@@ -2,12 +2,15 @@
 // drawing and the clipboard.
 #include "imaging/formats/gif_image.h"
 
+#include "imaging/formats/gif_painter.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
 
 #include <algorithm>
 #include <cstring>
@@ -63,6 +66,11 @@ TGIFImage::TGIFImage()
 
 TGIFImage::~TGIFImage() {
     StopDraw();
+    {
+        std::lock_guard<std::mutex> lock(PainterLock);
+        for (TGIFPainter* painter : Painters) painter->ForgetImage();
+        Painters.clear();
+    }
     // Frames and the header report to this image while they go; detach them first.
     OnWarning = nullptr;
     OnChange = nullptr;
@@ -73,7 +81,94 @@ TGIFImage::~TGIFImage() {
     FHeader.reset();
 }
 
-void TGIFImage::FreeBitmap() { CachedBitmap.reset(); }
+void TGIFImage::FreeBitmap() {
+    if (DrawPainter) DrawPainter->Stop();
+    CachedBitmapCanvas.reset();
+    CachedBitmap.reset();
+}
+
+namespace {
+
+// Lets the calls that painter threads hand to this thread run; false when there were none.
+bool runSynchronizedCalls() {
+    if (!QCoreApplication::instance()) return false;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    return true;
+}
+
+}  // namespace
+
+void TGIFImage::StopDraw() {
+    for (;;) {
+        std::vector<TGIFPainter*> painters;
+        {
+            std::lock_guard<std::mutex> lock(PainterLock);
+            painters = Painters;
+        }
+        if (painters.empty()) {
+            FreeBitmap();
+            return;
+        }
+        int async = 0;
+        for (auto it = painters.rbegin(); it != painters.rend(); ++it) {
+            (*it)->Stop();
+            if ((*it)->IsAsync()) ++async;
+        }
+        if (async == 0) {
+            FreeBitmap();
+            return;
+        }
+        runSynchronizedCalls();
+        QThread::msleep(1);
+    }
+}
+
+void TGIFImage::StopDrawPainter() {
+    if (!DrawPainter) return;
+    if (DrawPainter->IsAsync()) {
+        while (DrawPainter) {
+            DrawPainter->Stop();
+            runSynchronizedCalls();
+            if (DrawPainter) QThread::msleep(1);
+        }
+        FreeBitmap();
+    } else {
+        DrawPainter->Stop();
+    }
+}
+
+TGIFPainter* TGIFImage::CreatePainter(QPainter* Canvas, const QRect& Rect, uint16_t Options, TGIFPainter** Reference) {
+    if (GetEmpty() || Rect.left() > Rect.right() || Rect.top() > Rect.bottom()) return nullptr;
+    if (Images().Count() == 1 || !QCoreApplication::instance()) Options &= uint16_t(~goAsync);
+    auto* painter = new TGIFPainter(Reference, Options, Rect, Canvas, this);
+    {
+        std::lock_guard<std::mutex> lock(PainterLock);
+        Painters.push_back(painter);
+    }
+    painter->OnStartPaint = OnStartPaint;
+    painter->OnPaint = OnPaint;
+    painter->OnLoop = OnLoop;
+    painter->OnEndPaint = OnEndPaint;
+    if (painter->IsAsync()) {
+        QObject::connect(painter, &QThread::finished, painter, &QObject::deleteLater);
+        return painter;
+    }
+    painter->Execute();
+    if (Reference && *Reference == painter) *Reference = nullptr;
+    RemovePainter(painter);
+    delete painter;
+    return nullptr;
+}
+
+void TGIFImage::RemovePainter(TGIFPainter* Painter) {
+    std::lock_guard<std::mutex> lock(PainterLock);
+    Painters.erase(std::remove(Painters.begin(), Painters.end(), Painter), Painters.end());
+}
+
+int TGIFImage::PainterCount() {
+    std::lock_guard<std::mutex> lock(PainterLock);
+    return int(Painters.size());
+}
 
 void TGIFImage::Clear() {
     StopDraw();
@@ -255,8 +350,47 @@ void TGIFImage::Draw(QPainter& Canvas, const QRect& Rect) {
         bool& flag;
         ~Guard() { flag = false; }
     } guard{Drawing};
-    // Only the first frame is ever shown: animation is not played here.
-    Images().Frame(0)->Draw(Canvas, Rect, (DrawOptions & goTransparent) != 0);
+    if (Images().Count() == 1 || !(DrawOptions & goAnimate)) {
+        Images().Frame(0)->Draw(Canvas, Rect, (DrawOptions & goTransparent) != 0);
+        return;
+    }
+    if (CachedBitmap && !(DrawOptions & goDirectDraw)) {
+        Canvas.drawImage(Rect, *CachedBitmap);
+        return;
+    }
+    if (DrawPainter && DrawPainter->Canvas == &Canvas && DrawPainter->Rect == Rect) return;
+    StopDrawPainter();
+
+    QPainter* target = &Canvas;
+    QRect targetRect = Rect;
+    if (!(DrawOptions & goDirectDraw)) {
+        // The painter paints into a bitmap of the logical screen, which starts as what the canvas
+        // shows in the rectangle.
+        FreeBitmap();
+        CachedBitmap = std::make_unique<QImage>(std::max(1, GetWidth()), std::max(1, GetHeight()), QImage::Format_RGB32);
+        CachedBitmap->fill(Qt::white);
+        if (Canvas.device() && Canvas.device()->devType() == QInternal::Image) {
+            const QImage shown = static_cast<QImage*>(Canvas.device())->copy(Rect);
+            QPainter copy(CachedBitmap.get());
+            copy.drawImage(CachedBitmap->rect(), shown);
+        }
+        CachedBitmapCanvas = std::make_unique<QPainter>(CachedBitmap.get());
+        target = CachedBitmapCanvas.get();
+        targetRect = CachedBitmap->rect();
+    }
+    TGIFPainter* painter = CreatePainter(target, targetRect, DrawOptions, &DrawPainter);
+    if (!painter) {
+        // A synchronous painter has already played the animation into the bitmap.
+        if (CachedBitmap) Canvas.drawImage(Rect, *CachedBitmap);
+        return;
+    }
+    painter->Start();
+    if (DrawOptions & goDirectDraw) return;
+    while (DrawPainter && !DrawPainter->HasPainted() && !DrawPainter->StopRequested()) {
+        runSynchronizedCalls();
+        QThread::yieldCurrentThread();
+    }
+    if (CachedBitmap) Canvas.drawImage(Rect, *CachedBitmap);
 }
 
 void TGIFImage::Warning(const void* Sender, uint8_t Severity, const QString& Message) {

@@ -11,9 +11,13 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class QMimeData;
 class QPainter;
+class TGIFPainter;
+using TGIFPainterEvent = std::function<void(TGIFPainter* Sender)>;
 
 class TGIFImageList : public TGIFList {
 public:
@@ -81,8 +85,16 @@ public:
     void Assign(const QImage& Bitmap);
     void AssignTo(QImage& Bitmap);
 
+    // Draws the first frame, or animates images of several frames through a painter.
     void Draw(QPainter& Canvas, const QRect& Rect);
-    void StopDraw() { FreeBitmap(); }
+    // Stops every painter of this image (waiting for asynchronous ones) and drops the bitmap.
+    void StopDraw();
+    // A painter for Rect of Canvas, started by the caller; nullptr when there is nothing to paint
+    // or the painter ran synchronously (and has finished). Reference receives the painter and is
+    // cleared when it ends.
+    TGIFPainter* CreatePainter(QPainter* Canvas, const QRect& Rect, uint16_t Options, TGIFPainter** Reference = nullptr);
+    void RemovePainter(TGIFPainter* Painter);
+    int PainterCount();
 
     void LoadFromStream(QIODevice& Stream);
     void SaveToStream(QIODevice& Stream);
@@ -118,9 +130,11 @@ public:
     TGIFWarningEvent OnWarning;
     TGIFProgressEvent OnProgress;
     TGIFNotifyEvent OnChange;
+    TGIFPainterEvent OnStartPaint, OnPaint, OnLoop, OnEndPaint;
 
 private:
     void FreeBitmap();
+    void StopDrawPainter();
     int64_t TotalPixels() const;
     friend class TGIFSubImage;
 
@@ -130,6 +144,10 @@ private:
     std::unique_ptr<TGIFHeader> FHeader;
     std::optional<TGIFPalette> StoredPalette;
     std::unique_ptr<QImage> CachedBitmap;
+    std::unique_ptr<QPainter> CachedBitmapCanvas;  // the draw painter's target on CachedBitmap
+    std::mutex PainterLock;
+    std::vector<TGIFPainter*> Painters;
+    TGIFPainter* DrawPainter = nullptr;
 };
 
 // Start-up of the codec: sets PaletteDisplay from the screen. Shut-down frees the registries.
