@@ -424,6 +424,17 @@ TEST(GifBridge, DamagedFilesFailCleanly) {
     EXPECT_EQ(small.GetHeight(), 1);
     EXPECT_EQ(small.GetPixelColor(1, 0), pgRGB(255, 255, 255));
 
+    // No colour table anywhere: refused with the codec's message.
+    const QByteArray noTable = QByteArray("GIF89a") + QByteArray::fromHex("02000100" "00" "00" "00") +
+                               QByteArray::fromHex("2c" "00000000" "0200" "0100" "00" "02" "02" "4c0a" "00") + ";";
+    TPixelGraphic colourless;
+    try {
+        loadGraphic(colourless, noTable);
+        ADD_FAILURE();
+    } catch (const GIFException& e) {
+        EXPECT_EQ(e.message(), "No global or local color table defined");
+    }
+
     // Not a GIF at all.
     TPixelGraphic notGif;
     EXPECT_THROW(loadGraphic(notGif, QByteArray("GIX89a") + QByteArray(20, '\1')), EPixelGraphic);
