@@ -3,6 +3,9 @@
 
 #include "imaging/codec_streams.h"
 #include "imaging/format_registry.h"
+#include "imaging/formats/gif_bridge.h"
+#include "imaging/formats/gif_image.h"
+#include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/jpeg_format.h"
 #include "imaging/pg_messages.h"
 
@@ -62,6 +65,9 @@ void InitImagingLibrary() {
     FileFormatReaders.clear();
     FileFormatWriters.clear();
     RegisterJpegFormats();
+    // GIF: the bridge first, then the library's own reader behind it.
+    RegisterGIFFileFormat();
+    RegisterGifReader();
     CheckCodecStructures();
 }
 
@@ -71,4 +77,5 @@ void FinalizeImagingLibrary() {
     DefaultBMPWriter.reset();
     FileFormatReaders.clear();
     FileFormatWriters.clear();
+    FinalizeGIFCodec();
 }
