@@ -72,3 +72,24 @@ TEST(PageButtons, AMissingStyleGraphicFails) {
     EXPECT_FALSE(createbutton(data.file("none.gif"), data.file("Page_Button_1"), 0, "Page 1", {"DejaVu Sans", 10, false, false}));
     EXPECT_FALSE(QFile::exists(data.file("Page_Button_1.gif")));
 }
+
+TEST(PageButtons, PalettedStyleGivesAGifButton) {
+    TempDataDir data;
+    // A 256-colour style graphic written as GIF.
+    TPixelGraphic style;
+    style.SetSize(120, 32, pf8Bit);
+    style.SetPaletteIdent(pSpecial252);
+    const int blue = style.NearestColorIndex(pgRGB(0, 0, 255));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 120; ++x) style.SetPixel(x, y, uint32_t(blue));
+    style.SaveToFile(data.file("style.gif"));
+    ButtonExtension = ".jpg";
+    ASSERT_TRUE(createbutton(data.file("style.gif"), data.file("Page_Button_3"), 0x00FFFFFF, "Page 3",
+                             {"DejaVu Sans", 12, true, false}));
+    EXPECT_EQ(ButtonExtension, ".gif");
+    TPixelGraphic button;
+    button.LoadFromFile(data.file("Page_Button_3.gif"));
+    EXPECT_EQ(button.GetWidth(), 120);
+    EXPECT_LE(button.GetBitCount(), 8);
+    EXPECT_GT(changedPixels(button, qRgb(0, 0, 255)), 30);  // white label on blue
+}
