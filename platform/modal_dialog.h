@@ -4,6 +4,10 @@
 #include "platform/dialogs.h"
 
 #include <QDialog>
+#include <initializer_list>
+
+class QHBoxLayout;
+class QPushButton;
 
 namespace platform {
 
@@ -20,6 +24,8 @@ public slots:
     void closeWithResult(int modalResult) { done(modalResult); }
 
 protected:
+    // The row of dialog buttons, right-aligned.
+    static QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons);
     void showEvent(QShowEvent* event) override;
     // Runs each time the dialog is shown, before it takes input.
     virtual void FormShow() {}

@@ -84,11 +84,7 @@ TdlgOptions::TdlgOptions(QWidget* parent) : platform::ModalDialog(parent) {
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton("Cancel");
     BitBtn3 = new QPushButton("Help");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
+    QHBoxLayout* buttons = buttonRow({BitBtn1, BitBtn2, BitBtn3});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rotations);

@@ -86,11 +86,7 @@ TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent
     rotationLayout->addWidget(Label2, 4, 0);
     rotationLayout->addWidget(spnrotpos, 4, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
+    QHBoxLayout* buttons = buttonRow({BitBtn1, BitBtn2, BitBtn3});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

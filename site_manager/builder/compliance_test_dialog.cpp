@@ -63,11 +63,7 @@ TdlgStyle::TdlgStyle(QWidget* parent) : platform::ModalDialog(parent) {
     }
     marks->addWidget(lblinform, 0, 2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
+    QHBoxLayout* buttons = buttonRow({BitBtn1, BitBtn2, BitBtn3});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(edthtmlfile);
