@@ -1,0 +1,48 @@
+#include "site_manager/builder/descriptions.h"
+
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "platform/ini_file.h"
+
+#include <QFileInfo>
+
+QString temporaryDescriptionIniPath(const QString& textFile) {
+    const QFileInfo info(textFile);
+    QString directory = info.path();
+    if (!directory.endsWith('/')) directory += '/';
+    return directory + "~" + info.completeBaseName() + ".ini";
+}
+
+bool ConvertCSVtoINI(const QString& textFile, const QString& iniFile) {
+    QStringList lines = platform::readTextLines(textFile);
+    if (lines.isEmpty()) return false;
+    lines.prepend("[Descriptions]");
+    bool entryFound = false;
+    for (QString& line : lines) {
+        const int comma = line.indexOf(',');
+        if (comma < 0) continue;
+        line[comma] = '=';
+        entryFound = true;
+    }
+    if (entryFound) return platform::writeTextLines(iniFile, lines);
+    return platform::messageBox("No valid entries were found in the file, " + textFile +
+                                    ".  Do you still want to build this Site?",
+                                platform::MessageKind::Warning,
+                                platform::MessageButtons::YesNo) == platform::MessageResult::Yes;
+}
+
+std::optional<DescriptionSource> prepareDescriptionFile(const QString& descriptionFile) {
+    if (QFileInfo(descriptionFile).suffix().toUpper() == "INI") return DescriptionSource{descriptionFile, false};
+    const QString iniPath = temporaryDescriptionIniPath(descriptionFile);
+    if (!ConvertCSVtoINI(descriptionFile, iniPath)) return std::nullopt;
+    return DescriptionSource{iniPath, true};
+}
+
+QString LookupDescription(const BuildSettings& settings, const QString& descriptionIniPath, const QString& imageName) {
+    const platform::IniFile ini(descriptionIniPath);
+    QString description = ini.readString("Descriptions", imageName, QString());
+    if (description.isEmpty())
+        description = ini.readString("Descriptions", settings.pageDirectory() + imageName, QString());
+    if (description.isEmpty() && settings.chkShowFIlenameWhenNoDesc) return imageName;
+    return description;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Image descriptions: an ini file with a [Descriptions] section, or a text file of
+// "name,description" lines that is converted into a temporary ini file for the build.
+#include "site_manager/builder/build_settings.h"
+
+#include <QString>
+#include <optional>
+
+// The ini file a build reads descriptions from.
+struct DescriptionSource {
+    QString IniPath;
+    bool Temporary = false;  // a converted copy beside the text file: delete it after the build
+};
+
+// "~" + the text file's name with the extension ".ini", in the text file's directory.
+QString temporaryDescriptionIniPath(const QString& textFile);
+
+// Converts "name,description" lines into an ini file with a [Descriptions] section (the first
+// comma separates; lines without a comma are ignored). False when the text file has no lines or
+// the user, told that no line holds an entry, chooses not to build; when they choose to build the
+// ini file is not written. Raises nothing.
+bool ConvertCSVtoINI(const QString& textFile, const QString& iniFile);
+
+// The ini form of the description file: the file itself for ".ini" (any case), else a temporary
+// conversion. Nothing on failure; the caller reports it.
+std::optional<DescriptionSource> prepareDescriptionFile(const QString& descriptionFile);
+
+// The description of an image: [Descriptions] keyed by its file name, else by the rotation
+// directory + file name; else the file name when chkShowFIlenameWhenNoDesc is checked.
+QString LookupDescription(const BuildSettings& settings, const QString& descriptionIniPath, const QString& imageName);

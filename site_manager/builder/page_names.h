@@ -1,0 +1,34 @@
+#pragma once
+// The file names a build writes (pages, image pages, thumbnails, page buttons) and the link
+// targets that pages use to refer to them.
+#include "site_manager/builder/build_settings.h"
+
+#include <QString>
+
+// The file-name part of a path with its extension (from the last dot) removed.
+QString NameWithoutExtension(const QString& path);
+// The extension of a file name from its last dot, dot included; empty when there is none.
+QString fileExtension(const QString& fileName);
+
+// Thumbnail page n: BaseHTMLName for page 1, else its name without extension + n + its extension.
+QString gethtmlpagename(const BuildSettings& settings, int n);
+// The display page of an image: the image name with the extension of BaseHTMLName.
+QString imagePageName(const BuildSettings& settings, const QString& imageName);
+// The directory thumbnails are written to: "thumbs/" under the page directory when the option is
+// on and the build makes thumbnails, else the page directory.
+QString thumbnailDirectory(const BuildSettings& settings);
+// "Page_Button_On_<n>" (current page) or "Page_Button_<n>", followed by extension.
+QString PageButtonFileName(int n, bool currentPage, const QString& extension = QString());
+
+// The text lower-cased when ForceLowercase is on; for link targets and image sources only.
+QString ApplyLowercase(const BuildSettings& settings, const QString& text);
+
+// Where a link to an image leads: the image itself when only the image is shown, else its
+// display page.
+QString GetImageLinkName(const BuildSettings& settings, const QString& imageName);
+// The href text of a thumbnail link by the image display method (target lower-cased by option).
+QString GetHREF(const BuildSettings& settings, const QString& target);
+// "show_" + the target's file name reduced to 0-9, a-z and "_" + "_window".
+QString PopupWindowName(const QString& target);
+// The SRC of a thumbnail in a page: "./thumbs/<thumbnail>" or "<thumbnail>", lower-cased by option.
+QString thumbnailSource(const BuildSettings& settings, const QString& imageName);
