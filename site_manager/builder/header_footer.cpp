@@ -54,7 +54,7 @@ QString HeaderFooterLists::ListEntryFromFile(List& list, const QString& file) {
         }
         QString text = QString::fromUtf8(source.readAll());
         text.replace("\r\n", "\n").replace('\r', '\n');
-        list.entries = text.split('\n');
+        if (!text.isEmpty()) list.entries = text.split('\n');
         if (text.endsWith('\n')) list.entries.removeLast();
     }
     if (list.entries.isEmpty()) throw PageBuildError("The list file " + file + " holds no entry");

@@ -1,0 +1,91 @@
+#include "site_manager/builder/descriptions.h"
+
+#include "site_manager/builder/display_names.h"
+#include "tests/common/message_responder.h"
+#include "tests/common/temp_data_dir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BuilderDescriptions, TextFileIsConvertedIntoATemporaryIniBesideIt) {
+    testing_support::TempDataDir dir;
+    const QString text = dir.write("desc.csv", "sunset.jpg,Evening at the lake, June\r\nno comma here\r\nbeach.jpg,Sand\r\n");
+    const auto source = prepareDescriptionFile(text);
+    ASSERT_TRUE(source.has_value());
+    EXPECT_TRUE(source->Temporary);
+    EXPECT_EQ(source->IniPath, dir.file("~desc.ini"));
+    EXPECT_EQ(dir.read("~desc.ini"), QByteArray("[Descriptions]\r\nsunset.jpg=Evening at the lake, June\r\n"
+                                                 "no comma here\r\nbeach.jpg=Sand\r\n"));
+
+    BuildSettings settings;
+    settings.RotationDirectory = dir.path();
+    settings.Filename_Display = FilenameDisplay::Description;
+    settings.MaxFilenameLength = 10;  // descriptions are never shortened
+    EXPECT_EQ(GetDisplayFilename(settings, "sunset.jpg", source->IniPath), "Evening at the lake, June");
+    EXPECT_EQ(GetDisplayFilename(settings, "beach.jpg", source->IniPath), "Sand");
+    // No description: the full file name, unless the option is off.
+    EXPECT_EQ(GetDisplayFilename(settings, "VeryLongPictureName.jpg", source->IniPath), "VeryLongPictureName.jpg");
+    settings.chkShowFIlenameWhenNoDesc = false;
+    EXPECT_EQ(GetDisplayFilename(settings, "VeryLongPictureName.jpg", source->IniPath), "");
+}
+
+TEST(BuilderDescriptions, IniFileIsUsedAsItIsAndFullPathKeysAreFound) {
+    testing_support::TempDataDir dir;
+    BuildSettings settings;
+    settings.RotationDirectory = dir.path() + "rotation";
+    const QString ini = dir.write("Descriptions.INI", ("[Descriptions]\r\nplain.jpg=By name\r\n" +
+                                                       dir.path() + "rotation/full.jpg=By path\r\n")
+                                                          .toUtf8());
+    const auto source = prepareDescriptionFile(ini);
+    ASSERT_TRUE(source.has_value());
+    EXPECT_FALSE(source->Temporary);
+    EXPECT_EQ(source->IniPath, ini);
+    EXPECT_EQ(LookupDescription(settings, ini, "plain.jpg"), "By name");
+    EXPECT_EQ(LookupDescription(settings, ini, "full.jpg"), "By path");
+}
+
+TEST(BuilderDescriptions, FileWithoutEntriesAsksWhetherToBuild) {
+    testing_support::TempDataDir dir;
+    const QString text = dir.write("notes.txt", "just words\r\n");
+    {
+        testing_support::MessageScript script;
+        script.answer(platform::MessageResult::No);
+        EXPECT_FALSE(prepareDescriptionFile(text).has_value());
+        EXPECT_EQ(script.lastText(), "No valid entries were found in the file, " + text +
+                                         ".  Do you still want to build this Site?");
+        EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Warning);
+    }
+    {
+        testing_support::MessageScript script;
+        script.answer(platform::MessageResult::Yes);
+        const auto source = prepareDescriptionFile(text);
+        ASSERT_TRUE(source.has_value());
+        EXPECT_FALSE(QFile::exists(source->IniPath));  // nothing written: every lookup finds nothing
+        BuildSettings settings;
+        settings.chkShowFIlenameWhenNoDesc = false;
+        EXPECT_EQ(LookupDescription(settings, source->IniPath, "a.jpg"), "");
+    }
+    // An empty or missing file fails without a question.
+    EXPECT_FALSE(prepareDescriptionFile(dir.write("empty.csv", "")).has_value());
+    EXPECT_FALSE(prepareDescriptionFile(dir.file("missing.csv")).has_value());
+}
+
+TEST(BuilderDescriptions, DisplayNamesAreShortenedToMaxFilenameLength) {
+    BuildSettings settings;
+    settings.MaxFilenameLength = 10;
+    EXPECT_EQ(GetDisplayFilename(settings, "MyPrettyPicture.jpg", ""), "MyPrett...");
+    settings.MaxFilenameLength = 15;
+    EXPECT_EQ(GetDisplayFilename(settings, "MyPrettyPicture.jpg", ""), "MyPrettyPicture");
+    settings.Filename_Display = FilenameDisplay::WithExtension;
+    EXPECT_EQ(GetDisplayFilename(settings, "MyPrettyPicture.jpg", ""), "MyPrettyPict...");
+    settings.MaxFilenameLength = 999;
+    EXPECT_EQ(GetDisplayFilename(settings, "MyPrettyPicture.jpg", ""), "MyPrettyPicture.jpg");
+    settings.Filename_Display = FilenameDisplay::Nothing;
+    EXPECT_EQ(GetDisplayFilename(settings, "MyPrettyPicture.jpg", ""), "");
+    EXPECT_EQ(TruncateDisplayName("abcdefghij", 10), "abcdefghij");
+    EXPECT_EQ(TruncateDisplayName("abcdefghijk", 10), "abcdefg...");
+}
+
+}  // namespace

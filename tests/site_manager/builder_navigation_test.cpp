@@ -1,0 +1,117 @@
+#include "site_manager/builder/navigation.h"
+
+#include "site_manager/builder/page_names.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BuilderNavigation, PageNamesAndLinkTargets) {
+    BuildSettings settings;
+    EXPECT_EQ(gethtmlpagename(settings, 1), "Index.html");
+    EXPECT_EQ(gethtmlpagename(settings, 2), "Index2.html");
+    EXPECT_EQ(gethtmlpagename(settings, 10), "Index10.html");
+    settings.BaseHTMLName = "gallery.htm";
+    EXPECT_EQ(gethtmlpagename(settings, 3), "gallery3.htm");
+    EXPECT_EQ(imagePageName(settings, "Beach.jpg"), "Beach.htm");
+    EXPECT_EQ(PageButtonFileName(2, true, ".gif"), "Page_Button_On_2.gif");
+    EXPECT_EQ(PageButtonFileName(2, false), "Page_Button_2");
+    EXPECT_EQ(NameWithoutExtension("/a/b.c/My.Photo.JPG"), "My.Photo");
+
+    settings.RotationDirectory = "/site/rot";
+    EXPECT_EQ(thumbnailDirectory(settings), "/site/rot/thumbs/");
+    EXPECT_EQ(thumbnailSource(settings, "Beach.JPG"), "./thumbs/Beach_thb.jpg");
+    settings.UseThumbsDirectory = false;
+    EXPECT_EQ(thumbnailDirectory(settings), "/site/rot/");
+    EXPECT_EQ(thumbnailSource(settings, "Beach.JPG"), "Beach_thb.jpg");
+
+    EXPECT_EQ(GetImageLinkName(settings, "Beach.JPG"), "Beach.JPG");
+    settings.rdbHTMLImageWindow = true;
+    EXPECT_EQ(GetImageLinkName(settings, "Beach.JPG"), "Beach.htm");
+}
+
+TEST(BuilderNavigation, HrefByDisplayMethod) {
+    BuildSettings settings;
+    settings.ForceLowercase = true;
+    EXPECT_EQ(GetHREF(settings, "Beach Day.JPG"), "beach day.jpg");
+    settings.cmbImageDisplayMethod = NewWindow;
+    EXPECT_EQ(GetHREF(settings, "Beach.JPG"), "beach.jpg\" Target=\"_blank");
+    settings.cmbImageDisplayMethod = NewWindowScript;
+    EXPECT_EQ(GetHREF(settings, "Beach Day.JPG"), "javascript:openWin('beach day.jpg','show_beach_day_jpg_window');");
+    settings.cmbImageDisplayMethod = SecondWindowScript;
+    EXPECT_EQ(GetHREF(settings, "Beach.JPG"), "javascript:openWin('beach.jpg','');");
+    EXPECT_EQ(PopupWindowName("Beach Day.JPG"), "show_beach_day_jpg_window");
+    EXPECT_EQ(PopupWindowName(""), "New_window");
+}
+
+TEST(BuilderNavigation, VerticalTextIndexMarksTheCurrentPage) {
+    BuildSettings settings;
+    settings.edtpagenumberprefix = "Page ";
+    EXPECT_EQ(CreateIndex(settings, 2, 3, false, ".gif"),
+              "<TABLE>\r\n"
+              "<TR>\r\n<TD>\r\n<A HREF=\"Index.html\">Page 1</A></TD>\r\n</TR>\r\n"
+              "<TR>\r\n<TD>\r\nPage 2</TD>\r\n</TR>\r\n"
+              "<TR>\r\n<TD>\r\n<A HREF=\"Index3.html\">Page 3</A></TD>\r\n</TR>\r\n"
+              "</TABLE>\r\n");
+}
+
+TEST(BuilderNavigation, HorizontalIndexWithEnclosureColoursAndFonts) {
+    BuildSettings settings;
+    settings.rgpIndexLayout = 1;
+    settings.edtpagenumberprefix = "Seite";
+    settings.cmbLinkEnclosure = 1;
+    settings.cmbIndexTextColour = QColor(0x12, 0x34, 0x56);
+    settings.rdbindexfontdefault = false;
+    settings.indexFontName = "Verdana";
+    settings.chkindexBold = true;
+    settings.ForceLowercase = true;
+    EXPECT_EQ(CreateIndex(settings, 1, 2, false, ".gif"),
+              "<TABLE>\r\n<TR>\r\n"
+              "<TD>\r\n<B><FONT FACE=\"Verdana\">&lt; <FONT COLOR=\"#123456\">Seite 1</FONT>&gt;</FONT></B></TD>\r\n"
+              "<TD>\r\n<B>&lt; <A HREF=\"index2.html\">Seite 2</A>&gt;</B></TD>\r\n"
+              "</TR>\r\n</TABLE>\r\n");
+}
+
+TEST(BuilderNavigation, ButtonIndexRefersToTheButtonFiles) {
+    BuildSettings settings;
+    settings.rgpIndexLayout = 1;
+    EXPECT_EQ(IndexCellHtml(settings, 1, true, true, ".jpg"), "<TD>\r\n<IMG SRC=\"Page_Button_On_1.jpg\" BORDER=0></TD>\r\n");
+    EXPECT_EQ(IndexCellHtml(settings, 2, false, true, ".jpg"),
+              "<TD>\r\n<A HREF=\"Index2.html\"><IMG SRC=\"Page_Button_2.jpg\" BORDER=0></A></TD>\r\n");
+    settings.ForceLowercase = true;
+    EXPECT_EQ(IndexCellHtml(settings, 2, false, true, ".gif"),
+              "<TD>\r\n<A HREF=\"index2.html\"><IMG SRC=\"page_button_2.gif\" BORDER=0></A></TD>\r\n");
+}
+
+TEST(BuilderNavigation, NavigationTableWithTextAndGraphicLinks) {
+    BuildSettings settings;
+    EXPECT_EQ(getnavigationstring(settings, "a.html", "Previous Image", false, "Next Image", "c.html", "Index",
+                                  "Index.html"),
+              "");
+    const QString table = getnavigationstring(settings, "", "Previous 20 Thumbnails", true, "Next 20 Thumbnails",
+                                              "Index2.html", "", "");
+    EXPECT_EQ(table,
+              "<center><table COLS=3 border=\"0\" cellpadding=\"3\" cellspacing=\"4\" width=\"90%\">\r\n<tr>\r\n"
+              "<td>&nbsp;</td>\r\n<td><p align=\"center\">&nbsp;</p></td>\r\n"
+              "<td><p align=\"right\"><a href=\"Index2.html\">Next 20 Thumbnails</a></p></td>\r\n"
+              "</tr>\r\n</table></center>");
+
+    settings.chkimagenavigationbar = true;
+    settings.Chkusecustombuttons = true;
+    settings.edtpreviousfile = "/data/navgraph/Previous.gif";
+    settings.edtnextfile = "C:\\Buttons\\Next.GIF";
+    settings.cmbLinkEnclosure = 3;
+    settings.ForceLowercase = true;
+    const QString graphics = getnavigationstring(settings, "A.html", "Previous Image", false, "Next Image", "C.html",
+                                                 "Index", "Index2.html");
+    EXPECT_TRUE(graphics.contains(
+        "<td><a href=\"a.html\"><img SRC=\"previous.gif\" ALT=\"Previous Image\" BORDER=0></a></td>\r\n"));
+    EXPECT_TRUE(graphics.contains("<td><p align=\"center\">[ <a href=\"index2.html\">Index</a> ]</p></td>\r\n"));
+    EXPECT_TRUE(graphics.contains(
+        "<td><p align=\"right\"><a href=\"c.html\"><img SRC=\"next.gif\" ALT=\"Next Image\" BORDER=0></a></p></td>"));
+    settings.edtindexfile = "/data/navgraph/Index.gif";
+    EXPECT_TRUE(getnavigationstring(settings, "A.html", "P", false, "N", "C.html", "Index", "Index2.html")
+                    .contains("<a href=\"index2.html\"><img SRC=\"index.gif\" ALT=\"Index\" BORDER=0></a>"));
+}
+
+}  // namespace

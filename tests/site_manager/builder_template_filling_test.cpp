@@ -1,0 +1,58 @@
+#include "site_manager/builder/template_filling.h"
+
+#include "site_manager/builder/header_footer.h"
+#include "tests/common/temp_data_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BuilderTemplateFilling, ReplaceStringFillsTheFirstOccurrenceOnly) {
+    EXPECT_EQ(ReplaceString("a ***CONTENT*** b ***CONTENT***", "***CONTENT***", "X"), "a X b ***CONTENT***");
+    EXPECT_EQ(ReplaceString("***HEADER***rest", "***HEADER***", "H"), "Hrest");
+    EXPECT_EQ(ReplaceString("no marks", "***HEADER***", "H"), "no marks");
+    EXPECT_EQ(ReplaceString("***content***", "***CONTENT***", "X"), "***content***");  // case-sensitive
+}
+
+TEST(BuilderTemplateFilling, SpliceTextFillsEachPlaceholderInOrder) {
+    BuildSettings settings;
+    const QString page = splicetext(settings, "***HEADER***|***INDEX***|***CONTENT***|***FOOTER***|***CONTENT***",
+                                    "C", true, "F", "H", "I");
+    EXPECT_EQ(page, "H|I|C|F|***CONTENT***");
+}
+
+TEST(BuilderTemplateFilling, PopupScriptGoesBeforeTheClosingHeadTagForScriptDisplayMethods) {
+    BuildSettings settings;
+    const QString script =
+        "<script language=\"JavaScript\">\r\n<!-- \r\nfunction openWin(url,name) \r\n{\r\n"
+        "   popupWin = window.open(url, name,\"resizable=yes,scrollbars=yes\");\r\n}\r\n// -->\r\n</script>\r\n";
+    EXPECT_EQ(popupScript(), script);
+
+    settings.cmbImageDisplayMethod = NewWindowScript;
+    EXPECT_EQ(splicetext(settings, "<Head></Head>***CONTENT***", "C", true, "", "", ""),
+              "<Head>" + script + "</Head>C");
+    EXPECT_EQ(splicetext(settings, "<head></head></HEAD>***CONTENT***", "C", true, "", "", ""),
+              "<head></head>" + script + "</HEAD>C");
+    settings.cmbImageDisplayMethod = SecondWindowScript;
+    EXPECT_EQ(splicetext(settings, "<head></head>***CONTENT***", "C", true, "", "", ""),
+              "<head>" + script + "</head>C");
+    // Without a closing head tag the script stands at the start of the content.
+    EXPECT_EQ(splicetext(settings, "<body>***CONTENT***</body>", "C", true, "", "", ""),
+              "<body>" + script + "C</body>");
+    // Image pages never get the script; nor do the plain display methods.
+    EXPECT_EQ(splicetext(settings, "</head>***CONTENT***", "C", false, "", "", ""), "</head>C");
+    settings.cmbImageDisplayMethod = NewWindow;
+    EXPECT_EQ(splicetext(settings, "</head>***CONTENT***", "C", true, "", "", ""), "</head>C");
+}
+
+TEST(BuilderTemplateFilling, PagesAreWrittenWithCrLfLineEnds) {
+    testing_support::TempDataDir dir;
+    const QString templ = dir.write("t.htm", "<html>\n<body>\r\n***CONTENT***\r</body>");
+    const QString text = splicetext(BuildSettings(), loadTemplate(templ), "a\r\nb", false, "", "", "");
+    writePage(dir.file("out.htm"), text);
+    EXPECT_EQ(dir.read("out.htm"), QByteArray("<html>\r\n<body>\r\na\r\nb\r\n</body>\r\n"));
+    EXPECT_THROW(loadTemplate(dir.file("missing.htm")), PageBuildError);
+    EXPECT_THROW(writePage(dir.file("no/such/dir/out.htm"), "x"), PageBuildError);
+}
+
+}  // namespace
