@@ -3,6 +3,9 @@
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/ini_file.h"
+#include "site_manager/builder/template_filling.h"
+
+#include <QFile>
 
 #include <QFileInfo>
 
@@ -14,8 +17,13 @@ QString temporaryDescriptionIniPath(const QString& textFile) {
 }
 
 bool ConvertCSVtoINI(const QString& textFile, const QString& iniFile) {
-    QStringList lines = platform::readTextLines(textFile);
-    if (lines.isEmpty()) return false;
+    QFile file(textFile);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    QString text = decodeUserText(file.readAll());
+    text.replace("\r\n", "\n").replace('\r', '\n');
+    if (text.endsWith('\n')) text.chop(1);
+    if (text.isEmpty()) return false;
+    QStringList lines = text.split('\n');
     lines.prepend("[Descriptions]");
     bool entryFound = false;
     for (QString& line : lines) {

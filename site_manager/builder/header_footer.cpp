@@ -1,5 +1,7 @@
 #include "site_manager/builder/header_footer.h"
 
+#include "site_manager/builder/template_filling.h"
+
 #include <QFile>
 
 QString removeBars(const QString& snippet) {
@@ -52,7 +54,7 @@ QString HeaderFooterLists::ListEntryFromFile(List& list, const QString& file) {
             list.loadedFile.clear();  // so the next page tries again
             throw PageBuildError("Cannot read the list file " + file);
         }
-        QString text = QString::fromUtf8(source.readAll());
+        QString text = decodeUserText(source.readAll());
         text.replace("\r\n", "\n").replace('\r', '\n');
         if (!text.isEmpty()) list.entries = text.split('\n');
         if (text.endsWith('\n')) list.entries.removeLast();

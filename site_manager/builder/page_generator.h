@@ -100,4 +100,5 @@ private:
     std::function<void(const QString&)> message_;
     ImageSizeReader imageSize_;
     HeaderFooterLists headerFooter_;
+    bool pageUtf8_ = true;  // the encoding of the template last read, used for its page
 };

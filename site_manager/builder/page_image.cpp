@@ -23,7 +23,9 @@ QString PageGenerator::sizeAttributes(const QString& imageName) const {
 
 QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
     if (i < 0 || i >= ImageCount()) throw PageBuildError("No image " + QString::number(i));
-    const QString templateText = loadTemplate(settings_.ImageTemplate);
+    bool utf8 = true;
+    const QString templateText = loadTemplate(settings_.ImageTemplate, &utf8);
+    pageUtf8_ = utf8;
     const QString& name = images_.at(i);
     QString body;
     if (settings_.chkImageHeading)
@@ -44,7 +46,8 @@ QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
 
 bool PageGenerator::createHTMLImagepage(const QString& path, int i, const QString& indexHtml, int p) {
     try {
-        writePage(path, imagePageText(i, indexHtml, p));
+        const QString text = imagePageText(i, indexHtml, p);
+        writePage(path, text, pageUtf8_);
         return true;
     } catch (...) {
         return false;

@@ -45,7 +45,9 @@ QString PageGenerator::CreateThumbGrid(int p, int firstImage, const QString& nex
 }
 
 QString PageGenerator::thumbPageText(int p, const QString& indexHtml, int firstImage) {
-    const QString templateText = loadTemplate(settings_.ThumbnailTemplate);
+    bool utf8 = true;
+    const QString templateText = loadTemplate(settings_.ThumbnailTemplate, &utf8);
+    pageUtf8_ = utf8;
     const int pages = PageCount();
     const QString previousPage = p <= 1 ? QString() : gethtmlpagename(settings_, p - 1);
     const QString nextPage = p >= pages ? QString() : gethtmlpagename(settings_, p + 1);
@@ -69,7 +71,8 @@ QString PageGenerator::thumbPageText(int p, const QString& indexHtml, int firstI
 
 bool PageGenerator::createHTMLThumbpage(const QString& path, int p, const QString& indexHtml, int firstImage) {
     try {
-        writePage(path, thumbPageText(p, indexHtml, firstImage));
+        const QString text = thumbPageText(p, indexHtml, firstImage);
+        writePage(path, text, pageUtf8_);
         return true;
     } catch (...) {
         return false;

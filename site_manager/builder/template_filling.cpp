@@ -4,6 +4,7 @@
 #include "site_manager/builder/header_footer.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 QString ReplaceString(const QString& text, const QString& placeholder, const QString& value) {
     const int at = text.indexOf(placeholder, 0, Qt::CaseSensitive);
@@ -46,16 +47,26 @@ QString splicetext(const BuildSettings& settings, const QString& templateText, c
     return text;
 }
 
-QString loadTemplate(const QString& path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) throw PageBuildError("Cannot read the template " + path);
-    return QString::fromUtf8(file.readAll());
+QString decodeUserText(const QByteArray& data, bool* utf8) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(data);
+    const bool valid = !decoder.hasError();
+    if (utf8) *utf8 = valid;
+    return valid ? text : QString::fromLatin1(data);
 }
 
-void writePage(const QString& path, const QString& text) {
+QString loadTemplate(const QString& path, bool* utf8) {
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) throw PageBuildError("Cannot read the template " + path);
+    return decodeUserText(file.readAll(), utf8);
+}
+
+void writePage(const QString& path, const QString& text, bool utf8) {
     QString normalised = text;
     normalised.replace("\r\n", "\n").replace('\r', '\n');
-    QStringList lines = normalised.split('\n');
-    if (normalised.endsWith('\n')) lines.removeLast();
-    if (!platform::writeTextLines(path, lines)) throw PageBuildError("Cannot write the page " + path);
+    if (normalised.endsWith('\n')) normalised.chop(1);
+    normalised.replace('\n', "\r\n");
+    normalised += "\r\n";
+    const QByteArray data = utf8 ? normalised.toUtf8() : normalised.toLatin1();
+    if (!platform::writeFileAtomically(path, data)) throw PageBuildError("Cannot write the page " + path);
 }

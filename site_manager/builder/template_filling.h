@@ -22,7 +22,12 @@ QString popupScript();
 QString splicetext(const BuildSettings& settings, const QString& templateText, const QString& content,
                    bool insertScript, const QString& footer, const QString& header, const QString& index);
 
-// The text of a template; raises PageBuildError when it cannot be read.
-QString loadTemplate(const QString& path);
-// Writes a page as lines ended by CR LF; raises PageBuildError when it cannot be written.
-void writePage(const QString& path, const QString& text);
+// Text files of the user (templates, header and footer lists, description files) are read as
+// UTF-8 when they are valid UTF-8, else as Latin-1, so that no character is lost either way.
+QString decodeUserText(const QByteArray& data, bool* utf8 = nullptr);
+
+// The text of a template; raises PageBuildError when it cannot be read. utf8 tells how it was read.
+QString loadTemplate(const QString& path, bool* utf8 = nullptr);
+// Writes a page as lines ended by CR LF, in UTF-8 or (utf8 false) in Latin-1 like its template;
+// raises PageBuildError when it cannot be written.
+void writePage(const QString& path, const QString& text, bool utf8 = true);

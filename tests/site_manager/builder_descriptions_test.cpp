@@ -46,6 +46,13 @@ TEST(BuilderDescriptions, IniFileIsUsedAsItIsAndFullPathKeysAreFound) {
     EXPECT_EQ(LookupDescription(settings, ini, "full.jpg"), "By path");
 }
 
+TEST(BuilderDescriptions, Latin1TextFileKeepsItsAccents) {
+    testing_support::TempDataDir dir;
+    const auto source = prepareDescriptionFile(dir.write("desc.txt", QByteArray("lac.jpg,Le lac \xe0 l'aube\r\n")));
+    ASSERT_TRUE(source.has_value());
+    EXPECT_EQ(LookupDescription(BuildSettings(), source->IniPath, "lac.jpg"), QString::fromUtf8("Le lac à l'aube"));
+}
+
 TEST(BuilderDescriptions, FileWithoutEntriesAsksWhetherToBuild) {
     testing_support::TempDataDir dir;
     const QString text = dir.write("notes.txt", "just words\r\n");

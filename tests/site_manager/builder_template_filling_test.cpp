@@ -56,3 +56,22 @@ TEST(BuilderTemplateFilling, PagesAreWrittenWithCrLfLineEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BuilderTemplateFilling, Latin1TemplatesKeepTheirCharacters) {
+    testing_support::TempDataDir dir;
+    bool utf8 = true;
+    const QString latin1 = loadTemplate(dir.write("l.htm", QByteArray("Caf\xe9 ***CONTENT***")), &utf8);
+    EXPECT_FALSE(utf8);
+    EXPECT_EQ(latin1, QString::fromUtf8("Café ***CONTENT***"));
+    writePage(dir.file("l_out.htm"), ReplaceString(latin1, "***CONTENT***", QString::fromUtf8("Crème")), utf8);
+    EXPECT_EQ(dir.read("l_out.htm"), QByteArray("Caf\xe9 Cr\xe8me\r\n"));
+
+    const QString unicode = loadTemplate(dir.write("u.htm", QString::fromUtf8("Café ***CONTENT***").toUtf8()), &utf8);
+    EXPECT_TRUE(utf8);
+    writePage(dir.file("u_out.htm"), ReplaceString(unicode, "***CONTENT***", QString::fromUtf8("Crème")), utf8);
+    EXPECT_EQ(dir.read("u_out.htm"), QString::fromUtf8("Café Crème\r\n").toUtf8());
+}
+
+}  // namespace
