@@ -182,15 +182,7 @@ void TPixelGraphic::SetPaletteIdent(TPaletteIdent kind) {
 }
 
 void TPixelGraphic::DetectPaletteIdent() {
-    IsGray = PixelFormat != pf24Bit;
-    if (IsGray)
-        for (int i = 0; i < PaletteCount; ++i) {
-            const TColor c = Palette[size_t(i)];
-            if (pgRed(c) != pgGreen(c) || pgGreen(c) != pgBlue(c)) {
-                IsGray = false;
-                break;
-            }
-        }
+    DetectPaletteIdentGrayOnly();
     static const TPaletteIdent order[] = {pBlackWhite, pGray4, pSysGray4, pGray16, pGray236, pGray256,
                                           pSys16,      pSpecial216, pSpecial125, pSpecial252};
     for (TPaletteIdent kind : order)

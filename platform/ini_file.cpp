@@ -2,35 +2,17 @@
 
 #include "platform/file_ops.h"
 
-#include <QFile>
-#include <QSaveFile>
 
 namespace platform {
 
 namespace {
 
-// The file as lines; parsing is redone on every call, as the profile API does, so that two
-// programs (or two objects) working on the same file always see each other's writes.
-struct IniLines {
-    QStringList lines;
-};
-
-IniLines load(const QString& path) {
-    IniLines result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return result;
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace("\r\n", "\n");
-    text.replace('\r', '\n');
-    result.lines = text.split('\n');
-    if (!result.lines.isEmpty() && result.lines.last().isEmpty()) result.lines.removeLast();
-    return result;
-}
+// The file is read again on every call, as the profile API does, so that two programs (or two
+// objects) working on the same file always see each other's writes.
+QStringList load(const QString& path) { return readTextLines(path); }
 
 void save(const QString& path, const QStringList& lines) {
-    QByteArray data;
-    for (const QString& line : lines) data += line.toUtf8() + "\r\n";
-    if (!writeFileAtomically(path, data)) throw IniWriteError(path);
+    if (!writeTextLines(path, lines)) throw IniWriteError(path);
 }
 
 bool isSectionHeader(const QString& line, QString* name) {
@@ -90,12 +72,12 @@ IniWriteError::IniWriteError(const QString& p)
 IniFile::IniFile(QString fileName) : path_(std::move(fileName)) {}
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const {
-    const IniLines ini = load(path_);
-    const auto range = sectionRange(ini.lines, section);
-    const int at = findKey(ini.lines, range, key);
+    const QStringList lines = load(path_);
+    const auto range = sectionRange(lines, section);
+    const int at = findKey(lines, range, key);
     if (at < 0) return defaultValue;
     QString k, v;
-    splitKeyValue(ini.lines[at], &k, &v);
+    splitKeyValue(lines[at], &k, &v);
     return v;
 }
 
@@ -110,39 +92,39 @@ int IniFile::readInteger(const QString& section, const QString& key, int default
 }
 
 bool IniFile::valueExists(const QString& section, const QString& key) const {
-    const IniLines ini = load(path_);
-    return findKey(ini.lines, sectionRange(ini.lines, section), key) >= 0;
+    const QStringList lines = load(path_);
+    return findKey(lines, sectionRange(lines, section), key) >= 0;
 }
 
 bool IniFile::sectionExists(const QString& section) const {
-    return sectionRange(load(path_).lines, section).first >= 0;
+    return sectionRange(load(path_), section).first >= 0;
 }
 
 QStringList IniFile::readSection(const QString& section) const {
     QStringList keys;
-    const IniLines ini = load(path_);
-    const auto range = sectionRange(ini.lines, section);
+    const QStringList lines = load(path_);
+    const auto range = sectionRange(lines, section);
     for (int i = range.first; i >= 0 && i < range.second; ++i) {
         QString k, v;
-        if (splitKeyValue(ini.lines[i], &k, &v) && !k.isEmpty()) keys << k;
+        if (splitKeyValue(lines[i], &k, &v) && !k.isEmpty()) keys << k;
     }
     return keys;
 }
 
 QStringList IniFile::readSectionValues(const QString& section) const {
     QStringList pairs;
-    const IniLines ini = load(path_);
-    const auto range = sectionRange(ini.lines, section);
+    const QStringList lines = load(path_);
+    const auto range = sectionRange(lines, section);
     for (int i = range.first; i >= 0 && i < range.second; ++i) {
         QString k, v;
-        if (splitKeyValue(ini.lines[i], &k, &v) && !k.isEmpty()) pairs << k + "=" + v;
+        if (splitKeyValue(lines[i], &k, &v) && !k.isEmpty()) pairs << k + "=" + v;
     }
     return pairs;
 }
 
 QStringList IniFile::readSections() const {
     QStringList names;
-    for (const QString& line : load(path_).lines) {
+    for (const QString& line : load(path_)) {
         QString name;
         if (isSectionHeader(line, &name)) names << name;
     }
@@ -150,27 +132,27 @@ QStringList IniFile::readSections() const {
 }
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-    IniLines ini = load(path_);
+    QStringList lines = load(path_);
     const QString line = key + "=" + value;
-    auto range = sectionRange(ini.lines, section);
+    auto range = sectionRange(lines, section);
     if (range.first < 0) {
-        if (!ini.lines.isEmpty() && !ini.lines.last().trimmed().isEmpty()) ini.lines << QString();
-        ini.lines << "[" + section + "]" << line;
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines << QString();
+        lines << "[" + section + "]" << line;
     } else {
-        const int at = findKey(ini.lines, range, key);
+        const int at = findKey(lines, range, key);
         if (at >= 0) {
             // The key keeps the spelling it already has in the file.
             QString existingKey, oldValue;
-            splitKeyValue(ini.lines[at], &existingKey, &oldValue);
-            ini.lines[at] = existingKey + "=" + value;
+            splitKeyValue(lines[at], &existingKey, &oldValue);
+            lines[at] = existingKey + "=" + value;
         } else {
             // New keys go after the section's last non-blank line.
             int insertAt = range.second;
-            while (insertAt > range.first && ini.lines[insertAt - 1].trimmed().isEmpty()) --insertAt;
-            ini.lines.insert(insertAt, line);
+            while (insertAt > range.first && lines[insertAt - 1].trimmed().isEmpty()) --insertAt;
+            lines.insert(insertAt, line);
         }
     }
-    save(path_, ini.lines);
+    save(path_, lines);
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value) {
@@ -182,19 +164,19 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value) 
 }
 
 void IniFile::eraseSection(const QString& section) {
-    IniLines ini = load(path_);
-    const auto range = sectionRange(ini.lines, section);
+    QStringList lines = load(path_);
+    const auto range = sectionRange(lines, section);
     if (range.first < 0) return;
-    ini.lines.erase(ini.lines.begin() + (range.first - 1), ini.lines.begin() + range.second);
-    save(path_, ini.lines);
+    lines.erase(lines.begin() + (range.first - 1), lines.begin() + range.second);
+    save(path_, lines);
 }
 
 void IniFile::deleteKey(const QString& section, const QString& key) {
-    IniLines ini = load(path_);
-    const int at = findKey(ini.lines, sectionRange(ini.lines, section), key);
+    QStringList lines = load(path_);
+    const int at = findKey(lines, sectionRange(lines, section), key);
     if (at < 0) return;
-    ini.lines.removeAt(at);
-    save(path_, ini.lines);
+    lines.removeAt(at);
+    save(path_, lines);
 }
 
 }  // namespace platform
