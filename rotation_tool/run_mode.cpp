@@ -1,0 +1,3 @@
+#include "rotation_tool/run_mode.h"
+
+bool UnattendedRun = false;
