@@ -63,6 +63,10 @@ TdlgLog::TdlgLog(QWidget* parent) : platform::ModalDialog(parent) {
     connect(btnClose, &QPushButton::clicked, this, [this] { done(platform::mrOk); });
 }
 
+TdlgLog::~TdlgLog() {
+    if (dlgLog == this) dlgLog = nullptr;
+}
+
 void TdlgLog::Addwarning(const QString& message, bool isError) {
     const QString when = logDateTime();
     if (isError) {

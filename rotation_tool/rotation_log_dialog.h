@@ -16,6 +16,7 @@ class TdlgLog : public platform::ModalDialog {
     Q_OBJECT
 public:
     explicit TdlgLog(QWidget* parent = nullptr);
+    ~TdlgLog() override;
 
     QLabel* Label1;
     QPlainTextEdit* memwarning;

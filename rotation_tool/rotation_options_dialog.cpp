@@ -143,6 +143,10 @@ TdlgRotOpt::TdlgRotOpt(QWidget* parent) : platform::ModalDialog(parent) {
     createMailClient();
 }
 
+TdlgRotOpt::~TdlgRotOpt() {
+    if (dlgRotOpt == this) dlgRotOpt = nullptr;
+}
+
 void TdlgRotOpt::readOptions(const platform::IniFile& ini) {
     edtemailfrom->setText(ini.readString(kOptions, "MailFrom", kDefaultSender));
     edtemailto->setText(ini.readString(kOptions, "MailTo", QString()));

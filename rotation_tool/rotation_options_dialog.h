@@ -22,6 +22,7 @@ class TdlgRotOpt : public platform::ModalDialog {
     Q_OBJECT
 public:
     explicit TdlgRotOpt(QWidget* parent = nullptr);
+    ~TdlgRotOpt() override;
 
     QTabWidget* PageControl1;
     QCheckBox* chklogging;
