@@ -144,7 +144,8 @@ void SmtpClient::SendMail() {
         emit headerIncomplete();
         throw SmtpError("The message needs a sender and at least one recipient");
     }
-    for (const QString& address : QStringList(recipients) << from)
+    const QStringList addresses = QStringList(recipients) << from;
+    for (const QString& address : addresses)
         if (!isUsableAddress(address)) giveUp(&SmtpClient::failure, "Not a usable e-mail address: " + address, false);
 
     emit sendStart();

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,10 +16,14 @@ namespace {
 
 const QByteArray kCrLf = "\r\n";
 
+// The script sits next to this file in the source tree; ctest names that tree, and a test binary
+// started by hand falls back on where this file was compiled from.
 QString scriptPath() {
     const QString source = qEnvironmentVariable("LUMENFOLD_SOURCE_DIR");
-    if (source.isEmpty()) throw std::runtime_error("LUMENFOLD_SOURCE_DIR is not set; run the tests through ctest");
-    return source + "/tests/common/smtp_sink.py";
+    const QString path = source.isEmpty() ? QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/smtp_sink.py"
+                                          : source + "/tests/common/smtp_sink.py";
+    if (!QFileInfo::exists(path)) throw std::runtime_error("SMTP sink script not found: " + path.toStdString());
+    return path;
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ class Sink:
     async def handle_HELO(self, server, session, envelope, hostname):
         session.host_name = hostname
         self.event("HELO " + hostname)
-        return "250 sink"
+        # A multi-line answer, as many servers give: a client must read all of it.
+        return "250-sink greets %s\r\n250 at your service" % hostname
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower().startswith("refused@"):
