@@ -127,7 +127,12 @@ void SmtpClient::Connect() {
     if (helo.isEmpty()) helo = QHostInfo::localHostName();
     if (helo.isEmpty()) helo = "localhost";
     emit status("Sending HELO..");
-    command("HELO " + helo.toUtf8(), 2, &SmtpClient::failure, false);
+    try {
+        command("HELO " + helo.toUtf8(), 2, &SmtpClient::failure, false);
+    } catch (const SmtpError&) {
+        Abort();  // a server that won't take our greeting won't take mail either
+        throw;
+    }
     emit connected();
 }
 
