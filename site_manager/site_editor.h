@@ -1,15 +1,108 @@
 #pragma once
-// The site editor: the rotations of the current site, their images, templates and build.
+// The site editor: the rotations of the current site, their images, templates and build. It
+// lives for the whole run; its controls (with those of the layout settings dialog) always hold
+// the settings of one rotation.
 #include "platform/modal_dialog.h"
 
+#include <QString>
+#include <QStringList>
+
 class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class TFileListBox;
+
+// The rotation whose settings the controls hold (from 1); -1 when none has been loaded since the
+// editor was shown.
+extern int CurrentRotationNumber;
+// That rotation's status: 0 not built, 1 not built and its images changed, 2 built.
+extern int CurrentRotationStatus;
 
 class TdlgEditSite : public platform::ModalDialog {
     Q_OBJECT
 public:
     explicit TdlgEditSite(QWidget* parent = nullptr);
+    ~TdlgEditSite() override;
 
+    // --- Rotations ---
+    QLineEdit* edtsite;
+    QListWidget* lbxrotations;
+    QPushButton* btnNewRotation;
+    QPushButton* btndeleterotation;
+    QGroupBox* grpRotations;
+    QLabel* lblstatus;
+    QLineEdit* edtrotationdirectory;  // never shown; the image list follows it
+    QPushButton* btnCopyFrom;
+    QPushButton* btnApplytoAll;
+    QPushButton* btnBuildAll;
+    QPushButton* btnpreview;
+    QLabel* Label9;
+    TFileListBox* fbxtemp;
+    QPushButton* BitBtn1;  // Help
+    QPushButton* BitBtn2;  // Close
+
+    // --- Images ---
+    TFileListBox* FileBox;
+    QLabel* lblfilecount;
+    QPushButton* btnAddFiles;
+
+    // --- Templates, header and footer, build ---
     QComboBox* cmbstyle;
+    QPushButton* btnnewstyle;
+    QPushButton* btnteststyle;
+    QPushButton* btnviewhtml;
+    QComboBox* cmbHeader;
+    QComboBox* cmbFooter;
+    QPushButton* btneditheader;
+    QPushButton* btneditfooter;
+    QLineEdit* edtheaderhtml;
+    QLineEdit* edtheaderfile;
+    QLineEdit* edtfooterhtml;
+    QLineEdit* edtfooterfile;
+    QPushButton* btnThumbnailOptions;
+    QPushButton* btnbuild;
+
+    // Rotations.
+    void FormClose();
+    void lbxrotationsClick();
+    void btnNewRotationClick();
+    void btndeleterotationClick();
+    void btnCopyFromClick();
+    void btnApplytoAllClick();
+    void BitBtn1Click();
+    void Displaycurrentstatus();
+
+    // Images.
+    bool addimage(const QString& source, const QString& destination);
+    void edtrotationdirectoryChange();
+    void FileBoxChange();
+    void FileBoxKeyUp(int key);
+    void DropFileTarget1Drop(const QStringList& files);
+    void btnAddFilesClick();
+
+    // Templates and build.
+    void cmbstyleChange();
+    void cmbstyleExit();
+    static void addtexttocombolist(QComboBox* combo);
+    void btnnewstyleClick();
+    void btnteststyleClick();
+    void cmbHeaderChange();
+    void btneditheaderClick(QPushButton* sender);
+    void btnThumbnailOptionsClick();
+    // sender is btnbuild for the button itself, nullptr when Build All calls it.
+    void btnbuildClick(QObject* sender);
+    void btnBuildAllClick();
+    void btnpreviewClick(QObject* sender);
+    // Adds the sample templates of the data directory when the template list is empty.
+    void seedTemplateList();
+
+protected:
+    void FormShow() override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 extern TdlgEditSite* dlgEditSite;

@@ -20,3 +20,4 @@ TdlgThumbOptions::TdlgThumbOptions(QWidget* parent) : platform::ModalDialog(pare
     layout->addWidget(edtnextfile);
     layout->addWidget(cmbimagestyle);
 }
+void TdlgThumbOptions::FormShow() {}

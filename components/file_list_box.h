@@ -1,0 +1,28 @@
+#pragma once
+// A list of the plain file names of one directory that match a mask ("*.gif;*.jpe;*.jpg").
+// Pointing it at a directory makes that the process's current directory, so names taken from
+// the list work relative to it; every re-read raises changed().
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+
+class TFileListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TFileListBox(QWidget* parent = nullptr);
+
+    QString Mask = "*.*";
+    QString Directory() const { return directory_; }
+    // Lists the directory; throws std::runtime_error when it cannot be entered.
+    void ApplyFilePath(const QString& directory);
+    // Reads the current directory again.
+    void Update();
+    QStringList fileNames() const;
+    QStringList selectedFileNames() const;  // in list order
+
+signals:
+    void changed();
+
+private:
+    QString directory_;
+};

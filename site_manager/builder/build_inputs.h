@@ -1,0 +1,12 @@
+#pragma once
+// What the site editor hands to the build besides the controls: the files to copy with the
+// pages (SupportFiles / SupportFileNames, kept with the main window) and the build modes.
+#include <QString>
+
+// A rotation without images built as a number of pages without thumbnails.
+extern bool NoThumbnailMode;
+extern int NoThumbnailPageCount;
+// Set while Build All runs: the build dialog starts by itself and offers no preview.
+extern bool BuildAllMode;
+// The description file the build reads; cleared by every Build!, set by the build dialog.
+extern QString DescriptionIniPath;
