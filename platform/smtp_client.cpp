@@ -117,7 +117,7 @@ void SmtpClient::Connect() {
 
     Reply greeting;
     QString error;
-    if (!readReply(&greeting, &error))
+    if (!readReply(&greeting, &error, TimeoutMs))
         giveUp(&SmtpClient::connectionFailed, "No greeting from " + where + ": " + error, true);
     if (greeting.code != 220)
         giveUp(&SmtpClient::connectionFailed, "The SMTP server at " + where + " turned us away: " + greeting.text, true);
@@ -170,11 +170,8 @@ void SmtpClient::Disconnect() {
         QString error;
         if (writeAll("QUIT" + kCrLf, &error)) {
             // Wait for the goodbye so the server has seen the whole session; its code doesn't matter.
-            const int timeout = TimeoutMs;
-            TimeoutMs = qMin(TimeoutMs, kQuitTimeoutMs);
             Reply bye;
-            readReply(&bye, &error);
-            TimeoutMs = timeout;
+            readReply(&bye, &error, qMin(TimeoutMs, kQuitTimeoutMs));
         }
     }
     Abort();
@@ -233,8 +230,8 @@ bool SmtpClient::readLine(QByteArray* line, const QDeadlineTimer& deadline, QStr
     }
 }
 
-bool SmtpClient::readReply(Reply* reply, QString* error) {
-    const QDeadlineTimer deadline(TimeoutMs);
+bool SmtpClient::readReply(Reply* reply, QString* error, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
     static const QRegularExpression shape("^([1-5][0-9][0-9])([ -]|$)");
     QStringList lines;
     reply->code = 0;
@@ -261,7 +258,7 @@ SmtpClient::Reply SmtpClient::command(const QByteArray& line, int expectedClass,
     if (!writeAll(line + kCrLf, &error))
         giveUp(onFailure, "SMTP command " + QString::fromUtf8(line) + " failed: " + error, true);
     Reply reply;
-    if (!readReply(&reply, &error)) giveUp(onFailure, "SMTP command " + QString::fromUtf8(line) + " failed: " + error, true);
+    if (!readReply(&reply, &error, TimeoutMs)) giveUp(onFailure, "SMTP command " + QString::fromUtf8(line) + " failed: " + error, true);
     if (reply.code / 100 != expectedClass) {
         if (inTransaction) resetQuietly();
         giveUp(onFailure, "The SMTP server refused " + QString::fromUtf8(line) + ": " + reply.text, false);
@@ -272,7 +269,7 @@ SmtpClient::Reply SmtpClient::command(const QByteArray& line, int expectedClass,
 void SmtpClient::expectReply(const QString& step, int expectedClass, Signal onFailure, bool inTransaction) {
     QString error;
     Reply reply;
-    if (!readReply(&reply, &error)) giveUp(onFailure, "Sending " + step + " failed: " + error, true);
+    if (!readReply(&reply, &error, TimeoutMs)) giveUp(onFailure, "Sending " + step + " failed: " + error, true);
     if (reply.code / 100 != expectedClass) {
         if (inTransaction) resetQuietly();
         giveUp(onFailure, "The SMTP server refused " + step + ": " + reply.text, false);
@@ -295,7 +292,7 @@ void SmtpClient::resetQuietly() {
     // connection can be used again. If even that fails the link is of no further use.
     QString error;
     Reply reply;
-    if (!writeAll("RSET" + kCrLf, &error) || !readReply(&reply, &error) || reply.code / 100 != 2) Abort();
+    if (!writeAll("RSET" + kCrLf, &error) || !readReply(&reply, &error, TimeoutMs) || reply.code / 100 != 2) Abort();
 }
 
 void SmtpClient::giveUp(Signal signal, const QString& message, bool dropLink) {
