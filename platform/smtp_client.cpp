@@ -49,7 +49,7 @@ bool isUsableAddress(const QString& address) {
 
 // Headers, blank line, body and the closing "." exactly as they go out after DATA.
 QByteArray messageContent(const SmtpMessage& message, const QString& from, const QStringList& to) {
-    // Body lines may themselves hold line breaks; each piece becomes a line of its own so a stray
+    // Body lines may themselves hold line breaks; each fragment becomes a line of its own so a stray
     // CR or LF can never end the message early.
     QStringList lines;
     for (const QString& line : message.Body) lines += line.split(QRegularExpression("\\r\\n|\\r|\\n"));

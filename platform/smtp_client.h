@@ -73,7 +73,7 @@ private:
     };
     using Signal = void (SmtpClient::*)();
 
-    // Low-level exchange: false/nullopt with *error set when the link broke or timed out.
+    // Low-level exchange: false with *error set when the link broke or timed out.
     bool writeAll(const QByteArray& bytes, QString* error);
     bool readLine(QByteArray* line, const QDeadlineTimer& deadline, QString* error);
     bool readReply(Reply* reply, QString* error, int timeoutMs);
