@@ -2,6 +2,7 @@
 // The rotation tool's main window: the site list, the status of the selected site, and the
 // buttons that rotate one site or all of them. The rotation engine's methods live in
 // rotation_engine.cpp.
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -68,6 +69,16 @@ public:
     bool RotationExists(const QString& key, int n);
     void RotateCurrentRotation(int n);
     void CopyRotationFile(const QString& source, const QString& target);
+    // One file of a copy pass and how it went.
+    struct FileCopy {
+        QString source;
+        QString target;
+        QString backup;  // the name the old target was moved to, if it was
+        bool copied = false;
+    };
+    // Copies a pass of files as CopyRotationFile would, one after the other in effect; the data
+    // transfers run side by side, since each waits for its file to reach the disk.
+    void CopyRotationFiles(QList<FileCopy>& copies);
     bool MakeBackupFile(const QString& target);
     void savecurrentsiterotation(int n);
     void EnableControls(bool on);
@@ -80,6 +91,9 @@ protected:
 private:
     // A report that goes to the log as an error when unattended, else into a box.
     void report(const QString& text, bool asWarning);
+    // The steps of copying one file around the transfer itself.
+    void prepareRotationFile(FileCopy& copy);
+    void finishRotationFile(const FileCopy& copy);
     bool shown_ = false;
     bool closed_ = false;
 };

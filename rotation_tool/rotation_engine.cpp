@@ -101,16 +101,20 @@ void TfrmMain::RotateCurrentRotation(int n) {
     const QString live = fixpath(tsiterecord.LivePath, true);
     try {
         // Thumbnails and images go first, so that the pages never point at files not yet there.
+        QList<FileCopy> thumbnails, others, pages;
         const QString thumbs = source + "thumbs/";
         if (platform::directoryExists(thumbs)) {
-            const QStringList files = QDir(thumbs).entryList(QDir::Files, QDir::Name);
-            for (const QString& f : files) CopyRotationFile(thumbs + f, live + "thumbs/" + f);
+            for (const QString& f : QDir(thumbs).entryList(QDir::Files, QDir::Name))
+                thumbnails.append({thumbs + f, live + "thumbs/" + f});
         }
-        const QStringList files = listedFiles(FileBox);
-        for (const QString& f : files)
-            if (!isPage(f)) CopyRotationFile(source + f, live + f);
-        for (const QString& f : files)
-            if (isPage(f)) CopyRotationFile(source + f, live + f);
+        for (const QString& f : listedFiles(FileBox)) (isPage(f) ? pages : others).append({source + f, live + f});
+        // Each pass is on the disk before the next one starts, so even after a power cut no page
+        // can be there without its images.
+        for (QList<FileCopy>* pass : {&thumbnails, &others, &pages}) {
+            if (pass->isEmpty()) continue;
+            CopyRotationFiles(*pass);
+            flushToDisk(live);
+        }
         dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + QString::number(n), false);
     } catch (...) {
         dlgLog->Addwarning("Unspecified error encountered whilst updaing the " + tsiterecord.Name + ", rotation " +
@@ -120,22 +124,42 @@ void TfrmMain::RotateCurrentRotation(int n) {
 }
 
 void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
-    try {
-        QString backup;
-        if (platform::fileExists(target) && backupsWanted() && MakeBackupFile(target)) backup = backupFileName(target);
-        // Without a backup the old target stays in place until the new one is renamed over it.
-        const QString directory = QFileInfo(target).path();
-        if (!platform::directoryExists(directory)) createnewdirectory(directory);
+    QList<FileCopy> one{{source, target}};
+    CopyRotationFiles(one);
+}
+
+void TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
+    for (FileCopy& copy : copies) prepareRotationFile(copy);
+    FileCopy* items = copies.data();  // detached here, before the workers touch it
+    forEachInParallel(copies.size(), [items](std::size_t i) {
+        FileCopy& copy = items[i];
         try {
-            docopyfile(source, target);
+            docopyfile(copy.source, copy.target);
+            copy.copied = true;
         } catch (...) {
-            // The live file was moved aside for the backup: put it back rather than leave a hole.
-            if (!backup.isEmpty() && !platform::fileExists(target)) platform::renameFile(backup, target);
-            throw;
+            copy.copied = false;
         }
+    });
+    for (const FileCopy& copy : copies) finishRotationFile(copy);
+}
+
+void TfrmMain::prepareRotationFile(FileCopy& copy) {
+    try {
+        if (platform::fileExists(copy.target) && backupsWanted() && MakeBackupFile(copy.target))
+            copy.backup = backupFileName(copy.target);
+        // Without a backup the old target stays in place until the new one is renamed over it.
+        const QString directory = QFileInfo(copy.target).path();
+        if (!platform::directoryExists(directory)) createnewdirectory(directory);
     } catch (...) {
-        dlgLog->Addwarning("Could not copy the file, " + source + ", for site, " + tsiterecord.Name + "!", true);
+        // The copy itself will fail and say so.
     }
+}
+
+void TfrmMain::finishRotationFile(const FileCopy& copy) {
+    if (copy.copied) return;
+    // The live file was moved aside for the backup: put it back rather than leave a hole.
+    if (!copy.backup.isEmpty() && !platform::fileExists(copy.target)) platform::renameFile(copy.backup, copy.target);
+    dlgLog->Addwarning("Could not copy the file, " + copy.source + ", for site, " + tsiterecord.Name + "!", true);
 }
 
 bool TfrmMain::MakeBackupFile(const QString& target) {

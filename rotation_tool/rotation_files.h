@@ -3,6 +3,8 @@
 // single-file copies. Failures go to the rotation log, never to a message box, so an
 // unattended run cannot stall on them.
 #include <QString>
+#include <cstddef>
+#include <functional>
 #include <stdexcept>
 
 namespace rotation_tool {
@@ -22,7 +24,16 @@ QString backupFileName(const QString& target);
 bool createnewdirectory(const QString& path);
 
 // Copies source over target. The data goes to a temporary file beside the target that is renamed
-// over it, so the old target survives a copy that fails. Throws CopyError on failure.
+// over it, so the old target survives a copy that fails. Throws CopyError on failure. The data
+// is not forced to the disk file by file: flushToDisk does that once for a whole pass.
 void docopyfile(const QString& source, const QString& target);
+
+// Forces everything written to the file system that holds the directory onto the disk, so a pass
+// of copies is stored before the next pass (or the new rotation position) follows it.
+void flushToDisk(const QString& directory);
+
+// Runs work(0) .. work(count - 1) on a few worker threads and returns when all are done. The
+// work must neither throw nor touch widgets.
+void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work);
 
 }  // namespace rotation_tool

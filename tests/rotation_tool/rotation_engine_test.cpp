@@ -328,3 +328,24 @@ TEST(RotationBackupName, ReplacesTheExtensionByTildeAndAllButItsLastCharacter) {
     EXPECT_EQ(backupFileName("/live/b.jpg"), "/live/b.~jp");
     EXPECT_EQ(backupFileName("/live.d/README"), "/live.d/README.");
 }
+
+TEST_F(RotationToolTest, AFailedCopyLeavesTheLiveFileAsItWas) {
+    addSite("Site_1", "Garden", 1, 1);
+    data.write("live_Site_1/Index.html", "live page");
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+    clickSite("Site_1");
+    const QString missing = data.path() + "gone/Index.html";
+
+    main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
+    EXPECT_EQ(live("Site_1", "Index.html"), "live page");
+
+    // With backups the old file was moved aside first; it comes back rather than leave a hole.
+    options->chkcreatebackup->setChecked(true);
+    main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
+    EXPECT_EQ(live("Site_1", "Index.html"), "live page");
+    EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + "Index.~htm"));
+    EXPECT_EQ(log->lines().size(), 2);
+    EXPECT_TRUE(logHasError("Could not copy the file, " + missing + ", for site, Garden!"));
+    EXPECT_EQ(QDir(livePath("Site_1")).entryList(QDir::Files | QDir::Hidden), QStringList({"Index.html"}));
+}
