@@ -126,6 +126,7 @@ QString readableImageFilter() {
 TdlgThumbOptions::TdlgThumbOptions(QWidget* parent) : platform::ModalDialog(parent) {
     setWindowTitle("Settings");
     PageControl1 = new QTabWidget;
+    PageControl1->setUsesScrollButtons(false);  // all six page tabs stay in view
     buildThumbnailsPage();
     buildPageIndexPage();
     buildPageIndex2Page();
