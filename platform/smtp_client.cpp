@@ -49,7 +49,7 @@ bool isUsableAddress(const QString& address) {
 
 // Headers, blank line, body and the closing "." exactly as they go out after DATA.
 QByteArray messageContent(const SmtpMessage& message, const QString& from, const QStringList& to) {
-    // Body lines may themselves hold line breaks; each piece becomes a line of its own so a stray
+    // Body lines may themselves hold line breaks; each fragment becomes a line of its own so a stray
     // CR or LF can never end the message early.
     QStringList lines;
     for (const QString& line : message.Body) lines += line.split(QRegularExpression("\\r\\n|\\r|\\n"));
@@ -117,7 +117,7 @@ void SmtpClient::Connect() {
 
     Reply greeting;
     QString error;
-    if (!readReply(&greeting, &error))
+    if (!readReply(&greeting, &error, TimeoutMs))
         giveUp(&SmtpClient::connectionFailed, "No greeting from " + where + ": " + error, true);
     if (greeting.code != 220)
         giveUp(&SmtpClient::connectionFailed, "The SMTP server at " + where + " turned us away: " + greeting.text, true);
@@ -127,7 +127,12 @@ void SmtpClient::Connect() {
     if (helo.isEmpty()) helo = QHostInfo::localHostName();
     if (helo.isEmpty()) helo = "localhost";
     emit status("Sending HELO..");
-    command("HELO " + helo.toUtf8(), 2, &SmtpClient::failure, false);
+    try {
+        command("HELO " + helo.toUtf8(), 2, &SmtpClient::failure, false);
+    } catch (const SmtpError&) {
+        Abort();  // a server that won't take our greeting won't take mail either
+        throw;
+    }
     emit connected();
 }
 
@@ -165,11 +170,8 @@ void SmtpClient::Disconnect() {
         QString error;
         if (writeAll("QUIT" + kCrLf, &error)) {
             // Wait for the goodbye so the server has seen the whole session; its code doesn't matter.
-            const int timeout = TimeoutMs;
-            TimeoutMs = qMin(TimeoutMs, kQuitTimeoutMs);
             Reply bye;
-            readReply(&bye, &error);
-            TimeoutMs = timeout;
+            readReply(&bye, &error, qMin(TimeoutMs, kQuitTimeoutMs));
         }
     }
     Abort();
@@ -228,8 +230,8 @@ bool SmtpClient::readLine(QByteArray* line, const QDeadlineTimer& deadline, QStr
     }
 }
 
-bool SmtpClient::readReply(Reply* reply, QString* error) {
-    const QDeadlineTimer deadline(TimeoutMs);
+bool SmtpClient::readReply(Reply* reply, QString* error, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
     static const QRegularExpression shape("^([1-5][0-9][0-9])([ -]|$)");
     QStringList lines;
     reply->code = 0;
@@ -256,7 +258,7 @@ SmtpClient::Reply SmtpClient::command(const QByteArray& line, int expectedClass,
     if (!writeAll(line + kCrLf, &error))
         giveUp(onFailure, "SMTP command " + QString::fromUtf8(line) + " failed: " + error, true);
     Reply reply;
-    if (!readReply(&reply, &error)) giveUp(onFailure, "SMTP command " + QString::fromUtf8(line) + " failed: " + error, true);
+    if (!readReply(&reply, &error, TimeoutMs)) giveUp(onFailure, "SMTP command " + QString::fromUtf8(line) + " failed: " + error, true);
     if (reply.code / 100 != expectedClass) {
         if (inTransaction) resetQuietly();
         giveUp(onFailure, "The SMTP server refused " + QString::fromUtf8(line) + ": " + reply.text, false);
@@ -267,7 +269,7 @@ SmtpClient::Reply SmtpClient::command(const QByteArray& line, int expectedClass,
 void SmtpClient::expectReply(const QString& step, int expectedClass, Signal onFailure, bool inTransaction) {
     QString error;
     Reply reply;
-    if (!readReply(&reply, &error)) giveUp(onFailure, "Sending " + step + " failed: " + error, true);
+    if (!readReply(&reply, &error, TimeoutMs)) giveUp(onFailure, "Sending " + step + " failed: " + error, true);
     if (reply.code / 100 != expectedClass) {
         if (inTransaction) resetQuietly();
         giveUp(onFailure, "The SMTP server refused " + step + ": " + reply.text, false);
@@ -290,7 +292,7 @@ void SmtpClient::resetQuietly() {
     // connection can be used again. If even that fails the link is of no further use.
     QString error;
     Reply reply;
-    if (!writeAll("RSET" + kCrLf, &error) || !readReply(&reply, &error) || reply.code / 100 != 2) Abort();
+    if (!writeAll("RSET" + kCrLf, &error) || !readReply(&reply, &error, TimeoutMs) || reply.code / 100 != 2) Abort();
 }
 
 void SmtpClient::giveUp(Signal signal, const QString& message, bool dropLink) {

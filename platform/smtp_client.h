@@ -73,10 +73,10 @@ private:
     };
     using Signal = void (SmtpClient::*)();
 
-    // Low-level exchange: false/nullopt with *error set when the link broke or timed out.
+    // Low-level exchange: false with *error set when the link broke or timed out.
     bool writeAll(const QByteArray& bytes, QString* error);
     bool readLine(QByteArray* line, const QDeadlineTimer& deadline, QString* error);
-    bool readReply(Reply* reply, QString* error);
+    bool readReply(Reply* reply, QString* error, int timeoutMs);
     // Sends one command and wants a reply of the given class (2 for 2xx, 3 for 3xx). On anything
     // else raises onFailure and throws; a refused step inside a mail transaction is reset first
     // so the session stays usable.

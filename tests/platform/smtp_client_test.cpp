@@ -2,9 +2,14 @@
 #include "tests/common/smtp_sink.h"
 
 #include <QElapsedTimer>
+#include <functional>
 #include <QHostInfo>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <future>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 using platform::SmtpClient;
 using platform::SmtpError;
@@ -56,6 +61,68 @@ int freePort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
+}
+
+// A one-connection server on its own thread for misbehaviour the real server won't show: sends
+// replies[0] on connect and each further reply after one received line; once the script is used
+// up it reads one more line and drops the connection.
+class ScriptedServer {
+public:
+    explicit ScriptedServer(const QList<QByteArray>& replies) {
+        std::promise<int> listening;
+        std::future<int> port = listening.get_future();
+        worker_ = std::thread([this, replies, &listening] {
+            QTcpServer server;
+            server.listen(QHostAddress::LocalHost, 0);
+            listening.set_value(server.serverPort());
+            if (!server.waitForNewConnection(5000)) return;
+            QTcpSocket* peer = server.nextPendingConnection();
+            for (qsizetype i = 0; i <= replies.size(); ++i) {
+                if (i > 0) {
+                    while (!peer->canReadLine())
+                        if (!peer->waitForReadyRead(5000)) break;
+                    std::lock_guard lock(mutex_);
+                    received_ += QString::fromUtf8(peer->readLine()).trimmed();
+                }
+                if (i < replies.size()) {
+                    peer->write(replies[i]);
+                    peer->waitForBytesWritten(2000);
+                }
+            }
+            peer->abort();
+            delete peer;
+        });
+        port_ = port.get();
+    }
+    ~ScriptedServer() { worker_.join(); }
+
+    int port() const { return port_; }
+    QStringList received() {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+
+private:
+    std::thread worker_;
+    std::mutex mutex_;
+    QStringList received_;
+    int port_ = 0;
+};
+
+void pointAt(SmtpClient& client, const ScriptedServer& server) {
+    client.Host = "127.0.0.1";
+    client.Port = server.port();
+    client.UserID = "rotator.example";
+    client.TimeoutMs = 3000;
+}
+
+QString errorOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const SmtpError& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QString();
 }
 
 }  // namespace
@@ -308,5 +375,58 @@ TEST(SmtpClient, ASilentServerTimesOut) {
     }
     EXPECT_LT(timer.elapsed(), 3000);
     EXPECT_EQ(log.names, QStringList({"hostResolved", "connectionFailed"}));
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST(SmtpClient, ADroppedConnectionIsAFailure) {
+    ScriptedServer server({"220 ready\r\n", "250-one\r\n250 two\r\n"});
+    SmtpClient client;
+    SignalLog log(client);
+    pointAt(client, server);
+    address(client, {"admin@example.com"});
+    client.Connect();
+    const QString error = errorOf([&] { client.SendMail(); });
+    EXPECT_TRUE(error.contains("MAIL FROM:<tool@example.com>")) << qPrintable(error);
+    EXPECT_TRUE(error.contains("closed")) << qPrintable(error);
+    EXPECT_EQ(log.names, QStringList({"hostResolved", "connected", "sendStart", "failure"}));
+    EXPECT_FALSE(client.Connected());
+    EXPECT_EQ(server.received(), QStringList({"HELO rotator.example", "MAIL FROM:<tool@example.com>"}));
+}
+
+TEST(SmtpClient, AReplyOfTheWrongClassIsAFailure) {
+    // DATA must be answered with 3xx; a 2xx there means the server and we disagree.
+    ScriptedServer server({"220 ready\r\n", "250 hello\r\n", "250 sender ok\r\n", "250 rcpt ok\r\n",
+                           "250 not really\r\n", "250 reset\r\n"});
+    SmtpClient client;
+    SignalLog log(client);
+    pointAt(client, server);
+    address(client, {"admin@example.com"});
+    client.Connect();
+    const QString error = errorOf([&] { client.SendMail(); });
+    EXPECT_TRUE(error.contains("DATA") && error.contains("250 not really")) << qPrintable(error);
+    EXPECT_EQ(log.names.last(), "failure");
+    EXPECT_FALSE(log.names.contains("success"));
+    EXPECT_EQ(server.received().value(4), "RSET");
+}
+
+TEST(SmtpClient, AGreetingThatTurnsUsAwayIsAConnectionFailure) {
+    ScriptedServer server({"554 no service here\r\n"});
+    SmtpClient client;
+    SignalLog log(client);
+    pointAt(client, server);
+    const QString error = errorOf([&] { client.Connect(); });
+    EXPECT_TRUE(error.contains("554 no service here")) << qPrintable(error);
+    EXPECT_EQ(log.names, QStringList({"hostResolved", "connectionFailed"}));
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST(SmtpClient, ARefusedHeloIsAFailure) {
+    ScriptedServer server({"220 ready\r\n", "501-bad name\r\n501 really\r\n"});
+    SmtpClient client;
+    SignalLog log(client);
+    pointAt(client, server);
+    const QString error = errorOf([&] { client.Connect(); });
+    EXPECT_TRUE(error.contains("501-bad name\n501 really")) << qPrintable(error);
+    EXPECT_EQ(log.names, QStringList({"hostResolved", "failure"}));
     EXPECT_FALSE(client.Connected());
 }
