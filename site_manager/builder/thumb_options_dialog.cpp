@@ -627,9 +627,6 @@ void TdlgThumbOptions::cmbimagestyleChange() {
     enable({btnTestCompliance, btnViewPage}, usable);
 }
 
-// Stands in until the site editor's recent-list helper is linked in; its own definition wins.
-[[gnu::weak]] void TdlgEditSite::addtexttocombolist(QComboBox*) {}
-
 void TdlgThumbOptions::cmbimagestyleExit() { TdlgEditSite::addtexttocombolist(cmbimagestyle); }
 
 void TdlgThumbOptions::ChkusecustombuttonsClick() {
@@ -670,7 +667,7 @@ void TdlgThumbOptions::filenameDisplayClick() {
 // --- Buttons ---
 
 void TdlgThumbOptions::btnbrowseimagestyleClick() {
-    const QString file = platform::openFileName(this, "Please select an HTML File", "HTML files (*.htm *.html)");
+    const QString file = platform::openFileName(this, "Please select an HTML File", "HTML Files (*.htm *.html)");
     if (file.isEmpty()) return;
     TdlgStyle compliance(this);
     compliance.TestCompliancy(file, false);

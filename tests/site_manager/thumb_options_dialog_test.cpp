@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QLabel>
@@ -540,6 +541,16 @@ TEST_F(ThumbOptionsTest, TestComplianceDisablesItselfUntilTheTemplateChanges) {
     EXPECT_FALSE(dialog.btnTestCompliance->isEnabled());
     dialog.cmbimagestyle->setEditText(second);
     EXPECT_TRUE(dialog.btnTestCompliance->isEnabled());
+}
+
+TEST_F(ThumbOptionsTest, LeavingTheImageTemplateAddsItToTheRecentList) {
+    dialog.rdbHTMLImageWindow->setChecked(true);
+    dialog.cmbimagestyle->addItem("/t/old.htm");
+    dialog.cmbimagestyle->setEditText("/t/new.htm");
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(dialog.cmbimagestyle, &leave);
+    EXPECT_EQ(itemsOf(dialog.cmbimagestyle), QStringList({"/t/old.htm", "/t/new.htm"}));
+    EXPECT_EQ(dialog.cmbimagestyle->currentText(), "/t/new.htm");
 }
 
 TEST_F(ThumbOptionsTest, ViewPageAndHelpOpenTheirDocuments) {
