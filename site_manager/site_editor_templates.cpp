@@ -21,7 +21,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -37,11 +36,7 @@ bool missingFile(const QString& fileName) { return fileName.isEmpty() || !platfo
 
 // The HTML open dialog of the editor; empty when cancelled.
 QString chooseHtmlFile(QWidget* owner) {
-    QFileDialog dialog(owner, "Please select an HTML File");
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter("HTML Files (*.htm *.html)");
-    if (platform::showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().first();
+    return platform::openFileName(owner, "Please select an HTML File", "HTML Files (*.htm *.html)");
 }
 
 // Adds the files a tested template refers to, relative to the template's directory.
@@ -118,11 +113,10 @@ void TdlgEditSite::btneditheaderClick(QPushButton* sender) {
         dialog.setTextValue(html->text());
         if (platform::showModal(dialog) == QDialog::Accepted) html->setText(dialog.textValue());
     } else if (combo->currentIndex() == 2) {
-        QFileDialog dialog(this, header ? "Please select a header list file" : "Please select a footer list file");
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        if (!file->text().isEmpty()) dialog.selectFile(file->text());
-        if (platform::showModal(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            file->setText(dialog.selectedFiles().first());
+        const QString chosen = platform::openFileName(
+            this, header ? "Please select a header list file" : "Please select a footer list file",
+            "Text files (*.txt);;All files (*)", QFileInfo(file->text()).absolutePath());
+        if (!chosen.isEmpty()) file->setText(chosen);
     }
 }
 
