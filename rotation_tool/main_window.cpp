@@ -1,5 +1,6 @@
 #include "rotation_tool/main_window.h"
 
+#include "components/one_instance.h"
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/help.h"
@@ -69,7 +70,7 @@ bool isRotateArgument(const QString& argument) {
     return accepted.contains(argument.toUpper());
 }
 
-TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent) : QWidget(parent) {
+TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance) : QWidget(parent) {
     frmMain = this;
     setWindowTitle("Lumenfold Pro - Site Rotation Tool");
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
@@ -156,6 +157,11 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent) : QWidget(pare
     connect(edtrotationdirectory, &QLineEdit::textChanged, this, [this] { edtrotationdirectoryChange(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
+    OneInstance1 = new TOneInstance(this);
+    if (singleInstance) {
+        OneInstance1->Loaded();
+        if (!OneInstance1->isFirstInstance()) return;  // this copy ends without doing anything
+    }
     FormCreate(arguments);
 }
 

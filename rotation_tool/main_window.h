@@ -20,8 +20,10 @@ namespace rotation_tool {
 class TfrmMain : public QWidget {
     Q_OBJECT
 public:
-    // Reads the command line (the first argument after the program name) at creation.
-    explicit TfrmMain(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    // Reads the command line (the first argument after the program name) at creation. With
+    // singleInstance the single-instance check runs first: a later copy hands its arguments to
+    // the running one and reads nothing (the check throws OneInstanceError when it cannot run).
+    explicit TfrmMain(const QStringList& arguments = {}, QWidget* parent = nullptr, bool singleInstance = false);
     ~TfrmMain() override;
 
     QLabel* Label7;            // progress line across the top

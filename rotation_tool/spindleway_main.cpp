@@ -1,5 +1,6 @@
 // Spindleway: the rotation tool. Started with "/ROTATE" it rotates every auto-rotating site once
 // and ends; otherwise its window waits for the user.
+#include "components/one_instance.h"
 #include "platform/dialogs.h"
 #include "rotation_tool/main_window.h"
 #include "rotation_tool/rotation_log_dialog.h"
@@ -7,6 +8,8 @@
 #include "rotation_tool/run_mode.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -24,8 +27,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumenfold Pro Rotation Site Tool");
 
-    // The three long-lived forms, in their creation order.
-    rotation_tool::TfrmMain mainWindow(app.arguments().mid(1));
+    // The three long-lived forms, in their creation order. A later copy of the tool hands its
+    // command line to the running one, which comes to the front, and ends without rotating.
+    const QStringList arguments = app.arguments().mid(1);
+    std::unique_ptr<rotation_tool::TfrmMain> created;
+    try {
+        created = std::make_unique<rotation_tool::TfrmMain>(arguments, nullptr, true);
+    } catch (const OneInstanceError& error) {
+        // Unattended there is nobody to read a box.
+        if (rotation_tool::isRotateArgument(arguments.value(0)))
+            std::fprintf(stderr, "Spindleway: %s\n", error.what());
+        else
+            platform::messageBox(error.what(), platform::MessageKind::Error);
+        return 1;
+    }
+    rotation_tool::TfrmMain& mainWindow = *created;
     rotation_tool::TdlgRotOpt options(&mainWindow);
     rotation_tool::TdlgLog log(&mainWindow);
 
@@ -38,6 +54,7 @@ int main(int argc, char** argv) {
         });
     }
 
+    if (!mainWindow.OneInstance1->isFirstInstance()) return 0;
     mainWindow.show();
     return app.exec();
 }
