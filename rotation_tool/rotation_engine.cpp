@@ -86,7 +86,7 @@ bool TfrmMain::RotationExists(const QString& key, int n) {
     const platform::IniFile site(siteFileName(key));
     const QString section = "Rotation_" + QString::number(n);
     const QString stored = site.readString(section, "Rotation_Path", tsiterecord.Path + "rotation_" + QString::number(n));
-    const QString directory = expandpath(fixpath(stored, true));
+    const QString directory = withExistingCase(expandpath(fixpath(stored, true)));
     if (!platform::directoryExists(directory)) return false;
     // Setting the same text again would not re-read the listing, so re-read it by hand then.
     if (edtrotationdirectory->text() == directory)

@@ -1,5 +1,6 @@
 #include "site_manager/rotation_store.h"
 
+#include "components/file_list_box.h"
 #include "components/radio_group.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
@@ -371,8 +372,10 @@ void writeRotation(int rotationNumber, bool writeStatusAndPath) {
 }
 
 int countImages(const QString& directory) {
-    // QDir name filters ignore case unless asked otherwise.
-    return int(QDir(directory).entryList({"*.gif", "*.jpe", "*.jpg"}, QDir::Files | QDir::Hidden | QDir::System).size());
+    int count = 0;
+    for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (matchesFileMask(name, "*.gif;*.jpe;*.jpg")) ++count;
+    return count;
 }
 
 }  // namespace
@@ -420,8 +423,8 @@ void loadrotationlist(const QString& siteKey, QListWidget* list) {
         for (int n = 1; n <= count; ++n) {
             QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
             const QString defaultDirectory = rotations ? sitePath + "rotation_" + QString::number(n) : sitePath;
-            const QString directory =
-                fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true);
+            const QString directory = withExistingCase(
+                fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true));
             if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
                 line += " : " + QString::number(countImages(directory)) + " Images";
                 line += QFileInfo::exists(directory + baseName) ? " : Built" : " : NOT BUILT";
