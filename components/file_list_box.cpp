@@ -3,6 +3,24 @@
 #include <QDir>
 #include <stdexcept>
 
+bool matchesFileMask(const QString& fileName, const QString& mask) {
+    const int dot = fileName.lastIndexOf('.');
+    const QString extension = dot < 0 ? QString() : fileName.mid(dot + 1);
+    for (QString pattern : mask.split(';', Qt::SkipEmptyParts)) {
+        pattern = pattern.trimmed();
+        if (pattern == "*.*" || pattern == "*") return true;
+        if (!pattern.startsWith("*.")) {
+            if (QDir::match(pattern, fileName)) return true;
+            continue;
+        }
+        const QString wanted = pattern.mid(2);
+        if (extension.compare(wanted, Qt::CaseInsensitive) == 0) return true;
+        if (wanted.size() == 3 && extension.size() > 3 && extension.startsWith(wanted, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent) {
     setSortingEnabled(false);
 }
@@ -19,10 +37,9 @@ void TFileListBox::Update() {
     clear();
     if (!directory_.isEmpty()) {
         QDir dir(directory_);
-        const QStringList patterns = Mask.split(';', Qt::SkipEmptyParts);
-        const QStringList names =
-            dir.entryList(patterns, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
-        addItems(names);
+        const QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+        for (const QString& name : names)
+            if (matchesFileMask(name, Mask)) addItem(name);
     }
     emit changed();
 }

@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+// True when the file name matches one of the ";"-separated "*.ext" patterns (any case). A
+// three-letter pattern also takes longer extensions that begin with it (*.jpe takes photo.jpeg),
+// as the short names of such files match on the system these lists were first made for.
+bool matchesFileMask(const QString& fileName, const QString& mask);
+
 class TFileListBox : public QListWidget {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace platform {
@@ -83,6 +84,14 @@ int showModal(QDialog& dialog) {
     const int result = dialogResponder()(dialog);
     dialog.hide();
     return result;
+}
+
+QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& directory) {
+    QFileDialog dialog(parent, title, directory, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().first();
 }
 
 void setMessageResponder(MessageResponder responder) { messageResponder() = std::move(responder); }

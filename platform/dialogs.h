@@ -36,6 +36,11 @@ bool askOkCancel(const QString& text, MessageKind kind = MessageKind::Warning); 
 // Shows the dialog modally and returns its modal result (the value passed to QDialog::done).
 int showModal(QDialog& dialog);
 
+// Asks for an existing file through showModal; empty when the user cancels. The filter is in the
+// form "Name (*.a *.b);;Other (*.c)".
+QString openFileName(QWidget* parent, const QString& title, const QString& filter,
+                     const QString& directory = QString());
+
 using MessageResponder = std::function<MessageResult(const MessageRequest&)>;
 using DialogResponder = std::function<int(QDialog&)>;
 

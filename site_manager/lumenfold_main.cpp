@@ -1,5 +1,7 @@
 // Lumenfold: the site-gallery program.
+#include "components/one_instance.h"
 #include "imaging/imaging_init.h"
+#include "platform/dialogs.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/main_window.h"
 #include "site_manager/site_editor.h"
@@ -14,12 +16,21 @@ int main(int argc, char** argv) {
 
     // The long-lived forms, in their creation order; they last until the program ends.
     TfrmMain mainWindow;
+    // A later copy hands its command line to the running one, which comes to the front, and
+    // ends without showing its window.
+    try {
+        mainWindow.OneInstance1->Loaded();
+    } catch (const OneInstanceError& error) {
+        platform::messageBox(error.what(), platform::MessageKind::Error);
+        FinalizeImagingLibrary();
+        return 1;
+    }
     TdlgThumbOptions thumbOptions(&mainWindow);
     TdlgEditSite editSite(&mainWindow);
     dlgThumbOptions = &thumbOptions;
     dlgEditSite = &editSite;
 
-    mainWindow.show();
+    if (mainWindow.OneInstance1->isFirstInstance()) mainWindow.show();
     const int result = app.exec();
     FinalizeImagingLibrary();
     return result;

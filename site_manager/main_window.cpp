@@ -1,6 +1,7 @@
 #include "site_manager/main_window.h"
 
 #include "components/execute_file.h"
+#include "components/one_instance.h"
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/help.h"
@@ -64,6 +65,7 @@ QPushButton* button(const QString& caption, const QString& hint) {
 
 TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     frmMain = this;
+    OneInstance1 = new TOneInstance(this);  // the program runs its check once this window is built
     setWindowTitle("Lumenfold Pro");
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

@@ -2,6 +2,9 @@
 
 #include "platform/file_ops.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 QString DataDirectory;
 
 namespace {
@@ -59,4 +62,16 @@ QString changeextension(const QString& fileName, const QString& newExtension) {
     const int dot = fileName.lastIndexOf('.');
     if (dot >= nameStart) return fileName.left(dot) + newExtension;
     return fileName + newExtension;
+}
+
+QString withExistingCase(const QString& path) {
+    const bool trailingSlash = path.endsWith('/');
+    const QString bare = trailingSlash ? path.chopped(1) : path;
+    if (bare.isEmpty() || QFileInfo::exists(bare)) return path;
+    const QFileInfo info(bare);
+    const QStringList entries = info.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries)
+        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            return info.dir().path() + "/" + entry + (trailingSlash ? "/" : "");
+    return path;
 }

@@ -17,3 +17,8 @@ QString truncatepath(const QString& path);
 QString fixpath(const QString& path, bool withSlash);
 // Replaces the extension of a file name (dot included); a name without one just gets it appended.
 QString changeextension(const QString& fileName, const QString& newExtension);
+
+// The path as it exists on disk when only the letter case of its last part differs (the default
+// rotation directories are spelt "rotation_<n>" while New Rotation makes "Rotation_<n>", and file
+// names here are case-sensitive); otherwise the path unchanged.
+QString withExistingCase(const QString& path);

@@ -170,6 +170,20 @@ public:
 
 protected:
     void FormShow() override;
+
+private:
+    void buildThumbnailsPage();
+    void buildPageIndexPage();
+    void buildPageIndex2Page();
+    void buildImageDisplayPage();
+    void buildPageTextPage();
+    void buildOtherPage();
+    void connectHandlers();
+    // The navigation graphics rule, without the unchecking that switching custom buttons off does.
+    void updateNavigationEnabling();
+
+    QLabel* lblFontNameHint = nullptr;
+    QLabel* lblindexFontNameHint = nullptr;
 };
 
 extern TdlgThumbOptions* dlgThumbOptions;

@@ -7,6 +7,10 @@
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Where the built programs and the sources are, also when a test binary is run by hand.
+    if (qEnvironmentVariableIsEmpty("LUMENFOLD_BIN_DIR")) qputenv("LUMENFOLD_BIN_DIR", LUMENFOLD_BIN_DIR_DEFAULT);
+    if (qEnvironmentVariableIsEmpty("LUMENFOLD_SOURCE_DIR"))
+        qputenv("LUMENFOLD_SOURCE_DIR", LUMENFOLD_SOURCE_DIR_DEFAULT);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     testing_support::installFailingResponders();

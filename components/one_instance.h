@@ -1,0 +1,78 @@
+#pragma once
+// Keeps one running copy of a program per user. The owner window creates the component; once the
+// window is built, Loaded() decides: the first copy listens, a later copy hands its command-line
+// arguments to the first one (which comes to the front) and then ends without showing a window.
+//
+// Copies meet through a key made from the program's file name without its directory, so copies of
+// the same program name meet even when started from different folders, and two programs with
+// different names never do. The key also carries the user, so different users never meet.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <stdexcept>
+
+class QLocalServer;
+class QLocalSocket;
+class QSharedMemory;
+class QSystemSemaphore;
+class QWidget;
+
+class OneInstanceError : public std::runtime_error {
+public:
+    explicit OneInstanceError(const char* message) : std::runtime_error(message) {}
+};
+
+class TOneInstance : public QObject {
+    Q_OBJECT
+public:
+    // A later copy hands over at most this many arguments, each cut to this many characters.
+    static constexpr int MaxHandedArguments = 10;
+    static constexpr int MaxArgumentLength = 300;
+
+    // programName defaults to the file name of argument 0; it only decides which copies meet.
+    // Only one component may exist in a process at a time.
+    explicit TOneInstance(QWidget* owner, const QString& programName = QString());
+    ~TOneInstance() override;
+
+    bool ShowOnNewInstance = true;
+    // When a later copy ends: true stops the process at once, false asks the event loop to quit
+    // as soon as it runs (the forms built after the owner are still created).
+    bool UseHaltToExit = false;
+    // How long a later copy waits for the first one to answer before it runs on its own.
+    int HandOverTimeoutMs = 10000;
+
+    // Runs the check. Call it once, when the owner window is built.
+    void Loaded();
+    // False when this copy handed its arguments to a running copy and must end; its main window
+    // is then not to be shown.
+    bool isFirstInstance() const { return !mustEnd_; }
+    // The name copies meet under; safe for shared memory, semaphores and local sockets.
+    static QString KeyFor(const QString& programName);
+    QString key() const { return key_; }
+
+signals:
+    // A later copy started with these arguments (at most ten, each cut to 300 characters).
+    void OnInstanceStarted(const QStringList& arguments);
+
+protected:
+    // Brings the owner window to the front (when ShowOnNewInstance) and reports the arguments.
+    virtual void DoInstanceStarted(const QStringList& arguments);
+
+private:
+    void CheckInstance();
+    void BecomeFirstInstance();
+    void PassParamsToFirstInstance(const QString& firstServerName);
+    void EndThisCopy();
+    void ServeHandOver(QLocalSocket* socket);
+    QString storedServerName() const;
+    void storeServerName(const QString& name);
+
+    QWidget* owner_;
+    QString key_;
+    std::unique_ptr<QSharedMemory> memory_;
+    std::unique_ptr<QSystemSemaphore> semaphore_;
+    QLocalServer* server_ = nullptr;
+    QString listenName_;
+    bool mustEnd_ = false;
+};

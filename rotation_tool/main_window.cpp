@@ -1,0 +1,310 @@
+#include "rotation_tool/main_window.h"
+
+#include "components/one_instance.h"
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "platform/help.h"
+#include "platform/ini_file.h"
+#include "rotation_tool/rotation_log_dialog.h"
+#include "rotation_tool/rotation_options_dialog.h"
+#include "rotation_tool/run_mode.h"
+#include "site_manager/about_box.h"
+#include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+namespace rotation_tool {
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+const QString kSites = QStringLiteral("Sites");
+const QString kGeneral = QStringLiteral("General");
+
+// Draws each site item through the main window's drawing handler.
+class SiteItemDelegate : public QStyledItemDelegate {
+public:
+    explicit SiteItemDelegate(TfrmMain* owner) : QStyledItemDelegate(owner), owner_(owner) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        painter->save();
+        if (option.state & QStyle::State_Selected) {
+            painter->fillRect(option.rect, option.palette.highlight());
+            painter->setPen(option.palette.highlightedText().color());
+        } else {
+            painter->fillRect(option.rect, option.palette.base());
+            painter->setPen(option.palette.text().color());
+        }
+        owner_->lbxsitesDrawItem(index.row(), *painter, option.rect);
+        painter->restore();
+    }
+
+private:
+    TfrmMain* owner_;
+};
+
+QPushButton* button(const QString& caption, const QString& hint) {
+    auto* b = new QPushButton(caption);
+    b->setToolTip(hint);
+    return b;
+}
+
+}  // namespace
+
+bool isRotateArgument(const QString& argument) {
+    static const QStringList accepted = {"/ROTATE", "/ROT", "/R", "ROTATE", "ROT", "R", "\"/ROTATE\"", "\"/R\""};
+    return accepted.contains(argument.toUpper());
+}
+
+TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance) : QWidget(parent) {
+    frmMain = this;
+    setWindowTitle("Lumenfold Pro - Site Rotation Tool");
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    Label7 = new QLabel("Spindleway.exe must be run with the the /Rotate parameter to automatically rotate your site!");
+    QFont big = Label7->font();
+    big.setBold(true);
+    big.setPixelSize(16);
+    Label7->setFont(big);
+    Label7->setWordWrap(true);
+
+    lbxsites = new QListWidget;
+    lbxsites->setItemDelegate(new SiteItemDelegate(this));
+    lbxsites->setUniformItemSizes(true);
+    lbxsitename = new QListWidget(this);
+    lbxsitename->hide();
+    // The directory listing the engine works from; never shown.
+    FileBox = new QListWidget(this);
+    FileBox->hide();
+    edtrotationdirectory = new QLineEdit(this);
+    edtrotationdirectory->hide();
+
+    auto* sitesGroup = new QGroupBox("Web Sites");
+    auto* sitesLayout = new QVBoxLayout(sitesGroup);
+    sitesLayout->addWidget(lbxsites);
+
+    lblsitename = new QLabel;
+    QFont bold = lblsitename->font();
+    bold.setBold(true);
+    lblsitename->setFont(bold);
+    lbllocation = new QLabel;
+    lblrotationcount = new QLabel;
+    lblautorotate = new QLabel;
+    lbllivepath = new QLabel;
+    lblcurrentrotation = new QLabel;
+    auto* statusGroup = new QGroupBox("Site Status");
+    auto* statusLayout = new QGridLayout(statusGroup);
+    const std::pair<const char*, QLabel*> rows[] = {
+        {"Site Name:", lblsitename},           {"Location:", lbllocation},
+        {"No. of Rotations:", lblrotationcount}, {"Auto Rotate:", lblautorotate},
+        {"Copy Rotation to:", lbllivepath},     {"Next Rotation to copy:", lblcurrentrotation}};
+    int row = 0;
+    for (const auto& [caption, value] : rows) {
+        statusLayout->addWidget(new QLabel(caption), row, 0);
+        statusLayout->addWidget(value, row++, 1);
+    }
+    statusLayout->setColumnStretch(1, 1);
+
+    btnRotateCurrent = button("Rotate Current", "Clicking this will copy the next available rotation of the selected suite");
+    btnRotateCurrent->setDefault(true);
+    btnrotateall = button("Rotate All",
+                          "Clicking this will copy the next available rotation of all sites that have rotation enabled");
+    btnOptions = button("Options..", "Set Spindleway ");
+    btnabout = button("About..", "About Lumenfold Pro");
+    BitBtn1 = button("Help", "Display Help information");
+    BitBtn2 = button("&Close", "Close this application");
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {btnRotateCurrent, btnrotateall, btnOptions, btnabout, BitBtn1, BitBtn2}) buttons->addWidget(b);
+    buttons->addStretch();
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(sitesGroup, 1);
+    left->addWidget(statusGroup);
+    auto* body = new QHBoxLayout;
+    body->addLayout(left, 1);
+    body->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label7);
+    layout->addLayout(body, 1);
+    resize(600, 440);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(300);
+
+    connect(lbxsites, &QListWidget::itemClicked, this, [this] { lbxsitesClick(); });
+    connect(btnRotateCurrent, &QPushButton::clicked, this, [this] { btnRotateCurrentClick(btnRotateCurrent); });
+    connect(btnrotateall, &QPushButton::clicked, this, [this] { btnrotateallClick(); });
+    connect(btnOptions, &QPushButton::clicked, this, [this] { btnOptionsClick(); });
+    connect(btnabout, &QPushButton::clicked, this, [this] { btnaboutClick(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(edtrotationdirectory, &QLineEdit::textChanged, this, [this] { edtrotationdirectoryChange(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    OneInstance1 = new TOneInstance(this);
+    if (singleInstance) {
+        OneInstance1->Loaded();
+        if (!OneInstance1->isFirstInstance()) return;  // this copy ends without doing anything
+    }
+    FormCreate(arguments);
+}
+
+TfrmMain::~TfrmMain() {
+    if (frmMain == this) frmMain = nullptr;
+}
+
+void TfrmMain::FormCreate(const QStringList& arguments) {
+    platform::setHelpFile(fixpath(platform::executableDirectory(), true) + "Lumefold.hlp");
+    UnattendedRun = false;
+    const QString first = arguments.value(0);
+    if (first.isEmpty()) return;
+    if (isRotateArgument(first))
+        UnattendedRun = true;
+    else
+        platform::showWarning("Parameter is not relevant: " + first);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown_ && !event->spontaneous()) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        FormClose();
+    }
+    event->accept();
+}
+
+void TfrmMain::FormShow() {
+    initDataDirectory();
+    lbxsites->clear();
+    lbxsites->addItems(platform::IniFile(sitesFileName()).readSection(kSites));
+    if (dlgRotOpt) dlgRotOpt->readOptions(platform::IniFile(DataDirectory + "options.ini"));
+    rebuildSiteNameList();
+    doselectionstatus();
+    if (UnattendedRun) Timer1->start();
+}
+
+void TfrmMain::FormClose() {
+    if (UnattendedRun || !dlgRotOpt) return;
+    try {
+        platform::IniFile options(DataDirectory + "options.ini");
+        dlgRotOpt->writeOptions(options);
+    } catch (const std::exception&) {
+        platform::messageBox("Error encountered saving your settings!  You may be out of disk space!");
+    }
+}
+
+void TfrmMain::Timer1Timer() {
+    Timer1->stop();
+    btnrotateallClick();
+    close();
+}
+
+void TfrmMain::lbxsitesClick() {
+    if (lbxsites->currentRow() >= 0) loadsite(lbxsites->currentItem()->text());
+    doselectionstatus();
+}
+
+void TfrmMain::lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect) {
+    if (lbxsitename->count() != lbxsites->count()) rebuildSiteNameList();
+    const QString name = index < lbxsitename->count() ? lbxsitename->item(index)->text() : QString();
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, name);
+}
+
+bool TfrmMain::loadsite(const QString& key) {
+    tsiterecord.key = key;
+    try {
+        const platform::IniFile site(siteFileName(key));
+        tsiterecord.Name = site.readString(kGeneral, "Name", "Name Error");
+        tsiterecord.Path = expandpath(site.readString(kGeneral, "Path", QString()));
+        tsiterecord.BaseHTMLName = site.readString(kGeneral, "BaseHTMLName", "Index.html");
+        tsiterecord.LivePath = site.readString(kGeneral, "LivePath", QString());
+        tsiterecord.AutoRotate =
+            !tsiterecord.LivePath.isEmpty() && platform::onOnlyIfTrue(site.readString(kGeneral, "AutoRotate", "False"));
+        tsiterecord.CurrentRotationPosition = site.readInteger(kGeneral, "CurrentRotationPosition", 1);
+        tsiterecord.RotationCount = site.readInteger(kGeneral, "RotationCount", 20);
+        return !tsiterecord.Path.isEmpty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TfrmMain::rebuildSiteNameList() {
+    lbxsitename->clear();
+    const platform::IniFile sites(sitesFileName());
+    for (int i = 0; i < lbxsites->count(); ++i) {
+        const QString key = lbxsites->item(i)->text();
+        lbxsitename->addItem(sites.readString(kSites, key, "Error: " + key));
+    }
+    lbxsites->viewport()->update();
+}
+
+void TfrmMain::doselectionstatus() {
+    if (lbxsites->currentRow() < 0 || lbxsites->selectedItems().isEmpty()) tsiterecord.key.clear();
+    lbllivepath->clear();
+    lblcurrentrotation->clear();
+    if (!tsiterecord.key.isEmpty()) {
+        lblsitename->setText(tsiterecord.Name);
+        lbllocation->setText(tsiterecord.Path);
+        lblrotationcount->setText(QString::number(tsiterecord.RotationCount));
+        if (tsiterecord.AutoRotate) {
+            lblautorotate->setText("Yes");
+            lbllivepath->setText(tsiterecord.LivePath);
+            lblcurrentrotation->setText(QString::number(tsiterecord.CurrentRotationPosition));
+        } else {
+            lblautorotate->setText("No");
+        }
+    } else {
+        lblsitename->clear();
+        lbllocation->clear();
+        lblrotationcount->clear();
+        lblautorotate->clear();
+    }
+}
+
+void TfrmMain::btnOptionsClick() {
+    if (dlgRotOpt) dlgRotOpt->ShowModal();
+}
+
+void TfrmMain::btnaboutClick() {
+    TAboutBox about(this, "Spindleway", "1.0");
+    about.ShowModal();
+}
+
+void TfrmMain::BitBtn1Click() { platform::showHelpContext(42); }
+
+void TfrmMain::BitBtn2Click() { close(); }
+
+void TfrmMain::report(const QString& text, bool asWarning) {
+    if (UnattendedRun) {
+        if (dlgLog) dlgLog->Addwarning(text, true);
+    } else if (asWarning) {
+        platform::showWarning(text);
+    } else {
+        platform::showInformation(text);
+    }
+}
+
+}  // namespace rotation_tool

@@ -1,0 +1,109 @@
+#pragma once
+// The rotation tool's main window: the site list, the status of the selected site, and the
+// buttons that rotate one site or all of them. The rotation engine's methods live in
+// rotation_engine.cpp.
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPainter;
+class QPushButton;
+class QRect;
+class QTimer;
+class TOneInstance;
+
+namespace rotation_tool {
+
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    // Reads the command line (the first argument after the program name) at creation. With
+    // singleInstance the single-instance check runs first: a later copy hands its arguments to
+    // the running one and reads nothing (the check throws OneInstanceError when it cannot run).
+    explicit TfrmMain(const QStringList& arguments = {}, QWidget* parent = nullptr, bool singleInstance = false);
+    ~TfrmMain() override;
+
+    QLabel* Label7;            // progress line across the top
+    QListWidget* lbxsites;     // site keys, drawn with their display names
+    QListWidget* lbxsitename;  // hidden: display names, index for index with lbxsites
+    QLabel* lblsitename;
+    QLabel* lbllocation;
+    QLabel* lblrotationcount;
+    QLabel* lblautorotate;
+    QLabel* lbllivepath;
+    QLabel* lblcurrentrotation;
+    QPushButton* btnRotateCurrent;
+    QPushButton* btnrotateall;
+    QPushButton* btnOptions;
+    QPushButton* btnabout;
+    QPushButton* BitBtn1;  // Help
+    QPushButton* BitBtn2;  // Close
+    QListWidget* FileBox;  // hidden: plain file names of the directory in edtrotationdirectory
+    QLineEdit* edtrotationdirectory;
+    QTimer* Timer1;
+    TOneInstance* OneInstance1 = nullptr;
+
+    // Start-up and close.
+    void FormCreate(const QStringList& arguments);
+    void FormShow();
+    void FormClose();
+    void Timer1Timer();
+
+    // Site list and status panel.
+    void lbxsitesClick();
+    void lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect);
+    bool loadsite(const QString& key);
+    void rebuildSiteNameList();
+    void doselectionstatus();
+
+    // Buttons.
+    void btnOptionsClick();
+    void btnaboutClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+    // Rotation engine.
+    void btnRotateCurrentClick(QObject* sender);
+    void btnrotateallClick();
+    bool RotationExists(const QString& key, int n);
+    void RotateCurrentRotation(int n);
+    void CopyRotationFile(const QString& source, const QString& target);
+    // One file of a copy pass and how it went.
+    struct FileCopy {
+        QString source;
+        QString target;
+        QString backup;  // the name the old target was moved to, if it was
+        bool copied = false;
+    };
+    // Copies a pass of files as CopyRotationFile would, one after the other in effect; the data
+    // transfers run side by side, since each waits for its file to reach the disk.
+    void CopyRotationFiles(QList<FileCopy>& copies);
+    bool MakeBackupFile(const QString& target);
+    void savecurrentsiterotation(int n);
+    void EnableControls(bool on);
+    void edtrotationdirectoryChange();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // A report that goes to the log as an error when unattended, else into a box.
+    void report(const QString& text, bool asWarning);
+    // The steps of copying one file around the transfer itself.
+    void prepareRotationFile(FileCopy& copy);
+    void finishRotationFile(const FileCopy& copy);
+    bool shown_ = false;
+    bool closed_ = false;
+};
+
+extern TfrmMain* frmMain;
+
+// True when the argument asks for an unattended rotation ("/ROTATE", "R" and the other forms,
+// in any letter case).
+bool isRotateArgument(const QString& argument);
+
+}  // namespace rotation_tool

@@ -1,0 +1,102 @@
+#include "rotation_tool/rotation_log_dialog.h"
+
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "rotation_tool/rotation_options_dialog.h"
+#include "rotation_tool/run_mode.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace rotation_tool {
+
+TdlgLog* dlgLog = nullptr;
+
+QString logDateTime() {
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!now.isValid()) return QString();
+    const QLocale locale = QLocale::system();
+    // The long time form without its time-zone name: date and time as the user reads them.
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove('t');
+    timeFormat = timeFormat.trimmed();
+    return locale.toString(now.date(), QLocale::ShortFormat) + " " + locale.toString(now.time(), timeFormat);
+}
+
+TdlgLog::TdlgLog(QWidget* parent) : platform::ModalDialog(parent) {
+    dlgLog = this;
+    setWindowTitle("Rotation Process Log");
+    Label1 = new QLabel;
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    Label1->setWordWrap(true);
+    memwarning = new QPlainTextEdit;
+    memwarning->setReadOnly(true);
+    memwarning->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* group = new QGroupBox("Log");
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(memwarning);
+
+    btnEmail = new QPushButton("E-mail Log");
+    btnEmail->setToolTip("E-mail log to the e-mail recipient specified options");
+    btnSaveLog = new QPushButton("Save Log");
+    btnSaveLog->setToolTip("Save log to the filename specified in options");
+    btnClose = new QPushButton("&Close");
+    btnClose->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(group, 1);
+    layout->addLayout(buttonRow({btnEmail, btnSaveLog, btnClose}));
+    resize(560, 360);
+
+    connect(btnEmail, &QPushButton::clicked, this, [this] { btnEmailClick(); });
+    connect(btnSaveLog, &QPushButton::clicked, this, [this] { btnSaveLogClick(); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { done(platform::mrOk); });
+}
+
+TdlgLog::~TdlgLog() {
+    if (dlgLog == this) dlgLog = nullptr;
+}
+
+void TdlgLog::Addwarning(const QString& message, bool isError) {
+    const QString when = logDateTime();
+    if (isError) {
+        ErrorFlag = true;
+        addPlainLine("! " + when + " - " + message);
+    } else if (!dlgRotOpt || !dlgRotOpt->chkonlylogerrors->isChecked()) {
+        addPlainLine("* " + when + " - " + message);
+    }
+}
+
+QStringList TdlgLog::lines() const {
+    if (memwarning->document()->isEmpty()) return {};
+    return memwarning->toPlainText().split('\n');
+}
+
+void TdlgLog::clearLog() { memwarning->clear(); }
+
+void TdlgLog::addPlainLine(const QString& line) { memwarning->appendPlainText(line); }
+
+void TdlgLog::btnSaveLogClick() {
+    const QString fileName = dlgRotOpt ? dlgRotOpt->edtfilename->text() : QString();
+    if (!fileName.isEmpty() && platform::writeTextLines(fileName, lines())) return;
+    if (!UnattendedRun) platform::showWarning("Error saving your log to " + fileName);
+}
+
+void TdlgLog::btnEmailClick() {
+    try {
+        if (dlgRotOpt) dlgRotOpt->sendmail();
+    } catch (...) {
+    }
+}
+
+}  // namespace rotation_tool

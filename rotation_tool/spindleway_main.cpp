@@ -1,0 +1,60 @@
+// Spindleway: the rotation tool. Started with "/ROTATE" it rotates every auto-rotating site once
+// and ends; otherwise its window waits for the user.
+#include "components/one_instance.h"
+#include "platform/dialogs.h"
+#include "rotation_tool/main_window.h"
+#include "rotation_tool/rotation_log_dialog.h"
+#include "rotation_tool/rotation_options_dialog.h"
+#include "rotation_tool/run_mode.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// A scheduler may start the tool where no display exists; it still has to run.
+void chooseHeadlessPlatformWhenNoDisplay() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    chooseHeadlessPlatformWhenNoDisplay();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Lumenfold Pro Rotation Site Tool");
+
+    // The three long-lived forms, in their creation order. A later copy of the tool hands its
+    // command line to the running one, which comes to the front, and ends without rotating.
+    const QStringList arguments = app.arguments().mid(1);
+    std::unique_ptr<rotation_tool::TfrmMain> created;
+    try {
+        created = std::make_unique<rotation_tool::TfrmMain>(arguments, nullptr, true);
+    } catch (const OneInstanceError& error) {
+        // Unattended there is nobody to read a box.
+        if (rotation_tool::isRotateArgument(arguments.value(0)))
+            std::fprintf(stderr, "Spindleway: %s\n", error.what());
+        else
+            platform::messageBox(error.what(), platform::MessageKind::Error);
+        return 1;
+    }
+    rotation_tool::TfrmMain& mainWindow = *created;
+    rotation_tool::TdlgRotOpt options(&mainWindow);
+    rotation_tool::TdlgLog log(&mainWindow);
+
+    if (UnattendedRun) {
+        // Nobody is there to answer a box: whatever would ask goes into the log instead.
+        platform::setMessageResponder([](const platform::MessageRequest& request) {
+            if (rotation_tool::dlgLog) rotation_tool::dlgLog->Addwarning(request.text, true);
+            return request.buttons == platform::MessageButtons::OK ? platform::MessageResult::OK
+                                                                   : platform::MessageResult::Cancel;
+        });
+    }
+
+    if (!mainWindow.OneInstance1->isFirstInstance()) return 0;
+    mainWindow.show();
+    return app.exec();
+}

@@ -1,0 +1,140 @@
+// The site editor's rotations: listing, creating, deleting and switching rotations, copying
+// settings from another rotation and applying the current settings to all.
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "platform/help.h"
+#include "platform/hourglass.h"
+#include "platform/ini_file.h"
+#include "site_manager/application_options.h"
+#include "site_manager/copy_settings_dialog.h"
+#include "site_manager/file_helpers.h"
+#include "site_manager/main_window.h"
+#include "site_manager/rotation_store.h"
+#include "site_manager/site_editor.h"
+#include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+// The directory the rotation click looks for: Rotation_Path, else the site path + "Rotation" + n.
+QString rotationClickDirectory(int rotationNumber) {
+    const QString section = "Rotation_" + QString::number(rotationNumber);
+    const QString fallback = fixpath(tsiterecord.Path, true) + "Rotation" + QString::number(rotationNumber);
+    const QString stored = platform::IniFile(siteFileName(tsiterecord.key)).readString(section, "Rotation_Path", fallback);
+    return expandpath(stored);
+}
+
+}  // namespace
+
+void TdlgEditSite::FormShow() {
+    CurrentRotationNumber = -1;
+    seedTemplateList();
+    grpRotations->setTitle(QString());
+    lbxrotations->setCurrentRow(-1);
+    lbxrotations->clearSelection();
+    edtsite->setText(tsiterecord.Name);
+    loadrotationlist(tsiterecord.key, lbxrotations);
+    if (lbxrotations->count() == 0) btnNewRotationClick();
+    if (lbxrotations->count() > 0) {
+        lbxrotations->setCurrentRow(0);
+        lbxrotationsClick();
+    }
+    const bool rotations = ApplicationOptions.UseRotations;
+    Label9->setText(rotations ? "This Rotation contains the following images:"
+                              : "This Site contains the following images:");
+    btnApplytoAll->setEnabled(rotations);
+    btnBuildAll->setEnabled(rotations);
+    btnNewRotation->setVisible(rotations && lbxrotations->count() > 0);
+    btndeleterotation->setVisible(rotations);
+}
+
+void TdlgEditSite::FormClose() {
+    SaveRotation(CurrentRotationNumber, true);
+    if (frmMain) frmMain->savecurrentsite();
+}
+
+void TdlgEditSite::lbxrotationsClick() {
+    const int index = lbxrotations->currentRow();
+    btndeleterotation->setEnabled(ApplicationOptions.UseRotations && index >= 0 &&
+                                  index == lbxrotations->count() - 1);
+    if (index < 0) return;
+    if (CurrentRotationNumber >= 0) SaveRotation(CurrentRotationNumber, true);
+    const QString directory = rotationClickDirectory(index + 1);
+    if (platform::directoryExists(directory))
+        LoadRotation(tsiterecord.key, index + 1, true, true);
+    else
+        lblstatus->setText("Error!  The directory, " + directory + ", could not be located!");
+}
+
+void TdlgEditSite::btnNewRotationClick() {
+    if (CurrentRotationNumber == -1 || SaveRotation(CurrentRotationNumber, true)) {
+        const QString directory = ApplicationOptions.UseRotations
+                                      ? fixpath(tsiterecord.Path, true) + "Rotation_" +
+                                            QString::number(lbxrotations->count() + 1)
+                                      : tsiterecord.Path;
+        if (!platform::directoryExists(directory) && !createnewdirectory(directory)) {
+            platform::showInformation("Error encountered creating a new rotation directory!");
+            return;
+        }
+        edtrotationdirectory->setText(directory);
+        tsiterecord.RotationCount += 1;
+        if (frmMain) frmMain->savecurrentsite();
+        loadrotationlist(tsiterecord.key, lbxrotations);
+        CurrentRotationNumber = lbxrotations->count();
+        lbxrotations->setCurrentRow(lbxrotations->count() - 1);
+        lbxrotationsClick();
+    }
+    btnNewRotation->setVisible(ApplicationOptions.UseRotations && lbxrotations->count() > 0);
+}
+
+void TdlgEditSite::btndeleterotationClick() {
+    if (!ApplicationOptions.UseRotations || lbxrotations->currentRow() < 0) return;
+    const QString directory = edtrotationdirectory->text();
+    if (platform::messageBox("Are you sure you want to remove Rotation " + QString::number(CurrentRotationNumber) +
+                                 " and delete all files in the directory, " + directory + "?",
+                             platform::MessageKind::Confirmation,
+                             platform::MessageButtons::YesNo) == platform::MessageResult::No)
+        return;
+    if (platform::directoryExists(directory)) dodeletedir(directory);
+    try {
+        platform::IniFile(siteFileName(tsiterecord.key))
+            .eraseSection("Rotation_" + QString::number(tsiterecord.RotationCount));
+    } catch (const platform::IniWriteError&) {
+        platform::showWarning("Error encountered saving the settings for the current rotation.  Ensure you have "
+                              "sufficient disk space and write access to this drive");
+    }
+    tsiterecord.RotationCount -= 1;
+    if (frmMain) frmMain->savecurrentsite();
+    FormShow();
+}
+
+void TdlgEditSite::btnCopyFromClick() {
+    TdlgCopySettings dialog(this);
+    if (dialog.ShowModal() != platform::mrOk) return;
+    if (!frmMain) return;
+    const int site = dialog.chosenSiteIndex();
+    if (site < 0 || site >= frmMain->lbxsites->count()) return;
+    LoadRotation(frmMain->lbxsites->item(site)->text(), dialog.chosenRotationIndex() + 1, false, false);
+}
+
+void TdlgEditSite::btnApplytoAllClick() {
+    platform::Hourglass hourglass;
+    for (int i = 1; i <= tsiterecord.RotationCount; ++i) SaveRotation(i, false);
+}
+
+void TdlgEditSite::BitBtn1Click() { platform::showHelpContext(27); }
+
+void TdlgEditSite::Displaycurrentstatus() {
+    const QString subject = ApplicationOptions.UseRotations ? "This Rotation" : "This Site";
+    if (CurrentRotationStatus == 0 || CurrentRotationStatus == 1)
+        lblstatus->setText(subject + " has NOT been built");
+    else if (CurrentRotationStatus == 2)
+        lblstatus->setText(subject + " has been built");
+    btnpreview->setEnabled(CurrentRotationStatus == 2);
+}

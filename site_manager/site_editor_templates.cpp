@@ -1,0 +1,254 @@
+// The site editor's templates, header and footer, the checks before a build, Build All and the
+// preview of the built site.
+#include "components/execute_file.h"
+#include "components/file_list_box.h"
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
+#include "platform/hourglass.h"
+#include "site_manager/builder/build_inputs.h"
+#include "site_manager/builder/compliance_test_dialog.h"
+#include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/main_window.h"
+#include "site_manager/rotation_store.h"
+#include "site_manager/site_editor.h"
+#include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
+
+#if __has_include("site_manager/builder/build_dialog.h")
+#include "site_manager/builder/build_dialog.h"
+#define HAVE_BUILD_DIALOG 1
+#endif
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+using platform::MessageKind;
+
+namespace {
+
+bool missingFile(const QString& fileName) { return fileName.isEmpty() || !platform::fileExists(fileName); }
+
+// The HTML open dialog of the editor; empty when cancelled.
+QString chooseHtmlFile(QWidget* owner) {
+    return platform::openFileName(owner, "Please select an HTML File", "HTML Files (*.htm *.html)");
+}
+
+// Adds the files a tested template refers to, relative to the template's directory.
+void addSupportFiles(const TdlgStyle& style, const QString& templateFile) {
+    const QString directory = fixpath(QFileInfo(templateFile).absolutePath(), true);
+    for (const QString& line : style.requiredFiles()) {
+        SupportFileNames << line.toUpper();
+        SupportFiles << directory + line;
+    }
+}
+
+}  // namespace
+
+void TdlgEditSite::seedTemplateList() {
+    if (cmbstyle->count() > 0) return;
+    for (const char* name : {"Styles/Sample_With_Index.htm", "Styles/Sample_No_Index.htm",
+                             "Styles/Blue_Border_With_Index.htm"}) {
+        const QString file = DataDirectory + name;
+        if (platform::fileExists(file)) cmbstyle->addItem(file);
+    }
+}
+
+void TdlgEditSite::cmbstyleChange() {
+    const bool any = !cmbstyle->currentText().isEmpty();
+    btnteststyle->setEnabled(any);
+    btnviewhtml->setEnabled(any);
+}
+
+void TdlgEditSite::cmbstyleExit() { addtexttocombolist(cmbstyle); }
+
+void TdlgEditSite::addtexttocombolist(QComboBox* combo) {
+    const QString text = combo->currentText();
+    if (text.isEmpty() || combo->findText(text, Qt::MatchFixedString) >= 0) return;
+    combo->addItem(text);
+    combo->setCurrentText(text);
+}
+
+void TdlgEditSite::btnnewstyleClick() {
+    const QString file = chooseHtmlFile(this);
+    if (file.isEmpty()) return;
+    TdlgStyle style(this);
+    style.TestCompliancy(file, true);
+    if (style.ShowModal() == platform::mrOk) cmbstyle->setCurrentText(file);
+}
+
+void TdlgEditSite::btnteststyleClick() {
+    const QString file = cmbstyle->currentText();
+    if (file.isEmpty()) return;
+    {
+        TdlgStyle style(this);
+        style.TestCompliancy(file, true);
+        style.ShowModal();
+    }
+    btnteststyle->setEnabled(false);
+}
+
+void TdlgEditSite::cmbHeaderChange() {
+    btneditheader->setEnabled(cmbHeader->currentIndex() > 0);
+    btneditfooter->setEnabled(cmbFooter->currentIndex() > 0);
+}
+
+// The HTML of a header or footer used on every page is typed in; the list file of one entry per
+// page is chosen.
+void TdlgEditSite::btneditheaderClick(QPushButton* sender) {
+    const bool header = sender == btneditheader;
+    QComboBox* combo = header ? cmbHeader : cmbFooter;
+    QLineEdit* html = header ? edtheaderhtml : edtfooterhtml;
+    QLineEdit* file = header ? edtheaderfile : edtfooterfile;
+    if (combo->currentIndex() == 1) {
+        QInputDialog dialog(this);
+        dialog.setWindowTitle(header ? "Header" : "Footer");
+        dialog.setLabelText(header ? "Header HTML:" : "Footer HTML:");
+        dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
+        dialog.setTextValue(html->text());
+        if (platform::showModal(dialog) == QDialog::Accepted) html->setText(dialog.textValue());
+    } else if (combo->currentIndex() == 2) {
+        const QString chosen = platform::openFileName(
+            this, header ? "Please select a header list file" : "Please select a footer list file",
+            "Text files (*.txt);;All files (*)", QFileInfo(file->text()).absolutePath());
+        if (!chosen.isEmpty()) file->setText(chosen);
+    }
+}
+
+void TdlgEditSite::btnThumbnailOptionsClick() {
+    if (dlgThumbOptions) dlgThumbOptions->ShowModal();
+}
+
+void TdlgEditSite::btnbuildClick(QObject* sender) {
+    DescriptionIniPath.clear();
+    FileBox->Update();
+    NoThumbnailMode = false;
+    if (sender == btnbuild) BuildAllMode = false;
+    dlgThumbOptions->SetDefaultValues();
+
+    const QString thumbnailTemplate = cmbstyle->currentText();
+    const QString imageTemplate = dlgThumbOptions->cmbimagestyle->currentText();
+    const bool imagePages = dlgThumbOptions->rdbHTMLImageWindow->isChecked();
+    if (missingFile(thumbnailTemplate)) {
+        platform::showInformation("You have not specified a HTML template file for your thumbnail page or the file "
+                                  "cannot be located!");
+        return;
+    }
+    if (imagePages && missingFile(imageTemplate)) {
+        platform::showInformation("You have not specified a HTML template file for your image display page or the "
+                                  "file cannot be located!");
+        return;
+    }
+    if (dlgThumbOptions->rdbshowdescription->isChecked() && missingFile(dlgThumbOptions->edtdescripfile->text())) {
+        platform::showWarning("You have elected to show descriptions for your thumbnails, however you have not "
+                              "specified a description file or the file cannot be located!");
+        return;
+    }
+    if (cmbHeader->currentIndex() == 1 && edtheaderhtml->text().isEmpty()) {
+        platform::showInformation("You have elected to insert a header, but have not provided any HTML!");
+        return;
+    }
+    if (cmbHeader->currentIndex() == 2 && missingFile(edtheaderfile->text())) {
+        platform::showWarning("You have elected to insert custom headers, but you have not specified a file to use "
+                              "or the file cannot be located!");
+        return;
+    }
+    if (cmbFooter->currentIndex() == 1 && edtfooterhtml->text().isEmpty()) {
+        platform::showInformation("You have elected to insert a footer, but have not provided any HTML!");
+        return;
+    }
+    if (cmbFooter->currentIndex() == 2 && missingFile(edtfooterfile->text())) {
+        platform::showWarning("You have elected to insert custom footers, but you have not specified a file to use "
+                              "or the file cannot be located!");
+        return;
+    }
+    if (FileBox->count() == 0) {
+        if (!platform::confirmYesNo("The current Site or Rotation does not contain any images!  Do you want to "
+                                    "create a site without thumbnails?"))
+            return;
+        QInputDialog input(this);
+        input.setWindowTitle("Number of Pages");
+        input.setLabelText("How many pages should be inserted into your site?");
+        input.setTextValue("10");
+        if (platform::showModal(input) != QDialog::Accepted) return;
+        bool ok = false;
+        const int pages = input.textValue().trimmed().toInt(&ok);
+        if (!ok || pages <= 0) {
+            platform::showWarning("You failed to enter a valid number");
+            return;
+        }
+        NoThumbnailPageCount = pages;
+        NoThumbnailMode = true;
+    }
+
+    SupportFiles.clear();
+    SupportFileNames.clear();
+    if (dlgThumbOptions->Chkusecustombuttons->isChecked()) {
+        for (QLineEdit* edit : {dlgThumbOptions->edtnextfile, dlgThumbOptions->edtpreviousfile,
+                                dlgThumbOptions->edtindexfile}) {
+            SupportFileNames << QFileInfo(edit->text()).fileName().toUpper();
+            SupportFiles << edit->text();
+        }
+    }
+
+    {
+        TdlgStyle style(this);
+        if (!style.TestCompliancy(thumbnailTemplate, true)) {
+            platform::showWarning("The HTML Template file, " + thumbnailTemplate +
+                                  ", has failed the compliancy test.  Please use 'Test Compliance' to review and "
+                                  "correct the problems!");
+            Displaycurrentstatus();
+            return;
+        }
+        addSupportFiles(style, thumbnailTemplate);
+        if (imagePages) {
+            if (!style.TestCompliancy(imageTemplate, false)) {
+                platform::showWarning("The HTML Template file for your image pages, " + imageTemplate +
+                                      ", has failed the compliancy test.  Please use 'Test Compliance' to review and "
+                                      "correct the problems.");
+                Displaycurrentstatus();
+                return;
+            }
+            addSupportFiles(style, imageTemplate);
+        }
+    }
+    Displaycurrentstatus();
+
+#ifdef HAVE_BUILD_DIALOG
+    {
+        TdlgBuildProgress build(this);
+        build.ShowModal();
+    }
+#endif
+    Displaycurrentstatus();
+    if (sender == btnbuild) {
+        const int row = lbxrotations->currentRow();
+        loadrotationlist(tsiterecord.key, lbxrotations);
+        lbxrotations->setCurrentRow(row);
+    }
+}
+
+void TdlgEditSite::btnBuildAllClick() {
+    platform::Hourglass hourglass;
+    BuildAllMode = true;
+    for (int i = 0; i < lbxrotations->count(); ++i) {
+        lbxrotations->setCurrentRow(i);
+        lbxrotationsClick();
+        btnbuildClick(nullptr);
+    }
+    BuildAllMode = false;
+    const int row = lbxrotations->currentRow();
+    loadrotationlist(tsiterecord.key, lbxrotations);
+    lbxrotations->setCurrentRow(row);
+}
+
+void TdlgEditSite::btnpreviewClick(QObject* sender) {
+    const QString file = sender == btnviewhtml ? cmbstyle->currentText()
+                                               : fixpath(edtrotationdirectory->text(), true) + tsiterecord.BaseHTMLName;
+    if (!file.isEmpty()) ExecuteFile(file, QString(), QString(), SW_SHOWMAXIMIZED);
+}

@@ -1,0 +1,137 @@
+#include "platform/help.h"
+#include "site_manager/about_box.h"
+#include "site_manager/site_paths.h"
+#include "tests/rotation_tool/rotation_fixture.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+
+TEST(RotationCommandLine, AcceptsTheRotateFormsInAnyCase) {
+    for (const char* argument : {"/ROTATE", "/rotate", "/Rot", "/r", "ROTATE", "rot", "r", "\"/ROTATE\"", "\"/r\""})
+        EXPECT_TRUE(rotation_tool::isRotateArgument(argument)) << argument;
+    for (const char* argument : {"-rotate", "/ROTATEX", "\"ROTATE\"", "/", "", "rotate now"})
+        EXPECT_FALSE(rotation_tool::isRotateArgument(argument)) << argument;
+}
+
+TEST_F(RotationToolTest, AnUnknownArgumentIsReportedAndTheToolStaysInteractive) {
+    {
+        MessageScript script;
+        script.answer(MessageResult::OK);
+        startTool({"-Rotate", "/ROTATE"});  // only the first argument counts
+        EXPECT_EQ(script.lastText(), "Parameter is not relevant: -Rotate");
+        EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Warning);
+    }
+    EXPECT_FALSE(UnattendedRun);
+    EXPECT_FALSE(main->Timer1->isActive());
+    EXPECT_EQ(main->windowTitle(), "Lumenfold Pro - Site Rotation Tool");
+    EXPECT_EQ(platform::helpFile(), data.path() + "Lumefold.hlp");
+}
+
+TEST_F(RotationToolTest, NoArgumentIsInteractiveAndRotateIsUnattended) {
+    startTool();
+    EXPECT_FALSE(UnattendedRun);
+    EXPECT_FALSE(main->Timer1->isActive());
+    main.reset();
+    startTool({"/rotate"});
+    EXPECT_TRUE(UnattendedRun);
+    EXPECT_TRUE(main->Timer1->isActive());
+    main->Timer1->stop();
+}
+
+TEST_F(RotationToolTest, ShowsTheSitesAndTheStatusOfTheSelectedOne) {
+    addSite("Site_3", "Garden", 4, 7);
+    addSite("Site_1", "Kitchen", 2, 1, false);
+    platform::IniFile(data.file("Site_1.ini")).deleteKey("General", "RotationCount");
+    platform::IniFile(data.file("sites.ini")).writeString("Sites", "Site_9", "Ghost");
+    startTool();
+    EXPECT_EQ(DataDirectory, data.path());
+    ASSERT_EQ(main->lbxsites->count(), 3);
+    EXPECT_EQ(main->lbxsites->item(0)->text(), "Site_3");
+    EXPECT_EQ(main->lbxsitename->item(1)->text(), "Kitchen");
+    EXPECT_TRUE(main->lblsitename->text().isEmpty());  // nothing selected yet
+    EXPECT_TRUE(main->lblautorotate->text().isEmpty());
+
+    clickSite("Site_3");
+    EXPECT_EQ(main->lblsitename->text(), "Garden");
+    EXPECT_EQ(main->lbllocation->text(), data.path() + "Site_3");  // expanded, no trailing separator
+    EXPECT_EQ(main->lblrotationcount->text(), "4");
+    EXPECT_EQ(main->lblautorotate->text(), "Yes");
+    EXPECT_EQ(main->lbllivepath->text(), livePath("Site_3"));
+    EXPECT_EQ(main->lblcurrentrotation->text(), "7");  // as stored, not checked against the count
+
+    clickSite("Site_1");
+    EXPECT_EQ(main->lblrotationcount->text(), "20");  // no RotationCount stored
+    EXPECT_EQ(main->lblautorotate->text(), "No");
+    EXPECT_TRUE(main->lbllivepath->text().isEmpty());
+    EXPECT_TRUE(main->lblcurrentrotation->text().isEmpty());
+
+    // The list changed on disk: a key without a name shows as an error.
+    platform::IniFile(data.file("sites.ini")).deleteKey("Sites", "Site_9");
+    main->rebuildSiteNameList();
+    EXPECT_EQ(main->lbxsitename->item(2)->text(), "Error: Site_9");
+    EXPECT_FALSE(main->loadsite("Site_9"));  // no site file, so no path
+
+    main->lbxsites->clearSelection();
+    main->lbxsites->setCurrentRow(-1);
+    main->doselectionstatus();
+    EXPECT_TRUE(tsiterecord.key.isEmpty());
+    EXPECT_TRUE(main->lblsitename->text().isEmpty());
+    EXPECT_TRUE(main->lbllocation->text().isEmpty());
+}
+
+TEST_F(RotationToolTest, LoadsiteReadsGeneralWithTheToolsOwnDefaults) {
+    data.write("Site_5.ini",
+               "[General]\r\nName=Shed\r\nPath=%\\sheds\\\r\nAutoRotate=true\r\nCurrentRotationPosition=abc\r\n"
+               "RotationCount=x\r\n");
+    startTool();
+    EXPECT_TRUE(main->loadsite("Site_5"));
+    EXPECT_EQ(tsiterecord.key, "Site_5");
+    EXPECT_EQ(tsiterecord.Path, data.path() + "sheds/");
+    EXPECT_EQ(tsiterecord.BaseHTMLName, "Index.html");
+    EXPECT_FALSE(tsiterecord.AutoRotate);  // no live path
+    EXPECT_EQ(tsiterecord.CurrentRotationPosition, 1);
+    EXPECT_EQ(tsiterecord.RotationCount, 20);
+}
+
+TEST_F(RotationToolTest, InteractiveCloseWritesTheOptionsAndReportsAFailure) {
+    startTool();
+    main->close();
+    const platform::IniFile saved(data.file("options.ini"));
+    EXPECT_EQ(saved.readSection("Options"),
+              QStringList({"MailFrom", "MailTo", "MailUserID", "MailPort", "MailHost", "LogFileName", "LogOnlyErrors",
+                           "Logging", "EmailLog", "CreateBackups", "EmailOnlyErrors"}));
+    EXPECT_EQ(saved.readString("Options", "Logging", ""), "True");
+    EXPECT_EQ(saved.readString("Options", "CreateBackups", ""), "False");
+    EXPECT_EQ(saved.readString("Options", "LogFileName", ""), data.path() + "log.txt");
+
+    main.reset();
+    QDir(data.path()).remove("options.ini");
+    QDir(data.path()).mkdir("options.ini");  // cannot be written as a file
+    startTool();
+    MessageScript script;
+    script.answer(MessageResult::OK);
+    main->close();
+    EXPECT_EQ(script.lastText(), "Error encountered saving your settings!  You may be out of disk space!");
+}
+
+TEST_F(RotationToolTest, AboutBoxShowsTheToolsOwnName) {
+    startTool();
+    QString product, caption, version;
+    MessageScript script;
+    script.onDialog([&](QDialog& dialog) {
+        auto& about = static_cast<TAboutBox&>(dialog);
+        product = about.ProductName->text();
+        caption = about.windowTitle();
+        version = about.LBLVERSION->text();
+        return int(platform::mrOk);
+    });
+    main->btnabout->click();
+    EXPECT_EQ(product, "Spindleway");
+    EXPECT_EQ(caption, "About Spindleway");
+    EXPECT_EQ(version, "Version 1.0");
+}

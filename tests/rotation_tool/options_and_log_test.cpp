@@ -1,0 +1,150 @@
+#include "platform/file_ops.h"
+#include "tests/rotation_tool/rotation_fixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+
+TEST_F(RotationToolTest, MissingOptionsTakeTheirDefaultsAndDependantsFollowTheMasters) {
+    startTool();
+    EXPECT_EQ(options->edtport->text(), "25");
+    EXPECT_TRUE(options->edthost->text().isEmpty());
+    EXPECT_FALSE(options->edtemailfrom->text().isEmpty());
+    EXPECT_EQ(options->edtfilename->text(), data.path() + "log.txt");
+    EXPECT_TRUE(options->chklogging->isChecked());
+    EXPECT_TRUE(options->chkonlylogerrors->isChecked());
+    EXPECT_FALSE(options->chkcreatebackup->isChecked());
+    EXPECT_FALSE(options->chkEmailLog->isChecked());
+    EXPECT_TRUE(options->chkOnlyEmailErrors->isChecked());
+    // Loading switched logging on, so its dependants came on with it; e-mail stayed off.
+    EXPECT_TRUE(options->edtfilename->isEnabled());
+    EXPECT_TRUE(options->lblfilename->isEnabled());
+    EXPECT_TRUE(options->BitBtn3->isEnabled());
+    EXPECT_TRUE(options->chkonlylogerrors->isEnabled());
+    EXPECT_FALSE(options->chkOnlyEmailErrors->isEnabled());
+
+    options->chklogging->setChecked(false);
+    EXPECT_FALSE(options->edtfilename->isEnabled());
+    EXPECT_FALSE(options->chkonlylogerrors->isEnabled());
+    options->chkEmailLog->click();
+    EXPECT_TRUE(options->chkOnlyEmailErrors->isEnabled());
+}
+
+TEST_F(RotationToolTest, OptionsRoundTripThroughOptionsIni) {
+    data.write("options.ini", "[Options]\r\nUseRotations=True\r\nMailPort=abc\r\nLogOnlyErrors=no\r\n"
+                              "Logging=FALSE\r\nCreateBackups=true\r\nEmailLog=TRUE\r\nEmailOnlyErrors=false\r\n");
+    startTool();
+    EXPECT_EQ(options->edtport->text(), "abc");  // kept as text
+    EXPECT_TRUE(options->chkonlylogerrors->isChecked());  // on unless FALSE
+    EXPECT_FALSE(options->chklogging->isChecked());
+    EXPECT_TRUE(options->chkcreatebackup->isChecked());
+    EXPECT_TRUE(options->chkEmailLog->isChecked());
+    EXPECT_FALSE(options->chkOnlyEmailErrors->isChecked());
+    EXPECT_FALSE(options->edtfilename->isEnabled());
+    EXPECT_TRUE(options->chkOnlyEmailErrors->isEnabled());
+
+    options->edtemailfrom->setText("tool@example.org");
+    options->edtemailto->setText("admin@example.org");
+    options->edtuserid->setText("box1");
+    options->edthost->setText("mail.example.org");
+    options->edtport->setText("2525");
+    options->edtfilename->setText("/var/log/rot.txt");
+    options->chkonlylogerrors->setChecked(false);
+    main->close();
+
+    const platform::IniFile written(data.file("options.ini"));
+    EXPECT_EQ(written.readString("Options", "UseRotations", ""), "True");  // the other program's key stays
+    const std::pair<const char*, const char*> expected[] = {
+        {"MailFrom", "tool@example.org"}, {"MailTo", "admin@example.org"}, {"MailUserID", "box1"},
+        {"MailPort", "2525"}, {"MailHost", "mail.example.org"}, {"LogFileName", "/var/log/rot.txt"},
+        {"LogOnlyErrors", "False"}, {"Logging", "False"}, {"EmailLog", "True"}, {"CreateBackups", "True"},
+        {"EmailOnlyErrors", "False"}};
+    for (const auto& [key, value] : expected) EXPECT_EQ(written.readString("Options", key, "?"), value) << key;
+
+    main.reset();
+    startTool();
+    EXPECT_EQ(options->edtemailto->text(), "admin@example.org");
+    EXPECT_EQ(options->edtport->text(), "2525");
+    EXPECT_EQ(options->edtfilename->text(), "/var/log/rot.txt");
+    EXPECT_FALSE(options->chkonlylogerrors->isChecked());
+    EXPECT_FALSE(options->chklogging->isChecked());
+    EXPECT_TRUE(options->chkEmailLog->isChecked());
+}
+
+TEST_F(RotationToolTest, ClosingTheOptionsChecksTheLogFileAndTheMailFields) {
+    startTool();
+    options->edtfilename->clear();
+    options->chkEmailLog->setChecked(true);
+    options->edthost->setText("mail.example.org");
+    options->edtemailto->setText("admin@example.org");
+    options->edtemailfrom->clear();
+    MessageScript script;
+    script
+        .onDialog([&](QDialog& dialog) {
+            options->btnClose->click();
+            EXPECT_TRUE(dialog.isVisible());  // both checks failed: still open
+            options->chklogging->setChecked(false);
+            options->btnClose->click();
+            EXPECT_TRUE(dialog.isVisible());  // the mail fields are still incomplete
+            options->edtemailfrom->setText("tool@example.org");
+            options->btnClose->click();
+            EXPECT_FALSE(dialog.isVisible());
+            return dialog.result();
+        })
+        .answer(MessageResult::OK)
+        .answer(MessageResult::OK)
+        .answer(MessageResult::OK);
+    main->btnOptions->click();
+    EXPECT_EQ(script.texts(),
+              QStringList({"You have chosen to create a log file but have not entered a filename!",
+                           "You have chosen to e-mail your log but have not entered values for all required e-mail "
+                           "fields (only User ID is optional)",
+                           "You have chosen to e-mail your log but have not entered values for all required e-mail "
+                           "fields (only User ID is optional)"}));
+}
+
+TEST_F(RotationToolTest, InformationLinesOnlyWhenTheLogIsNotRestrictedToErrors) {
+    startTool();
+    ASSERT_TRUE(options->chkonlylogerrors->isChecked());
+    log->Addwarning("went well", false);
+    EXPECT_TRUE(log->lines().isEmpty());
+    EXPECT_FALSE(log->ErrorFlag);
+    log->Addwarning("went wrong", true);
+    EXPECT_TRUE(logHasError("went wrong"));
+    EXPECT_TRUE(log->ErrorFlag);
+
+    options->chkonlylogerrors->setChecked(false);
+    log->Addwarning("went well", false);
+    EXPECT_TRUE(logHasInfo("went well"));
+    EXPECT_EQ(log->lines().size(), 2);
+    // The date-time between prefix and message is the one the log forms.
+    EXPECT_TRUE(log->lines().last().startsWith("* " + rotation_tool::logDateTime().left(6)));
+}
+
+TEST_F(RotationToolTest, SaveLogReplacesTheFileAndReportsFailuresOnlyInteractively) {
+    startTool();
+    log->addPlainLine("first");
+    log->btnSaveLog->click();
+    EXPECT_EQ(data.read("log.txt"), "first\r\n");
+    log->clearLog();
+    log->addPlainLine("second");
+    log->addPlainLine("third");
+    log->btnSaveLog->click();
+    EXPECT_EQ(data.read("log.txt"), "second\r\nthird\r\n");
+
+    options->edtfilename->setText(data.path() + "no/such/dir/log.txt");
+    {
+        MessageScript script;
+        script.answer(MessageResult::OK);
+        log->btnSaveLog->click();
+        EXPECT_EQ(script.lastText(), "Error saving your log to " + data.path() + "no/such/dir/log.txt");
+    }
+    UnattendedRun = true;
+    log->btnSaveLogClick();  // silently dropped: the failing responder would catch any box
+    EXPECT_EQ(log->lines(), QStringList({"second", "third"}));
+}

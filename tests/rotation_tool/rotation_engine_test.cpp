@@ -1,0 +1,351 @@
+#include "platform/file_ops.h"
+#include "rotation_tool/rotation_files.h"
+#include "tests/rotation_tool/rotation_fixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+
+namespace {
+
+// Starts unattended but keeps the timer from running Rotate All on its own.
+void holdTimer(rotation_tool::TfrmMain& main) { main.Timer1->stop(); }
+
+}  // namespace
+
+TEST_F(RotationToolTest, SkipsRotationsWithoutTheFirstPageAndStoresTheNextPosition) {
+    addSite("Site_1", "Garden", 3, 3);
+    addRotation("Site_1", 1);
+    addRotation("Site_1", 2);
+    addRotation("Site_1", 3, /*withFirstPage=*/false);
+    data.write("options.ini", "[Options]\r\nLogOnlyErrors=False\r\n");
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+
+    // Rotation 3 lacks Index.html, so the search wraps to 1.
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+    EXPECT_EQ(live("Site_1", "page2.htm"), "page 2 of rotation 1");
+    EXPECT_EQ(live("Site_1", "photo.jpg"), "photo of rotation 1");
+    EXPECT_EQ(live("Site_1", "thumbs/photo_thb.jpg"), "thumb of rotation 1");
+    EXPECT_EQ(storedPosition("Site_1"), 2);
+    EXPECT_TRUE(logHasInfo("Garden sucessfully updated to rotation 1"));
+    EXPECT_FALSE(log->ErrorFlag);
+
+    // The next run takes rotation 2 and stores 3; the one after that finds 3 invalid again.
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 2");
+    EXPECT_EQ(storedPosition("Site_1"), 3);
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+}
+
+TEST_F(RotationToolTest, APositionPastTheCountStartsAgainAtOneAndFilesOfTheLiveSiteStay) {
+    addSite("Site_1", "Garden", 2, 3);
+    addRotation("Site_1", 1);
+    addRotation("Site_1", 2);
+    data.write("live_Site_1/keep.txt", "visitor counter");
+    data.write("Site_1/R1/sub/ignored.jpg", "not copied");
+    startTool({"/rotate"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+    EXPECT_EQ(storedPosition("Site_1"), 2);
+    EXPECT_EQ(live("Site_1", "keep.txt"), "visitor counter");
+    EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + "sub"));
+}
+
+TEST_F(RotationToolTest, PositionZeroTriesTheDefaultDirectoryOfRotationZeroFirst) {
+    addSite("Site_1", "Garden", 2, 0);
+    addRotation("Site_1", 1);
+    // No section for rotation 0: its directory is the site path followed directly by "rotation_0".
+    data.write("Site_1rotation_0/Index.html", "rotation zero");
+    startTool({"R"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "rotation zero");
+    EXPECT_EQ(storedPosition("Site_1"), 1);
+}
+
+TEST_F(RotationToolTest, NoValidRotationLogsOneErrorAndKeepsThePosition) {
+    addSite("Site_1", "Garden", 3, 2);
+    addRotation("Site_1", 1, false);
+    addRotation("Site_1", 2, false);  // rotation 3 has no directory at all
+    data.write("options.ini", "[Options]\r\nLogOnlyErrors=False\r\n");
+    startTool({"/R"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_EQ(log->lines().size(), 1) << log->lines().join("\n").toStdString();
+    EXPECT_TRUE(logHasError("A valid rotation could not be found for the site, Garden"));
+    EXPECT_TRUE(log->ErrorFlag);
+    EXPECT_EQ(storedPosition("Site_1"), 2);
+    EXPECT_FALSE(QFileInfo::exists(livePath("Site_1")));
+}
+
+TEST_F(RotationToolTest, AFirstPageAloneIsAValidRotation) {
+    addSite("Site_1", "Garden", 1, 1);
+    platform::IniFile(data.file("Site_1.ini")).writeString("Rotation_1", "Rotation_Path", "%\\Site_1\\only\\");
+    data.write("Site_1/only/Index.html", "lonely page");
+    startTool({"ROTATE"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "lonely page");
+    EXPECT_EQ(storedPosition("Site_1"), 2);  // n + 1 even after the last rotation
+}
+
+TEST_F(RotationToolTest, BackupsKeepTheOldestReplacedVersion) {
+    addSite("Site_1", "Garden", 2, 1);
+    addRotation("Site_1", 1);
+    addRotation("Site_1", 2);
+    data.write("Site_1/R1/README", "readme 1");
+    data.write("Site_1/R2/README", "readme 2");
+    data.write("live_Site_1/Index.html", "original index");
+    data.write("live_Site_1/README", "original readme");
+    data.write("options.ini", "[Options]\r\nCreateBackups=True\r\n");
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+    ASSERT_TRUE(options->chkcreatebackup->isChecked());
+
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+    EXPECT_EQ(live("Site_1", "Index.~htm"), "original index");
+    EXPECT_EQ(live("Site_1", "README."), "original readme");  // no extension: name + "."
+    EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + "photo.~jp"));  // nothing was replaced
+
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 2");
+    EXPECT_EQ(live("Site_1", "Index.~htm"), "original index");
+    EXPECT_EQ(live("Site_1", "photo.~jp"), "photo of rotation 1");
+    EXPECT_EQ(live("Site_1", "thumbs/photo_thb.~jp"), "thumb of rotation 1");
+    EXPECT_EQ(live("Site_1", "page2.~ht"), "page 2 of rotation 1");
+    EXPECT_FALSE(log->ErrorFlag) << log->lines().join("\n").toStdString();
+}
+
+TEST_F(RotationToolTest, WithoutBackupsFilesAreReplacedInPlace) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    data.write("live_Site_1/Index.html", "original index");
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+    EXPECT_FALSE(options->chkcreatebackup->isChecked());  // missing key reads as off
+
+    main->btnrotateallClick();
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+    const QStringList left = QDir(livePath("Site_1")).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left, QStringList({"Index.html", "page2.htm", "photo.jpg"}));
+}
+
+TEST_F(RotationToolTest, AMissingLiveDirectoryIsCreatedWithItsParents) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    const QString deep = data.path() + "a/b/c/live";
+    platform::IniFile(data.file("Site_1.ini")).writeString("General", "LivePath", deep);
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_EQ(data.read("a/b/c/live/Index.html"), "index of rotation 1");
+    EXPECT_EQ(data.read("a/b/c/live/thumbs/photo_thb.jpg"), "thumb of rotation 1");
+}
+
+TEST_F(RotationToolTest, AFileThatCannotBeCopiedIsLoggedAndTheOthersStillGo) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    QDir().mkpath(livePath("Site_1") + "photo.jpg");  // a directory where the image should go
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_TRUE(logHasError("Could not copy the file, " + data.path() + "Site_1/R1/photo.jpg, for site, Garden!"));
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+    EXPECT_EQ(live("Site_1", "page2.htm"), "page 2 of rotation 1");
+    EXPECT_EQ(storedPosition("Site_1"), 2);  // the site counts as updated
+}
+
+TEST_F(RotationToolTest, ALiveDirectoryThatCannotBeCreatedIsLogged) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    data.write("blocker", "a file, not a directory");
+    platform::IniFile(data.file("Site_1.ini")).writeString("General", "LivePath", data.path() + "blocker/live");
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_TRUE(logHasError("An error was encountered whilst trying to create the directory, " + data.path() +
+                            "blocker/live/thumbs"));
+    EXPECT_TRUE(logHasError("Could not copy the file, " + data.path() + "Site_1/R1/Index.html, for site, Garden!"));
+    EXPECT_EQ(data.read("blocker"), "a file, not a directory");
+}
+
+TEST_F(RotationToolTest, RotateAllSkipsSitesWithoutAutoRotationAndReportsAnEmptyList) {
+    addSite("Site_1", "Garden", 1, 1, /*autoRotate=*/false);
+    addSite("Site_2", "Kitchen", 1, 1);
+    addRotation("Site_2", 1);
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_TRUE(logHasError("Skipping site, Garden, which does not have autorotation enabled!"));
+    EXPECT_TRUE(log->ErrorFlag);
+    EXPECT_EQ(live("Site_2", "Index.html"), "index of rotation 1");
+    EXPECT_EQ(main->lbxsites->currentRow(), 1);  // the last site stays selected
+    EXPECT_TRUE(main->btnrotateall->isEnabled());
+    EXPECT_TRUE(main->lbxsites->isEnabled());
+    EXPECT_TRUE(main->Label7->text().isEmpty());
+
+    main->lbxsites->clear();
+    main->btnrotateallClick();
+    EXPECT_TRUE(logHasError("There are no sites to rotate!"));
+}
+
+TEST_F(RotationToolTest, InteractiveRotateAllShowsTheLogWithTheCount) {
+    addSite("Site_1", "Garden", 1, 1);
+    addSite("Site_2", "Kitchen", 1, 1);  // auto-rotating but nothing built: still counted
+    addSite("Site_3", "Cellar", 1, 1, false);
+    addRotation("Site_1", 1);
+    startTool();
+    QString heading;
+    QStringList shownLines;
+    bool controlsWereDisabled = false;
+    {
+        MessageScript script;
+        script.onDialog([&](QDialog&) {
+            heading = log->Label1->text();
+            shownLines = log->lines();
+            controlsWereDisabled = !main->btnrotateall->isEnabled() && !main->btnOptions->isEnabled() &&
+                                   !main->btnRotateCurrent->isEnabled() && !main->BitBtn1->isEnabled();
+            return int(platform::mrOk);
+        });
+        main->btnrotateall->click();
+    }
+    EXPECT_EQ(heading, "Rotation of All sites is completed with a total of 2 updated!");
+    EXPECT_TRUE(hasLogLine(shownLines, "!", "A valid rotation could not be found for the site, Kitchen"));
+    EXPECT_TRUE(hasLogLine(shownLines, "!", "Skipping site, Cellar, which does not have autorotation enabled!"));
+    EXPECT_TRUE(controlsWereDisabled);
+    EXPECT_TRUE(main->btnrotateall->isEnabled());
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+    EXPECT_FALSE(QFileInfo::exists(data.file("log.txt")));  // an interactive run saves nothing by itself
+}
+
+TEST_F(RotationToolTest, RotateCurrentFromTheButtonShowsTheLogAndClearsIt) {
+    addSite("Site_1", "Garden", 1, 1);
+    addSite("Site_2", "Kitchen", 1, 1);
+    addSite("Site_3", "Cellar", 1, 1, false);
+    addRotation("Site_1", 1);
+    startTool();
+    log->addPlainLine("left over");
+    QStringList headings;
+    {
+        MessageScript script;
+        script.onDialog([&](QDialog&) {
+                  headings << log->Label1->text();
+                  EXPECT_FALSE(log->lines().contains("left over"));
+                  return int(platform::mrOk);
+              })
+            .onDialog([&](QDialog&) {
+                headings << log->Label1->text();
+                EXPECT_TRUE(logHasError("A valid rotation could not be found for the site, Kitchen"));
+                return int(platform::mrOk);
+            })
+            .answer(MessageResult::OK);
+        clickSite("Site_1");
+        main->btnRotateCurrent->click();
+        clickSite("Site_2");
+        main->btnRotateCurrent->click();
+        clickSite("Site_3");
+        main->btnRotateCurrent->click();
+        EXPECT_EQ(script.lastText(), "The site, Cellar, does not have auto-rotation enabled so it will be skipped!");
+        EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Information);
+    }
+    EXPECT_EQ(headings, QStringList({"The current site has been updated!",
+                                     "The current site was not updated.  View log for details"}));
+    EXPECT_TRUE(log->lines().isEmpty());
+    EXPECT_EQ(storedPosition("Site_1"), 2);
+    EXPECT_EQ(storedPosition("Site_2"), 1);
+}
+
+TEST_F(RotationToolTest, UnattendedRunSavesTheCompletionLineWhenNothingWentWrong) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+    ASSERT_TRUE(options->chklogging->isChecked());
+    ASSERT_TRUE(options->chkonlylogerrors->isChecked());
+
+    main->btnrotateallClick();
+    EXPECT_EQ(data.read("log.txt"), "Your site update completed without error!\r\n");
+
+    // A second run replaces the file rather than adding to it.
+    addSite("Site_1", "Garden", 1, 1, false);
+    main->btnrotateallClick();
+    const QByteArray saved = data.read("log.txt");
+    EXPECT_TRUE(saved.startsWith("! ")) << saved.constData();
+    EXPECT_TRUE(saved.endsWith(" - Skipping site, Garden, which does not have autorotation enabled!\r\n"));
+    EXPECT_EQ(saved.count("\r\n"), 1);
+}
+
+TEST_F(RotationToolTest, UnattendedRunWithoutLoggingWritesNoLogFile) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    data.write("options.ini", "[Options]\r\nLogging=False\r\nLogFileName=" + data.file("mine.txt").toUtf8() + "\r\n");
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+    main->btnrotateallClick();
+    EXPECT_FALSE(QFileInfo::exists(data.file("mine.txt")));
+    EXPECT_FALSE(QFileInfo::exists(data.file("log.txt")));
+}
+
+TEST_F(RotationToolTest, TheTimerRunsRotateAllOnceAndClosesTheWindowWithoutWritingOptions) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+    startTool({"/ROTATE"});
+    ASSERT_TRUE(main->Timer1->isActive());
+    EXPECT_EQ(main->Timer1->interval(), 300);
+    options->chkcreatebackup->setChecked(true);  // changed but never saved in this mode
+    QTRY_VERIFY_WITH_TIMEOUT(!main->isVisible(), 5000);
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+    EXPECT_EQ(data.read("options.ini"), "[Options]\r\nUseRotations=True\r\n");
+}
+
+TEST(RotationBackupName, ReplacesTheExtensionByTildeAndAllButItsLastCharacter) {
+    using rotation_tool::backupFileName;
+    EXPECT_EQ(backupFileName("/live/page.html"), "/live/page.~htm");
+    EXPECT_EQ(backupFileName("/live/index.htm"), "/live/index.~ht");
+    EXPECT_EQ(backupFileName("/live/a.gif"), "/live/a.~gi");
+    EXPECT_EQ(backupFileName("/live/b.jpg"), "/live/b.~jp");
+    EXPECT_EQ(backupFileName("/live.d/README"), "/live.d/README.");
+}
+
+TEST_F(RotationToolTest, AFailedCopyLeavesTheLiveFileAsItWas) {
+    addSite("Site_1", "Garden", 1, 1);
+    data.write("live_Site_1/Index.html", "live page");
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+    clickSite("Site_1");
+    const QString missing = data.path() + "gone/Index.html";
+
+    main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
+    EXPECT_EQ(live("Site_1", "Index.html"), "live page");
+
+    // With backups the old file was moved aside first; it comes back rather than leave a hole.
+    options->chkcreatebackup->setChecked(true);
+    main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
+    EXPECT_EQ(live("Site_1", "Index.html"), "live page");
+    EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + "Index.~htm"));
+    EXPECT_EQ(log->lines().size(), 2);
+    EXPECT_TRUE(logHasError("Could not copy the file, " + missing + ", for site, Garden!"));
+    EXPECT_EQ(QDir(livePath("Site_1")).entryList(QDir::Files | QDir::Hidden), QStringList({"Index.html"}));
+}

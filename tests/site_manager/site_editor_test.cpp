@@ -1,0 +1,332 @@
+// The site editor driven through the main window: rotations, images, the checks before a build
+// and the preview.
+#include "components/file_list_box.h"
+#include "platform/ini_file.h"
+#include "site_manager/builder/build_inputs.h"
+#include "tests/site_manager/main_window_fixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QImage>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <functional>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+
+namespace {
+
+class SiteEditorTest : public MainWindowTest {
+protected:
+    // A site "Site_1" in <data>/site, with multiple rotations on or off.
+    void startWithSite(bool rotations, const QByteArray& extraGeneral = {}) {
+        if (rotations) data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+        siteDir = data.path() + "site/";
+        QDir().mkpath(siteDir);
+        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=0\r\n" + extraGeneral);
+        startProgram();
+        clickSite("Site_1");
+    }
+
+    // Opens the editor, runs the body on it and closes it with its Close button.
+    void inEditor(MessageScript& script, const std::function<void(TdlgEditSite&)>& body) {
+        script.onDialog([&, body](QDialog& d) {
+            auto& editor = dynamic_cast<TdlgEditSite&>(d);
+            body(editor);
+            QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
+            return d.result();
+        });
+        main->btnedtsiteClick();
+    }
+
+    platform::IniFile siteFile() const { return platform::IniFile(data.file("Site_1.ini")); }
+
+    QString siteDir;
+};
+
+void writeJpeg(const QString& path, Qt::GlobalColor colour = Qt::darkGreen) {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(colour);
+    ASSERT_TRUE(image.save(path, "JPEG"));
+}
+
+QStringList rotationLines(const TdlgEditSite& editor) {
+    QStringList lines;
+    for (int i = 0; i < editor.lbxrotations->count(); ++i) lines << editor.lbxrotations->item(i)->text();
+    return lines;
+}
+
+}  // namespace
+
+TEST_F(SiteEditorTest, ANewSiteGetsItsFirstRotationAtOnce) {
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(editor.edtsite->text(), "Garden");
+        EXPECT_EQ(rotationLines(editor), QStringList{"Rotation 1 : 0 Images : NOT BUILT"});
+        EXPECT_EQ(editor.grpRotations->title(), "Rotation 1");
+        EXPECT_EQ(CurrentRotationNumber, 1);
+        EXPECT_EQ(editor.lblstatus->text(), "This Rotation has NOT been built");
+        EXPECT_FALSE(editor.btnpreview->isEnabled());
+        EXPECT_TRUE(editor.btnBuildAll->isEnabled());
+        EXPECT_TRUE(editor.btnApplytoAll->isEnabled());
+        EXPECT_EQ(editor.Label9->text(), "This Rotation contains the following images:");
+    });
+    EXPECT_TRUE(QFileInfo(siteDir + "Rotation_1").isDir());
+    EXPECT_EQ(siteFile().readString("General", "RotationCount", ""), "1");
+    EXPECT_EQ(siteFile().readString("Rotation_1", "Rotation_Path", ""), "%\\site/Rotation_1");
+}
+
+TEST_F(SiteEditorTest, WithRotationsOffTheSiteDirectoryHoldsTheOnlyVersion) {
+    startWithSite(false);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(rotationLines(editor), QStringList{"Current Site  : 0 Images : NOT BUILT"});
+        EXPECT_EQ(editor.grpRotations->title(), "Current Site");
+        EXPECT_EQ(editor.lblstatus->text(), "This Site has NOT been built");
+        EXPECT_FALSE(editor.btnBuildAll->isEnabled());
+        EXPECT_FALSE(editor.btnNewRotation->isVisibleTo(&editor));
+        EXPECT_FALSE(editor.btndeleterotation->isVisibleTo(&editor));
+        EXPECT_EQ(editor.Label9->text(), "This Site contains the following images:");
+    });
+    EXPECT_FALSE(QFileInfo::exists(siteDir + "Rotation_1"));
+    EXPECT_EQ(QDir(siteFile().readString("Rotation_1", "Rotation_Path", "").replace("%\\", data.path())).absolutePath(),
+              QDir(siteDir).absolutePath());
+}
+
+TEST_F(SiteEditorTest, RotationsKeepTheirOwnSettingsAndANewOneInheritsTheCurrent) {
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        dlgThumbOptions->SpnThumbW->setValue(150);
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        EXPECT_EQ(CurrentRotationNumber, 2);
+        EXPECT_EQ(dlgThumbOptions->SpnThumbW->value(), 150);  // inherited
+        dlgThumbOptions->SpnThumbW->setValue(300);
+
+        editor.lbxrotations->setCurrentRow(0);
+        editor.lbxrotationsClick();
+        EXPECT_EQ(CurrentRotationNumber, 1);
+        EXPECT_EQ(dlgThumbOptions->SpnThumbW->value(), 150);
+        EXPECT_FALSE(editor.btndeleterotation->isEnabled());  // only the last can be deleted
+
+        editor.lbxrotations->setCurrentRow(1);
+        editor.lbxrotationsClick();
+        EXPECT_EQ(dlgThumbOptions->SpnThumbW->value(), 300);
+        EXPECT_TRUE(editor.btndeleterotation->isEnabled());
+    });
+    EXPECT_EQ(siteFile().readString("Rotation_1", "Thumb_Width", ""), "150");
+    EXPECT_EQ(siteFile().readString("Rotation_2", "Thumb_Width", ""), "300");
+    EXPECT_EQ(siteFile().readString("General", "RotationCount", ""), "2");
+}
+
+TEST_F(SiteEditorTest, DeletingTheLastOfThreeRotationsRemovesItsSectionAndDirectory) {
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        ASSERT_EQ(editor.lbxrotations->count(), 3);
+        writeJpeg(siteDir + "Rotation_3/old.jpg");
+        script.answer(MessageResult::Yes);
+        QTest::mouseClick(editor.btndeleterotation, Qt::LeftButton);
+        EXPECT_EQ(script.lastText(), "Are you sure you want to remove Rotation 3 and delete all files in the "
+                                     "directory, " + siteDir + "Rotation_3?");
+        EXPECT_EQ(editor.lbxrotations->count(), 2);
+        EXPECT_EQ(editor.lbxrotations->currentRow(), 0);
+        EXPECT_EQ(CurrentRotationNumber, 1);
+    });
+    EXPECT_FALSE(QFileInfo::exists(siteDir + "Rotation_3"));
+    EXPECT_FALSE(siteFile().sectionExists("Rotation_3"));
+    EXPECT_EQ(siteFile().readString("General", "RotationCount", ""), "2");
+}
+
+TEST_F(SiteEditorTest, ARotationWhoseDirectoryIsGoneCannotBeSelected) {
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        editor.lbxrotations->setCurrentRow(0);
+        editor.lbxrotationsClick();
+        ASSERT_TRUE(QDir(siteDir + "Rotation_2").removeRecursively());
+        editor.lbxrotations->setCurrentRow(1);
+        editor.lbxrotationsClick();
+        EXPECT_EQ(CurrentRotationNumber, 1);
+        EXPECT_EQ(editor.lblstatus->text(),
+                  "Error!  The directory, " + siteDir + "Rotation_2, could not be located!");
+    });
+}
+
+TEST_F(SiteEditorTest, ApplyToAllWritesTheSettingsButKeepsStatusAndDirectories) {
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        dlgThumbOptions->spnHorzCOunt->setValue(7);
+        CurrentRotationStatus = 2;
+        QTest::mouseClick(editor.btnApplytoAll, Qt::LeftButton);
+        for (int n = 1; n <= 3; ++n) {
+            const QString section = "Rotation_" + QString::number(n);
+            EXPECT_EQ(siteFile().readString(section, "Horizontal_Thumb_Count", ""), "7") << n;
+            EXPECT_EQ(siteFile().readString(section, "Rotation_Path", ""),
+                      "%\\site/Rotation_" + QString::number(n));
+        }
+        EXPECT_EQ(siteFile().readString("Rotation_1", "Status", ""), "1");
+    });
+}
+
+TEST_F(SiteEditorTest, CopiedSettingsBelongToTheCurrentRotationWhenItIsSaved) {
+    data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+    data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\nSite_2=Beach\r\n");
+    QDir().mkpath(data.file("site/Rotation_1"));
+    QDir().mkpath(data.file("beach/Rotation_1"));
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
+                             "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\nThumb_Width=100\r\n");
+    data.write("Site_2.ini", "[General]\r\nName=Beach\r\nPath=%\\beach\\\r\nRotationCount=1\r\n"
+                             "[Rotation_1]\r\nRotation_Path=%\\beach\\Rotation_1\r\nThumb_Width=420\r\n"
+                             "Vertical_Thumb_Count=9\r\n");
+    startProgram();
+    clickSite("Site_1");
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        script.onDialog([&](QDialog& d) {
+            auto* combo = d.findChild<QComboBox*>();
+            auto* list = d.findChild<QListWidget*>();
+            EXPECT_EQ(combo->currentText(), "Garden");
+            combo->setCurrentIndex(1);
+            emit combo->activated(1);
+            EXPECT_EQ(list->count(), 1);
+            list->setCurrentRow(0);
+            d.done(platform::mrOk);
+            return d.result();
+        });
+        QTest::mouseClick(editor.btnCopyFrom, Qt::LeftButton);
+        EXPECT_EQ(dlgThumbOptions->SpnThumbW->value(), 420);
+        EXPECT_EQ(dlgThumbOptions->spnVertCOunt->value(), 9);
+        EXPECT_EQ(editor.grpRotations->title(), "Rotation 1");
+    });
+    EXPECT_EQ(siteFile().readString("Rotation_1", "Thumb_Width", ""), "420");
+    EXPECT_EQ(siteFile().readString("Rotation_1", "Rotation_Path", ""), "%\\site/Rotation_1");
+}
+
+TEST_F(SiteEditorTest, DroppedImagesAreCopiedOrRefusedAndTheListFollows) {
+    startWithSite(true);
+    const QString outside = data.path() + "incoming/";
+    QDir().mkpath(outside);
+    writeJpeg(outside + "image.jpeg");
+    data.write("incoming/readme.txt", "not an image");
+    writeJpeg(outside + "second.jpg", Qt::red);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(CurrentRotationStatus, 1);  // a status of 0 becomes 1 once the list is read
+        script.answer(MessageResult::OK);     // go on after the unsupported file
+        editor.DropFileTarget1Drop({outside + "image.jpeg", outside + "readme.txt", outside + "second.jpg"});
+        EXPECT_EQ(script.texts(), QStringList{"The file, " + outside + "readme.txt, is not a supported image format"});
+        EXPECT_EQ(editor.FileBox->fileNames(), (QStringList{"image.jpeg", "second.jpg"}));
+        EXPECT_EQ(editor.lblfilecount->text(), "2 Images");
+        EXPECT_EQ(QFileInfo(siteDir + "Rotation_1/image.jpeg").size(), QFileInfo(outside + "image.jpeg").size());
+
+        // Dropping an existing name asks; No skips it and the next file follows.
+        script.clear();
+        script.answer(MessageResult::No);
+        editor.DropFileTarget1Drop({outside + "second.jpg"});
+        EXPECT_EQ(script.lastText(), "A file by the name of " + siteDir +
+                                         "Rotation_1/second.jpg already exists.  Are you sure you want to "
+                                         "overwrite it?");
+
+        // A file of the rotation dropped on its own list stops the drop.
+        script.clear();
+        script.answer(MessageResult::OK);
+        editor.DropFileTarget1Drop({siteDir + "Rotation_1/image.jpeg", outside + "readme.txt"});
+        ASSERT_EQ(script.requests().size(), 1u);
+        EXPECT_EQ(script.requests()[0].caption, "DropSource Demo");
+        EXPECT_EQ(script.lastText(), "The destination folder is the same as the source!");
+    });
+}
+
+TEST_F(SiteEditorTest, TheDeleteKeyRemovesSelectedImagesAfterConfirmation) {
+    startWithSite(true);
+    QDir().mkpath(siteDir + "Rotation_1");
+    for (const char* name : {"a.jpg", "b.jpg", "c.gif"}) writeJpeg(siteDir + "Rotation_1/" + name);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        ASSERT_EQ(editor.FileBox->count(), 3);
+        editor.FileBox->item(0)->setSelected(true);
+        script.answer(MessageResult::Yes);
+        QTest::keyClick(editor.FileBox, Qt::Key_Delete);
+        EXPECT_EQ(script.lastText(), "Are you sure you want to delete the file, a.jpg?");
+        EXPECT_FALSE(QFileInfo::exists(siteDir + "Rotation_1/a.jpg"));
+
+        editor.FileBox->selectAll();
+        script.answer(MessageResult::No);
+        QTest::keyClick(editor.FileBox, Qt::Key_Delete);
+        EXPECT_EQ(script.lastText(), "Are you sure you want to delete these 2 files?");
+        EXPECT_EQ(editor.FileBox->count(), 2);
+    });
+}
+
+TEST_F(SiteEditorTest, BuildChecksRefuseMissingPiecesInOrder) {
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        editor.cmbstyle->setCurrentText(data.path() + "missing.htm");
+        script.answer(MessageResult::OK);
+        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        EXPECT_EQ(script.lastText(), "You have not specified a HTML template file for your thumbnail page or the "
+                                     "file cannot be located!");
+
+        const QString style = data.write("Styles/mine.htm", "<html><body>***CONTENT***</body></html>");
+        editor.cmbstyle->setCurrentText(style);
+        editor.cmbHeader->setCurrentIndex(1);
+        editor.cmbFooter->setCurrentIndex(1);
+        EXPECT_TRUE(editor.btneditheader->isEnabled());
+        script.answer(MessageResult::OK);
+        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        EXPECT_EQ(script.lastText(), "You have elected to insert a header, but have not provided any HTML!");
+        editor.edtheaderhtml->setText("<b>Top</b>");
+        script.answer(MessageResult::OK);
+        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        EXPECT_EQ(script.lastText(), "You have elected to insert a footer, but have not provided any HTML!");
+        editor.cmbFooter->setCurrentIndex(0);
+
+        // No images: pages without thumbnails, but only for a whole number above 0.
+        script.answer(MessageResult::Yes);
+        script.onDialog([](QDialog& d) {
+            auto& input = dynamic_cast<QInputDialog&>(d);
+            EXPECT_EQ(input.windowTitle(), "Number of Pages");
+            EXPECT_EQ(input.textValue(), "10");
+            input.setTextValue("0");
+            return int(QDialog::Accepted);
+        });
+        script.answer(MessageResult::OK);
+        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        EXPECT_EQ(script.lastText(), "You failed to enter a valid number");
+        EXPECT_FALSE(NoThumbnailMode);
+    });
+}
+
+TEST_F(SiteEditorTest, PreviewFollowsTheBuiltStatusAndViewPageTheTemplateText) {
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_FALSE(editor.btnpreview->isEnabled());
+        CurrentRotationStatus = 2;
+        editor.Displaycurrentstatus();
+        EXPECT_TRUE(editor.btnpreview->isEnabled());
+        EXPECT_EQ(editor.lblstatus->text(), "This Rotation has been built");
+        editor.cmbstyle->setCurrentText(QString());
+        EXPECT_FALSE(editor.btnviewhtml->isEnabled());
+        editor.cmbstyle->setCurrentText("/somewhere/t.htm");
+        EXPECT_TRUE(editor.btnviewhtml->isEnabled());
+    });
+    EXPECT_EQ(siteFile().readString("Rotation_1", "Status", ""), "2");
+}
