@@ -1,0 +1,260 @@
+// A whole build driven as a user would: a site with one rotation of 25 images, the sample
+// templates, header and footer lists, a description file and navigation graphics; Build! in the
+// site editor, Start in the build dialog. The rotation directory must then hold exactly the built
+// layout and every link of every page must resolve.
+#include "components/file_list_box.h"
+#include "imaging/pixel_graphic.h"
+#include "platform/ini_file.h"
+#include "site_manager/builder/build_dialog.h"
+#include "site_manager/builder/build_inputs.h"
+#include "tests/common/link_checker.h"
+#include "tests/site_manager/main_window_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <functional>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+
+namespace {
+
+const QString Preview = "Your build has been completed.  Would you like to preview it now?";
+
+QString sourceData(const QString& relative) { return qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") + "/data/" + relative; }
+
+class BuildEndToEndTest : public MainWindowTest {
+protected:
+    // Site_1 in <data>/site with multiple rotations on, and the shipped templates and navigation
+    // graphics in the data directory.
+    void startWithSite() {
+        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+        siteDir = data.path() + "site/";
+        rotationDir = siteDir + "Rotation_1/";
+        QDir().mkpath(siteDir);
+        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=0\r\n");
+        for (const QString& folder : {QString("Styles"), QString("navgraph")}) {
+            QDir().mkpath(data.path() + folder);
+            for (const QString& name : QDir(sourceData(folder)).entryList(QDir::Files))
+                ASSERT_TRUE(QFile::copy(sourceData(folder) + "/" + name, data.path() + folder + "/" + name)) << name.toStdString();
+        }
+        startProgram();
+        clickSite("Site_1");
+    }
+
+    void inEditor(MessageScript& script, const std::function<void(TdlgEditSite&)>& body) {
+        script.onDialog([&, body](QDialog& d) {
+            auto& editor = dynamic_cast<TdlgEditSite&>(d);
+            body(editor);
+            QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
+            return d.result();
+        });
+        main->btnedtsiteClick();
+    }
+
+    QStringList filesIn(const QString& dir) const {
+        QStringList names = QDir(dir).entryList(QDir::Files);
+        names.sort(Qt::CaseInsensitive);
+        return names;
+    }
+
+    QString siteDir;
+    QString rotationDir;
+};
+
+void writeJpeg(const QString& path, int width, int height, QColor colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    ASSERT_TRUE(image.save(path, "JPEG", 85));
+}
+
+// A 256-colour GIF written by the imaging library.
+void writeGif(const QString& path, int width, int height) {
+    TPixelGraphic gif;
+    gif.SetSize(width, height, pf8Bit);
+    gif.SetPaletteIdent(pSpecial252);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            gif.SetPixel(x, y, uint32_t(gif.NearestColorIndex(pgRGB(uint8_t(x), uint8_t(y), 128))));
+    gif.SaveToFile(path);
+}
+
+int occurrences(const QString& text, const QString& part) { return int(text.count(part)); }
+
+QString readPage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+}  // namespace
+
+TEST_F(BuildEndToEndTest, TwentyFiveImagesBuildIntoTheFullLayoutWithEveryLinkResolving) {
+    startWithSite();
+    const QString headers = data.write("lists/headers.txt", "<p>Header A</p>\r\n<p>Header B</p>\r\n");
+    const QString footers = data.write("lists/footers.txt", "<p>Footer only</p>\r\n");
+    const QString descriptions = data.write("lists/descriptions.txt", "img01.jpg,Sunset over the bay\r\n"
+                                                                        "picture.gif,Drawn by hand\r\n");
+    QStringList images;
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        ASSERT_TRUE(QFileInfo(rotationDir).isDir());
+        for (int i = 1; i <= 24; ++i) {
+            const QString name = QString("img%1.jpg").arg(i, 2, 10, QChar('0'));
+            // Landscape, portrait and one smaller than the thumbnail box.
+            const QSize size = i == 7 ? QSize(60, 40) : (i % 2 ? QSize(320, 200) : QSize(180, 300));
+            writeJpeg(rotationDir + name, size.width(), size.height(), QColor::fromHsv(i * 14, 200, 200));
+            images << name;
+        }
+        writeGif(rotationDir + "picture.gif", 200, 150);
+        images << "picture.gif";
+
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        editor.cmbHeader->setCurrentIndex(2);
+        editor.edtheaderfile->setText(headers);
+        editor.cmbFooter->setCurrentIndex(2);
+        editor.edtfooterfile->setText(footers);
+
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.SpnThumbW->setValue(100);
+        o.SpnThumbH->setValue(80);
+        o.spnHorzCOunt->setValue(5);
+        o.spnVertCOunt->setValue(4);
+        o.rdbHTMLImageWindow->setChecked(true);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        o.chkimagenavigationbar->setChecked(true);
+        o.Chkusecustombuttons->setChecked(true);
+        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
+        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
+        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
+        o.chkImageButtons->setChecked(true);
+        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
+        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
+        o.rdbshowdescription->setChecked(true);
+        o.edtdescripfile->setText(descriptions);
+        o.edtpagenumberprefix->setText(QString());
+
+        script.onDialog([&](QDialog& d) {
+            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
+            build.show();
+            QStringList listed;
+            for (int i = 0; i < build.lbximages->count(); ++i) listed << build.lbximages->item(i)->text();
+            EXPECT_EQ(listed, images);
+            script.answer(MessageResult::No);  // no preview
+            build.btnokClick();
+            EXPECT_EQ(build.result(), platform::mrOk);
+            // The temporary ini form of the description file is gone again.
+            EXPECT_FALSE(QFileInfo::exists(data.path() + "lists/~descriptions.ini"));
+            return build.result();
+        });
+        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        EXPECT_EQ(script.texts(), QStringList{Preview});
+        EXPECT_EQ(CurrentRotationStatus, 2);
+        EXPECT_EQ(dlgThumbOptions->edtpagenumberprefix->text(), "Page ");
+    });
+    EXPECT_EQ(platform::IniFile(data.file("Site_1.ini")).readString("Rotation_1", "Status", ""), "2");
+
+    // Exactly the built layout: images, their display pages, two thumbnail pages, the support files
+    // and the page buttons; the thumbnails in thumbs/.
+    QStringList expected = images;
+    for (const QString& image : images) expected << QFileInfo(image).completeBaseName() + ".html";
+    expected << "Index.html" << "Index2.html" << "gallery.css" << "Previous.gif" << "Next.gif" << "Index.gif"
+             << "Page_Button_On_1.gif" << "Page_Button_On_2.gif" << "Page_Button_1.gif" << "Page_Button_2.gif";
+    expected.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(filesIn(rotationDir), expected);
+    QStringList thumbs;
+    for (const QString& image : images) thumbs << QFileInfo(image).completeBaseName() + "_thb.jpg";
+    thumbs.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(filesIn(rotationDir + "thumbs"), thumbs);
+    EXPECT_EQ(QDir(rotationDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"thumbs"});
+
+    EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+
+    // 5 x 4 grid: 20 thumbnails on the first page, 5 on the second.
+    const QString page1 = readPage(rotationDir + "Index.html");
+    const QString page2 = readPage(rotationDir + "Index2.html");
+    EXPECT_EQ(occurrences(page1, "_thb.jpg"), 20);
+    EXPECT_EQ(occurrences(page2, "_thb.jpg"), 5);
+    EXPECT_TRUE(page1.contains("./thumbs/img01_thb.jpg"));
+    EXPECT_TRUE(page2.contains("./thumbs/picture_thb.jpg"));
+    EXPECT_EQ(occurrences(page1, "<tr ALIGN=CENTER VALIGN=BOTTOM>"), 4);
+    // Thumbnail pages take the list entries from the first, whatever the image pages used.
+    EXPECT_TRUE(page1.contains("Header A"));
+    EXPECT_TRUE(page2.contains("Header B"));
+    EXPECT_TRUE(page1.contains("Footer only"));
+    EXPECT_TRUE(page1.contains("Sunset over the bay"));
+    EXPECT_TRUE(page2.contains("Drawn by hand"));
+    // The index shows the buttons: the current page as a plain image, the other linked.
+    EXPECT_TRUE(page1.contains("Page_Button_On_1.gif"));
+    EXPECT_TRUE(page1.contains("<A HREF=\"Index2.html\"><IMG SRC=\"Page_Button_2.gif\""));
+    // An image display page holds its image and the custom navigation graphics.
+    const QString imagePage = readPage(rotationDir + "img03.html");
+    EXPECT_TRUE(imagePage.contains("img03.jpg"));
+    EXPECT_TRUE(imagePage.contains("Next.gif"));
+
+    // Every thumbnail is a JPEG that fits the 100 x 80 box; larger images fill it on one side.
+    for (const QString& image : images) {
+        const QString thumbPath = rotationDir + "thumbs/" + QFileInfo(image).completeBaseName() + "_thb.jpg";
+        QFile file(thumbPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << image.toStdString();
+        EXPECT_TRUE(file.read(2) == QByteArray("\xFF\xD8", 2)) << image.toStdString();
+        const QImage thumb(thumbPath);
+        EXPECT_LE(thumb.width(), 100) << image.toStdString();
+        EXPECT_LE(thumb.height(), 80) << image.toStdString();
+        if (image == "img07.jpg")
+            EXPECT_EQ(thumb.size(), QSize(60, 40));
+        else
+            EXPECT_TRUE(thumb.width() == 100 || thumb.height() == 80) << image.toStdString();
+    }
+
+    // The buttons carry the page label over the style graphic.
+    const QImage style(data.path() + "navgraph/Index.gif");
+    const QImage button(rotationDir + "Page_Button_2.gif");
+    EXPECT_EQ(button.size(), style.size());
+    EXPECT_NE(button.convertToFormat(QImage::Format_RGB32), style.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(BuildEndToEndTest, ARotationWithoutImagesBuildsTenPagesWithoutThumbnails) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        script.answer(MessageResult::Yes);  // create a site without thumbnails
+        script.onDialog([](QDialog& d) {
+            auto& input = dynamic_cast<QInputDialog&>(d);
+            input.setTextValue("10");
+            return int(QDialog::Accepted);
+        });
+        script.onDialog([&](QDialog& d) {
+            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
+            build.show();
+            EXPECT_EQ(build.lbximages->count(), 0);
+            EXPECT_TRUE(NoThumbnailMode);
+            script.answer(MessageResult::No);
+            build.btnokClick();
+            return build.result();
+        });
+        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        EXPECT_EQ(script.lastText(), Preview);
+    });
+    QStringList expected{"gallery.css", "Index.html"};
+    for (int n = 2; n <= 10; ++n) expected << "Index" + QString::number(n) + ".html";
+    expected.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(filesIn(rotationDir), expected);
+    EXPECT_FALSE(QFileInfo::exists(rotationDir + "thumbs"));
+    EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+    const QString page10 = readPage(rotationDir + "Index10.html");
+    EXPECT_FALSE(page10.contains("_thb.jpg"));
+    EXPECT_TRUE(page10.contains("Index9.html"));
+}
