@@ -1,0 +1,390 @@
+// The build dialog driven from the site editor's Build!: the image list and its buttons, Start,
+// Cancel, Build All, the page prefix, kept thumbnails, the progress count and the failure boxes.
+#include "components/file_list_box.h"
+#include "platform/ini_file.h"
+#include "platform/shell_open.h"
+#include "site_manager/builder/build_dialog.h"
+#include "site_manager/builder/build_inputs.h"
+#include "tests/site_manager/main_window_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+
+namespace {
+
+const QString Preview = "Your build has been completed.  Would you like to preview it now?";
+const QString CancelQuestion = "Are you sure you want to cancel processing of your Site Build?";
+
+class BuildDialogTest : public MainWindowTest {
+protected:
+    // Site_1 with one rotation in <data>/site/Rotation_1 and a plain thumbnail template.
+    void startWithSite(bool rotations = true) {
+        if (rotations) data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+        siteDir = data.path() + "site/";
+        rotationDir = siteDir + "Rotation_1/";
+        QDir().mkpath(siteDir);
+        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=0\r\n");
+        thumbnailTemplate =
+            data.write("Styles/plain.htm", "<html><body>***INDEX***<hr>***CONTENT***</body></html>\r\n");
+        startProgram();
+        clickSite("Site_1");
+    }
+
+    void inEditor(MessageScript& script, const std::function<void(TdlgEditSite&)>& body) {
+        script.onDialog([&, body](QDialog& d) {
+            auto& editor = dynamic_cast<TdlgEditSite&>(d);
+            editor.cmbstyle->setCurrentText(thumbnailTemplate);
+            body(editor);
+            QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
+            return d.result();
+        });
+        main->btnedtsiteClick();
+    }
+
+    // Build! with the build dialog shown and handed to the body; returns the dialog's modal result.
+    int build(MessageScript& script, TdlgEditSite& editor, const std::function<void(TdlgBuildProgress&)>& body) {
+        int result = -1;
+        script.onDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TdlgBuildProgress&>(d);
+            dialog.show();
+            body(dialog);
+            dialog.hide();
+            result = dialog.result();
+            return result;
+        });
+        editor.btnbuildClick(editor.btnbuild);
+        return result;
+    }
+
+    void writeImages(const QStringList& names) {
+        for (const QString& name : names) {
+            QImage image(160, 120, QImage::Format_RGB32);
+            image.fill(QColor(40, 120, 200));
+            ASSERT_TRUE(image.save(rotationDir + name, "JPEG")) << name.toStdString();
+        }
+    }
+
+    static QStringList listed(const TdlgBuildProgress& dialog) {
+        QStringList names;
+        for (int i = 0; i < dialog.lbximages->count(); ++i) names << dialog.lbximages->item(i)->text();
+        return names;
+    }
+
+    QString readFile(const QString& path) const {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    QString siteDir;
+    QString rotationDir;
+    QString thumbnailTemplate;
+};
+
+}  // namespace
+
+TEST_F(BuildDialogTest, TheImageListLeavesOutThumbnailsButtonsAndSupportFilesAndCanBeReordered) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg", "b.jpg", "c.jpe", "d.jpg", "beach_thb.jpg", "Page_Button_2.gif", "Next.gif"});
+        // A navigation graphic that already lies in the rotation directory.
+        dlgThumbOptions->Chkusecustombuttons->setChecked(true);
+        dlgThumbOptions->edtnextfile->setText(rotationDir + "Next.gif");
+        const QByteArray navigation = [&] {
+            QFile f(rotationDir + "Next.gif");
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        const int result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), "Build Site");
+            EXPECT_EQ(listed(dialog), (QStringList{"a.jpg", "b.jpg", "c.jpe", "d.jpg"}));
+            EXPECT_FALSE(dialog.bkmkup->isEnabled());
+            EXPECT_FALSE(dialog.btnexclude->isEnabled());
+            EXPECT_TRUE(dialog.chkNoThumbRecreate->isChecked());
+
+            // Up on the first wraps to the end; down on the last wraps to the start.
+            dialog.lbximages->setCurrentRow(0);
+            EXPECT_TRUE(dialog.bkmkup->isEnabled());
+            EXPECT_TRUE(dialog.bkmkdown->isEnabled());
+            QTest::mouseClick(dialog.bkmkup, Qt::LeftButton);
+            EXPECT_EQ(listed(dialog), (QStringList{"b.jpg", "c.jpe", "d.jpg", "a.jpg"}));
+            EXPECT_EQ(dialog.lbximages->currentRow(), 3);
+            QTest::mouseClick(dialog.bkmkdown, Qt::LeftButton);
+            EXPECT_EQ(listed(dialog), (QStringList{"a.jpg", "b.jpg", "c.jpe", "d.jpg"}));
+            dialog.lbximages->setCurrentRow(1);
+            QTest::mouseClick(dialog.bkmkdown, Qt::LeftButton);
+            EXPECT_EQ(listed(dialog), (QStringList{"a.jpg", "c.jpe", "b.jpg", "d.jpg"}));
+
+            // Exclude every selected image.
+            dialog.lbximages->setCurrentRow(-1, QItemSelectionModel::Clear);
+            dialog.lbximagesClick();
+            dialog.lbximages->item(0)->setSelected(true);
+            dialog.lbximages->item(2)->setSelected(true);
+            EXPECT_FALSE(dialog.btnexclude->isEnabled());
+            dialog.btnexcludeClick();
+            EXPECT_EQ(listed(dialog), (QStringList{"c.jpe", "d.jpg"}));
+
+            script.answer(MessageResult::No);
+            dialog.btnokClick();
+        });
+        EXPECT_EQ(result, platform::mrOk);
+        EXPECT_EQ(script.lastText(), Preview);
+        // Only the images left in the list were built, in the list's order.
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/c_thb.jpg"));
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/d_thb.jpg"));
+        EXPECT_FALSE(QFileInfo::exists(rotationDir + "thumbs/a_thb.jpg"));
+        EXPECT_FALSE(QFileInfo::exists(rotationDir + "thumbs/beach_thb_thb.jpg"));
+        const QString page = readFile(rotationDir + "Index.html");
+        EXPECT_LT(page.indexOf("c_thb.jpg"), page.indexOf("d_thb.jpg"));
+        EXPECT_FALSE(page.contains("a_thb.jpg"));
+        // The navigation graphic copied "onto itself" is still there, unchanged.
+        QFile f(rotationDir + "Next.gif");
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), navigation);
+
+        // Excluded images come back the next time; with none left Start refuses.
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            EXPECT_EQ(listed(dialog), (QStringList{"a.jpg", "b.jpg", "c.jpe", "d.jpg"}));
+            dialog.lbximages->selectAll();
+            dialog.btnexcludeClick();
+            EXPECT_EQ(dialog.lbximages->count(), 0);
+            script.answer(MessageResult::OK);
+            dialog.btnokClick();
+            EXPECT_EQ(script.lastText(), "The current Site or Rotation does not contain any images!");
+            EXPECT_EQ(dialog.result(), 0);
+            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+            EXPECT_EQ(dialog.result(), platform::mrCancel);
+        });
+    });
+}
+
+TEST_F(BuildDialogTest, CancelAnsweredNoGoesOnAndYesStopsWithTheDialogOpen) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"});
+        const int statusBefore = CurrentRotationStatus;
+
+        // Cancel pressed during the thumbnails, then No: the build completes.
+        int result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            bool pressed = false;
+            QObject::connect(dialog.ProgressBar, &QProgressBar::valueChanged, &dialog, [&](int value) {
+                if (value == 2 && !pressed) {
+                    pressed = true;
+                    EXPECT_FALSE(dialog.btnok->isEnabled());
+                    QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+                    EXPECT_EQ(dialog.result(), 0);  // still open
+                }
+            });
+            script.answer(MessageResult::No).answer(MessageResult::No);
+            dialog.btnokClick();
+            EXPECT_TRUE(pressed);
+        });
+        EXPECT_EQ(result, platform::mrOk);
+        EXPECT_EQ(script.texts(), (QStringList{CancelQuestion, Preview}));
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "Index.html"));
+        EXPECT_EQ(QDir(rotationDir + "thumbs").entryList(QDir::Files).size(), 5);
+
+        // Again from scratch, and Yes: the build stops where it was, the dialog stays open.
+        QDir(rotationDir + "thumbs").removeRecursively();
+        QFile::remove(rotationDir + "Index.html");
+        CurrentRotationStatus = statusBefore;
+        script.clear();
+        result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            QObject::connect(dialog.ProgressBar, &QProgressBar::valueChanged, &dialog, [&](int value) {
+                if (value == 2) dialog.BitBtn2Click();
+            });
+            script.answer(MessageResult::Yes);
+            dialog.btnokClick();
+            EXPECT_EQ(dialog.result(), 0);
+            EXPECT_TRUE(dialog.btnok->isEnabled());
+            EXPECT_EQ(dialog.ProgressBar->value(), 0);
+            EXPECT_TRUE(dialog.lblmessage->text().isEmpty());
+            dialog.BitBtn2Click();  // now an ordinary Cancel
+        });
+        EXPECT_EQ(result, platform::mrCancel);
+        EXPECT_EQ(script.texts(), QStringList{CancelQuestion});
+        EXPECT_EQ(CurrentRotationStatus, statusBefore);
+        EXPECT_FALSE(QFileInfo::exists(rotationDir + "Index.html"));
+        EXPECT_EQ(QDir(rotationDir + "thumbs").entryList(QDir::Files), (QStringList{"p1_thb.jpg", "p2_thb.jpg"}));
+    });
+}
+
+TEST_F(BuildDialogTest, ThePagePrefixIsNormalisedInTheControlAndTheIndex) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg", "b.jpg", "c.jpg"});
+        dlgThumbOptions->spnHorzCOunt->setValue(1);
+        dlgThumbOptions->spnVertCOunt->setValue(2);
+        for (const auto& [typed, stored] : {std::pair<QString, QString>{"", "Page "}, {"Seite", "Seite "}}) {
+            dlgThumbOptions->edtpagenumberprefix->setText(typed);
+            build(script, editor, [&](TdlgBuildProgress& dialog) {
+                script.answer(MessageResult::No);
+                dialog.btnokClick();
+            });
+            EXPECT_EQ(dlgThumbOptions->edtpagenumberprefix->text(), stored);
+            // Page 1 of two: the current label unlinked, the other linked.
+            const QString page = readFile(rotationDir + "Index.html");
+            EXPECT_TRUE(page.contains(stored + "1")) << stored.toStdString();
+            EXPECT_TRUE(page.contains("<A HREF=\"Index2.html\">" + stored + "2</A>")) << stored.toStdString();
+            EXPECT_TRUE(QFileInfo::exists(rotationDir + "Index2.html"));
+        }
+    });
+}
+
+TEST_F(BuildDialogTest, ExistingThumbnailsAreKeptWhenAskedAndTheBarStillCountsThem) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg", "b.jpg", "c.jpg"});
+        QDir().mkpath(rotationDir + "thumbs");
+        for (const char* thumb : {"a_thb.jpg", "b_thb.jpg", "c_thb.jpg"})
+            data.write(QString("site/Rotation_1/thumbs/") + thumb, "kept");
+        // Only the image is shown: support file (none here) + images + pages = 3 + 1 steps.
+        int maximum = 0, highest = 0;
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            QObject::connect(dialog.ProgressBar, &QProgressBar::valueChanged, &dialog, [&](int value) {
+                maximum = dialog.ProgressBar->maximum();
+                highest = std::max(highest, value);
+            });
+            script.answer(MessageResult::No);
+            dialog.btnokClick();
+        });
+        EXPECT_EQ(maximum, 4);
+        EXPECT_EQ(highest, 4);
+        EXPECT_EQ(data.read("site/Rotation_1/thumbs/b_thb.jpg"), "kept");
+
+        // Unchecked, every thumbnail is made again; image pages add one step per image.
+        dlgThumbOptions->rdbHTMLImageWindow->setChecked(true);
+        dlgThumbOptions->cmbimagestyle->setCurrentText(thumbnailTemplate);
+        maximum = highest = 0;
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            dialog.chkNoThumbRecreate->setChecked(false);
+            QObject::connect(dialog.ProgressBar, &QProgressBar::valueChanged, &dialog, [&](int value) {
+                maximum = dialog.ProgressBar->maximum();
+                highest = std::max(highest, value);
+            });
+            script.answer(MessageResult::No);
+            dialog.btnokClick();
+        });
+        EXPECT_EQ(maximum, 7);
+        EXPECT_EQ(highest, 7);
+        EXPECT_TRUE(QImage(rotationDir + "thumbs/b_thb.jpg").width() > 0);
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "b.html"));
+    });
+}
+
+TEST_F(BuildDialogTest, AFailingPageButtonOffersATextIndexOrStops) {
+    startWithSite();
+    MessageScript script;
+    const QString buttonFailure =
+        "An error was encountered creating your page index buttons.  A text index will be created instead.";
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg", "b.jpg"});
+        dlgThumbOptions->chkImageButtons->setChecked(true);
+        dlgThumbOptions->edtSelectedImageButton->setText(data.path() + "no_such_style.gif");
+        dlgThumbOptions->edtpagenumberprefix->setText("Page ");
+
+        // Cancel: the build fails and no page is written.
+        int result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            script.answer(MessageResult::Cancel);
+            dialog.btnokClick();
+            EXPECT_EQ(dialog.result(), 0);
+            dialog.BitBtn2Click();
+        });
+        EXPECT_EQ(result, platform::mrCancel);
+        EXPECT_EQ(script.texts(), QStringList{buttonFailure});
+        EXPECT_FALSE(QFileInfo::exists(rotationDir + "Index.html"));
+
+        // OK: the build goes on with a text index.
+        script.clear();
+        result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            script.answer(MessageResult::OK).answer(MessageResult::No);
+            dialog.btnokClick();
+        });
+        EXPECT_EQ(result, platform::mrOk);
+        EXPECT_EQ(script.texts(), (QStringList{buttonFailure, Preview}));
+        const QString page = readFile(rotationDir + "Index.html");
+        EXPECT_TRUE(page.contains("Page 1"));
+        EXPECT_FALSE(page.contains("Page_Button"));
+    });
+}
+
+TEST_F(BuildDialogTest, AnUnreadableDescriptionFileStopsBeforeBuilding) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg"});
+        dlgThumbOptions->rdbshowdescription->setChecked(true);
+        dlgThumbOptions->edtdescripfile->setText(data.write("empty.txt", ""));
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            script.answer(MessageResult::OK);
+            dialog.btnokClick();
+            EXPECT_EQ(dialog.result(), 0);
+            dialog.BitBtn2Click();
+        });
+        EXPECT_EQ(script.lastText(), "An error was encountered reading your description file!");
+        EXPECT_FALSE(QFileInfo::exists(rotationDir + "Index.html"));
+        EXPECT_FALSE(QFileInfo::exists(data.path() + "~empty.ini"));
+    });
+}
+
+TEST_F(BuildDialogTest, PreviewYesOpensTheBuiltFirstPage) {
+    startWithSite();
+    QStringList opened;
+    platform::setDocumentOpenerForTesting([&](const QString& target) {
+        opened << target;
+        return true;
+    });
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg"});
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            script.answer(MessageResult::Yes);
+            dialog.btnokClick();
+        });
+    });
+    platform::setDocumentOpenerForTesting([](const QString&) { return true; });
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(QFileInfo(opened.first()).canonicalFilePath(), QFileInfo(rotationDir + "Index.html").canonicalFilePath());
+}
+
+TEST_F(BuildDialogTest, BuildAllStartsByItselfAndAsksNoPreview) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg", "b.jpg"});
+        script.onDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TdlgBuildProgress&>(d);
+            dialog.show();
+            EXPECT_TRUE(dialog.Timer1->isActive());
+            EXPECT_EQ(dialog.Timer1->interval(), 300);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.result() != 0; }, 5000));
+            return dialog.result();
+        });
+        editor.btnBuildAllClick();
+        EXPECT_FALSE(BuildAllMode);
+        EXPECT_TRUE(script.texts().isEmpty());
+    });
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + "Index.html"));
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/b_thb.jpg"));
+    EXPECT_EQ(platform::IniFile(data.file("Site_1.ini")).readString("Rotation_1", "Status", ""), "2");
+}
