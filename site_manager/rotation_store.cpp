@@ -370,6 +370,29 @@ void writeRotation(int rotationNumber, bool writeStatusAndPath) {
     writeBool("Index_Font_Italics", d->chkindexitalics->isChecked());
 }
 
+// Site files name their directories and pages in any letter case, as on the case-insensitive file
+// systems they were first written on; an exact match is preferred.
+QString entryIgnoringCase(const QString& directory, const QString& name, QDir::Filters kind) {
+    if (name.isEmpty()) return QString();
+    const QFileInfo exact(directory + name);
+    if (exact.exists() && (kind == QDir::Dirs ? exact.isDir() : exact.isFile())) return name;
+    for (const QString& entry : QDir(directory).entryList(kind | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
+    return QString();
+}
+
+// The directory with a trailing "/", found without regard to the case of its last part; empty
+// when there is none.
+QString existingDirectory(const QString& path) {
+    const QString bare = fixpath(path, false);
+    if (bare.isEmpty()) return QString();
+    if (QFileInfo(bare).isDir()) return bare + '/';
+    const int slash = bare.lastIndexOf('/');
+    if (slash < 0) return QString();
+    const QString found = entryIgnoringCase(bare.left(slash + 1), bare.mid(slash + 1), QDir::Dirs);
+    return found.isEmpty() ? QString() : bare.left(slash + 1) + found + '/';
+}
+
 int countImages(const QString& directory) {
     // QDir name filters ignore case unless asked otherwise.
     return int(QDir(directory).entryList({"*.gif", "*.jpe", "*.jpg"}, QDir::Files | QDir::Hidden | QDir::System).size());
@@ -421,10 +444,10 @@ void loadrotationlist(const QString& siteKey, QListWidget* list) {
             QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
             const QString defaultDirectory = rotations ? sitePath + "rotation_" + QString::number(n) : sitePath;
             const QString directory =
-                fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true);
-            if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
+                existingDirectory(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)));
+            if (!directory.isEmpty()) {
                 line += " : " + QString::number(countImages(directory)) + " Images";
-                line += QFileInfo::exists(directory + baseName) ? " : Built" : " : NOT BUILT";
+                line += entryIgnoringCase(directory, baseName, QDir::Files).isEmpty() ? " : NOT BUILT" : " : Built";
             } else {
                 line += " : ERROR! Not found!";
             }
