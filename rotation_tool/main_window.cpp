@@ -10,6 +10,7 @@
 #include "rotation_tool/run_mode.h"
 #include "site_manager/about_box.h"
 #include "site_manager/site_paths.h"
+#include "site_manager/site_status_panel.h"
 #include "site_manager/site_record.h"
 
 #include <QCloseEvent>
@@ -98,27 +99,8 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     auto* sitesLayout = new QVBoxLayout(sitesGroup);
     sitesLayout->addWidget(lbxsites);
 
-    lblsitename = new QLabel;
-    QFont bold = lblsitename->font();
-    bold.setBold(true);
-    lblsitename->setFont(bold);
-    lbllocation = new QLabel;
-    lblrotationcount = new QLabel;
-    lblautorotate = new QLabel;
-    lbllivepath = new QLabel;
-    lblcurrentrotation = new QLabel;
-    auto* statusGroup = new QGroupBox("Site Status");
-    auto* statusLayout = new QGridLayout(statusGroup);
-    const std::pair<const char*, QLabel*> rows[] = {
-        {"Site Name:", lblsitename},           {"Location:", lbllocation},
-        {"No. of Rotations:", lblrotationcount}, {"Auto Rotate:", lblautorotate},
-        {"Copy Rotation to:", lbllivepath},     {"Next Rotation to copy:", lblcurrentrotation}};
-    int row = 0;
-    for (const auto& [caption, value] : rows) {
-        statusLayout->addWidget(new QLabel(caption), row, 0);
-        statusLayout->addWidget(value, row++, 1);
-    }
-    statusLayout->setColumnStretch(1, 1);
+    QGroupBox* statusGroup = createSiteStatusPanel(lblsitename, lbllocation, lblrotationcount, lblautorotate,
+                                                   lbllivepath, lblcurrentrotation);
 
     btnRotateCurrent = button("Rotate Current", "Clicking this will copy the next available rotation of the selected suite");
     btnRotateCurrent->setDefault(true);
@@ -233,23 +215,7 @@ void TfrmMain::lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect)
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, name);
 }
 
-bool TfrmMain::loadsite(const QString& key) {
-    tsiterecord.key = key;
-    try {
-        const platform::IniFile site(siteFileName(key));
-        tsiterecord.Name = site.readString(kGeneral, "Name", "Name Error");
-        tsiterecord.Path = expandpath(site.readString(kGeneral, "Path", QString()));
-        tsiterecord.BaseHTMLName = site.readString(kGeneral, "BaseHTMLName", "Index.html");
-        tsiterecord.LivePath = site.readString(kGeneral, "LivePath", QString());
-        tsiterecord.AutoRotate =
-            !tsiterecord.LivePath.isEmpty() && platform::onOnlyIfTrue(site.readString(kGeneral, "AutoRotate", "False"));
-        tsiterecord.CurrentRotationPosition = site.readInteger(kGeneral, "CurrentRotationPosition", 1);
-        tsiterecord.RotationCount = site.readInteger(kGeneral, "RotationCount", 20);
-        return !tsiterecord.Path.isEmpty();
-    } catch (const std::exception&) {
-        return false;
-    }
-}
+bool TfrmMain::loadsite(const QString& key) { return readSiteRecord(key, tsiterecord); }
 
 void TfrmMain::rebuildSiteNameList() {
     lbxsitename->clear();

@@ -2,6 +2,7 @@
 
 #include "platform/file_ops.h"
 #include "rotation_tool/rotation_log_dialog.h"
+#include "site_manager/file_helpers.h"
 #include "site_manager/site_paths.h"
 
 #include <QFile>
@@ -28,23 +29,9 @@ QString backupFileName(const QString& target) {
 
 bool createnewdirectory(const QString& path) {
     if (path.size() <= 3) return false;
-    const QString full = fixpath(path, true);
-    QStringList missing;
-    for (int i = 3; i < full.size(); ++i) {
-        if (full[i] != '/' && full[i] != '\\') continue;
-        const QString prefix = full.left(i + 1);
-        if (!platform::directoryExists(prefix)) missing << prefix;
-    }
-    QStringList created;
-    for (const QString& dir : missing) {
-        if (!platform::createDirectory(dir)) {
-            for (auto it = created.crbegin(); it != created.crend(); ++it) platform::removeDirectory(*it);
-            if (dlgLog) dlgLog->Addwarning("An error was encountered whilst trying to create the directory, " + path, true);
-            return false;
-        }
-        created << dir;
-    }
-    return true;
+    if (createDirectoryPath(path)) return true;
+    if (dlgLog) dlgLog->Addwarning("An error was encountered whilst trying to create the directory, " + path, true);
+    return false;
 }
 
 void docopyfile(const QString& source, const QString& target) {

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <exception>
 
-bool createnewdirectory(const QString& path) {
+bool createDirectoryPath(const QString& path) {
     if (path.size() <= 3) return false;
     const QString full = fixpath(path, true);
     QStringList missing;
@@ -20,12 +20,18 @@ bool createnewdirectory(const QString& path) {
     for (const QString& dir : missing) {
         if (!platform::createDirectory(dir)) {
             for (auto it = created.crbegin(); it != created.crend(); ++it) platform::removeDirectory(*it);
-            platform::showWarning("An error was encountered whilst trying to create the directory, " + path);
             return false;
         }
         created << dir;
     }
     return true;
+}
+
+bool createnewdirectory(const QString& path) {
+    if (path.size() <= 3) return false;
+    if (createDirectoryPath(path)) return true;
+    platform::showWarning("An error was encountered whilst trying to create the directory, " + path);
+    return false;
 }
 
 bool dodeletefile(const QString& fileName, bool overwriting) {

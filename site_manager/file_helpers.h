@@ -11,6 +11,8 @@ class QWidget;
 // ones created by this call are removed again and the user is told. Paths of 3 characters or
 // fewer are never created.
 bool createnewdirectory(const QString& path);
+// The same without telling anyone: false when a directory could not be made (none is left behind).
+bool createDirectoryPath(const QString& path);
 // Deletes one file, asking first when it is read-only. A missing file counts as deleted.
 bool dodeletefile(const QString& fileName, bool overwriting);
 // Copies one file; an existing destination is replaced only after the user agrees (when ask).

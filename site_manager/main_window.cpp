@@ -14,6 +14,7 @@
 #include "site_manager/site_editor.h"
 #include "site_manager/site_options_dialog.h"
 #include "site_manager/site_paths.h"
+#include "site_manager/site_status_panel.h"
 #include "site_manager/site_record.h"
 
 #include <QApplication>
@@ -80,27 +81,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     auto* sitesLayout = new QVBoxLayout(sitesGroup);
     sitesLayout->addWidget(lbxsites);
 
-    lblsitename = new QLabel;
-    QFont bold = lblsitename->font();
-    bold.setBold(true);
-    lblsitename->setFont(bold);
-    lbllocation = new QLabel;
-    lblrotationcount = new QLabel;
-    lblautorotate = new QLabel;
-    lbllivepath = new QLabel;
-    lblcurrentrotation = new QLabel;
-    auto* statusGroup = new QGroupBox("Site Status");
-    auto* statusLayout = new QGridLayout(statusGroup);
-    const std::pair<const char*, QLabel*> rows[] = {
-        {"Site Name:", lblsitename},           {"Location:", lbllocation},
-        {"No. of Rotations:", lblrotationcount}, {"Auto Rotate:", lblautorotate},
-        {"Copy Rotation to:", lbllivepath},     {"Next Rotation to copy:", lblcurrentrotation}};
-    int row = 0;
-    for (const auto& [caption, value] : rows) {
-        statusLayout->addWidget(new QLabel(caption), row, 0);
-        statusLayout->addWidget(value, row++, 1);
-    }
-    statusLayout->setColumnStretch(1, 1);
+    QGroupBox* statusGroup = createSiteStatusPanel(lblsitename, lbllocation, lblrotationcount, lblautorotate,
+                                                   lbllivepath, lblcurrentrotation);
 
     btnnewsite = button("New Site..", "Create a new site");
     btndeletesite = button("Delete Site..", "Delete the selected site");

@@ -371,6 +371,17 @@ void writeRotation(int rotationNumber, bool writeStatusAndPath) {
     writeBool("Index_Font_Italics", d->chkindexitalics->isChecked());
 }
 
+// Site files name their directories and pages in any letter case, as on the case-insensitive file
+// systems they were first written on; an exact match is preferred.
+QString entryIgnoringCase(const QString& directory, const QString& name, QDir::Filters kind) {
+    if (name.isEmpty()) return QString();
+    const QFileInfo exact(directory + name);
+    if (exact.exists() && (kind == QDir::Dirs ? exact.isDir() : exact.isFile())) return name;
+    for (const QString& entry : QDir(directory).entryList(kind | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
+    return QString();
+}
+
 int countImages(const QString& directory) {
     int count = 0;
     for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
@@ -427,7 +438,7 @@ void loadrotationlist(const QString& siteKey, QListWidget* list) {
                 fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true));
             if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
                 line += " : " + QString::number(countImages(directory)) + " Images";
-                line += QFileInfo::exists(directory + baseName) ? " : Built" : " : NOT BUILT";
+                line += entryIgnoringCase(directory, baseName, QDir::Files).isEmpty() ? " : NOT BUILT" : " : Built";
             } else {
                 line += " : ERROR! Not found!";
             }

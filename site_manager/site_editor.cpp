@@ -182,6 +182,11 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     layout->addLayout(columns, 1);
     layout->addLayout(buttonRow({BitBtn1, BitBtn2}));
 
+    // Only the group's caption is bold: its controls get the dialog's own font back, and the few
+    // bold ones are made bold again.
+    for (QWidget* child : grpRotations->findChildren<QWidget*>()) child->setFont(font());
+    for (QWidget* bold : std::initializer_list<QWidget*>{lblstatus, btnbuild, btnBuildAll}) makeBold(bold);
+
     connect(lbxrotations, &QListWidget::itemClicked, this, [this] { lbxrotationsClick(); });
     connect(btnNewRotation, &QPushButton::clicked, this, [this] { btnNewRotationClick(); });
     connect(btndeleterotation, &QPushButton::clicked, this, [this] { btndeleterotationClick(); });

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/hourglass.h"
+#include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/thumb_options_dialog.h"
@@ -14,10 +15,6 @@
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
-#if __has_include("site_manager/builder/build_dialog.h")
-#include "site_manager/builder/build_dialog.h"
-#define HAVE_BUILD_DIALOG 1
-#endif
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -219,12 +216,10 @@ void TdlgEditSite::btnbuildClick(QObject* sender) {
     }
     Displaycurrentstatus();
 
-#ifdef HAVE_BUILD_DIALOG
     {
         TdlgBuildProgress build(this);
         build.ShowModal();
     }
-#endif
     Displaycurrentstatus();
     if (sender == btnbuild) {
         const int row = lbxrotations->currentRow();

@@ -18,3 +18,8 @@ extern SiteRecord tsiterecord;
 // sites.ini and the site file of a key, in the data directory.
 QString sitesFileName();
 QString siteFileName(const QString& key);
+
+// Reads [General] of the key's site file into the record (the path expanded, as stored
+// otherwise). False when the file cannot be read or holds no path; fields read so far keep
+// their new values.
+bool readSiteRecord(const QString& key, SiteRecord& record);

@@ -75,22 +75,28 @@ void TfrmMain::savecurrentsite() {
     }
 }
 
-bool TfrmMain::loadsite(const QString& key) {
-    tsiterecord.key = key;
+bool readSiteRecord(const QString& key, SiteRecord& record) {
+    record.key = key;
     try {
         const platform::IniFile site(siteFileName(key));
-        tsiterecord.Name = site.readString(kGeneral, "Name", "Name Error");
-        tsiterecord.Path = ::fixpath(::expandpath(site.readString(kGeneral, "Path", QString())), true);
-        tsiterecord.BaseHTMLName = site.readString(kGeneral, "BaseHTMLName", "Index.html");
-        tsiterecord.LivePath = site.readString(kGeneral, "LivePath", QString());
-        tsiterecord.AutoRotate =
-            !tsiterecord.LivePath.isEmpty() && platform::onOnlyIfTrue(site.readString(kGeneral, "AutoRotate", "False"));
-        tsiterecord.CurrentRotationPosition = site.readInteger(kGeneral, "CurrentRotationPosition", 1);
-        tsiterecord.RotationCount = site.readInteger(kGeneral, "RotationCount", 20);
-        return !tsiterecord.Path.isEmpty();
+        record.Name = site.readString(kGeneral, "Name", "Name Error");
+        record.Path = ::expandpath(site.readString(kGeneral, "Path", QString()));
+        record.BaseHTMLName = site.readString(kGeneral, "BaseHTMLName", "Index.html");
+        record.LivePath = site.readString(kGeneral, "LivePath", QString());
+        record.AutoRotate =
+            !record.LivePath.isEmpty() && platform::onOnlyIfTrue(site.readString(kGeneral, "AutoRotate", "False"));
+        record.CurrentRotationPosition = site.readInteger(kGeneral, "CurrentRotationPosition", 1);
+        record.RotationCount = site.readInteger(kGeneral, "RotationCount", 20);
+        return !record.Path.isEmpty();
     } catch (const std::exception&) {
         return false;
     }
+}
+
+bool TfrmMain::loadsite(const QString& key) {
+    const bool loaded = readSiteRecord(key, tsiterecord);
+    if (!tsiterecord.Path.isEmpty()) tsiterecord.Path = ::fixpath(tsiterecord.Path, true);
+    return loaded;
 }
 
 void TfrmMain::deletecurrentsite() {

@@ -24,12 +24,19 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The name of the program's copy in a test's data directory. Copies of one executable name are
+// one program to each other, so each test's copy gets a name of its own: tests that run at the
+// same time, or a Spindleway the developer has open, never take it for a second copy.
+QString programCopyName(const QString& data) {
+    return "Spindleway_" + QFileInfo(data.chopped(1)).fileName();
+}
+
 // The data directory is the executable's own directory, so the program runs from a copy.
 void copyProgramInto(const QString& data) {
     const QString program = qEnvironmentVariable("LUMENFOLD_BIN_DIR") + "/Spindleway";
     ASSERT_TRUE(QFileInfo::exists(program)) << program.toStdString();
-    ASSERT_TRUE(QFile::copy(program, data + "Spindleway"));
-    QFile::setPermissions(data + "Spindleway", QFile::permissions(program));
+    ASSERT_TRUE(QFile::copy(program, data + programCopyName(data)));
+    QFile::setPermissions(data + programCopyName(data), QFile::permissions(program));
 }
 
 // As a scheduler starts it: no display, no platform chosen.
@@ -63,7 +70,7 @@ TEST(SpindlewayProcess, RotatesUnattendedWithoutADisplayAndEnds) {
 
     QProcess process;
     prepareHeadless(process);
-    process.start(data + "Spindleway", {"/rotate"});
+    process.start(data + programCopyName(data), {"/rotate"});
     ASSERT_TRUE(process.waitForFinished(30000)) << process.readAllStandardError().toStdString();
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
@@ -98,14 +105,14 @@ TEST(SpindlewayProcess, ASecondCopyEndsWithoutRotating) {
     // An interactive copy is open (its window waits for a user who never comes).
     QProcess first;
     prepareHeadless(first);
-    first.start(data + "Spindleway", {});
+    first.start(data + programCopyName(data), {});
     ASSERT_TRUE(first.waitForStarted(10000));
     QThread::msleep(1500);  // time to set up its single-instance listener
     ASSERT_EQ(first.state(), QProcess::Running);
 
     QProcess second;
     prepareHeadless(second);
-    second.start(data + "Spindleway", {"/ROTATE"});
+    second.start(data + programCopyName(data), {"/ROTATE"});
     const bool ended = second.waitForFinished(20000);
     first.kill();
     first.waitForFinished(5000);
