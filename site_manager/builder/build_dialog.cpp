@@ -98,8 +98,7 @@ TdlgBuildProgress::TdlgBuildProgress(QWidget* parent) : platform::ModalDialog(pa
     lblmessage = new QLabel;
     ProgressBar = new QProgressBar;
     ProgressBar->setTextVisible(false);
-    ProgressBar->setRange(0, 0);
-    ProgressBar->setMaximum(1);
+    ProgressBar->setRange(0, 1);
     ProgressBar->setValue(0);
 
     lbxHeader = new QListWidget(this);
@@ -206,8 +205,7 @@ void TdlgBuildProgress::btnokClick() {
     if (dlgThumbOptions->rdbshowdescription->isChecked()) {
         const std::optional<DescriptionSource> source = prepareDescriptionFile(dlgThumbOptions->edtdescripfile->text());
         if (source && source->Temporary) temporaryIni = source->IniPath;
-        if (!source || !QFile::exists(source->IniPath)) {
-            if (!temporaryIni.isEmpty()) QFile::remove(temporaryIni);
+        if (!source) {
             platform::showWarning("An error was encountered reading your description file!");
             return;
         }

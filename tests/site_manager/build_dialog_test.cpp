@@ -208,8 +208,9 @@ TEST_F(BuildDialogTest, CancelAnsweredNoGoesOnAndYesStopsWithTheDialogOpen) {
         CurrentRotationStatus = statusBefore;
         script.clear();
         result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            // Closing the window while building asks like Cancel.
             QObject::connect(dialog.ProgressBar, &QProgressBar::valueChanged, &dialog, [&](int value) {
-                if (value == 2) dialog.BitBtn2Click();
+                if (value == 2) dialog.close();
             });
             script.answer(MessageResult::Yes);
             dialog.btnokClick();
@@ -234,6 +235,7 @@ TEST_F(BuildDialogTest, ThePagePrefixIsNormalisedInTheControlAndTheIndex) {
         writeImages({"a.jpg", "b.jpg", "c.jpg"});
         dlgThumbOptions->spnHorzCOunt->setValue(1);
         dlgThumbOptions->spnVertCOunt->setValue(2);
+        dlgThumbOptions->SetDefaultSetColour(dlgThumbOptions->cmbIndexTextColour, false, 0x000000FF);  // red
         for (const auto& [typed, stored] : {std::pair<QString, QString>{"", "Page "}, {"Seite", "Seite "}}) {
             dlgThumbOptions->edtpagenumberprefix->setText(typed);
             build(script, editor, [&](TdlgBuildProgress& dialog) {
@@ -243,7 +245,7 @@ TEST_F(BuildDialogTest, ThePagePrefixIsNormalisedInTheControlAndTheIndex) {
             EXPECT_EQ(dlgThumbOptions->edtpagenumberprefix->text(), stored);
             // Page 1 of two: the current label unlinked, the other linked.
             const QString page = readFile(rotationDir + "Index.html");
-            EXPECT_TRUE(page.contains(stored + "1")) << stored.toStdString();
+            EXPECT_TRUE(page.contains("<FONT COLOR=\"#FF0000\">" + stored + "1</FONT>")) << stored.toStdString();
             EXPECT_TRUE(page.contains("<A HREF=\"Index2.html\">" + stored + "2</A>")) << stored.toStdString();
             EXPECT_TRUE(QFileInfo::exists(rotationDir + "Index2.html"));
         }
@@ -328,7 +330,7 @@ TEST_F(BuildDialogTest, AFailingPageButtonOffersATextIndexOrStops) {
     });
 }
 
-TEST_F(BuildDialogTest, AnUnreadableDescriptionFileStopsBeforeBuilding) {
+TEST_F(BuildDialogTest, DescriptionFilesThatCannotBeReadStopOrBuildWithFileNames) {
     startWithSite();
     MessageScript script;
     inEditor(script, [&](TdlgEditSite& editor) {
@@ -344,6 +346,20 @@ TEST_F(BuildDialogTest, AnUnreadableDescriptionFileStopsBeforeBuilding) {
         EXPECT_EQ(script.lastText(), "An error was encountered reading your description file!");
         EXPECT_FALSE(QFileInfo::exists(rotationDir + "Index.html"));
         EXPECT_FALSE(QFileInfo::exists(data.path() + "~empty.ini"));
+
+        // A file without a single entry: building anyway shows the file names.
+        script.clear();
+        dlgThumbOptions->edtdescripfile->setText(data.write("nonsense.txt", "no comma here\r\n"));
+        const int result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            script.answer(MessageResult::Yes).answer(MessageResult::No);
+            dialog.btnokClick();
+        });
+        EXPECT_EQ(result, platform::mrOk);
+        EXPECT_EQ(script.texts(), (QStringList{"No valid entries were found in the file, " + data.path() +
+                                                   "nonsense.txt.  Do you still want to build this Site?",
+                                               Preview}));
+        EXPECT_TRUE(readFile(rotationDir + "Index.html").contains(">a.jpg<"));
+        EXPECT_FALSE(QFileInfo::exists(data.path() + "~nonsense.ini"));
     });
 }
 
