@@ -404,3 +404,54 @@ TEST_F(BuildDialogTest, BuildAllStartsByItselfAndAsksNoPreview) {
     EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/b_thb.jpg"));
     EXPECT_EQ(platform::IniFile(data.file("Site_1.ini")).readString("Rotation_1", "Status", ""), "2");
 }
+
+TEST_F(BuildDialogTest, FailingStepsEndTheBuildWithTheirMessageAndTheDialogOpen) {
+    startWithSite();
+    MessageScript script;
+    const auto failedBuild = [&](TdlgEditSite& editor, int answers, const QList<MessageResult>& replies) {
+        script.clear();
+        const int result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+            for (MessageResult reply : replies) script.answer(reply);
+            dialog.btnokClick();
+            EXPECT_EQ(dialog.result(), 0);
+            EXPECT_TRUE(dialog.btnok->isEnabled());
+            dialog.BitBtn2Click();
+        });
+        EXPECT_EQ(result, platform::mrCancel);
+        EXPECT_EQ(script.texts().size(), answers);
+        EXPECT_FALSE(QFileInfo(rotationDir + "Index.html").isFile());
+    };
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg"});
+        const int statusBefore = CurrentRotationStatus;
+
+        // A file where the thumbs directory belongs.
+        data.write("site/Rotation_1/thumbs", "in the way");
+        failedBuild(editor, 2, {MessageResult::OK, MessageResult::OK});
+        EXPECT_EQ(script.lastText(), "Error encountered creating the directory, " + rotationDir + "thumbs/" +
+                                         ".  Building will terminate!");
+        QFile::remove(rotationDir + "thumbs");
+
+        // An image that cannot be read: No at the thumbnail question stops.
+        data.write("site/Rotation_1/broken.jpg", "not a picture");
+        failedBuild(editor, 2, {MessageResult::No, MessageResult::OK});
+        EXPECT_EQ(script.texts().first(), "Error encountered creating thumbnail.  Please ensure you have sufficient disk "
+                                          "space.  Do you want to continue processing your images?");
+        EXPECT_EQ(script.lastText(), "Error encountered creating the thumbnail, broken.jpg");
+        QFile::remove(rotationDir + "broken.jpg");
+
+        // Pages that cannot be written.
+        dlgThumbOptions->rdbHTMLImageWindow->setChecked(true);
+        dlgThumbOptions->cmbimagestyle->setCurrentText(thumbnailTemplate);
+        QDir().mkpath(rotationDir + "a.html");
+        failedBuild(editor, 1, {MessageResult::OK});
+        EXPECT_EQ(script.lastText(),
+                  "Error encountered creating your Image Display pages.  Please ensure you have enough disk space");
+        QDir(rotationDir + "a.html").removeRecursively();
+        QDir().mkpath(rotationDir + "Index.html/blocked");
+        failedBuild(editor, 1, {MessageResult::OK});
+        EXPECT_EQ(script.lastText(), "Error encountered creating your HTML pages.  Please ensure you have enough disk space");
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "a.html"));
+        EXPECT_EQ(CurrentRotationStatus, statusBefore);
+    });
+}
