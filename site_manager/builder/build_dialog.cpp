@@ -307,11 +307,13 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
         step();
         showMessage("Creating Buttons for page " + QString::number(n));
         const QString label = settings.edtpagenumberprefix + QString::number(n);
-        const bool made =
-            createbutton(selected, pageDirectory + PageButtonFileName(n, true), comboColourValue(settings.cmbIndexTextColour),
-                         label, font) &&
-            createbutton(other, pageDirectory + PageButtonFileName(n, false),
-                         comboColourValue(settings.cmbNonCurrentIndexText), label, font);
+        // Each style graphic decides its buttons' format, so the two kinds may differ.
+        bool made = createbutton(selected, pageDirectory + PageButtonFileName(n, true),
+                                 comboColourValue(settings.cmbIndexTextColour), label, font);
+        currentButtonExtension_ = ButtonExtension;
+        made = made && createbutton(other, pageDirectory + PageButtonFileName(n, false),
+                                    comboColourValue(settings.cmbNonCurrentIndexText), label, font);
+        otherButtonExtension_ = ButtonExtension;
         if (!made) {
             useButtons = false;
             return platform::askOkCancel(
@@ -379,7 +381,7 @@ bool TdlgBuildProgress::build() {
             if (result && useButtons && pageCount > 0)
                 result = makePageButtons(settings, pageCount, useButtons);
             pages.setUseButtons(useButtons);
-            pages.setButtonExtension(ButtonExtension);
+            pages.setButtonExtension(currentButtonExtension_, otherButtonExtension_);
             if (result && !settings.NoThumbnailMode) result = makeThumbnails(settings, images);
             if (result) {
                 const PageGenerator::RunResult run = pages.writeImagePages(afterPage);

@@ -72,4 +72,7 @@ private:
     bool makeThumbnails(const BuildSettings& settings, const QStringList& images);
 
     bool building_ = false;
+    // The extensions the current-page and other-page buttons were written with.
+    QString currentButtonExtension_ = ".gif";
+    QString otherButtonExtension_ = ".gif";
 };

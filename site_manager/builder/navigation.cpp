@@ -42,7 +42,8 @@ QString indexCell(const BuildSettings& settings, const QString& target, const QS
 }  // namespace
 
 QString IndexCellHtml(const BuildSettings& settings, int n, bool isCurrent, bool useButtons,
-                      const QString& buttonExtension) {
+                      const QString& buttonExtension, const QString& otherButtonExtension) {
+    const QString otherExtension = otherButtonExtension.isEmpty() ? buttonExtension : otherButtonExtension;
     QString cell = verticalLayout(settings) ? "<TR>" + CRLF : QString();
     cell += "<TD>" + CRLF;
     const QString label = normalisedPagePrefix(settings.edtpagenumberprefix) + QString::number(n);
@@ -51,7 +52,7 @@ QString IndexCellHtml(const BuildSettings& settings, int n, bool isCurrent, bool
         cell += "<IMG SRC=\"" + ApplyLowercase(settings, PageButtonFileName(n, true, buttonExtension)) + "\" BORDER=0>";
     } else if (useButtons) {
         cell += "<A HREF=\"" + pageName + "\"><IMG SRC=\"" +
-                ApplyLowercase(settings, PageButtonFileName(n, false, buttonExtension)) + "\" BORDER=0></A>";
+                ApplyLowercase(settings, PageButtonFileName(n, false, otherExtension)) + "\" BORDER=0></A>";
     } else if (isCurrent) {
         const TagPair font = getfontstr(settings, settings.indexFontName, settings.rdbindexfontdefault, true, false);
         const TagPair enclosure = getEnclosurecharacter(settings);
@@ -68,10 +69,11 @@ QString IndexCellHtml(const BuildSettings& settings, int n, bool isCurrent, bool
     return cell;
 }
 
-QString CreateIndex(const BuildSettings& settings, int p, int N, bool useButtons, const QString& buttonExtension) {
+QString CreateIndex(const BuildSettings& settings, int p, int N, bool useButtons, const QString& buttonExtension,
+                    const QString& otherButtonExtension) {
     QString index = "<TABLE>" + CRLF;
     if (!verticalLayout(settings)) index += "<TR>" + CRLF;
-    for (int n = 1; n <= N; ++n) index += IndexCellHtml(settings, n, n == p, useButtons, buttonExtension);
+    for (int n = 1; n <= N; ++n) index += IndexCellHtml(settings, n, n == p, useButtons, buttonExtension, otherButtonExtension);
     if (!verticalLayout(settings)) index += "</TR>" + CRLF;
     return index + "</TABLE>" + CRLF;
 }

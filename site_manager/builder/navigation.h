@@ -5,12 +5,14 @@
 
 #include <QString>
 
-// One index cell for page n. buttonExtension is the extension of the page buttons written by
-// this build (".jpg" or ".gif").
+// One index cell for page n. buttonExtension is the extension of the current-page buttons written
+// by this build (".jpg" or ".gif"), otherButtonExtension that of the other-page buttons (the same
+// when empty): the two style graphics may be saved in different formats.
 QString IndexCellHtml(const BuildSettings& settings, int n, bool isCurrent, bool useButtons,
-                      const QString& buttonExtension);
+                      const QString& buttonExtension, const QString& otherButtonExtension = QString());
 // The index table of N pages with page p marked, in the layout of rgpIndexLayout.
-QString CreateIndex(const BuildSettings& settings, int p, int N, bool useButtons, const QString& buttonExtension);
+QString CreateIndex(const BuildSettings& settings, int p, int N, bool useButtons, const QString& buttonExtension,
+                    const QString& otherButtonExtension = QString());
 
 // The navigation table; empty unless chkimagenavigationbar is checked or always is set. An empty
 // target gives a "&nbsp;" cell. Custom graphics are referred to by their file name only.

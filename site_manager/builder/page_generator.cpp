@@ -42,7 +42,7 @@ void PageGenerator::message(const QString& text) const {
 
 QString PageGenerator::CreateIndex(int p) {
     message("Creating Index for Page " + QString::number(p));
-    return ::CreateIndex(settings_, p, PageCount(), useButtons_, buttonExtension_);
+    return ::CreateIndex(settings_, p, PageCount(), useButtons_, buttonExtension_, otherButtonExtension_);
 }
 
 QString PageGenerator::thumbPageIndex(int p) {

@@ -34,7 +34,11 @@ public:
     void setUseButtons(bool useButtons) { useButtons_ = useButtons; }
     bool UseButtons() const { return useButtons_; }
     // The extension of the last page button written (".jpg" or ".gif").
-    void setButtonExtension(const QString& extension) { buttonExtension_ = extension; }
+    // The extensions of the current-page and other-page buttons (the same when other is empty).
+    void setButtonExtension(const QString& extension, const QString& otherExtension = QString()) {
+        buttonExtension_ = extension;
+        otherButtonExtension_ = otherExtension;
+    }
     // The ini form of the description file (see prepareDescriptionFile).
     void setDescriptionIniPath(const QString& path) { descriptionIniPath_ = path; }
     // Progress texts such as "Creating Index for Page 2".
@@ -96,6 +100,7 @@ private:
     QStringList images_;
     bool useButtons_ = false;
     QString buttonExtension_ = ".gif";
+    QString otherButtonExtension_;
     QString descriptionIniPath_;
     std::function<void(const QString&)> message_;
     ImageSizeReader imageSize_;

@@ -5,6 +5,7 @@
 #include "platform/shell_open.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
+#include "tests/common/link_checker.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
@@ -291,6 +292,31 @@ TEST_F(BuildDialogTest, ExistingThumbnailsAreKeptWhenAskedAndTheBarStillCountsTh
         EXPECT_EQ(highest, 7);
         EXPECT_TRUE(QImage(rotationDir + "thumbs/b_thb.jpg").width() > 0);
         EXPECT_TRUE(QFileInfo::exists(rotationDir + "b.html"));
+    });
+}
+
+TEST_F(BuildDialogTest, PageButtonsOfDifferentFormatsAreLinkedByTheirOwnExtensions) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg", "b.jpg", "c.jpg"});
+        dlgThumbOptions->spnHorzCOunt->setValue(1);
+        dlgThumbOptions->spnVertCOunt->setValue(2);
+        // A 256-colour style graphic makes GIF buttons, a true-colour one JPEG buttons.
+        QImage trueColour(90, 24, QImage::Format_RGB32);
+        trueColour.fill(Qt::darkCyan);
+        ASSERT_TRUE(trueColour.save(data.path() + "other_style.jpg", "JPEG"));
+        dlgThumbOptions->chkImageButtons->setChecked(true);
+        dlgThumbOptions->edtSelectedImageButton->setText(qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") +
+                                                         "/data/navgraph/Index.gif");
+        dlgThumbOptions->edtotherImageButton->setText(data.path() + "other_style.jpg");
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            script.answer(MessageResult::No);
+            dialog.btnokClick();
+        });
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "Page_Button_On_1.gif"));
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "Page_Button_2.jpg"));
+        EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
     });
 }
 

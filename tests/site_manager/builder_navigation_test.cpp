@@ -81,6 +81,10 @@ TEST(BuilderNavigation, ButtonIndexRefersToTheButtonFiles) {
     settings.ForceLowercase = true;
     EXPECT_EQ(IndexCellHtml(settings, 2, false, true, ".gif"),
               "<TD>\r\n<A HREF=\"index2.html\"><IMG SRC=\"page_button_2.gif\" BORDER=0></A></TD>\r\n");
+    // Current-page and other-page buttons saved in different formats keep their own extensions.
+    EXPECT_EQ(IndexCellHtml(settings, 1, true, true, ".gif", ".jpg"),
+              "<TD>\r\n<IMG SRC=\"page_button_on_1.gif\" BORDER=0></TD>\r\n");
+    EXPECT_TRUE(IndexCellHtml(settings, 2, false, true, ".gif", ".jpg").contains("page_button_2.jpg"));
 }
 
 TEST(BuilderNavigation, NavigationTableWithTextAndGraphicLinks) {
