@@ -2,12 +2,14 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QSharedMemory>
-#include <QSystemSemaphore>
+#include <QThread>
 #include <QWidget>
 #include <QtEndian>
 
@@ -71,16 +73,21 @@ QStringList decodeArguments(const QByteArray& payload) {
     return limitArguments(arguments);
 }
 
-// Holds the semaphore that serialises every reader and writer of the shared block.
+// Serialises every reader and writer of the shared block across copies. A lock file rather than a
+// system semaphore: on Unix those are found through ftok keys that other names can share, and such a
+// semaphore, held while the shared memory takes its own lock, deadlocks two programs against each
+// other. A lock left by a copy that crashed is seen as stale and taken over.
 class BlockLock {
 public:
-    explicit BlockLock(QSystemSemaphore& semaphore) : semaphore_(semaphore) { semaphore_.acquire(); }
-    ~BlockLock() { semaphore_.release(); }
+    explicit BlockLock(const QString& path) : file_(path) {
+        while (!file_.tryLock(0) && file_.error() == QLockFile::LockFailedError) QThread::msleep(5);
+    }
+    bool held() const { return file_.isLocked(); }
     BlockLock(const BlockLock&) = delete;
     BlockLock& operator=(const BlockLock&) = delete;
 
 private:
-    QSystemSemaphore& semaphore_;
+    QLockFile file_;
 };
 
 }  // namespace
@@ -96,7 +103,7 @@ TOneInstance::TOneInstance(QWidget* owner, const QString& programName) : QObject
 TOneInstance::~TOneInstance() {
     if (server_) server_->close();
     if (memory_ && memory_->isAttached()) {
-        BlockLock lock(*semaphore_);
+        BlockLock lock(lockPath_);
         // A copy that took over from us keeps its own name in the block.
         if (server_ && storedServerName() == listenName_) storeServerName(QString());
         memory_->detach();
@@ -120,13 +127,13 @@ QString TOneInstance::KeyFor(const QString& programName) {
 void TOneInstance::Loaded() { CheckInstance(); }
 
 void TOneInstance::CheckInstance() {
-    semaphore_ = std::make_unique<QSystemSemaphore>(key_ + "Sem", 1, QSystemSemaphore::Open);
-    if (semaphore_->error() != QSystemSemaphore::NoError) throw OneInstanceError("Unable to create semaphore");
+    lockPath_ = QDir::tempPath() + "/" + key_ + ".lock";
     memory_ = std::make_unique<QSharedMemory>(key_);
 
     QString firstServerName;
     {
-        BlockLock lock(*semaphore_);
+        BlockLock lock(lockPath_);
+        if (!lock.held()) throw OneInstanceError("Unable to create semaphore");
         // A block left behind by a copy that crashed has no one attached: attaching and detaching
         // again removes it, so the create below succeeds.
         QString leftBehind;
@@ -205,7 +212,7 @@ void TOneInstance::PassParamsToFirstInstance(const QString& firstServerName) {
     // No answer: this copy runs normally and later starts address it instead.
     const bool listenerGone = socket.error() == QLocalSocket::ConnectionRefusedError;
     socket.abort();
-    BlockLock lock(*semaphore_);
+    BlockLock lock(lockPath_);
     if (listenerGone) QLocalServer::removeServer(firstServerName);  // left by a copy that crashed
     BecomeFirstInstance();
 }
@@ -213,11 +220,10 @@ void TOneInstance::PassParamsToFirstInstance(const QString& firstServerName) {
 void TOneInstance::EndThisCopy() {
     mustEnd_ = true;
     {
-        BlockLock lock(*semaphore_);
+        BlockLock lock(lockPath_);
         memory_->detach();
     }
     memory_.reset();
-    semaphore_.reset();
     if (UseHaltToExit) std::exit(0);
     // Ends the event loop as soon as it runs.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);

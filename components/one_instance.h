@@ -15,7 +15,6 @@
 class QLocalServer;
 class QLocalSocket;
 class QSharedMemory;
-class QSystemSemaphore;
 class QWidget;
 
 class OneInstanceError : public std::runtime_error {
@@ -47,7 +46,7 @@ public:
     // False when this copy handed its arguments to a running copy and must end; its main window
     // is then not to be shown.
     bool isFirstInstance() const { return !mustEnd_; }
-    // The name copies meet under; safe for shared memory, semaphores and local sockets.
+    // The name copies meet under; safe for shared memory, file names and local sockets.
     static QString KeyFor(const QString& programName);
     QString key() const { return key_; }
 
@@ -71,7 +70,7 @@ private:
     QWidget* owner_;
     QString key_;
     std::unique_ptr<QSharedMemory> memory_;
-    std::unique_ptr<QSystemSemaphore> semaphore_;
+    QString lockPath_;  // serialises access to the block across copies
     QLocalServer* server_ = nullptr;
     QString listenName_;
     bool mustEnd_ = false;

@@ -343,3 +343,23 @@ TEST(OneInstance, AFirstCopyThatDoesNotAnswerIsTakenOver) {
     EXPECT_EQ(taker.received(), QList<QStringList>{QStringList{"next"}});
     EXPECT_TRUE(silent.isFirstInstance());
 }
+
+TEST(OneInstance, ALockLeftByACopyThatDiedMidCheckDoesNotBlock) {
+    // The block lock of a copy that was killed while it checked: its process is gone.
+    const QString name = freshName();
+    QFile lock(QDir::tempPath() + "/" + TOneInstance::KeyFor(name) + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("2147483646\none_instance_probe\n\n");
+    lock.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    Probe taker({}, {{"ONEINSTANCE_PROBE_NAME", name}, {"ONEINSTANCE_PROBE_SERVE", "1"}});
+    ASSERT_TRUE(taker.waitForLine("first"));
+    EXPECT_LT(timer.elapsed(), 3000);
+    Probe later({"unblocked"}, {{"ONEINSTANCE_PROBE_NAME", name}});
+    EXPECT_EQ(later.finish(), 20);
+    EXPECT_EQ(taker.finish(), 10);
+    EXPECT_EQ(taker.received(), QList<QStringList>{QStringList{"unblocked"}});
+    EXPECT_FALSE(lock.exists());
+}
