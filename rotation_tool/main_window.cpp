@@ -22,8 +22,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
@@ -36,27 +34,6 @@ namespace {
 
 const QString kSites = QStringLiteral("Sites");
 const QString kGeneral = QStringLiteral("General");
-
-// Draws each site item through the main window's drawing handler.
-class SiteItemDelegate : public QStyledItemDelegate {
-public:
-    explicit SiteItemDelegate(TfrmMain* owner) : QStyledItemDelegate(owner), owner_(owner) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        painter->save();
-        if (option.state & QStyle::State_Selected) {
-            painter->fillRect(option.rect, option.palette.highlight());
-            painter->setPen(option.palette.highlightedText().color());
-        } else {
-            painter->fillRect(option.rect, option.palette.base());
-            painter->setPen(option.palette.text().color());
-        }
-        owner_->lbxsitesDrawItem(index.row(), *painter, option.rect);
-        painter->restore();
-    }
-
-private:
-    TfrmMain* owner_;
-};
 
 QPushButton* button(const QString& caption, const QString& hint) {
     auto* b = new QPushButton(caption);
@@ -71,7 +48,7 @@ bool isRotateArgument(const QString& argument) {
     return accepted.contains(argument.toUpper());
 }
 
-TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance) : QWidget(parent) {
+TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance) : TSiteListForm(parent) {
     frmMain = this;
     setWindowTitle("Lumenfold Pro - Site Rotation Tool");
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
@@ -84,11 +61,6 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     Label7->setFont(big);
     Label7->setWordWrap(true);
 
-    lbxsites = new QListWidget;
-    lbxsites->setItemDelegate(new SiteItemDelegate(this));
-    lbxsites->setUniformItemSizes(true);
-    lbxsitename = new QListWidget(this);
-    lbxsitename->hide();
     // The directory listing the engine works from; never shown.
     FileBox = new QListWidget(this);
     FileBox->hide();
@@ -162,22 +134,6 @@ void TfrmMain::FormCreate(const QStringList& arguments) {
         platform::showWarning("Parameter is not relevant: " + first);
 }
 
-void TfrmMain::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!shown_ && !event->spontaneous()) {
-        shown_ = true;
-        FormShow();
-    }
-}
-
-void TfrmMain::closeEvent(QCloseEvent* event) {
-    if (!closed_) {
-        closed_ = true;
-        FormClose();
-    }
-    event->accept();
-}
-
 void TfrmMain::FormShow() {
     initDataDirectory();
     lbxsites->clear();
@@ -209,23 +165,7 @@ void TfrmMain::lbxsitesClick() {
     doselectionstatus();
 }
 
-void TfrmMain::lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect) {
-    if (lbxsitename->count() != lbxsites->count()) rebuildSiteNameList();
-    const QString name = index < lbxsitename->count() ? lbxsitename->item(index)->text() : QString();
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, name);
-}
-
 bool TfrmMain::loadsite(const QString& key) { return readSiteRecord(key, tsiterecord); }
-
-void TfrmMain::rebuildSiteNameList() {
-    lbxsitename->clear();
-    const platform::IniFile sites(sitesFileName());
-    for (int i = 0; i < lbxsites->count(); ++i) {
-        const QString key = lbxsites->item(i)->text();
-        lbxsitename->addItem(sites.readString(kSites, key, "Error: " + key));
-    }
-    lbxsites->viewport()->update();
-}
 
 void TfrmMain::doselectionstatus() {
     if (lbxsites->currentRow() < 0 || lbxsites->selectedItems().isEmpty()) tsiterecord.key.clear();

@@ -4,7 +4,7 @@
 // rotation_engine.cpp.
 #include <QList>
 #include <QString>
-#include <QWidget>
+#include "site_manager/site_list_form.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,7 +17,7 @@ class TOneInstance;
 
 namespace rotation_tool {
 
-class TfrmMain : public QWidget {
+class TfrmMain : public TSiteListForm {
     Q_OBJECT
 public:
     // Reads the command line (the first argument after the program name) at creation. With
@@ -27,8 +27,6 @@ public:
     ~TfrmMain() override;
 
     QLabel* Label7;            // progress line across the top
-    QListWidget* lbxsites;     // site keys, drawn with their display names
-    QListWidget* lbxsitename;  // hidden: display names, index for index with lbxsites
     QLabel* lblsitename;
     QLabel* lbllocation;
     QLabel* lblrotationcount;
@@ -48,15 +46,13 @@ public:
 
     // Start-up and close.
     void FormCreate(const QStringList& arguments);
-    void FormShow();
-    void FormClose();
+    void FormShow() override;
+    void FormClose() override;
     void Timer1Timer();
 
     // Site list and status panel.
     void lbxsitesClick();
-    void lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect);
     bool loadsite(const QString& key);
-    void rebuildSiteNameList();
     void doselectionstatus();
 
     // Buttons.
@@ -86,18 +82,12 @@ public:
     void EnableControls(bool on);
     void edtrotationdirectoryChange();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     // A report that goes to the log as an error when unattended, else into a box.
     void report(const QString& text, bool asWarning);
     // The steps of copying one file around the transfer itself.
     void prepareRotationFile(FileCopy& copy);
     void finishRotationFile(const FileCopy& copy);
-    bool shown_ = false;
-    bool closed_ = false;
 };
 
 extern TfrmMain* frmMain;

@@ -105,9 +105,9 @@ void TfrmMain::RotateCurrentRotation(int n) {
         const QString thumbs = source + "thumbs/";
         if (platform::directoryExists(thumbs)) {
             for (const QString& f : QDir(thumbs).entryList(QDir::Files, QDir::Name))
-                thumbnails.append({thumbs + f, live + "thumbs/" + f});
+                thumbnails.append({thumbs + f, live + "thumbs/" + f, {}, false});
         }
-        for (const QString& f : listedFiles(FileBox)) (isPage(f) ? pages : others).append({source + f, live + f});
+        for (const QString& f : listedFiles(FileBox)) (isPage(f) ? pages : others).append({source + f, live + f, {}, false});
         // Each pass is on the disk before the next one starts, so even after a power cut no page
         // can be there without its images.
         for (QList<FileCopy>* pass : {&thumbnails, &others, &pages}) {
@@ -124,7 +124,7 @@ void TfrmMain::RotateCurrentRotation(int n) {
 }
 
 void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
-    QList<FileCopy> one{{source, target}};
+    QList<FileCopy> one{{source, target, {}, false}};
     CopyRotationFiles(one);
 }
 

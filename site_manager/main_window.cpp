@@ -29,8 +29,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 TfrmMain* frmMain = nullptr;
@@ -38,23 +36,6 @@ QStringList SupportFiles;
 QStringList SupportFileNames;
 
 namespace {
-
-// Draws each site item through the main window's drawing handler.
-class SiteItemDelegate : public QStyledItemDelegate {
-public:
-    explicit SiteItemDelegate(TfrmMain* owner) : QStyledItemDelegate(owner), owner_(owner) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        if (option.state & QStyle::State_Selected) painter->fillRect(option.rect, option.palette.highlight());
-        painter->save();
-        painter->setPen(option.state & QStyle::State_Selected ? option.palette.highlightedText().color()
-                                                              : option.palette.text().color());
-        owner_->lbxsitesDrawItem(index.row(), *painter, option.rect);
-        painter->restore();
-    }
-
-private:
-    TfrmMain* owner_;
-};
 
 QPushButton* button(const QString& caption, const QString& hint) {
     auto* b = new QPushButton(caption);
@@ -64,18 +45,13 @@ QPushButton* button(const QString& caption, const QString& hint) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
+TfrmMain::TfrmMain(QWidget* parent) : TSiteListForm(parent) {
     frmMain = this;
     OneInstance1 = new TOneInstance(this);  // the program runs its check once this window is built
     setWindowTitle("Lumenfold Pro");
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
-    lbxsites = new QListWidget;
-    lbxsites->setItemDelegate(new SiteItemDelegate(this));
-    lbxsites->setUniformItemSizes(true);
-    lbxsitename = new QListWidget(this);
-    lbxsitename->hide();
 
     auto* sitesGroup = new QGroupBox("Web Sites");
     auto* sitesLayout = new QVBoxLayout(sitesGroup);
@@ -126,22 +102,6 @@ TfrmMain::~TfrmMain() {
     if (frmMain == this) frmMain = nullptr;
 }
 
-void TfrmMain::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!shown_ && !event->spontaneous()) {
-        shown_ = true;
-        FormShow();
-    }
-}
-
-void TfrmMain::closeEvent(QCloseEvent* event) {
-    if (!closed_) {
-        closed_ = true;
-        FormClose();
-    }
-    event->accept();
-}
-
 void TfrmMain::FormShow() {
     platform::setHelpFile(platform::executableDirectory() + "Lumefold.hlp");
     initDataDirectory();
@@ -189,12 +149,6 @@ void TfrmMain::lbxsitesDblClick() {
     lbxsitesClick();
     btnedtsiteClick();
     doselectionstatus();
-}
-
-void TfrmMain::lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect) {
-    if (lbxsites->count() != lbxsitename->count()) rebuildSiteNameList();
-    const QString name = index < lbxsitename->count() ? lbxsitename->item(index)->text() : QString();
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, name);
 }
 
 void TfrmMain::doselectionstatus() {

@@ -1,8 +1,9 @@
 #pragma once
 // The main window: the list of sites, the status of the selected one, and the buttons that open
 // every other part of the program. It also carries the site store's operations.
+#include "site_manager/site_list_form.h"
+
 #include <QStringList>
-#include <QWidget>
 
 class QLabel;
 class QListWidget;
@@ -11,14 +12,12 @@ class QPushButton;
 class QRect;
 class TOneInstance;
 
-class TfrmMain : public QWidget {
+class TfrmMain : public TSiteListForm {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    QListWidget* lbxsites;     // site keys; drawn with their display names
-    QListWidget* lbxsitename;  // hidden: display names, index for index with lbxsites
     QLabel* lblsitename;
     QLabel* lbllocation;
     QLabel* lblrotationcount;
@@ -37,11 +36,10 @@ public:
     TOneInstance* OneInstance1 = nullptr;
 
     // Handlers.
-    void FormShow();
-    void FormClose();
+    void FormShow() override;
+    void FormClose() override;
     void lbxsitesClick();
     void lbxsitesDblClick();
-    void lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect);
     void btnnewsiteClick();
     void btndeletesiteClick();
     void btnsiteoptionsClick();
@@ -62,18 +60,9 @@ public:
     void savecurrentsite();
     bool loadsite(const QString& key);
     void deletecurrentsite();
-    void rebuildSiteNameList();
     bool createnewdirectory(const QString& path);
     bool dodeletefile(const QString& fileName, bool overwriting);
     QString changeextension(const QString& fileName, const QString& newExtension) const;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    bool shown_ = false;
-    bool closed_ = false;
 };
 
 extern TfrmMain* frmMain;

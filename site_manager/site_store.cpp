@@ -114,12 +114,3 @@ void TfrmMain::deletecurrentsite() {
     lbxsites->setCurrentRow(-1);
 }
 
-void TfrmMain::rebuildSiteNameList() {
-    lbxsitename->clear();
-    const platform::IniFile sites(sitesFileName());
-    for (int i = 0; i < lbxsites->count(); ++i) {
-        const QString key = lbxsites->item(i)->text();
-        lbxsitename->addItem(sites.readString(kSites, key, "Error: " + key));
-    }
-    lbxsites->viewport()->update();
-}

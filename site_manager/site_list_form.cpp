@@ -1,0 +1,75 @@
+#include "site_manager/site_list_form.h"
+
+#include "platform/ini_file.h"
+#include "site_manager/site_record.h"
+
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QPainter>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Draws each site item through the window's drawing handler.
+class SiteItemDelegate : public QStyledItemDelegate {
+public:
+    explicit SiteItemDelegate(TSiteListForm* owner) : QStyledItemDelegate(owner), owner_(owner) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        painter->save();
+        if (option.state & QStyle::State_Selected) {
+            painter->fillRect(option.rect, option.palette.highlight());
+            painter->setPen(option.palette.highlightedText().color());
+        } else {
+            painter->fillRect(option.rect, option.palette.base());
+            painter->setPen(option.palette.text().color());
+        }
+        owner_->lbxsitesDrawItem(index.row(), *painter, option.rect);
+        painter->restore();
+    }
+
+private:
+    TSiteListForm* owner_;
+};
+
+}  // namespace
+
+TSiteListForm::TSiteListForm(QWidget* parent) : QWidget(parent) {
+    lbxsites = new QListWidget;
+    lbxsites->setItemDelegate(new SiteItemDelegate(this));
+    lbxsites->setUniformItemSizes(true);
+    lbxsitename = new QListWidget(this);
+    lbxsitename->hide();
+}
+
+void TSiteListForm::rebuildSiteNameList() {
+    lbxsitename->clear();
+    const platform::IniFile sites(sitesFileName());
+    for (int i = 0; i < lbxsites->count(); ++i) {
+        const QString key = lbxsites->item(i)->text();
+        lbxsitename->addItem(sites.readString("Sites", key, "Error: " + key));
+    }
+    lbxsites->viewport()->update();
+}
+
+void TSiteListForm::lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect) {
+    if (lbxsitename->count() != lbxsites->count()) rebuildSiteNameList();
+    const QString name = index < lbxsitename->count() ? lbxsitename->item(index)->text() : QString();
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, name);
+}
+
+void TSiteListForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown_ && !event->spontaneous()) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TSiteListForm::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        FormClose();
+    }
+    event->accept();
+}

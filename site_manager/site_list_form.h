@@ -1,0 +1,32 @@
+#pragma once
+// What both programs' main windows share: the list of site keys drawn with their display names
+// (a hidden list holds the names, index for index), and FormShow / FormClose run once, on the
+// first show and the first close.
+#include <QWidget>
+
+class QListWidget;
+class QPainter;
+class QRect;
+
+class TSiteListForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSiteListForm(QWidget* parent = nullptr);
+
+    QListWidget* lbxsites;     // site keys; drawn with their display names
+    QListWidget* lbxsitename;  // hidden: display names, index for index with lbxsites
+
+    virtual void FormShow() {}
+    virtual void FormClose() {}
+    // Fills the names from [Sites] of sites.ini ("Error: " + key for a key without an entry).
+    void rebuildSiteNameList();
+    void lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool shown_ = false;
+    bool closed_ = false;
+};
