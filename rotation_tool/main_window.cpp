@@ -10,7 +10,6 @@
 #include "rotation_tool/run_mode.h"
 #include "site_manager/about_box.h"
 #include "site_manager/site_paths.h"
-#include "site_manager/site_status_panel.h"
 #include "site_manager/site_record.h"
 
 #include <QCloseEvent>
@@ -71,8 +70,6 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     auto* sitesLayout = new QVBoxLayout(sitesGroup);
     sitesLayout->addWidget(lbxsites);
 
-    QGroupBox* statusGroup = createSiteStatusPanel(lblsitename, lbllocation, lblrotationcount, lblautorotate,
-                                                   lbllivepath, lblcurrentrotation);
 
     btnRotateCurrent = button("Rotate Current", "Clicking this will copy the next available rotation of the selected suite");
     btnRotateCurrent->setDefault(true);
@@ -89,7 +86,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
 
     auto* left = new QVBoxLayout;
     left->addWidget(sitesGroup, 1);
-    left->addWidget(statusGroup);
+    left->addWidget(statusPanel);
     auto* body = new QHBoxLayout;
     body->addLayout(left, 1);
     body->addLayout(buttons);
@@ -167,28 +164,7 @@ void TfrmMain::lbxsitesClick() {
 
 bool TfrmMain::loadsite(const QString& key) { return readSiteRecord(key, tsiterecord); }
 
-void TfrmMain::doselectionstatus() {
-    if (lbxsites->currentRow() < 0 || lbxsites->selectedItems().isEmpty()) tsiterecord.key.clear();
-    lbllivepath->clear();
-    lblcurrentrotation->clear();
-    if (!tsiterecord.key.isEmpty()) {
-        lblsitename->setText(tsiterecord.Name);
-        lbllocation->setText(tsiterecord.Path);
-        lblrotationcount->setText(QString::number(tsiterecord.RotationCount));
-        if (tsiterecord.AutoRotate) {
-            lblautorotate->setText("Yes");
-            lbllivepath->setText(tsiterecord.LivePath);
-            lblcurrentrotation->setText(QString::number(tsiterecord.CurrentRotationPosition));
-        } else {
-            lblautorotate->setText("No");
-        }
-    } else {
-        lblsitename->clear();
-        lbllocation->clear();
-        lblrotationcount->clear();
-        lblautorotate->clear();
-    }
-}
+void TfrmMain::doselectionstatus() { showSiteStatus(true); }
 
 void TfrmMain::btnOptionsClick() {
     if (dlgRotOpt) dlgRotOpt->ShowModal();

@@ -27,12 +27,6 @@ public:
     ~TfrmMain() override;
 
     QLabel* Label7;            // progress line across the top
-    QLabel* lblsitename;
-    QLabel* lbllocation;
-    QLabel* lblrotationcount;
-    QLabel* lblautorotate;
-    QLabel* lbllivepath;
-    QLabel* lblcurrentrotation;
     QPushButton* btnRotateCurrent;
     QPushButton* btnrotateall;
     QPushButton* btnOptions;

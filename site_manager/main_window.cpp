@@ -14,7 +14,6 @@
 #include "site_manager/site_editor.h"
 #include "site_manager/site_options_dialog.h"
 #include "site_manager/site_paths.h"
-#include "site_manager/site_status_panel.h"
 #include "site_manager/site_record.h"
 
 #include <QApplication>
@@ -57,8 +56,6 @@ TfrmMain::TfrmMain(QWidget* parent) : TSiteListForm(parent) {
     auto* sitesLayout = new QVBoxLayout(sitesGroup);
     sitesLayout->addWidget(lbxsites);
 
-    QGroupBox* statusGroup = createSiteStatusPanel(lblsitename, lbllocation, lblrotationcount, lblautorotate,
-                                                   lbllivepath, lblcurrentrotation);
 
     btnnewsite = button("New Site..", "Create a new site");
     btndeletesite = button("Delete Site..", "Delete the selected site");
@@ -79,7 +76,7 @@ TfrmMain::TfrmMain(QWidget* parent) : TSiteListForm(parent) {
 
     auto* left = new QVBoxLayout;
     left->addWidget(sitesGroup, 1);
-    left->addWidget(statusGroup);
+    left->addWidget(statusPanel);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
@@ -152,27 +149,8 @@ void TfrmMain::lbxsitesDblClick() {
 }
 
 void TfrmMain::doselectionstatus() {
-    if (lbxsites->selectedItems().isEmpty()) tsiterecord.key.clear();
-    lbllivepath->clear();
-    lblcurrentrotation->clear();
+    showSiteStatus(ApplicationOptions.UseRotations);
     const bool current = !tsiterecord.key.isEmpty();
-    if (current) {
-        lblsitename->setText(tsiterecord.Name);
-        lbllocation->setText(tsiterecord.Path);
-        lblrotationcount->setText(ApplicationOptions.UseRotations ? QString::number(tsiterecord.RotationCount) : "N/A");
-        if (tsiterecord.AutoRotate && ApplicationOptions.UseRotations) {
-            lblautorotate->setText("Yes");
-            lbllivepath->setText(tsiterecord.LivePath);
-            lblcurrentrotation->setText(QString::number(tsiterecord.CurrentRotationPosition));
-        } else {
-            lblautorotate->setText("No");
-        }
-    } else {
-        lblsitename->clear();
-        lbllocation->clear();
-        lblrotationcount->clear();
-        lblautorotate->clear();
-    }
     btndeletesite->setEnabled(current);
     btnsiteoptions->setEnabled(current);
     btnedtsite->setEnabled(current);

@@ -18,12 +18,6 @@ public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    QLabel* lblsitename;
-    QLabel* lbllocation;
-    QLabel* lblrotationcount;
-    QLabel* lblautorotate;
-    QLabel* lbllivepath;
-    QLabel* lblcurrentrotation;
     QPushButton* btnnewsite;
     QPushButton* btndeletesite;
     QPushButton* btnsiteoptions;

@@ -2,8 +2,10 @@
 
 #include "platform/ini_file.h"
 #include "site_manager/site_record.h"
+#include "site_manager/site_status_panel.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QShowEvent>
@@ -40,6 +42,31 @@ TSiteListForm::TSiteListForm(QWidget* parent) : QWidget(parent) {
     lbxsites->setUniformItemSizes(true);
     lbxsitename = new QListWidget(this);
     lbxsitename->hide();
+    statusPanel = createSiteStatusPanel(lblsitename, lbllocation, lblrotationcount, lblautorotate, lbllivepath,
+                                        lblcurrentrotation);
+}
+
+void TSiteListForm::showSiteStatus(bool rotationsShown) {
+    if (lbxsites->currentRow() < 0 || lbxsites->selectedItems().isEmpty()) tsiterecord.key.clear();
+    lbllivepath->clear();
+    lblcurrentrotation->clear();
+    if (tsiterecord.key.isEmpty()) {
+        lblsitename->clear();
+        lbllocation->clear();
+        lblrotationcount->clear();
+        lblautorotate->clear();
+        return;
+    }
+    lblsitename->setText(tsiterecord.Name);
+    lbllocation->setText(tsiterecord.Path);
+    lblrotationcount->setText(rotationsShown ? QString::number(tsiterecord.RotationCount) : "N/A");
+    if (tsiterecord.AutoRotate && rotationsShown) {
+        lblautorotate->setText("Yes");
+        lbllivepath->setText(tsiterecord.LivePath);
+        lblcurrentrotation->setText(QString::number(tsiterecord.CurrentRotationPosition));
+    } else {
+        lblautorotate->setText("No");
+    }
 }
 
 void TSiteListForm::rebuildSiteNameList() {

@@ -4,6 +4,8 @@
 // first show and the first close.
 #include <QWidget>
 
+class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPainter;
 class QRect;
@@ -15,12 +17,22 @@ public:
 
     QListWidget* lbxsites;     // site keys; drawn with their display names
     QListWidget* lbxsitename;  // hidden: display names, index for index with lbxsites
+    QGroupBox* statusPanel;    // "Site Status" with the labels below
+    QLabel* lblsitename;
+    QLabel* lbllocation;
+    QLabel* lblrotationcount;
+    QLabel* lblautorotate;
+    QLabel* lbllivepath;
+    QLabel* lblcurrentrotation;
 
     virtual void FormShow() {}
     virtual void FormClose() {}
     // Fills the names from [Sites] of sites.ini ("Error: " + key for a key without an entry).
     void rebuildSiteNameList();
     void lbxsitesDrawItem(int index, QPainter& painter, const QRect& rect);
+    // Clears the current key when no site is selected, then shows the current site's values.
+    // rotationsShown off shows "N/A" as the rotation count and never shows auto-rotation.
+    void showSiteStatus(bool rotationsShown);
 
 protected:
     void showEvent(QShowEvent* event) override;
