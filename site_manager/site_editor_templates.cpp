@@ -9,6 +9,7 @@
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/header_footer_prompt.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"
@@ -95,26 +96,13 @@ void TdlgEditSite::cmbHeaderChange() {
     btneditfooter->setEnabled(cmbFooter->currentIndex() > 0);
 }
 
-// The HTML of a header or footer used on every page is typed in; the list file of one entry per
-// page is chosen.
 void TdlgEditSite::btneditheaderClick(QPushButton* sender) {
     const bool header = sender == btneditheader;
-    QComboBox* combo = header ? cmbHeader : cmbFooter;
-    QLineEdit* html = header ? edtheaderhtml : edtfooterhtml;
-    QLineEdit* file = header ? edtheaderfile : edtfooterfile;
-    if (combo->currentIndex() == 1) {
-        QInputDialog dialog(this);
-        dialog.setWindowTitle(header ? "Header" : "Footer");
-        dialog.setLabelText(header ? "Header HTML:" : "Footer HTML:");
-        dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
-        dialog.setTextValue(html->text());
-        if (platform::showModal(dialog) == QDialog::Accepted) html->setText(dialog.textValue());
-    } else if (combo->currentIndex() == 2) {
-        const QString chosen = platform::openFileName(
-            this, header ? "Please select a header list file" : "Please select a footer list file",
-            "Text files (*.txt);;All files (*)", QFileInfo(file->text()).absolutePath());
-        if (!chosen.isEmpty()) file->setText(chosen);
-    }
+    const int choice = (header ? cmbHeader : cmbFooter)->currentIndex();
+    if (choice < 1) return;
+    editHeaderOrFooter(this, header,
+                       choice == 1 ? HeaderFooterChoice::SameOnAllPages : HeaderFooterChoice::DifferentOnEachPage,
+                       header ? edtheaderhtml : edtfooterhtml, header ? edtheaderfile : edtfooterfile);
 }
 
 void TdlgEditSite::btnThumbnailOptionsClick() {

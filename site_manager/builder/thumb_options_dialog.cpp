@@ -5,6 +5,7 @@
 #include "platform/help.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/text_format.h"
+#include "site_manager/header_footer_prompt.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 
@@ -450,6 +451,17 @@ void TdlgThumbOptions::connectHandlers() {
     for (TColourCombo* combo : {cmbIndexTextColour, cmbNonCurrentIndexText, cmbLinkEncColour, cmbHeadingColour})
         connect(combo, &QComboBox::currentIndexChanged, this, [this, combo] { colourComboChange(combo); });
     connect(cmbLinkEnclosure, &QComboBox::currentIndexChanged, this, [this] { cmbLinkEnclosureChange(); });
+    // Image pages: entry 2 is one HTML snippet for every page, entry 3 a list file.
+    for (const bool header : {true, false}) {
+        connect(header ? btnEditHeader : btnEditFooter, &QPushButton::clicked, this, [this, header] {
+            const int choice = (header ? cmbimageHeader : cmbimageFooter)->currentIndex();
+            if (choice < 2) return;
+            editHeaderOrFooter(this, header,
+                               choice == 2 ? HeaderFooterChoice::SameOnAllPages : HeaderFooterChoice::DifferentOnEachPage,
+                               header ? edtimageheaderhtml : edtimagefooterhtml,
+                               header ? edtimageheaderfile : edtimagefooterfile);
+        });
+    }
     for (QRadioButton* kind : {rdbDisplayasimage, rdbHTMLImageWindow})
         connect(kind, &QRadioButton::toggled, this, [this] { rdbDisplayChange(); });
     connect(cmbimagestyle, &QComboBox::editTextChanged, this, [this] { cmbimagestyleChange(); });

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
@@ -312,6 +313,33 @@ TEST_F(SiteEditorTest, BuildChecksRefuseMissingPiecesInOrder) {
         EXPECT_EQ(script.lastText(), "You failed to enter a valid number");
         EXPECT_FALSE(NoThumbnailMode);
     });
+}
+
+TEST_F(SiteEditorTest, HeaderAndFooterAreEditedAsSnippetOrListFile) {
+    startWithSite(true);
+    const QString list = data.write("headers.txt", "<p>one</p>\r\n");
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        editor.cmbHeader->setCurrentIndex(1);
+        editor.cmbFooter->setCurrentIndex(2);
+        script.onDialog([](QDialog& d) {
+            auto& input = dynamic_cast<QInputDialog&>(d);
+            EXPECT_EQ(input.windowTitle(), "Header");
+            input.setTextValue("<b>Top</b>");
+            return int(QDialog::Accepted);
+        });
+        script.onDialog([&](QDialog& d) {
+            dynamic_cast<QFileDialog&>(d).selectFile(list);
+            return int(QDialog::Accepted);
+        });
+        QTest::mouseClick(editor.btneditheader, Qt::LeftButton);
+        QTest::mouseClick(editor.btneditfooter, Qt::LeftButton);
+        EXPECT_EQ(editor.edtheaderhtml->text(), "<b>Top</b>");
+        EXPECT_EQ(editor.edtfooterfile->text(), list);
+    });
+    // Stored with the rotation when the editor closes.
+    EXPECT_EQ(siteFile().readString("Rotation_1", "Header_HTML", ""), "<b>Top</b>");
+    EXPECT_EQ(siteFile().readString("Rotation_1", "Footer_File", ""), "%\\headers.txt");
 }
 
 TEST_F(SiteEditorTest, PreviewFollowsTheBuiltStatusAndViewPageTheTemplateText) {

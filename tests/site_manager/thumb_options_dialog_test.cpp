@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QTest>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -200,6 +202,30 @@ TEST_F(ThumbOptionsTest, HtmlImagePagesEnableTheirControls) {
     EXPECT_FALSE(dialog.btnEditHeader->isEnabled());
     EXPECT_FALSE(dialog.btnTestCompliance->isEnabled());
     EXPECT_FALSE(dialog.btnViewPage->isEnabled());
+}
+
+TEST_F(ThumbOptionsTest, ImagePageHeaderAndFooterAreEditedAsSnippetOrListFile) {
+    dialog.rdbHTMLImageWindow->click();
+    dialog.cmbimageHeader->setCurrentIndex(2);
+    dialog.cmbimageFooter->setCurrentIndex(3);
+    const QString list = data.write("footers.txt", "<p>one</p>\r\n<p>two</p>\r\n");
+    MessageScript script;
+    script.onDialog([](QDialog& d) {
+        auto& input = dynamic_cast<QInputDialog&>(d);
+        EXPECT_EQ(input.windowTitle(), "Header");
+        input.setTextValue("<h1>Gallery</h1>");
+        return int(QDialog::Accepted);
+    });
+    script.onDialog(chooseFile(list));
+    QTest::mouseClick(dialog.btnEditHeader, Qt::LeftButton);
+    QTest::mouseClick(dialog.btnEditFooter, Qt::LeftButton);
+    EXPECT_EQ(dialog.edtimageheaderhtml->text(), "<h1>Gallery</h1>");
+    EXPECT_EQ(dialog.edtimagefooterfile->text(), list);
+
+    // A cancelled editor changes nothing.
+    script.onDialog(cancelDialog);
+    QTest::mouseClick(dialog.btnEditHeader, Qt::LeftButton);
+    EXPECT_EQ(dialog.edtimageheaderhtml->text(), "<h1>Gallery</h1>");
 }
 
 TEST_F(ThumbOptionsTest, NavigationGraphicsFollowCustomButtonsAndTheDisplayKind) {
