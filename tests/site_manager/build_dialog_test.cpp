@@ -36,27 +36,19 @@ class BuildDialogTest : public MainWindowTest {
 protected:
     // Site_1 with one rotation in <data>/site/Rotation_1 and a plain thumbnail template.
     void startWithSite(bool rotations = true) {
-        if (rotations) data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
-        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
-        siteDir = data.path() + "site/";
+        writeGardenSite(rotations);
         rotationDir = siteDir + "Rotation_1/";
-        QDir().mkpath(siteDir);
-        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=0\r\n");
         thumbnailTemplate =
             data.write("Styles/plain.htm", "<html><body>***INDEX***<hr>***CONTENT***</body></html>\r\n");
-        startProgram();
-        clickSite("Site_1");
+        startWithGardenSite();
     }
 
+    // The editor with the plain template chosen.
     void inEditor(MessageScript& script, const std::function<void(TdlgEditSite&)>& body) {
-        script.onDialog([&, body](QDialog& d) {
-            auto& editor = dynamic_cast<TdlgEditSite&>(d);
+        MainWindowTest::inEditor(script, [this, body](TdlgEditSite& editor) {
             editor.cmbstyle->setCurrentText(thumbnailTemplate);
             body(editor);
-            QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
-            return d.result();
         });
-        main->btnedtsiteClick();
     }
 
     // Build! with the build dialog shown and handed to the body; returns the dialog's modal result.
@@ -93,7 +85,6 @@ protected:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
-    QString siteDir;
     QString rotationDir;
     QString thumbnailTemplate;
 };

@@ -38,29 +38,14 @@ protected:
     // Site_1 in <data>/site with multiple rotations on, and the shipped templates and navigation
     // graphics in the data directory.
     void startWithSite() {
-        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
-        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
-        siteDir = data.path() + "site/";
+        writeGardenSite(true);
         rotationDir = siteDir + "Rotation_1/";
-        QDir().mkpath(siteDir);
-        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=0\r\n");
         for (const QString& folder : {QString("Styles"), QString("navgraph")}) {
             QDir().mkpath(data.path() + folder);
             for (const QString& name : QDir(sourceData(folder)).entryList(QDir::Files))
                 ASSERT_TRUE(QFile::copy(sourceData(folder) + "/" + name, data.path() + folder + "/" + name)) << name.toStdString();
         }
-        startProgram();
-        clickSite("Site_1");
-    }
-
-    void inEditor(MessageScript& script, const std::function<void(TdlgEditSite&)>& body) {
-        script.onDialog([&, body](QDialog& d) {
-            auto& editor = dynamic_cast<TdlgEditSite&>(d);
-            body(editor);
-            QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
-            return d.result();
-        });
-        main->btnedtsiteClick();
+        startWithGardenSite();
     }
 
     QStringList filesIn(const QString& dir) const {
@@ -69,7 +54,6 @@ protected:
         return names;
     }
 
-    QString siteDir;
     QString rotationDir;
 };
 

@@ -9,7 +9,11 @@
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
 
+#include <QDir>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -50,8 +54,36 @@ protected:
 
     QString displayNameAt(int row) const { return main->lbxsitename->item(row)->text(); }
 
+    // Writes the site "Site_1" (Garden) in <data>/site, with no rotations yet and multiple
+    // rotations on or off.
+    void writeGardenSite(bool rotations) {
+        if (rotations) data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+        siteDir = data.path() + "site/";
+        QDir().mkpath(siteDir);
+        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=0\r\n");
+    }
+
+    // Starts the program and selects Site_1.
+    void startWithGardenSite() {
+        startProgram();
+        clickSite("Site_1");
+    }
+
+    // Opens the site editor, runs the body on it and closes it with its Close button.
+    void inEditor(testing_support::MessageScript& script, const std::function<void(TdlgEditSite&)>& body) {
+        script.onDialog([body](QDialog& d) {
+            auto& editor = dynamic_cast<TdlgEditSite&>(d);
+            body(editor);
+            QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
+            return d.result();
+        });
+        main->btnedtsiteClick();
+    }
+
     testing_support::TempDataDir data;
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TdlgThumbOptions> thumbOptions;
     std::unique_ptr<TdlgEditSite> editSite;
+    QString siteDir;  // set by writeGardenSite
 };

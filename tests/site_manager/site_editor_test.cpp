@@ -26,31 +26,12 @@ namespace {
 
 class SiteEditorTest : public MainWindowTest {
 protected:
-    // A site "Site_1" in <data>/site, with multiple rotations on or off.
-    void startWithSite(bool rotations, const QByteArray& extraGeneral = {}) {
-        if (rotations) data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
-        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
-        siteDir = data.path() + "site/";
-        QDir().mkpath(siteDir);
-        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=0\r\n" + extraGeneral);
-        startProgram();
-        clickSite("Site_1");
-    }
-
-    // Opens the editor, runs the body on it and closes it with its Close button.
-    void inEditor(MessageScript& script, const std::function<void(TdlgEditSite&)>& body) {
-        script.onDialog([&, body](QDialog& d) {
-            auto& editor = dynamic_cast<TdlgEditSite&>(d);
-            body(editor);
-            QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
-            return d.result();
-        });
-        main->btnedtsiteClick();
+    void startWithSite(bool rotations) {
+        writeGardenSite(rotations);
+        startWithGardenSite();
     }
 
     platform::IniFile siteFile() const { return platform::IniFile(data.file("Site_1.ini")); }
-
-    QString siteDir;
 };
 
 void writeJpeg(const QString& path, Qt::GlobalColor colour = Qt::darkGreen) {
