@@ -385,7 +385,7 @@ QString entryIgnoringCase(const QString& directory, const QString& name, QDir::F
 int countImages(const QString& directory) {
     int count = 0;
     for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (matchesFileMask(name, "*.gif;*.jpe;*.jpg")) ++count;
+        if (matchesFileMask(name, RotationImageMask)) ++count;
     return count;
 }
 

@@ -75,12 +75,12 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     edtrotationdirectory = new QLineEdit(this);
     edtrotationdirectory->hide();
     fbxtemp = new TFileListBox(this);
-    fbxtemp->Mask = "*.gif;*.jpe;*.jpg";
+    fbxtemp->Mask = RotationImageMask;
     fbxtemp->hide();
 
     Label9 = new QLabel("This Rotation contains the following images:");
     FileBox = new TFileListBox;
-    FileBox->Mask = "*.gif;*.jpe;*.jpg";
+    FileBox->Mask = RotationImageMask;
     FileBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FileBox->setToolTip(
         "The files that are contained in this site.  To add new images drag them from Windows Explorer.  "

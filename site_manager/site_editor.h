@@ -15,6 +15,9 @@ class QListWidget;
 class QPushButton;
 class TFileListBox;
 
+// The files of a rotation directory that are its images.
+inline const QString RotationImageMask = QStringLiteral("*.gif;*.jpe;*.jpg");
+
 // The rotation whose settings the controls hold (from 1); -1 when none has been loaded since the
 // editor was shown.
 extern int CurrentRotationNumber;
