@@ -172,6 +172,20 @@ TEST(ThumbGridCache, PathsAreKeptApartAndLineBreaksAreNotCached) {
         EXPECT_STREQ(e.what(), "Directory does no exist!");
     }
     EXPECT_EQ(disk.Directory(), cache.path() + "/");
+
+    // The same folder spelled otherwise keeps the index in memory; another folder loads its own.
+    QTemporaryDir other;
+    QFile index(other.filePath("~cche.idx"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("/q/one.jpg\r\n/q/two.jpg\r\n");
+    index.close();
+    ASSERT_TRUE(QFile::copy(index.fileName(), cache.filePath("~cche.idx.new")));
+    QFile::remove(cache.filePath("~cche.idx"));
+    QFile::rename(cache.filePath("~cche.idx.new"), cache.filePath("~cche.idx"));
+    disk.SetDirectory(cache.path() + "/./");
+    EXPECT_EQ(disk.Index(), (QStringList{"/p/A.jpg", "/p/a.jpg"}));
+    disk.SetDirectory(other.path());
+    EXPECT_EQ(disk.Index(), (QStringList{"/q/one.jpg", "/q/two.jpg"}));
 }
 
 TEST(ThumbGridCache, ABoxWithoutPixelsPaintsNoPicture) {
