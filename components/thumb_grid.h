@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <vector>
 
 class QPainter;

@@ -56,10 +56,10 @@ TThumbnailPtr TXThumbGrid::thumbnailFor(const QString& Path) {
     }
     const int boxWidth = iconInfo ? thumbnailWidth_ / 2 : thumbnailWidth_;
     const int boxHeight = iconInfo ? thumbnailHeight_ / 2 : thumbnailHeight_;
-    TThumbnailPtr made = MakeThumbnail(Path, boxWidth, boxHeight, iconInfo ? 2 : 1);
+    std::shared_ptr<TThumbnail> made = MakeThumbnail(Path, boxWidth, boxHeight, iconInfo ? 2 : 1);
     if (!made) return nullptr;
+    diskCache_.Add(Path, made->Graphic);
     memoryCache_.Add(Path, made, MemoryCacheMaxCacheCount);
-    diskCache_.Add(Path, const_cast<TPixelGraphic&>(made->Graphic));
     return made;
 }
 

@@ -69,7 +69,7 @@ bool IsJpegThumbSource(const QString& FileName) {
     return suffix == QLatin1String("JPG") || suffix == QLatin1String("JPE") || suffix == QLatin1String("JPEG");
 }
 
-TThumbnailPtr MakeThumbnail(const QString& FileName, int BoxWidth, int BoxHeight, int SizeFactor) {
+std::shared_ptr<TThumbnail> MakeThumbnail(const QString& FileName, int BoxWidth, int BoxHeight, int SizeFactor) {
     if (BoxWidth < 1 || BoxHeight < 1) return nullptr;
     try {
         TPixelGraphic decoded;

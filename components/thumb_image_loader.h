@@ -35,6 +35,6 @@ bool IsJpegThumbSource(const QString& FileName);
 // Decodes FileName and resamples it to its fitted size times SizeFactor (the icon-info layout
 // keeps its thumbnails at twice the size it draws them). Null when the file cannot be decoded or
 // the box has no pixels; never raises.
-TThumbnailPtr MakeThumbnail(const QString& FileName, int BoxWidth, int BoxHeight, int SizeFactor);
+std::shared_ptr<TThumbnail> MakeThumbnail(const QString& FileName, int BoxWidth, int BoxHeight, int SizeFactor);
 // Wraps an already fitted graphic (read back from the disk cache); null when it is empty.
 TThumbnailPtr ThumbnailFromGraphic(TPixelGraphic& Graphic);
