@@ -16,12 +16,12 @@ void editHeaderOrFooter(QWidget* owner, bool header, HeaderFooterChoice choice, 
     if (choice == HeaderFooterChoice::SameOnAllPages) {
         composer.rdbRawHTML->setChecked(true);
         composer.edtRawHTML->setText(html->text());
-        if (composer.ShowModal() == platform::mrCancel) return;
+        if (composer.ShowModal() != platform::mrOk) return;  // it closes with OK or Cancel
         // The stored snippet may be longer than a line edit holds by default.
         html->setMaxLength(std::numeric_limits<int>::max());
         html->setText(composer.edtRawHTML->text());
         return;
     }
     list.edtheaderfile->setText(file->text());
-    if (list.ShowModal() != platform::mrCancel) file->setText(list.edtheaderfile->text());
+    if (list.ShowModal() == platform::mrOk) file->setText(list.edtheaderfile->text());
 }

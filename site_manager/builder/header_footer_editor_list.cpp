@@ -108,7 +108,7 @@ void TdlgHeaderFooter::lbxheadersClick() {
 
 void TdlgHeaderFooter::btnaddClick() {
     composer_.chkisheader->setChecked(chkisheader->isChecked());
-    if (composer_.ShowModal() == platform::mrCancel) return;
+    if (composer_.ShowModal() != platform::mrOk) return;
     const QString entry = withBarsForLineBreaks(composer_.edtRawHTML->text());
     const int focused = lbxheaders->currentRow();
     if (focused >= 0 && focused < lbxheaders->count() - 1)
@@ -124,7 +124,7 @@ void TdlgHeaderFooter::btnmodifyClick() {
     composer_.chkisheader->setChecked(chkisheader->isChecked());
     composer_.rdbRawHTML->setChecked(true);
     composer_.edtRawHTML->setText(item->text());
-    if (composer_.ShowModal() != platform::mrCancel) item->setText(withBarsForLineBreaks(composer_.edtRawHTML->text()));
+    if (composer_.ShowModal() == platform::mrOk) item->setText(withBarsForLineBreaks(composer_.edtRawHTML->text()));
     lbxheadersClick();
 }
 

@@ -316,7 +316,13 @@ TEST_F(ListEditorTest, CancellingLoadOrSaveAsChangesNothing) {
 
 namespace {
 
-class HeaderListBuildTest : public MainWindowTest {};
+class HeaderListBuildTest : public MainWindowTest {
+protected:
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        CurrentRotationStatus = 0;  // the build leaves "built" behind for later tests in this process
+    }
+};
 
 QString readPage(const QString& path) {
     QFile file(path);
