@@ -10,9 +10,6 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
-// A line edit whose length limit holds for typing only; text set by code is never cut.
-class TypingLimitedEdit;
-
 class TdlgNewHeaderFooter : public platform::ModalDialog {
     Q_OBJECT
 public:

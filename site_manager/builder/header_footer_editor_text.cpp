@@ -11,19 +11,36 @@ QString withBarsForLineBreaks(const QString& snippet) {
     return text.replace("\r\n", "|").replace('\r', '|').replace('\n', '|');
 }
 
+namespace {
+
+// Remembers the edit's text before each change, so that typing past the limit can be undone.
+class TypingLimit : public QObject {
+public:
+    TypingLimit(QLineEdit* edit, int limit) : QObject(edit), edit_(edit), limit_(limit), before_(edit->text()) {
+        connect(edit, &QLineEdit::textEdited, this, &TypingLimit::edited);
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { before_ = text; });
+    }
+
+private:
+    // Runs before textChanged records the new text.
+    void edited(const QString& text) {
+        if (text.size() <= limit_ || text.size() <= before_.size()) return;
+        const int caret = edit_->cursorPosition() - int(text.size() - before_.size());
+        edit_->setText(before_);
+        edit_->setCursorPosition(qMax(0, caret));
+    }
+
+    QLineEdit* edit_;
+    int limit_;
+    QString before_;
+};
+
+}  // namespace
+
 void limitTyping(QLineEdit* edit, int limit) {
     // QLineEdit's own limit also cuts text set by code, so it is lifted and typing checked here.
     edit->setMaxLength(std::numeric_limits<int>::max());
-    auto* before = new QString(edit->text());
-    QObject::connect(edit, &QObject::destroyed, [before] { delete before; });
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [before](const QString& text) { *before = text; });
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, before, limit](const QString& text) {
-        if (text.size() <= limit || text.size() <= before->size()) return;
-        const int caret = edit->cursorPosition() - int(text.size() - before->size());
-        const QString kept = *before;
-        edit->setText(kept);
-        edit->setCursorPosition(qMax(0, caret));
-    });
+    new TypingLimit(edit, limit);
 }
 
 bool readListFile(const QString& path, QStringList& entries) {
