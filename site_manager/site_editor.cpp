@@ -1,11 +1,10 @@
 #include "site_manager/site_editor.h"
 
+#include "components/drop_file_target.h"
 #include "components/file_list_box.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeData>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -85,11 +83,14 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     FileBox->setToolTip(
         "The files that are contained in this site.  To add new images drag them from Windows Explorer.  "
         "To remove images, select them and click delete");
-    FileBox->setAcceptDrops(true);
-    FileBox->viewport()->setAcceptDrops(true);
-    FileBox->setDragDropMode(QAbstractItemView::DropOnly);
-    FileBox->viewport()->installEventFilter(this);
     FileBox->installEventFilter(this);
+    DropFileTarget1 = new TDropFileTarget(this);
+    DropFileTarget1->Register(FileBox);
+    DropFileTarget1->OnDrop = [this](QObject*, TDragType, QPoint) {
+        // A copy: the handler's boxes run event loops, and the target clears its list afterwards.
+        const QStringList files = DropFileTarget1->Files;
+        if (!files.isEmpty()) DropFileTarget1Drop(files);
+    };
     lblfilecount = new QLabel("Total: 0 images");
     lblfilecount->setAlignment(Qt::AlignRight);
     btnAddFiles = button("Select Images");
@@ -214,33 +215,15 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     connect(btnpreview, &QPushButton::clicked, this, [this] { btnpreviewClick(btnpreview); });
 }
 
-TdlgEditSite::~TdlgEditSite() = default;
+TdlgEditSite::~TdlgEditSite() { DropFileTarget1->Unregister(); }
 
 void TdlgEditSite::done(int result) {
     if (isVisible()) FormClose();
     platform::ModalDialog::done(result);
 }
 
-// Files dropped on the image list and the Delete key on it.
+// The Delete key on the image list.
 bool TdlgEditSite::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FileBox->viewport()) {
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-            auto* drag = static_cast<QDropEvent*>(event);
-            if (drag->mimeData()->hasUrls()) {
-                drag->acceptProposedAction();
-                return true;
-            }
-        } else if (event->type() == QEvent::Drop) {
-            auto* drop = static_cast<QDropEvent*>(event);
-            QStringList files;
-            for (const QUrl& url : drop->mimeData()->urls())
-                if (url.isLocalFile()) files << url.toLocalFile();
-            drop->acceptProposedAction();
-            DropFileTarget1Drop(files);
-            return true;
-        }
-    } else if (watched == FileBox && event->type() == QEvent::KeyRelease) {
-        FileBoxKeyUp(static_cast<QKeyEvent*>(event)->key());
-    }
+    if (watched == FileBox && event->type() == QEvent::KeyRelease) FileBoxKeyUp(static_cast<QKeyEvent*>(event)->key());
     return platform::ModalDialog::eventFilter(watched, event);
 }

@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class TDropFileTarget;
 class TFileListBox;
 
 // The files of a rotation directory that are its images.
@@ -49,6 +50,7 @@ public:
 
     // --- Images ---
     TFileListBox* FileBox;
+    TDropFileTarget* DropFileTarget1;  // files dropped on FileBox
     QLabel* lblfilecount;
     QPushButton* btnAddFiles;
 

@@ -9,7 +9,7 @@
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/thumb_options_dialog.h"
-#include "site_manager/header_footer_prompt.h"
+#include "site_manager/builder/header_footer_editor.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"

@@ -5,7 +5,7 @@
 #include "platform/help.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/text_format.h"
-#include "site_manager/header_footer_prompt.h"
+#include "site_manager/builder/header_footer_editor.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 

@@ -3,6 +3,8 @@
 #include "components/file_list_box.h"
 #include "platform/ini_file.h"
 #include "site_manager/builder/build_inputs.h"
+#include "site_manager/builder/header_footer_editor_composer.h"
+#include "site_manager/builder/header_footer_editor_list.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <functional>
@@ -303,21 +306,44 @@ TEST_F(SiteEditorTest, HeaderAndFooterAreEditedAsSnippetOrListFile) {
     inEditor(script, [&](TdlgEditSite& editor) {
         editor.cmbHeader->setCurrentIndex(1);
         editor.cmbFooter->setCurrentIndex(2);
+        // The same header on every page: the snippet composer.
         script.onDialog([](QDialog& d) {
-            auto& input = dynamic_cast<QInputDialog&>(d);
-            EXPECT_EQ(input.windowTitle(), "Header");
-            input.setTextValue("<b>Top</b>");
-            return int(QDialog::Accepted);
+            auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(d);
+            EXPECT_EQ(composer.windowTitle(), "Edit Header");
+            EXPECT_TRUE(composer.rdbRawHTML->isChecked());
+            composer.edtRawHTML->setText("<b>Top</b>");
+            QTest::mouseClick(composer.BitBtn1, Qt::LeftButton);
+            return d.result();
         });
+        // A different footer on each page: the list editor loads the chosen file and adds a link.
         script.onDialog([&](QDialog& d) {
-            dynamic_cast<QFileDialog&>(d).selectFile(list);
-            return int(QDialog::Accepted);
+            auto& editorOfList = dynamic_cast<TdlgHeaderFooter&>(d);
+            EXPECT_EQ(editorOfList.windowTitle(), "Edit Footer List");
+            EXPECT_EQ(editorOfList.edtheaderfile->text(), data.path() + "Site_1_Footers.txt");
+            script.onDialog([&](QDialog& chooser) {
+                dynamic_cast<QFileDialog&>(chooser).selectFile(list);
+                return int(QDialog::Accepted);
+            });
+            QTest::mouseClick(editorOfList.btnloadfromfile, Qt::LeftButton);
+            script.onDialog([](QDialog& c) {
+                auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(c);
+                EXPECT_EQ(composer.windowTitle(), "Edit Footer");
+                composer.rdbtextlink->setChecked(true);
+                composer.edttext->setText("Home");
+                composer.edttextlink->setText(" index.htm ");
+                QTest::mouseClick(composer.BitBtn1, Qt::LeftButton);
+                return c.result();
+            });
+            QTest::mouseClick(editorOfList.btnadd, Qt::LeftButton);
+            QTest::mouseClick(editorOfList.BitBtn3, Qt::LeftButton);
+            return d.result();
         });
         QTest::mouseClick(editor.btneditheader, Qt::LeftButton);
         QTest::mouseClick(editor.btneditfooter, Qt::LeftButton);
         EXPECT_EQ(editor.edtheaderhtml->text(), "<b>Top</b>");
         EXPECT_EQ(editor.edtfooterfile->text(), list);
     });
+    EXPECT_EQ(data.read("headers.txt"), "<p>one</p>\r\n<A HREF=\"index.htm\">Home</A>\r\n");
     // Stored with the rotation when the editor closes.
     EXPECT_EQ(siteFile().readString("Rotation_1", "Header_HTML", ""), "<b>Top</b>");
     EXPECT_EQ(siteFile().readString("Rotation_1", "Footer_File", ""), "%\\headers.txt");

@@ -1,5 +1,7 @@
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/builder/compliance_test_dialog.h"
+#include "site_manager/builder/header_footer_editor_composer.h"
+#include "site_manager/builder/header_footer_editor_list.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 #include "platform/help.h"
@@ -17,6 +19,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -210,13 +213,24 @@ TEST_F(ThumbOptionsTest, ImagePageHeaderAndFooterAreEditedAsSnippetOrListFile) {
     dialog.cmbimageFooter->setCurrentIndex(3);
     const QString list = data.write("footers.txt", "<p>one</p>\r\n<p>two</p>\r\n");
     MessageScript script;
+    // The same header on every image page: the snippet composer.
     script.onDialog([](QDialog& d) {
-        auto& input = dynamic_cast<QInputDialog&>(d);
-        EXPECT_EQ(input.windowTitle(), "Header");
-        input.setTextValue("<h1>Gallery</h1>");
-        return int(QDialog::Accepted);
+        auto& composer = dynamic_cast<TdlgNewHeaderFooter&>(d);
+        EXPECT_EQ(composer.windowTitle(), "Edit Header");
+        composer.edtRawHTML->setText("<h1>Gallery</h1>");
+        QTest::mouseClick(composer.BitBtn1, Qt::LeftButton);
+        return d.result();
     });
-    script.onDialog(chooseFile(list));
+    // A different footer on each: the list editor, with the list loaded from the chosen file.
+    script.onDialog([&](QDialog& d) {
+        auto& editor = dynamic_cast<TdlgHeaderFooter&>(d);
+        EXPECT_EQ(editor.windowTitle(), "Edit Footer List");
+        script.onDialog(chooseFile(list));
+        QTest::mouseClick(editor.btnloadfromfile, Qt::LeftButton);
+        EXPECT_EQ(editor.lbxheaders->count(), 2);
+        QTest::mouseClick(editor.BitBtn3, Qt::LeftButton);
+        return d.result();
+    });
     QTest::mouseClick(dialog.btnEditHeader, Qt::LeftButton);
     QTest::mouseClick(dialog.btnEditFooter, Qt::LeftButton);
     EXPECT_EQ(dialog.edtimageheaderhtml->text(), "<h1>Gallery</h1>");

@@ -1,6 +1,6 @@
 #pragma once
-// Editing a page header or footer: the HTML used on every page is typed in, or the list file that
-// holds one entry per page is chosen. Used by the site editor and the layout settings.
+// Editing a page header or footer from the site editor and the layout settings: the snippet used
+// on every page goes through the snippet composer, the list file through the list editor.
 class QLineEdit;
 class QWidget;
 
