@@ -111,6 +111,42 @@ TEST_F(ShellTreeTest, VirtualNodesHaveNoPathAndFoldersSortNumerically) {
     EXPECT_EQ(childNames(folderTree->RootNode()), (QStringList{"img2", "Img3", "img10"}));
 }
 
+TEST_F(ShellTreeTest, FilesShownThroughMasksAndOnFileAdd) {
+    mkdir("sub/inner");
+    for (const char* name : {"a.jpg", "a.jp", "b.jpeg", "c.JPG", "skip.jpg"}) {
+        QFile file(root + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    TShellTree tree;
+    tree.setRootUsePIDL(false);
+    tree.setRootDir(root);
+    tree.setOptions(TF_FOLDERS | TF_NONFOLDERS);
+    tree.setFileMask(" *.jp? ;; ");
+    EXPECT_EQ(tree.FileMask(), "*.jp?");
+    tree.setFileMaskUse(true);
+    tree.OnFileAdd = [](const QString& name, int, bool& allow) { allow = !name.endsWith("skip.jpg"); };
+    tree.Loaded();
+    // Folders first; files in ascending order come in the reverse of the name order.
+    EXPECT_EQ(childNames(tree.RootNode()), (QStringList{"sub", "c.JPG", "a.jpg"}));
+    tree.setFileSortOrder(so_Descending);
+    EXPECT_EQ(childNames(tree.RootNode()), (QStringList{"sub", "a.jpg", "c.JPG"}));
+    tree.setFileMask("");
+    EXPECT_EQ(tree.FileMask(), "*.*");
+    EXPECT_EQ(childNames(tree.RootNode()), (QStringList{"sub", "a.jp", "a.jpg", "b.jpeg", "c.JPG"}));
+
+    // OnExpanding can refuse: the node closes again unread.
+    tree.OnExpanding = [](TShellNode*, bool& allow) { allow = false; };
+    TShellNode* sub = childNamed(tree.RootNode(), "sub");
+    ASSERT_EQ(sub->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    sub->setExpanded(true);
+    EXPECT_FALSE(sub->isExpanded());
+    EXPECT_FALSE(sub->Filled());
+    EXPECT_EQ(sub->childCount(), 0);
+    tree.OnExpanding = nullptr;
+    sub->setExpanded(true);
+    EXPECT_EQ(childNames(sub), QStringList{"inner"});
+}
+
 TEST_F(ShellTreeTest, RenameByLabel) {
     mkdir("a");
     mkdir("b");
