@@ -147,6 +147,22 @@ TEST_F(ShellTreeTest, FilesShownThroughMasksAndOnFileAdd) {
     EXPECT_EQ(childNames(sub), QStringList{"inner"});
 }
 
+TEST_F(ShellTreeTest, MountChangesReReadAnOpenComputer) {
+    TShellTree tree;
+    tree.Loaded();
+    TShellNode* computer = childNamed(tree.RootNode(), "Computer");
+    ASSERT_TRUE(computer);
+    computer->setExpanded(true);
+    ASSERT_GE(computer->childCount(), 1);
+    EXPECT_EQ(computer->child(0)->text(0), "/");
+    const int reads = tree.ReadCount();
+    tree.RescanDrives();  // what a change of /proc/self/mountinfo runs
+    EXPECT_EQ(tree.ReadCount(), reads + 1);
+    computer->setExpanded(false);
+    tree.RescanDrives();  // closed: read when it next opens
+    EXPECT_EQ(tree.ReadCount(), reads + 1);
+}
+
 TEST_F(ShellTreeTest, RenameByLabel) {
     mkdir("a");
     mkdir("b");
