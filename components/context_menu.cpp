@@ -22,6 +22,7 @@ ContextMenuRunner& runner() {
 
 bool openItem(const platform::shell::Item& item) {
     if (item.path.isEmpty()) return false;
+    platform::Hourglass hourglass;
     return ExecuteFile(item.path, QString(), QFileInfo(item.path).absolutePath(), SW_SHOWNORMAL) > 32;
 }
 
@@ -34,6 +35,7 @@ bool copyItem(const platform::shell::Item& item) {
 
 bool trashItem(const platform::shell::Item& item) {
     if (!platform::confirmYesNo(QString("Move \"%1\" to the Trash?").arg(item.name))) return true;
+    platform::Hourglass hourglass;
     return QFile::moveToTrash(item.path);
 }
 
@@ -74,11 +76,13 @@ void setContextMenuRunnerForTesting(ContextMenuRunner replacement) { runner() = 
 
 bool DisplayContextMenu(const QString& Path, const platform::shell::Item* Item, quint32 Attributes, quint8 Mode,
                         QWidget* Owner, const QPoint& Point) {
-    platform::Hourglass hourglass;
+    // The busy cursor shows while the item is looked up and while an entry runs, not over the
+    // menu or the dialogs, which wait for the user.
     platform::shell::Item item;
     if (Item) {
         item = *Item;
     } else {
+        platform::Hourglass hourglass;
         if (Path.isEmpty() || !QFileInfo::exists(Path)) return false;
         item = platform::shell::itemForPath(Path);
         Attributes = item.attributes;
