@@ -7,6 +7,7 @@
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/pnm_format.h"
 #include "imaging/pg_messages.h"
 
 long double DisplayGamma = 1.8L;
@@ -65,6 +66,7 @@ void InitImagingLibrary() {
     FileFormatReaders.clear();
     FileFormatWriters.clear();
     RegisterJpegFormats();
+    RegisterPxMFormats();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();
