@@ -7,6 +7,7 @@
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/pcx_format.h"
 #include "imaging/formats/pnm_format.h"
 #include "imaging/pg_messages.h"
 
@@ -67,6 +68,7 @@ void InitImagingLibrary() {
     FileFormatWriters.clear();
     RegisterJpegFormats();
     RegisterPxMFormats();
+    RegisterPCXFormat();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();
