@@ -9,6 +9,7 @@
 #include "imaging/formats/jpeg_format.h"
 #include "imaging/formats/pcx_format.h"
 #include "imaging/formats/pnm_format.h"
+#include "imaging/formats/tga_format.h"
 #include "imaging/pg_messages.h"
 
 long double DisplayGamma = 1.8L;
@@ -69,6 +70,7 @@ void InitImagingLibrary() {
     RegisterJpegFormats();
     RegisterPxMFormats();
     RegisterPCXFormat();
+    RegisterTGAFormat();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();
