@@ -10,6 +10,7 @@
 #include "imaging/formats/pcx_format.h"
 #include "imaging/formats/pnm_format.h"
 #include "imaging/formats/tga_format.h"
+#include "imaging/formats/tiff_format.h"
 #include "imaging/pg_messages.h"
 
 long double DisplayGamma = 1.8L;
@@ -71,6 +72,7 @@ void InitImagingLibrary() {
     RegisterPxMFormats();
     RegisterPCXFormat();
     RegisterTGAFormat();
+    RegisterTIFFormats();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();
