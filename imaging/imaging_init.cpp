@@ -6,6 +6,7 @@
 #include "imaging/formats/gif_bridge.h"
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
+#include "imaging/formats/ico_format.h"
 #include "imaging/formats/jpeg_format.h"
 #include "imaging/formats/pcx_format.h"
 #include "imaging/formats/pnm_format.h"
@@ -73,6 +74,7 @@ void InitImagingLibrary() {
     RegisterPCXFormat();
     RegisterTGAFormat();
     RegisterTIFFormats();
+    RegisterIcoReader();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();
