@@ -3,6 +3,7 @@
 // 1024-byte buffer.
 #include "imaging/formats/pcx_format.h"
 
+#include "imaging/formats/fresh_pixels.h"
 #include "imaging/formats/reader_progress.h"
 #include "imaging/formats/stream_byte_reader.h"
 #include "imaging/imaging_init.h"
@@ -109,19 +110,34 @@ bool readEndPalette(QIODevice& stream, std::array<uint8_t, 768>& palette) {
     return ok;
 }
 
-// Decodes one line of planes x bytes-per-line bytes; a run crossing the end is cut there.
+// Decodes one line of planes x bytes-per-line bytes; a run crossing the end is cut there. The
+// buffered input is decoded in place; only a run whose two bytes straddle a refill goes byte-wise.
 void decodeLine(TStreamByteReader& in, uint8_t* line, int length) {
     int filled = 0;
     while (filled < length) {
-        uint8_t value = in.Byte();
-        int count = 1;
-        if (value >= 192) {
-            count = value & 63;
-            value = in.Byte();
+        int available = 0;
+        const uint8_t* p = in.Window(available);
+        const uint8_t* const start = p;
+        const uint8_t* const end = p + available;
+        while (filled < length && p < end) {
+            const uint8_t value = *p;
+            if (value < 192) {
+                line[filled++] = value;
+                ++p;
+                continue;
+            }
+            if (p + 1 == end) break;
+            const int count = std::min(value & 63, length - filled);
+            std::memset(line + filled, p[1], size_t(count));
+            filled += count;
+            p += 2;
         }
-        count = std::min(count, length - filled);
-        std::memset(line + filled, value, size_t(count));
-        filled += count;
+        in.Advance(int(p - start));
+        if (filled < length && p + 1 == end && *p >= 192) {
+            const int count = std::min(in.Byte() & 63, length - filled);
+            std::memset(line + filled, in.Byte(), size_t(count));
+            filled += count;
+        }
     }
 }
 
@@ -186,6 +202,7 @@ void TPCXFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     if (layout == Layout::Bits8 && !readEndPalette(Stream, palette)) raisePcx(GetMessageText(33));
     const int width = int(h.Width), height = int(h.Height);
     Graphic.SetSize(width, height, pixelFormatOf(layout));
+    PrepareFreshPixels(Graphic);
     if (layout == Layout::Bits1) {
         Graphic.SetPaletteIdent(pBlackWhite);
     } else if (layout == Layout::Bits4) {

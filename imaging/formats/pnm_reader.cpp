@@ -2,6 +2,7 @@
 // 1024-byte buffer; the header is checked as a whole before anything is allocated.
 #include "imaging/formats/pnm_format.h"
 
+#include "imaging/formats/fresh_pixels.h"
 #include "imaging/formats/reader_progress.h"
 #include "imaging/formats/stream_byte_reader.h"
 #include "imaging/imaging_init.h"
@@ -182,6 +183,7 @@ void TPxMFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
         Graphic.SetSize(width, height, pf8Bit);
         Graphic.SetPaletteIdent(pGray256);
     }
+    PrepareFreshPixels(Graphic);
     std::vector<uint8_t> buffer(h.Kind == Variant::BinaryColor ? size_t(width) * 3 : 0);
     const std::array<uint8_t, 256> table = scaleTable(h.Maximum);
     TProgressScope progress(Graphic);

@@ -53,6 +53,14 @@ public:
         Refill();
         Read(Target, Count);
     }
+    // The buffered bytes not yet read, for loops that decode many bytes at a time (refilled when
+    // empty; the end of the data raises). Advance consumes Count of them.
+    const uint8_t* Window(int& Available) {
+        if (Next == Filled) Refill();
+        Available = Filled - Next;
+        return Buffer.get() + Next;
+    }
+    void Advance(int Count) { Next += Count; }
     void Skip(int64_t Count) {
         const int64_t buffered = std::min<int64_t>(Count, Filled - Next);
         Next += int(buffered);

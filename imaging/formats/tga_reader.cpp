@@ -3,6 +3,8 @@
 // that reaches past the end of a row carries on into the next row, as encoders write them.
 #include "imaging/formats/tga_format.h"
 
+#include "imaging/formats/fresh_pixels.h"
+#include "imaging/formats/palette_cover.h"
 #include "imaging/formats/reader_progress.h"
 #include "imaging/formats/stream_byte_reader.h"
 #include "imaging/imaging_init.h"
@@ -178,12 +180,14 @@ void TTGAFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     in.Skip(h.IdLength);
     const std::vector<TColor> colours = readColorMap(in, h);
     Graphic.SetSize(h.Width, h.Height, h.Depth == 8 ? pf8Bit : pf24Bit);
+    PrepareFreshPixels(Graphic);
     if (h.Depth == 8 && readsColorMap(h)) {
         Graphic.SetPaletteCount(int(colours.size()));
         for (int i = 0; i < int(colours.size()); ++i) Graphic.SetPaletteColor(i, colours[size_t(i)]);
     } else if (h.Depth == 8) {
         Graphic.SetPaletteIdent(pGray256);
     }
+    TPaletteCoverScope cover(Graphic);
     const bool encoded = (h.ImageType & RunLengthBit) != 0;
     const bool mirrored = (h.Descriptor & RightToLeftBit) != 0;
     const bool topDown = (h.Descriptor & TopToBottomBit) != 0;

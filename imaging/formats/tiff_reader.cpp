@@ -3,6 +3,8 @@
 #include "imaging/formats/tiff_directory.h"
 #include "imaging/formats/tiff_format.h"
 
+#include "imaging/formats/fresh_pixels.h"
+#include "imaging/formats/palette_cover.h"
 #include "imaging/formats/reader_progress.h"
 #include "imaging/imaging_init.h"
 #include "imaging/pg_messages.h"
@@ -45,6 +47,20 @@ SizeCheck checkSize(const TTiffDirectory& d, int bitsPerPixel) {
     if (d.ImageWidth == 0 || rowBytes > TPixelGraphic::MaxImageBytes) return SizeCheck::BadWidth;
     if (d.ImageLength == 0 || rowBytes * d.ImageLength > TPixelGraphic::MaxImageBytes) return SizeCheck::BadLength;
     return SizeCheck::Accepted;
+}
+
+// True when every strip can hold its rows within the stream: uncompressed rows take their full
+// length, PackBits rows at least two bytes for every 128. Checked before the pixels are allocated,
+// so that a file cannot make the reader allocate more than its data could fill.
+bool stripsFitStream(const TTiffDirectory& d, int64_t rowBytes, int64_t rowsPerStrip, int64_t streamSize) {
+    const int64_t rowMinimum = d.Compression == PackBits ? 2 * ((rowBytes + 127) / 128) : rowBytes;
+    for (size_t i = 0; i < d.StripOffsets.size(); ++i) {
+        const int64_t firstRow = int64_t(i) * rowsPerStrip;
+        if (firstRow >= int64_t(d.ImageLength)) break;
+        const int64_t rows = std::min<int64_t>(rowsPerStrip, int64_t(d.ImageLength) - firstRow);
+        if (d.FileStart + int64_t(d.StripOffsets[i]) + rows * rowMinimum > streamSize) return false;
+    }
+    return true;
 }
 
 // Rows per strip as the file is read: a single strip whose count does not match holds the whole
@@ -174,9 +190,12 @@ void TTIFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     }
     const int64_t rowsPerStrip = effectiveRowsPerStrip(d, Graphic.GetWarningMode());
     const int width = int(d.ImageWidth), height = int(d.ImageLength);
-    Graphic.SetSize(width, height, TPGPixelFormat(BitCountToPixelFormat(graphicBits)));
-    if (samples == 1) setPalette(Graphic, d, bitsPerPixel);
     const int64_t rowBytes = (int64_t(bitsPerPixel) * width + 7) / 8;
+    if (!stripsFitStream(d, rowBytes, rowsPerStrip, Stream.size())) RaiseTiff(GetMessageText(32));
+    Graphic.SetSize(width, height, TPGPixelFormat(BitCountToPixelFormat(graphicBits)));
+    PrepareFreshPixels(Graphic);
+    if (samples == 1) setPalette(Graphic, d, bitsPerPixel);
+    TPaletteCoverScope cover(Graphic);
     std::vector<uint8_t> row(static_cast<size_t>(rowBytes));
     TStreamByteReader in(Stream, 4096, [] { RaiseTiff(GetMessageText(32)); });
     TProgressScope progress(Graphic);

@@ -35,6 +35,7 @@ TEST_F(PcxFormat, SamplesDecodeLikePillow) {
         {"pcx_pillow_p.pcx", pf8Bit},        {"pcx_pillow_rgb.pcx", pf24Bit},
         {"pcx_planes4_v5.pcx", pf4Bit},      {"pcx_planes4_v3.pcx", pf4Bit},
         {"pcx_runs_cross_lines.pcx", pf8Bit}, {"pcx_rgb_offset_window.pcx", pf24Bit},
+        {"pcx_runs_across_refills.pcx", pf8Bit},
     };
     for (const auto& c : cases) {
         TPixelGraphic graphic;

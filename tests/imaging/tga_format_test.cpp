@@ -35,7 +35,7 @@ TEST_F(TgaFormat, SamplesDecodeLikePillow) {
                 names << QStringLiteral("tga_pillow_%1_%2_%3.tga").arg(picture, compression, origin);
     names << "tga_origin_bottom_left.tga" << "tga_origin_bottom_right.tga" << "tga_origin_top_left.tga"
           << "tga_origin_top_right.tga" << "tga_16bit_rle_id.tga" << "tga_rle_across_rows.tga"
-          << "tga_map16_top_right.tga" << "tga_map32_top_right.tga";
+          << "tga_map16_top_right.tga" << "tga_map32_top_right.tga" << "tga_map_shorter_than_pixels.tga";
     for (const QString& name : names) {
         TPixelGraphic graphic;
         EXPECT_EQ(loadMessage(graphic, path(name)), QString()) << name.toStdString();
@@ -73,6 +73,12 @@ TEST_F(TgaFormat, LyingFilesGiveTheirMessage) {
         TPixelGraphic graphic;
         EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString::fromLatin1(c.Message)) << c.Name;
     }
+    // A truncated file keeps the rows it had (here the five bottom rows of the file); the rows
+    // it never delivered are black, not whatever the memory held.
+    TPixelGraphic partial;
+    loadMessage(partial, path("tga_bad_truncated.tga"));
+    ASSERT_EQ(partial.GetHeight(), 30);
+    for (int y = 0; y < 30; ++y) EXPECT_EQ(partial.GetPixelColor(7, y), y >= 25 ? pgRGB(64, 64, 64) : pgRGB(0, 0, 0)) << y;
     // No probe: a Targa file under another extension is not recognised.
     const QString renamed = path("renamed.img");
     ASSERT_TRUE(QFile::copy(path("tga_origin_top_left.tga"), renamed));

@@ -44,7 +44,7 @@ TEST_F(TiffFormat, SamplesDecodeLikePillow) {
           << "tiff_tiffcp_bigendian_packbits_rows2.tif" << "tiff_tiffcp_grey_bigendian.tif"
           << "tiff_tiffcp_palette_packbits.tif" << "tiff_tiffcp_bilevel_bigendian.tif" << "tiff_gray4_blackiszero.tif"
           << "tiff_gray4_whiteiszero.tif" << "tiff_palette4_packbits.tif" << "tiff_palette4_long_colormap.tif"
-          << "tiff_rows_per_strip_max.tif" << "tiff_two_pages.tif";
+          << "tiff_rows_per_strip_max.tif" << "tiff_two_pages.tif" << "tiff_colormap_shorter_than_pixels.tif";
     for (const QString& name : names) {
         TPixelGraphic graphic;
         EXPECT_EQ(loadMessage(graphic, path(name)), QString()) << name.toStdString();

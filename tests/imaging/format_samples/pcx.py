@@ -115,6 +115,16 @@ def write(outdir):
     expected(outdir, name, Image.frombytes("RGB", (width, height), bytes(pixels)))
     names.append(name)
 
+    # Lines of one literal and 63 one-byte runs: 127 bytes each, so that a run's two bytes straddle
+    # the reader's 1024-byte refills.
+    width, height = 64, 24
+    lines = [[rng.randrange(192)] + [rng.randrange(256) for _ in range(63)] for _ in range(height)]
+    body = b"".join(bytes([line[0]]) + b"".join(bytes((0xC1, v)) for v in line[1:]) for line in lines)
+    name = _put(outdir, "pcx_runs_across_refills.pcx", header(width, height, 8, 1, width) + body + b"\x0c" + palette)
+    with Image.open(os.path.join(outdir, name)) as decoded:
+        expected(outdir, name, decoded)
+    names.append(name)
+
     # Files that lie.
     rows8 = rle(bytes(range(16))) * 4
     names.append(_put(outdir, "pcx_bad_short_lines_8bit.pcx", header(64, 4, 8, 1, 16) + rows8 + b"\x0c" + palette))

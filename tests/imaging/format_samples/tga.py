@@ -127,6 +127,17 @@ def write(outdir):
         expected(outdir, name, picture)
         names.append(name)
 
+    # A colour map shorter than the pixel values: the missing colours are black.
+    colours = [(200, 10, 10), (10, 200, 10), (10, 10, 200), (90, 90, 90)]
+    indices = [i % 9 for i in range(6 * 2)]
+    cmap = b"".join(bytes((b, g, r)) for r, g, b in colours)
+    name = _put(outdir, "tga_map_shorter_than_pixels.tga",
+                header(6, 2, 8, 1, 32, map_type=1, length=4, entry_bits=24) + cmap + bytes(indices))
+    picture = Image.new("RGB", (6, 2))
+    picture.putdata([colours[i] if i < 4 else (0, 0, 0) for i in indices])
+    expected(outdir, name, picture)
+    names.append(name)
+
     # Files that lie.
     names.append(_put(outdir, "tga_bad_depth15.tga", header(4, 4, 15, 2) + bytes(32)))
     names.append(_put(outdir, "tga_bad_first_entry.tga",
@@ -134,7 +145,7 @@ def write(outdir):
     names.append(_put(outdir, "tga_bad_entry_size.tga",
                       header(4, 4, 8, 1, map_type=1, length=20, entry_bits=15) + bytes(40 + 16)))
     names.append(_put(outdir, "tga_bad_zero_width.tga", header(0, 4, 24, 2)))
-    names.append(_put(outdir, "tga_bad_truncated.tga", header(40, 30, 24, 2) + bytes(40 * 3 * 5)))
+    names.append(_put(outdir, "tga_bad_truncated.tga", header(40, 30, 24, 2) + b"\x40" * (40 * 3 * 5)))
     names.append(_put(outdir, "tga_bad_truncated_rle.tga", header(40, 30, 32, 10) + bytes((0x85, 1, 2, 3, 4)) * 3))
     names.append(_put(outdir, "tga_bad_huge.tga", header(65535, 65535, 24, 2) + bytes(100)))
     return names

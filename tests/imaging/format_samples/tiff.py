@@ -189,6 +189,15 @@ def write(outdir):
     picture.putdata([tuple(thirds[v]) for v in nibbles])
     expected(outdir, name, picture)
     names.append(name)
+    # A ColorMap of 4 colours for pixel values up to 7: the missing colours are black.
+    values = bytes(i % 8 for i in range(8 * 3))
+    colours = [(250, 0, 0), (0, 250, 0), (0, 0, 250), (120, 130, 140)]
+    name = _put(outdir, "tiff_colormap_shorter_than_pixels.tif",
+                build(8, 3, [8], 3, [values], 3, colormap=[c[k] * 256 for k in range(3) for c in colours]))
+    picture = Image.new("RGB", (8, 3))
+    picture.putdata([colours[v] if v < 4 else (0, 0, 0) for v in values])
+    expected(outdir, name, picture)
+    names.append(name)
     # RowsPerStrip 2^32 - 1 (one strip holding everything), as libtiff writes single strips.
     grey = bytes(rng.randrange(256) for _ in range(6 * 3))
     name = _put(outdir, "tiff_rows_per_strip_max.tif", build(6, 3, [8], 1, [grey], 0xFFFFFFFF))
