@@ -8,23 +8,10 @@ using namespace sample_files;
 
 namespace {
 
-class IcoFormat : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        imaging_test::initLibrary();
-        Dir = new QTemporaryDir;
-        generate(Dir->path(), QStringLiteral("ico"));
-    }
-    static void TearDownTestSuite() {
-        delete Dir;
-        Dir = nullptr;
-    }
-    void SetUp() override { imaging_test::initLibrary(); }
-    void TearDown() override { IconReaderMode = 1; }
-    static QString path(const QString& name) { return Dir->filePath(name); }
-    static QTemporaryDir* Dir;
+struct IcoSamples {
+    static constexpr const char* Format = "ico";
 };
-QTemporaryDir* IcoFormat::Dir = nullptr;
+using IcoFormat = SampleFileTest<IcoSamples>;
 
 void readIcon(const QString& file, TPixelGraphic& graphic, int index) {
     QFile stream(file);
@@ -68,6 +55,7 @@ TEST_F(IcoFormat, EntriesReadInBothModes) {
             differing += want.Pixels[i] != pgRGB(255, 255, 255) && colours.Pixels[i] != want.Pixels[i];
         EXPECT_EQ(differing, 0) << c.Name;
     }
+    IconReaderMode = 1;
 }
 
 TEST_F(IcoFormat, RefusedFilesAndEntries) {

@@ -9,22 +9,10 @@ using namespace sample_files;
 
 namespace {
 
-class PcxFormat : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        imaging_test::initLibrary();
-        Dir = new QTemporaryDir;
-        generate(Dir->path(), QStringLiteral("pcx"));
-    }
-    static void TearDownTestSuite() {
-        delete Dir;
-        Dir = nullptr;
-    }
-    void SetUp() override { imaging_test::initLibrary(); }
-    static QString path(const char* name) { return Dir->filePath(QString::fromLatin1(name)); }
-    static QTemporaryDir* Dir;
+struct PcxSamples {
+    static constexpr const char* Format = "pcx";
 };
-QTemporaryDir* PcxFormat::Dir = nullptr;
+using PcxFormat = SampleFileTest<PcxSamples>;
 
 TEST_F(PcxFormat, SamplesDecodeLikePillow) {
     const struct {
@@ -37,14 +25,7 @@ TEST_F(PcxFormat, SamplesDecodeLikePillow) {
         {"pcx_runs_cross_lines.pcx", pf8Bit}, {"pcx_rgb_offset_window.pcx", pf24Bit},
         {"pcx_runs_across_refills.pcx", pf8Bit},
     };
-    for (const auto& c : cases) {
-        TPixelGraphic graphic;
-        EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString()) << c.Name;
-        EXPECT_EQ(graphic.GetPixelFormat(), c.Format) << c.Name;
-        const RgbImage want = readRgbPixmap(path(c.Name) + ".expected.ppm");
-        ASSERT_GT(want.Width, 0) << c.Name;
-        EXPECT_EQ(mismatches(coloursOf(graphic), want), 0) << c.Name;
-    }
+    for (const auto& c : cases) expectLoadsAsExpected(path(c.Name), c.Format);
     // The second oracle, netpbm's converter, agrees wherever it reads a file the same way (it
     // gives version 3 files their header palette and refuses runs crossing a line's end).
     QStringList netpbmCases;

@@ -10,22 +10,10 @@ using namespace sample_files;
 
 namespace {
 
-class PnmFormat : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        imaging_test::initLibrary();
-        Dir = new QTemporaryDir;
-        generate(Dir->path(), QStringLiteral("pnm"));
-    }
-    static void TearDownTestSuite() {
-        delete Dir;
-        Dir = nullptr;
-    }
-    void SetUp() override { imaging_test::initLibrary(); }
-    static QString path(const char* name) { return Dir->filePath(QString::fromLatin1(name)); }
-    static QTemporaryDir* Dir;
+struct PnmSamples {
+    static constexpr const char* Format = "pnm";
 };
-QTemporaryDir* PnmFormat::Dir = nullptr;
+using PnmFormat = SampleFileTest<PnmSamples>;
 
 TEST_F(PnmFormat, SamplesDecodeLikePillow) {
     const struct {
@@ -37,14 +25,7 @@ TEST_F(PnmFormat, SamplesDecodeLikePillow) {
         {"pnm_p2_max3.pgm", pf8Bit},        {"pnm_p3_max65535.ppm", pf24Bit},  {"pnm_p5_max100.pgm", pf8Bit},
         {"pnm_p6_max31.ppm", pf24Bit},      {"pnm_p2_above_max.pgm", pf8Bit},  {"pnm_p2_no_final_newline.pgm", pf8Bit},
     };
-    for (const auto& c : cases) {
-        TPixelGraphic graphic;
-        EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString()) << c.Name;
-        EXPECT_EQ(graphic.GetPixelFormat(), c.Format) << c.Name;
-        const RgbImage want = readRgbPixmap(path(c.Name) + ".expected.ppm");
-        ASSERT_GT(want.Width, 0) << c.Name;
-        EXPECT_EQ(mismatches(coloursOf(graphic), want), 0) << c.Name;
-    }
+    for (const auto& c : cases) expectLoadsAsExpected(path(c.Name), c.Format);
 }
 
 TEST_F(PnmFormat, LyingFilesGiveTheirMessage) {

@@ -100,4 +100,35 @@ inline QString loadMessage(TPixelGraphic& Graphic, const QString& Path) {
     return QString();
 }
 
+// A test suite over the samples of one format: they are generated once for the suite. Format
+// names the module, e.g. struct PcxSamples { static constexpr const char* Format = "pcx"; }.
+template <typename Samples>
+class SampleFileTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        imaging_test::initLibrary();
+        Dir = new QTemporaryDir;
+        generate(Dir->path(), QString::fromLatin1(Samples::Format));
+    }
+    static void TearDownTestSuite() {
+        delete Dir;
+        Dir = nullptr;
+    }
+    void SetUp() override { imaging_test::initLibrary(); }
+    void TearDown() override { SetImagingDefaults(); }
+    static QString path(const QString& name) { return Dir->filePath(name); }
+    static QString path(const char* name) { return Dir->filePath(QString::fromLatin1(name)); }
+    static inline QTemporaryDir* Dir = nullptr;
+};
+
+// Loads a lossless sample through the registry and compares it with <sample>.expected.ppm.
+inline void expectLoadsAsExpected(const QString& Path, TPGPixelFormat Format) {
+    TPixelGraphic graphic;
+    EXPECT_EQ(loadMessage(graphic, Path), QString()) << Path.toStdString();
+    EXPECT_EQ(graphic.GetPixelFormat(), Format) << Path.toStdString();
+    const RgbImage want = readRgbPixmap(Path + ".expected.ppm");
+    ASSERT_GT(want.Width, 0) << Path.toStdString();
+    EXPECT_EQ(mismatches(coloursOf(graphic), want), 0) << Path.toStdString();
+}
+
 }  // namespace sample_files

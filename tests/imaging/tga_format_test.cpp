@@ -10,22 +10,10 @@ using namespace sample_files;
 
 namespace {
 
-class TgaFormat : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        imaging_test::initLibrary();
-        Dir = new QTemporaryDir;
-        generate(Dir->path(), QStringLiteral("tga"));
-    }
-    static void TearDownTestSuite() {
-        delete Dir;
-        Dir = nullptr;
-    }
-    void SetUp() override { imaging_test::initLibrary(); }
-    static QString path(const QString& name) { return Dir->filePath(name); }
-    static QTemporaryDir* Dir;
+struct TgaSamples {
+    static constexpr const char* Format = "tga";
 };
-QTemporaryDir* TgaFormat::Dir = nullptr;
+using TgaFormat = SampleFileTest<TgaSamples>;
 
 TEST_F(TgaFormat, SamplesDecodeLikePillow) {
     QStringList names;
@@ -37,13 +25,8 @@ TEST_F(TgaFormat, SamplesDecodeLikePillow) {
           << "tga_origin_top_right.tga" << "tga_16bit_rle_id.tga" << "tga_rle_across_rows.tga"
           << "tga_map16_top_right.tga" << "tga_map32_top_right.tga" << "tga_map_shorter_than_pixels.tga";
     for (const QString& name : names) {
-        TPixelGraphic graphic;
-        EXPECT_EQ(loadMessage(graphic, path(name)), QString()) << name.toStdString();
         const bool indexed = name.contains("grey") || name.contains("palette") || name.contains("map");
-        EXPECT_EQ(graphic.GetPixelFormat(), indexed ? pf8Bit : pf24Bit) << name.toStdString();
-        const RgbImage want = readRgbPixmap(path(name) + ".expected.ppm");
-        ASSERT_GT(want.Width, 0) << name.toStdString();
-        EXPECT_EQ(mismatches(coloursOf(graphic), want), 0) << name.toStdString();
+        expectLoadsAsExpected(path(name), indexed ? pf8Bit : pf24Bit);
     }
     // A grey file gets the 256-grey palette; pixel 0x7FFF of a 16-bit file gives (248, 248, 248).
     TPixelGraphic grey;

@@ -11,23 +11,10 @@ using namespace sample_files;
 
 namespace {
 
-class TiffFormat : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        imaging_test::initLibrary();
-        Dir = new QTemporaryDir;
-        generate(Dir->path(), QStringLiteral("tiff"));
-    }
-    static void TearDownTestSuite() {
-        delete Dir;
-        Dir = nullptr;
-    }
-    void SetUp() override { imaging_test::initLibrary(); }
-    void TearDown() override { SetImagingDefaults(); }
-    static QString path(const QString& name) { return Dir->filePath(name); }
-    static QTemporaryDir* Dir;
+struct TiffSamples {
+    static constexpr const char* Format = "tiff";
 };
-QTemporaryDir* TiffFormat::Dir = nullptr;
+using TiffFormat = SampleFileTest<TiffSamples>;
 
 void expectLikeExpected(TPixelGraphic& graphic, const QString& file, const QString& expectedFile) {
     const RgbImage want = readRgbPixmap(expectedFile);

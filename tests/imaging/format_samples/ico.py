@@ -5,13 +5,13 @@ without masked pixels that Pillow's decode must match, and entries the reader re
 
 The expected image of the masked icons is the reading in mode 1: masked pixels white.
 """
-import os
 import random
 import struct
 
 from PIL import Image
 
 from ._common import expected
+from ._sample_io import pillow_expected, put
 
 
 def _row_bytes(width, bits):
@@ -59,11 +59,6 @@ def icon_file(images, kind=1, resource_sizes=None, offsets=None):
     return out + entries + data
 
 
-def _put(outdir, name, data):
-    with open(os.path.join(outdir, name), "wb") as f:
-        f.write(data)
-    return name
-
 
 def _picture(width, height, indices, mask, table):
     picture = Image.new("RGB", (width, height))
@@ -84,15 +79,14 @@ def write(outdir):
     rng = random.Random(31)
     for width, height, bits in ((16, 16, 1), (32, 32, 4), (48, 48, 8), (24, 24, 1), (8, 64, 4), (20, 12, 8)):
         table, indices, mask = _entry(rng, width, height, bits)
-        name = _put(outdir, f"ico_{width}x{height}_{bits}bit.ico",
+        name = put(outdir, f"ico_{width}x{height}_{bits}bit.ico",
                     icon_file([(width, height, bits, icon_image(width, height, bits, indices, mask, table))]))
         expected(outdir, name, _picture(width, height, indices, mask, table))
         names.append(name)
     # Nothing masked: Pillow's decode is the same picture.
     table, indices, mask = _entry(rng, 32, 32, 8, masked=False)
-    name = _put(outdir, "ico_unmasked_32x32_8bit.ico", icon_file([(32, 32, 8, icon_image(32, 32, 8, indices, mask, table))]))
-    with Image.open(os.path.join(outdir, name)) as image:
-        expected(outdir, name, image)
+    name = put(outdir, "ico_unmasked_32x32_8bit.ico", icon_file([(32, 32, 8, icon_image(32, 32, 8, indices, mask, table))]))
+    pillow_expected(outdir, name)
     names.append(name)
     # Two entries: 16 x 16 at 4 bits and 32 x 32 at 8 bits.
     entries = []
@@ -100,20 +94,20 @@ def write(outdir):
         table, indices, mask = _entry(rng, width, width, bits)
         entries.append((width, width, bits, icon_image(width, width, bits, indices, mask, table)))
         pictures = _picture(width, width, indices, mask, table)
-    name = _put(outdir, "ico_two_entries.ico", icon_file(entries))
+    name = put(outdir, "ico_two_entries.ico", icon_file(entries))
     expected(outdir, name, pictures)  # the expected image is the second entry's
     names.append(name)
 
     # Entries the reader refuses, and files that are not icon files.
     table, indices, mask = _entry(rng, 16, 16, 4)
     body16 = icon_image(16, 16, 4, indices, mask, table)
-    names.append(_put(outdir, "ico_bad_cursor.ico", icon_file([(16, 16, 4, body16)], kind=2)))
+    names.append(put(outdir, "ico_bad_cursor.ico", icon_file([(16, 16, 4, body16)], kind=2)))
     table, indices, mask = _entry(rng, 128, 128, 1)
-    names.append(_put(outdir, "ico_bad_128px.ico", icon_file([(128, 128, 1, icon_image(128, 128, 1, indices, mask, table))])))
+    names.append(put(outdir, "ico_bad_128px.ico", icon_file([(128, 128, 1, icon_image(128, 128, 1, indices, mask, table))])))
     table, indices, mask = _entry(rng, 16, 16, 24)
-    names.append(_put(outdir, "ico_bad_24bit.ico", icon_file([(16, 16, 24, icon_image(16, 16, 24, indices, mask, table))])))
-    names.append(_put(outdir, "ico_bad_resource_size.ico", icon_file([(16, 16, 4, body16)], resource_sizes=[len(body16) - 4])))
-    names.append(_put(outdir, "ico_bad_offset_past_end.ico", icon_file([(16, 16, 4, body16)], offsets=[0xFFFFFF00])))
-    names.append(_put(outdir, "ico_bad_truncated.ico", icon_file([(16, 16, 4, body16)])[:100]))
-    names.append(_put(outdir, "ico_bad_huge_count.ico", struct.pack("<HHH", 0, 1, 0xFFFF) + bytes(40)))
+    names.append(put(outdir, "ico_bad_24bit.ico", icon_file([(16, 16, 24, icon_image(16, 16, 24, indices, mask, table))])))
+    names.append(put(outdir, "ico_bad_resource_size.ico", icon_file([(16, 16, 4, body16)], resource_sizes=[len(body16) - 4])))
+    names.append(put(outdir, "ico_bad_offset_past_end.ico", icon_file([(16, 16, 4, body16)], offsets=[0xFFFFFF00])))
+    names.append(put(outdir, "ico_bad_truncated.ico", icon_file([(16, 16, 4, body16)])[:100]))
+    names.append(put(outdir, "ico_bad_huge_count.ico", struct.pack("<HHH", 0, 1, 0xFFFF) + bytes(40)))
     return names

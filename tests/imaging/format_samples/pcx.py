@@ -12,6 +12,7 @@ import struct
 from PIL import Image
 
 from ._common import expected
+from ._sample_io import pillow_expected, put
 
 SYSTEM16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
             (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
@@ -39,11 +40,6 @@ def rle(line):
         i += run
     return bytes(out)
 
-
-def _put(outdir, name, data):
-    with open(os.path.join(outdir, name), "wb") as f:
-        f.write(data)
-    return name
 
 
 def _planes4(indices, width, height, bytes_per_line):
@@ -75,8 +71,7 @@ def write(outdir):
     for mode, image in pictures.items():
         name = f"pcx_pillow_{mode.lower()}.pcx"
         image.save(os.path.join(outdir, name))
-        with Image.open(os.path.join(outdir, name)) as decoded:
-            expected(outdir, name, decoded)
+        pillow_expected(outdir, name)
         names.append(name)
 
     # Four planes of one bit, plane k giving bit k of the index: version 5 takes the header palette.
@@ -84,13 +79,13 @@ def write(outdir):
     width, height, bpl = 21, 5, 4
     indices = [rng.randrange(16) for _ in range(width * height)]
     palette16 = bytes(rng.randrange(256) for _ in range(48))
-    name = _put(outdir, "pcx_planes4_v5.pcx", header(width, height, 1, 4, bpl, 5, palette16) + _planes4(indices, width, height, bpl))
+    name = put(outdir, "pcx_planes4_v5.pcx", header(width, height, 1, 4, bpl, 5, palette16) + _planes4(indices, width, height, bpl))
     picture = Image.new("RGB", (width, height))
     picture.putdata([tuple(palette16[3 * i:3 * i + 3]) for i in indices])
     expected(outdir, name, picture)
     names.append(name)
     # Version 3: the 16 system colours, whatever the header palette holds.
-    name = _put(outdir, "pcx_planes4_v3.pcx", header(width, height, 1, 4, bpl, 3, palette16) + _planes4(indices, width, height, bpl))
+    name = put(outdir, "pcx_planes4_v3.pcx", header(width, height, 1, 4, bpl, 3, palette16) + _planes4(indices, width, height, bpl))
     picture = Image.new("RGB", (width, height))
     picture.putdata([SYSTEM16[i] for i in indices])
     expected(outdir, name, picture)
@@ -101,7 +96,7 @@ def write(outdir):
     values = [17, 99, 201, 5]
     data = b"".join(bytes((255, v)) for v in values)
     palette = bytes(c for i in range(256) for c in (i, 255 - i, i // 2))
-    name = _put(outdir, "pcx_runs_cross_lines.pcx", header(width, height, 8, 1, width) + data + b"\x0c" + palette)
+    name = put(outdir, "pcx_runs_cross_lines.pcx", header(width, height, 8, 1, width) + data + b"\x0c" + palette)
     picture = Image.new("RGB", (width, height))
     picture.putdata([(v, 255 - v, v // 2) for v in values for _ in range(width)])
     expected(outdir, name, picture)
@@ -111,7 +106,7 @@ def write(outdir):
     pixels = [rng.randrange(256) for _ in range(width * height * 3)]
     body = b"".join(rle(bytes(pixels[(y * width + x) * 3 + c] for x in range(width)) + b"\0" * (bpl - width))
                     for y in range(height) for c in range(3))
-    name = _put(outdir, "pcx_rgb_offset_window.pcx", header(width, height, 8, 3, bpl, xmin=100, ymin=7) + body)
+    name = put(outdir, "pcx_rgb_offset_window.pcx", header(width, height, 8, 3, bpl, xmin=100, ymin=7) + body)
     expected(outdir, name, Image.frombytes("RGB", (width, height), bytes(pixels)))
     names.append(name)
 
@@ -120,22 +115,21 @@ def write(outdir):
     width, height = 64, 24
     lines = [[rng.randrange(192)] + [rng.randrange(256) for _ in range(63)] for _ in range(height)]
     body = b"".join(bytes([line[0]]) + b"".join(bytes((0xC1, v)) for v in line[1:]) for line in lines)
-    name = _put(outdir, "pcx_runs_across_refills.pcx", header(width, height, 8, 1, width) + body + b"\x0c" + palette)
-    with Image.open(os.path.join(outdir, name)) as decoded:
-        expected(outdir, name, decoded)
+    name = put(outdir, "pcx_runs_across_refills.pcx", header(width, height, 8, 1, width) + body + b"\x0c" + palette)
+    pillow_expected(outdir, name)
     names.append(name)
 
     # Files that lie.
     rows8 = rle(bytes(range(16))) * 4
-    names.append(_put(outdir, "pcx_bad_short_lines_8bit.pcx", header(64, 4, 8, 1, 16) + rows8 + b"\x0c" + palette))
-    names.append(_put(outdir, "pcx_bad_short_lines_24bit.pcx", header(64, 4, 8, 3, 16) + rows8 * 3))
-    names.append(_put(outdir, "pcx_bad_short_lines_1bit.pcx", header(200, 4, 1, 1, 2) + rle(b"\xaa\x55") * 4))
-    names.append(_put(outdir, "pcx_bad_palette_info_2.pcx", header(16, 4, 8, 1, 16, palette_info=2) + rows8 + b"\x0c" + palette))
-    names.append(_put(outdir, "pcx_bad_no_palette_marker.pcx", header(16, 4, 8, 1, 16) + rows8 + b"\x0d" + palette))
-    names.append(_put(outdir, "pcx_bad_shorter_than_palette.pcx", header(16, 4, 8, 1, 16) + rows8))
-    names.append(_put(outdir, "pcx_bad_reserved.pcx", header(16, 4, 8, 3, 16, reserved=1) + rows8 * 3))
-    names.append(_put(outdir, "pcx_bad_planes.pcx", header(16, 4, 8, 2, 16) + rows8 * 2))
-    names.append(_put(outdir, "pcx_bad_inverted_window.pcx", header(16, 4, 8, 3, 16, xmin=300)[:8] + struct.pack("<H", 10)
+    names.append(put(outdir, "pcx_bad_short_lines_8bit.pcx", header(64, 4, 8, 1, 16) + rows8 + b"\x0c" + palette))
+    names.append(put(outdir, "pcx_bad_short_lines_24bit.pcx", header(64, 4, 8, 3, 16) + rows8 * 3))
+    names.append(put(outdir, "pcx_bad_short_lines_1bit.pcx", header(200, 4, 1, 1, 2) + rle(b"\xaa\x55") * 4))
+    names.append(put(outdir, "pcx_bad_palette_info_2.pcx", header(16, 4, 8, 1, 16, palette_info=2) + rows8 + b"\x0c" + palette))
+    names.append(put(outdir, "pcx_bad_no_palette_marker.pcx", header(16, 4, 8, 1, 16) + rows8 + b"\x0d" + palette))
+    names.append(put(outdir, "pcx_bad_shorter_than_palette.pcx", header(16, 4, 8, 1, 16) + rows8))
+    names.append(put(outdir, "pcx_bad_reserved.pcx", header(16, 4, 8, 3, 16, reserved=1) + rows8 * 3))
+    names.append(put(outdir, "pcx_bad_planes.pcx", header(16, 4, 8, 2, 16) + rows8 * 2))
+    names.append(put(outdir, "pcx_bad_inverted_window.pcx", header(16, 4, 8, 3, 16, xmin=300)[:8] + struct.pack("<H", 10)
                       + header(16, 4, 8, 3, 16)[10:] + rows8 * 3))
-    names.append(_put(outdir, "pcx_bad_truncated.pcx", header(300, 200, 8, 3, 300) + rle(bytes(300)) * 5))
+    names.append(put(outdir, "pcx_bad_truncated.pcx", header(300, 200, 8, 3, 300) + rle(bytes(300)) * 5))
     return names

@@ -14,6 +14,7 @@ import struct
 from PIL import Image
 
 from ._common import expected
+from ._sample_io import pillow_expected, put
 
 
 def header(width, height, depth, image_type, descriptor=0, map_type=0, first=0, length=0, entry_bits=0, id_length=0):
@@ -21,15 +22,6 @@ def header(width, height, depth, image_type, descriptor=0, map_type=0, first=0, 
                        width, height, depth, descriptor)
 
 
-def _put(outdir, name, data):
-    with open(os.path.join(outdir, name), "wb") as f:
-        f.write(data)
-    return name
-
-
-def _pillow_expected(outdir, name):
-    with Image.open(os.path.join(outdir, name)) as image:
-        expected(outdir, name, image)
 
 
 def _rgb555(value):
@@ -70,7 +62,7 @@ def write(outdir):
                 name = "tga_pillow_{}_{}_{}.tga".format(label, "rle" if compression else "raw",
                                                         "top" if orientation == 1 else "bottom")
                 image.save(os.path.join(outdir, name), compression=compression, orientation=orientation)
-                _pillow_expected(outdir, name)
+                pillow_expected(outdir, name)
                 names.append(name)
 
     # The same picture with each of the four origins (bit 4 right-to-left, bit 5 top-to-bottom).
@@ -86,7 +78,7 @@ def write(outdir):
             if descriptor & 16:
                 row.reverse()
             rows.append(b"".join(bytes((b, g, r_)) for (r_, g, b) in row))
-        name = _put(outdir, f"tga_origin_{label}.tga", header(width, height, 24, 2, descriptor) + b"".join(rows))
+        name = put(outdir, f"tga_origin_{label}.tga", header(width, height, 24, 2, descriptor) + b"".join(rows))
         expected(outdir, name, picture)
         names.append(name)
 
@@ -94,7 +86,7 @@ def write(outdir):
     width, height = 7, 4
     values = [rng.choice((0x7FFF, 0x001F, 0x7C00, 0x1234)) for _ in range(width * height)]
     packed = [struct.pack("<H", v) for v in values]
-    name = _put(outdir, "tga_16bit_rle_id.tga",
+    name = put(outdir, "tga_16bit_rle_id.tga",
                 header(width, height, 16, 10, 32, id_length=5) + b"hello" + _rle_stream(packed, 2))
     picture = Image.new("RGB", (width, height))
     picture.putdata([_rgb555(v) for v in values])
@@ -103,7 +95,7 @@ def write(outdir):
     # 24-bit packets that run across rows, bottom-left origin.
     width, height = 6, 5
     flat = [bytes((b, b, 255 - b)) for b in (rng.choice((10, 10, 10, 77)) for _ in range(width * height))]
-    name = _put(outdir, "tga_rle_across_rows.tga", header(width, height, 24, 10) + _rle_stream(flat, 3))
+    name = put(outdir, "tga_rle_across_rows.tga", header(width, height, 24, 10) + _rle_stream(flat, 3))
     picture = Image.new("RGB", (width, height))
     # The file's first row is the picture's bottom row.
     picture.putdata([(p[2], p[1], p[0]) for y in range(height)
@@ -120,7 +112,7 @@ def write(outdir):
         width, height = 4, 3
         indices = [rng.randrange(20) for _ in range(width * height)]
         body = b"".join(bytes(reversed(indices[y * width:(y + 1) * width])) for y in range(height))
-        name = _put(outdir, f"tga_map{bits}_top_right.tga",
+        name = put(outdir, f"tga_map{bits}_top_right.tga",
                     header(width, height, 8, 1, 48, map_type=1, length=20, entry_bits=bits) + cmap + body)
         picture = Image.new("RGB", (width, height))
         picture.putdata([colours[i] for i in indices])
@@ -131,7 +123,7 @@ def write(outdir):
     colours = [(200, 10, 10), (10, 200, 10), (10, 10, 200), (90, 90, 90)]
     indices = [i % 9 for i in range(6 * 2)]
     cmap = b"".join(bytes((b, g, r)) for r, g, b in colours)
-    name = _put(outdir, "tga_map_shorter_than_pixels.tga",
+    name = put(outdir, "tga_map_shorter_than_pixels.tga",
                 header(6, 2, 8, 1, 32, map_type=1, length=4, entry_bits=24) + cmap + bytes(indices))
     picture = Image.new("RGB", (6, 2))
     picture.putdata([colours[i] if i < 4 else (0, 0, 0) for i in indices])
@@ -139,13 +131,13 @@ def write(outdir):
     names.append(name)
 
     # Files that lie.
-    names.append(_put(outdir, "tga_bad_depth15.tga", header(4, 4, 15, 2) + bytes(32)))
-    names.append(_put(outdir, "tga_bad_first_entry.tga",
+    names.append(put(outdir, "tga_bad_depth15.tga", header(4, 4, 15, 2) + bytes(32)))
+    names.append(put(outdir, "tga_bad_first_entry.tga",
                       header(4, 4, 8, 1, map_type=1, first=30, length=20, entry_bits=24) + bytes(60 + 16)))
-    names.append(_put(outdir, "tga_bad_entry_size.tga",
+    names.append(put(outdir, "tga_bad_entry_size.tga",
                       header(4, 4, 8, 1, map_type=1, length=20, entry_bits=15) + bytes(40 + 16)))
-    names.append(_put(outdir, "tga_bad_zero_width.tga", header(0, 4, 24, 2)))
-    names.append(_put(outdir, "tga_bad_truncated.tga", header(40, 30, 24, 2) + b"\x40" * (40 * 3 * 5)))
-    names.append(_put(outdir, "tga_bad_truncated_rle.tga", header(40, 30, 32, 10) + bytes((0x85, 1, 2, 3, 4)) * 3))
-    names.append(_put(outdir, "tga_bad_huge.tga", header(65535, 65535, 24, 2) + bytes(100)))
+    names.append(put(outdir, "tga_bad_zero_width.tga", header(0, 4, 24, 2)))
+    names.append(put(outdir, "tga_bad_truncated.tga", header(40, 30, 24, 2) + b"\x40" * (40 * 3 * 5)))
+    names.append(put(outdir, "tga_bad_truncated_rle.tga", header(40, 30, 32, 10) + bytes((0x85, 1, 2, 3, 4)) * 3))
+    names.append(put(outdir, "tga_bad_huge.tga", header(65535, 65535, 24, 2) + bytes(100)))
     return names

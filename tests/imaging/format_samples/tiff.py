@@ -13,6 +13,7 @@ import subprocess
 from PIL import Image
 
 from ._common import expected
+from ._sample_io import pillow_expected, put
 
 BYTE, SHORT, LONG, RATIONAL = 1, 3, 4, 5
 
@@ -40,7 +41,6 @@ def build(width, height, bits, photometric, strips, rows_per_strip, compression=
     directory_size = 2 + 12 * len(tags) + 4
     data = bytearray()
     data_start = 8 + directory_size
-    size_of = {BYTE: 1, SHORT: 2, LONG: 4, RATIONAL: 8}
     packed_values = {}
     for tag in tags:
         type_, count, values = entries[tag]
@@ -96,15 +96,6 @@ def packbits(row):
     return bytes(out)
 
 
-def _put(outdir, name, data):
-    with open(os.path.join(outdir, name), "wb") as f:
-        f.write(data)
-    return name
-
-
-def _pillow_expected(outdir, name):
-    with Image.open(os.path.join(outdir, name)) as image:
-        expected(outdir, name, image)
 
 
 def _tiffcp(outdir, source, name, *options):
@@ -134,7 +125,7 @@ def write(outdir):
         for compression in ("raw", "packbits"):
             name = f"tiff_pillow_{label}_{compression}.tif"
             image.save(os.path.join(outdir, name), compression=None if compression == "raw" else "packbits")
-            _pillow_expected(outdir, name)
+            pillow_expected(outdir, name)
             names.append(name)
 
     # libtiff's variants of one picture: Motorola order, PackBits, several strips, both at once.
@@ -145,11 +136,11 @@ def write(outdir):
                           ("tiff_tiffcp_grey_bigendian.tif", ["-B", "-r", "5"])):
         source = "tiff_pillow_l_raw.tif" if "grey" in name else base
         names.append(_tiffcp(outdir, source, name, *options))
-        _pillow_expected(outdir, name)
+        pillow_expected(outdir, name)
     names.append(_tiffcp(outdir, "tiff_pillow_p_raw.tif", "tiff_tiffcp_palette_packbits.tif", "-c", "packbits", "-r", "3"))
-    _pillow_expected(outdir, names[-1])
+    pillow_expected(outdir, names[-1])
     names.append(_tiffcp(outdir, "tiff_pillow_1_raw.tif", "tiff_tiffcp_bilevel_bigendian.tif", "-B", "-r", "4"))
-    _pillow_expected(outdir, names[-1])
+    pillow_expected(outdir, names[-1])
 
     # CMYK, raw and PackBits (read by the subtractive formula).
     width, height = 9, 5
@@ -168,13 +159,13 @@ def write(outdir):
     rows = [bytes((nibbles[y * width + x] << 4 | (nibbles[y * width + x + 1] if x + 1 < width else 0))
                   for x in range(0, width, 2)) for y in range(height)]
     for photometric, label in ((1, "blackiszero"), (0, "whiteiszero")):
-        name = _put(outdir, f"tiff_gray4_{label}.tif", build(width, height, [4], photometric, [b"".join(rows)], height))
+        name = put(outdir, f"tiff_gray4_{label}.tif", build(width, height, [4], photometric, [b"".join(rows)], height))
         levels = [v * 17 if photometric == 1 else (15 - v) * 17 for v in nibbles]
         expected(outdir, name, Image.frombytes("L", (width, height), bytes(levels)))
         names.append(name)
     colours = [tuple(rng.randrange(256) for _ in range(3)) for _ in range(16)]
     colormap = [c[k] * 257 for k in range(3) for c in colours]
-    name = _put(outdir, "tiff_palette4_packbits.tif",
+    name = put(outdir, "tiff_palette4_packbits.tif",
                 build(width, height, [4], 3, [b"".join(packbits(r) for r in rows)], height, 32773, colormap, big=True))
     picture = Image.new("RGB", (width, height))
     picture.putdata([colours[v] for v in nibbles])
@@ -182,7 +173,7 @@ def write(outdir):
     names.append(name)
     # A ColorMap longer than 3 x 2^bits: its thirds are taken as if it had 3 x 16 values.
     long_map = colormap + [0xFFFF] * 30
-    name = _put(outdir, "tiff_palette4_long_colormap.tif", build(width, height, [4], 3, [b"".join(rows)], height,
+    name = put(outdir, "tiff_palette4_long_colormap.tif", build(width, height, [4], 3, [b"".join(rows)], height,
                                                                 colormap=long_map))
     thirds = [[long_map[k * 16 + i] >> 8 for k in range(3)] for i in range(16)]
     picture = Image.new("RGB", (width, height))
@@ -192,7 +183,7 @@ def write(outdir):
     # A ColorMap of 4 colours for pixel values up to 7: the missing colours are black.
     values = bytes(i % 8 for i in range(8 * 3))
     colours = [(250, 0, 0), (0, 250, 0), (0, 0, 250), (120, 130, 140)]
-    name = _put(outdir, "tiff_colormap_shorter_than_pixels.tif",
+    name = put(outdir, "tiff_colormap_shorter_than_pixels.tif",
                 build(8, 3, [8], 3, [values], 3, colormap=[c[k] * 256 for k in range(3) for c in colours]))
     picture = Image.new("RGB", (8, 3))
     picture.putdata([colours[v] if v < 4 else (0, 0, 0) for v in values])
@@ -200,40 +191,40 @@ def write(outdir):
     names.append(name)
     # RowsPerStrip 2^32 - 1 (one strip holding everything), as libtiff writes single strips.
     grey = bytes(rng.randrange(256) for _ in range(6 * 3))
-    name = _put(outdir, "tiff_rows_per_strip_max.tif", build(6, 3, [8], 1, [grey], 0xFFFFFFFF))
+    name = put(outdir, "tiff_rows_per_strip_max.tif", build(6, 3, [8], 1, [grey], 0xFFFFFFFF))
     expected(outdir, name, Image.frombytes("L", (6, 3), grey))
     names.append(name)
     # Two pages.
     name = "tiff_two_pages.tif"
     pictures["rgb"].save(os.path.join(outdir, name), save_all=True, append_images=[pictures["l"]])
-    _pillow_expected(outdir, name)
+    pillow_expected(outdir, name)
     names.append(name)
 
     # Files that lie.
     pixels = bytes(range(8)) * 4
-    names.append(_put(outdir, "tiff_bad_one_strip_short_rows.tif", build(8, 4, [8], 1, [pixels], 2)))
+    names.append(put(outdir, "tiff_bad_one_strip_short_rows.tif", build(8, 4, [8], 1, [pixels], 2)))
     expected(outdir, names[-1], Image.frombytes("L", (8, 4), pixels))
-    names.append(_put(outdir, "tiff_bad_packbits_overrun.tif",
+    names.append(put(outdir, "tiff_bad_packbits_overrun.tif",
                       build(8, 4, [8], 1, [packbits(pixels[:8]) + b"\x7f" + bytes(128)], 4, 32773)))
-    names.append(_put(outdir, "tiff_bad_strip_past_end.tif",
+    names.append(put(outdir, "tiff_bad_strip_past_end.tif",
                       build(8, 4, [8], 1, [pixels], 4, override={273: (LONG, 1, struct.pack("<I", 10 ** 9))})))
-    names.append(_put(outdir, "tiff_bad_huge_tag_count.tif",
+    names.append(put(outdir, "tiff_bad_huge_tag_count.tif",
                       build(8, 4, [8], 1, [pixels[:16], pixels[16:]], 2, override={273: (LONG, 1 << 30, struct.pack("<I", 200))})))
-    names.append(_put(outdir, "tiff_bad_palette_no_colormap.tif", build(8, 4, [8], 3, [pixels], 4)))
-    names.append(_put(outdir, "tiff_bad_field_type.tif",
+    names.append(put(outdir, "tiff_bad_palette_no_colormap.tif", build(8, 4, [8], 3, [pixels], 4)))
+    names.append(put(outdir, "tiff_bad_field_type.tif",
                       build(8, 4, [8], 1, [pixels], 4, override={256: (RATIONAL, 1, struct.pack("<I", 8))})))
-    names.append(_put(outdir, "tiff_bad_samples.tif", build(8, 4, [8, 8], 1, [pixels * 2], 4)))
-    names.append(_put(outdir, "tiff_bad_bits_count.tif",
+    names.append(put(outdir, "tiff_bad_samples.tif", build(8, 4, [8, 8], 1, [pixels * 2], 4)))
+    names.append(put(outdir, "tiff_bad_bits_count.tif",
                       build(8, 4, [8, 8, 8], 2, [pixels * 3], 4, override={277: (SHORT, 1, [4])})))
-    names.append(_put(outdir, "tiff_bad_planar.tif", build(8, 4, [8, 8, 8], 2, [pixels * 3], 4, extra=[(284, (SHORT, 1, [2]))])))
-    names.append(_put(outdir, "tiff_bad_rows_per_strip_zero.tif", build(8, 4, [8], 1, [pixels[:16], pixels[16:]], 0)))
-    names.append(_put(outdir, "tiff_bad_strip_count.tif", build(8, 4, [8], 1, [pixels[:16], pixels[16:]], 1)))
-    names.append(_put(outdir, "tiff_bad_zero_width.tif", build(0, 4, [8], 1, [pixels], 4)))
-    names.append(_put(outdir, "tiff_bad_huge_width.tif", build(0xFFFFFFFF, 4, [8], 1, [pixels], 4)))
-    names.append(_put(outdir, "tiff_bad_truncated.tif", build(80, 40, [8, 8, 8], 2, [bytes(80 * 3 * 5)], 40)))
-    names.append(_put(outdir, "tiff_bad_broken_chain.tif", build(8, 4, [8], 1, [pixels], 4, next_offset=10 ** 8)))
-    names.append(_put(outdir, "tiff_bad_looping_chain.tif", build(8, 4, [8], 1, [pixels], 4, next_offset=8)))
-    names.append(_put(outdir, "tiff_bad_directory_past_end.tif", b"II*\0" + struct.pack("<I", 10 ** 6) + bytes(20)))
+    names.append(put(outdir, "tiff_bad_planar.tif", build(8, 4, [8, 8, 8], 2, [pixels * 3], 4, extra=[(284, (SHORT, 1, [2]))])))
+    names.append(put(outdir, "tiff_bad_rows_per_strip_zero.tif", build(8, 4, [8], 1, [pixels[:16], pixels[16:]], 0)))
+    names.append(put(outdir, "tiff_bad_strip_count.tif", build(8, 4, [8], 1, [pixels[:16], pixels[16:]], 1)))
+    names.append(put(outdir, "tiff_bad_zero_width.tif", build(0, 4, [8], 1, [pixels], 4)))
+    names.append(put(outdir, "tiff_bad_huge_width.tif", build(0xFFFFFFFF, 4, [8], 1, [pixels], 4)))
+    names.append(put(outdir, "tiff_bad_truncated.tif", build(80, 40, [8, 8, 8], 2, [bytes(80 * 3 * 5)], 40)))
+    names.append(put(outdir, "tiff_bad_broken_chain.tif", build(8, 4, [8], 1, [pixels], 4, next_offset=10 ** 8)))
+    names.append(put(outdir, "tiff_bad_looping_chain.tif", build(8, 4, [8], 1, [pixels], 4, next_offset=8)))
+    names.append(put(outdir, "tiff_bad_directory_past_end.tif", b"II*\0" + struct.pack("<I", 10 ** 6) + bytes(20)))
     pictures["rgb"].save(os.path.join(outdir, "tiff_bad_lzw.tif"), compression="tiff_lzw")
     names.append("tiff_bad_lzw.tif")
     pictures["1"].save(os.path.join(outdir, "tiff_bad_group4.tif"), compression="group4")
