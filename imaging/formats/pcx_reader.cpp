@@ -81,6 +81,13 @@ HeaderCheck checkSizes(const PcxHeader& h) {
     return HeaderCheck::Accepted;
 }
 
+// True when the bytes left could hold the lines at all: a run of two bytes gives at most 63 and
+// runs end at the end of a line. A header claiming more is refused before the pixels are allocated.
+bool dataCanFill(const PcxHeader& h, int64_t bytesLeft) {
+    const int64_t lineLength = int64_t(h.Planes) * h.BytesPerLine;
+    return (lineLength + 62) / 63 * 2 * h.Height <= bytesLeft;
+}
+
 TPGPixelFormat pixelFormatOf(Layout layout) {
     switch (layout) {
     case Layout::Bits1: return pf1Bit;
@@ -200,6 +207,7 @@ void TPCXFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     const Layout layout = layoutOf(h);
     std::array<uint8_t, 768> palette{};
     if (layout == Layout::Bits8 && !readEndPalette(Stream, palette)) raisePcx(GetMessageText(33));
+    if (!dataCanFill(h, Stream.size() - Stream.pos())) raisePcx(GetMessageText(32));
     const int width = int(h.Width), height = int(h.Height);
     Graphic.SetSize(width, height, pixelFormatOf(layout));
     PrepareFreshPixels(Graphic);

@@ -56,6 +56,16 @@ HeaderCheck checkHeader(const PxMHeader& h) {
     return HeaderCheck::Accepted;
 }
 
+// True when the bytes left could hold the pixels at all: binary rows take their full length,
+// text needs at least one character a value. A header claiming more is refused before the
+// pixels are allocated.
+bool dataCanFill(const PxMHeader& h, int64_t bytesLeft) {
+    const int64_t samples = isColor(h.Kind) ? 3 : 1;
+    int64_t needed = h.Width * h.Height * samples;
+    if (h.Kind == Variant::BinaryBitmap) needed = (h.Width + 7) / 8 * h.Height;
+    return needed <= bytesLeft;
+}
+
 // Token reading: comments run from "#" to the line feed, which is what they yield.
 class PxMInput {
 public:
@@ -173,6 +183,7 @@ void TPxMFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     case HeaderCheck::BadMaximum:
     case HeaderCheck::TooLarge: raisePxM(GetMessageText(30));
     }
+    if (!dataCanFill(h, input.In.StreamSize() - input.In.Position())) raisePxM(GetMessageText(32));
     const int width = int(h.Width), height = int(h.Height);
     if (isBitmap(h.Kind)) {
         Graphic.SetSize(width, height, pf1Bit);

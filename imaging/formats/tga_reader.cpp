@@ -69,6 +69,15 @@ HeaderCheck checkHeader(const TgaHeader& h) {
     return HeaderCheck::Accepted;
 }
 
+// True when the bytes left could hold the pixels at all: uncompressed pixels take their full
+// size, run-length packets at most 128 pixels for a header byte and one pixel value. A header
+// claiming more is refused before the pixels are allocated.
+bool dataCanFill(const TgaHeader& h, int64_t bytesLeft) {
+    const int64_t pixels = int64_t(h.Width) * h.Height, size = h.Depth / 8;
+    const int64_t needed = (h.ImageType & RunLengthBit) ? (pixels + 127) / 128 * (1 + size) : pixels * size;
+    return needed <= bytesLeft;
+}
+
 TColor color555(uint16_t v) {
     return pgRGB(uint8_t(((v >> 10) & 31) << 3), uint8_t(((v >> 5) & 31) << 3), uint8_t((v & 31) << 3));
 }
@@ -179,6 +188,7 @@ void TTGAFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     if (checkHeader(h) != HeaderCheck::Accepted) raiseTga(GetMessageText(30));
     in.Skip(h.IdLength);
     const std::vector<TColor> colours = readColorMap(in, h);
+    if (!dataCanFill(h, in.StreamSize() - in.Position())) raiseTga(GetMessageText(32));
     Graphic.SetSize(h.Width, h.Height, h.Depth == 8 ? pf8Bit : pf24Bit);
     PrepareFreshPixels(Graphic);
     if (h.Depth == 8 && readsColorMap(h)) {

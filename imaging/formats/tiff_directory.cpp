@@ -148,7 +148,7 @@ TTiffDirectory ReadTiffDirectory(QIODevice& Stream, int ImageIndex) {
     // by leaving them out.
     d.SamplesPerPixel = findEntry(d.Entries, SamplesPerPixel) ? single(input, d.Entries, SamplesPerPixel) : 1;
     d.BitsPerSample = array(input, d.Entries, BitsPerSample);
-    if (!findEntry(d.Entries, BitsPerSample)) d.BitsPerSample.assign(d.SamplesPerPixel, 1);
+    if (!findEntry(d.Entries, BitsPerSample) && d.SamplesPerPixel <= 4) d.BitsPerSample.assign(d.SamplesPerPixel, 1);
     d.StripOffsets = array(input, d.Entries, StripOffsets);
     d.RowsPerStrip = single(input, d.Entries, RowsPerStrip);
     d.ColorMap = array(input, d.Entries, ColorMap);

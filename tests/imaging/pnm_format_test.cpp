@@ -64,10 +64,17 @@ TEST_F(PnmFormat, LyingFilesGiveTheirMessage) {
             EXPECT_EQ(e.message(), QString::fromLatin1(c.Message));
         }
     }
-    // The rows before the end of a truncated file stay in the graphic.
+    // A header claiming more than the file holds is refused before anything is allocated; a file
+    // that could hold its pixels but ends early keeps the rows read so far.
+    TPixelGraphic refused;
+    loadMessage(refused, path("pnm_bad_truncated.ppm"));
+    EXPECT_TRUE(refused.GetEmpty());
     TPixelGraphic partial;
-    loadMessage(partial, path("pnm_bad_truncated.ppm"));
-    EXPECT_EQ(partial.GetWidth(), 40);
+    loadMessage(partial, path("pnm_bad_truncated_text.pbm"));
+    ASSERT_EQ(partial.GetWidth(), 3);
+    EXPECT_EQ(partial.GetPixel(0, 0), 0u);
+    EXPECT_EQ(partial.GetPixel(1, 0), 1u);
+    EXPECT_EQ(partial.GetPixel(2, 0), 0u);
 }
 
 // A test picture in the pixel format a writer takes.

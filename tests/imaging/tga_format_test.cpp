@@ -50,16 +50,20 @@ TEST_F(TgaFormat, LyingFilesGiveTheirMessage) {
         {"tga_bad_zero_width.tga", "TGA: Not supported subformat"},
         {"tga_bad_truncated.tga", "TGA: Unexpected end of file"},
         {"tga_bad_truncated_rle.tga", "TGA: Unexpected end of file"},
-        {"tga_bad_huge.tga", "CreateDIBSection failed"},
+        {"tga_bad_huge.tga", "TGA: Unexpected end of file"},
     };
     for (const auto& c : cases) {
         TPixelGraphic graphic;
         EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString::fromLatin1(c.Message)) << c.Name;
     }
-    // A truncated file keeps the rows it had (here the five bottom rows of the file); the rows
+    // A header claiming more than the file holds is refused before anything is allocated.
+    TPixelGraphic refused;
+    loadMessage(refused, path("tga_bad_huge.tga"));
+    EXPECT_TRUE(refused.GetEmpty());
+    // A file cut short keeps the rows it had (here the five bottom rows of the picture); the rows
     // it never delivered are black, not whatever the memory held.
     TPixelGraphic partial;
-    loadMessage(partial, path("tga_bad_truncated.tga"));
+    loadMessage(partial, path("tga_bad_truncated_rle.tga"));
     ASSERT_EQ(partial.GetHeight(), 30);
     for (int y = 0; y < 30; ++y) EXPECT_EQ(partial.GetPixelColor(7, y), y >= 25 ? pgRGB(64, 64, 64) : pgRGB(0, 0, 0)) << y;
     // No probe: a Targa file under another extension is not recognised.

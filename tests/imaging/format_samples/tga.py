@@ -138,6 +138,7 @@ def write(outdir):
                       header(4, 4, 8, 1, map_type=1, length=20, entry_bits=15) + bytes(40 + 16)))
     names.append(put(outdir, "tga_bad_zero_width.tga", header(0, 4, 24, 2)))
     names.append(put(outdir, "tga_bad_truncated.tga", header(40, 30, 24, 2) + b"\x40" * (40 * 3 * 5)))
-    names.append(put(outdir, "tga_bad_truncated_rle.tga", header(40, 30, 32, 10) + bytes((0x85, 1, 2, 3, 4)) * 3))
+    names.append(put(outdir, "tga_bad_truncated_rle.tga",
+                     header(40, 30, 24, 10) + bytes((127,)) + b"\x40" * 384 + bytes((71,)) + b"\x40" * 216))
     names.append(put(outdir, "tga_bad_huge.tga", header(65535, 65535, 24, 2) + bytes(100)))
     return names
