@@ -6,7 +6,12 @@
 #include "imaging/formats/gif_bridge.h"
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
+#include "imaging/formats/ico_format.h"
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/pcx_format.h"
+#include "imaging/formats/pnm_format.h"
+#include "imaging/formats/tga_format.h"
+#include "imaging/formats/tiff_format.h"
 #include "imaging/pg_messages.h"
 
 long double DisplayGamma = 1.8L;
@@ -65,6 +70,11 @@ void InitImagingLibrary() {
     FileFormatReaders.clear();
     FileFormatWriters.clear();
     RegisterJpegFormats();
+    RegisterPxMFormats();
+    RegisterPCXFormat();
+    RegisterTGAFormat();
+    RegisterTIFFormats();
+    RegisterIcoReader();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libpng-dev zlib1g-dev libgtest-dev
-          libbenchmark-dev libjpeg-turbo-progs python3-aiosmtpd python3-pil fonts-dejavu-core)
+          libbenchmark-dev libjpeg-turbo-progs python3-aiosmtpd python3-pil fonts-dejavu-core
+          libtiff-tools netpbm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,134 @@
+#pragma once
+// Shared helpers of the format tests that work on generated sample files: running the sample
+// generator and the outside oracles (Pillow through /usr/bin/python3, libtiff's tools), and
+// comparing a graphic with an RGB portable pixmap written by Pillow. A missing tool fails the test.
+#include "imaging/pixel_graphic.h"
+#include "tests/imaging/imaging_test_support.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace sample_files {
+
+// Runs a program to its end; false when it cannot start, crashes or exits non-zero.
+inline bool runProgram(const QString& program, const QStringList& args, QString* output = nullptr) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) return false;
+    if (output) *output = QString::fromLocal8Bit(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+inline QString sourceDir() { return qEnvironmentVariable("LUMENFOLD_SOURCE_DIR"); }
+
+// Writes the samples of one format module (tests/imaging/format_samples/<format>.py) into Dir.
+inline void generate(const QString& Dir, const QString& Format) {
+    QString output;
+    ASSERT_TRUE(runProgram(QStringLiteral("/usr/bin/python3"),
+                           {sourceDir() + QStringLiteral("/tests/imaging/make_format_samples.py"), Dir, Format}, &output))
+        << output.toStdString();
+}
+
+// Pillow's decode of each file, as <file>.pil.ppm beside it.
+inline void pillowDecode(const QStringList& Files) {
+    static const char* script =
+        "import sys\nfrom PIL import Image\nfor p in sys.argv[1:]:\n"
+        "    Image.open(p).convert('RGB').save(p + '.pil.ppm', 'PPM')\n";
+    QString output;
+    ASSERT_TRUE(runProgram(QStringLiteral("/usr/bin/python3"), QStringList{"-c", QString::fromLatin1(script)} + Files,
+                           &output))
+        << output.toStdString();
+}
+
+// The pixels of a binary RGB pixmap (maximum 255), row by row from the top; empty when unreadable.
+struct RgbImage {
+    int Width = 0;
+    int Height = 0;
+    std::vector<TColor> Pixels;
+};
+
+inline RgbImage readRgbPixmap(const QString& Path) {
+    const QByteArray data = imaging_test::readFile(Path);
+    RgbImage image;
+    int pos = 2, numbers[3] = {};
+    if (!data.startsWith("P6")) return image;
+    for (int& n : numbers) {
+        while (pos < data.size() && !(data[pos] >= '0' && data[pos] <= '9')) ++pos;
+        while (pos < data.size() && data[pos] >= '0' && data[pos] <= '9') n = n * 10 + (data[pos++] - '0');
+    }
+    ++pos;
+    if (numbers[2] != 255 || data.size() - pos < qsizetype(numbers[0]) * numbers[1] * 3) return image;
+    image.Width = numbers[0];
+    image.Height = numbers[1];
+    const auto* p = reinterpret_cast<const uint8_t*>(data.constData() + pos);
+    for (int i = 0; i < image.Width * image.Height; ++i, p += 3) image.Pixels.push_back(pgRGB(p[0], p[1], p[2]));
+    return image;
+}
+
+inline RgbImage coloursOf(const TPixelGraphic& Graphic) {
+    RgbImage image;
+    image.Width = Graphic.GetWidth();
+    image.Height = Graphic.GetHeight();
+    for (int y = 0; y < image.Height; ++y)
+        for (int x = 0; x < image.Width; ++x) image.Pixels.push_back(Graphic.GetPixelColor(x, y) & 0xFFFFFF);
+    return image;
+}
+
+// Number of differing pixels, or -1 when the sizes differ.
+inline int64_t mismatches(const RgbImage& a, const RgbImage& b) {
+    if (a.Width != b.Width || a.Height != b.Height || a.Pixels.size() != b.Pixels.size()) return -1;
+    int64_t count = 0;
+    for (size_t i = 0; i < a.Pixels.size(); ++i) count += a.Pixels[i] != b.Pixels[i];
+    return count;
+}
+
+// The message a load of the file raises, or "" when it loads.
+inline QString loadMessage(TPixelGraphic& Graphic, const QString& Path) {
+    try {
+        Graphic.LoadFromFile(Path);
+    } catch (const EPixelGraphic& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// A test suite over the samples of one format: they are generated once for the suite. Format
+// names the module, e.g. struct PcxSamples { static constexpr const char* Format = "pcx"; }.
+template <typename Samples>
+class SampleFileTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        imaging_test::initLibrary();
+        Dir = new QTemporaryDir;
+        generate(Dir->path(), QString::fromLatin1(Samples::Format));
+    }
+    static void TearDownTestSuite() {
+        delete Dir;
+        Dir = nullptr;
+    }
+    void SetUp() override { imaging_test::initLibrary(); }
+    void TearDown() override { SetImagingDefaults(); }
+    static QString path(const QString& name) { return Dir->filePath(name); }
+    static QString path(const char* name) { return Dir->filePath(QString::fromLatin1(name)); }
+    static inline QTemporaryDir* Dir = nullptr;
+};
+
+// Loads a lossless sample through the registry and compares it with <sample>.expected.ppm.
+inline void expectLoadsAsExpected(const QString& Path, TPGPixelFormat Format) {
+    TPixelGraphic graphic;
+    EXPECT_EQ(loadMessage(graphic, Path), QString()) << Path.toStdString();
+    EXPECT_EQ(graphic.GetPixelFormat(), Format) << Path.toStdString();
+    const RgbImage want = readRgbPixmap(Path + ".expected.ppm");
+    ASSERT_GT(want.Width, 0) << Path.toStdString();
+    EXPECT_EQ(mismatches(coloursOf(graphic), want), 0) << Path.toStdString();
+}
+
+}  // namespace sample_files
