@@ -273,6 +273,10 @@ TEST(ThumbGrid, KeysMoveAndSelectOnlyWhenEnabled) {
         {Qt::Key_Up, {}, 0, {0}},  // the last row of no column: nothing happens
         {Qt::Key_End, {}, 7, {7}},
         {Qt::Key_Home, {}, 0, {0}},
+        {Qt::Key_PageDown, {}, 6, {6}},  // three rows show: a page is two rows
+        {Qt::Key_PageDown, {}, 7, {7}},  // no further than the last item
+        {Qt::Key_PageUp, {}, 1, {1}},
+        {Qt::Key_PageUp, {}, 0, {0}},
     };
     for (const Step& s : steps) {
         QTest::keyClick(grid.get(), s.key, s.modifiers);
