@@ -162,6 +162,22 @@ TEST_F(ShellTreeTest, WithoutVirtualFoldersOnlyFileSystemItemsAndTheirAncestorsS
     EXPECT_TRUE(childNamed(tree.RootNode(), "Trash"));
 }
 
+TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlay) {
+    mkdir("plain");
+    ASSERT_TRUE(QFile::link(root + "/plain", root + "/linked"));
+    auto tree = makeTree();
+    const auto picture = [&](const char* name) {
+        TShellNode* node = childNamed(tree->RootNode(), name);
+        return node ? node->icon(0).pixmap(16).toImage() : QImage();
+    };
+    ASSERT_FALSE(picture("plain").isNull());
+    EXPECT_NE(picture("linked"), picture("plain"));
+    tree->setShowLinkOverlay(false);
+    EXPECT_EQ(picture("linked"), picture("plain"));
+    tree->setShowIcons(false);
+    EXPECT_TRUE(picture("plain").isNull());
+}
+
 TEST_F(ShellTreeTest, MountChangesReReadAnOpenComputer) {
     TShellTree tree;
     tree.Loaded();
