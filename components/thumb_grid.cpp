@@ -314,17 +314,23 @@ void TXThumbGrid::mouseDownStep(Qt::MouseButton Button, Qt::KeyboardModifiers Mo
 void TXThumbGrid::mouseUpStep(Qt::MouseButton Button, Qt::KeyboardModifiers Modifiers, bool FromMouse) {
     if (pressHitNothing_ || Count() == 0 || current_ < 0 || current_ >= Count()) return;
     const int item = current_;
-    if (MultipleSelect && (Modifiers & Qt::ControlModifier)) {
-        select(item, true);
-        if (FromMouse && selectedAtPress_) {  // Ctrl-click on a selected item takes it away
-            selected_[size_t(item)] = 0;
-            selectedByStep_[size_t(item)] = 0;
+    const bool ctrl = Modifiers & Qt::ControlModifier, shift = Modifiers & Qt::ShiftModifier;
+    if (MultipleSelect && (ctrl || shift)) {
+        if (ctrl) {
+            select(item, true);
+            if (FromMouse && selectedAtPress_) {  // Ctrl-click on a selected item takes it away
+                selected_[size_t(item)] = 0;
+                selectedByStep_[size_t(item)] = 0;
+            }
         }
-    } else if (MultipleSelect && (Modifiers & Qt::ShiftModifier)) {
-        for (int i = 0; i < Count(); ++i)
-            if (selectedByStep_[size_t(i)]) selected_[size_t(i)] = selectedByStep_[size_t(i)] = 0;
-        const int anchor = std::clamp(anchor_, 0, Count() - 1);
-        for (int i = std::min(anchor, item); i <= std::max(anchor, item); ++i) select(i, true);
+        if (shift) {
+            // Shift alone replaces the earlier range; with Ctrl the range is added to what is there.
+            if (!ctrl)
+                for (int i = 0; i < Count(); ++i)
+                    if (selectedByStep_[size_t(i)]) selected_[size_t(i)] = selectedByStep_[size_t(i)] = 0;
+            const int anchor = std::clamp(anchor_, 0, Count() - 1);
+            for (int i = std::min(anchor, item); i <= std::max(anchor, item); ++i) select(i, true);
+        }
     } else if (selectedAtPress_ || !FromMouse) {
         if (Button != Qt::RightButton) clearSelection();
         select(item, false);

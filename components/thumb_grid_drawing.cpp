@@ -17,8 +17,9 @@ bool isSupported(const QString& Path, const QString& Formats) {
     if (Formats.isEmpty()) return true;
     const QString name = QFileInfo(Path).fileName();
     const int dot = int(name.lastIndexOf(QLatin1Char('.')));
-    const QString extension = dot < 0 ? QString() : name.mid(dot);
-    return Formats.toUpper().contains(extension.toUpper());
+    // A name without extension has nothing to look up: it is not a supported format.
+    if (dot < 0) return false;
+    return Formats.toUpper().contains(name.mid(dot).toUpper());
 }
 
 // The frame just outside the inner rectangle: left and top edges in one colour, right and bottom

@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QContextMenuEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,8 +26,10 @@ using testing_support::MessageScript;
 // Picks the entry with the given text (none: cancels) and remembers what the menu offered.
 struct MenuPick {
     explicit MenuPick(QString entry) : entry(std::move(entry)) {
-        setContextMenuRunnerForTesting([this](QMenu& menu, const QPoint&) -> QAction* {
+        setContextMenuRunnerForTesting([this](QMenu& menu, const QPoint& point) -> QAction* {
             ++shown;
+            at = point;
+            if (whileShown) whileShown();
             if (menu.defaultAction()) defaultEntry = menu.defaultAction()->text();
             for (QAction* action : menu.actions()) {
                 if (action->isSeparator()) continue;
@@ -40,6 +44,8 @@ struct MenuPick {
     QString defaultEntry;
     QStringList offered;
     int shown = 0;
+    QPoint at;                         // where the menu was shown
+    std::function<void()> whileShown;  // runs while the menu is open
 };
 
 // Records what would have been opened.
@@ -170,6 +176,46 @@ TEST_F(ContextMenuTest, TreeAsksOnPopupMenuAndKeepsTheSelection) {
     tree.ShowNodeMenu(pictures, QPoint());
     EXPECT_EQ(pick.shown, 1);
     EXPECT_EQ(tree.Selected(), tree.RootNode());  // the selection comes back after the menu
+}
+
+TEST_F(ContextMenuTest, RightClickAndMenuKeyShowTheMenuOfTheirNode) {
+    TShellTree tree;
+    tree.setRootUsePIDL(false);
+    tree.setRootDir(dir.path());
+    tree.resize(300, 300);
+    tree.show();
+    ASSERT_TRUE(tree.RootNode() && tree.RootNode()->childCount() == 1);
+    QTreeWidgetItem* pictures = tree.RootNode()->child(0);
+    MenuPick pick("");
+    QString shownFor;
+    pick.whileShown = [&] { shownFor = tree.Selected() ? tree.Selected()->text(0) : QString(); };
+
+    // A right click on a node: its menu, at the pointer, with the node selected meanwhile.
+    const QPoint inside = tree.visualItemRect(pictures).center();
+    const QPoint global = tree.viewport()->mapToGlobal(inside);
+    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, inside);
+    EXPECT_EQ(tree.Selected(), tree.RootNode()) << "a right press alone selects nothing";
+    QContextMenuEvent click(QContextMenuEvent::Mouse, inside, global);
+    QApplication::sendEvent(tree.viewport(), &click);
+    QTest::mouseRelease(tree.viewport(), Qt::RightButton, {}, inside);
+    EXPECT_EQ(pick.shown, 1);
+    EXPECT_EQ(shownFor, "pictures");
+    EXPECT_EQ(pick.at, global);
+    EXPECT_EQ(tree.Selected(), tree.RootNode());
+
+    // A right click below the last node: no node, no menu.
+    const QPoint empty(5, tree.viewport()->height() - 5);
+    QContextMenuEvent nowhere(QContextMenuEvent::Mouse, empty, tree.viewport()->mapToGlobal(empty));
+    QApplication::sendEvent(tree.viewport(), &nowhere);
+    EXPECT_EQ(pick.shown, 1);
+
+    // The menu key: the selected node's menu at the middle of its text.
+    tree.setCurrentItem(pictures);
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(tree.viewport(), &key);
+    EXPECT_EQ(pick.shown, 2);
+    EXPECT_EQ(shownFor, "pictures");
+    EXPECT_EQ(pick.at, tree.viewport()->mapToGlobal(tree.visualItemRect(pictures).center()));
 }
 
 }  // namespace

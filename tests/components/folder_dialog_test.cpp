@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFontMetrics>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -41,6 +42,46 @@ TEST(FolderDialog, OptionsStayConsistent) {
     dialog.setOptions(dialog.Options() | bfFileSysDirsOnly | bfDontGoBelowDomain | bfBrowseForPrinter);
     EXPECT_FALSE(dialog.Options() & (bfFileSysDirsOnly | bfDontGoBelowDomain | bfBrowseForComputer));
     EXPECT_TRUE(dialog.Options().testFlag(bfBrowseForPrinter));
+}
+
+TEST(FolderDialog, PlacedOverItsOwnerOnTheScreenOrAtItsPosition) {
+    QWidget owner;
+    owner.setGeometry(200, 100, 800, 600);
+    owner.show();
+    TFolderDialog dialog(&owner);
+    dialog.setLeft(368);
+    dialog.setTop(32);
+    const QRect screen = owner.screen()->geometry();
+    struct Case {
+        TFolderDialogOptions centring;
+        std::function<QPoint(const QSize&)> expected;
+    };
+    const Case cases[] = {
+        {bfParentCenter, [&](const QSize& size) {
+             const QRect frame = owner.frameGeometry();
+             return QPoint(frame.left() + frame.width() / 2 - size.width() / 2, frame.top() + frame.height() / 4);
+         }},
+        {bfScreenCenter,
+         [&](const QSize& size) { return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 3); }},
+        {{}, [](const QSize&) { return QPoint(200 + 368, 100 + 32); }},
+    };
+    MessageScript script;
+    for (const Case& c : cases) {
+        dialog.setOptions((dialog.Options() & ~TFolderDialogOptions(bfParentCenter | bfScreenCenter)) | c.centring);
+        script.onDialog([&](QDialog& d) {
+            // Window frames may shift the place by their width.
+            const QPoint offset = d.pos() - c.expected(d.frameGeometry().size());
+            EXPECT_LE(std::max(std::abs(offset.x()), std::abs(offset.y())), 3) << int(c.centring) << " off by "
+                                                                                << offset.x() << "," << offset.y();
+            if (!c.centring) {  // a new position moves the open dialog
+                dialog.setLeft(10);
+                EXPECT_EQ(d.pos(), QPoint(200 + 10, 100 + 32));
+                dialog.setLeft(368);
+            }
+            return int(platform::mrCancel);
+        });
+        EXPECT_FALSE(dialog.Execute());
+    }
 }
 
 TEST(FolderDialog, PathElisionKeepsTheLastComponent) {

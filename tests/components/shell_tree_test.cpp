@@ -147,6 +147,37 @@ TEST_F(ShellTreeTest, FilesShownThroughMasksAndOnFileAdd) {
     EXPECT_EQ(childNames(sub), QStringList{"inner"});
 }
 
+TEST_F(ShellTreeTest, WithoutVirtualFoldersOnlyFileSystemItemsAndTheirAncestorsShow) {
+    TShellTree tree;
+    tree.Loaded();
+    ASSERT_TRUE(childNamed(tree.RootNode(), "Trash"));
+    tree.setShowVirtualFolders(false);
+    EXPECT_FALSE(childNamed(tree.RootNode(), "Trash")) << "nothing on disk below it";
+    ASSERT_TRUE(childNamed(tree.RootNode(), "Home"));
+    TShellNode* computer = childNamed(tree.RootNode(), "Computer");
+    ASSERT_TRUE(computer) << "it holds the volumes";
+    computer->setExpanded(true);
+    EXPECT_TRUE(childNamed(computer, "/"));
+    tree.setShowVirtualFolders(true);
+    EXPECT_TRUE(childNamed(tree.RootNode(), "Trash"));
+}
+
+TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlay) {
+    mkdir("plain");
+    ASSERT_TRUE(QFile::link(root + "/plain", root + "/linked"));
+    auto tree = makeTree();
+    const auto picture = [&](const char* name) {
+        TShellNode* node = childNamed(tree->RootNode(), name);
+        return node ? node->icon(0).pixmap(16).toImage() : QImage();
+    };
+    ASSERT_FALSE(picture("plain").isNull());
+    EXPECT_NE(picture("linked"), picture("plain"));
+    tree->setShowLinkOverlay(false);
+    EXPECT_EQ(picture("linked"), picture("plain"));
+    tree->setShowIcons(false);
+    EXPECT_TRUE(picture("plain").isNull());
+}
+
 TEST_F(ShellTreeTest, MountChangesReReadAnOpenComputer) {
     TShellTree tree;
     tree.Loaded();
@@ -300,6 +331,16 @@ TEST_F(ShellTreeTest, MonitorReportsItsOwnFolderAndDirectSubfoldersOnly) {
     mkdir("w/sub/deep/y");  // two levels down: the subfolder's own monitor would see it
     QTest::qWait(200);
     EXPECT_EQ(changes, 0);
+
+    // A new folder while running: the watch moves there.
+    mkdir("v");
+    monitor.setDirectory(root + "/v");
+    changes = 0;
+    mkdir("w/after");
+    mkdir("v/x");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 1000));
+    QTest::qWait(100);
+    EXPECT_EQ(changes, 1) << "one report for the new folder, none for the old one";
 
     monitor.setDirectory(root + "/missing");
     EXPECT_TRUE(QTest::qWaitFor([&] { return invalid == 1; }, 1000));

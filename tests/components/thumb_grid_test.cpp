@@ -160,6 +160,9 @@ TEST(ThumbGrid, OtherFormatsAndUndecodableFilesShowTheirSubstitutes) {
     WriteSolidJpeg(other, 40, 30, QColor(0, 110, 60));
     WriteSolidJpeg(truncated, 400, 300, QColor(220, 20, 20));
     QFile::resize(truncated, QFileInfo(truncated).size() / 2);
+    const QString noExtension = dir.filePath("photo");  // a JPEG, but its name tells no format
+    WriteSolidJpeg(dir.filePath("photo.jpg"), 40, 30, QColor(220, 20, 20));
+    ASSERT_TRUE(QFile::rename(dir.filePath("photo.jpg"), noExtension));
     QFile(broken).open(QIODevice::WriteOnly);
     QFile textFile(text);
     ASSERT_TRUE(textFile.open(QIODevice::WriteOnly));
@@ -168,7 +171,7 @@ TEST(ThumbGrid, OtherFormatsAndUndecodableFilesShowTheirSubstitutes) {
 
     auto grid = ShownGrid(3, 2);
     grid->SupportedFormats = "*.jpg;*.gif;";
-    grid->LoadFromSource(QStringList{gif, broken, text, truncated, dir.filePath("missing.jpg")}, true, false);
+    grid->LoadFromSource(QStringList{gif, broken, text, truncated, dir.filePath("missing.jpg"), noExtension}, true, false);
     const QColor empty = CentreColour(*grid, 1);
     EXPECT_TRUE(Near(CentreColour(*grid, 0), QColor(0, 0, 255))) << "GIF through the format registry";
     const QPoint pictureTop = grid->visualRect(grid->model()->index(1, 0)).topLeft() + QPoint(5 + 2 + 45, 5 + 2 + 6);
@@ -182,6 +185,7 @@ TEST(ThumbGrid, OtherFormatsAndUndecodableFilesShowTheirSubstitutes) {
     EXPECT_TRUE(Near(CentreColour(*grid, 1), QColor(250, 140, 0))) << "an empty .jpg shows the error picture";
     EXPECT_TRUE(Near(CentreColour(*grid, 2), QColor(0, 110, 60))) << "a .txt shows the other-format picture";
     EXPECT_TRUE(Near(CentreColour(*grid, 4), QColor(250, 140, 0))) << "a missing file shows the error picture";
+    EXPECT_TRUE(Near(CentreColour(*grid, 5), QColor(0, 110, 60))) << "a name without extension is another format";
 }
 
 namespace {
@@ -208,6 +212,11 @@ TEST(ThumbGrid, MouseSelection) {
         {"ranges run backwards too", {{4}, {1, Qt::ShiftModifier}}, {1, 2, 3, 4}},
         {"a new Shift-click replaces the range", {{1}, {4, Qt::ShiftModifier}, {2, Qt::ShiftModifier}}, {1, 2}},
         {"Ctrl-click moves the anchor", {{0}, {3, Qt::ControlModifier}, {5, Qt::ShiftModifier}}, {0, 3, 4, 5}},
+        {"Ctrl-Shift-click adds a range",
+         {{0}, {3, Qt::ControlModifier}, {5, Qt::ShiftModifier}, {1, Qt::ControlModifier | Qt::ShiftModifier}},
+         {0, 1, 2, 3, 4, 5}},
+        {"Ctrl-Shift-click keeps what Ctrl chose", {{6}, {1, Qt::ControlModifier}, {4, Qt::ControlModifier | Qt::ShiftModifier}},
+         {1, 2, 3, 4, 6}},
         {"right click keeps the selection", {{1}, {3, Qt::ControlModifier}, {3, {}, Qt::RightButton}}, {1, 3}},
         {"right click elsewhere selects alone", {{1}, {3, Qt::ControlModifier}, {5, {}, Qt::RightButton}}, {5}},
         {"plain click on a selected item selects it alone", {{1}, {3, Qt::ControlModifier}, {3}}, {3}},
@@ -264,6 +273,10 @@ TEST(ThumbGrid, KeysMoveAndSelectOnlyWhenEnabled) {
         {Qt::Key_Up, {}, 0, {0}},  // the last row of no column: nothing happens
         {Qt::Key_End, {}, 7, {7}},
         {Qt::Key_Home, {}, 0, {0}},
+        {Qt::Key_PageDown, {}, 6, {6}},  // three rows show: a page is two rows
+        {Qt::Key_PageDown, {}, 7, {7}},  // no further than the last item
+        {Qt::Key_PageUp, {}, 1, {1}},
+        {Qt::Key_PageUp, {}, 0, {0}},
     };
     for (const Step& s : steps) {
         QTest::keyClick(grid.get(), s.key, s.modifiers);
