@@ -113,12 +113,13 @@ public:
 protected:
     void FormShow() override;
 
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     ImageCopyBatch* copyBatch_ = nullptr;  // the copies of the drop in progress
     bool rotationLocated_ = false;          // the selected rotation is loaded and its directory exists
     QString unlocatedDirectory_;            // the selected rotation's directory when it is missing
-    void done(int result) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 extern TdlgEditSite* dlgEditSite;
