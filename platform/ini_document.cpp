@@ -133,6 +133,7 @@ IniDocument IniDocument::parse(const QByteArray& input) {
         doc.sections_.back().lines.push_back(std::move(line));
         start = next;
     }
+    for (Section& section : doc.sections_) indexKeys(section);
     doc.reindexSections();
     return doc;
 }
@@ -154,16 +155,16 @@ void IniDocument::reindexSections() {
 
 int IniDocument::findSection(const QString& section) const { return sectionIndex_.value(fold(section), -1); }
 
-int IniDocument::findKey(const Section& section, const QString& key) const {
-    if (!section.indexed) {
-        section.keyIndex.clear();
-        for (int i = section.hasHeader ? 1 : 0; i < int(section.lines.size()); ++i) {
-            QString k;
-            if (splitKeyValue(section.lines[i].text, &k, nullptr) && !section.keyIndex.contains(fold(k)))
-                section.keyIndex.insert(fold(k), i);
-        }
-        section.indexed = true;
+void IniDocument::indexKeys(Section& section) {
+    section.keyIndex.clear();
+    for (int i = section.hasHeader ? 1 : 0; i < int(section.lines.size()); ++i) {
+        QString k;
+        if (splitKeyValue(section.lines[i].text, &k, nullptr) && !section.keyIndex.contains(fold(k)))
+            section.keyIndex.insert(fold(k), i);
     }
+}
+
+int IniDocument::findKey(const Section& section, const QString& key) const {
     return section.keyIndex.value(fold(key), -1);
 }
 
@@ -229,6 +230,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         added.hasHeader = true;
         added.lines.push_back(makeLine("[" + section + "]", end));
         added.lines.push_back(makeLine(key + "=" + stored, end));
+        indexKeys(added);
         sections_.push_back(std::move(added));
         reindexSections();
         return;
@@ -247,7 +249,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     while (insertAt > 1 && sec.lines[insertAt - 1].text.trimmed().isEmpty()) --insertAt;
     if (sec.lines[insertAt - 1].end.isEmpty()) sec.lines[insertAt - 1].end = end;
     sec.lines.insert(sec.lines.begin() + insertAt, makeLine(key + "=" + stored, end));
-    sec.indexed = false;
+    indexKeys(sec);
 }
 
 void IniDocument::eraseSection(const QString& section) {
@@ -264,7 +266,7 @@ void IniDocument::deleteKey(const QString& section, const QString& key) {
     const int at = findKey(sec, key);
     if (at < 0) return;
     sec.lines.erase(sec.lines.begin() + at);
-    sec.indexed = false;
+    indexKeys(sec);
 }
 
 }  // namespace platform

@@ -45,12 +45,14 @@ private:
         QString name;              // empty for the lines before the first header
         bool hasHeader = false;    // lines[0] is the "[name]" line
         std::vector<Line> lines;
-        mutable QHash<QString, int> keyIndex;  // folded key -> first line holding it
-        mutable bool indexed = false;
+        QHash<QString, int> keyIndex;  // folded key -> first line holding it
     };
 
     int findSection(const QString& section) const;
     int findKey(const Section& section, const QString& key) const;
+    // Indexes are built whenever a section changes, never while reading: one parsed document is
+    // read by several threads at once.
+    static void indexKeys(Section& section);
     Line makeLine(const QString& text, const QByteArray& end) const;
     QByteArray defaultLineEnd() const;
     void reindexSections();

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
+#include <thread>
 #include <gtest/gtest.h>
 
 using platform::IniFile;
@@ -203,4 +205,34 @@ TEST(IniFileCache, ChangesOnDiskAreSeenAndUpdatesWriteOnce) {
     }
     EXPECT_EQ(dir.read("s.ini"), committed);
     EXPECT_TRUE(writer.sectionExists("Rotation_1"));
+}
+
+// The rotation tool reads site files from several threads while the file may change.
+TEST(IniFileCache, ThreadsReadOneFileWhileItIsWritten) {
+    TempDataDir dir;
+    const QString path = dir.file("t.ini");
+    IniFile(path).writeInteger("General", "CurrentRotationPosition", 0);
+    std::atomic<bool> bad{false};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t)
+        readers.emplace_back([&] {
+            for (int i = 0; i < 300; ++i) {
+                // One read sees one version of the file: never half of an update.
+                const QStringList values = IniFile(path).readSectionValues("General");
+                const int n = values.first().section('=', 1).toInt();
+                if (values != (n == 0 ? QStringList{values.first()}
+                                      : QStringList{"CurrentRotationPosition=" + QString::number(n),
+                                                    "Name=Site " + QString::number(n)}))
+                    bad = true;
+            }
+        });
+    for (int n = 1; n <= 30; ++n) {
+        IniFile ini(path);
+        platform::IniUpdate update(ini);
+        ini.writeInteger("General", "CurrentRotationPosition", n);
+        ini.writeString("General", "Name", "Site " + QString::number(n));
+        update.commit();
+    }
+    for (auto& r : readers) r.join();
+    EXPECT_FALSE(bad);
 }
