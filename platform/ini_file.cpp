@@ -9,6 +9,7 @@
 #include <functional>
 #include <list>
 #include <sys/stat.h>
+#include <time.h>
 
 namespace platform {
 
@@ -35,9 +36,25 @@ Stamp stampOf(const QString& path) {
     return stampOf(st);
 }
 
+// File times come from a coarse clock: a file rewritten in place within the same tick and to the
+// same size keeps its stamp. A parse is therefore trusted only once the file's time lies clearly
+// before the moment its stamp was taken; until then every use reads the file again.
+constexpr qint64 kClockTickNs = 20'000'000;
+
+qint64 coarseNowNs() {
+    timespec ts {};
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
 struct Loaded {
     Stamp stamp;
     std::shared_ptr<const IniDocument> document;
+    qint64 stampedAtNs = 0;
+    // Written by this process: the file is a new inode that only an in-place rewrite by another
+    // program, within one clock tick and to the same size, could change unseen.
+    bool written = false;
+    bool trusted() const { return written || stamp.modifiedNs + kClockTickNs < stampedAtNs; }
 };
 
 // The parsed files of the process, the most recently used first; each is checked against the
@@ -48,7 +65,7 @@ public:
         QMutexLocker lock(&mutex_);
         const Stamp now = stampOf(path);
         auto found = entries_.find(path);
-        if (found != entries_.end() && found->stamp == now) {
+        if (found != entries_.end() && found->stamp == now && (!now.exists || found->trusted())) {
             touch(path);
             return *found;
         }
@@ -77,11 +94,13 @@ private:
     // The stamp is taken from the open file before reading, so a change made while reading
     // shows as a change at the next use rather than being missed.
     static Loaded read(const QString& path) {
+        const qint64 stampedAt = coarseNowNs();
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) return Loaded{Stamp{}, std::make_shared<IniDocument>(IniDocument::parse({}))};
+        if (!file.open(QIODevice::ReadOnly))
+            return Loaded{Stamp{}, std::make_shared<IniDocument>(IniDocument::parse({})), stampedAt};
         struct stat st {};
         const Stamp stamp = ::fstat(file.handle(), &st) == 0 ? stampOf(st) : Stamp{};
-        return Loaded{stamp, std::make_shared<IniDocument>(IniDocument::parse(file.readAll()))};
+        return Loaded{stamp, std::make_shared<IniDocument>(IniDocument::parse(file.readAll())), stampedAt};
     }
 
     void touch(const QString& path) {
@@ -102,7 +121,7 @@ DocumentCache& cache() {
 // Writes a document as the whole file and keeps it as the file's parsed form.
 void store(const QString& path, const std::shared_ptr<const IniDocument>& document) {
     if (!writeFileAtomically(path, document->serialize())) throw IniWriteError(path);
-    cache().remember(path, Loaded{stampOf(path), document});
+    cache().remember(path, Loaded{stampOf(path), document, coarseNowNs(), true});
 }
 
 }  // namespace
@@ -110,7 +129,7 @@ void store(const QString& path, const std::shared_ptr<const IniDocument>& docume
 // The writes of an update: applied to a copy of the file as it was when the update began, and
 // applied again to the file as it is at commit time when someone else has written it meanwhile.
 struct IniFile::Update {
-    Stamp base;
+    std::shared_ptr<const IniDocument> base;  // the parse the update began on
     IniDocument document;
     std::vector<std::function<void(IniDocument&)>> changes;
 };
@@ -208,7 +227,7 @@ void IniFile::deleteKey(const QString& section, const QString& key) {
 void IniFile::beginUpdate() {
     if (update_) return;
     const Loaded loaded = cache().load(path_);
-    update_ = std::make_unique<Update>(Update{loaded.stamp, *loaded.document, {}});
+    update_ = std::make_unique<Update>(Update{loaded.document, *loaded.document, {}});
 }
 
 void IniFile::commitUpdate() {
@@ -216,7 +235,8 @@ void IniFile::commitUpdate() {
     std::unique_ptr<Update> update = std::move(update_);
     if (update->changes.empty()) return;
     const Loaded current = cache().load(path_);
-    if (!(current.stamp == update->base)) {
+    // A new parse means the file may have changed since the update began.
+    if (current.document != update->base) {
         update->document = *current.document;
         for (const auto& apply : update->changes) apply(update->document);
     }
