@@ -20,6 +20,8 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
@@ -340,4 +342,51 @@ TEST_F(SiteDataTest, TheEditorShowsWholeRotationLinesPlainControlsAndSortedTempl
         EXPECT_EQ(editor.cmbstyle->itemText(1), "/t/banana.htm");
         EXPECT_EQ(editor.cmbstyle->currentText(), "/t/banana.htm");
     });
+}
+
+// --- One replacement of the file per save ---
+
+namespace {
+
+// Counts the times a file of the directory is put in place by rename, from now on.
+class ReplacementCounter {
+public:
+    explicit ReplacementCounter(const QString& directory) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        inotify_add_watch(fd_, QFile::encodeName(directory).constData(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~ReplacementCounter() { ::close(fd_); }
+    int count(const QString& name) {
+        alignas(inotify_event) char buffer[64 * 1024];
+        ssize_t n;
+        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0)
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if (event->len > 0 && name == QString::fromLocal8Bit(event->name)) ++count_;
+                p += sizeof(inotify_event) + event->len;
+            }
+        return count_;
+    }
+
+private:
+    int fd_;
+    int count_ = 0;
+};
+
+}  // namespace
+
+TEST_F(SiteDataTest, EachSaveReplacesTheSiteFileOnce) {
+    writeThreeRotations();
+    startWithGardenSite();
+    MessageScript script;
+    ReplacementCounter counter(data.path());
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(counter.count("Site_1.ini"), 0);  // opening reads only
+        QTest::mouseClick(editor.btnApplytoAll, Qt::LeftButton);
+        EXPECT_EQ(counter.count("Site_1.ini"), 1);  // three rotations, one replacement
+        selectRow(editor, 1);
+        EXPECT_EQ(counter.count("Site_1.ini"), 2);  // the rotation left behind
+    });
+    // Closing: the current rotation, then the site's settings.
+    EXPECT_EQ(counter.count("Site_1.ini"), 4);
+    EXPECT_EQ(siteFile().readString("Rotation_3", "Thumb_Width", ""), QString::number(dlgThumbOptions->SpnThumbW->value()));
 }
