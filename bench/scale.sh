@@ -84,13 +84,14 @@ if [[ " $cases " == *" drop "* ]]; then
     for n in 1000; do
         t=$(figure drop "$work/drop$((n / 10))" $((n / 10))); w=$(figure drop "$work/drop$n" $n)
         row "$n images dropped" "$t" "$w" ms ""
-        cpsync() {  # sources -> best of 3 cp + sync in ms
-            local best=""
-            for _ in 1 2 3; do
-                rm -rf "$1/../cp"; mkdir -p "$1/../cp"; sync
-                local s; s=$(now); cp "$1"/* "$1/../cp/"; sync; local d=$(( ($(now) - s) / 1000 ))
+        cpsync() {  # sources -> best of 3 cp + sync in ms, each into a new directory as the drop does
+            local best="" run
+            for run in 1 2 3; do
+                mkdir -p "$1/../cp$run"; sync
+                local s; s=$(now); cp "$1"/* "$1/../cp$run/"; sync; local d=$(( ($(now) - s) / 1000 ))
                 if [ -z "$best" ] || [ $d -lt $best ]; then best=$d; fi
             done
+            rm -rf "$1"/../cp[123]
             awk -v us="$best" 'BEGIN { printf "%.1f", us / 1000 }'
         }
         ct=$(cpsync "$work/drop$((n / 10))/sources"); cw=$(cpsync "$work/drop$n/sources")

@@ -169,13 +169,18 @@ double dropImages(const QString& dir, int n) {
     }
     writeFile(dir + "sites.ini", "[Sites]\r\nSite_1=Drop\r\n");
     writeFile(dir + "options.ini", "[Options]\r\nUseRotations=True\r\n");
-    writeFile(dir + "Site_1.ini", "[General]\r\nName=Drop\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
-                                  "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\n");
     QStringList files;
     for (int i = 1; i <= n; ++i) files << sources + QString("photo%1.jpg").arg(i);
-    return best([&] {
-        QDir(dir + "site/Rotation_1").removeRecursively();
-        QDir().mkpath(dir + "site/Rotation_1");
+    // Each run drops into a directory of its own, and the runs' copies are deleted only at the
+    // end: this file system is slow to create files where many were deleted a moment ago, which
+    // would be measured instead of the drop.
+    QStringList used;
+    const double ms = best([&] {
+        const QString rotation = QString("drop_%1_%2").arg(getpid()).arg(used.size());
+        used << dir + "site/" + rotation;
+        QDir().mkpath(used.last());
+        writeFile(dir + "Site_1.ini", "[General]\r\nName=Drop\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
+                                      "[Rotation_1]\r\nRotation_Path=%\\site\\" + rotation.toUtf8() + "\r\n");
         Program program;
         program.main.show();
         program.main.lbxsites->setCurrentRow(0);
@@ -191,6 +196,8 @@ double dropImages(const QString& dir, int n) {
         program.editSite.BitBtn2->click();
         return ms;
     });
+    for (const QString& d : used) QDir(d).removeRecursively();
+    return ms;
 }
 
 double buildImages(const QString& dir, int n, const QString& templates) {
