@@ -1,84 +1,175 @@
 #include "platform/ini_file.h"
 
 #include "platform/file_ops.h"
+#include "platform/ini_document.h"
 
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <functional>
+#include <list>
+#include <sys/stat.h>
+#include <time.h>
 
 namespace platform {
 
 namespace {
 
-// The file is read again on every call, as the profile API does, so that two programs (or two
-// objects) working on the same file always see each other's writes.
-QStringList load(const QString& path) { return readTextLines(path); }
+// What tells one version of a file from another without reading it. Every write of this layer
+// replaces the file by rename, so a new inode alone marks most changes.
+struct Stamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const Stamp&) const = default;
+};
 
-void save(const QString& path, const QStringList& lines) {
-    if (!writeTextLines(path, lines)) throw IniWriteError(path);
+Stamp stampOf(const struct stat& st) {
+    return Stamp{true, st.st_dev, st.st_ino, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-bool isSectionHeader(const QString& line, QString* name) {
-    const QString t = line.trimmed();
-    if (!t.startsWith('[')) return false;
-    const int close = t.indexOf(']');
-    if (close < 0) return false;
-    if (name) *name = t.mid(1, close - 1).trimmed();
-    return true;
+Stamp stampOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return Stamp{};
+    return stampOf(st);
 }
 
-bool isComment(const QString& trimmed) { return trimmed.startsWith(';'); }
+// File times come from a coarse clock: a file rewritten in place within the same tick and to the
+// same size keeps its stamp. A parse is therefore trusted only once the file's time lies clearly
+// before the moment its stamp was taken; until then every use reads the file again.
+constexpr qint64 kClockTickNs = 20'000'000;
 
-// Splits "key = value" into its trimmed parts; lines without "=" have no key.
-bool splitKeyValue(const QString& line, QString* key, QString* value) {
-    const QString t = line.trimmed();
-    if (t.isEmpty() || isComment(t)) return false;
-    const int eq = t.indexOf('=');
-    if (eq < 0) return false;
-    *key = t.left(eq).trimmed();
-    QString v = t.mid(eq + 1).trimmed();
-    // The profile API drops one pair of surrounding quotes.
-    if (v.size() >= 2 && ((v.startsWith('"') && v.endsWith('"')) || (v.startsWith('\'') && v.endsWith('\''))))
-        v = v.mid(1, v.size() - 2);
-    *value = v;
-    return true;
+qint64 coarseNowNs() {
+    timespec ts {};
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+struct Loaded {
+    Stamp stamp;
+    std::shared_ptr<const IniDocument> document;
+    qint64 stampedAtNs = 0;
+    // Written by this process: the file is a new inode that only an in-place rewrite by another
+    // program, within one clock tick and to the same size, could change unseen.
+    bool written = false;
+    bool trusted() const { return written || stamp.modifiedNs + kClockTickNs < stampedAtNs; }
+};
 
-// Index range [first line after the header, end) of a section; first == -1 when absent.
-std::pair<int, int> sectionRange(const QStringList& lines, const QString& section) {
-    for (int i = 0; i < lines.size(); ++i) {
-        QString name;
-        if (isSectionHeader(lines[i], &name) && sameName(name, section)) {
-            int end = i + 1;
-            while (end < lines.size() && !isSectionHeader(lines[end], nullptr)) ++end;
-            return {i + 1, end};
+// The parsed files of the process, the most recently used first; each is checked against the
+// disk on every use.
+class DocumentCache {
+public:
+    Loaded load(const QString& path) {
+        QMutexLocker lock(&mutex_);
+        const Stamp now = stampOf(path);
+        auto found = entries_.find(path);
+        if (found != entries_.end() && found->stamp == now && (!now.exists || found->trusted())) {
+            touch(path);
+            return *found;
+        }
+        Loaded loaded = read(path);
+        insert(path, loaded);
+        return loaded;
+    }
+
+    void remember(const QString& path, const Loaded& loaded) {
+        QMutexLocker lock(&mutex_);
+        insert(path, loaded);
+    }
+
+private:
+    static constexpr size_t kKept = 64;
+
+    void insert(const QString& path, const Loaded& loaded) {
+        entries_.insert(path, loaded);
+        touch(path);
+        while (order_.size() > kKept) {
+            entries_.remove(order_.back());
+            order_.pop_back();
         }
     }
-    return {-1, -1};
+
+    // The stamp is taken from the open file before reading, so a change made while reading
+    // shows as a change at the next use rather than being missed.
+    static Loaded read(const QString& path) {
+        const qint64 stampedAt = coarseNowNs();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return Loaded{Stamp{}, std::make_shared<IniDocument>(IniDocument::parse({})), stampedAt};
+        struct stat st {};
+        const Stamp stamp = ::fstat(file.handle(), &st) == 0 ? stampOf(st) : Stamp{};
+        return Loaded{stamp, std::make_shared<IniDocument>(IniDocument::parse(file.readAll())), stampedAt};
+    }
+
+    void touch(const QString& path) {
+        order_.remove(path);
+        order_.push_front(path);
+    }
+
+    QMutex mutex_;
+    QHash<QString, Loaded> entries_;
+    std::list<QString> order_;
+};
+
+DocumentCache& cache() {
+    static DocumentCache instance;
+    return instance;
 }
 
-int findKey(const QStringList& lines, std::pair<int, int> range, const QString& key) {
-    for (int i = range.first; i >= 0 && i < range.second; ++i) {
-        QString k, v;
-        if (splitKeyValue(lines[i], &k, &v) && sameName(k, key)) return i;
-    }
-    return -1;
+// Writes a document as the whole file and keeps it as the file's parsed form.
+void store(const QString& path, const std::shared_ptr<const IniDocument>& document) {
+    if (!writeFileAtomically(path, document->serialize())) throw IniWriteError(path);
+    cache().remember(path, Loaded{stampOf(path), document, coarseNowNs(), true});
 }
 
 }  // namespace
+
+// The writes of an update: applied to a copy of the file as it was when the update began, and
+// applied again to the file as it is at commit time when someone else has written it meanwhile.
+struct IniFile::Update {
+    std::shared_ptr<const IniDocument> base;  // the parse the update began on
+    IniDocument document;
+    std::vector<std::function<void(IniDocument&)>> changes;
+};
 
 IniWriteError::IniWriteError(const QString& p)
     : std::runtime_error(("Cannot write the file " + p).toStdString()), path(p) {}
 
 IniFile::IniFile(QString fileName) : path_(std::move(fileName)) {}
+IniFile::~IniFile() = default;
+
+IniFile::IniFile(const IniFile& other)
+    : path_(other.path_), update_(other.update_ ? std::make_unique<Update>(*other.update_) : nullptr) {}
+
+IniFile& IniFile::operator=(const IniFile& other) {
+    if (this != &other) {
+        path_ = other.path_;
+        update_ = other.update_ ? std::make_unique<Update>(*other.update_) : nullptr;
+    }
+    return *this;
+}
+
+std::shared_ptr<const IniDocument> IniFile::document() const {
+    if (update_) return std::shared_ptr<const IniDocument>(std::shared_ptr<void>(), &update_->document);
+    return cache().load(path_).document;
+}
+
+template <typename Change>
+void IniFile::change(Change&& apply) {
+    if (update_) {
+        apply(update_->document);
+        update_->changes.emplace_back(std::forward<Change>(apply));
+        return;
+    }
+    auto document = std::make_shared<IniDocument>(*cache().load(path_).document);
+    apply(*document);
+    store(path_, document);
+}
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const {
-    const QStringList lines = load(path_);
-    const auto range = sectionRange(lines, section);
-    const int at = findKey(lines, range, key);
-    if (at < 0) return defaultValue;
-    QString k, v;
-    splitKeyValue(lines[at], &k, &v);
-    return v;
+    return document()->value(section, key).value_or(defaultValue);
 }
 
 int IniFile::readInteger(const QString& section, const QString& key, int defaultValue) const {
@@ -92,67 +183,27 @@ int IniFile::readInteger(const QString& section, const QString& key, int default
 }
 
 bool IniFile::valueExists(const QString& section, const QString& key) const {
-    const QStringList lines = load(path_);
-    return findKey(lines, sectionRange(lines, section), key) >= 0;
+    return document()->value(section, key).has_value();
 }
 
-bool IniFile::sectionExists(const QString& section) const {
-    return sectionRange(load(path_), section).first >= 0;
-}
+bool IniFile::sectionExists(const QString& section) const { return document()->hasSection(section); }
 
-QStringList IniFile::readSection(const QString& section) const {
-    QStringList keys;
-    const QStringList lines = load(path_);
-    const auto range = sectionRange(lines, section);
-    for (int i = range.first; i >= 0 && i < range.second; ++i) {
-        QString k, v;
-        if (splitKeyValue(lines[i], &k, &v) && !k.isEmpty()) keys << k;
-    }
-    return keys;
-}
+QStringList IniFile::readSection(const QString& section) const { return document()->keys(section); }
 
 QStringList IniFile::readSectionValues(const QString& section) const {
-    QStringList pairs;
-    const QStringList lines = load(path_);
-    const auto range = sectionRange(lines, section);
-    for (int i = range.first; i >= 0 && i < range.second; ++i) {
-        QString k, v;
-        if (splitKeyValue(lines[i], &k, &v) && !k.isEmpty()) pairs << k + "=" + v;
-    }
-    return pairs;
+    QStringList lines;
+    for (const auto& [key, value] : document()->pairs(section)) lines << key + "=" + value;
+    return lines;
 }
 
-QStringList IniFile::readSections() const {
-    QStringList names;
-    for (const QString& line : load(path_)) {
-        QString name;
-        if (isSectionHeader(line, &name)) names << name;
-    }
-    return names;
+std::vector<std::pair<QString, QString>> IniFile::readSectionPairs(const QString& section) const {
+    return document()->pairs(section);
 }
+
+QStringList IniFile::readSections() const { return document()->sectionNames(); }
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-    QStringList lines = load(path_);
-    const QString line = key + "=" + value;
-    auto range = sectionRange(lines, section);
-    if (range.first < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines << QString();
-        lines << "[" + section + "]" << line;
-    } else {
-        const int at = findKey(lines, range, key);
-        if (at >= 0) {
-            // The key keeps the spelling it already has in the file.
-            QString existingKey, oldValue;
-            splitKeyValue(lines[at], &existingKey, &oldValue);
-            lines[at] = existingKey + "=" + value;
-        } else {
-            // New keys go after the section's last non-blank line.
-            int insertAt = range.second;
-            while (insertAt > range.first && lines[insertAt - 1].trimmed().isEmpty()) --insertAt;
-            lines.insert(insertAt, line);
-        }
-    }
-    save(path_, lines);
+    change([=](IniDocument& d) { d.setValue(section, key, value); });
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value) {
@@ -164,19 +215,34 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value) 
 }
 
 void IniFile::eraseSection(const QString& section) {
-    QStringList lines = load(path_);
-    const auto range = sectionRange(lines, section);
-    if (range.first < 0) return;
-    lines.erase(lines.begin() + (range.first - 1), lines.begin() + range.second);
-    save(path_, lines);
+    if (!update_ && !sectionExists(section)) return;  // nothing to write
+    change([=](IniDocument& d) { d.eraseSection(section); });
 }
 
 void IniFile::deleteKey(const QString& section, const QString& key) {
-    QStringList lines = load(path_);
-    const int at = findKey(lines, sectionRange(lines, section), key);
-    if (at < 0) return;
-    lines.removeAt(at);
-    save(path_, lines);
+    if (!update_ && !valueExists(section, key)) return;
+    change([=](IniDocument& d) { d.deleteKey(section, key); });
 }
+
+void IniFile::beginUpdate() {
+    if (update_) return;
+    const Loaded loaded = cache().load(path_);
+    update_ = std::make_unique<Update>(Update{loaded.document, *loaded.document, {}});
+}
+
+void IniFile::commitUpdate() {
+    if (!update_) return;
+    std::unique_ptr<Update> update = std::move(update_);
+    if (update->changes.empty()) return;
+    const Loaded current = cache().load(path_);
+    // A new parse means the file may have changed since the update began.
+    if (current.document != update->base) {
+        update->document = *current.document;
+        for (const auto& apply : update->changes) apply(update->document);
+    }
+    store(path_, std::make_shared<IniDocument>(std::move(update->document)));
+}
+
+void IniFile::cancelUpdate() { update_.reset(); }
 
 }  // namespace platform

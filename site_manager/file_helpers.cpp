@@ -5,6 +5,8 @@
 #include "site_manager/site_paths.h"
 
 #include <QDir>
+#include <QFile>
+#include <sys/stat.h>
 #include <exception>
 
 bool createDirectoryPath(const QString& path) {
@@ -34,21 +36,33 @@ bool createnewdirectory(const QString& path) {
     return false;
 }
 
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa {}, sb {};
+    if (a.isEmpty() || b.isEmpty()) return false;
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+Removal allowRemoval(const QString& fileName) {
+    if (!platform::isReadOnly(fileName)) return Removal::Allowed;
+    const QString question =
+        QString("Are you sure you want to delete the file, %1?").arg(fileName) + "  This file is marked READ ONLY!";
+    if (!platform::confirmYesNo(question)) return Removal::Declined;
+    if (!platform::setReadOnly(fileName, false)) {
+        platform::showWarning("Error encountered resetting the read-only tag on the file, " + fileName);
+        return Removal::Failed;
+    }
+    return Removal::Allowed;
+}
+
 bool dodeletefile(const QString& fileName, bool overwriting) {
     try {
         if (!platform::fileExists(fileName)) {
             platform::showWarning("Unable to locate the file, " + fileName);
             return true;
         }
-        if (platform::isReadOnly(fileName)) {
-            const QString question =
-                QString("Are you sure you want to delete the file, %1?").arg(fileName) + "  This file is marked READ ONLY!";
-            if (!platform::confirmYesNo(question)) return false;
-            if (!platform::setReadOnly(fileName, false)) {
-                platform::showWarning("Error encountered resetting the read-only tag on the file, " + fileName);
-                return false;
-            }
-        }
+        if (allowRemoval(fileName) != Removal::Allowed) return false;
         if (!platform::deleteFile(fileName)) {
             platform::showWarning(QString("Lumenfold Pro encountered an error %1 the file, %2")
                                       .arg(overwriting ? "overwriting" : "deleting or overwriting", fileName));
@@ -61,14 +75,21 @@ bool dodeletefile(const QString& fileName, bool overwriting) {
     }
 }
 
-void docopyfile(const QString& source, const QString& destination, bool ask) {
+CopyOutcome copyReplacing(const QString& source, const QString& destination, bool ask) {
+    if (sameFile(source, destination)) return CopyOutcome::Copied;
     if (platform::fileExists(destination)) {
         if (ask && !platform::confirmYesNo("A file already exists by the name of " + destination +
                                            ".  Are you sure you want to overwrite it?"))
-            return;
-        dodeletefile(destination, true);
+            return CopyOutcome::Declined;
+        const Removal removal = allowRemoval(destination);
+        if (removal == Removal::Declined) return CopyOutcome::Declined;
+        if (removal == Removal::Failed) return CopyOutcome::Failed;
     }
-    if (!platform::copyFile(source, destination, true))
+    return platform::copyFile(source, destination, false) ? CopyOutcome::Copied : CopyOutcome::Failed;
+}
+
+void docopyfile(const QString& source, const QString& destination, bool ask) {
+    if (copyReplacing(source, destination, ask) == CopyOutcome::Failed)
         platform::showWarning("An error was encountered copying the file, " + source + "!");
 }
 

@@ -13,9 +13,27 @@ class QWidget;
 bool createnewdirectory(const QString& path);
 // The same without telling anyone: false when a directory could not be made (none is left behind).
 bool createDirectoryPath(const QString& path);
-// Deletes one file, asking first when it is read-only. A missing file counts as deleted.
+// True when both paths name one existing file (same device and inode), however they are spelt.
+bool sameFile(const QString& a, const QString& b);
+
+enum class Removal {
+    Allowed,   // nothing stands in the way
+    Declined,  // the user answered No: no error to report
+    Failed,    // refused, and the user has been told
+};
+// A read-only file is removed or replaced only after the user agrees; its flag is then cleared.
+Removal allowRemoval(const QString& fileName);
+
+// Deletes one file, asking first when it is read-only. A missing file counts as deleted. False
+// when it was not deleted; a declined question shows no error.
 bool dodeletefile(const QString& fileName, bool overwriting);
-// Copies one file; an existing destination is replaced only after the user agrees (when ask).
+
+enum class CopyOutcome { Copied, Declined, Failed };
+// Copies one file. An existing destination is replaced only after the user agrees (when ask, and
+// when it is read-only), and only by rename once the copy is whole: it is never deleted first.
+// A file is never copied onto itself (that counts as copied). Failed tells nobody.
+CopyOutcome copyReplacing(const QString& source, const QString& destination, bool ask);
+// The same, with the warning box for a failed copy.
 void docopyfile(const QString& source, const QString& destination, bool ask);
 // Deletes a directory tree; a drive root or other very short path is never touched.
 void dodeletedir(const QString& directory);

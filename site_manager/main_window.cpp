@@ -9,6 +9,7 @@
 #include "site_manager/about_box.h"
 #include "site_manager/application_options.h"
 #include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/list_keyboard_selection.h"
 #include "site_manager/options_dialog.h"
 #include "site_manager/recent_templates.h"
 #include "site_manager/site_editor.h"
@@ -83,6 +84,7 @@ TfrmMain::TfrmMain(QWidget* parent) : TSiteListForm(parent) {
     resize(620, 460);
 
     connect(lbxsites, &QListWidget::itemClicked, this, [this] { lbxsitesClick(); });
+    runClickOnKeyboardSelection(lbxsites, [this] { lbxsitesClick(); });
     connect(lbxsites, &QListWidget::itemDoubleClicked, this, [this] { lbxsitesDblClick(); });
     connect(btnnewsite, &QPushButton::clicked, this, [this] { btnnewsiteClick(); });
     connect(btndeletesite, &QPushButton::clicked, this, [this] { btndeletesiteClick(); });
@@ -192,10 +194,10 @@ void TfrmMain::btnsiteoptionsClick() {
         return;
     }
     {
+        // OK stores the site itself; Cancel leaves every stored value as it was.
         TdlgSIteOptions dialog(this);
         dialog.ShowModal();
     }
-    savecurrentsite();
     doselectionstatus();
 }
 

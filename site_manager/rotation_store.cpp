@@ -284,10 +284,10 @@ void readRotation(const QString& siteKey, int rotationNumber, bool loadPath, boo
                                          reader.onUnlessFalseKey("Image_UseSameNavGraphics"));
 }
 
-void writeRotation(int rotationNumber, bool writeStatusAndPath) {
+// Writes the controls into the section; the caller makes the writes one update of the file.
+void writeRotation(IniFile& ini, int rotationNumber, bool writeStatusAndPath) {
     TdlgEditSite* editor = dlgEditSite;
     TdlgThumbOptions* d = dlgThumbOptions;
-    IniFile ini(siteFileName(tsiterecord.key));
     const QString section = sectionName(rotationNumber);
     auto write = [&](const QString& key, const QString& value) { ini.writeString(section, key, value); };
     auto writeBool = [&](const QString& key, bool value) { write(key, boolText(value)); };
@@ -392,10 +392,17 @@ int countImages(const QString& directory) {
 }  // namespace
 
 bool SaveRotation(int rotationNumber, bool writeStatusAndPath) {
-    if (rotationNumber < 0) return true;
+    return SaveRotations(rotationNumber, rotationNumber, writeStatusAndPath);
+}
+
+bool SaveRotations(int firstRotation, int lastRotation, bool writeStatusAndPath) {
+    if (firstRotation < 0 || lastRotation < firstRotation) return true;
     platform::Hourglass hourglass;
     try {
-        writeRotation(rotationNumber, writeStatusAndPath);
+        IniFile ini(siteFileName(tsiterecord.key));
+        platform::IniUpdate update(ini);
+        for (int n = firstRotation; n <= lastRotation; ++n) writeRotation(ini, n, writeStatusAndPath);
+        update.commit();
         return true;
     } catch (const std::exception&) {
         platform::showWarning(

@@ -10,6 +10,8 @@ class TColourCombo;
 // Writes the controls into [Rotation_<n>] of the current site; Status and Rotation_Path only with
 // writeStatusAndPath. A negative number does nothing. False after the store's warning box.
 bool SaveRotation(int rotationNumber, bool writeStatusAndPath);
+// The same for the rotations first to last, written to the site file as one update.
+bool SaveRotations(int firstRotation, int lastRotation, bool writeStatusAndPath);
 
 // Reads [Rotation_<n>] of the given site's file into the controls.
 bool LoadRotation(const QString& siteKey, int rotationNumber, bool loadPath, bool makeCurrent);

@@ -3,6 +3,7 @@
 #include "components/drop_file_target.h"
 #include "components/file_list_box.h"
 #include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/list_keyboard_selection.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 TdlgEditSite* dlgEditSite = nullptr;
@@ -53,6 +55,10 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     edtsite->setReadOnly(true);
     makeBold(edtsite);
     lbxrotations = new QListWidget;
+    // Wide enough for a whole line of a built-up rotation without a scroll bar.
+    lbxrotations->setMinimumWidth(lbxrotations->fontMetrics().horizontalAdvance("Rotation 99 : 9999 Images : NOT BUILT") +
+                                  2 * lbxrotations->frameWidth() +
+                                  lbxrotations->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
     btnNewRotation = button("New Rotation", "Add a new rotation (version) to the current site");
     btndeleterotation = button("Delete Rotation", "Delete the selected rotation (version) from this site");
 
@@ -185,10 +191,15 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
 
     // Only the group's caption is bold: its controls get the dialog's own font back, and the few
     // bold ones are made bold again.
-    for (QWidget* child : grpRotations->findChildren<QWidget*>()) child->setFont(font());
+    // The weight is set explicitly: a font that merely equals the dialog's would still inherit
+    // the group's bold.
+    QFont plain = grpRotations->font();
+    plain.setBold(false);
+    for (QWidget* child : grpRotations->findChildren<QWidget*>()) child->setFont(plain);
     for (QWidget* bold : std::initializer_list<QWidget*>{lblstatus, btnbuild, btnBuildAll}) makeBold(bold);
 
     connect(lbxrotations, &QListWidget::itemClicked, this, [this] { lbxrotationsClick(); });
+    runClickOnKeyboardSelection(lbxrotations, [this] { lbxrotationsClick(); });
     connect(btnNewRotation, &QPushButton::clicked, this, [this] { btnNewRotationClick(); });
     connect(btndeleterotation, &QPushButton::clicked, this, [this] { btndeleterotationClick(); });
     connect(btnCopyFrom, &QPushButton::clicked, this, [this] { btnCopyFromClick(); });

@@ -15,6 +15,7 @@ class QListWidget;
 class QPushButton;
 class TDropFileTarget;
 class TFileListBox;
+class ImageCopyBatch;
 
 // The files of a rotation directory that are its images.
 inline const QString RotationImageMask = QStringLiteral("*.gif;*.jpe;*.jpg");
@@ -87,6 +88,11 @@ public:
     void FileBoxKeyUp(int key);
     void DropFileTarget1Drop(const QStringList& files);
     void btnAddFilesClick();
+    // The image list reads the rotation directory again; a directory that could not be located
+    // shows no images.
+    void showRotationImages();
+    // With the selected rotation's directory missing: the "could not be located" box and true.
+    bool refuseUnlocatedRotation();
 
     // Templates and build.
     void cmbstyleChange();
@@ -103,11 +109,19 @@ public:
     void btnpreviewClick(QObject* sender);
     // Adds the sample templates of the data directory when the template list is empty.
     void seedTemplateList();
+    // The thumbnail-page template list is kept in alphabetical order, whatever the case.
+    void sortTemplateList();
 
 protected:
     void FormShow() override;
+
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ImageCopyBatch* copyBatch_ = nullptr;  // the copies of the drop in progress
+    bool rotationLocated_ = false;          // the selected rotation is loaded and its directory exists
+    QString unlocatedDirectory_;            // the selected rotation's directory when it is missing
 };
 
 extern TdlgEditSite* dlgEditSite;

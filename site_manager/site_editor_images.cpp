@@ -9,51 +9,81 @@
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
+#include "site_manager/image_copy_batch.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <exception>
 #include <memory>
+#include <optional>
 
 using platform::MessageButtons;
 using platform::MessageKind;
 using platform::MessageResult;
 
+namespace {
+
+// Copying a file onto itself would lose it: the drop or the choice stops here.
+void sameAsSourceMessage() {
+    platform::messageBox("The destination folder is the same as the source!", MessageKind::Error, MessageButtons::OK,
+                         "DropSource Demo");
+}
+
+// Yes/No/Cancel before a file of the rotation is replaced; std::nullopt for Yes (go on), else the
+// result of addimage (No skips this file, Cancel stops).
+std::optional<bool> askOverwrite(const QString& fileName) {
+    const MessageResult answer = platform::messageBox(
+        "A file by the name of " + fileName + " already exists.  Are you sure you want to overwrite it?",
+        MessageKind::Confirmation, MessageButtons::YesNoCancel);
+    if (answer == MessageResult::Cancel) return false;
+    if (answer == MessageResult::No) return true;
+    return std::nullopt;
+}
+
+}  // namespace
+
 bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
+    ImageCopyBatch single;
+    ImageCopyBatch& batch = copyBatch_ ? *copyBatch_ : single;
+    auto taken = [&](const QString& name) { return platform::fileExists(name) || batch.holds(name); };
     try {
         if (!checksupportedformat(source))
             return platform::askOkCancel("The file, " + source + ", is not a supported image format",
                                          MessageKind::Information);
-        if (platform::fileExists(destination)) {
-            const MessageResult answer = platform::messageBox(
-                "A file by the name of " + destination + " already exists.  Are you sure you want to overwrite it?",
-                MessageKind::Confirmation, MessageButtons::YesNoCancel);
-            if (answer == MessageResult::Cancel) return false;
-            if (answer == MessageResult::No) return true;
-            if (!dodeletefile(destination, true)) throw std::runtime_error("cannot replace the existing file");
+        const bool copyAsIs = checkHTMLsupportedformat(destination);
+        const QString target = copyAsIs ? destination : changeextension(destination, ".jpg");
+        if (sameFile(source, destination) || sameFile(source, target)) {
+            sameAsSourceMessage();
+            return false;
         }
-        if (checkHTMLsupportedformat(destination)) {
-            docopyfile(source, destination, true);
-            if (!platform::fileExists(destination)) throw std::runtime_error("copy failed");
+        if (taken(destination))
+            if (const auto answer = askOverwrite(destination)) return *answer;
+        // The converted file must not silently replace an image already in the rotation.
+        if (target != destination && taken(target))
+            if (const auto answer = askOverwrite(target)) return *answer;
+        if (platform::fileExists(target)) {
+            const Removal removal = allowRemoval(target);
+            if (removal == Removal::Declined) return true;  // this file is skipped, nothing went wrong
+            if (removal == Removal::Failed) throw std::runtime_error("cannot replace the existing file");
+        }
+        if (copyAsIs) {
+            if (!batch.copy(source, target)) throw std::runtime_error("copy failed");
         } else {
-            const QString jpegName = changeextension(destination, ".jpg");
-            // The converted file must not silently replace an image already in the rotation.
-            if (platform::fileExists(jpegName)) {
-                const MessageResult answer = platform::messageBox(
-                    "A file by the name of " + jpegName + " already exists.  Are you sure you want to overwrite it?",
-                    MessageKind::Confirmation, MessageButtons::YesNoCancel);
-                if (answer == MessageResult::Cancel) return false;
-                if (answer == MessageResult::No) return true;
-            }
             auto image = std::make_unique<TPixelGraphic>();
             image->LoadFromFile(source);
-            if (!savetojpeg(*image, jpegName, true, ApplicationOptions.DefaultJPEGCompression))
+            const QString temporary = ImageCopyBatch::temporaryNameFor(target);
+            if (!savetojpeg(*image, temporary, true, ApplicationOptions.DefaultJPEGCompression)) {
+                QFile::remove(temporary);
                 throw std::runtime_error("conversion failed");
+            }
+            batch.adopt(temporary, target);
         }
+        if (&batch == &single && !single.finish().isEmpty()) throw std::runtime_error("copy not placed");
         return true;
     } catch (const std::exception&) {
         return platform::askOkCancel("Error encountered copying the file, " + source +
@@ -79,16 +109,20 @@ void TdlgEditSite::FileBoxChange() {
 void TdlgEditSite::FileBoxKeyUp(int key) {
     if (key != Qt::Key_Delete) return;
     const QStringList selected = FileBox->selectedFileNames();
-    if (selected.isEmpty()) return;
+    if (selected.isEmpty() || refuseUnlocatedRotation()) return;
     const QString directory = fixpath(FileBox->Directory(), true);
-    if (selected.size() == 1) {
-        const QString name = selected.first();
-        if (!platform::confirmYesNo("Are you sure you want to delete the file, " + name + "?")) return;
+    // dodeletefile reports its own failures, and a declined question is no failure.
+    auto remove = [&](const QString& name) {
         try {
-            if (!dodeletefile(directory + name, false)) throw std::runtime_error("not deleted");
+            dodeletefile(directory + name, false);
         } catch (const std::exception&) {
             platform::showWarning("Error encountered deleting the file, " + name + "?");
         }
+    };
+    if (selected.size() == 1) {
+        const QString name = selected.first();
+        if (!platform::confirmYesNo("Are you sure you want to delete the file, " + name + "?")) return;
+        remove(name);
         FileBox->Update();
         return;
     }
@@ -96,36 +130,54 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
     if (!platform::confirmYesNo("Are you sure you want to delete these " + QString::number(selected.size()) +
                                 " files?"))
         return;
-    for (auto it = selected.crbegin(); it != selected.crend(); ++it) {
-        try {
-            if (!dodeletefile(directory + *it, false)) throw std::runtime_error("not deleted");
-        } catch (const std::exception&) {
-            platform::showWarning("Error encountered deleting the file, " + *it + "?");
-        }
-    }
+    for (auto it = selected.crbegin(); it != selected.crend(); ++it) remove(*it);
     FileBox->Update();
 }
 
 void TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
+    if (refuseUnlocatedRotation()) return;
     const QString directory = fixpath(FileBox->Directory(), true);
+    ImageCopyBatch batch;
+    copyBatch_ = &batch;
     for (const QString& source : files) {
         const QString destination = directory + QFileInfo(source).fileName();
-        if (destination == source) {
-            platform::messageBox("The destination folder is the same as the source!", MessageKind::Error,
-                                 MessageButtons::OK, "DropSource Demo");
+        if (sameFile(destination, source)) {
+            sameAsSourceMessage();
             break;
         }
         if (!addimage(source, destination)) break;
     }
+    copyBatch_ = nullptr;
+    const QStringList failed = batch.finish();
+    if (!failed.isEmpty())
+        platform::showWarning("Error encountered copying the file, " + failed.first() +
+                              "!  You may be out of disk space or do not have write access to the directory you are "
+                              "copying to");
     FileBox->Update();
 }
 
 // Choosing images in a file dialog; each chosen file goes through addimage like a dropped one.
 void TdlgEditSite::btnAddFilesClick() {
+    if (refuseUnlocatedRotation()) return;
     QFileDialog dialog(this, "Select Images");
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilter("Image files (*.jpg *.jpe *.jpeg *.gif *.bmp *.dib *.pcx *.png *.tif *.tiff *.tga *.pbm "
                          "*.pgm *.ppm)");
     if (platform::showModal(dialog) == QDialog::Accepted) DropFileTarget1Drop(dialog.selectedFiles());
     FileBox->Update();
+}
+
+void TdlgEditSite::showRotationImages() {
+    if (!rotationLocated_) {
+        FileBox->clear();
+        lblfilecount->setText("0 Images");
+        return;
+    }
+    edtrotationdirectoryChange();
+}
+
+bool TdlgEditSite::refuseUnlocatedRotation() {
+    if (rotationLocated_) return false;
+    platform::showInformation("Error!  The directory, " + unlocatedDirectory_ + ", could not be located!");
+    return true;
 }

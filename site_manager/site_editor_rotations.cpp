@@ -34,6 +34,8 @@ QString rotationClickDirectory(int rotationNumber) {
 
 void TdlgEditSite::FormShow() {
     CurrentRotationNumber = -1;
+    rotationLocated_ = false;
+    unlocatedDirectory_ = tsiterecord.Path;
     seedTemplateList();
     grpRotations->setTitle(QString());
     lbxrotations->setCurrentRow(-1);
@@ -66,10 +68,15 @@ void TdlgEditSite::lbxrotationsClick() {
     if (index < 0) return;
     if (CurrentRotationNumber >= 0) SaveRotation(CurrentRotationNumber, true);
     const QString directory = rotationClickDirectory(index + 1);
-    if (platform::directoryExists(directory))
+    rotationLocated_ = platform::directoryExists(directory);
+    if (rotationLocated_) {
         LoadRotation(tsiterecord.key, index + 1, true, true);
-    else
+    } else {
+        // The previous rotation stays current, but its images are not this rotation's.
+        unlocatedDirectory_ = directory;
         lblstatus->setText("Error!  The directory, " + directory + ", could not be located!");
+    }
+    showRotationImages();
 }
 
 void TdlgEditSite::btnNewRotationClick() {
@@ -95,6 +102,14 @@ void TdlgEditSite::btnNewRotationClick() {
 
 void TdlgEditSite::btndeleterotationClick() {
     if (!ApplicationOptions.UseRotations || lbxrotations->currentRow() < 0) return;
+    if (refuseUnlocatedRotation()) return;
+    // Only the rotation the user sees selected, when it is the one loaded and the last one.
+    const int selected = lbxrotations->currentRow() + 1;
+    if (selected != CurrentRotationNumber || selected != lbxrotations->count()) {
+        platform::showInformation("Only the last rotation can be deleted, and only once it has been selected and "
+                                  "loaded.  Rotation " + QString::number(selected) + " has not been deleted.");
+        return;
+    }
     const QString directory = edtrotationdirectory->text();
     if (platform::messageBox("Are you sure you want to remove Rotation " + QString::number(CurrentRotationNumber) +
                                  " and delete all files in the directory, " + directory + "?",
@@ -104,7 +119,7 @@ void TdlgEditSite::btndeleterotationClick() {
     if (platform::directoryExists(directory)) dodeletedir(directory);
     try {
         platform::IniFile(siteFileName(tsiterecord.key))
-            .eraseSection("Rotation_" + QString::number(tsiterecord.RotationCount));
+            .eraseSection("Rotation_" + QString::number(CurrentRotationNumber));
     } catch (const platform::IniWriteError&) {
         platform::showWarning("Error encountered saving the settings for the current rotation.  Ensure you have "
                               "sufficient disk space and write access to this drive");
@@ -125,7 +140,7 @@ void TdlgEditSite::btnCopyFromClick() {
 
 void TdlgEditSite::btnApplytoAllClick() {
     platform::Hourglass hourglass;
-    for (int i = 1; i <= tsiterecord.RotationCount; ++i) SaveRotation(i, false);
+    SaveRotations(1, tsiterecord.RotationCount, false);
 }
 
 void TdlgEditSite::BitBtn1Click() { platform::showHelpContext(27); }

@@ -25,6 +25,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <algorithm>
 
 using platform::MessageKind;
 
@@ -49,12 +51,29 @@ void addSupportFiles(const TdlgStyle& style, const QString& templateFile) {
 }  // namespace
 
 void TdlgEditSite::seedTemplateList() {
-    if (cmbstyle->count() > 0) return;
-    for (const char* name : {"Styles/Sample_With_Index.htm", "Styles/Sample_No_Index.htm",
-                             "Styles/Blue_Border_With_Index.htm"}) {
-        const QString file = DataDirectory + name;
-        if (platform::fileExists(file)) cmbstyle->addItem(file);
+    if (cmbstyle->count() == 0) {
+        for (const char* name : {"Styles/Sample_With_Index.htm", "Styles/Sample_No_Index.htm",
+                                 "Styles/Blue_Border_With_Index.htm"}) {
+            const QString file = DataDirectory + name;
+            if (platform::fileExists(file)) cmbstyle->addItem(file);
+        }
     }
+    sortTemplateList();
+}
+
+void TdlgEditSite::sortTemplateList() {
+    const QString current = cmbstyle->currentText();
+    QStringList items;
+    for (int i = 0; i < cmbstyle->count(); ++i) items << cmbstyle->itemText(i);
+    QStringList sorted = items;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    if (sorted == items) return;
+    const QSignalBlocker blocker(cmbstyle);  // the text stays; only the order of the items changes
+    cmbstyle->clear();
+    cmbstyle->addItems(sorted);
+    cmbstyle->setCurrentIndex(cmbstyle->findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    cmbstyle->setEditText(current);
 }
 
 void TdlgEditSite::cmbstyleChange() {
@@ -63,7 +82,10 @@ void TdlgEditSite::cmbstyleChange() {
     btnviewhtml->setEnabled(any);
 }
 
-void TdlgEditSite::cmbstyleExit() { addtexttocombolist(cmbstyle); }
+void TdlgEditSite::cmbstyleExit() {
+    addtexttocombolist(cmbstyle);
+    sortTemplateList();
+}
 
 void TdlgEditSite::addtexttocombolist(QComboBox* combo) {
     const QString text = combo->currentText();
@@ -110,6 +132,7 @@ void TdlgEditSite::btnThumbnailOptionsClick() {
 }
 
 void TdlgEditSite::btnbuildClick(QObject* sender) {
+    if (refuseUnlocatedRotation()) return;
     DescriptionIniPath.clear();
     FileBox->Update();
     NoThumbnailMode = false;

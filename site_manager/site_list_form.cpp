@@ -5,6 +5,7 @@
 #include "site_manager/site_status_panel.h"
 
 #include <QCloseEvent>
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -71,11 +72,17 @@ void TSiteListForm::showSiteStatus(bool rotationsShown) {
 
 void TSiteListForm::rebuildSiteNameList() {
     lbxsitename->clear();
-    const platform::IniFile sites(sitesFileName());
+    // One read of [Sites] for all keys; the first of two equal keys counts, as on a lookup.
+    QHash<QString, QString> names;
+    for (const auto& [key, name] : platform::IniFile(sitesFileName()).readSectionPairs("Sites"))
+        if (!names.contains(key.toCaseFolded())) names.insert(key.toCaseFolded(), name);
+    QStringList shown;
+    shown.reserve(lbxsites->count());
     for (int i = 0; i < lbxsites->count(); ++i) {
         const QString key = lbxsites->item(i)->text();
-        lbxsitename->addItem(sites.readString("Sites", key, "Error: " + key));
+        shown << names.value(key.toCaseFolded(), "Error: " + key);
     }
+    lbxsitename->addItems(shown);
     lbxsites->viewport()->update();
 }
 

@@ -1,9 +1,11 @@
 // The main window's site store: sites.ini, the [General] section of each site file, and the
 // main list of site keys.
+#include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
+#include "site_manager/site_directory_guard.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -62,6 +64,7 @@ bool TfrmMain::addsite(const QString& key) {
 void TfrmMain::savecurrentsite() {
     try {
         platform::IniFile site(siteFileName(tsiterecord.key));
+        platform::IniUpdate update(site);
         site.writeString(kGeneral, "Name", tsiterecord.Name);
         site.writeString(kGeneral, "Path", ::truncatepath(tsiterecord.Path));
         site.writeString(kGeneral, "LivePath", tsiterecord.LivePath);
@@ -69,6 +72,7 @@ void TfrmMain::savecurrentsite() {
         site.writeInteger(kGeneral, "CurrentRotationPosition", tsiterecord.CurrentRotationPosition);
         site.writeString(kGeneral, "BaseHTMLName", tsiterecord.BaseHTMLName);
         site.writeInteger(kGeneral, "RotationCount", tsiterecord.RotationCount);
+        update.commit();
         platform::IniFile(sitesFileName()).writeString(kSites, tsiterecord.key, tsiterecord.Name);
     } catch (const std::exception&) {
         // Saving is silent by design; the next save tries again.
@@ -100,6 +104,12 @@ bool TfrmMain::loadsite(const QString& key) {
 }
 
 void TfrmMain::deletecurrentsite() {
+    const QString reason = tsiterecord.Path.isEmpty() ? QString() : whySiteDirectoryMustStay(tsiterecord.Path, tsiterecord.key);
+    if (!reason.isEmpty()) {
+        platform::showWarning("The directory, " + tsiterecord.Path + ", " + reason +
+                              ", so it cannot be deleted.  The site, " + tsiterecord.Name + ", has been kept.");
+        return;
+    }
     const QString file = siteFileName(tsiterecord.key);
     if (platform::fileExists(file)) platform::deleteFile(file);
     if (!tsiterecord.Path.isEmpty() && platform::directoryExists(tsiterecord.Path)) dodeletedir(tsiterecord.Path);

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
+#include <thread>
 #include <gtest/gtest.h>
 
 using platform::IniFile;
@@ -79,4 +81,158 @@ TEST(IniFile, BooleanRules) {
     EXPECT_TRUE(platform::onOnlyIfTrue("tRuE"));
     EXPECT_FALSE(platform::onOnlyIfTrue("1"));
     EXPECT_EQ(platform::boolText(true), "True");
+}
+
+// --- Stored data survives every write ---
+
+TEST(IniFileRoundTrip, EveryValueReadsBackExactly) {
+    TempDataDir dir;
+    const QStringList values = {
+        "<b>Line one</b>\r\n<i>Line two</i>",
+        "unix\nbreaks\n",
+        "\r\nstarts and ends with breaks\r\n",
+        "lone\rreturn",
+        "  blanks around  ",
+        "\tTab",
+        "\"quoted\"",
+        "'single'",
+        QString("escape ") + QChar(0x10) + "10 char",
+        "[Not a section]\r\nkey=not a key\r\n; not a comment",
+        QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac"),
+        "",
+    };
+    for (const bool latin1File : {false, true}) {
+        const QString name = latin1File ? "latin1.ini" : "utf8.ini";
+        if (latin1File) dir.write(name, "[General]\r\nName=Caf\xe9\r\n");
+        IniFile ini(dir.file(name));
+        for (int i = 0; i < values.size(); ++i) ini.writeString("Rotation_1", "Header_HTML" + QString::number(i), values[i]);
+        ini.writeString("Rotation_1", "After", "still here");
+        for (int i = 0; i < values.size(); ++i)
+            EXPECT_EQ(IniFile(dir.file(name)).readString("Rotation_1", "Header_HTML" + QString::number(i), "?"),
+                      values[i])
+                << name.toStdString() << " value " << i;
+        EXPECT_EQ(IniFile(dir.file(name)).readSection("Rotation_1").size(), values.size() + 1);
+        if (latin1File) {
+            EXPECT_EQ(IniFile(dir.file(name)).readString("General", "Name", ""), QString::fromUtf8("Caf\xc3\xa9"));
+        }
+    }
+}
+
+TEST(IniFileRoundTrip, ValuesWrittenBeforeReadAsBefore) {
+    TempDataDir dir;
+    dir.write("old.ini",
+              "[Rotation_1]\r\nRotation_Path=%\\rotation_1\\\r\nStyle_File=C:\\new\\x10.htm\r\n"
+              "Header_HTML=<a href=\"x\">50% \\n off</a>\r\nQuoted=\"%\\Site_1\\\"\r\nPlain= padded \r\n");
+    const IniFile ini(dir.file("old.ini"));
+    EXPECT_EQ(ini.readString("Rotation_1", "Rotation_Path", ""), "%\\rotation_1\\");
+    EXPECT_EQ(ini.readString("Rotation_1", "Style_File", ""), "C:\\new\\x10.htm");
+    EXPECT_EQ(ini.readString("Rotation_1", "Header_HTML", ""), "<a href=\"x\">50% \\n off</a>");
+    EXPECT_EQ(ini.readString("Rotation_1", "Quoted", ""), "%\\Site_1\\");
+    EXPECT_EQ(ini.readString("Rotation_1", "Plain", ""), "padded");
+}
+
+// Writing one key changes that key's line and nothing else: encoding, line ends, comments,
+// unknown keys, blank lines and a missing final line end all stay.
+TEST(IniFileRoundTrip, WritingAKeyKeepsEveryOtherByte) {
+    struct Case {
+        const char* name;
+        QByteArray before;
+        QString section, key, value;
+        QByteArray after;
+    };
+    const std::vector<Case> cases = {
+        {"latin1", "; Caf\xe9 list\r\n[General]\r\nName=Caf\xe9 du Nord\r\nCurrentRotationPosition=1\r\nX=\xff\xfe\r\n",
+         "General", "CurrentRotationPosition", "2",
+         "; Caf\xe9 list\r\n[General]\r\nName=Caf\xe9 du Nord\r\nCurrentRotationPosition=2\r\nX=\xff\xfe\r\n"},
+        {"latin1 new value", "[General]\r\nName=Caf\xe9\r\n", "General", "Name", QString::fromUtf8("Cr\xc3\xa8me \xe2\x82\xac"),
+         "[General]\r\nName=Cr\xe8me \x10u20AC\r\n"},
+        {"lf ends", "[A]\nk = v\n;note\nunknown=1\n\n[B]\nz=1\n", "A", "new", "n",
+         "[A]\nk = v\n;note\nunknown=1\nnew=n\n\n[B]\nz=1\n"},
+        {"no final end", "[A]\r\nk=v", "B", "x", "1", "[A]\r\nk=v\r\n\r\n[B]\r\nx=1\r\n"},
+        {"bom", "\xEF\xBB\xBF[A]\r\nk=\xc3\xa9\r\n", "a", "K", "w", "\xEF\xBB\xBF[A]\r\nk=w\r\n"},
+        {"multi-line value", "[A]\r\nk=v\r\n", "A", "k", "one\r\ntwo", "[A]\r\nk=one\x10" "0D\x10" "0Atwo\r\n"},
+    };
+    for (const Case& c : cases) {
+        TempDataDir dir;
+        dir.write("f.ini", c.before);
+        IniFile(dir.file("f.ini")).writeString(c.section, c.key, c.value);
+        EXPECT_EQ(dir.read("f.ini"), c.after) << c.name;
+        EXPECT_EQ(IniFile(dir.file("f.ini")).readString(c.section, c.key, "?"), c.value) << c.name;
+    }
+}
+
+// --- Each file parsed once, one replacement per save ---
+
+TEST(IniFileCache, ChangesOnDiskAreSeenAndUpdatesWriteOnce) {
+    TempDataDir dir;
+    const QString path = dir.write("s.ini", "[General]\r\nCurrentRotationPosition=1\r\n");
+    IniFile reader(path);
+    EXPECT_EQ(reader.readInteger("General", "CurrentRotationPosition", 0), 1);
+
+    // Another program replaces the file with one of the same size, or edits it in place.
+    dir.write("s.ini", "[General]\r\nCurrentRotationPosition=7\r\n");
+    EXPECT_EQ(reader.readInteger("General", "CurrentRotationPosition", 0), 7);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("Name=Appended\r\n");
+    }
+    EXPECT_EQ(reader.readString("General", "Name", ""), "Appended");
+
+    // An update: reads see its writes, the disk sees nothing until the commit, then all at once.
+    IniFile writer(path);
+    const QByteArray before = dir.read("s.ini");
+    {
+        platform::IniUpdate update(writer);
+        for (int i = 0; i < 56; ++i) writer.writeInteger("Rotation_1", "Key" + QString::number(i), i);
+        EXPECT_EQ(writer.readInteger("Rotation_1", "Key55", -1), 55);
+        EXPECT_EQ(dir.read("s.ini"), before);
+        // Spindleway writes its position meanwhile: the commit keeps it.
+        IniFile(path).writeInteger("General", "CurrentRotationPosition", 9);
+        update.commit();
+    }
+    const IniFile fresh(path);
+    EXPECT_EQ(fresh.readInteger("General", "CurrentRotationPosition", 0), 9);
+    EXPECT_EQ(fresh.readInteger("Rotation_1", "Key55", -1), 55);
+    EXPECT_EQ(fresh.readSection("Rotation_1").size(), 56);
+
+    // An update left without commit writes nothing.
+    const QByteArray committed = dir.read("s.ini");
+    {
+        platform::IniUpdate update(writer);
+        writer.eraseSection("Rotation_1");
+        EXPECT_FALSE(writer.sectionExists("Rotation_1"));
+    }
+    EXPECT_EQ(dir.read("s.ini"), committed);
+    EXPECT_TRUE(writer.sectionExists("Rotation_1"));
+}
+
+// The rotation tool reads site files from several threads while the file may change.
+TEST(IniFileCache, ThreadsReadOneFileWhileItIsWritten) {
+    TempDataDir dir;
+    const QString path = dir.file("t.ini");
+    IniFile(path).writeInteger("General", "CurrentRotationPosition", 0);
+    std::atomic<bool> bad{false};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t)
+        readers.emplace_back([&] {
+            for (int i = 0; i < 300; ++i) {
+                // One read sees one version of the file: never half of an update.
+                const QStringList values = IniFile(path).readSectionValues("General");
+                const int n = values.first().section('=', 1).toInt();
+                if (values != (n == 0 ? QStringList{values.first()}
+                                      : QStringList{"CurrentRotationPosition=" + QString::number(n),
+                                                    "Name=Site " + QString::number(n)}))
+                    bad = true;
+            }
+        });
+    for (int n = 1; n <= 30; ++n) {
+        IniFile ini(path);
+        platform::IniUpdate update(ini);
+        ini.writeInteger("General", "CurrentRotationPosition", n);
+        ini.writeString("General", "Name", "Site " + QString::number(n));
+        update.commit();
+    }
+    for (auto& r : readers) r.join();
+    EXPECT_FALSE(bad);
 }
