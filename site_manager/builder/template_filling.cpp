@@ -1,6 +1,6 @@
 #include "site_manager/builder/template_filling.h"
 
-#include "platform/file_ops.h"
+#include "site_manager/builder/build_output.h"
 #include "site_manager/builder/header_footer.h"
 
 #include <QFile>
@@ -68,5 +68,5 @@ void writePage(const QString& path, const QString& text, bool utf8) {
     normalised.replace('\n', "\r\n");
     normalised += "\r\n";
     const QByteArray data = utf8 ? normalised.toUtf8() : normalised.toLatin1();
-    if (!platform::writeFileAtomically(path, data)) throw PageBuildError("Cannot write the page " + path);
+    if (!writeBuildFile(path, data)) throw PageBuildError("Cannot write the page " + path);
 }
