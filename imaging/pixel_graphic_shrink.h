@@ -7,5 +7,4 @@ class TPixelGraphic;
 // Makes Target a 24-bit Width x Height picture of the whole of Source (any
 // pixel format). Sizes larger than the source are allowed but gain nothing over
 // plain stretching.
-void ShrinkSmoothly(const TPixelGraphic &Source, TPixelGraphic &Target,
-                    int Width, int Height);
+void ShrinkSmoothly(const TPixelGraphic& Source, TPixelGraphic& Target, int Width, int Height);

@@ -6,13 +6,13 @@
 #include "platform/help.h"
 #include "platform/hourglass.h"
 #include "site_manager/builder/build_inputs.h"
-#include "site_manager/builder/build_output.h"
 #include "site_manager/builder/build_settings_from_dialogs.h"
 #include "site_manager/builder/descriptions.h"
 #include "site_manager/builder/page_buttons.h"
 #include "site_manager/builder/page_generator.h"
 #include "site_manager/builder/page_names.h"
 #include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/builder/build_output.h"
 #include "site_manager/builder/thumbnail_maker.h"
 #include "site_manager/builder/thumbnail_pool.h"
 #include "site_manager/builder/thumbnail_sizing.h"
@@ -45,472 +45,393 @@ int ThumbnailWorkerThreads = 0;
 namespace {
 
 constexpr int HelpContext = 38;
-const char *const TagProperty = "tag";
+const char* const TagProperty = "tag";
 
-// The font of the page-index buttons: the chosen index font, else Arial when it
-// is installed, else the first installed font.
-ButtonFont buttonFont(const BuildSettings &settings) {
-  ButtonFont font;
-  font.Family = settings.indexFontName;
-  if (font.Family.isEmpty()) {
-    const QComboBox *fonts = dlgThumbOptions->indexFontName;
-    if (fonts->findText("Arial", Qt::MatchFixedString) >= 0)
-      font.Family = "Arial";
-    else if (fonts->count() > 0)
-      font.Family = fonts->itemText(0);
-  }
-  font.PointSize = settings.SpnindexImageFontsize;
-  font.Bold = settings.chkindexBold;
-  font.Italic = settings.chkindexitalics;
-  return font;
+// The font of the page-index buttons: the chosen index font, else Arial when it is installed,
+// else the first installed font.
+ButtonFont buttonFont(const BuildSettings& settings) {
+    ButtonFont font;
+    font.Family = settings.indexFontName;
+    if (font.Family.isEmpty()) {
+        const QComboBox* fonts = dlgThumbOptions->indexFontName;
+        if (fonts->findText("Arial", Qt::MatchFixedString) >= 0)
+            font.Family = "Arial";
+        else if (fonts->count() > 0)
+            font.Family = fonts->itemText(0);
+    }
+    font.PointSize = settings.SpnindexImageFontsize;
+    font.Bold = settings.chkindexBold;
+    font.Italic = settings.chkindexitalics;
+    return font;
 }
 
 // True when both paths name the same existing file.
-bool sameFile(const QString &a, const QString &b) {
-  const QString ca = QFileInfo(a).canonicalFilePath();
-  return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+bool sameFile(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
 // Loads a header or footer list file into its hidden list, one entry a line.
-void loadList(QListWidget *list, const QString &fileName) {
-  if (fileName.isEmpty())
-    return;
-  list->clear();
-  list->addItems(platform::readTextLines(fileName));
+void loadList(QListWidget* list, const QString& fileName) {
+    if (fileName.isEmpty()) return;
+    list->clear();
+    list->addItems(platform::readTextLines(fileName));
 }
 
-} // namespace
+}  // namespace
 
-TdlgBuildProgress::TdlgBuildProgress(QWidget *parent)
-    : platform::ModalDialog(parent) {
-  setWindowTitle("Build Site");
+TdlgBuildProgress::TdlgBuildProgress(QWidget* parent) : platform::ModalDialog(parent) {
+    setWindowTitle("Build Site");
 
-  lbximages = new QListWidget;
-  lbximages->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  bkmkup = new QPushButton("Up");
-  bkmkup->setProperty(TagProperty, -1);
-  bkmkup->setToolTip("Move the selected image further up the index");
-  bkmkdown = new QPushButton("Down");
-  bkmkdown->setProperty(TagProperty, 1);
-  bkmkdown->setToolTip("Move the selected image further down the index");
-  btnexclude = new QPushButton("Exclude");
-  chkNoThumbRecreate =
-      new QCheckBox("Do not create thumbnails if they already exist");
-  chkNoThumbRecreate->setChecked(true);
-  btnok = new QPushButton("Start");
-  btnok->setDefault(true);
-  BitBtn2 = new QPushButton("Cancel");
-  BitBtn1 = new QPushButton("Help");
-  lblmessage = new QLabel;
-  ProgressBar = new QProgressBar;
-  ProgressBar->setTextVisible(false);
-  ProgressBar->setRange(0, 1);
-  ProgressBar->setValue(0);
+    lbximages = new QListWidget;
+    lbximages->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    bkmkup = new QPushButton("Up");
+    bkmkup->setProperty(TagProperty, -1);
+    bkmkup->setToolTip("Move the selected image further up the index");
+    bkmkdown = new QPushButton("Down");
+    bkmkdown->setProperty(TagProperty, 1);
+    bkmkdown->setToolTip("Move the selected image further down the index");
+    btnexclude = new QPushButton("Exclude");
+    chkNoThumbRecreate = new QCheckBox("Do not create thumbnails if they already exist");
+    chkNoThumbRecreate->setChecked(true);
+    btnok = new QPushButton("Start");
+    btnok->setDefault(true);
+    BitBtn2 = new QPushButton("Cancel");
+    BitBtn1 = new QPushButton("Help");
+    lblmessage = new QLabel;
+    ProgressBar = new QProgressBar;
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setRange(0, 1);
+    ProgressBar->setValue(0);
 
-  lbxHeader = new QListWidget(this);
-  LbxFooter = new QListWidget(this);
-  edtloadedheaderfile = new QLineEdit(this);
-  edtloadedfooterfile = new QLineEdit(this);
-  txtHTML = new QPlainTextEdit(this);
-  txtHTML->setLineWrapMode(QPlainTextEdit::NoWrap);
-  for (QWidget *hidden :
-       {static_cast<QWidget *>(lbxHeader), static_cast<QWidget *>(LbxFooter),
-        static_cast<QWidget *>(edtloadedheaderfile),
-        static_cast<QWidget *>(edtloadedfooterfile),
-        static_cast<QWidget *>(txtHTML)})
-    hidden->hide();
+    lbxHeader = new QListWidget(this);
+    LbxFooter = new QListWidget(this);
+    edtloadedheaderfile = new QLineEdit(this);
+    edtloadedfooterfile = new QLineEdit(this);
+    txtHTML = new QPlainTextEdit(this);
+    txtHTML->setLineWrapMode(QPlainTextEdit::NoWrap);
+    for (QWidget* hidden : {static_cast<QWidget*>(lbxHeader), static_cast<QWidget*>(LbxFooter),
+                            static_cast<QWidget*>(edtloadedheaderfile), static_cast<QWidget*>(edtloadedfooterfile),
+                            static_cast<QWidget*>(txtHTML)})
+        hidden->hide();
 
-  Timer1 = new QTimer(this);
-  Timer1->setInterval(300);
-  Timer1->setSingleShot(true);
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(300);
+    Timer1->setSingleShot(true);
 
-  auto *moves = new QVBoxLayout;
-  moves->addWidget(bkmkup);
-  moves->addWidget(bkmkdown);
-  moves->addWidget(btnexclude);
-  moves->addStretch();
-  auto *list = new QHBoxLayout;
-  list->addWidget(lbximages);
-  list->addLayout(moves);
-  auto *layout = new QVBoxLayout(this);
-  layout->addLayout(list);
-  layout->addWidget(chkNoThumbRecreate);
-  layout->addWidget(lblmessage);
-  layout->addWidget(ProgressBar);
-  layout->addLayout(buttonRow({btnok, BitBtn2, BitBtn1}));
+    auto* moves = new QVBoxLayout;
+    moves->addWidget(bkmkup);
+    moves->addWidget(bkmkdown);
+    moves->addWidget(btnexclude);
+    moves->addStretch();
+    auto* list = new QHBoxLayout;
+    list->addWidget(lbximages);
+    list->addLayout(moves);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(list);
+    layout->addWidget(chkNoThumbRecreate);
+    layout->addWidget(lblmessage);
+    layout->addWidget(ProgressBar);
+    layout->addLayout(buttonRow({btnok, BitBtn2, BitBtn1}));
 
-  connect(lbximages, &QListWidget::currentRowChanged, this,
-          [this] { lbximagesClick(); });
-  connect(lbximages, &QListWidget::itemClicked, this,
-          [this] { lbximagesClick(); });
-  connect(bkmkup, &QPushButton::clicked, this, [this] { bkmkupClick(bkmkup); });
-  connect(bkmkdown, &QPushButton::clicked, this,
-          [this] { bkmkupClick(bkmkdown); });
-  connect(btnexclude, &QPushButton::clicked, this,
-          [this] { btnexcludeClick(); });
-  connect(btnok, &QPushButton::clicked, this, [this] { btnokClick(); });
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-  connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-  connect(edtloadedheaderfile, &QLineEdit::textChanged, this,
-          [this] { edtloadedheaderfileChange(); });
-  connect(edtloadedfooterfile, &QLineEdit::textChanged, this,
-          [this] { edtloadedfooterfileChange(); });
+    connect(lbximages, &QListWidget::currentRowChanged, this, [this] { lbximagesClick(); });
+    connect(lbximages, &QListWidget::itemClicked, this, [this] { lbximagesClick(); });
+    connect(bkmkup, &QPushButton::clicked, this, [this] { bkmkupClick(bkmkup); });
+    connect(bkmkdown, &QPushButton::clicked, this, [this] { bkmkupClick(bkmkdown); });
+    connect(btnexclude, &QPushButton::clicked, this, [this] { btnexcludeClick(); });
+    connect(btnok, &QPushButton::clicked, this, [this] { btnokClick(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(edtloadedheaderfile, &QLineEdit::textChanged, this, [this] { edtloadedheaderfileChange(); });
+    connect(edtloadedfooterfile, &QLineEdit::textChanged, this, [this] { edtloadedfooterfileChange(); });
 
-  lbximagesClick();
+    lbximagesClick();
 }
 
 void TdlgBuildProgress::FormShow() {
-  {
-    platform::Hourglass hourglass;
-    lbximages->clear();
-    for (const QString &name : dlgEditSite->FileBox->fileNames()) {
-      const QString upper = name.toUpper();
-      if (upper.contains("_THB") || upper.contains("PAGE_BUTTON_"))
-        continue;
-      if (SupportFileNames.contains(name, Qt::CaseInsensitive))
-        continue;
-      lbximages->addItem(name);
+    {
+        platform::Hourglass hourglass;
+        lbximages->clear();
+        for (const QString& name : dlgEditSite->FileBox->fileNames()) {
+            const QString upper = name.toUpper();
+            if (upper.contains("_THB") || upper.contains("PAGE_BUTTON_")) continue;
+            if (SupportFileNames.contains(name, Qt::CaseInsensitive)) continue;
+            lbximages->addItem(name);
+        }
     }
-  }
-  lbximagesClick();
-  if (BuildAllMode)
-    Timer1->start();
+    lbximagesClick();
+    if (BuildAllMode) Timer1->start();
 }
 
 void TdlgBuildProgress::lbximagesClick() {
-  const bool focused = lbximages->currentRow() >= 0;
-  bkmkup->setEnabled(focused);
-  bkmkdown->setEnabled(focused);
-  btnexclude->setEnabled(focused);
+    const bool focused = lbximages->currentRow() >= 0;
+    bkmkup->setEnabled(focused);
+    bkmkdown->setEnabled(focused);
+    btnexclude->setEnabled(focused);
 }
 
 void TdlgBuildProgress::btnexcludeClick() {
-  if (lbximages->selectedItems().isEmpty())
-    return;
-  int i = 0;
-  while (i < lbximages->count()) {
-    if (lbximages->item(i)->isSelected())
-      delete lbximages->takeItem(i);
-    else
-      ++i;
-  }
-  lbximages->update();
-  lbximagesClick();
+    if (lbximages->selectedItems().isEmpty()) return;
+    int i = 0;
+    while (i < lbximages->count()) {
+        if (lbximages->item(i)->isSelected())
+            delete lbximages->takeItem(i);
+        else
+            ++i;
+    }
+    lbximages->update();
+    lbximagesClick();
 }
 
-void TdlgBuildProgress::bkmkupClick(QPushButton *sender) {
-  lbximages->clearSelection();
-  const int focused = lbximages->currentRow();
-  const int count = lbximages->count();
-  if (focused < 0 || count < 2)
-    return;
-  int target = focused + sender->property(TagProperty).toInt();
-  if (target < 0)
-    target = count - 1;
-  if (target > count - 1)
-    target = 0;
-  QListWidgetItem *item = lbximages->takeItem(focused);
-  lbximages->insertItem(target, item);
-  lbximages->setCurrentRow(target);
-  if (lbximages->currentRow() != target)
-    QApplication::beep();
+void TdlgBuildProgress::bkmkupClick(QPushButton* sender) {
+    lbximages->clearSelection();
+    const int focused = lbximages->currentRow();
+    const int count = lbximages->count();
+    if (focused < 0 || count < 2) return;
+    int target = focused + sender->property(TagProperty).toInt();
+    if (target < 0) target = count - 1;
+    if (target > count - 1) target = 0;
+    QListWidgetItem* item = lbximages->takeItem(focused);
+    lbximages->insertItem(target, item);
+    lbximages->setCurrentRow(target);
+    if (lbximages->currentRow() != target) QApplication::beep();
 }
 
 void TdlgBuildProgress::btnokClick() {
-  if (!NoThumbnailMode && lbximages->count() == 0) {
-    platform::showWarning(
-        "The current Site or Rotation does not contain any images!");
-    return;
-  }
-  DescriptionIniPath.clear();
-  QString temporaryIni;
-  if (dlgThumbOptions->rdbshowdescription->isChecked()) {
-    const std::optional<DescriptionSource> source =
-        prepareDescriptionFile(dlgThumbOptions->edtdescripfile->text());
-    if (source && source->Temporary)
-      temporaryIni = source->IniPath;
-    if (!source) {
-      platform::showWarning(
-          "An error was encountered reading your description file!");
-      return;
+    if (!NoThumbnailMode && lbximages->count() == 0) {
+        platform::showWarning("The current Site or Rotation does not contain any images!");
+        return;
     }
-    DescriptionIniPath = source->IniPath;
-  }
+    DescriptionIniPath.clear();
+    QString temporaryIni;
+    if (dlgThumbOptions->rdbshowdescription->isChecked()) {
+        const std::optional<DescriptionSource> source = prepareDescriptionFile(dlgThumbOptions->edtdescripfile->text());
+        if (source && source->Temporary) temporaryIni = source->IniPath;
+        if (!source) {
+            platform::showWarning("An error was encountered reading your description file!");
+            return;
+        }
+        DescriptionIniPath = source->IniPath;
+    }
 
-  if (build()) {
-    CurrentRotationStatus = 2;
-    if (!BuildAllMode &&
-        platform::confirmYesNo("Your build has been completed.  Would you like "
-                               "to preview it now?"))
-      dlgEditSite->btnpreviewClick(nullptr);
-    done(platform::mrOk);
-  }
-  if (!temporaryIni.isEmpty())
-    QFile::remove(temporaryIni);
+    if (build()) {
+        CurrentRotationStatus = 2;
+        if (!BuildAllMode && platform::confirmYesNo("Your build has been completed.  Would you like to preview it now?"))
+            dlgEditSite->btnpreviewClick(nullptr);
+        done(platform::mrOk);
+    }
+    if (!temporaryIni.isEmpty()) QFile::remove(temporaryIni);
 }
 
 void TdlgBuildProgress::BitBtn2Click() {
-  if (!btnok->isEnabled()) {
-    CancelRequested = true;
-    setResult(platform::mrNone);
-    return;
-  }
-  done(platform::mrCancel);
+    if (!btnok->isEnabled()) {
+        CancelRequested = true;
+        setResult(platform::mrNone);
+        return;
+    }
+    done(platform::mrCancel);
 }
 
 void TdlgBuildProgress::reject() {
-  if (building_) {
-    BitBtn2Click();
-    return;
-  }
-  platform::ModalDialog::reject();
+    if (building_) {
+        BitBtn2Click();
+        return;
+    }
+    platform::ModalDialog::reject();
 }
 
-void TdlgBuildProgress::BitBtn1Click() {
-  platform::showHelpContext(HelpContext);
-}
+void TdlgBuildProgress::BitBtn1Click() { platform::showHelpContext(HelpContext); }
 
 void TdlgBuildProgress::Timer1Timer() {
-  Timer1->stop();
-  btnokClick();
+    Timer1->stop();
+    btnokClick();
 }
 
 bool TdlgBuildProgress::CheckCancel() {
-  // Events (repainting, Cancel) are let through at most every 50 ms: a check
-  // per item would cost more than small items themselves. A cancel already
-  // requested is answered at once.
-  if (!CancelRequested && sinceEvents_.isValid() &&
-      sinceEvents_.elapsed() < RefreshMilliseconds)
-    return false;
-  QCoreApplication::processEvents();
-  sinceEvents_.start();
-  if (!CancelRequested)
-    return false;
-  CancelRequested = false;
-  return platform::confirmYesNo(
-      "Are you sure you want to cancel processing of your Site Build?");
+    // Events (repainting, Cancel) are let through at most every 50 ms: a check per item would cost
+    // more than small items themselves. A cancel already requested is answered at once.
+    if (!CancelRequested && sinceEvents_.isValid() && sinceEvents_.elapsed() < RefreshMilliseconds) return false;
+    QCoreApplication::processEvents();
+    sinceEvents_.start();
+    if (!CancelRequested) return false;
+    CancelRequested = false;
+    return platform::confirmYesNo("Are you sure you want to cancel processing of your Site Build?");
 }
 
 void TdlgBuildProgress::edtloadedheaderfileChange() {
-  if (edtloadedheaderfile->text().isEmpty())
-    return;
-  loadList(lbxHeader, edtloadedheaderfile->text());
+    if (edtloadedheaderfile->text().isEmpty()) return;
+    loadList(lbxHeader, edtloadedheaderfile->text());
 }
 
 void TdlgBuildProgress::edtloadedfooterfileChange() {
-  if (edtloadedfooterfile->text().isEmpty())
-    return;
-  loadList(LbxFooter, edtloadedfooterfile->text());
+    if (edtloadedfooterfile->text().isEmpty()) return;
+    loadList(LbxFooter, edtloadedfooterfile->text());
 }
 
-void TdlgBuildProgress::step() {
-  ProgressBar->setValue(ProgressBar->value() + 1);
+void TdlgBuildProgress::step() { ProgressBar->setValue(ProgressBar->value() + 1); }
+
+void TdlgBuildProgress::showMessage(const QString& text) {
+    lblmessage->setText(text);
+    // The text is painted with the next event check (CheckCancel), at most every 50 ms.
 }
 
-void TdlgBuildProgress::showMessage(const QString &text) {
-  lblmessage->setText(text);
-  // The text is painted with the next event check (CheckCancel), at most every
-  // 50 ms.
-}
-
-bool TdlgBuildProgress::makeDirectories(const QString &thumbnailDirectory) {
-  if (thumbnailDirectory.isEmpty() ||
-      (!platform::directoryExists(thumbnailDirectory) &&
-       !createnewdirectory(thumbnailDirectory))) {
-    platform::showWarning("Error encountered creating the directory, " +
-                          thumbnailDirectory + ".  Building will terminate!");
-    return false;
-  }
-  return true;
-}
-
-bool TdlgBuildProgress::copySupportFiles(const QString &pageDirectory) {
-  for (const QString &source : SupportFiles) {
-    if (source.trimmed().isEmpty())
-      continue; // an unused navigation graphic
-    showMessage("Copying file, " + source);
-    try {
-      const QString target =
-          pageDirectory +
-          QFileInfo(QString(source).replace('\\', '/')).fileName();
-      // A file that already lies in the rotation directory would be deleted by
-      // replacing it with itself.
-      if (!sameFile(source, target))
-        docopyfile(source, target, false);
-    } catch (const std::exception &) {
-      platform::messageBox("Error encountered copying the file, " + source +
-                           ", to your site directory!");
-    }
-    if (CheckCancel())
-      return false;
-  }
-  return true;
-}
-
-bool TdlgBuildProgress::makePageButtons(const BuildSettings &settings,
-                                        int pageCount, bool &useButtons) {
-  const QString pageDirectory = settings.pageDirectory();
-  const QString selected = settings.edtSelectedImageButton.isEmpty()
-                               ? settings.edtotherImageButton
-                               : settings.edtSelectedImageButton;
-  const QString other = settings.edtotherImageButton.isEmpty()
-                            ? settings.edtSelectedImageButton
-                            : settings.edtotherImageButton;
-  const ButtonFont font = buttonFont(settings);
-  for (int n = 1; n <= pageCount; ++n) {
-    step();
-    showMessage("Creating Buttons for page " + QString::number(n));
-    const QString label = settings.edtpagenumberprefix + QString::number(n);
-    // Each style graphic decides its buttons' format, so the two kinds may
-    // differ.
-    bool made = createbutton(
-        selected, pageDirectory + PageButtonFileName(n, true),
-        comboColourValue(settings.cmbIndexTextColour), label, font);
-    currentButtonExtension_ = ButtonExtension;
-    made = made &&
-           createbutton(other, pageDirectory + PageButtonFileName(n, false),
-                        comboColourValue(settings.cmbNonCurrentIndexText),
-                        label, font);
-    otherButtonExtension_ = ButtonExtension;
-    if (!made) {
-      useButtons = false;
-      return platform::askOkCancel(
-          "An error was encountered creating your page index buttons.  A text "
-          "index will be created instead.");
-    }
-    if (CheckCancel())
-      return false;
-  }
-  return true;
-}
-
-bool TdlgBuildProgress::makeThumbnails(const BuildSettings &settings,
-                                       const QStringList &images) {
-  const QString pageDirectory = settings.pageDirectory();
-  const QString thumbnailDirectory = ::thumbnailDirectory(settings);
-  const auto wanted = [&](const QString &name) {
-    return !(
-        chkNoThumbRecreate->isChecked() &&
-        platform::fileExists(thumbnailDirectory + ThumbnailFileName(name)));
-  };
-  QStringList sources;
-  for (const QString &name : images)
-    if (wanted(name))
-      sources << pageDirectory + name;
-  // Workers decode and shrink ahead; the outcomes are taken here in build
-  // order, so messages, the count and any failure box come at each image's
-  // turn.
-  ThumbnailPool pool(sources, settings.SpnThumbW, settings.SpnThumbH,
-                     ThumbnailWorkerThreads);
-  bool cancelled = false;
-  const auto keepWaiting = [&] { return !(cancelled = CheckCancel()); };
-  for (const QString &name : images) {
-    step();
-    if (wanted(name)) {
-      showMessage("Creating Thumbnail for " + name);
-      std::optional<ShrunkImage> shrunk = pool.takeNext(keepWaiting);
-      if (cancelled)
+bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
+    if (thumbnailDirectory.isEmpty() ||
+        (!platform::directoryExists(thumbnailDirectory) && !createnewdirectory(thumbnailDirectory))) {
+        platform::showWarning("Error encountered creating the directory, " + thumbnailDirectory +
+                              ".  Building will terminate!");
         return false;
-      const bool made =
-          shrunk && shrunk->Outcome == ShrunkImage::Result::Made &&
-          writeThumbnail(*shrunk->Pixels,
-                         thumbnailDirectory + ThumbnailFileName(name),
-                         settings.spnJPEGQuality);
-      if (!made && !askToContinueAfterThumbnailError()) {
-        platform::messageBox("Error encountered creating the thumbnail, " +
-                             name);
-        return false;
-      }
     }
-    if (CheckCancel())
-      return false;
-  }
-  return syncOutput(thumbnailDirectory);
-}
-
-bool TdlgBuildProgress::syncOutput(const QString &directory) {
-  if (syncBuildOutput(directory))
     return true;
-  platform::showWarning("Error encountered writing to the directory, " +
-                        directory + ".  Building will terminate!");
-  return false;
+}
+
+bool TdlgBuildProgress::copySupportFiles(const QString& pageDirectory) {
+    for (const QString& source : SupportFiles) {
+        if (source.trimmed().isEmpty()) continue;  // an unused navigation graphic
+        showMessage("Copying file, " + source);
+        try {
+            const QString target = pageDirectory + QFileInfo(QString(source).replace('\\', '/')).fileName();
+            // A file that already lies in the rotation directory would be deleted by replacing it
+            // with itself.
+            if (!sameFile(source, target)) docopyfile(source, target, false);
+        } catch (const std::exception&) {
+            platform::messageBox("Error encountered copying the file, " + source + ", to your site directory!");
+        }
+        if (CheckCancel()) return false;
+    }
+    return true;
+}
+
+bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons) {
+    const QString pageDirectory = settings.pageDirectory();
+    const QString selected = settings.edtSelectedImageButton.isEmpty() ? settings.edtotherImageButton
+                                                                        : settings.edtSelectedImageButton;
+    const QString other = settings.edtotherImageButton.isEmpty() ? settings.edtSelectedImageButton
+                                                                 : settings.edtotherImageButton;
+    const ButtonFont font = buttonFont(settings);
+    for (int n = 1; n <= pageCount; ++n) {
+        step();
+        showMessage("Creating Buttons for page " + QString::number(n));
+        const QString label = settings.edtpagenumberprefix + QString::number(n);
+        // Each style graphic decides its buttons' format, so the two kinds may differ.
+        bool made = createbutton(selected, pageDirectory + PageButtonFileName(n, true),
+                                 comboColourValue(settings.cmbIndexTextColour), label, font);
+        currentButtonExtension_ = ButtonExtension;
+        made = made && createbutton(other, pageDirectory + PageButtonFileName(n, false),
+                                    comboColourValue(settings.cmbNonCurrentIndexText), label, font);
+        otherButtonExtension_ = ButtonExtension;
+        if (!made) {
+            useButtons = false;
+            return platform::askOkCancel(
+                "An error was encountered creating your page index buttons.  A text index will be created instead.");
+        }
+        if (CheckCancel()) return false;
+    }
+    return true;
+}
+
+bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStringList& images) {
+    const QString pageDirectory = settings.pageDirectory();
+    const QString thumbnailDirectory = ::thumbnailDirectory(settings);
+    const auto wanted = [&](const QString& name) {
+        return !(chkNoThumbRecreate->isChecked() && platform::fileExists(thumbnailDirectory + ThumbnailFileName(name)));
+    };
+    QStringList sources;
+    for (const QString& name : images)
+        if (wanted(name)) sources << pageDirectory + name;
+    // Workers decode and shrink ahead; the outcomes are taken here in build order, so messages,
+    // the count and any failure box come at each image's turn.
+    ThumbnailPool pool(sources, settings.SpnThumbW, settings.SpnThumbH, ThumbnailWorkerThreads);
+    bool cancelled = false;
+    const auto keepWaiting = [&] { return !(cancelled = CheckCancel()); };
+    for (const QString& name : images) {
+        step();
+        if (wanted(name)) {
+            showMessage("Creating Thumbnail for " + name);
+            std::optional<ShrunkImage> shrunk = pool.takeNext(keepWaiting);
+            if (cancelled) return false;
+            const bool made = shrunk && shrunk->Outcome == ShrunkImage::Result::Made &&
+                              writeThumbnail(*shrunk->Pixels, thumbnailDirectory + ThumbnailFileName(name),
+                                             settings.spnJPEGQuality);
+            if (!made && !askToContinueAfterThumbnailError()) {
+                platform::messageBox("Error encountered creating the thumbnail, " + name);
+                return false;
+            }
+        }
+        if (CheckCancel()) return false;
+    }
+    return syncOutput(thumbnailDirectory);
+}
+
+bool TdlgBuildProgress::syncOutput(const QString& directory) {
+    if (syncBuildOutput(directory)) return true;
+    platform::showWarning("Error encountered writing to the directory, " + directory + ".  Building will terminate!");
+    return false;
 }
 
 bool TdlgBuildProgress::build() {
-  CancelRequested = false;
-  bool result = true;
-  building_ = true;
-  sinceEvents_.invalidate();
-  btnok->setEnabled(false);
-  {
-    platform::Hourglass hourglass;
-    try {
-      QLineEdit *prefixEdit = dlgThumbOptions->edtpagenumberprefix;
-      prefixEdit->setText(normalisedPagePrefix(prefixEdit->text()));
+    CancelRequested = false;
+    bool result = true;
+    building_ = true;
+    sinceEvents_.invalidate();
+    btnok->setEnabled(false);
+    {
+        platform::Hourglass hourglass;
+        try {
+            QLineEdit* prefixEdit = dlgThumbOptions->edtpagenumberprefix;
+            prefixEdit->setText(normalisedPagePrefix(prefixEdit->text()));
 
-      QStringList images;
-      for (int i = 0; i < lbximages->count(); ++i)
-        images << lbximages->item(i)->text();
-      PageGenerator pages(buildSettingsFromDialogs(), images);
-      const BuildSettings &settings = pages.settings();
-      pages.setMessageHandler(
-          [this](const QString &text) { showMessage(text); });
-      pages.setDescriptionIniPath(DescriptionIniPath);
-      pages.resetListPositions();
-      const int pageCount = pages.PageCount();
+            QStringList images;
+            for (int i = 0; i < lbximages->count(); ++i) images << lbximages->item(i)->text();
+            PageGenerator pages(buildSettingsFromDialogs(), images);
+            const BuildSettings& settings = pages.settings();
+            pages.setMessageHandler([this](const QString& text) { showMessage(text); });
+            pages.setDescriptionIniPath(DescriptionIniPath);
+            pages.resetListPositions();
+            const int pageCount = pages.PageCount();
 
-      bool useButtons = settings.chkImageButtons &&
-                        (!settings.edtSelectedImageButton.isEmpty() ||
-                         !settings.edtotherImageButton.isEmpty());
+            bool useButtons = settings.chkImageButtons &&
+                              (!settings.edtSelectedImageButton.isEmpty() || !settings.edtotherImageButton.isEmpty());
 
-      int maximum = int(SupportFiles.size()) + pages.ImageCount() + pageCount;
-      if (settings.rdbHTMLImageWindow)
-        maximum += pages.ImageCount();
-      if (useButtons)
-        maximum += pageCount;
-      ProgressBar->setRange(0, std::max(1, maximum));
-      ProgressBar->setValue(0);
+            int maximum = int(SupportFiles.size()) + pages.ImageCount() + pageCount;
+            if (settings.rdbHTMLImageWindow) maximum += pages.ImageCount();
+            if (useButtons) maximum += pageCount;
+            ProgressBar->setRange(0, std::max(1, maximum));
+            ProgressBar->setValue(0);
 
-      const QString pageDirectory = settings.pageDirectory();
-      const QString thumbs = thumbnailDirectory(settings);
-      const auto afterPage = [this] {
-        step();
-        return CheckCancel();
-      };
-      result = makeDirectories(thumbs) && !CheckCancel() &&
-               copySupportFiles(pageDirectory);
-      if (result && useButtons && pageCount > 0)
-        result = makePageButtons(settings, pageCount, useButtons) &&
-                 syncOutput(pageDirectory);
-      pages.setUseButtons(useButtons);
-      pages.setButtonExtension(currentButtonExtension_, otherButtonExtension_);
-      if (result && !settings.NoThumbnailMode)
-        result = makeThumbnails(settings, images);
-      if (result) {
-        const PageGenerator::RunResult run = pages.writeImagePages(afterPage);
-        if (run == PageGenerator::RunResult::Failed)
-          platform::showWarning(
-              "Error encountered creating your Image Display pages.  Please "
-              "ensure you have enough disk space");
-        result =
-            run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
-      }
-      if (result) {
-        const PageGenerator::RunResult run = pages.writeThumbPages(afterPage);
-        if (run == PageGenerator::RunResult::Failed)
-          platform::showWarning("Error encountered creating your HTML pages.  "
-                                "Please ensure you have enough disk space");
-        result =
-            run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
-      }
-    } catch (const std::exception &) {
-      result = false;
+            const QString pageDirectory = settings.pageDirectory();
+            const QString thumbs = thumbnailDirectory(settings);
+            const auto afterPage = [this] {
+                step();
+                return CheckCancel();
+            };
+            result = makeDirectories(thumbs) && !CheckCancel() && copySupportFiles(pageDirectory);
+            if (result && useButtons && pageCount > 0)
+                result = makePageButtons(settings, pageCount, useButtons) && syncOutput(pageDirectory);
+            pages.setUseButtons(useButtons);
+            pages.setButtonExtension(currentButtonExtension_, otherButtonExtension_);
+            if (result && !settings.NoThumbnailMode) result = makeThumbnails(settings, images);
+            if (result) {
+                const PageGenerator::RunResult run = pages.writeImagePages(afterPage);
+                if (run == PageGenerator::RunResult::Failed)
+                    platform::showWarning(
+                        "Error encountered creating your Image Display pages.  Please ensure you have enough disk space");
+                result = run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
+            }
+            if (result) {
+                const PageGenerator::RunResult run = pages.writeThumbPages(afterPage);
+                if (run == PageGenerator::RunResult::Failed)
+                    platform::showWarning("Error encountered creating your HTML pages.  Please ensure you have enough disk space");
+                result = run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
+            }
+        } catch (const std::exception&) {
+            result = false;
+        }
     }
-  }
-  lblmessage->clear();
-  ProgressBar->setValue(0);
-  btnok->setEnabled(true);
-  building_ = false;
-  return result;
+    lblmessage->clear();
+    ProgressBar->setValue(0);
+    btnok->setEnabled(true);
+    building_ = false;
+    return result;
 }

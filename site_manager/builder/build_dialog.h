@@ -1,8 +1,7 @@
 #pragma once
-// "Build Site": turns the rotation being edited into a gallery in its rotation
-// directory, from the live settings of the site editor and the layout settings
-// dialog. The site editor opens it for Build! and for each rotation of Build
-// All.
+// "Build Site": turns the rotation being edited into a gallery in its rotation directory, from the
+// live settings of the site editor and the layout settings dialog. The site editor opens it for
+// Build! and for each rotation of Build All.
 #include "platform/modal_dialog.h"
 
 #include <QElapsedTimer>
@@ -24,70 +23,64 @@ extern bool CancelRequested;
 extern int ThumbnailWorkerThreads;
 
 class TdlgBuildProgress : public platform::ModalDialog {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  explicit TdlgBuildProgress(QWidget *parent = nullptr);
+    explicit TdlgBuildProgress(QWidget* parent = nullptr);
 
-  QListWidget *lbximages; // image names in build order
-  QPushButton *bkmkup;    // tag -1
-  QPushButton *bkmkdown;  // tag +1
-  QPushButton *btnexclude;
-  QCheckBox *chkNoThumbRecreate;
-  QPushButton *btnok;   // Start
-  QPushButton *BitBtn2; // Cancel
-  QPushButton *BitBtn1; // Help
-  QLabel *lblmessage;
-  QProgressBar *ProgressBar;
-  // Hidden working controls.
-  QListWidget *lbxHeader;
-  QListWidget *LbxFooter;
-  QLineEdit *edtloadedheaderfile;
-  QLineEdit *edtloadedfooterfile;
-  QPlainTextEdit *txtHTML;
-  QTimer *
-      Timer1; // Build All: presses Start once, 300 ms after the dialog is shown
+    QListWidget* lbximages;  // image names in build order
+    QPushButton* bkmkup;     // tag -1
+    QPushButton* bkmkdown;   // tag +1
+    QPushButton* btnexclude;
+    QCheckBox* chkNoThumbRecreate;
+    QPushButton* btnok;    // Start
+    QPushButton* BitBtn2;  // Cancel
+    QPushButton* BitBtn1;  // Help
+    QLabel* lblmessage;
+    QProgressBar* ProgressBar;
+    // Hidden working controls.
+    QListWidget* lbxHeader;
+    QListWidget* LbxFooter;
+    QLineEdit* edtloadedheaderfile;
+    QLineEdit* edtloadedfooterfile;
+    QPlainTextEdit* txtHTML;
+    QTimer* Timer1;  // Build All: presses Start once, 300 ms after the dialog is shown
 
-  void FormShow() override;
-  void lbximagesClick();
-  void btnexcludeClick();
-  // Both move buttons: the focused image moves by the button's tag, wrapping at
-  // either end.
-  void bkmkupClick(QPushButton *sender);
-  void btnokClick();
-  void BitBtn2Click();
-  void BitBtn1Click();
-  void Timer1Timer();
-  // Lets Cancel and repainting through; true when the user confirms a requested
-  // cancel.
-  bool CheckCancel();
-  // Builds the rotation; true on success.
-  bool build();
-  void edtloadedheaderfileChange();
-  void edtloadedfooterfileChange();
+    void FormShow() override;
+    void lbximagesClick();
+    void btnexcludeClick();
+    // Both move buttons: the focused image moves by the button's tag, wrapping at either end.
+    void bkmkupClick(QPushButton* sender);
+    void btnokClick();
+    void BitBtn2Click();
+    void BitBtn1Click();
+    void Timer1Timer();
+    // Lets Cancel and repainting through; true when the user confirms a requested cancel.
+    bool CheckCancel();
+    // Builds the rotation; true on success.
+    bool build();
+    void edtloadedheaderfileChange();
+    void edtloadedfooterfileChange();
 
 public slots:
-  // Escape or closing the window while building asks to cancel instead of
-  // closing.
-  void reject() override;
+    // Escape or closing the window while building asks to cancel instead of closing.
+    void reject() override;
 
 private:
-  void step();
-  void showMessage(const QString &text);
-  // The steps of build(); each returns false when the build stops there.
-  bool makeDirectories(const QString &thumbnailDirectory);
-  bool copySupportFiles(const QString &pageDirectory);
-  bool makePageButtons(const BuildSettings &settings, int pageCount,
-                       bool &useButtons);
-  bool makeThumbnails(const BuildSettings &settings, const QStringList &images);
-  // Makes a step's output durable with one sync; false (after a box) when it
-  // cannot.
-  bool syncOutput(const QString &directory);
+    void step();
+    void showMessage(const QString& text);
+    // The steps of build(); each returns false when the build stops there.
+    bool makeDirectories(const QString& thumbnailDirectory);
+    bool copySupportFiles(const QString& pageDirectory);
+    bool makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons);
+    bool makeThumbnails(const BuildSettings& settings, const QStringList& images);
+    // Makes a step's output durable with one sync; false (after a box) when it cannot.
+    bool syncOutput(const QString& directory);
 
-  static constexpr int RefreshMilliseconds = 50;
-  QElapsedTimer sinceEvents_; // since events were last let through
+    static constexpr int RefreshMilliseconds = 50;
+    QElapsedTimer sinceEvents_;  // since events were last let through
 
-  bool building_ = false;
-  // The extensions the current-page and other-page buttons were written with.
-  QString currentButtonExtension_ = ".gif";
-  QString otherButtonExtension_ = ".gif";
+    bool building_ = false;
+    // The extensions the current-page and other-page buttons were written with.
+    QString currentButtonExtension_ = ".gif";
+    QString otherButtonExtension_ = ".gif";
 };

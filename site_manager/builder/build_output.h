@@ -8,7 +8,7 @@
 // Writes data to path through a temporary file in the same directory and a
 // rename; false on any failure (the temporary file is removed and an existing
 // file at path stays as it was).
-bool writeBuildFile(const QString &path, const QByteArray &data);
+bool writeBuildFile(const QString& path, const QByteArray& data);
 // Flushes everything written to the file system that holds directory; false
 // when it cannot.
-bool syncBuildOutput(const QString &directory);
+bool syncBuildOutput(const QString& directory);

@@ -18,93 +18,83 @@ namespace {
 
 // Transparent pixels of a GIF show its key colour; on a page they would show
 // the page, which is most often white, so the thumbnail takes white there.
-void whitenTransparentColour(TPixelGraphic &graphic) {
-  if (!graphic.GetTransparent() || graphic.GetPixelFormat() == pf24Bit)
-    return;
-  const TColor key = graphic.GetTransparentColor();
-  for (int i = 0; i < graphic.GetPaletteCount(); ++i)
-    if (graphic.GetPaletteColor(i) == key)
-      graphic.SetPaletteColor(i, pgRGB(255, 255, 255));
+void whitenTransparentColour(TPixelGraphic& graphic) {
+    if (!graphic.GetTransparent() || graphic.GetPixelFormat() == pf24Bit) return;
+    const TColor key = graphic.GetTransparentColor();
+    for (int i = 0; i < graphic.GetPaletteCount(); ++i)
+        if (graphic.GetPaletteColor(i) == key) graphic.SetPaletteColor(i, pgRGB(255, 255, 255));
 }
 
-void decode(const QString &source, int W, int H, TPixelGraphic &decoded) {
-  if (!IsJpegFile(source)) {
-    decoded.SetFastJpegDct(true);
-    decoded.LoadFromFile(source);
-    whitenTransparentColour(decoded);
-    return;
-  }
-  const JpegOrientation orientation = JpegFileOrientation(source);
-  // The box is measured against the upright picture, the scale against the
-  // stored pixels. The decode keeps at least twice the box so that the smooth
-  // shrink has detail to filter (the 1/8 scale alone is a block average, which
-  // aliases).
-  const bool swap = OrientationSwapsAxes(orientation);
-  LoadJpegFileScaled(
-      source, decoded,
-      [W, H, swap](int fullWidth, int fullHeight) {
-        return swap ? JpegScaleFor(fullWidth, fullHeight, 2 * H, 2 * W)
-                    : JpegScaleFor(fullWidth, fullHeight, 2 * W, 2 * H);
-      },
-      true);
-  ApplyOrientation(decoded, orientation);
-}
-
-} // namespace
-
-ShrunkImage shrinkImage(const QString &source, int W, int H) {
-  ShrunkImage shrunk;
-  try {
-    TPixelGraphic decoded;
-    decode(source, W, H, decoded);
-    auto thumbnail = std::make_shared<TPixelGraphic>();
-    const QSize size =
-        calculatedimensions(decoded.GetWidth(), decoded.GetHeight(), W, H);
-    if (size == QSize(decoded.GetWidth(), decoded.GetHeight()) &&
-        decoded.GetBitCount() == 24) {
-      thumbnail->Assign(&decoded);
-    } else {
-      ShrinkSmoothly(decoded, *thumbnail, std::max(1, size.width()),
-                     std::max(1, size.height()));
+void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
+    if (!IsJpegFile(source)) {
+        decoded.SetFastJpegDct(true);
+        decoded.LoadFromFile(source);
+        whitenTransparentColour(decoded);
+        return;
     }
-    shrunk.Pixels = std::move(thumbnail);
-    shrunk.Outcome = ShrunkImage::Result::Made;
-  } catch (const std::exception &) {
-    shrunk.Outcome = ShrunkImage::Result::Unreadable;
-  }
-  return shrunk;
+    const JpegOrientation orientation = JpegFileOrientation(source);
+    // The box is measured against the upright picture, the scale against the
+    // stored pixels. The decode keeps at least twice the box so that the smooth
+    // shrink has detail to filter (the 1/8 scale alone is a block average, which
+    // aliases).
+    const bool swap = OrientationSwapsAxes(orientation);
+    LoadJpegFileScaled(
+        source, decoded,
+        [W, H, swap](int fullWidth, int fullHeight) {
+            return swap ? JpegScaleFor(fullWidth, fullHeight, 2 * H, 2 * W)
+                        : JpegScaleFor(fullWidth, fullHeight, 2 * W, 2 * H);
+        },
+        true);
+    ApplyOrientation(decoded, orientation);
 }
 
-bool writeThumbnail(TPixelGraphic &thumbnail, const QString &target,
-                    int quality) {
-  try {
-    JpegQuality = uint8_t(std::clamp(quality, 1, 100));
-    JpegProgressive = true;
-    thumbnail.SetColorResolutionMode(0);
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    thumbnail.SaveToStreamExt(encoded, "jpg");
-    return writeBuildFile(target, encoded.data());
-  } catch (const std::exception &) {
-    return false;
-  }
+}  // namespace
+
+ShrunkImage shrinkImage(const QString& source, int W, int H) {
+    ShrunkImage shrunk;
+    try {
+        TPixelGraphic decoded;
+        decode(source, W, H, decoded);
+        auto thumbnail = std::make_shared<TPixelGraphic>();
+        const QSize size = calculatedimensions(decoded.GetWidth(), decoded.GetHeight(), W, H);
+        if (size == QSize(decoded.GetWidth(), decoded.GetHeight()) && decoded.GetBitCount() == 24) {
+            thumbnail->Assign(&decoded);
+        } else {
+            ShrinkSmoothly(decoded, *thumbnail, std::max(1, size.width()), std::max(1, size.height()));
+        }
+        shrunk.Pixels = std::move(thumbnail);
+        shrunk.Outcome = ShrunkImage::Result::Made;
+    } catch (const std::exception&) {
+        shrunk.Outcome = ShrunkImage::Result::Unreadable;
+    }
+    return shrunk;
+}
+
+bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality) {
+    try {
+        JpegQuality = uint8_t(std::clamp(quality, 1, 100));
+        JpegProgressive = true;
+        thumbnail.SetColorResolutionMode(0);
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        thumbnail.SaveToStreamExt(encoded, "jpg");
+        return writeBuildFile(target, encoded.data());
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 bool askToContinueAfterThumbnailError() {
-  return platform::messageBox("Error encountered creating thumbnail.  Please "
-                              "ensure you have sufficient disk space.  Do you "
-                              "want to continue processing your images?",
-                              platform::MessageKind::Warning,
-                              platform::MessageButtons::YesNo) ==
-         platform::MessageResult::Yes;
+    return platform::messageBox(
+               "Error encountered creating thumbnail.  Please "
+               "ensure you have sufficient disk space.  Do you "
+               "want to continue processing your images?",
+               platform::MessageKind::Warning, platform::MessageButtons::YesNo) == platform::MessageResult::Yes;
 }
 
-bool createthumbnail(const QString &source, const QString &target, int W, int H,
-                     int quality) {
-  platform::Hourglass hourglass;
-  ShrunkImage shrunk = shrinkImage(source, W, H);
-  if (shrunk.Outcome == ShrunkImage::Result::Made &&
-      writeThumbnail(*shrunk.Pixels, target, quality))
-    return true;
-  return askToContinueAfterThumbnailError();
+bool createthumbnail(const QString& source, const QString& target, int W, int H, int quality) {
+    platform::Hourglass hourglass;
+    ShrunkImage shrunk = shrinkImage(source, W, H);
+    if (shrunk.Outcome == ShrunkImage::Result::Made && writeThumbnail(*shrunk.Pixels, target, quality)) return true;
+    return askToContinueAfterThumbnailError();
 }

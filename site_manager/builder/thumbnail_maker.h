@@ -10,28 +10,26 @@ class TPixelGraphic;
 
 // The outcome of shrinking one image.
 struct ShrunkImage {
-  enum class Result {
-    Made,       // Pixels holds the upright 24-bit thumbnail
-    Unreadable, // the image could not be read or is too large
-  };
-  Result Outcome = Result::Unreadable;
-  std::shared_ptr<TPixelGraphic> Pixels;
+    enum class Result {
+        Made,        // Pixels holds the upright 24-bit thumbnail
+        Unreadable,  // the image could not be read or is too large
+    };
+    Result Outcome = Result::Unreadable;
+    std::shared_ptr<TPixelGraphic> Pixels;
 };
 
 // Decodes source (a JPEG at the smallest DCT scale that still covers the box),
 // turns it upright by its EXIF orientation, shows transparent GIF areas as
 // white and shrinks it into W x H by averaging the covered area (never
 // enlarging). Touches nothing shared: any thread may call it.
-ShrunkImage shrinkImage(const QString &source, int W, int H);
+ShrunkImage shrinkImage(const QString& source, int W, int H);
 // Writes the thumbnail as a progressive JPEG of the given quality; false on
 // failure.
-bool writeThumbnail(TPixelGraphic &thumbnail, const QString &target,
-                    int quality);
+bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality);
 
 // Both halves for one image. On a failure the user is asked whether to go on:
 // true means written or go on, false means stop.
-bool createthumbnail(const QString &source, const QString &target, int W, int H,
-                     int quality);
+bool createthumbnail(const QString& source, const QString& target, int W, int H, int quality);
 // The question asked when a thumbnail cannot be made; true when the user goes
 // on.
 bool askToContinueAfterThumbnailError();
