@@ -13,16 +13,19 @@
 #include "site_manager/builder/page_names.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/builder/build_output.h"
+#include "site_manager/builder/support_files.h"
 #include "site_manager/builder/thumbnail_maker.h"
 #include "site_manager/builder/thumbnail_pool.h"
 #include "site_manager/builder/thumbnail_sizing.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
 #include "site_manager/site_editor.h"
+#include "site_manager/site_paths.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -40,6 +43,11 @@
 #include <exception>
 
 bool CancelRequested = false;
+
+namespace {
+// Ends a build whose step has already told the user why.
+struct BuildStopped {};
+}  // namespace
 int ThumbnailWorkerThreads = 0;
 
 namespace {
@@ -69,6 +77,14 @@ ButtonFont buttonFont(const BuildSettings& settings) {
 bool sameFile(const QString& a, const QString& b) {
     const QString ca = QFileInfo(a).canonicalFilePath();
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// True when name is the file name of a file the build copies beside the pages (a template asset
+// or navigation graphic), which is never a gallery image, in whatever folder the template keeps it.
+bool isSupportFile(const QString& name) {
+    for (const QString& entry : SupportFileNames)
+        if (QFileInfo(QString(entry).replace('\\', '/')).fileName().compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 // Loads a header or footer list file into its hidden list, one entry a line.
@@ -156,7 +172,7 @@ void TdlgBuildProgress::FormShow() {
         for (const QString& name : dlgEditSite->FileBox->fileNames()) {
             const QString upper = name.toUpper();
             if (upper.contains("_THB") || upper.contains("PAGE_BUTTON_")) continue;
-            if (SupportFileNames.contains(name, Qt::CaseInsensitive)) continue;
+            if (isSupportFile(name)) continue;
             lbximages->addItem(name);
         }
     }
@@ -276,6 +292,23 @@ void TdlgBuildProgress::showMessage(const QString& text) {
     // The text is painted with the next event check (CheckCancel), at most every 50 ms.
 }
 
+bool TdlgBuildProgress::publishLowercaseNames(const QString& pageDirectory, QStringList& images) {
+    for (int i = 0; i < images.size(); ++i) {
+        const QString lower = images[i].toLower();
+        if (lower == images[i]) continue;
+        const QString from = pageDirectory + images[i], to = pageDirectory + lower;
+        // Another file that already has the lower-case name is never replaced.
+        if ((platform::fileExists(to) && !sameFile(from, to)) || !platform::renameFile(from, to)) {
+            platform::showWarning("Error encountered renaming the image, " + images[i] + ", to " + lower +
+                                  ".  Building will terminate!");
+            return false;
+        }
+        images[i] = lower;
+        lbximages->item(i)->setText(lower);
+    }
+    return true;
+}
+
 bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
     if (thumbnailDirectory.isEmpty() ||
         (!platform::directoryExists(thumbnailDirectory) && !createnewdirectory(thumbnailDirectory))) {
@@ -286,15 +319,25 @@ bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
     return true;
 }
 
-bool TdlgBuildProgress::copySupportFiles(const QString& pageDirectory) {
+bool TdlgBuildProgress::copySupportFiles(const BuildSettings& settings) {
+    const QString pageDirectory = settings.pageDirectory();
+    QStringList templateDirectories;
+    for (const QString& file : {settings.ThumbnailTemplate, settings.ImageTemplate})
+        if (!file.isEmpty()) templateDirectories << fixpath(QFileInfo(file).absolutePath(), true);
+    // Navigation graphics are linked by their file name alone, wherever they come from.
+    const QStringList graphics{settings.edtnextfile, settings.edtpreviousfile, settings.edtindexfile};
     for (const QString& source : SupportFiles) {
         if (source.trimmed().isEmpty()) continue;  // an unused navigation graphic
         showMessage("Copying file, " + source);
         try {
-            const QString target = pageDirectory + QFileInfo(QString(source).replace('\\', '/')).fileName();
+            const QString found = findFileIgnoringCase(QString(), QString(source).replace('\\', '/'));
+            const QString target =
+                pageDirectory + supportFileTarget(source, graphics.contains(source) ? QStringList() : templateDirectories,
+                                                  settings.ForceLowercase);
+            QDir().mkpath(QFileInfo(target).absolutePath());
             // A file that already lies in the rotation directory would be deleted by replacing it
             // with itself.
-            if (!sameFile(source, target)) docopyfile(source, target, false);
+            if (!sameFile(found, target)) docopyfile(found.isEmpty() ? source : found, target, false);
         } catch (const std::exception&) {
             platform::messageBox("Error encountered copying the file, " + source + ", to your site directory!");
         }
@@ -315,10 +358,10 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
         showMessage("Creating Buttons for page " + QString::number(n));
         const QString label = settings.edtpagenumberprefix + QString::number(n);
         // Each style graphic decides its buttons' format, so the two kinds may differ.
-        bool made = createbutton(selected, pageDirectory + PageButtonFileName(n, true),
+        bool made = createbutton(selected, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, true)),
                                  comboColourValue(settings.cmbIndexTextColour), label, font);
         currentButtonExtension_ = ButtonExtension;
-        made = made && createbutton(other, pageDirectory + PageButtonFileName(n, false),
+        made = made && createbutton(other, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, false)),
                                     comboColourValue(settings.cmbNonCurrentIndexText), label, font);
         otherButtonExtension_ = ButtonExtension;
         if (!made) {
@@ -384,7 +427,9 @@ bool TdlgBuildProgress::build() {
 
             QStringList images;
             for (int i = 0; i < lbximages->count(); ++i) images << lbximages->item(i)->text();
-            PageGenerator pages(buildSettingsFromDialogs(), images);
+            BuildSettings built = buildSettingsFromDialogs();
+            if (built.ForceLowercase && !publishLowercaseNames(built.pageDirectory(), images)) throw BuildStopped();
+            PageGenerator pages(std::move(built), images);
             const BuildSettings& settings = pages.settings();
             pages.setMessageHandler([this](const QString& text) { showMessage(text); });
             pages.setDescriptionIniPath(DescriptionIniPath);
@@ -406,7 +451,7 @@ bool TdlgBuildProgress::build() {
                 step();
                 return CheckCancel();
             };
-            result = makeDirectories(thumbs) && !CheckCancel() && copySupportFiles(pageDirectory);
+            result = makeDirectories(thumbs) && !CheckCancel() && copySupportFiles(settings);
             if (result && useButtons && pageCount > 0)
                 result = makePageButtons(settings, pageCount, useButtons) && syncOutput(pageDirectory);
             pages.setUseButtons(useButtons);
@@ -426,6 +471,8 @@ bool TdlgBuildProgress::build() {
                 result = run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
             }
         } catch (const std::exception&) {
+            result = false;
+        } catch (const BuildStopped&) {
             result = false;
         }
     }

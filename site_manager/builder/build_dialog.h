@@ -69,8 +69,11 @@ private:
     void step();
     void showMessage(const QString& text);
     // The steps of build(); each returns false when the build stops there.
+    // With the lower-case option: the rotation's images renamed to their lower-case names (and so
+    // listed), since the pages link them by those names; false (after a box) on a clash.
+    bool publishLowercaseNames(const QString& pageDirectory, QStringList& images);
     bool makeDirectories(const QString& thumbnailDirectory);
-    bool copySupportFiles(const QString& pageDirectory);
+    bool copySupportFiles(const BuildSettings& settings);
     bool makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons);
     bool makeThumbnails(const BuildSettings& settings, const QStringList& images);
     // Makes a step's output durable with one sync; false (after a box) when it cannot.
