@@ -3,6 +3,7 @@
 #include "site_manager/image_conversion.h"
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
+#include "tests/site_manager/exif_test_support.h"
 
 #include "imaging/formats/jpeg_orientation.h"
 
@@ -67,21 +68,6 @@ print(99.0 if mse == 0 else 10 * math.log10(255 * 255 / mse))
     return python.readAllStandardOutput().trimmed().toDouble();
 }
 
-// A JPEG whose EXIF block records the given orientation (big-endian TIFF, one directory entry).
-QByteArray withOrientation(const QByteArray& jpeg, int orientation) {
-    QByteArray tiff("MM\0*\0\0\0\x08\0\x01", 10);
-    tiff += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);
-    tiff += char(0);
-    tiff += char(orientation);
-    tiff += QByteArray(2, 0);
-    tiff += QByteArray(4, 0);  // no next directory
-    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray segment("\xFF\xE1", 2);
-    segment += char((body.size() + 2) >> 8);
-    segment += char((body.size() + 2) & 0xFF);
-    return jpeg.left(2) + segment + body + jpeg.mid(2);
-}
-
 }  // namespace
 
 TEST(ThumbnailMaker, AZonePlateShrinksWithoutMoire) {
@@ -111,7 +97,7 @@ TEST(ThumbnailMaker, PhotosComeOutUprightByTheirOrientationTag) {
     const int redCorner[] = {0, 1, 2, 3, 0, 1, 2, 3};
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const QString name = QString("turned%1").arg(orientation);
-        const QString source = data.write(name + ".jpg", withOrientation(buffer.data(), orientation));
+        const QString source = data.write(name + ".jpg", exif_test::withOrientation(buffer.data(), orientation));
         EXPECT_EQ(int(JpegFileOrientation(source)), orientation);
         const QString target = data.file(name + "_thb.jpg");
         ASSERT_TRUE(createthumbnail(source, target, 100, 100, 90));
