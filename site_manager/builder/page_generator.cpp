@@ -60,7 +60,7 @@ QString PageGenerator::imagePageIndex(int p) {
 }
 
 QString PageGenerator::displayName(const QString& imageName) const {
-    return GetDisplayFilename(settings_, imageName, descriptionIniPath_);
+    return GetDisplayFilename(settings_, imageName, descriptions_);
 }
 
 QString PageGenerator::thumbPagePath(int p) const { return settings_.pageDirectory() + gethtmlpagename(settings_, p); }
