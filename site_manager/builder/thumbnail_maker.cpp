@@ -13,6 +13,7 @@
 #include <QBuffer>
 
 #include <exception>
+#include <mutex>
 
 namespace {
 
@@ -26,7 +27,15 @@ void whitenTransparentColour(TPixelGraphic& graphic) {
 }
 
 void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
+    // A worker never shows a box: codec warnings (extra bytes, a cut-off end) are passed over and
+    // whatever could be decoded makes the thumbnail, as a browser shows it.
+    decoded.SetWarningMode(0);
     if (!IsJpegFile(source)) {
+        // The format registry sorts its lists on every lookup and the GIF codec builds its tables
+        // on first use; neither may run on two threads at once, so such images are read one at a
+        // time. JPEG photographs, the bulk of the work, are decoded directly and in parallel.
+        static std::mutex registryInUse;
+        const std::lock_guard lock(registryInUse);
         decoded.SetFastJpegDct(true);
         decoded.LoadFromFile(source);
         whitenTransparentColour(decoded);

@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTransform>
@@ -190,4 +191,14 @@ TEST(ImageConversion, SupportedFormatsMatchByExtensionPrefix) {
     EXPECT_TRUE(checkHTMLsupportedformat("image.jpeg"));
     EXPECT_TRUE(checkHTMLsupportedformat("anim.GIF"));
     EXPECT_FALSE(checkHTMLsupportedformat("photo.png"));
+}
+
+TEST(ThumbnailMaker, ACutOffPhotoStillGivesAThumbnailWithoutAnyBox) {
+    TempDataDir data;
+    const QString whole = writeJpeg(data, "whole.jpg", 400, 300);
+    const QString cut = data.write("cut.jpg", data.read("whole.jpg").left(int(QFileInfo(whole).size() * 2 / 3)));
+    MessageScript script;
+    EXPECT_TRUE(createthumbnail(cut, data.file("cut_thb.jpg"), 100, 100, 70));
+    EXPECT_EQ(script.texts(), QStringList());
+    EXPECT_EQ(QImage(data.file("cut_thb.jpg")).size(), QSize(100, 75));
 }
