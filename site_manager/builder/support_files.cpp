@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 QString findFileIgnoringCase(const QString& directory, const QString& relative) {
     const QString path = QDir::isAbsolutePath(relative) ? relative : QDir(directory).filePath(relative);
     if (QFileInfo(path).isFile()) return path;
@@ -34,7 +36,11 @@ QString findFileIgnoringCase(const QString& directory, const QString& relative) 
 QString supportFileTarget(const QString& source, const QStringList& templateDirectories, bool lowercase) {
     const QString normalised = QString(source).replace('\\', '/');
     QString target = QFileInfo(normalised).fileName();
-    for (const QString& directory : templateDirectories) {
+    // The deepest template folder that holds the file is the one whose page refers to it.
+    QStringList directories = templateDirectories;
+    std::sort(directories.begin(), directories.end(),
+              [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    for (const QString& directory : directories) {
         if (directory.isEmpty() || !normalised.startsWith(directory)) continue;
         const QString below = QDir::cleanPath(normalised.mid(directory.size()));
         if (below.isEmpty() || QDir::isAbsolutePath(below) || below == ".." || below.startsWith("../")) continue;
