@@ -268,11 +268,16 @@ bool TdlgBuildProgress::CheckCancel() {
     // Events (repainting, Cancel) are let through at most every 50 ms: a check per item would cost
     // more than small items themselves. A cancel already requested is answered at once.
     if (!CancelRequested && sinceEvents_.isValid() && sinceEvents_.elapsed() < RefreshMilliseconds) return false;
+    holdProgressPainting(false);
     QCoreApplication::processEvents();
     sinceEvents_.start();
-    if (!CancelRequested) return false;
-    CancelRequested = false;
-    return platform::confirmYesNo("Are you sure you want to cancel processing of your Site Build?");
+    bool stop = false;
+    if (CancelRequested) {
+        CancelRequested = false;
+        stop = platform::confirmYesNo("Are you sure you want to cancel processing of your Site Build?");
+    }
+    holdProgressPainting(building_);
+    return stop;
 }
 
 void TdlgBuildProgress::edtloadedheaderfileChange() {
@@ -283,6 +288,14 @@ void TdlgBuildProgress::edtloadedheaderfileChange() {
 void TdlgBuildProgress::edtloadedfooterfileChange() {
     if (edtloadedfooterfile->text().isEmpty()) return;
     loadList(LbxFooter, edtloadedfooterfile->text());
+}
+
+void TdlgBuildProgress::holdProgressPainting(bool hold) {
+    // The bar and the text take every count and message at once, but a progress bar repaints
+    // itself (and with it the pending text) on each new value; while held they are painted only
+    // when CheckCancel lets events through.
+    ProgressBar->setUpdatesEnabled(!hold);
+    lblmessage->setUpdatesEnabled(!hold);
 }
 
 void TdlgBuildProgress::step() { ProgressBar->setValue(ProgressBar->value() + 1); }
@@ -418,6 +431,7 @@ bool TdlgBuildProgress::build() {
     bool result = true;
     building_ = true;
     sinceEvents_.invalidate();
+    holdProgressPainting(true);
     btnok->setEnabled(false);
     {
         platform::Hourglass hourglass;
@@ -476,6 +490,7 @@ bool TdlgBuildProgress::build() {
             result = false;
         }
     }
+    holdProgressPainting(false);
     lblmessage->clear();
     ProgressBar->setValue(0);
     btnok->setEnabled(true);

@@ -67,6 +67,8 @@ public slots:
 
 private:
     void step();
+    // While held, the progress bar and text keep their values but are not painted.
+    void holdProgressPainting(bool hold);
     void showMessage(const QString& text);
     // The steps of build(); each returns false when the build stops there.
     // With the lower-case option: the rotation's images renamed to their lower-case names (and so
