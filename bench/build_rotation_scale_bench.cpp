@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(work);
     double best[2] = {0, 0};
     const int counts[2] = {small, small * 10};
-    for (int run = 0; run < 3; ++run)
+    for (int run = 0; run < 5; ++run)
         for (int k = 0; k < 2; ++k) {
             const double perImage = secondsPerImage(work, templates, counts[k], run);
             if (perImage < 0) {
