@@ -5,6 +5,7 @@
 #include "components/file_list_box.h"
 #include "imaging/pixel_graphic.h"
 #include "platform/ini_file.h"
+#include "platform/shell_open.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "tests/common/link_checker.h"
@@ -326,7 +327,11 @@ TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCa
                    "***HEADER***<div>***INDEX***</div>***CONTENT***<p>Caf\xe9</p>***FOOTER***</body></html>\r\n"));
     const QString descriptions = data.write("lists/descriptions.txt",
                                             QString::fromUtf8("tom's \"best\"?.jpg,Tom \u2192 best (\u00fc)\r\n").toUtf8());
-    // Name as dropped -> its published (lower-case) name.
+    QStringList opened;
+    platform::setDocumentOpenerForTesting([&](const QString& target) {
+        opened << target;
+        return true;
+    });
     const QStringList names{"Beach Day.JPG", QString::fromUtf8("Caf\u00e9 #1.jpg"), "50% Off.jpg",
                             "Tom's \"Best\"?.jpg", "Phone.jpg", "plain.jpg"};
     MessageScript script;
@@ -370,7 +375,8 @@ TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCa
                 auto& build = dynamic_cast<TdlgBuildProgress&>(d);
                 build.show();
                 listed = build.lbximages->count();
-                script.answer(MessageResult::No);
+                // The last build is previewed.
+                script.answer(method == o.cmbImageDisplayMethod->count() - 1 ? MessageResult::Yes : MessageResult::No);
                 build.btnokClick();
                 return build.result();
             });
@@ -386,6 +392,10 @@ TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCa
             EXPECT_EQ(placeholdersLeft(rotationDir), QStringList()) << method;
         }
     });
+    platform::setDocumentOpenerForTesting([](const QString&) { return true; });
+    // The preview opens the first page under the name it was written with.
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first(), rotationDir + "index.html");
     // Everything published carries its lower-case name; the assets keep their sub-folder.
     for (const QString& name : namesUnder(rotationDir)) EXPECT_EQ(name, name.toLower()) << name.toStdString();
     EXPECT_TRUE(QFileInfo::exists(rotationDir + "images/paper.gif"));
