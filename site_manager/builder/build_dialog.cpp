@@ -292,10 +292,9 @@ void TdlgBuildProgress::edtloadedfooterfileChange() {
 
 void TdlgBuildProgress::holdProgressPainting(bool hold) {
     // The bar and the text take every count and message at once, but a progress bar repaints
-    // itself (and with it the pending text) on each new value; while held they are painted only
-    // when CheckCancel lets events through.
+    // itself (and with it the pending text) on each new value; while held it is painted only when
+    // events are let through (CheckCancel, or a box's own event loop for the text).
     ProgressBar->setUpdatesEnabled(!hold);
-    lblmessage->setUpdatesEnabled(!hold);
 }
 
 void TdlgBuildProgress::step() { ProgressBar->setValue(ProgressBar->value() + 1); }

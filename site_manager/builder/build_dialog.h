@@ -67,7 +67,7 @@ public slots:
 
 private:
     void step();
-    // While held, the progress bar and text keep their values but are not painted.
+    // While held, the progress bar keeps its value but is not painted.
     void holdProgressPainting(bool hold);
     void showMessage(const QString& text);
     // The steps of build(); each returns false when the build stops there.
