@@ -17,6 +17,12 @@
 
 namespace {
 
+// The format registry sorts its lists on every lookup and the GIF codec builds its tables on first
+// use; neither may run on two threads at once, so whatever goes through the registry while
+// workers run (reading GIFs, encoding thumbnails) holds this. JPEG photographs, the bulk of the
+// work, are decoded directly and in parallel.
+std::mutex registryInUse;
+
 // Transparent pixels of a GIF show its key colour; on a page they would show
 // the page, which is most often white, so the thumbnail takes white there.
 void whitenTransparentColour(TPixelGraphic& graphic) {
@@ -31,10 +37,6 @@ void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
     // whatever could be decoded makes the thumbnail, as a browser shows it.
     decoded.SetWarningMode(0);
     if (!IsJpegFile(source)) {
-        // The format registry sorts its lists on every lookup and the GIF codec builds its tables
-        // on first use; neither may run on two threads at once, so such images are read one at a
-        // time. JPEG photographs, the bulk of the work, are decoded directly and in parallel.
-        static std::mutex registryInUse;
         const std::lock_guard lock(registryInUse);
         decoded.SetFastJpegDct(true);
         decoded.LoadFromFile(source);
@@ -86,7 +88,10 @@ bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality
         thumbnail.SetColorResolutionMode(0);
         QBuffer encoded;
         encoded.open(QIODevice::WriteOnly);
-        thumbnail.SaveToStreamExt(encoded, "jpg");
+        {
+            const std::lock_guard lock(registryInUse);
+            thumbnail.SaveToStreamExt(encoded, "jpg");
+        }
         return writeBuildFile(target, encoded.data());
     } catch (const std::exception&) {
         return false;
