@@ -18,10 +18,10 @@ struct ShrunkImage {
     std::shared_ptr<TPixelGraphic> Pixels;
 };
 
-// Decodes source (a JPEG at the smallest DCT scale that still covers the box),
-// turns it upright by its EXIF orientation, shows transparent GIF areas as
-// white and shrinks it into W x H by averaging the covered area (never
-// enlarging). Touches nothing shared: any thread may call it.
+// Decodes source (a JPEG at the smallest DCT scale that still covers twice the
+// box), turns it upright by its EXIF orientation, shows transparent GIF areas
+// as white and shrinks it into W x H with an antialiasing filter (never
+// enlarging). Shows no box: any thread may call it.
 ShrunkImage shrinkImage(const QString& source, int W, int H);
 // Writes the thumbnail as a progressive JPEG of the given quality; false on
 // failure.
