@@ -1,7 +1,8 @@
 // Builds a 25-image rotation of 6000 x 4000 photographs through the build dialog, as Build! does:
 // thumbnails, image display pages and thumbnail pages from the sample templates. Prints the time
-// of the whole build per image (best of the runs).
-// Usage: bench_build_rotation <work directory> <sample templates directory> [runs]
+// of the whole build per image (best of the runs) and the peak memory of the process.
+// Usage: bench_build_rotation <work directory> <sample templates directory> [runs] [threads]
+// threads: the thumbnail worker threads, 0 (default) for one per core.
 // The photographs are generated into <work directory>/photos once and reused on later calls.
 #include "imaging/imaging_init.h"
 #include "imaging/pixel_graphic.h"
@@ -24,6 +25,8 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
@@ -68,6 +71,7 @@ int main(int argc, char** argv) {
     const QString work = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + "/";
     const QString templates = QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + "/";
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
+    ThumbnailWorkerThreads = argc > 4 ? std::max(0, atoi(argv[4])) : 0;
     // Nobody answers boxes here: refuse the preview, report anything else.
     bool unexpected = false;
     platform::setMessageResponder([&](const platform::MessageRequest& request) {
@@ -131,6 +135,9 @@ int main(int argc, char** argv) {
         if (run == 0 || ms < best) best = ms;
     }
     std::printf("best: %.1f ms per image\n", best / ImageCount);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory: %.1f MiB\n", usage.ru_maxrss / 1024.0);
     dlgThumbOptions = nullptr;
     dlgEditSite = nullptr;
     FinalizeImagingLibrary();

@@ -113,7 +113,7 @@ public:
     // The DIB colour table: blue, green, red, 0 per entry (2, 16 or 256 entries, none at 24 bits).
     const std::vector<uint32_t>& GetDibColorTable() const { return DibColorTable; }
 
-    // Allocates the pixels (contents not cleared). Negative sizes raise EPGInvalidSize; the same
+    // Allocates the pixels, zeroed. Negative sizes raise EPGInvalidSize; the same
     // size and format clears the image to the background instead.
     void SetSize(int w, int h, TPGPixelFormat f);
     // Resamples the whole of Source into the whole of this graphic (both keep their sizes).

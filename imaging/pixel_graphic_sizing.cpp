@@ -207,7 +207,8 @@ void TPixelGraphic::SetSize(int w, int h, TPGPixelFormat f) {
         BitmapInfo.biClrUsed = uint32_t(M);
         DibColorTable.assign(size_t(M), 0);
         RebuildDibColorTable();
-        PixelMemory.reset(new (std::nothrow) uint8_t[size_t(ImageSize)]);
+        // Zeroed, so that a reader that stops early never leaves undefined pixels behind.
+        PixelMemory.reset(new (std::nothrow) uint8_t[size_t(ImageSize)]());
         if (!PixelMemory) {
             BytesPerLine = 0;
             ImageSize = 0;

@@ -93,7 +93,8 @@ bool TfrmMain::RotationExists(const QString& key, int n) {
         edtrotationdirectoryChange();
     else
         edtrotationdirectory->setText(directory);
-    return platform::fileExists(directory + tsiterecord.BaseHTMLName) && FileBox->count() > 0;
+    // A build with the lower-case option writes the first page under its lower-case name.
+    return platform::fileExists(withExistingCase(directory + tsiterecord.BaseHTMLName)) && FileBox->count() > 0;
 }
 
 void TfrmMain::RotateCurrentRotation(int n) {

@@ -254,7 +254,9 @@ void TdlgEditSite::btnBuildAllClick() {
 }
 
 void TdlgEditSite::btnpreviewClick(QObject* sender) {
-    const QString file = sender == btnviewhtml ? cmbstyle->currentText()
-                                               : fixpath(edtrotationdirectory->text(), true) + tsiterecord.BaseHTMLName;
+    // withExistingCase: a build with the lower-case option writes the first page in lower case.
+    const QString file = sender == btnviewhtml
+                             ? cmbstyle->currentText()
+                             : withExistingCase(fixpath(edtrotationdirectory->text(), true) + tsiterecord.BaseHTMLName);
     if (!file.isEmpty()) ExecuteFile(file, QString(), QString(), SW_SHOWMAXIMIZED);
 }

@@ -39,6 +39,24 @@ TGIFFileFormatReader::TGIFFileFormatReader() {
     HasSignature = true;
 }
 
+namespace {
+
+// A transparent first frame names its key colour, so that users of the pixels (thumbnails) can
+// tell the see-through areas.
+void markTransparentColour(TGIFImage& gif, TPixelGraphic& graphic) {
+    graphic.SetTransparent(false);
+    TGIFSubImage* frame = gif.Images().Frame(0);
+    if (!frame || !frame->Transparent || !frame->GraphicControlExtension) return;
+    const QImage* rendered = frame->GetBitmap();
+    const int key = frame->GraphicControlExtension->GetTransparentColorIndex();
+    if (!rendered || key >= rendered->colorCount()) return;
+    const QRgb colour = rendered->color(key);
+    graphic.SetTransparent(true);
+    graphic.SetTransparentColor(pgRGB(uint8_t(qRed(colour)), uint8_t(qGreen(colour)), uint8_t(qBlue(colour))));
+}
+
+}  // namespace
+
 bool TGIFFileFormatReader::IsFormat(const uint8_t* Header) const {
     return int(Header[0]) + int(Header[1]) + int(Header[2]) == 214;
 }
@@ -60,6 +78,7 @@ void TGIFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
             // A GIF without a single pixel is no image.
             if (bitmap.isNull()) throw GIFException(GIFMessageText(sInvalidData));
             Graphic.AssignFromBitmap(bitmap);
+            markTransparentColour(*gif, Graphic);
         }
     } catch (...) {
         gif.reset();

@@ -257,12 +257,20 @@ const QImage* TGIFImage::GetBitmap() {
         // Frame 0 at its place on the logical screen, clipped to it, without transparency.
         *bitmap = QImage(width, height, QImage::Format_Indexed8);
         if (bitmap->isNull()) RaiseGIFError(QString::fromLatin1(sOutOfResources));
-        TGIFPalette palette = GetPalette();
+        // The frame's indices mean the colours of the table it was rendered with (its own local
+        // table or the dither cube), so the screen takes that table; the uncovered screen shows the
+        // global table's first colour wherever that table holds it.
+        const TGIFPalette global = GetPalette();
         const QImage* rendered = frame->GetBitmap();
-        if (rendered && rendered->colorCount() > palette.size()) palette = rendered->colorTable();
+        TGIFPalette palette = rendered ? rendered->colorTable() : global;
+        qsizetype backdrop = global.isEmpty() ? 0 : palette.indexOf(global.first());
+        if (backdrop < 0 && palette.size() < 256) {
+            palette.append(global.first());
+            backdrop = palette.size() - 1;
+        }
         if (palette.isEmpty()) palette.append(qRgb(0, 0, 0));
         bitmap->setColorTable(palette);
-        bitmap->fill(0);
+        bitmap->fill(uint(std::max<qsizetype>(0, backdrop)));
         if (rendered) {
             const int x0 = frame->Left(), y0 = frame->Top();
             const int x1 = std::min(width, x0 + frame->Width()), y1 = std::min(height, y0 + frame->Height());

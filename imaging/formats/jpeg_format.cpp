@@ -68,8 +68,10 @@ struct DecodeRequest {
     TPGJpegScaledInfo* Scaled = nullptr;
 };
 
-bool headerLooksAbsurd(const jpeg_decompress_struct& info) {
-    return int64_t(info.image_width) * int64_t(info.image_height) > PGJpegMaxPixels;
+// Checked against the size that will be decoded (after jpeg_calc_output_dimensions), so that a
+// large photograph can still be read at a reduced scale.
+bool outputTooLarge(const jpeg_decompress_struct& info) {
+    return int64_t(info.output_width) * int64_t(info.output_height) > PGJpegMaxPixels;
 }
 
 // Creates the codec object and reads the header. Must be called right after setjmp succeeded.
@@ -86,7 +88,6 @@ Outcome runDecode(Decompressor& d, QIODevice& stream, TPixelGraphic& graphic, co
     if (setjmp(d.Error.Jump)) return Outcome::CodecError;
     openDecompressor(d, stream, graphic.GetWarningMode());
     jpeg_decompress_struct& info = d.Info;
-    if (headerLooksAbsurd(info)) return Outcome::TooLarge;
     int denominator = 1;
     if (request.ChooseScale) denominator = (*request.ChooseScale)(int(info.image_width), int(info.image_height));
     if (denominator != 2 && denominator != 4 && denominator != 8) denominator = 1;
@@ -107,6 +108,7 @@ Outcome runDecode(Decompressor& d, QIODevice& stream, TPixelGraphic& graphic, co
         info.out_color_space = JCS_EXT_BGR;
 #endif
     jpeg_calc_output_dimensions(&info);
+    if (outputTooLarge(info)) return Outcome::TooLarge;
     const int components = info.out_color_components;
     if (components != 1 && components != 3) return Outcome::Unsupported;
     const int width = int(info.output_width), height = int(info.output_height);

@@ -12,15 +12,20 @@
 #include "site_manager/builder/page_generator.h"
 #include "site_manager/builder/page_names.h"
 #include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/builder/build_output.h"
+#include "site_manager/builder/support_files.h"
 #include "site_manager/builder/thumbnail_maker.h"
+#include "site_manager/builder/thumbnail_pool.h"
 #include "site_manager/builder/thumbnail_sizing.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
 #include "site_manager/site_editor.h"
+#include "site_manager/site_paths.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -38,6 +43,12 @@
 #include <exception>
 
 bool CancelRequested = false;
+
+namespace {
+// Ends a build whose step has already told the user why.
+struct BuildStopped {};
+}  // namespace
+int ThumbnailWorkerThreads = 0;
 
 namespace {
 
@@ -60,6 +71,14 @@ ButtonFont buttonFont(const BuildSettings& settings) {
     font.Bold = settings.chkindexBold;
     font.Italic = settings.chkindexitalics;
     return font;
+}
+
+// True when name is the file name of a file the build copies beside the pages (a template asset
+// or navigation graphic), which is never a gallery image, in whatever folder the template keeps it.
+bool isSupportFile(const QString& name) {
+    for (const QString& entry : SupportFileNames)
+        if (QFileInfo(QString(entry).replace('\\', '/')).fileName().compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 // Loads a header or footer list file into its hidden list, one entry a line.
@@ -147,7 +166,7 @@ void TdlgBuildProgress::FormShow() {
         for (const QString& name : dlgEditSite->FileBox->fileNames()) {
             const QString upper = name.toUpper();
             if (upper.contains("_THB") || upper.contains("PAGE_BUTTON_")) continue;
-            if (SupportFileNames.contains(name, Qt::CaseInsensitive)) continue;
+            if (isSupportFile(name)) continue;
             lbximages->addItem(name);
         }
     }
@@ -240,10 +259,19 @@ void TdlgBuildProgress::Timer1Timer() {
 }
 
 bool TdlgBuildProgress::CheckCancel() {
+    // Events (repainting, Cancel) are let through at most every 50 ms: a check per item would cost
+    // more than small items themselves. A cancel already requested is answered at once.
+    if (!CancelRequested && sinceEvents_.isValid() && sinceEvents_.elapsed() < RefreshMilliseconds) return false;
+    holdProgressPainting(false);
     QCoreApplication::processEvents();
-    if (!CancelRequested) return false;
-    CancelRequested = false;
-    return platform::confirmYesNo("Are you sure you want to cancel processing of your Site Build?");
+    sinceEvents_.start();
+    bool stop = false;
+    if (CancelRequested) {
+        CancelRequested = false;
+        stop = platform::confirmYesNo("Are you sure you want to cancel processing of your Site Build?");
+    }
+    holdProgressPainting(building_);
+    return stop;
 }
 
 void TdlgBuildProgress::edtloadedheaderfileChange() {
@@ -256,11 +284,35 @@ void TdlgBuildProgress::edtloadedfooterfileChange() {
     loadList(LbxFooter, edtloadedfooterfile->text());
 }
 
+void TdlgBuildProgress::holdProgressPainting(bool hold) {
+    // The bar and the text take every count and message at once, but a progress bar repaints
+    // itself (and with it the pending text) on each new value; while held it is painted only when
+    // events are let through (CheckCancel, or a box's own event loop for the text).
+    ProgressBar->setUpdatesEnabled(!hold);
+}
+
 void TdlgBuildProgress::step() { ProgressBar->setValue(ProgressBar->value() + 1); }
 
 void TdlgBuildProgress::showMessage(const QString& text) {
     lblmessage->setText(text);
-    lblmessage->repaint();
+    // The text is painted with the next event check (CheckCancel), at most every 50 ms.
+}
+
+bool TdlgBuildProgress::publishLowercaseNames(const QString& pageDirectory, QStringList& images) {
+    for (int i = 0; i < images.size(); ++i) {
+        const QString lower = images[i].toLower();
+        if (lower == images[i]) continue;
+        const QString from = pageDirectory + images[i], to = pageDirectory + lower;
+        // Another file that already has the lower-case name is never replaced.
+        if ((platform::fileExists(to) && !sameFile(from, to)) || !platform::renameFile(from, to)) {
+            platform::showWarning("Error encountered renaming the image, " + images[i] + ", to " + lower +
+                                  ".  Building will terminate!");
+            return false;
+        }
+        images[i] = lower;
+        lbximages->item(i)->setText(lower);
+    }
+    return true;
 }
 
 bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
@@ -273,15 +325,25 @@ bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
     return true;
 }
 
-bool TdlgBuildProgress::copySupportFiles(const QString& pageDirectory) {
+bool TdlgBuildProgress::copySupportFiles(const BuildSettings& settings) {
+    const QString pageDirectory = settings.pageDirectory();
+    QStringList templateDirectories;
+    for (const QString& file : {settings.ThumbnailTemplate, settings.ImageTemplate})
+        if (!file.isEmpty()) templateDirectories << fixpath(QFileInfo(file).absolutePath(), true);
+    // Navigation graphics are linked by their file name alone, wherever they come from.
+    const QStringList graphics{settings.edtnextfile, settings.edtpreviousfile, settings.edtindexfile};
     for (const QString& source : SupportFiles) {
         if (source.trimmed().isEmpty()) continue;  // an unused navigation graphic
         showMessage("Copying file, " + source);
         try {
-            const QString target = pageDirectory + QFileInfo(QString(source).replace('\\', '/')).fileName();
+            const QString found = findFileIgnoringCase(QString(), QString(source).replace('\\', '/'));
+            const QString target =
+                pageDirectory + supportFileTarget(source, graphics.contains(source) ? QStringList() : templateDirectories,
+                                                  settings.ForceLowercase);
+            QDir().mkpath(QFileInfo(target).absolutePath());
             // A file that already lies in the rotation directory would be deleted by replacing it
             // with itself.
-            if (!sameFile(source, target)) docopyfile(source, target, false);
+            if (!sameFile(found, target)) docopyfile(found.isEmpty() ? source : found, target, false);
         } catch (const std::exception&) {
             platform::messageBox("Error encountered copying the file, " + source + ", to your site directory!");
         }
@@ -302,10 +364,10 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
         showMessage("Creating Buttons for page " + QString::number(n));
         const QString label = settings.edtpagenumberprefix + QString::number(n);
         // Each style graphic decides its buttons' format, so the two kinds may differ.
-        bool made = createbutton(selected, pageDirectory + PageButtonFileName(n, true),
+        bool made = createbutton(selected, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, true)),
                                  comboColourValue(settings.cmbIndexTextColour), label, font);
         currentButtonExtension_ = ButtonExtension;
-        made = made && createbutton(other, pageDirectory + PageButtonFileName(n, false),
+        made = made && createbutton(other, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, false)),
                                     comboColourValue(settings.cmbNonCurrentIndexText), label, font);
         otherButtonExtension_ = ButtonExtension;
         if (!made) {
@@ -321,25 +383,48 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
 bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStringList& images) {
     const QString pageDirectory = settings.pageDirectory();
     const QString thumbnailDirectory = ::thumbnailDirectory(settings);
+    const auto wanted = [&](const QString& name) {
+        return !(chkNoThumbRecreate->isChecked() && platform::fileExists(thumbnailDirectory + ThumbnailFileName(name)));
+    };
+    QStringList sources;
+    for (const QString& name : images)
+        if (wanted(name)) sources << pageDirectory + name;
+    // Workers decode and shrink ahead; the outcomes are taken here in build order, so messages,
+    // the count and any failure box come at each image's turn.
+    ThumbnailPool pool(sources, settings.SpnThumbW, settings.SpnThumbH, ThumbnailWorkerThreads);
+    bool cancelled = false;
+    const auto keepWaiting = [&] { return !(cancelled = CheckCancel()); };
     for (const QString& name : images) {
         step();
-        const QString thumbnail = thumbnailDirectory + ThumbnailFileName(name);
-        if (!(chkNoThumbRecreate->isChecked() && platform::fileExists(thumbnail))) {
+        if (wanted(name)) {
             showMessage("Creating Thumbnail for " + name);
-            if (!createthumbnail(pageDirectory + name, thumbnail, settings.SpnThumbW, settings.SpnThumbH, settings.spnJPEGQuality)) {
+            std::optional<ShrunkImage> shrunk = pool.takeNext(keepWaiting);
+            if (cancelled) return false;
+            const bool made = shrunk && shrunk->Outcome == ShrunkImage::Result::Made &&
+                              writeThumbnail(*shrunk->Pixels, thumbnailDirectory + ThumbnailFileName(name),
+                                             settings.spnJPEGQuality);
+            if (!made && !askToContinueAfterThumbnailError()) {
                 platform::messageBox("Error encountered creating the thumbnail, " + name);
                 return false;
             }
         }
         if (CheckCancel()) return false;
     }
-    return true;
+    return syncOutput(thumbnailDirectory);
+}
+
+bool TdlgBuildProgress::syncOutput(const QString& directory) {
+    if (syncBuildOutput(directory)) return true;
+    platform::showWarning("Error encountered writing to the directory, " + directory + ".  Building will terminate!");
+    return false;
 }
 
 bool TdlgBuildProgress::build() {
     CancelRequested = false;
     bool result = true;
     building_ = true;
+    sinceEvents_.invalidate();
+    holdProgressPainting(true);
     btnok->setEnabled(false);
     {
         platform::Hourglass hourglass;
@@ -349,7 +434,9 @@ bool TdlgBuildProgress::build() {
 
             QStringList images;
             for (int i = 0; i < lbximages->count(); ++i) images << lbximages->item(i)->text();
-            PageGenerator pages(buildSettingsFromDialogs(), images);
+            BuildSettings built = buildSettingsFromDialogs();
+            if (built.ForceLowercase && !publishLowercaseNames(built.pageDirectory(), images)) throw BuildStopped();
+            PageGenerator pages(std::move(built), images);
             const BuildSettings& settings = pages.settings();
             pages.setMessageHandler([this](const QString& text) { showMessage(text); });
             pages.setDescriptionIniPath(DescriptionIniPath);
@@ -371,9 +458,9 @@ bool TdlgBuildProgress::build() {
                 step();
                 return CheckCancel();
             };
-            result = makeDirectories(thumbs) && !CheckCancel() && copySupportFiles(pageDirectory);
+            result = makeDirectories(thumbs) && !CheckCancel() && copySupportFiles(settings);
             if (result && useButtons && pageCount > 0)
-                result = makePageButtons(settings, pageCount, useButtons);
+                result = makePageButtons(settings, pageCount, useButtons) && syncOutput(pageDirectory);
             pages.setUseButtons(useButtons);
             pages.setButtonExtension(currentButtonExtension_, otherButtonExtension_);
             if (result && !settings.NoThumbnailMode) result = makeThumbnails(settings, images);
@@ -382,18 +469,21 @@ bool TdlgBuildProgress::build() {
                 if (run == PageGenerator::RunResult::Failed)
                     platform::showWarning(
                         "Error encountered creating your Image Display pages.  Please ensure you have enough disk space");
-                result = run == PageGenerator::RunResult::Done;
+                result = run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
             }
             if (result) {
                 const PageGenerator::RunResult run = pages.writeThumbPages(afterPage);
                 if (run == PageGenerator::RunResult::Failed)
                     platform::showWarning("Error encountered creating your HTML pages.  Please ensure you have enough disk space");
-                result = run == PageGenerator::RunResult::Done;
+                result = run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
             }
         } catch (const std::exception&) {
             result = false;
+        } catch (const BuildStopped&) {
+            result = false;
         }
     }
+    holdProgressPainting(false);
     lblmessage->clear();
     ProgressBar->setValue(0);
     btnok->setEnabled(true);

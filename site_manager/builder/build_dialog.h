@@ -4,6 +4,7 @@
 // Build! and for each rotation of Build All.
 #include "platform/modal_dialog.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 struct BuildSettings;
@@ -18,6 +19,8 @@ class QTimer;
 
 // Set by Cancel while a build runs; the build asks at its next check.
 extern bool CancelRequested;
+// The number of threads that make thumbnails; 0 (the default) is one per core.
+extern int ThumbnailWorkerThreads;
 
 class TdlgBuildProgress : public platform::ModalDialog {
     Q_OBJECT
@@ -64,12 +67,22 @@ public slots:
 
 private:
     void step();
+    // While held, the progress bar keeps its value but is not painted.
+    void holdProgressPainting(bool hold);
     void showMessage(const QString& text);
     // The steps of build(); each returns false when the build stops there.
+    // With the lower-case option: the rotation's images renamed to their lower-case names (and so
+    // listed), since the pages link them by those names; false (after a box) on a clash.
+    bool publishLowercaseNames(const QString& pageDirectory, QStringList& images);
     bool makeDirectories(const QString& thumbnailDirectory);
-    bool copySupportFiles(const QString& pageDirectory);
+    bool copySupportFiles(const BuildSettings& settings);
     bool makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons);
     bool makeThumbnails(const BuildSettings& settings, const QStringList& images);
+    // Makes a step's output durable with one sync; false (after a box) when it cannot.
+    bool syncOutput(const QString& directory);
+
+    static constexpr int RefreshMilliseconds = 50;
+    QElapsedTimer sinceEvents_;  // since events were last let through
 
     bool building_ = false;
     // The extensions the current-page and other-page buttons were written with.

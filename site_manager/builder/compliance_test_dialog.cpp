@@ -3,6 +3,8 @@
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/help.h"
+#include "site_manager/builder/support_files.h"
+#include "site_manager/builder/template_filling.h"
 #include "site_manager/site_paths.h"
 
 #include <QFile>
@@ -101,7 +103,7 @@ bool TdlgStyle::TestCompliancy(const QString& fileName, bool thumbnailTemplate) 
         addWarning("* Error encountered loading the HTML file, " + fileName);
         return false;
     }
-    const QString html = QString::fromUtf8(file.readAll());
+    const QString html = decodeUserText(file.readAll());
     rchhtml->setPlainText(html);
 
     TemplatePlaceholders found;
@@ -127,19 +129,24 @@ bool TdlgStyle::TestCompliancy(const QString& fileName, bool thumbnailTemplate) 
 
 bool TdlgStyle::GenerateRequiredFilesList(const QString& html) {
     memFiles->clear();
-    const QString text = html.toLower();
+    // Attribute names are found in any case; each reference is kept as the template spells it,
+    // since that is the name the page asks for.
+    const QString& text = html;
+    const auto find = [&text](const QString& what, int from) { return int(text.indexOf(what, from, Qt::CaseInsensitive)); };
     QStringList references;
     bool ok = true;
 
     const auto add = [&](const QString& reference) {
-        if (reference.isEmpty() || reference.contains("http:") || reference.contains("https:")) return;
+        if (reference.isEmpty() || reference.contains("http:", Qt::CaseInsensitive) ||
+            reference.contains("https:", Qt::CaseInsensitive))
+            return;
         references << reference;
         memFiles->appendPlainText(reference);
     };
 
     // Only the first background attribute is taken.
     const QString background = "background=\"";
-    const int bg = text.indexOf(background);
+    const int bg = find(background, 0);
     if (bg >= 0) {
         const int start = bg + background.size();
         const int close = text.indexOf('"', start);
@@ -150,12 +157,12 @@ bool TdlgStyle::GenerateRequiredFilesList(const QString& html) {
     const QString source = "src=\"";
     int from = 0;
     while (ok) {
-        const int at = text.indexOf(source, from);
+        const int at = find(source, from);
         if (at < 0) break;
         const int start = at + source.size();
         const int close = text.indexOf('"', start);
-        // References are limited to 255 characters.
-        if (close < 0 || close - start > kLongestReference || close == text.size() - 1) {
+        // References must be shorter than 255 characters.
+        if (close < 0 || close - start >= kLongestReference || close == text.size() - 1) {
             ok = false;
             break;
         }
@@ -164,13 +171,13 @@ bool TdlgStyle::GenerateRequiredFilesList(const QString& html) {
     }
 
     // Stylesheets linked by the template belong to the built site just as its images do.
-    for (int at = text.indexOf("<link"); ok && at >= 0; at = text.indexOf("<link", at + 5)) {
+    for (int at = find("<link", 0); ok && at >= 0; at = find("<link", at + 5)) {
         const int tagEnd = text.indexOf('>', at);
-        const int href = text.indexOf("href=\"", at);
+        const int href = find("href=\"", at);
         if (href < 0 || (tagEnd >= 0 && href > tagEnd)) continue;
         const int start = href + 6;
         const int close = text.indexOf('"', start);
-        if (close < 0 || close - start > kLongestReference) {
+        if (close < 0 || close - start >= kLongestReference) {
             ok = false;
             break;
         }
@@ -179,7 +186,7 @@ bool TdlgStyle::GenerateRequiredFilesList(const QString& html) {
 
     if (!ok) return false;
     for (const QString& reference : references) {
-        if (!platform::fileExists(templateDirectory_ + reference))
+        if (findFileIgnoringCase(templateDirectory_, reference).isEmpty())
             addWarning("* The file, " + reference + ", could not be located in the directory, " + templateDirectory_);
     }
     return true;

@@ -46,11 +46,22 @@ std::optional<DescriptionSource> prepareDescriptionFile(const QString& descripti
     return DescriptionSource{iniPath, true};
 }
 
-QString LookupDescription(const BuildSettings& settings, const QString& descriptionIniPath, const QString& imageName) {
-    const platform::IniFile ini(descriptionIniPath);
-    QString description = ini.readString("Descriptions", imageName, QString());
-    if (description.isEmpty())
-        description = ini.readString("Descriptions", settings.pageDirectory() + imageName, QString());
+DescriptionTable::DescriptionTable(const QString& descriptionIniPath) {
+    if (descriptionIniPath.isEmpty()) return;
+    for (const QString& pair : platform::IniFile(descriptionIniPath).readSectionValues("Descriptions")) {
+        const int equals = pair.indexOf('=');
+        const QString key = pair.left(equals).toLower();
+        if (!values_.contains(key)) values_.insert(key, pair.mid(equals + 1));
+    }
+}
+
+QString LookupDescription(const BuildSettings& settings, const DescriptionTable& descriptions, const QString& imageName) {
+    QString description = descriptions.value(imageName);
+    if (description.isEmpty()) description = descriptions.value(settings.pageDirectory() + imageName);
     if (description.isEmpty() && settings.chkShowFIlenameWhenNoDesc) return imageName;
     return description;
+}
+
+QString LookupDescription(const BuildSettings& settings, const QString& descriptionIniPath, const QString& imageName) {
+    return LookupDescription(settings, DescriptionTable(descriptionIniPath), imageName);
 }

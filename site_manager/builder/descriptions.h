@@ -3,6 +3,7 @@
 // "name,description" lines that is converted into a temporary ini file for the build.
 #include "site_manager/builder/build_settings.h"
 
+#include <QHash>
 #include <QString>
 #include <optional>
 
@@ -25,6 +26,21 @@ bool ConvertCSVtoINI(const QString& textFile, const QString& iniFile);
 // conversion. Nothing on failure; the caller reports it.
 std::optional<DescriptionSource> prepareDescriptionFile(const QString& descriptionFile);
 
+// The [Descriptions] section of a description file, read once for a whole build; keys are found
+// without regard to case, the first of equal keys counting, as in every ini file.
+class DescriptionTable {
+public:
+    DescriptionTable() = default;
+    explicit DescriptionTable(const QString& descriptionIniPath);
+    // The value of key; empty when there is none.
+    QString value(const QString& key) const { return values_.value(key.toLower()); }
+
+private:
+    QHash<QString, QString> values_;  // by lower-cased key
+};
+
 // The description of an image: [Descriptions] keyed by its file name, else by the rotation
 // directory + file name; else the file name when chkShowFIlenameWhenNoDesc is checked.
+QString LookupDescription(const BuildSettings& settings, const DescriptionTable& descriptions, const QString& imageName);
+// The same, reading the file for this one image.
 QString LookupDescription(const BuildSettings& settings, const QString& descriptionIniPath, const QString& imageName);

@@ -10,12 +10,19 @@ QString TruncateDisplayName(const QString& text, int limit) {
 
 QString GetDisplayFilename(const BuildSettings& settings, const QString& imageName,
                            const QString& descriptionIniPath) {
+    if (settings.Filename_Display != FilenameDisplay::Description)
+        return GetDisplayFilename(settings, imageName, DescriptionTable());
+    return GetDisplayFilename(settings, imageName, DescriptionTable(descriptionIniPath));
+}
+
+QString GetDisplayFilename(const BuildSettings& settings, const QString& imageName,
+                           const DescriptionTable& descriptions) {
     switch (settings.Filename_Display) {
     case FilenameDisplay::Nothing: return QString();
     case FilenameDisplay::WithoutExtension:
         return TruncateDisplayName(NameWithoutExtension(imageName), settings.MaxFilenameLength);
     case FilenameDisplay::WithExtension: return TruncateDisplayName(imageName, settings.MaxFilenameLength);
-    case FilenameDisplay::Description: return LookupDescription(settings, descriptionIniPath, imageName);
+    case FilenameDisplay::Description: return LookupDescription(settings, descriptions, imageName);
     }
     return QString();
 }

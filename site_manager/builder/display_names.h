@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class DescriptionTable;
+
 // Cuts a text longer than limit to limit - 3 characters followed by "...".
 QString TruncateDisplayName(const QString& text, int limit);
 
@@ -12,3 +14,6 @@ QString TruncateDisplayName(const QString& text, int limit);
 // descriptionIniPath is the ini form of the description file prepared for this build.
 QString GetDisplayFilename(const BuildSettings& settings, const QString& imageName,
                            const QString& descriptionIniPath);
+// The same with the descriptions already read (see DescriptionTable).
+QString GetDisplayFilename(const BuildSettings& settings, const QString& imageName,
+                           const DescriptionTable& descriptions);

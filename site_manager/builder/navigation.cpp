@@ -14,8 +14,8 @@ bool verticalLayout(const BuildSettings& settings) { return settings.rgpIndexLay
 // A link drawn with a custom navigation graphic.
 QString graphicLink(const BuildSettings& settings, const QString& target, const QString& graphic,
                     const QString& caption) {
-    return "<a href=\"" + ApplyLowercase(settings, target) + "\"><img SRC=\"" +
-           ApplyLowercase(settings, QFileInfo(QString(graphic).replace('\\', '/')).fileName()) + "\" ALT=\"" + caption + "\" BORDER=0></a>";
+    return "<a href=\"" + LinkTarget(settings, target) + "\"><img SRC=\"" +
+           LinkTarget(settings, QFileInfo(QString(graphic).replace('\\', '/')).fileName()) + "\" ALT=\"" + caption + "\" BORDER=0></a>";
 }
 
 bool useGraphic(const BuildSettings& settings, const QString& graphic) {
@@ -27,7 +27,7 @@ QString sideCell(const BuildSettings& settings, const QString& target, const QSt
     if (target.isEmpty()) return QStringLiteral("&nbsp;");
     if (useGraphic(settings, graphic)) return graphicLink(settings, target, graphic, caption);
     const TagPair font = pageFontTags(settings);
-    return "<a href=\"" + ApplyLowercase(settings, target) + "\">" + font.Open + caption + font.Close + "</a>";
+    return "<a href=\"" + LinkTarget(settings, target) + "\">" + font.Open + caption + font.Close + "</a>";
 }
 
 QString indexCell(const BuildSettings& settings, const QString& target, const QString& caption) {
@@ -35,7 +35,7 @@ QString indexCell(const BuildSettings& settings, const QString& target, const QS
     if (useGraphic(settings, settings.edtindexfile)) return graphicLink(settings, target, settings.edtindexfile, caption);
     const TagPair font = pageFontTags(settings);
     const TagPair enclosure = getEnclosurecharacter(settings);
-    return font.Open + enclosure.Open + "<a href=\"" + ApplyLowercase(settings, target) + "\">" + caption + "</a>" +
+    return font.Open + enclosure.Open + "<a href=\"" + LinkTarget(settings, target) + "\">" + caption + "</a>" +
            enclosure.Close + font.Close;
 }
 
@@ -47,12 +47,12 @@ QString IndexCellHtml(const BuildSettings& settings, int n, bool isCurrent, bool
     QString cell = verticalLayout(settings) ? "<TR>" + CRLF : QString();
     cell += "<TD>" + CRLF;
     const QString label = normalisedPagePrefix(settings.edtpagenumberprefix) + QString::number(n);
-    const QString pageName = ApplyLowercase(settings, gethtmlpagename(settings, n));
+    const QString pageName = LinkTarget(settings, gethtmlpagename(settings, n));
     if (useButtons && isCurrent) {
-        cell += "<IMG SRC=\"" + ApplyLowercase(settings, PageButtonFileName(n, true, buttonExtension)) + "\" BORDER=0>";
+        cell += "<IMG SRC=\"" + LinkTarget(settings, PageButtonFileName(n, true, buttonExtension)) + "\" BORDER=0>";
     } else if (useButtons) {
         cell += "<A HREF=\"" + pageName + "\"><IMG SRC=\"" +
-                ApplyLowercase(settings, PageButtonFileName(n, false, otherExtension)) + "\" BORDER=0></A>";
+                LinkTarget(settings, PageButtonFileName(n, false, otherExtension)) + "\" BORDER=0></A>";
     } else if (isCurrent) {
         const TagPair font = getfontstr(settings, settings.indexFontName, settings.rdbindexfontdefault, true, false);
         const TagPair enclosure = getEnclosurecharacter(settings);

@@ -1,9 +1,11 @@
 #include "site_manager/builder/page_generator.h"
 
 #include "imaging/format_registry.h"
+#include "imaging/formats/jpeg_orientation.h"
 #include "site_manager/builder/display_names.h"
 #include "site_manager/builder/navigation.h"
 #include "site_manager/builder/page_names.h"
+#include "site_manager/builder/thumbnail_sizing.h"
 
 namespace {
 
@@ -15,7 +17,9 @@ std::optional<QSize> graphicFileSize(const QString& path) {
     } catch (...) {
         return std::nullopt;
     }
-    return QSize(info.Width, info.Height);
+    const QSize stored(info.Width, info.Height);
+    // Browsers show a photograph turned by its EXIF orientation, so the page sizes it that way.
+    return IsJpegFile(path) ? DisplayedSize(stored, JpegFileOrientation(path)) : stored;
 }
 
 }  // namespace
@@ -56,7 +60,7 @@ QString PageGenerator::imagePageIndex(int p) {
 }
 
 QString PageGenerator::displayName(const QString& imageName) const {
-    return GetDisplayFilename(settings_, imageName, descriptionIniPath_);
+    return GetDisplayFilename(settings_, imageName, descriptions_);
 }
 
 QString PageGenerator::thumbPagePath(int p) const { return settings_.pageDirectory() + gethtmlpagename(settings_, p); }

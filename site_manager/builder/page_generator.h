@@ -4,6 +4,7 @@
 // the pages share (page counts, header/footer list positions, the description file, the page
 // button extension); the build pipeline drives it page by page.
 #include "site_manager/builder/build_settings.h"
+#include "site_manager/builder/descriptions.h"
 #include "site_manager/builder/header_footer.h"
 
 #include <QSize>
@@ -40,7 +41,8 @@ public:
         otherButtonExtension_ = otherExtension;
     }
     // The ini form of the description file (see prepareDescriptionFile).
-    void setDescriptionIniPath(const QString& path) { descriptionIniPath_ = path; }
+    // Read once here: every caption of the build looks its description up in the table.
+    void setDescriptionIniPath(const QString& path) { descriptions_ = DescriptionTable(path); }
     // Progress texts such as "Creating Index for Page 2".
     void setMessageHandler(std::function<void(const QString&)> handler) { message_ = std::move(handler); }
     // Reads the pixel size of an image file (for the maximum image size); nothing when unreadable.
@@ -101,7 +103,7 @@ private:
     bool useButtons_ = false;
     QString buttonExtension_ = ".gif";
     QString otherButtonExtension_;
-    QString descriptionIniPath_;
+    DescriptionTable descriptions_;
     std::function<void(const QString&)> message_;
     ImageSizeReader imageSize_;
     HeaderFooterLists headerFooter_;

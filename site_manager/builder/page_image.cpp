@@ -31,7 +31,7 @@ QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
     if (settings_.chkImageHeading)
         body = CreateHeading(settings_,
                              settings_.Filename_Display == FilenameDisplay::Nothing ? name : displayName(name));
-    body += CRLF + "<CENTER><IMG SRC=\"" + ApplyLowercase(settings_, name) + "\"" + sizeAttributes(name) +
+    body += CRLF + "<CENTER><IMG SRC=\"" + LinkTarget(settings_, name) + "\"" + sizeAttributes(name) +
             "></CENTER>";
     const QString previousTarget = i == 0 ? QString() : GetImageLinkName(settings_, images_.at(i - 1));
     const QString nextTarget = i == ImageCount() - 1 ? QString() : GetImageLinkName(settings_, images_.at(i + 1));

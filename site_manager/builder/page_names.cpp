@@ -2,6 +2,8 @@
 
 #include "site_manager/builder/thumbnail_sizing.h"
 
+#include <QUrl>
+
 namespace {
 
 QString fileNamePart(const QString& path) {
@@ -23,13 +25,15 @@ QString fileExtension(const QString& fileName) {
     return dot >= 0 ? name.mid(dot) : QString();
 }
 
+// Page names are file names and link targets at once, so the lower-case option applies to both.
 QString gethtmlpagename(const BuildSettings& settings, int n) {
-    if (n <= 1) return settings.BaseHTMLName;
-    return NameWithoutExtension(settings.BaseHTMLName) + QString::number(n) + fileExtension(settings.BaseHTMLName);
+    if (n <= 1) return ApplyLowercase(settings, settings.BaseHTMLName);
+    return ApplyLowercase(settings, NameWithoutExtension(settings.BaseHTMLName) + QString::number(n) +
+                                        fileExtension(settings.BaseHTMLName));
 }
 
 QString imagePageName(const BuildSettings& settings, const QString& imageName) {
-    return NameWithoutExtension(imageName) + fileExtension(settings.BaseHTMLName);
+    return ApplyLowercase(settings, NameWithoutExtension(imageName) + fileExtension(settings.BaseHTMLName));
 }
 
 QString thumbnailDirectory(const BuildSettings& settings) {
@@ -50,12 +54,20 @@ QString GetImageLinkName(const BuildSettings& settings, const QString& imageName
     return settings.rdbHTMLImageWindow ? imagePageName(settings, imageName) : imageName;
 }
 
+QString LinkTarget(const BuildSettings& settings, const QString& fileName) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(ApplyLowercase(settings, fileName), "/"));
+}
+
 QString GetHREF(const BuildSettings& settings, const QString& target) {
-    const QString t = ApplyLowercase(settings, target);
+    const QString t = LinkTarget(settings, target);
+    // A javascript: link is percent-decoded once before it runs, so the script must receive the
+    // still-encoded name: its "%" signs are encoded again. The encoded name holds no quote.
+    const QString script = QString(t).replace('%', "%25");
     switch (settings.cmbImageDisplayMethod) {
     case NewWindow: return t + "\" Target=\"_blank";
-    case NewWindowScript: return "javascript:openWin('" + t + "','" + PopupWindowName(t) + "');";
-    case SecondWindowScript: return "javascript:openWin('" + t + "','');";
+    case NewWindowScript:
+        return "javascript:openWin('" + script + "','" + PopupWindowName(ApplyLowercase(settings, target)) + "');";
+    case SecondWindowScript: return "javascript:openWin('" + script + "','');";
     default: return t;
     }
 }
@@ -73,5 +85,5 @@ QString PopupWindowName(const QString& target) {
 
 QString thumbnailSource(const BuildSettings& settings, const QString& imageName) {
     const QString thumbnail = ThumbnailFileName(imageName);
-    return ApplyLowercase(settings, settings.UseThumbsDirectory ? "./thumbs/" + thumbnail : thumbnail);
+    return LinkTarget(settings, settings.UseThumbsDirectory ? "./thumbs/" + thumbnail : thumbnail);
 }

@@ -23,6 +23,10 @@ QString PageButtonFileName(int n, bool currentPage, const QString& extension = Q
 // The text lower-cased when ForceLowercase is on; for link targets and image sources only.
 QString ApplyLowercase(const BuildSettings& settings, const QString& text);
 
+// A file name or relative path as an href or src value: lower-cased by option and
+// percent-encoded (UTF-8, "/" kept), so that a link resolves whatever characters the name holds.
+QString LinkTarget(const BuildSettings& settings, const QString& fileName);
+
 // Where a link to an image leads: the image itself when only the image is shown, else its
 // display page.
 QString GetImageLinkName(const BuildSettings& settings, const QString& imageName);
@@ -30,5 +34,5 @@ QString GetImageLinkName(const BuildSettings& settings, const QString& imageName
 QString GetHREF(const BuildSettings& settings, const QString& target);
 // "show_" + the target's file name reduced to 0-9, a-z and "_" + "_window".
 QString PopupWindowName(const QString& target);
-// The SRC of a thumbnail in a page: "./thumbs/<thumbnail>" or "<thumbnail>", lower-cased by option.
+// The SRC of a thumbnail in a page: "./thumbs/<thumbnail>" or "<thumbnail>", as LinkTarget.
 QString thumbnailSource(const BuildSettings& settings, const QString& imageName);

@@ -1,10 +1,43 @@
 #include "site_manager/builder/template_filling.h"
 
-#include "platform/file_ops.h"
+#include "site_manager/builder/build_output.h"
 #include "site_manager/builder/header_footer.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
+
+namespace {
+
+// Latin-1 text for a page whose template is Latin-1: characters beyond Latin-1 (from UTF-8
+// descriptions or lists) become numeric character references instead of "?".
+QByteArray toLatin1WithReferences(const QString& text) {
+    QByteArray data;
+    data.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        if (c <= 0xFF) data += char(c);
+        else data += "&#" + QByteArray::number(uint(c)) + ';';
+    }
+    return data;
+}
+
+// The local references (src, href, background) of a template, lower-cased like every file the
+// build publishes; addresses with a scheme ("http:", "mailto:") and anchors are left alone.
+QString lowercaseLocalReferences(const QString& text) {
+    static const QRegularExpression attribute(R"re(\b(?:src|href|background)\s*=\s*"([^"]*)")re",
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression scheme(R"re(^[a-z][a-z0-9+.-]*:)re", QRegularExpression::CaseInsensitiveOption);
+    QString result = text;
+    for (auto it = attribute.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString reference = match.captured(1);
+        if (reference.startsWith('#') || scheme.match(reference).hasMatch()) continue;
+        result.replace(match.capturedStart(1), match.capturedLength(1), reference.toLower());
+    }
+    return result;
+}
+
+}  // namespace
 
 QString ReplaceString(const QString& text, const QString& placeholder, const QString& value) {
     const int at = text.indexOf(placeholder, 0, Qt::CaseSensitive);
@@ -26,7 +59,8 @@ QString popupScript() {
 
 QString splicetext(const BuildSettings& settings, const QString& templateText, const QString& content,
                    bool insertScript, const QString& footer, const QString& header, const QString& index) {
-    QString text = templateText;
+    // Lower-casing keeps each reference's length, so the positions found stay valid.
+    QString text = settings.ForceLowercase ? lowercaseLocalReferences(templateText) : templateText;
     QString body = content;
     if (insertScript &&
         (settings.cmbImageDisplayMethod == NewWindowScript || settings.cmbImageDisplayMethod == SecondWindowScript)) {
@@ -67,6 +101,6 @@ void writePage(const QString& path, const QString& text, bool utf8) {
     if (normalised.endsWith('\n')) normalised.chop(1);
     normalised.replace('\n', "\r\n");
     normalised += "\r\n";
-    const QByteArray data = utf8 ? normalised.toUtf8() : normalised.toLatin1();
-    if (!platform::writeFileAtomically(path, data)) throw PageBuildError("Cannot write the page " + path);
+    const QByteArray data = utf8 ? normalised.toUtf8() : toLatin1WithReferences(normalised);
+    if (!writeBuildFile(path, data)) throw PageBuildError("Cannot write the page " + path);
 }

@@ -1,55 +1,114 @@
 #include "site_manager/builder/thumbnail_maker.h"
 
 #include "imaging/formats/jpeg_format.h"
-#include "imaging/pg_canvas.h"
+#include "imaging/formats/jpeg_orientation.h"
+#include "imaging/imaging_init.h"
 #include "imaging/pixel_graphic.h"
+#include "imaging/pixel_graphic_shrink.h"
 #include "platform/dialogs.h"
 #include "platform/hourglass.h"
+#include "site_manager/builder/build_output.h"
 #include "site_manager/builder/thumbnail_sizing.h"
-#include "site_manager/image_conversion.h"
+
+#include <QBuffer>
 
 #include <exception>
-#include <stdexcept>
+#include <mutex>
 
 namespace {
 
-// Decodes the source once, at a reduced size when it is a JPEG, and resamples it into the box.
-void makeThumbnail(const QString& source, int W, int H, TPixelGraphic& thumbnail) {
-    TPixelGraphic decoded;
-    if (IsJpegFile(source)) {
-        LoadJpegFileScaled(
-            source, decoded, [W, H](int fullWidth, int fullHeight) { return JpegScaleFor(fullWidth, fullHeight, W, H); },
-            true);
-        decoded.SetStretchMode(smMedium);
-        thumbnail.SetStretchMode(smMedium);
-    } else {
+// The format registry sorts its lists on every lookup and the GIF codec builds its tables on first
+// use; neither may run on two threads at once, so whatever goes through the registry while
+// workers run (reading GIFs, encoding thumbnails) holds this. JPEG photographs, the bulk of the
+// work, are decoded directly and in parallel.
+std::mutex registryInUse;
+
+// Transparent pixels of a GIF show its key colour; on a page they would show
+// the page, which is most often white, so the thumbnail takes white there.
+void whitenTransparentColour(TPixelGraphic& graphic) {
+    if (!graphic.GetTransparent() || graphic.GetPixelFormat() == pf24Bit) return;
+    const TColor key = graphic.GetTransparentColor();
+    for (int i = 0; i < graphic.GetPaletteCount(); ++i)
+        if (graphic.GetPaletteColor(i) == key) graphic.SetPaletteColor(i, pgRGB(255, 255, 255));
+}
+
+void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
+    // A worker never shows a box: codec warnings (extra bytes, a cut-off end) are passed over and
+    // whatever could be decoded makes the thumbnail, as a browser shows it.
+    decoded.SetWarningMode(0);
+    if (!IsJpegFile(source)) {
+        const std::lock_guard lock(registryInUse);
         decoded.SetFastJpegDct(true);
         decoded.LoadFromFile(source);
-    }
-    const QSize size = calculatedimensions(decoded.GetWidth(), decoded.GetHeight(), W, H);
-    if (size == QSize(decoded.GetWidth(), decoded.GetHeight()) && decoded.GetBitCount() == 24) {
-        thumbnail.Assign(&decoded);
+        whitenTransparentColour(decoded);
         return;
     }
-    thumbnail.SetSize(std::max(1, size.width()), std::max(1, size.height()), pf24Bit);
-    thumbnail.StretchFrom(decoded);
+    const JpegOrientation orientation = JpegFileOrientation(source);
+    // The box is measured against the upright picture, the scale against the
+    // stored pixels. The decode keeps at least twice the box so that the smooth
+    // shrink has detail to filter (the 1/8 scale alone is a block average, which
+    // aliases).
+    const bool swap = OrientationSwapsAxes(orientation);
+    LoadJpegFileScaled(
+        source, decoded,
+        [W, H, swap](int fullWidth, int fullHeight) {
+            return swap ? JpegScaleFor(fullWidth, fullHeight, 2 * H, 2 * W)
+                        : JpegScaleFor(fullWidth, fullHeight, 2 * W, 2 * H);
+        },
+        true);
+    ApplyOrientation(decoded, orientation);
 }
 
 }  // namespace
 
+ShrunkImage shrinkImage(const QString& source, int W, int H) {
+    ShrunkImage shrunk;
+    try {
+        TPixelGraphic decoded;
+        decode(source, W, H, decoded);
+        auto thumbnail = std::make_shared<TPixelGraphic>();
+        const QSize size = calculatedimensions(decoded.GetWidth(), decoded.GetHeight(), W, H);
+        if (size == QSize(decoded.GetWidth(), decoded.GetHeight()) && decoded.GetBitCount() == 24) {
+            thumbnail->Assign(&decoded);
+        } else {
+            ShrinkSmoothly(decoded, *thumbnail, std::max(1, size.width()), std::max(1, size.height()));
+        }
+        shrunk.Pixels = std::move(thumbnail);
+        shrunk.Outcome = ShrunkImage::Result::Made;
+    } catch (const std::exception&) {
+        shrunk.Outcome = ShrunkImage::Result::Unreadable;
+    }
+    return shrunk;
+}
+
+bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality) {
+    try {
+        JpegQuality = uint8_t(std::clamp(quality, 1, 100));
+        JpegProgressive = true;
+        thumbnail.SetColorResolutionMode(0);
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        {
+            const std::lock_guard lock(registryInUse);
+            thumbnail.SaveToStreamExt(encoded, "jpg");
+        }
+        return writeBuildFile(target, encoded.data());
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool askToContinueAfterThumbnailError() {
+    return platform::messageBox(
+               "Error encountered creating thumbnail.  Please "
+               "ensure you have sufficient disk space.  Do you "
+               "want to continue processing your images?",
+               platform::MessageKind::Warning, platform::MessageButtons::YesNo) == platform::MessageResult::Yes;
+}
+
 bool createthumbnail(const QString& source, const QString& target, int W, int H, int quality) {
     platform::Hourglass hourglass;
-    bool result = true;
-    try {
-        TPixelGraphic thumbnail;
-        makeThumbnail(source, W, H, thumbnail);
-        if (!savetojpeg(thumbnail, target, true, quality)) throw std::runtime_error("thumbnail not saved");
-    } catch (const std::exception&) {
-        result = platform::messageBox(
-                     "Error encountered creating thumbnail.  Please ensure you have sufficient disk space.  Do you "
-                     "want to continue processing your images?",
-                     platform::MessageKind::Warning, platform::MessageButtons::YesNo) == platform::MessageResult::Yes;
-    }
-    FreeAllCanvasHandles();
-    return result;
+    ShrunkImage shrunk = shrinkImage(source, W, H);
+    if (shrunk.Outcome == ShrunkImage::Result::Made && writeThumbnail(*shrunk.Pixels, target, quality)) return true;
+    return askToContinueAfterThumbnailError();
 }

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
+#include <QUrl>
 
 namespace testing_support {
 
@@ -19,15 +21,19 @@ QStringList pageReferences(const QString& html) {
 QString localTarget(const QString& reference) {
     QString target = reference.trimmed();
     if (target.startsWith("javascript:", Qt::CaseInsensitive)) {
-        const int open = target.indexOf('\'');
-        const int close = target.indexOf('\'', open + 1);
-        return open >= 0 && close > open ? target.mid(open + 1, close - open - 1) : QString();
+        // A browser percent-decodes a javascript: link before running it; the script's argument
+        // is then a URL of its own.
+        const QString script = QUrl::fromPercentEncoding(target.toUtf8());
+        const int open = script.indexOf('\'');
+        const int close = script.indexOf('\'', open + 1);
+        return open >= 0 && close > open ? QUrl::fromPercentEncoding(script.mid(open + 1, close - open - 1).toUtf8())
+                                         : QString();
     }
     if (target.isEmpty() || target.startsWith('#') || target.contains("://") ||
         target.startsWith("mailto:", Qt::CaseInsensitive))
         return QString();
     const int anchor = target.indexOf('#');
-    return anchor >= 0 ? target.left(anchor) : target;
+    return QUrl::fromPercentEncoding((anchor >= 0 ? target.left(anchor) : target).toUtf8());
 }
 
 QStringList brokenLinks(const QString& dir) {
@@ -40,7 +46,11 @@ QStringList brokenLinks(const QString& dir) {
             broken << page + ": unreadable";
             continue;
         }
-        const QString html = QString::fromUtf8(file.readAll());
+        // Pages are UTF-8, or Latin-1 like their template.
+        const QByteArray bytes = file.readAll();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString html = utf8(bytes);
+        if (utf8.hasError()) html = QString::fromLatin1(bytes);
         const QDir base = QFileInfo(page).dir();
         for (const QString& reference : pageReferences(html)) {
             const QString target = localTarget(reference);

@@ -9,7 +9,7 @@ namespace testing_support {
 // The href and src values of one page, in order of appearance.
 QStringList pageReferences(const QString& html);
 // The local target a reference names, or empty for absolute URLs, anchors and "javascript:" calls
-// (whose first quoted argument is the target).
+// (whose first quoted argument is the target), percent-decoded as a browser does.
 QString localTarget(const QString& reference);
 // "page: reference" for each reference of each .htm/.html page under dir that does not resolve.
 QStringList brokenLinks(const QString& dir);

@@ -129,6 +129,18 @@ TEST(GifImage, FirstFrameOnTheLogicalScreen) {
     QImage copy;
     full.AssignTo(copy);
     EXPECT_EQ(copy, *full.Images().Frame(0)->GetBitmap());
+    // A smaller frame with its own colour table shows its own colours, the rest of the screen
+    // the global table's first colour.
+    TGIFImage local;
+    local.SetWidth(6);
+    local.SetHeight(4);
+    for (int i = 0; i < 4; ++i) local.Header().GlobalColorMap.Add(gifRGB(uint8_t(i * 80), 0, 0));
+    addFrame(local, 2, 2, 2, {1, 2, 3, 1}, false, 3, 1);
+    const QImage* mapped = local.GetBitmap();
+    ASSERT_NE(mapped, nullptr);
+    for (const auto& [x, y, index] : {std::tuple{3, 1, 1}, {4, 1, 2}, {3, 2, 3}})
+        EXPECT_EQ(mapped->pixel(x, y), qRgb(index * 37 + 5, 255 - index * 11, index * 71 % 256)) << x << "," << y;
+    EXPECT_EQ(mapped->pixel(0, 0), qRgb(0, 0, 0));
     // An empty image has no bitmap.
     TGIFImage none;
     EXPECT_EQ(none.GetBitmap(), nullptr);

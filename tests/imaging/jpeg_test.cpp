@@ -6,11 +6,13 @@
 #include "imaging/formats/jpeg_format.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <vector>
 
 using platform::MessageResult;
 
@@ -213,8 +215,48 @@ TEST_F(JpegTest, AbsurdDimensionsAreRefusedBeforeAnyAllocation) {
     EXPECT_TRUE(g.GetEmpty());
     const QString zero = dir.write("zero.jpg", withFrameSize(valid, 16, 0));
     EXPECT_THROW(g.LoadFromFile(zero), EPGJPGFileFormatReaderWriter);
-    // The thumbnail loader refuses the same way.
-    EXPECT_THROW(LoadJpegFileScaled(huge, g, 8, true), EPGJPGFileFormatReaderWriter);
+    // The thumbnail loader refuses the same way when it would decode the full size.
+    EXPECT_THROW(LoadJpegFileScaled(huge, g, 1, true), EPGJPGFileFormatReaderWriter);
+}
+
+// A grey JPEG of any size written row by row, so that the test never holds the whole picture.
+void writeLargeGreyJpeg(const QString& path, int width, int height) {
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    ASSERT_NE(file, nullptr);
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 50, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) row[size_t(x)] = JSAMPLE((x / 2000 + y / 1500) % 2 ? 200 : 40);
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::fclose(file);
+}
+
+TEST_F(JpegTest, APhotoAboveThePixelLimitStillDecodesAtAReducedScale) {
+    const QString path = dir.file("panorama.jpg");
+    writeLargeGreyJpeg(path, 20000, 15000);  // 300 million pixels: above the limit at full size
+    TPixelGraphic g;
+    EXPECT_THROW(LoadJpegFileScaled(path, g, 1, true), EPGJPGFileFormatReaderWriter);
+    const TPGJpegScaledInfo info = LoadJpegFileScaled(path, g, 8, true);
+    EXPECT_EQ(info.FullWidth, 20000);
+    EXPECT_EQ(g.GetWidth(), 2500);
+    EXPECT_EQ(g.GetHeight(), 1875);
+    EXPECT_GT(pgRed(g.GetPixelColor(260, 10)), 150);   // the first light square
+    EXPECT_LT(pgRed(g.GetPixelColor(10, 10)), 90);
 }
 
 TEST_F(JpegTest, TruncatedFilesFollowTheWarningMode) {

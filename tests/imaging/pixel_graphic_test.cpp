@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 class PixelGraphicTest : public ::testing::Test {
 protected:
     void SetUp() override { imaging_test::initLibrary(); }
@@ -248,4 +251,22 @@ TEST_F(PixelGraphicTest, GreyPalettesMapByIntensity) {
     EXPECT_EQ(g.Intensity(pgRGB(255, 0, 0)), 255);
     g.SetIntensityMode(true);
     EXPECT_EQ(g.Intensity(pgRGB(255, 0, 0)), 897 * 255 / 1000);
+}
+
+TEST(PixelGraphic, NewPixelsStartZeroed) {
+    // Memory just freed after being filled is the likeliest to come back uninitialised.
+    for (const TPGPixelFormat format : {pf8Bit, pf24Bit}) {
+        {
+            TPixelGraphic used;
+            used.SetSize(300, 200, format);
+            for (int y = 0; y < 200; ++y) std::memset(used.GetScanLine(y), 0xA5, format == pf24Bit ? 900 : 300);
+        }
+        TPixelGraphic fresh;
+        fresh.SetSize(300, 200, format);
+        for (int y = 0; y < 200; ++y) {
+            const uint8_t* row = fresh.GetScanLine(y);
+            ASSERT_TRUE(std::all_of(row, row + (format == pf24Bit ? 900 : 300), [](uint8_t b) { return b == 0; }))
+                << int(format) << " row " << y;
+        }
+    }
 }

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -470,5 +471,49 @@ TEST_F(BuildDialogTest, FailingStepsEndTheBuildWithTheirMessageAndTheDialogOpen)
         EXPECT_EQ(script.lastText(), "Error encountered creating your HTML pages.  Please ensure you have enough disk space");
         EXPECT_TRUE(QFileInfo::exists(rotationDir + "a.html"));
         EXPECT_EQ(CurrentRotationStatus, statusBefore);
+    });
+}
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    int Paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++Paints;
+        return false;
+    }
+};
+
+TEST_F(BuildDialogTest, TheProgressTextIsRepaintedAtMostEvery50MsWithTheSameTextsAndCount) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        QStringList names;
+        for (int i = 0; i < 40; ++i) names << QString("p%1.jpg").arg(i, 2, 10, QChar('0'));
+        writeImages(names);
+        dlgThumbOptions->rdbHTMLImageWindow->setChecked(true);
+        dlgThumbOptions->cmbimagestyle->setCurrentText(thumbnailTemplate);
+        PaintCounter counter;
+        QStringList texts;
+        int highest = 0;
+        QElapsedTimer timer;
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            dialog.lblmessage->installEventFilter(&counter);
+            QObject::connect(dialog.ProgressBar, &QProgressBar::valueChanged, &dialog, [&](int value) {
+                highest = std::max(highest, value);
+                if (!texts.contains(dialog.lblmessage->text())) texts << dialog.lblmessage->text();
+            });
+            script.answer(MessageResult::No);
+            timer.start();
+            dialog.btnokClick();
+        });
+        const qint64 elapsed = timer.elapsed();
+        // 40 thumbnails, 40 image pages and 2 thumbnail pages are counted...
+        EXPECT_EQ(highest, 82);
+        EXPECT_TRUE(texts.contains("Creating Thumbnail for p38.jpg"));
+        EXPECT_TRUE(texts.contains("Creating Image Display page for the image, p07.jpg"));
+        // ...but the text is painted at most once per 50 ms, not once per item.
+        EXPECT_LE(counter.Paints, elapsed / 50 + 5) << elapsed << " ms";
+        EXPECT_EQ(QDir(rotationDir + "thumbs").entryList(QDir::Files).size(), 40);
     });
 }

@@ -5,14 +5,18 @@
 #include "components/file_list_box.h"
 #include "imaging/pixel_graphic.h"
 #include "platform/ini_file.h"
+#include "platform/shell_open.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "tests/common/link_checker.h"
+#include "tests/site_manager/exif_test_support.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
@@ -37,8 +41,9 @@ class BuildEndToEndTest : public MainWindowTest {
 protected:
     // Site_1 in <data>/site with multiple rotations on, and the shipped templates and navigation
     // graphics in the data directory.
-    void startWithSite() {
+    void startWithSite(const QString& options = QString()) {
         writeGardenSite(true);
+        if (!options.isEmpty()) data.write("options.ini", ("[Options]\r\nUseRotations=True\r\n" + options).toUtf8());
         rotationDir = siteDir + "Rotation_1/";
         for (const QString& folder : {QString("Styles"), QString("navgraph")}) {
             QDir().mkpath(data.path() + folder);
@@ -75,6 +80,30 @@ void writeGif(const QString& path, int width, int height) {
 }
 
 int occurrences(const QString& text, const QString& part) { return int(text.count(part)); }
+
+// "page: placeholder" for every ***NAME*** left in a built page under dir.
+QStringList placeholdersLeft(const QString& dir) {
+    static const QRegularExpression placeholder(R"(\*\*\*[A-Z]+\*\*\*)");
+    QStringList left;
+    QDirIterator pages(dir, {"*.htm", "*.html"}, QDir::Files, QDirIterator::Subdirectories);
+    while (pages.hasNext()) {
+        const QString page = pages.next();
+        QFile file(page);
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        const QString html = QString::fromLatin1(file.readAll());
+        for (auto it = placeholder.globalMatch(html); it.hasNext();) left << QFileInfo(page).fileName() + ": " + it.next().captured();
+    }
+    return left;
+}
+
+// Every file and folder name under dir, relative to it.
+QStringList namesUnder(const QString& dir) {
+    QStringList names;
+    QDirIterator it(dir, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) names << QDir(dir).relativeFilePath(it.next());
+    names.sort();
+    return names;
+}
 
 QString readPage(const QString& path) {
     QFile file(path);
@@ -241,4 +270,146 @@ TEST_F(BuildEndToEndTest, ARotationWithoutImagesBuildsTenPagesWithoutThumbnails)
     const QString page10 = readPage(rotationDir + "Index10.html");
     EXPECT_FALSE(page10.contains("_thb.jpg"));
     EXPECT_TRUE(page10.contains("Index9.html"));
+}
+
+TEST_F(BuildEndToEndTest, EveryShippedSampleTemplateLeavesNoPlaceholderInAnyPage) {
+    startWithSite();
+    const QString headers = data.write("lists/headers.txt", "<p>Header</p>\r\n");
+    const QString footers = data.write("lists/footers.txt", "<p>Footer</p>\r\n");
+    const QStringList samples = QDir(sourceData("Styles")).entryList({"*_Index.htm"}, QDir::Files);
+    ASSERT_GE(samples.size(), 3);  // the thumbnail templates; Sample_Image_Page.htm is the image page's
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        for (int i = 1; i <= 7; ++i)
+            writeJpeg(rotationDir + QString("pic%1.jpg").arg(i), 200, 150, QColor::fromHsv(i * 40, 200, 200));
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.spnHorzCOunt->setValue(2);
+        o.spnVertCOunt->setValue(2);
+        o.rdbHTMLImageWindow->setChecked(true);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        for (const QString& sample : samples) {
+            editor.cmbstyle->setCurrentText(data.path() + "Styles/" + sample);
+            editor.cmbHeader->setCurrentIndex(2);
+            editor.edtheaderfile->setText(headers);
+            editor.cmbFooter->setCurrentIndex(2);
+            editor.edtfooterfile->setText(footers);
+            script.clear();
+            script.onDialog([&](QDialog& d) {
+                auto& build = dynamic_cast<TdlgBuildProgress&>(d);
+                build.show();
+                script.answer(MessageResult::No);
+                build.btnokClick();
+                return build.result();
+            });
+            QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+            EXPECT_EQ(script.lastText(), Preview) << sample.toStdString();
+            EXPECT_EQ(placeholdersLeft(rotationDir), QStringList()) << sample.toStdString();
+            EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList()) << sample.toStdString();
+            EXPECT_TRUE(readPage(rotationDir + "Index2.html").contains("Header")) << sample.toStdString();
+        }
+    });
+}
+
+// Phone photos with orientation tags, names with spaces, accents, "#", "%", "?", quotes and
+// apostrophes, a Latin-1 template whose assets sit in a sub-folder under names of another case,
+// UTF-8 descriptions and the lower-case option; each display method in turn.
+TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCaseLinksThatAllResolve) {
+    startWithSite("ForceLowercase=True\r\n");
+    // The template: Latin-1, its background and banner in images/ under names of another case,
+    // one asset outside its folder.
+    data.write("Styles/Odd/images/Paper.GIF", QByteArray("GIF89a"));
+    data.write("Styles/Odd/images/BANNER.jpg", exif_test::jpegBytes(QImage(40, 10, QImage::Format_RGB32)));
+    data.write("Styles/outside.gif", QByteArray("GIF89a"));
+    const QString thumbTemplate = data.write(
+        "Styles/Odd/Gal\xe9rie.htm",
+        QByteArray("<html><head><title>Gal\xe9rie</title></head><body background=\"images/paper.gif\">\r\n"
+                   "<img src=\"images/Banner.JPG\"><img src=\"../outside.gif\">\r\n"
+                   "***HEADER***<div>***INDEX***</div>***CONTENT***<p>Caf\xe9</p>***FOOTER***</body></html>\r\n"));
+    const QString descriptions = data.write("lists/descriptions.txt",
+                                            QString::fromUtf8("tom's \"best\"?.jpg,Tom \u2192 best (\u00fc)\r\n").toUtf8());
+    QStringList opened;
+    platform::setDocumentOpenerForTesting([&](const QString& target) {
+        opened << target;
+        return true;
+    });
+    const QStringList names{"Beach Day.JPG", QString::fromUtf8("Caf\u00e9 #1.jpg"), "50% Off.jpg",
+                            "Tom's \"Best\"?.jpg", "Phone.jpg", "plain.jpg"};
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        for (const QString& name : names) {
+            // Phone.jpg is stored 300 x 200 and shown upright as 200 x 300 by its tag.
+            QImage stored(300, 200, QImage::Format_RGB32);
+            stored.fill(QColor(30, 90, 160));
+            QByteArray jpeg = exif_test::jpegBytes(stored);
+            if (name == "Phone.jpg") jpeg = exif_test::withOrientation(jpeg, 6);
+            QFile file(rotationDir + name);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(jpeg);
+        }
+        editor.cmbstyle->setCurrentText(thumbTemplate);
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.SpnThumbW->setValue(90);
+        o.SpnThumbH->setValue(90);
+        o.spnHorzCOunt->setValue(2);
+        o.spnVertCOunt->setValue(2);
+        o.rdbHTMLImageWindow->setChecked(true);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        o.chkimagenavigationbar->setChecked(true);
+        o.chkmaximagesize->setChecked(true);
+        o.spnImageWidth->setValue(1000);
+        o.SpnImageHeight->setValue(1000);
+        o.Chkusecustombuttons->setChecked(true);
+        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
+        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
+        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
+        o.chkImageButtons->setChecked(true);
+        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
+        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
+        o.rdbshowdescription->setChecked(true);
+        o.edtdescripfile->setText(descriptions);
+        for (int method = 0; method < o.cmbImageDisplayMethod->count(); ++method) {
+            o.cmbImageDisplayMethod->setCurrentIndex(method);
+            script.clear();
+            int listed = -1;
+            script.onDialog([&](QDialog& d) {
+                auto& build = dynamic_cast<TdlgBuildProgress&>(d);
+                build.show();
+                listed = build.lbximages->count();
+                // The last build is previewed.
+                script.answer(method == o.cmbImageDisplayMethod->count() - 1 ? MessageResult::Yes : MessageResult::No);
+                build.btnokClick();
+                return build.result();
+            });
+            QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+            ASSERT_EQ(script.lastText(), Preview) << method;
+            // Support files never become gallery images, however often the rotation is built.
+            EXPECT_EQ(listed, names.size()) << method;
+            // Only the reference that leaves the template's folder cannot resolve: its file is
+            // copied beside the pages, never above the rotation directory.
+            for (const QString& broken : testing_support::brokenLinks(rotationDir))
+                EXPECT_TRUE(broken.endsWith(": ../outside.gif")) << method << " " << broken.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(siteDir + "outside.gif"));
+            EXPECT_EQ(placeholdersLeft(rotationDir), QStringList()) << method;
+        }
+    });
+    platform::setDocumentOpenerForTesting([](const QString&) { return true; });
+    // The preview opens the first page under the name it was written with.
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first(), rotationDir + "index.html");
+    // Everything published carries its lower-case name; the assets keep their sub-folder.
+    for (const QString& name : namesUnder(rotationDir)) EXPECT_EQ(name, name.toLower()) << name.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + "images/paper.gif"));
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + "images/banner.jpg"));
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + "outside.gif"));
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + QString::fromUtf8("caf\u00e9 #1.jpg")));
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/tom's \"best\"?_thb.jpg"));
+    // The turned photo: an upright thumbnail and an image page sized as it is shown.
+    EXPECT_EQ(QImage(rotationDir + "thumbs/phone_thb.jpg").size(), QSize(60, 90));
+    EXPECT_TRUE(readPage(rotationDir + "phone.html").contains("WIDTH=200 HEIGHT=300"));
+    // The Latin-1 template's page stays Latin-1; other characters become references.
+    QFile page(rotationDir + "index2.html");  // the last two images
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QByteArray bytes = page.readAll();
+    EXPECT_TRUE(bytes.contains("Caf\xe9"));
+    EXPECT_TRUE(bytes.contains("Tom &#8594; best (\xfc)"));
 }

@@ -1,5 +1,6 @@
 #include "site_manager/builder/descriptions.h"
 
+#include "platform/ini_file.h"
 #include "site_manager/builder/display_names.h"
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
@@ -44,6 +45,21 @@ TEST(BuilderDescriptions, IniFileIsUsedAsItIsAndFullPathKeysAreFound) {
     EXPECT_EQ(source->IniPath, ini);
     EXPECT_EQ(LookupDescription(settings, ini, "plain.jpg"), "By name");
     EXPECT_EQ(LookupDescription(settings, ini, "full.jpg"), "By path");
+}
+
+TEST(BuilderDescriptions, TheTableAnswersAsTheIniFileDoesForEveryKey) {
+    testing_support::TempDataDir dir;
+    const QString ini = dir.write("d.ini", "[Other]\r\nsame.jpg=Wrong section\r\n[Descriptions]\r\n"
+                                           "Same.JPG=First\r\nsame.jpg=Second\r\nspaced.jpg = Padded \r\n"
+                                           "empty.jpg=\r\n[More]\r\nlate.jpg=Elsewhere\r\n");
+    const DescriptionTable table(ini);
+    BuildSettings settings;
+    settings.chkShowFIlenameWhenNoDesc = false;
+    for (const QString& name : {"same.jpg", "SAME.jpg", "spaced.jpg", "empty.jpg", "late.jpg", "none.jpg"})
+        EXPECT_EQ(LookupDescription(settings, table, name), platform::IniFile(ini).readString("Descriptions", name, ""))
+            << name.toStdString();
+    EXPECT_EQ(table.value("same.jpg"), "First");
+    EXPECT_EQ(DescriptionTable().value("same.jpg"), "");
 }
 
 TEST(BuilderDescriptions, Latin1TextFileKeepsItsAccents) {

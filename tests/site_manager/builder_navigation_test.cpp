@@ -33,15 +33,32 @@ TEST(BuilderNavigation, PageNamesAndLinkTargets) {
 TEST(BuilderNavigation, HrefByDisplayMethod) {
     BuildSettings settings;
     settings.ForceLowercase = true;
-    EXPECT_EQ(GetHREF(settings, "Beach Day.JPG"), "beach day.jpg");
+    EXPECT_EQ(GetHREF(settings, "Beach Day.JPG"), "beach%20day.jpg");
     settings.cmbImageDisplayMethod = NewWindow;
     EXPECT_EQ(GetHREF(settings, "Beach.JPG"), "beach.jpg\" Target=\"_blank");
     settings.cmbImageDisplayMethod = NewWindowScript;
-    EXPECT_EQ(GetHREF(settings, "Beach Day.JPG"), "javascript:openWin('beach day.jpg','show_beach_day_jpg_window');");
+    // The script receives the encoded name: a javascript: link is decoded once before it runs.
+    EXPECT_EQ(GetHREF(settings, "Beach Day.JPG"), "javascript:openWin('beach%2520day.jpg','show_beach_day_jpg_window');");
     settings.cmbImageDisplayMethod = SecondWindowScript;
     EXPECT_EQ(GetHREF(settings, "Beach.JPG"), "javascript:openWin('beach.jpg','');");
     EXPECT_EQ(PopupWindowName("Beach Day.JPG"), "show_beach_day_jpg_window");
     EXPECT_EQ(PopupWindowName(""), "New_window");
+}
+
+TEST(BuilderNavigation, LinkTargetsEncodeEveryCharacterThatCouldEndOrRedirectALink) {
+    BuildSettings settings;
+    const struct {
+        const char* Name;
+        const char* Link;
+    } cases[] = {{"Beach.jpg", "Beach.jpg"},
+                 {"50% off.jpg", "50%25%20off.jpg"},
+                 {"Tom's \"best\" #1?.jpg", "Tom%27s%20%22best%22%20%231%3F.jpg"},
+                 {"Caf\u00e9 & Co.jpg", "Caf%C3%A9%20%26%20Co.jpg"},
+                 {"./thumbs/a b_thb.jpg", "./thumbs/a%20b_thb.jpg"}};
+    for (const auto& c : cases) EXPECT_EQ(LinkTarget(settings, QString::fromUtf8(c.Name)), c.Link) << c.Name;
+    // In a script the name stays inside its quotes, whatever it holds.
+    settings.cmbImageDisplayMethod = SecondWindowScript;
+    EXPECT_EQ(GetHREF(settings, "it's.jpg"), "javascript:openWin('it%2527s.jpg','');");
 }
 
 TEST(BuilderNavigation, VerticalTextIndexMarksTheCurrentPage) {

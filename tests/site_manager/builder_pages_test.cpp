@@ -253,7 +253,7 @@ TEST_F(BuilderPages, MaximumImageSizeFitsTheImageIntoTheBox) {
     EXPECT_TRUE(PageGenerator(settings, {"Wide.jpg"}).imagePageText(0, "", 1).contains("<IMG SRC=\"Wide.jpg\">"));
 }
 
-TEST_F(BuilderPages, LowerCaseOptionChangesLinksButNotCaptionsOrFileNames) {
+TEST_F(BuilderPages, LowerCaseOptionChangesLinksAndTheWrittenNamesButNotCaptions) {
     settings.ForceLowercase = true;
     settings.rdbHTMLImageWindow = true;
     settings.chkimagenavigationbar = true;
@@ -262,15 +262,17 @@ TEST_F(BuilderPages, LowerCaseOptionChangesLinksButNotCaptionsOrFileNames) {
     PageGenerator generator(settings, makeImages(25, "Beach"));
     ASSERT_EQ(generator.writeImagePages(), PageGenerator::RunResult::Done);
     ASSERT_EQ(generator.writeThumbPages(), PageGenerator::RunResult::Done);
-    EXPECT_TRUE(QFile::exists(dir.file("rot/Gallery.HTML")));
-    EXPECT_TRUE(QFile::exists(dir.file("rot/Gallery2.HTML")));
-    EXPECT_TRUE(QFile::exists(dir.file("rot/Beach01.HTML")));
-    const QString thumbs = page("Gallery.HTML");
+    // The pages are written under the names the links use.
+    EXPECT_EQ(QDir(dir.file("rot")).entryList({"*.html", "*.HTML"}, QDir::Files).size(), 27);
+    EXPECT_TRUE(QFile::exists(dir.file("rot/gallery.html")));
+    EXPECT_TRUE(QFile::exists(dir.file("rot/gallery2.html")));
+    EXPECT_TRUE(QFile::exists(dir.file("rot/beach01.html")));
+    const QString thumbs = page("gallery.html");
     EXPECT_TRUE(thumbs.contains("<a href=\"beach01.html\"><img SRC=\"./thumbs/beach01_thb.jpg\" BORDER=2></a>"
                                 "<br><a href=\"beach01.html\">Beach01</a>"));
     EXPECT_TRUE(thumbs.contains("<a href=\"gallery2.html\">Last 5 Thumbnails</a>"));
     EXPECT_TRUE(thumbs.contains("<A HREF=\"gallery2.html\">Page 2</A>"));
-    const QString image = page("Beach21.HTML");
+    const QString image = page("beach21.html");
     EXPECT_TRUE(image.contains("<H1>Beach21</H1></center>\r\n<CENTER><IMG SRC=\"beach21.jpg\"></CENTER>"));
     EXPECT_TRUE(image.contains("<a href=\"gallery2.html\">Index</a>"));
     EXPECT_TRUE(image.contains("<a href=\"beach20.html\">Previous Image</a>"));
@@ -285,8 +287,8 @@ TEST_F(BuilderPages, JavaScriptDisplayMethodPutsTheScriptIntoThumbnailPagesOnly)
     EXPECT_TRUE(thumbs.contains("<title>Gallery</title><script language=\"JavaScript\">\r\n"));
     EXPECT_TRUE(thumbs.contains("</script>\r\n</head>"));
     EXPECT_TRUE(thumbs.contains(
-        "<a href=\"javascript:openWin('Beach Day.html','show_beach_day_html_window');\"><img SRC=\"./thumbs/Beach "
-        "Day_thb.jpg\""));
+        "<a href=\"javascript:openWin('Beach%2520Day.html','show_beach_day_html_window');\"><img "
+        "SRC=\"./thumbs/Beach%20Day_thb.jpg\""));
     EXPECT_FALSE(generator.imagePageText(0, "", 1).contains("<script"));
 }
 

@@ -72,6 +72,23 @@ TEST(BuilderTemplateFilling, Latin1TemplatesKeepTheirCharacters) {
     EXPECT_TRUE(utf8);
     writePage(dir.file("u_out.htm"), ReplaceString(unicode, "***CONTENT***", QString::fromUtf8("Crème")), utf8);
     EXPECT_EQ(dir.read("u_out.htm"), QString::fromUtf8("Café Crème\r\n").toUtf8());
+
+    // Characters a Latin-1 page cannot hold become numeric character references, never "?".
+    writePage(dir.file("l_refs.htm"), QString::fromUtf8("Caf\u00e9 \u2192 \u20ac \U0001F600"), false);
+    EXPECT_EQ(dir.read("l_refs.htm"), QByteArray("Caf\xe9 &#8594; &#8364; &#128512;\r\n"));
+}
+
+TEST(BuilderTemplateFilling, LowerCaseOptionLowersTheTemplatesOwnLocalReferences) {
+    BuildSettings settings;
+    settings.ForceLowercase = true;
+    const QString page = splicetext(settings,
+                                    "<link HREF=\"Gallery.CSS\"><body BACKGROUND = \"Images/Paper.GIF\">"
+                                    "<a href=\"HTTP://Example.COM/A\">x</a><a href=\"#Top\">t</a>"
+                                    "<img src=\"mailto:Me@X.org\">***CONTENT***",
+                                    "<img src=\"Content.JPG\">", false, "", "", "");
+    EXPECT_EQ(page, "<link HREF=\"gallery.css\"><body BACKGROUND = \"images/paper.gif\">"
+                    "<a href=\"HTTP://Example.COM/A\">x</a><a href=\"#Top\">t</a>"
+                    "<img src=\"mailto:Me@X.org\"><img src=\"Content.JPG\">");
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ TEST_F(ComplianceTest, ListsLocalReferencesAndWarnsAboutMissingOnes) {
         "<img src=\"pics/logo.png\"><img src=\"http://example.com/x.gif\"><IMG SRC=\"pics/a.jpg\">"
         "<img src='single.gif'><img src=noquote.gif></table></BODY>");
     EXPECT_TRUE(dialog.TestCompliancy(file, true));
-    EXPECT_EQ(dialog.requiredFiles(), (QStringList{"paper.gif", "pics/logo.png", "pics/a.jpg", "gallery.css"}));
+    // Each reference as the template spells it; found whatever the case of the file's name.
+    EXPECT_EQ(dialog.requiredFiles(), (QStringList{"Paper.GIF", "pics/logo.png", "pics/a.jpg", "Gallery.css"}));
     ASSERT_EQ(warnings().size(), 1);
     EXPECT_EQ(warnings()[0], "* The file, pics/a.jpg, could not be located in the directory, " + data.path() + "styles/");
 
@@ -80,4 +81,12 @@ TEST_F(ComplianceTest, UnreadableTemplateGivesOnlyTheLoadingWarning) {
     EXPECT_EQ(warnings(), QStringList{"* Error encountered loading the HTML file, " + data.file("missing.htm")});
     EXPECT_TRUE(TemplateFeatures.Thumbnail.Content);  // flags stay as they were
     EXPECT_TRUE(TemplateFeatures.Thumbnail.Header);
+}
+
+TEST_F(ComplianceTest, ReferencesMustBeShorterThan255Characters) {
+    const QString shorter(254, 'a'), limit(255, 'a');
+    EXPECT_TRUE(dialog.GenerateRequiredFilesList("<img src=\"" + shorter + "\">***CONTENT***"));
+    EXPECT_EQ(dialog.requiredFiles(), QStringList{shorter});
+    EXPECT_FALSE(dialog.GenerateRequiredFilesList("<img src=\"" + limit + "\">***CONTENT***"));
+    EXPECT_FALSE(dialog.GenerateRequiredFilesList("<link href=\"" + limit + "\">***CONTENT***"));
 }

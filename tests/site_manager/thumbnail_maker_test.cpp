@@ -3,9 +3,17 @@
 #include "site_manager/image_conversion.h"
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
+#include "tests/site_manager/exif_test_support.h"
 
+#include "imaging/formats/jpeg_orientation.h"
+
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QProcess>
+#include <QTransform>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using testing_support::MessageScript;
@@ -25,7 +33,113 @@ QString writeJpeg(const TempDataDir& data, const QString& name, int w, int h) {
     return path;
 }
 
+// A circular zone plate: rings whose frequency rises towards the edges up to the pixel rate, the
+// hardest case for a shrinking filter.
+QImage zonePlate(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB888);
+    const double k = M_PI / (2.0 * std::max(w, h));
+    for (int y = 0; y < h; ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < w; ++x) {
+            const double dx = x - w / 2.0, dy = y - h / 2.0;
+            const auto v = uchar(std::lround(127.5 + 127.5 * std::cos(k * (dx * dx + dy * dy))));
+            line[3 * x] = line[3 * x + 1] = line[3 * x + 2] = v;
+        }
+    }
+    return image;
+}
+
+// PSNR in dB of the thumbnail against a Lanczos resize of the source to the thumbnail's size.
+double psnrAgainstLanczos(const QString& source, const QString& thumbnail) {
+    const QString script = R"py(
+import math, sys
+from PIL import Image
+thumb = Image.open(sys.argv[2]).convert("L")
+ref = Image.open(sys.argv[1]).convert("L").resize(thumb.size, Image.LANCZOS)
+a, b = thumb.tobytes(), ref.tobytes()
+mse = sum((x - y) ** 2 for x, y in zip(a, b)) / len(a)
+print(99.0 if mse == 0 else 10 * math.log10(255 * 255 / mse))
+)py";
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", script, source, thumbnail});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        ADD_FAILURE() << python.readAllStandardError().toStdString();
+        return 0;
+    }
+    return python.readAllStandardOutput().trimmed().toDouble();
+}
+
 }  // namespace
+
+TEST(ThumbnailMaker, AZonePlateShrinksWithoutMoire) {
+    TempDataDir data;
+    const QString source = data.file("zone.jpg");
+    ASSERT_TRUE(zonePlate(2000, 1500).save(source, "JPG", 95));
+    const QString target = data.file("zone_thb.jpg");
+    ASSERT_TRUE(createthumbnail(source, target, 150, 150, 70));
+    EXPECT_EQ(QImage(target).size(), QSize(150, 112));
+    const double decibels = psnrAgainstLanczos(source, target);
+    RecordProperty("zone_plate_psnr_db", std::to_string(decibels));
+    EXPECT_GE(decibels, 35.0);
+}
+
+TEST(ThumbnailMaker, PhotosComeOutUprightByTheirOrientationTag) {
+    TempDataDir data;
+    // Stored 400 x 200: blue with a red top-left quadrant.
+    QImage stored(400, 200, QImage::Format_RGB888);
+    stored.fill(Qt::blue);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) stored.setPixel(x, y, qRgb(255, 0, 0));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(stored.save(&buffer, "JPG", 95));
+    // Where the viewer sees the red quadrant (0 top-left, 1 top-right, 2 bottom-right,
+    // 3 bottom-left) and the displayed thumbnail size, per orientation 1..8.
+    const int redCorner[] = {0, 1, 2, 3, 0, 1, 2, 3};
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const QString name = QString("turned%1").arg(orientation);
+        const QString source = data.write(name + ".jpg", exif_test::withOrientation(buffer.data(), orientation));
+        EXPECT_EQ(int(JpegFileOrientation(source)), orientation);
+        const QString target = data.file(name + "_thb.jpg");
+        ASSERT_TRUE(createthumbnail(source, target, 100, 100, 90));
+        const QImage thumb(target);
+        EXPECT_EQ(thumb.size(), orientation <= 4 ? QSize(100, 50) : QSize(50, 100)) << orientation;
+        const int w = thumb.width() - 1, h = thumb.height() - 1;
+        const QPoint corners[] = {{2, 2}, {w - 2, 2}, {w - 2, h - 2}, {2, h - 2}};
+        for (int corner = 0; corner < 4; ++corner)
+            EXPECT_EQ(qRed(thumb.pixel(corners[corner])) > 128, corner == redCorner[orientation - 1])
+                << orientation << " corner " << corner;
+    }
+}
+
+TEST(ThumbnailMaker, TransparentGifAreasTurnWhite) {
+    TempDataDir data;
+    // 8-bit GIF: a transparent green key colour around a black square.
+    QImage gif(60, 60, QImage::Format_Indexed8);
+    gif.setColorTable({qRgb(0, 255, 0), qRgb(0, 0, 0)});
+    gif.fill(0);
+    for (int y = 20; y < 40; ++y)
+        for (int x = 20; x < 40; ++x) gif.setPixel(x, y, 1);
+    TPixelGraphic graphic;
+    graphic.AssignFromBitmap(gif);
+    const QString source = data.file("keyed.gif");
+    graphic.SaveToFile(source);
+    // Mark index 0 transparent with a graphic control extension before the image descriptor.
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    file.close();
+    const uint8_t flags = uint8_t(bytes.at(10));
+    const int descriptor = 13 + ((flags & 0x80) ? 3 << ((flags & 7) + 1) : 0);
+    ASSERT_EQ(bytes.at(descriptor), ',');
+    bytes.insert(descriptor, QByteArray("\x21\xF9\x04\x01\0\0\0\0", 8));
+    data.write("keyed.gif", bytes);
+    ASSERT_TRUE(createthumbnail(source, data.file("keyed_thb.jpg"), 100, 100, 90));
+    const QImage thumb(data.file("keyed_thb.jpg"));
+    EXPECT_GT(qGreen(thumb.pixel(5, 5)), 230);
+    EXPECT_GT(qRed(thumb.pixel(5, 5)), 230);
+    EXPECT_LT(qRed(thumb.pixel(30, 30)), 30);
+}
 
 TEST(ThumbnailMaker, LargeJpegIsFittedIntoTheBox) {
     TempDataDir data;
@@ -77,4 +191,14 @@ TEST(ImageConversion, SupportedFormatsMatchByExtensionPrefix) {
     EXPECT_TRUE(checkHTMLsupportedformat("image.jpeg"));
     EXPECT_TRUE(checkHTMLsupportedformat("anim.GIF"));
     EXPECT_FALSE(checkHTMLsupportedformat("photo.png"));
+}
+
+TEST(ThumbnailMaker, ACutOffPhotoStillGivesAThumbnailWithoutAnyBox) {
+    TempDataDir data;
+    const QString whole = writeJpeg(data, "whole.jpg", 400, 300);
+    const QString cut = data.write("cut.jpg", data.read("whole.jpg").left(int(QFileInfo(whole).size() * 2 / 3)));
+    MessageScript script;
+    EXPECT_TRUE(createthumbnail(cut, data.file("cut_thb.jpg"), 100, 100, 70));
+    EXPECT_EQ(script.texts(), QStringList());
+    EXPECT_EQ(QImage(data.file("cut_thb.jpg")).size(), QSize(100, 75));
 }
