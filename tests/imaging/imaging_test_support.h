@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
+#include <QStringList>
 #include <QString>
 
 #include <cmath>
@@ -62,6 +64,23 @@ inline QByteArray readFile(const QString& path) {
 inline void writeFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly)) f.write(data);
+}
+
+// Debian's Python modules (Pillow) load only in the system interpreter.
+inline QString python() { return QStringLiteral("/usr/bin/python3"); }
+
+// Runs a Python script; false (with the reason in output) when it fails or cannot run.
+inline bool runPython(const QString& script, const QStringList& args, QString& output) {
+    QProcess process;
+    QStringList all{QStringLiteral("-c"), script};
+    all << args;
+    process.start(python(), all);
+    if (!process.waitForFinished(120000)) {
+        output = QStringLiteral("python did not finish");
+        return false;
+    }
+    output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 }  // namespace imaging_test
