@@ -201,7 +201,7 @@ TEST(BmpReader, FileInformationDescribesTheHeader) {
         const char* Colours;
         int Height;
     };
-    for (const Case c : {Case{"bmp_rle8.bmp", "Windows, RLE8", 8, "256", 6}, Case{"bmp_rle4.bmp", "Windows, RLE4", 4, "16", 5},
+    for (const Case c : {Case{"bmp_rle8.bmp", "Windows, RLE8", 8, "256", 4}, Case{"bmp_rle4.bmp", "Windows, RLE4", 4, "16", 3},
                          Case{"bmp_24bit_topdown.bmp", "Windows, RGB, Top-Down", 24, "16.7M", -7},
                          Case{"bmp_os2_8bit.bmp", "OS/2", 8, "256", 7},
                          Case{"bmp_16bit_565_bitfields.bmp", "Windows", 16, "64K", 7}}) {
