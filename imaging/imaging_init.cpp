@@ -8,6 +8,7 @@
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/png_format.h"
 #include "imaging/pg_messages.h"
 
 long double DisplayGamma = 1.8L;
@@ -54,12 +55,14 @@ void RegisterCoreFormats() {
     addReader<TJPGFileFormatReader>();
     addReader<TJPEGFileFormatReader>();
     addReader<TJIFFileFormatReader>();
+    addReader<TPNGFileFormatReader>();
 
     addWriter<TBMPFileFormatWriter>();
     addWriter<TDIBFileFormatWriter>();
     addWriter<TJPGFileFormatWriter>();
     addWriter<TJPEGFileFormatWriter>();
     addWriter<TJIFFileFormatWriter>();
+    addWriter<TPNGFileFormatWriter>();
 }
 
 }  // namespace

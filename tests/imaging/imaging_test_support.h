@@ -56,6 +56,16 @@ inline double meanError(const TPixelGraphic& a, const TPixelGraphic& b) {
     return sum / (3.0 * a.GetWidth() * a.GetHeight());
 }
 
+// Number of pixels whose stored values differ (every pixel when the sizes differ).
+inline int64_t differingPixels(const TPixelGraphic& a, const TPixelGraphic& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return int64_t(a.GetWidth()) * a.GetHeight() + 1;
+    int64_t count = 0;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            if (a.GetPixel(x, y) != b.GetPixel(x, y)) ++count;
+    return count;
+}
+
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
