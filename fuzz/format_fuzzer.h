@@ -43,11 +43,15 @@ inline void fuzzReader(TFileFormatReader& reader, const uint8_t* data, size_t si
     } catch (const EPixelGraphic&) {
     }
     // Whatever was read must be safe to use: convert it as saving to a paletted format would.
+    // (Pixels past a short palette's end raise "Invalid palette index" when their colour is asked.)
     if (!graphic.GetEmpty() && graphic.GetWidth() * int64_t(graphic.GetHeight()) <= MaxFuzzedPixels) {
         TPixelGraphic reduced;
         reduced.SetSize(graphic.GetWidth(), graphic.GetHeight(), pf8Bit);
         reduced.ReduceColorsFrom(graphic, 252, true);
-        reduced.StretchFrom(graphic);
+        try {
+            reduced.StretchFrom(graphic);
+        } catch (const EPixelGraphic&) {
+        }
     }
 }
 

@@ -209,3 +209,16 @@ TEST(ColorReduction, ATrueColourPhotoSavedAsGifOpensInPillowClose) {
     // Dithered, so single pixels differ more than the palette's own error.
     EXPECT_LT(meanError(photo, decoded), 8.0);
 }
+
+// A damaged file can leave pixels whose index is past the palette's end; they carry no colour.
+TEST(ColorReduction, IndexesPastTheEndOfAShortPaletteAreIgnored) {
+    initLibrary();
+    TPixelGraphic source, target;
+    fillPaletted(source, {pgRGB(10, 200, 30), pgRGB(90, 90, 250)}, 2);
+    source.SetPixel(0, 0, 200);
+    target.SetSize(source.GetWidth(), source.GetHeight(), pf8Bit);
+    EXPECT_NO_THROW(target.ReduceColorsFrom(source, 16, false));
+    const std::vector<TColor> palette = paletteOf(target);
+    EXPECT_EQ(std::set<TColor>(palette.begin(), palette.end()),
+              (std::set<TColor>{pgRGB(10, 200, 30), pgRGB(90, 90, 250)}));
+}
