@@ -225,7 +225,7 @@ void decodeRle(const std::vector<uint8_t>& data, TPixelGraphic& g, bool rle4) {
         }
         ++x;
     };
-    while (size - pos >= 2) {
+    while (pos + 2 <= size) {
         if (tenth > 0 && pos / tenth > lastTenth) {
             lastTenth = std::min<size_t>(pos / tenth, 10);
             bool abort = false;
@@ -244,7 +244,7 @@ void decodeRle(const std::vector<uint8_t>& data, TPixelGraphic& g, bool rle4) {
         } else if (second == 1) {
             return;
         } else if (second == 2) {
-            if (size - pos < 2) return;
+            if (pos + 2 > size) return;
             x += data[pos];
             y -= data[pos + 1];
             pos += 2;
@@ -258,7 +258,7 @@ void decodeRle(const std::vector<uint8_t>& data, TPixelGraphic& g, bool rle4) {
                 put(rle4 ? ((k & 1) ? data[at] & 0x0F : data[at] >> 4) : data[at]);
             }
             pos += available;
-            if (pos & 1) ++pos;
+            if ((pos & 1) && pos < size) ++pos;  // runs are padded to whole words
         }
     }
 }
@@ -319,6 +319,8 @@ void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {
         in.requireAvailable(h.stride() * h.height());
         g.SetSize(h.Width, height, pf24Bit);
         g.SetPaletteIdent(pTrueColor);
+        // An image without rows or columns has no pixels to read (and no row buffer to allocate).
+        if (g.GetEmpty()) return;
         upright = h.BitCount == 24 ? readRawPixels(in, g) : readMaskedPixels(in, g, h, masks);
     } else {
         const TPGPixelFormat format = formatOf(h.BitCount);

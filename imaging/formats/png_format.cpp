@@ -124,7 +124,8 @@ void createReading(Reading& r, QIODevice& stream, int warningMode) {
     r.Info = png_create_info_struct(r.Png);
     if (!r.Info) raisePng(FormatMessage1(31, QStringLiteral("png_create_info_struct")));
     png_set_read_fn(r.Png, &r.Context, readHook);
-    png_set_user_limits(r.Png, png_uint_32(TPixelGraphic::MaxImageBytes / 3),
+    // The library's own row buffers hold up to 8 bytes a pixel (16-bit RGBA); rows are 4 bytes or more.
+    png_set_user_limits(r.Png, png_uint_32(TPixelGraphic::MaxImageBytes / 8),
                         png_uint_32(TPixelGraphic::MaxImageBytes / 4));
 }
 

@@ -165,6 +165,14 @@ TEST(BmpReader, RunLengthPacketsStayInsideTheImage) {
     buffer.open(QIODevice::ReadOnly);
     g.LoadFromStream(buffer);
     for (int x = 0; x < 4; ++x) EXPECT_EQ(g.GetPixel(x, 1), 7u);
+    // An absolute run ending on the data's last byte: its padding lies past the end.
+    const QByteArray oddEnd = QByteArray::fromHex("0003010203");
+    QBuffer odd;
+    odd.setData(bmpFile(infoHeader(4, 1, 8, 1, uint32_t(oddEnd.size())), palette8 + oddEnd));
+    odd.open(QIODevice::ReadOnly);
+    g.LoadFromStream(odd);
+    EXPECT_EQ(g.GetPixel(2, 0), 3u);
+    EXPECT_EQ(g.GetPixel(3, 0), 0u);
     buffer.seek(0);
     g.SetRaiseRangeErrors(true);
     EXPECT_THROW(g.LoadFromStream(buffer), EPGXYIndexOutOfRange);
