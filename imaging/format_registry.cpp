@@ -117,11 +117,16 @@ void TPixelGraphic::LoadFromFile(const QString& FileName) {
 void TPixelGraphic::LoadFromStream(QIODevice& Stream) { LoadFromStreamExt(Stream, QString(), 0); }
 
 void TPixelGraphic::LoadFromStreamExt(QIODevice& Stream, const QString& Extension, int ImageIndex) {
+    LoadWithReader(Stream, [&] { return FindFileFormatReader(Stream, Extension); }, ImageIndex);
+}
+
+void TPixelGraphic::LoadWithReader(QIODevice& Stream, const std::function<TFileFormatReader*()>& FindReader,
+                                   int ImageIndex) {
     BeginUpdate();
     try {
         SetSize(0, 0, pf24Bit);
         ImageGamma = DisplayGamma;
-        TFileFormatReader* reader = FindFileFormatReader(Stream, Extension);
+        TFileFormatReader* reader = FindReader();
         if (!reader) throw EPGUnknownFileFormat(GetMessageText(6));
         reader->Read(Stream, *this, ImageIndex);
         ApplyGammaCorrection();
@@ -280,7 +285,7 @@ void TPixelGraphic::ReadData(QIODevice& Stream) {
                             (uint32_t(bytes[3]) << 24);
     const qint64 position = Stream.pos();
     try {
-        LoadFromStreamExt(Stream, QStringLiteral("bmp"), 0);
+        LoadWithReader(Stream, [] { return DefaultBMPReader.get(); }, 0);
     } catch (...) {
         Stream.seek(position + length);
         throw;

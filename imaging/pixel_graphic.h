@@ -17,6 +17,7 @@ class QByteArray;
 class QIODevice;
 class QImage;
 class TPGCanvas;
+class TFileFormatReader;
 class QPainter;
 class QRect;
 
@@ -235,6 +236,8 @@ private:
     // Drawing on the canvas goes to a working copy; direct pixel access writes it back first.
     void GdiFlush() const;
     void SaveWithWriter(bool ToFile, const QString& FileName, const QString& Extension, QIODevice* Stream);
+    // Loading with the reader FindReader gives (none: unknown file format), then gamma and palette kind.
+    void LoadWithReader(QIODevice& Stream, const std::function<TFileFormatReader*()>& FindReader, int ImageIndex);
     void ApplyGammaCorrection();
     void WriteDibColorEntry(int i);
     void RebuildDibColorTable();
