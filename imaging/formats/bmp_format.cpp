@@ -3,6 +3,8 @@
 // is never read past its buffer nor written outside the image.
 #include "imaging/formats/bmp_format.h"
 
+#include "imaging/formats/fresh_pixels.h"
+#include "imaging/formats/reader_progress.h"
 #include "imaging/imaging_init.h"
 #include "imaging/pg_messages.h"
 #include "imaging/pixel_graphic.h"
@@ -318,6 +320,7 @@ void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {
         in.skip(int64_t(h.ClrUsed) * 4);
         in.requireAvailable(h.stride() * h.height());
         g.SetSize(h.Width, height, pf24Bit);
+        PrepareFreshPixels(g);
         g.SetPaletteIdent(pTrueColor);
         // An image without rows or columns has no pixels to read (and no row buffer to allocate).
         if (g.GetEmpty()) return;
@@ -327,14 +330,13 @@ void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {
         const int64_t entries = h.Core || h.ClrUsed == 0 ? (int64_t(1) << h.BitCount) : int64_t(h.ClrUsed);
         in.requireAvailable(entries * (h.Core ? 3 : 4) + (rle ? int64_t(h.SizeImage) : h.stride() * h.height()));
         g.SetSize(h.Width, height, format);
+        PrepareFreshPixels(g);  // pixels no packet reaches (or a short file leaves) stay at index 0
         readPalette(in, g, entries, h.Core ? 3 : 4);
         if (rle) {
             std::vector<uint8_t> data(h.SizeImage);
             bool abort = false;
             const int64_t got = g.ReadWithProgress(in.device(), reinterpret_cast<char*>(data.data()), int64_t(data.size()), abort);
             if (got != int64_t(data.size()) && !abort) raiseBmp(GetMessageText(32));
-            // Pixels no packet reaches stay at index 0.
-            std::fill_n(g.GetBits(), g.GetImageSize(), uint8_t(0));
             if (!abort) decodeRle(data, g, compression == Compression::Rle4);
         } else {
             upright = readRawPixels(in, g);
@@ -344,20 +346,13 @@ void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {
     g.Changed();
 }
 
-// Fires the progress-end event however reading ends.
-struct ProgressScope {
-    TPixelGraphic& Graphic;
-    explicit ProgressScope(TPixelGraphic& g) : Graphic(g) { Graphic.FireProgressBegin(); }
-    ~ProgressScope() { Graphic.FireProgressEnd(); }
-};
-
 const QString BmpDescription = QStringLiteral("Bitmap");
 
 }  // namespace
 
 void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic, bool CoreHeader) {
     Graphic.GetBits();  // flushes pending drawing
-    ProgressScope progress(Graphic);
+    TProgressScope progress(Graphic);
     BmpInput in(Stream);
     const DibHeader header = readHeader(in, CoreHeader);
     readDibBody(in, Graphic, header);

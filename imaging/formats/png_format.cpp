@@ -4,6 +4,7 @@
 // raised only after control is back in our own frames.
 #include "imaging/formats/png_format.h"
 
+#include "imaging/formats/fresh_pixels.h"
 #include "imaging/imaging_init.h"
 #include "imaging/pg_messages.h"
 #include "imaging/pixel_graphic.h"
@@ -212,6 +213,7 @@ Outcome runRead(Reading& r, TPixelGraphic& g) {
     if (channels != (layout.Format == pf24Bit ? 3 : 1)) return Outcome::Unsupported;
 
     g.SetSize(int(width), int(height), layout.Format);
+    PrepareFreshPixels(g);  // rows a damaged file never delivers stay black
     if (png_get_rowbytes(png, info) > size_t(g.GetBytesPerLine())) return Outcome::Unsupported;
     if (layout.Greys != pNone) {
         g.SetPaletteIdent(layout.Greys);

@@ -2,13 +2,13 @@
 // files that lie about themselves, and the image class's own BMP streaming.
 #include "imaging/formats/bmp_format.h"
 #include "tests/common/temp_data_dir.h"
-#include "tests/imaging/format_samples_support.h"
+#include "tests/imaging/sample_files_support.h"
 
 #include <QBuffer>
 #include <QtEndian>
 
 using namespace imaging_test;
-using namespace format_samples;
+using namespace sample_files;
 
 namespace {
 
@@ -19,7 +19,7 @@ TEST_P(BmpSample, DecodesLikePillow) {
     const QString path = samplesOf("bmp") + GetParam();
     TPixelGraphic g;
     g.LoadFromFile(path);
-    EXPECT_EQ(mismatches(g, readPpm(path + ".expected.ppm")), 0);
+    EXPECT_EQ(mismatches(g, readRgbPixmap(path + ".expected.ppm")), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, BmpSample,
@@ -64,7 +64,7 @@ TEST(BmpWriter, EveryPixelFormatRoundTripsAndPillowReadsItBack) {
         EXPECT_EQ(back.GetPaletteCount(), original.GetPaletteCount());
         for (int i = 0; i < original.GetPaletteCount(); ++i) EXPECT_EQ(back.GetPaletteColor(i), original.GetPaletteColor(i));
         EXPECT_EQ(differingPixels(original, back), 0);
-        RgbImage pillow = pillowDecode(path);
+        RgbImage pillow = pillowImageOf(path);
         EXPECT_EQ(mismatches(original, pillow), 0);
     }
 }

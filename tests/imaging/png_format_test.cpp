@@ -2,14 +2,14 @@
 // and by us, file information, gamma, progress, and files that lie about themselves.
 #include "imaging/formats/png_format.h"
 #include "tests/common/temp_data_dir.h"
-#include "tests/imaging/format_samples_support.h"
+#include "tests/imaging/sample_files_support.h"
 
 #include <QBuffer>
 
 #include <zlib.h>
 
 using namespace imaging_test;
-using namespace format_samples;
+using namespace sample_files;
 
 namespace {
 
@@ -27,7 +27,7 @@ TEST_P(PngSample, DecodesLikePillow) {
     const QString path = samplesOf("png") + GetParam();
     TPixelGraphic g;
     g.LoadFromFile(path);
-    EXPECT_EQ(mismatches(g, readPpm(path + ".expected.ppm")), 0);
+    EXPECT_EQ(mismatches(g, readRgbPixmap(path + ".expected.ppm")), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -66,8 +66,8 @@ TEST(PngReader, FileGammaIsKeptAndCorrectedOnlyWhenItDiffers) {
     TPixelGraphic plain, gamma;
     plain.LoadFromFile(dir + "png_rgb.png");
     gamma.LoadFromFile(dir + "png_rgb_gamma.png");  // gAMA 1/2.2 against a display gamma of 1.8
-    EXPECT_EQ(mismatches(plain, readPpm(dir + "png_rgb.png.expected.ppm")), 0);
-    EXPECT_GT(mismatches(gamma, readPpm(dir + "png_rgb_gamma.png.expected.ppm")), 100);
+    EXPECT_EQ(mismatches(plain, readRgbPixmap(dir + "png_rgb.png.expected.ppm")), 0);
+    EXPECT_GT(mismatches(gamma, readRgbPixmap(dir + "png_rgb_gamma.png.expected.ppm")), 100);
     EXPECT_EQ(gamma.GetImageGamma(), DisplayGamma);  // corrected towards the display
 
     // A file written with gamma 1/1.8 loads unchanged.
@@ -156,7 +156,7 @@ TEST(PngWriter, EveryPixelFormatRoundTripsAndPillowReadsItBack) {
         EXPECT_EQ(back.GetPaletteCount(), original.GetPaletteCount());
         for (int i = 0; i < original.GetPaletteCount(); ++i) EXPECT_EQ(back.GetPaletteColor(i), original.GetPaletteColor(i));
         EXPECT_EQ(differingPixels(original, back), 0);
-        EXPECT_EQ(mismatches(original, pillowDecode(path)), 0);
+        EXPECT_EQ(mismatches(original, pillowImageOf(path)), 0);
     }
 }
 

@@ -8,7 +8,7 @@ import struct
 
 from PIL import Image
 
-from ._common import expected
+from ._common import expected, save_bytes
 
 W, H = 13, 7
 
@@ -54,15 +54,6 @@ def _rows(width, height, bits, index):
                 row[x // 8] |= v << (7 - x % 8)
         out += bytes(row)
     return out
-
-
-def _save(outdir, name, data, expect=None):
-    path = os.path.join(outdir, name)
-    with open(path, "wb") as f:
-        f.write(data)
-    image = expect if expect is not None else Image.open(path)
-    expected(outdir, name, image)
-    return name
 
 
 def _pillow_files(outdir):
@@ -136,49 +127,49 @@ def _sixteen(outdir, name, green_bits):
     else:
         header = _info(W, H, 16, compression=3)
         extra = struct.pack("<III", *masks)
-    return _save(outdir, name, _file(header, extra, pixels), expect)
+    return save_bytes(outdir, name, _file(header, extra, pixels), expect)
 
 
 def write(outdir):
     names = _pillow_files(outdir)
     pal16 = _palette(16)
-    names.append(_save(outdir, "bmp_4bit.bmp",
-                       _file(_info(W, H, 4), _quads(pal16), _rows(W, H, 4, lambda x, y: (x + 3 * y) % 16))))
+    names.append(save_bytes(outdir, "bmp_4bit.bmp",
+                            _file(_info(W, H, 4), _quads(pal16), _rows(W, H, 4, lambda x, y: (x + 3 * y) % 16))))
     pal256 = _palette(256)
-    names.append(_save(outdir, "bmp_8bit_short_palette.bmp",
-                       _file(_info(W, H, 8, clr_used=20), _quads(_palette(20)),
-                             _rows(W, H, 8, lambda x, y: (x * y) % 20))))
+    names.append(save_bytes(outdir, "bmp_8bit_short_palette.bmp",
+                            _file(_info(W, H, 8, clr_used=20), _quads(_palette(20)),
+                                  _rows(W, H, 8, lambda x, y: (x * y) % 20))))
     rle8 = _rle8()
-    names.append(_save(outdir, "bmp_rle8.bmp",
-                       _file(_info(W, 4, 8, compression=1, size_image=len(rle8)), _quads(pal256), rle8)))
+    names.append(save_bytes(outdir, "bmp_rle8.bmp",
+                            _file(_info(W, 4, 8, compression=1, size_image=len(rle8)), _quads(pal256), rle8)))
     rle4 = _rle4()
-    names.append(_save(outdir, "bmp_rle4.bmp",
-                       _file(_info(W, 3, 4, compression=2, size_image=len(rle4)), _quads(pal16), rle4)))
+    names.append(save_bytes(outdir, "bmp_rle4.bmp",
+                            _file(_info(W, 3, 4, compression=2, size_image=len(rle4)), _quads(pal16), rle4)))
     names.append(_sixteen(outdir, "bmp_16bit_555.bmp", 5))
     names.append(_sixteen(outdir, "bmp_16bit_565_bitfields.bmp", 6))
     # 32 bits with explicit masks in the usual places.
     pixels = b"".join(
         b"".join(bytes((_rgb(x, y)[2], _rgb(x, y)[1], _rgb(x, y)[0], 0)) for x in range(W)) for y in reversed(range(H)))
-    names.append(_save(outdir, "bmp_32bit_bitfields.bmp",
-                       _file(_info(W, H, 32, compression=3), struct.pack("<III", 0xFF0000, 0xFF00, 0xFF), pixels)))
+    names.append(save_bytes(outdir, "bmp_32bit_bitfields.bmp",
+                            _file(_info(W, H, 32, compression=3), struct.pack("<III", 0xFF0000, 0xFF00, 0xFF), pixels)))
     # Top-down 24 bits: the first row in the file is the top row.
     rows = b""
     for y in range(H):
         row = b"".join(bytes((_rgb(x, y)[2], _rgb(x, y)[1], _rgb(x, y)[0])) for x in range(W))
         rows += row + b"\0" * (_stride(24, W) - len(row))
-    names.append(_save(outdir, "bmp_24bit_topdown.bmp", _file(_info(W, -H, 24), b"", rows)))
+    names.append(save_bytes(outdir, "bmp_24bit_topdown.bmp", _file(_info(W, -H, 24), b"", rows)))
     # OS/2 core headers: 8 bits with 3-byte palette entries, and 24 bits.
     core8 = struct.pack("<IHHHH", 12, W, H, 1, 8)
-    names.append(_save(outdir, "bmp_os2_8bit.bmp",
-                       _file(core8, b"".join(bytes((b, g, r)) for r, g, b in pal256),
-                             _rows(W, H, 8, lambda x, y: (x * 7 + y * 31) % 256))))
+    names.append(save_bytes(outdir, "bmp_os2_8bit.bmp",
+                            _file(core8, b"".join(bytes((b, g, r)) for r, g, b in pal256),
+                                  _rows(W, H, 8, lambda x, y: (x * 7 + y * 31) % 256))))
     core24 = struct.pack("<IHHHH", 12, W, H, 1, 24)
     bottom_up = b""
     for y in reversed(range(H)):
         row = b"".join(bytes((_rgb(x, y)[2], _rgb(x, y)[1], _rgb(x, y)[0])) for x in range(W))
         bottom_up += row + b"\0" * (_stride(24, W) - len(row))
-    names.append(_save(outdir, "bmp_os2_24bit.bmp", _file(core24, b"", bottom_up)))
-    names.append(_save(outdir, "bmp_1bit_colours.bmp",
-                       _file(_info(W, H, 1), _quads([(200, 30, 30), (20, 40, 220)]),
-                             _rows(W, H, 1, lambda x, y: (x + y) % 2))))
+    names.append(save_bytes(outdir, "bmp_os2_24bit.bmp", _file(core24, b"", bottom_up)))
+    names.append(save_bytes(outdir, "bmp_1bit_colours.bmp",
+                            _file(_info(W, H, 1), _quads([(200, 30, 30), (20, 40, 220)]),
+                                  _rows(W, H, 1, lambda x, y: (x + y) % 2))))
     return names

@@ -12,7 +12,7 @@ import zlib
 
 from PIL import Image, PngImagePlugin
 
-from ._common import expected
+from ._common import expected, save_bytes
 
 W, H = 19, 11
 ADAM7 = ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2))
@@ -79,14 +79,6 @@ def _save_pillow(outdir, name, image, expect=None, **params):
     return name
 
 
-def _save_bytes(outdir, name, data, expect=None):
-    path = os.path.join(outdir, name)
-    with open(path, "wb") as f:
-        f.write(data)
-    expected(outdir, name, expect if expect is not None else Image.open(path))
-    return name
-
-
 def write(outdir):
     names = []
     rgb = Image.new("RGB", (W, H))
@@ -138,20 +130,20 @@ def write(outdir):
         pixel = lambda x, y, top=top: ((x + 2 * y) % (top + 1),)
         exp = Image.new("L", (W, H))
         exp.putdata([pixel(x, y)[0] * 255 // top for y in range(H) for x in range(W)])
-        names.append(_save_bytes(outdir, f"png_grey_{depth}bit.png", png_bytes(W, H, depth, 0, pixel), exp))
-    names.append(_save_bytes(outdir, "png_rgb_interlaced.png", png_bytes(W, H, 8, 2, _rgb, interlace=True)))
+        names.append(save_bytes(outdir, f"png_grey_{depth}bit.png", png_bytes(W, H, depth, 0, pixel), exp))
+    names.append(save_bytes(outdir, "png_rgb_interlaced.png", png_bytes(W, H, 8, 2, _rgb, interlace=True)))
     pal = [((i * 60) % 256, (i * 110) % 256, (255 - i * 40) % 256) for i in range(4)]
-    names.append(_save_bytes(outdir, "png_palette_2bit_interlaced.png",
+    names.append(save_bytes(outdir, "png_palette_2bit_interlaced.png",
                              png_bytes(W, H, 2, 3, lambda x, y: ((x * y + x) % 4,), interlace=True, palette=pal)))
-    names.append(_save_bytes(outdir, "png_grey_16bit_interlaced.png",
+    names.append(save_bytes(outdir, "png_grey_16bit_interlaced.png",
                              png_bytes(W, H, 16, 0, lambda x, y: ((x * 3011 + y * 977) % 65536,), interlace=True),
                              expect16))
-    names.append(_save_bytes(outdir, "png_rgb_16bit.png",
+    names.append(save_bytes(outdir, "png_rgb_16bit.png",
                              png_bytes(W, H, 16, 2, lambda x, y: tuple(v * 256 + x for v in _rgb(x, y)))))
-    names.append(_save_bytes(outdir, "png_grey_8bit_offs.png",
+    names.append(save_bytes(outdir, "png_grey_8bit_offs.png",
                              png_bytes(W, H, 8, 0, lambda x, y: ((x * 11 + y * 5) % 256,),
                                        extra=_chunk(b"oFFs", struct.pack(">iiB", 3, 4, 0)))))
-    names.append(_save_bytes(outdir, "png_grey_1bit_interlaced.png",
+    names.append(save_bytes(outdir, "png_grey_1bit_interlaced.png",
                              png_bytes(W, H, 1, 0, lambda x, y: ((x ^ y) & 1,), interlace=True)))
     return names
 
