@@ -32,9 +32,21 @@ struct DroppedFormat {
 
 void saveByExtension(TPixelGraphic& photo, const QString& path) { photo.SaveToFile(path); }
 
+// For formats we read but do not write: Pillow converts our PNG of the photo.
+void saveThroughPillow(TPixelGraphic& photo, const QString& path) {
+    const QString png = path + ".source.png";
+    photo.SaveToFile(png);
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", "import sys\nfrom PIL import Image\nImage.open(sys.argv[1]).save(sys.argv[2])",
+                                      png, path});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    QFile::remove(png);
+}
+
 const DroppedFormat Formats[] = {
-    {"photo.bmp", saveByExtension},
-    {"photo.png", saveByExtension},
+    {"photo.bmp", saveByExtension}, {"photo.png", saveByExtension}, {"photo.tif", saveByExtension},
+    {"photo.tga", saveByExtension}, {"photo.ppm", saveByExtension}, {"photo.pcx", saveThroughPillow},
 };
 
 // Pillow's verdict on a converted file: progressive flag, the first luminance quantiser, and the
