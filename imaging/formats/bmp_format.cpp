@@ -4,6 +4,7 @@
 #include "imaging/formats/bmp_format.h"
 
 #include "imaging/formats/fresh_pixels.h"
+#include "imaging/formats/palette_cover.h"
 #include "imaging/formats/reader_progress.h"
 #include "imaging/imaging_init.h"
 #include "imaging/pg_messages.h"
@@ -353,6 +354,7 @@ const QString BmpDescription = QStringLiteral("Bitmap");
 void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic, bool CoreHeader) {
     Graphic.GetBits();  // flushes pending drawing
     TProgressScope progress(Graphic);
+    TPaletteCoverScope cover(Graphic);  // indices past a short colour table show black
     BmpInput in(Stream);
     const DibHeader header = readHeader(in, CoreHeader);
     readDibBody(in, Graphic, header);

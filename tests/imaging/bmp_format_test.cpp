@@ -139,6 +139,27 @@ TEST(BmpReader, FilesThatLieGiveTheLibrarysMessage) {
     }
 }
 
+// A colour table shorter than the pixels' indices: the missing colours are black, as with the
+// other paletted readers, and the image converts like any other.
+TEST(BmpReader, IndicesPastAShortColourTableShowBlack) {
+    initLibrary();
+    const QByteArray table = le32(0x00FF0000) + le32(0x0000FF00);  // red, green
+    const QByteArray row = QByteArray("\x00\x01\x05\x02", 4);
+    QBuffer buffer;
+    buffer.setData(bmpFile(infoHeader(4, 2, 8, 0, 0, 2), table + row + row));
+    buffer.open(QIODevice::ReadOnly);
+    TPixelGraphic g;
+    g.LoadFromStream(buffer);
+    EXPECT_EQ(g.GetPaletteCount(), 6);
+    EXPECT_EQ(g.GetPixelColor(0, 0), pgRGB(255, 0, 0));
+    EXPECT_EQ(g.GetPixelColor(1, 1), pgRGB(0, 255, 0));
+    EXPECT_EQ(g.GetPixelColor(2, 0), pgRGB(0, 0, 0));
+    EXPECT_EQ(g.GetPixelColor(3, 1), pgRGB(0, 0, 0));
+    TPixelGraphic converted;
+    converted.SetSize(4, 2, pf24Bit);
+    EXPECT_NO_THROW(converted.StretchFrom(g));
+}
+
 // Runs that cross the row's end or leave the image: RLE4 clips at the row, RLE8 drops what falls
 // outside (or raises when the graphic asks for range errors), and a run cut off by the end of the
 // data stops there.
