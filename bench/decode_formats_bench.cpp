@@ -1,48 +1,63 @@
-// Times loading image files through the format registry, as the programs load them (probe, reader,
-// gamma and palette detection). Prints one line per file: the best of N loads in milliseconds,
-// the file name and the image size.
-// Usage: bench_decode_formats [-n RUNS] FILE...
+// Times the library's decoders and its colour reduction on one file, for bench/decode_formats.sh.
+// Usage: bench_decode_formats decode FILE [RUNS]   best time of loading FILE, in ms
+//        bench_decode_formats reduce FILE [RUNS]   best time of ReduceColorsFrom(252 with the
+//                                                   system colours) + StretchFrom of FILE's image
 #include "imaging/imaging_init.h"
 #include "imaging/pixel_graphic.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QString>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <limits>
+#include <exception>
+#include <functional>
+
+namespace {
+
+double bestOf(int runs, const std::function<void()>& work) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    InitImagingLibrary();
-    int runs = 3;
-    int status = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-n") == 0 && i + 1 < argc) {
-            runs = std::max(1, std::atoi(argv[++i]));
-            continue;
-        }
-        const QString file = QString::fromLocal8Bit(argv[i]);
-        double best = std::numeric_limits<double>::max();
-        int width = 0, height = 0;
-        try {
-            for (int r = 0; r < runs; ++r) {
-                TPixelGraphic graphic;
-                QElapsedTimer timer;
-                timer.start();
-                graphic.LoadFromFile(file);
-                best = std::min(best, timer.nsecsElapsed() / 1e6);
-                width = graphic.GetWidth();
-                height = graphic.GetHeight();
-            }
-            std::printf("%.1f %s %dx%d\n", best, argv[i], width, height);
-        } catch (const EPixelGraphic& e) {
-            std::fprintf(stderr, "%s: %s\n", argv[i], e.message().toLocal8Bit().constData());
-            status = 1;
-        }
+    if (argc < 3 || (std::strcmp(argv[1], "decode") != 0 && std::strcmp(argv[1], "reduce") != 0)) {
+        std::fprintf(stderr, "usage: %s decode|reduce FILE [RUNS]\n", argv[0]);
+        return 2;
     }
-    FinalizeImagingLibrary();
-    return status;
+    const QString file = QString::fromLocal8Bit(argv[2]);
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    try {
+        InitImagingLibrary();
+        double ms = 0;
+        if (std::strcmp(argv[1], "decode") == 0) {
+            ms = bestOf(runs, [&] {
+                TPixelGraphic image;
+                image.LoadFromFile(file);
+            });
+        } else {
+            TPixelGraphic image;
+            image.LoadFromFile(file);
+            ms = bestOf(runs, [&] {
+                TPixelGraphic reduced;
+                reduced.SetSize(image.GetWidth(), image.GetHeight(), pf8Bit);
+                reduced.ReduceColorsFrom(image, 252, true);
+                reduced.StretchFrom(image);
+            });
+        }
+        std::printf("%.1f\n", ms);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
 }

@@ -117,11 +117,16 @@ void TPixelGraphic::LoadFromFile(const QString& FileName) {
 void TPixelGraphic::LoadFromStream(QIODevice& Stream) { LoadFromStreamExt(Stream, QString(), 0); }
 
 void TPixelGraphic::LoadFromStreamExt(QIODevice& Stream, const QString& Extension, int ImageIndex) {
+    LoadWithReader(Stream, [&] { return FindFileFormatReader(Stream, Extension); }, ImageIndex);
+}
+
+void TPixelGraphic::LoadWithReader(QIODevice& Stream, const std::function<TFileFormatReader*()>& FindReader,
+                                   int ImageIndex) {
     BeginUpdate();
     try {
         SetSize(0, 0, pf24Bit);
         ImageGamma = DisplayGamma;
-        TFileFormatReader* reader = FindFileFormatReader(Stream, Extension);
+        TFileFormatReader* reader = FindReader();
         if (!reader) throw EPGUnknownFileFormat(GetMessageText(6));
         reader->Read(Stream, *this, ImageIndex);
         ApplyGammaCorrection();
@@ -236,10 +241,10 @@ void TPixelGraphic::SaveWithWriter(bool ToFile, const QString& FileName, const Q
     case 2: converted.SetSize(Width, Height, pf4Bit); converted.SetPaletteIdent(pGray16); break;
     case 3: converted.SetSize(Width, Height, pf4Bit); converted.SetPaletteIdent(pSys16); break;
     case 5: converted.SetSize(Width, Height, pf8Bit); converted.SetPaletteIdent(pGray256); break;
-    case 7: converted.SetSize(Width, Height, pf24Bit); break;
-    default:
-        // Reduced palettes (classes 1, 4, 6) need the colour reducer, which no writer here requires.
-        throw EPGCannotWriteColorRes(refusal);
+    case 1: converted.SetSize(Width, Height, pf1Bit); converted.ReduceColorsFrom(*this, 2, false); break;
+    case 4: converted.SetSize(Width, Height, pf4Bit); converted.ReduceColorsFrom(*this, 16, false); break;
+    case 6: converted.SetSize(Width, Height, pf8Bit); converted.ReduceColorsFrom(*this, 252, true); break;
+    default: converted.SetSize(Width, Height, pf24Bit); break;
     }
     converted.StretchFrom(*this);
     converted.DetectPaletteIdent();
@@ -280,7 +285,7 @@ void TPixelGraphic::ReadData(QIODevice& Stream) {
                             (uint32_t(bytes[3]) << 24);
     const qint64 position = Stream.pos();
     try {
-        LoadFromStreamExt(Stream, QStringLiteral("bmp"), 0);
+        LoadWithReader(Stream, [] { return DefaultBMPReader.get(); }, 0);
     } catch (...) {
         Stream.seek(position + length);
         throw;

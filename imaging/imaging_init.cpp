@@ -3,12 +3,14 @@
 
 #include "imaging/codec_streams.h"
 #include "imaging/format_registry.h"
+#include "imaging/formats/bmp_format.h"
 #include "imaging/formats/gif_bridge.h"
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/ico_format.h"
 #include "imaging/formats/jpeg_format.h"
 #include "imaging/formats/pcx_format.h"
+#include "imaging/formats/png_format.h"
 #include "imaging/formats/pnm_format.h"
 #include "imaging/formats/tga_format.h"
 #include "imaging/formats/tiff_format.h"
@@ -33,10 +35,55 @@ bool TiffBigEndian = false;
 uint8_t TiffResolutionUnit = 1;
 uint32_t TiffXResolutionNumerator = 300, TiffXResolutionDenominator = 1;
 uint32_t TiffYResolutionNumerator = 300, TiffYResolutionDenominator = 1;
+TPGLogicalFont PreviewInfoFont;
 
 namespace {
+
 int initCount = 0;
+
+template <typename Format>
+void addReader() {
+    RegisterFileFormatReader(std::make_unique<Format>());
 }
+
+template <typename Format>
+void addWriter() {
+    RegisterFileFormatWriter(std::make_unique<Format>());
+}
+
+// The built-in formats, one line each, in the order of registration (lookups sort by extension,
+// so the order matters only between entries of the same extension).
+void RegisterCoreFormats() {
+    addReader<TBMPFileFormatReader>();
+    addReader<TDIBFileFormatReader>();
+    addReader<TRLEFileFormatReader>();
+    addReader<TJPGFileFormatReader>();
+    addReader<TJPEGFileFormatReader>();
+    addReader<TJIFFileFormatReader>();
+    addReader<TPNGFileFormatReader>();
+    addReader<TPCXFileFormatReader>();
+    addReader<TPBMFileFormatReader>();
+    addReader<TPGMFileFormatReader>();
+    addReader<TPPMFileFormatReader>();
+    addReader<TTGAFileFormatReader>();
+    addReader<TTIFFileFormatReader>();
+    addReader<TTIFFFileFormatReader>();
+
+    addWriter<TBMPFileFormatWriter>();
+    addWriter<TDIBFileFormatWriter>();
+    addWriter<TJPGFileFormatWriter>();
+    addWriter<TJPEGFileFormatWriter>();
+    addWriter<TJIFFileFormatWriter>();
+    addWriter<TPNGFileFormatWriter>();
+    addWriter<TPBMFileFormatWriter>();
+    addWriter<TPGMFileFormatWriter>();
+    addWriter<TPPMFileFormatWriter>();
+    addWriter<TTGAFileFormatWriter>();
+    addWriter<TTIFFileFormatWriter>();
+    addWriter<TTIFFFileFormatWriter>();
+}
+
+}  // namespace
 
 void SetImagingDefaults() {
     DisplayGamma = 1.8L;
@@ -66,17 +113,17 @@ void InitImagingLibrary() {
     if (initCount++ > 0) return;
     CheckMessageTable();
     MessageLanguage = 0;
+    PreviewInfoFont = TPGLogicalFont();
     SetImagingDefaults();
+    DefaultBMPReader = std::make_unique<TBMPFileFormatReader>();
+    DefaultBMPWriter = std::make_unique<TBMPFileFormatWriter>();
     FileFormatReaders.clear();
     FileFormatWriters.clear();
-    RegisterJpegFormats();
-    RegisterPxMFormats();
-    RegisterPCXFormat();
-    RegisterTGAFormat();
-    RegisterTIFFormats();
-    RegisterIcoReader();
-    // GIF: the bridge first, then the library's own reader behind it.
+    RegisterCoreFormats();
+    // The later modules: the GIF bridge, the icon reader, then the library's own GIF reader
+    // behind the bridge.
     RegisterGIFFileFormat();
+    RegisterIcoReader();
     RegisterGifReader();
     CheckCodecStructures();
 }

@@ -17,6 +17,7 @@ class QByteArray;
 class QIODevice;
 class QImage;
 class TPGCanvas;
+class TFileFormatReader;
 class QPainter;
 class QRect;
 
@@ -150,6 +151,9 @@ public:
     virtual void SetPaletteCount(int n);
     virtual void SetPaletteIdent(TPaletteIdent kind);
     void DetectPaletteIdent();
+    // Computes an optimised palette of at most N colours for Source's pixels (N - 16 colours and
+    // then the 16 system colours when AddSystemColors); the pixels are left to StretchFrom.
+    void ReduceColorsFrom(const TPixelGraphic& Source, int N, bool AddSystemColors);
     bool GetIsGray() const { return IsGray; }
     virtual int NearestColorIndex(TColor colour);
     virtual void FreeColorCache();
@@ -232,6 +236,8 @@ private:
     // Drawing on the canvas goes to a working copy; direct pixel access writes it back first.
     void GdiFlush() const;
     void SaveWithWriter(bool ToFile, const QString& FileName, const QString& Extension, QIODevice* Stream);
+    // Loading with the reader FindReader gives (none: unknown file format), then gamma and palette kind.
+    void LoadWithReader(QIODevice& Stream, const std::function<TFileFormatReader*()>& FindReader, int ImageIndex);
     void ApplyGammaCorrection();
     void WriteDibColorEntry(int i);
     void RebuildDibColorTable();

@@ -11,6 +11,3 @@ public:
     void Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) override;
     void GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphicInfo& Info) override;
 };
-
-// Adds the reader to the registry.
-void RegisterPCXFormat();

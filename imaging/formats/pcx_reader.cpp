@@ -248,5 +248,3 @@ void TPCXFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphic
     Info.ColorsText = Info.BitCount == 24 ? QStringLiteral("16.7M")
                                           : QString::number(uint64_t(1) << std::min(Info.BitCount, 63));
 }
-
-void RegisterPCXFormat() { RegisterFileFormatReader(std::make_unique<TPCXFileFormatReader>()); }

@@ -59,6 +59,3 @@ public:
     TPPMFileFormatWriter();
     QString ClassName() const override { return QStringLiteral("TPPMFileFormatWriter"); }
 };
-
-// Adds the three readers and the three writers to the registry lists.
-void RegisterPxMFormats();

@@ -142,12 +142,3 @@ TPPMFileFormatWriter::TPPMFileFormatWriter() {
     Description = QStringLiteral("Portable Pixelmap");
     CanWriteResolutions = ResolutionBit(crTrueColor);
 }
-
-void RegisterPxMFormats() {
-    RegisterFileFormatReader(std::make_unique<TPBMFileFormatReader>());
-    RegisterFileFormatReader(std::make_unique<TPGMFileFormatReader>());
-    RegisterFileFormatReader(std::make_unique<TPPMFileFormatReader>());
-    RegisterFileFormatWriter(std::make_unique<TPBMFileFormatWriter>());
-    RegisterFileFormatWriter(std::make_unique<TPGMFileFormatWriter>());
-    RegisterFileFormatWriter(std::make_unique<TPPMFileFormatWriter>());
-}

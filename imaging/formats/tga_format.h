@@ -18,6 +18,3 @@ public:
     QString ClassName() const override { return QStringLiteral("TTGAFileFormatWriter"); }
     void Write(QIODevice& Stream, TPixelGraphic& Graphic) override;
 };
-
-// Adds the reader and the writer to the registry.
-void RegisterTGAFormat();

@@ -69,8 +69,3 @@ void TTGAFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
         progress.Row(r, height);
     }
 }
-
-void RegisterTGAFormat() {
-    RegisterFileFormatReader(std::make_unique<TTGAFileFormatReader>());
-    RegisterFileFormatWriter(std::make_unique<TTGAFileFormatWriter>());
-}

@@ -41,6 +41,3 @@ public:
     TTIFFFileFormatWriter() { Extension = QStringLiteral("tiff"); }
     QString ClassName() const override { return QStringLiteral("TTIFFFileFormatWriter"); }
 };
-
-// Adds the two readers and the two writers to the registry.
-void RegisterTIFFormats();

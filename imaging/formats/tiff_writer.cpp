@@ -306,10 +306,3 @@ void TTIFFileFormatWriter::WriteImage(QIODevice& Stream, TPixelGraphic& Graphic)
     }
     out.Seek(end);
 }
-
-void RegisterTIFFormats() {
-    RegisterFileFormatReader(std::make_unique<TTIFFileFormatReader>());
-    RegisterFileFormatReader(std::make_unique<TTIFFFileFormatReader>());
-    RegisterFileFormatWriter(std::make_unique<TTIFFileFormatWriter>());
-    RegisterFileFormatWriter(std::make_unique<TTIFFFileFormatWriter>());
-}

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace sample_files {
@@ -35,6 +37,18 @@ inline void generate(const QString& Dir, const QString& Format) {
     ASSERT_TRUE(runProgram(QStringLiteral("/usr/bin/python3"),
                            {sourceDir() + QStringLiteral("/tests/imaging/make_format_samples.py"), Dir, Format}, &output))
         << output.toStdString();
+}
+
+// The samples of one format, written once per test program into a temporary directory; the
+// directory's path with a trailing "/".
+inline QString samplesOf(const QString& Format) {
+    static std::map<QString, std::unique_ptr<QTemporaryDir>> written;
+    auto& dir = written[Format];
+    if (!dir) {
+        dir = std::make_unique<QTemporaryDir>();
+        generate(dir->path(), Format);
+    }
+    return dir->path() + QStringLiteral("/");
 }
 
 // Pillow's decode of each file, as <file>.pil.ppm beside it.
@@ -88,6 +102,17 @@ inline int64_t mismatches(const RgbImage& a, const RgbImage& b) {
     int64_t count = 0;
     for (size_t i = 0; i < a.Pixels.size(); ++i) count += a.Pixels[i] != b.Pixels[i];
     return count;
+}
+
+// Number of pixels of the graphic that differ from the image, or -1 when the sizes differ.
+inline int64_t mismatches(const TPixelGraphic& Graphic, const RgbImage& Expected) {
+    return mismatches(coloursOf(Graphic), Expected);
+}
+
+// Pillow's decode of one file.
+inline RgbImage pillowImageOf(const QString& Path) {
+    pillowDecode(QStringList{Path});
+    return readRgbPixmap(Path + QStringLiteral(".pil.ppm"));
 }
 
 // The message a load of the file raises, or "" when it loads.

@@ -10,8 +10,7 @@ import struct
 
 from PIL import Image
 
-from ._common import expected
-from ._sample_io import pillow_expected, put
+from ._common import expected, pillow_expected, put
 
 
 def _row_bytes(width, bits):

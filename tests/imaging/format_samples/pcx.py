@@ -11,8 +11,7 @@ import struct
 
 from PIL import Image
 
-from ._common import expected
-from ._sample_io import pillow_expected, put
+from ._common import expected, pillow_expected, put
 
 SYSTEM16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
             (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),

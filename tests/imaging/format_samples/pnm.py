@@ -9,8 +9,7 @@ import random
 
 from PIL import Image
 
-from ._common import expected
-from ._sample_io import pillow_expected, put
+from ._common import expected, pillow_expected, put
 
 
 def _pattern(width, height, mode, seed):

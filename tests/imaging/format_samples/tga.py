@@ -13,8 +13,7 @@ import struct
 
 from PIL import Image
 
-from ._common import expected
-from ._sample_io import pillow_expected, put
+from ._common import expected, pillow_expected, put
 
 
 def header(width, height, depth, image_type, descriptor=0, map_type=0, first=0, length=0, entry_bits=0, id_length=0):

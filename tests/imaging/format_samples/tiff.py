@@ -12,8 +12,7 @@ import subprocess
 
 from PIL import Image
 
-from ._common import expected
-from ._sample_io import pillow_expected, put
+from ._common import expected, pillow_expected, put
 
 BYTE, SHORT, LONG, RATIONAL = 1, 3, 4, 5
 
