@@ -236,10 +236,10 @@ void TPixelGraphic::SaveWithWriter(bool ToFile, const QString& FileName, const Q
     case 2: converted.SetSize(Width, Height, pf4Bit); converted.SetPaletteIdent(pGray16); break;
     case 3: converted.SetSize(Width, Height, pf4Bit); converted.SetPaletteIdent(pSys16); break;
     case 5: converted.SetSize(Width, Height, pf8Bit); converted.SetPaletteIdent(pGray256); break;
-    case 7: converted.SetSize(Width, Height, pf24Bit); break;
-    default:
-        // Reduced palettes (classes 1, 4, 6) need the colour reducer, which no writer here requires.
-        throw EPGCannotWriteColorRes(refusal);
+    case 1: converted.SetSize(Width, Height, pf1Bit); converted.ReduceColorsFrom(*this, 2, false); break;
+    case 4: converted.SetSize(Width, Height, pf4Bit); converted.ReduceColorsFrom(*this, 16, false); break;
+    case 6: converted.SetSize(Width, Height, pf8Bit); converted.ReduceColorsFrom(*this, 252, true); break;
+    default: converted.SetSize(Width, Height, pf24Bit); break;
     }
     converted.StretchFrom(*this);
     converted.DetectPaletteIdent();

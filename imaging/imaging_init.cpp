@@ -3,10 +3,12 @@
 
 #include "imaging/codec_streams.h"
 #include "imaging/format_registry.h"
+#include "imaging/formats/bmp_format.h"
 #include "imaging/formats/gif_bridge.h"
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/png_format.h"
 #include "imaging/pg_messages.h"
 
 long double DisplayGamma = 1.8L;
@@ -28,10 +30,42 @@ bool TiffBigEndian = false;
 uint8_t TiffResolutionUnit = 1;
 uint32_t TiffXResolutionNumerator = 300, TiffXResolutionDenominator = 1;
 uint32_t TiffYResolutionNumerator = 300, TiffYResolutionDenominator = 1;
+TPGLogicalFont PreviewInfoFont;
 
 namespace {
+
 int initCount = 0;
+
+template <typename Format>
+void addReader() {
+    RegisterFileFormatReader(std::make_unique<Format>());
 }
+
+template <typename Format>
+void addWriter() {
+    RegisterFileFormatWriter(std::make_unique<Format>());
+}
+
+// The built-in formats, one line each, in the order of registration (lookups sort by extension,
+// so the order matters only between entries of the same extension).
+void RegisterCoreFormats() {
+    addReader<TBMPFileFormatReader>();
+    addReader<TDIBFileFormatReader>();
+    addReader<TRLEFileFormatReader>();
+    addReader<TJPGFileFormatReader>();
+    addReader<TJPEGFileFormatReader>();
+    addReader<TJIFFileFormatReader>();
+    addReader<TPNGFileFormatReader>();
+
+    addWriter<TBMPFileFormatWriter>();
+    addWriter<TDIBFileFormatWriter>();
+    addWriter<TJPGFileFormatWriter>();
+    addWriter<TJPEGFileFormatWriter>();
+    addWriter<TJIFFileFormatWriter>();
+    addWriter<TPNGFileFormatWriter>();
+}
+
+}  // namespace
 
 void SetImagingDefaults() {
     DisplayGamma = 1.8L;
@@ -61,10 +95,13 @@ void InitImagingLibrary() {
     if (initCount++ > 0) return;
     CheckMessageTable();
     MessageLanguage = 0;
+    PreviewInfoFont = TPGLogicalFont();
     SetImagingDefaults();
+    DefaultBMPReader = std::make_unique<TBMPFileFormatReader>();
+    DefaultBMPWriter = std::make_unique<TBMPFileFormatWriter>();
     FileFormatReaders.clear();
     FileFormatWriters.clear();
-    RegisterJpegFormats();
+    RegisterCoreFormats();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();

@@ -2,6 +2,8 @@
 // Start-up and shut-down of the imaging library and its library-wide options.
 // Programs and tests call InitImagingLibrary() once before using the library (static
 // initialisers of a static library may be dropped by the linker, so nothing registers itself).
+#include <QString>
+
 #include <cstdint>
 
 extern long double DisplayGamma;          // 1.8
@@ -23,6 +25,25 @@ extern bool TiffBigEndian;                // false
 extern uint8_t TiffResolutionUnit;        // 1
 extern uint32_t TiffXResolutionNumerator, TiffXResolutionDenominator;  // 300, 1
 extern uint32_t TiffYResolutionNumerator, TiffYResolutionDenominator;  // 300, 1
+
+// Font of the open dialog's information panel, as a logical font description.
+struct TPGLogicalFont {
+    int Height = 8;
+    int Width = 0;
+    int Escapement = 0;
+    int Orientation = 0;
+    int Weight = 400;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    uint8_t CharSet = 1;  // the default character set
+    uint8_t OutPrecision = 0;
+    uint8_t ClipPrecision = 0;
+    uint8_t Quality = 0;
+    uint8_t PitchAndFamily = 0;
+    QString FaceName = QStringLiteral("MS Sans Serif");
+};
+extern TPGLogicalFont PreviewInfoFont;
 
 // Checks the message table and the codec structures, sets the options to their defaults and
 // registers the built-in readers and writers. Counted: only the first call acts.

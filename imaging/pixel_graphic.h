@@ -150,6 +150,9 @@ public:
     virtual void SetPaletteCount(int n);
     virtual void SetPaletteIdent(TPaletteIdent kind);
     void DetectPaletteIdent();
+    // Computes an optimised palette of at most N colours for Source's pixels (N - 16 colours and
+    // then the 16 system colours when AddSystemColors); the pixels are left to StretchFrom.
+    void ReduceColorsFrom(const TPixelGraphic& Source, int N, bool AddSystemColors);
     bool GetIsGray() const { return IsGray; }
     virtual int NearestColorIndex(TColor colour);
     virtual void FreeColorCache();

@@ -297,12 +297,3 @@ TPGJpegScaledInfo LoadJpegFileScaled(const QString& FileName, TPixelGraphic& Gra
                                      bool FastDct) {
     return LoadJpegFileScaled(FileName, Graphic, [ScaleDenominator](int, int) { return ScaleDenominator; }, FastDct);
 }
-
-void RegisterJpegFormats() {
-    RegisterFileFormatReader(std::make_unique<TJPGFileFormatReader>());
-    RegisterFileFormatReader(std::make_unique<TJPEGFileFormatReader>());
-    RegisterFileFormatReader(std::make_unique<TJIFFileFormatReader>());
-    RegisterFileFormatWriter(std::make_unique<TJPGFileFormatWriter>());
-    RegisterFileFormatWriter(std::make_unique<TJPEGFileFormatWriter>());
-    RegisterFileFormatWriter(std::make_unique<TJIFFileFormatWriter>());
-}

@@ -71,6 +71,3 @@ TPGJpegScaledInfo LoadJpegFileScaled(const QString& FileName, TPixelGraphic& Gra
 // The same with a fixed denominator.
 TPGJpegScaledInfo LoadJpegFileScaled(const QString& FileName, TPixelGraphic& Graphic, int ScaleDenominator,
                                      bool FastDct);
-
-// Adds the three readers and three writers to the registry lists.
-void RegisterJpegFormats();

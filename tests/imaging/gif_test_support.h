@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the GIF codec tests: byte streams, frames built by hand and warnings collected.
 #include "imaging/formats/gif_image.h"
+#include "tests/imaging/imaging_test_support.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -74,20 +75,7 @@ inline TGIFSubImage* addFrame(TGIFImage& image, int width, int height, int bits,
     return raw;
 }
 
-inline QString python() { return QStringLiteral("/usr/bin/python3"); }
-
-// Runs a Python script with Pillow; returns false (and the reason) when it cannot.
-inline bool runPython(const QString& script, const QStringList& args, QString& output) {
-    QProcess process;
-    QStringList all{QStringLiteral("-c"), script};
-    all << args;
-    process.start(python(), all);
-    if (!process.waitForFinished(60000)) {
-        output = QStringLiteral("python did not finish");
-        return false;
-    }
-    output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
+using imaging_test::python;
+using imaging_test::runPython;
 
 }  // namespace gif_test

@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
+#include <QStringList>
 #include <QString>
 
 #include <cmath>
@@ -54,6 +56,16 @@ inline double meanError(const TPixelGraphic& a, const TPixelGraphic& b) {
     return sum / (3.0 * a.GetWidth() * a.GetHeight());
 }
 
+// Number of pixels whose stored values differ (every pixel when the sizes differ).
+inline int64_t differingPixels(const TPixelGraphic& a, const TPixelGraphic& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return int64_t(a.GetWidth()) * a.GetHeight() + 1;
+    int64_t count = 0;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            if (a.GetPixel(x, y) != b.GetPixel(x, y)) ++count;
+    return count;
+}
+
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -62,6 +74,23 @@ inline QByteArray readFile(const QString& path) {
 inline void writeFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly)) f.write(data);
+}
+
+// Debian's Python modules (Pillow) load only in the system interpreter.
+inline QString python() { return QStringLiteral("/usr/bin/python3"); }
+
+// Runs a Python script; false (with the reason in output) when it fails or cannot run.
+inline bool runPython(const QString& script, const QStringList& args, QString& output) {
+    QProcess process;
+    QStringList all{QStringLiteral("-c"), script};
+    all << args;
+    process.start(python(), all);
+    if (!process.waitForFinished(120000)) {
+        output = QStringLiteral("python did not finish");
+        return false;
+    }
+    output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 }  // namespace imaging_test

@@ -1,0 +1,219 @@
+// PNG reader and writer: every sample variant against Pillow, written files read back by Pillow
+// and by us, file information, gamma, progress, and files that lie about themselves.
+#include "imaging/formats/png_format.h"
+#include "tests/common/temp_data_dir.h"
+#include "tests/imaging/format_samples_support.h"
+
+#include <QBuffer>
+
+#include <zlib.h>
+
+using namespace imaging_test;
+using namespace format_samples;
+
+namespace {
+
+// Pillow ignores gamma chunks, so the comparison runs without gamma correction.
+struct NoGammaCorrection {
+    NoGammaCorrection() { GammaCorrection = false; }
+    ~NoGammaCorrection() { GammaCorrection = true; }
+};
+
+class PngSample : public testing::TestWithParam<const char*> {};
+
+TEST_P(PngSample, DecodesLikePillow) {
+    initLibrary();
+    NoGammaCorrection noGamma;
+    const QString path = samplesOf("png") + GetParam();
+    TPixelGraphic g;
+    g.LoadFromFile(path);
+    EXPECT_EQ(mismatches(g, readPpm(path + ".expected.ppm")), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, PngSample,
+    testing::Values("png_palette_1bit.png", "png_palette_2bit.png", "png_palette_4bit.png", "png_palette_8bit.png",
+                    "png_grey_1bit.png", "png_grey_2bit.png", "png_grey_4bit.png", "png_grey_8bit.png",
+                    "png_grey_16bit.png", "png_rgb.png", "png_rgb_16bit.png", "png_rgb_chunks.png", "png_rgb_gamma.png",
+                    "png_rgba.png", "png_rgba_bkgd.png", "png_grey_alpha.png", "png_rgb_trns.png", "png_grey_trns.png",
+                    "png_palette_trns.png", "png_rgb_interlaced.png", "png_palette_2bit_interlaced.png",
+                    "png_grey_16bit_interlaced.png", "png_grey_1bit_interlaced.png", "png_grey_8bit_offs.png"),
+    [](const auto& info) { return QString::fromLatin1(info.param).replace('.', '_').toStdString(); });
+
+TEST(PngReader, PixelFormatsFollowTheFile) {
+    initLibrary();
+    const QString dir = samplesOf("png");
+    struct Case {
+        const char* File;
+        TPGPixelFormat Format;
+        TPaletteIdent Palette;
+    };
+    for (const Case c : {Case{"png_grey_2bit.png", pf4Bit, pGray4}, Case{"png_grey_4bit.png", pf4Bit, pGray16},
+                         Case{"png_grey_1bit.png", pf1Bit, pBlackWhite}, Case{"png_grey_16bit.png", pf8Bit, pGray256},
+                         Case{"png_palette_2bit.png", pf4Bit, pUnknown}, Case{"png_rgb_16bit.png", pf24Bit, pTrueColor},
+                         Case{"png_grey_alpha.png", pf8Bit, pGray256}}) {
+        SCOPED_TRACE(c.File);
+        TPixelGraphic g;
+        g.LoadFromFile(dir + c.File);
+        EXPECT_EQ(g.GetPixelFormat(), c.Format);
+        EXPECT_EQ(g.GetPaletteIdent(), c.Palette);
+    }
+}
+
+TEST(PngReader, FileGammaIsKeptAndCorrectedOnlyWhenItDiffers) {
+    initLibrary();
+    const QString dir = samplesOf("png");
+    TPixelGraphic plain, gamma;
+    plain.LoadFromFile(dir + "png_rgb.png");
+    gamma.LoadFromFile(dir + "png_rgb_gamma.png");  // gAMA 1/2.2 against a display gamma of 1.8
+    EXPECT_EQ(mismatches(plain, readPpm(dir + "png_rgb.png.expected.ppm")), 0);
+    EXPECT_GT(mismatches(gamma, readPpm(dir + "png_rgb_gamma.png.expected.ppm")), 100);
+    EXPECT_EQ(gamma.GetImageGamma(), DisplayGamma);  // corrected towards the display
+
+    // A file written with gamma 1/1.8 loads unchanged.
+    TPixelGraphic source, back;
+    fillGradient(source, 20, 10);
+    source.SetImageGamma(1.8L);
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    source.SaveToStreamExt(buffer, "png");
+    buffer.seek(0);
+    back.LoadFromStream(buffer);
+    EXPECT_EQ(meanError(source, back), 0.0);
+}
+
+TEST(PngReader, InterlacedFilesReportSevenPassesOfProgress) {
+    initLibrary();
+    TPixelGraphic g;
+    std::vector<std::pair<int, int>> seen;
+    g.SetOnProgress([&](TPixelGraphic*, int done, bool&, int total) { seen.emplace_back(done, total); });
+    g.LoadFromFile(samplesOf("png") + "png_rgb_interlaced.png");
+    ASSERT_EQ(seen.size(), size_t(7 * 11));
+    EXPECT_EQ(seen.back(), std::make_pair(7 * 11 - 1, 7 * 11));
+}
+
+TEST(PngReader, FileInformationNamesTheKindAndTheChunks) {
+    initLibrary();
+    const QString dir = samplesOf("png");
+    struct Case {
+        const char* File;
+        const char* Details;
+        const char* Chunks;
+        int Bits;
+        const char* Colours;
+    };
+    for (const Case c : {Case{"png_rgb_chunks.png", "RGB", "(phys, time)", 24, "16.7M"},
+                         Case{"png_grey_8bit_offs.png", "GrayScale", "(offs)", 8, "256"},
+                         Case{"png_rgba_bkgd.png", "RGB, alpha", "(bkgd)", 32, "16.7M?"},
+                         Case{"png_rgb_16bit.png", "RGB", "", 48, "?"},
+                         Case{"png_palette_trns.png", "palette", "(plte, trns)", 8, "256"},
+                         Case{"png_grey_2bit.png", "GrayScale", "", 2, "4"},
+                         Case{"png_rgb_interlaced.png", "RGB, interlaced", "", 24, "16.7M"}}) {
+        SCOPED_TRACE(c.File);
+        QString description;
+        TPGGraphicInfo info;
+        ASSERT_TRUE(GetGraphicFileInfo(dir + c.File, 0, description, info));
+        EXPECT_EQ(description, "Portable Network Graphics");
+        EXPECT_EQ(info.Details, c.Details);
+        EXPECT_EQ(info.SubFormat, c.Chunks);
+        EXPECT_EQ(info.BitCount, c.Bits);
+        EXPECT_EQ(info.ColorsText, c.Colours);
+        EXPECT_EQ(info.Width, 19);
+    }
+}
+
+// Every pixel format written, read back by us (same pixels and palette) and by Pillow.
+TEST(PngWriter, EveryPixelFormatRoundTripsAndPillowReadsItBack) {
+    initLibrary();
+    testing_support::TempDataDir dir;
+    struct Case {
+        TPGPixelFormat Format;
+        TPaletteIdent Palette;
+        const char* Kind;
+    };
+    for (const Case c : {Case{pf24Bit, pTrueColor, "RGB"}, Case{pf8Bit, pGray256, "GrayScale"},
+                         Case{pf8Bit, pSpecial216, "palette"}, Case{pf4Bit, pGray16, "palette"},
+                         Case{pf4Bit, pSys16, "palette"}, Case{pf1Bit, pBlackWhite, "palette"}}) {
+        SCOPED_TRACE(int(c.Palette));
+        TPixelGraphic original, back;
+        if (c.Format == pf24Bit) {
+            fillGradient(original, 23, 9);
+        } else {
+            original.SetSize(23, 9, c.Format);
+            original.SetPaletteIdent(c.Palette);
+            for (int y = 0; y < 9; ++y)
+                for (int x = 0; x < 23; ++x) original.SetPixel(x, y, uint32_t((x * 7 + y) % original.GetPaletteCount()));
+        }
+        const QString path = dir.file(QStringLiteral("written_%1.png").arg(int(c.Palette)));
+        original.SaveToFile(path);
+        QString description;
+        TPGGraphicInfo info;
+        ASSERT_TRUE(GetGraphicFileInfo(path, 0, description, info));
+        EXPECT_EQ(info.Details, c.Kind);
+        EXPECT_EQ(info.SubFormat, c.Format == pf8Bit && c.Palette == pGray256 ? "(gama)" : c.Format == pf24Bit ? "(gama)" : "(gama, plte)");
+        back.LoadFromFile(path);
+        EXPECT_EQ(back.GetPixelFormat(), c.Format);
+        EXPECT_EQ(back.GetPaletteCount(), original.GetPaletteCount());
+        for (int i = 0; i < original.GetPaletteCount(); ++i) EXPECT_EQ(back.GetPaletteColor(i), original.GetPaletteColor(i));
+        EXPECT_EQ(differingPixels(original, back), 0);
+        EXPECT_EQ(mismatches(original, pillowDecode(path)), 0);
+    }
+}
+
+TEST(PngWriter, AGraphicWithoutGammaIsWrittenWithoutAGammaChunk) {
+    initLibrary();
+    TPixelGraphic g;
+    fillGradient(g, 5, 5);
+    g.SetImageGamma(0);
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    g.SaveToStreamExt(buffer, "png");
+    buffer.seek(0);
+    QString description;
+    TPGGraphicInfo info;
+    ASSERT_TRUE(GetStreamGraphicInfo(buffer, "", 0, description, info));
+    EXPECT_EQ(info.SubFormat, "");
+}
+
+TEST(PngReader, FilesThatLieGiveTheLibrarysMessage) {
+    initLibrary();
+    TPixelGraphic good;
+    fillGradient(good, 40, 30);
+    QBuffer written;
+    written.open(QIODevice::ReadWrite);
+    good.SaveToStreamExt(written, "png");
+    const QByteArray file = written.data();
+    QByteArray badCrc = file;
+    badCrc[30] = char(badCrc[30] ^ 0x55);  // inside IHDR
+    QByteArray huge = file;
+    huge.replace(16, 8, QByteArray::fromHex("0001000000010000"));  // 65536 x 65536, with a valid CRC
+    const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(huge.constData() + 12), 17));
+    huge.replace(29, 4, QByteArray::fromHex(QByteArray::number(crc, 16).rightJustified(8, '0')));
+    struct Case {
+        const char* Name;
+        QByteArray Data;
+        const char* Message;
+    };
+    for (const Case& c : {Case{"truncated", file.left(file.size() / 2), "PNG: Read Error"},
+                          Case{"bad IHDR CRC", badCrc, "PNG: IHDR: CRC error"},
+                          Case{"larger than the library holds", huge, "PNG: Invalid size of image"}}) {
+        SCOPED_TRACE(c.Name);
+        QBuffer buffer;
+        buffer.setData(c.Data);
+        buffer.open(QIODevice::ReadOnly);
+        TPixelGraphic g;
+        try {
+            g.LoadFromStream(buffer);
+            ADD_FAILURE() << "loaded";
+        } catch (const EPGPNGFileFormatReaderWriter& e) {
+            EXPECT_EQ(e.message(), QString::fromLatin1(c.Message));
+        }
+    }
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    TPixelGraphic g;
+    EXPECT_THROW(g.LoadFromStreamExt(buffer, "", 1), EPGPNGFileFormatReaderWriter);
+}
+
+}  // namespace
