@@ -8,6 +8,7 @@
 #include "imaging/formats/gif_image.h"
 #include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/metafile_format.h"
 #include "imaging/formats/png_format.h"
 #include "imaging/pg_messages.h"
 
@@ -102,6 +103,7 @@ void InitImagingLibrary() {
     FileFormatReaders.clear();
     FileFormatWriters.clear();
     RegisterCoreFormats();
+    RegisterMetafileReaders();
     // GIF: the bridge first, then the library's own reader behind it.
     RegisterGIFFileFormat();
     RegisterGifReader();
