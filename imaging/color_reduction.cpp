@@ -335,7 +335,8 @@ void TPixelGraphic::ReduceColorsFrom(const TPixelGraphic& Source, int N, bool Ad
             FireProgress(y, abort, height - 1);
         }
         Octree tree(target);
-        for (int i = 0; i < 256; ++i)
+        // Indexes past the palette's end (a damaged file's pixels) have no colour to weigh.
+        for (int i = 0; i < std::min(256, Source.GetPaletteCount()); ++i)
             if (uses[size_t(i)] > 0) tree.insert(Source.GetPaletteColor(i), uses[size_t(i)]);
         colours = tree.palette();
     }

@@ -293,7 +293,8 @@ void checkSize(const DibHeader& h) {
     const int64_t bits = h.BitCount > 8 ? 24 : h.BitCount;
     if (h.Width < 0 || height > INT32_MAX) raiseBmp(FormatMessage1(27, QStringLiteral("image")));
     const int64_t bytes = ((bits * h.Width + 31) / 32) * 4 * height;
-    if (bytes > TPixelGraphic::MaxImageBytes) raiseBmp(FormatMessage1(27, QStringLiteral("image")));
+    if (bytes > TPixelGraphic::MaxImageBytes || int64_t(h.SizeImage) > TPixelGraphic::MaxImageBytes)
+        raiseBmp(FormatMessage1(27, QStringLiteral("image")));
 }
 
 void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {

@@ -55,13 +55,18 @@ QImage labelSheet(const QSize& size, uint32_t textColour, const QString& label, 
 bool createbutton(const QString& styleGraphic, const QString& target, uint32_t textColour, const QString& label,
                   const ButtonFont& font) {
     try {
+        TPixelGraphic style;
+        style.LoadFromFile(styleGraphic);
+        // The label is drawn on a true-colour copy, so its colour is not snapped to the style's
+        // palette; saving a paletted style's button as GIF reduces the colours again.
         TPixelGraphic button;
-        button.LoadFromFile(styleGraphic);
+        button.SetSize(style.GetWidth(), style.GetHeight(), pf24Bit);
+        button.StretchFrom(style);
         const QImage overlay = labelSheet(QSize(button.GetWidth(), button.GetHeight()), textColour, label, font);
         button.GetCanvas().Painter().drawImage(0, 0, overlay);
         button.FreeCanvasHandle();
         button.SetColorResolutionMode(0);
-        if (button.GetBitCount() == 24) {
+        if (style.GetBitCount() == 24) {
             ButtonExtension = ".jpg";
             return savetojpeg(button, target + ".jpg", false, 99);
         }

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 using namespace imaging_test;
@@ -185,27 +186,51 @@ TEST(ColorReduction, SavingConvertsTrueColourToReducedPalettes) {
     }
 }
 
-TEST(ColorReduction, ATrueColourPhotoSavedAsGifOpensInPillowClose) {
+// The GIF writer stores only 256 colours: true-colour and grey graphics are reduced on the way.
+TEST(ColorReduction, TrueColourAndGreyGraphicsSavedAsGifOpenInPillowClose) {
     initLibrary();
     testing_support::TempDataDir dir;
-    TPixelGraphic photo;
-    fillGradient(photo, 200, 150);
-    photo.SetColorResolutionMode(0);
-    const QString gif = dir.file("photo.gif");
-    photo.SaveToFile(gif);
-    // Pillow opens it and counts the palette entries the pixels use.
-    QString output;
-    ASSERT_TRUE(runPython(QStringLiteral("import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\n"
-                                         "print(im.mode, len(im.getcolors(256)))"),
-                          {gif}, output))
-        << output.toStdString();
-    const QStringList fields = output.trimmed().split(' ');
-    ASSERT_EQ(fields.size(), 2) << output.toStdString();
-    EXPECT_EQ(fields[0], "P");
-    EXPECT_LE(fields[1].toInt(), 252);
-    EXPECT_GT(fields[1].toInt(), 100);
-    TPixelGraphic decoded;
-    decoded.LoadFromFile(gif);
-    // Dithered, so single pixels differ more than the palette's own error.
-    EXPECT_LT(meanError(photo, decoded), 8.0);
+    struct Case {
+        const char* Name;
+        std::function<void(TPixelGraphic&)> Fill;
+        int MinColours;
+    };
+    const Case cases[] = {{"photo", [](TPixelGraphic& g) { fillGradient(g, 200, 150); }, 100},
+                          {"grey", [](TPixelGraphic& g) { fillGrayGradient(g, 200, 150); }, 50}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPixelGraphic image;
+        c.Fill(image);
+        image.SetColorResolutionMode(0);
+        const QString gif = dir.file(QString::fromLatin1(c.Name) + ".gif");
+        image.SaveToFile(gif);
+        // Pillow opens it and counts the palette entries the pixels use.
+        QString output;
+        ASSERT_TRUE(runPython(QStringLiteral("import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\n"
+                                             "print(im.mode, len(im.getcolors(256)))"),
+                              {gif}, output))
+            << output.toStdString();
+        const QStringList fields = output.trimmed().split(' ');
+        ASSERT_EQ(fields.size(), 2) << output.toStdString();
+        EXPECT_EQ(fields[0], "P");
+        EXPECT_LE(fields[1].toInt(), 252);
+        EXPECT_GT(fields[1].toInt(), c.MinColours);
+        TPixelGraphic decoded;
+        decoded.LoadFromFile(gif);
+        // Dithered, so single pixels differ more than the palette's own error.
+        EXPECT_LT(meanError(image, decoded), 8.0);
+    }
+}
+
+// A damaged file can leave pixels whose index is past the palette's end; they carry no colour.
+TEST(ColorReduction, IndexesPastTheEndOfAShortPaletteAreIgnored) {
+    initLibrary();
+    TPixelGraphic source, target;
+    fillPaletted(source, {pgRGB(10, 200, 30), pgRGB(90, 90, 250)}, 2);
+    source.SetPixel(0, 0, 200);
+    target.SetSize(source.GetWidth(), source.GetHeight(), pf8Bit);
+    EXPECT_NO_THROW(target.ReduceColorsFrom(source, 16, false));
+    const std::vector<TColor> palette = paletteOf(target);
+    EXPECT_EQ(std::set<TColor>(palette.begin(), palette.end()),
+              (std::set<TColor>{pgRGB(10, 200, 30), pgRGB(90, 90, 250)}));
 }

@@ -93,3 +93,62 @@ TEST(PageButtons, PalettedStyleGivesAGifButton) {
     EXPECT_LE(button.GetBitCount(), 8);
     EXPECT_GT(changedPixels(button, qRgb(0, 0, 255)), 30);  // white label on blue
 }
+
+namespace {
+
+// A GIF style graphic: two colours (1 bit) or a 256-colour gradient (8 bits).
+QString writeGifStyle(const TempDataDir& data, const QString& name, bool twoColours) {
+    TPixelGraphic style;
+    if (twoColours) {
+        style.SetSize(120, 32, pf1Bit);
+        style.SetPaletteIdent(pGray256);
+        style.SetPaletteCount(2);
+        style.SetPaletteColor(0, pgRGB(0, 0, 128));
+        style.SetPaletteColor(1, pgRGB(128, 128, 128));
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 120; ++x) style.SetPixel(x, y, uint32_t(y < 3 || y > 28));
+    } else {
+        style.SetSize(120, 32, pf8Bit);
+        style.SetPaletteIdent(pGray256);
+        for (int i = 0; i < 256; ++i) style.SetPaletteColor(i, pgRGB(uint8_t(i / 2), uint8_t(i / 4), uint8_t(60 + i / 3)));
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 120; ++x) style.SetPixel(x, y, uint32_t(x * 255 / 119));
+    }
+    const QString path = data.file(name);
+    style.SetColorResolutionMode(0);
+    style.SaveToFile(path);
+    return path;
+}
+
+int pixelsNear(const TPixelGraphic& button, TColor colour) {
+    int count = 0;
+    for (int y = 0; y < button.GetHeight(); ++y)
+        for (int x = 0; x < button.GetWidth(); ++x) {
+            const TColor c = button.GetPixelColor(x, y);
+            if (std::abs(pgRed(c) - pgRed(colour)) <= 12 && std::abs(pgGreen(c) - pgGreen(colour)) <= 12 &&
+                std::abs(pgBlue(c) - pgBlue(colour)) <= 12)
+                ++count;
+        }
+    return count;
+}
+
+}  // namespace
+
+// The label keeps its own colour on GIF styles of few colours: it is drawn in true colour and the
+// palette is reduced only when the button is saved.
+TEST(PageButtons, GifStylesKeepTheLabelsColour) {
+    TempDataDir data;
+    const QString styles[] = {writeGifStyle(data, "two.gif", true), writeGifStyle(data, "gradient.gif", false)};
+    const TColor colours[] = {pgRGB(255, 255, 255), pgRGB(255, 255, 0), pgRGB(255, 0, 0)};
+    int n = 0;
+    for (const QString& style : styles)
+        for (const TColor colour : colours) {
+            SCOPED_TRACE(QString("%1 colour %2").arg(style).arg(colour, 6, 16).toStdString());
+            const QString target = data.file(QString("Page_Button_%1").arg(++n));
+            ASSERT_TRUE(createbutton(style, target, colour, "Page 12", {"DejaVu Sans", 14, true, false}));
+            EXPECT_EQ(ButtonExtension, ".gif");
+            TPixelGraphic button;
+            button.LoadFromFile(target + ".gif");
+            EXPECT_GT(pixelsNear(button, colour), 40);
+        }
+}

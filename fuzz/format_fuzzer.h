@@ -1,0 +1,58 @@
+#pragma once
+// Shared body of the format fuzz targets: one reader is given the input as a stream, first for its
+// file information and then to read the image. Only the library's own errors (EPixelGraphic and
+// its family) are expected; anything else (a crash, a sanitizer report, another exception) is a
+// finding. Warnings are ignored so that no message box is asked for.
+#include "imaging/format_registry.h"
+#include "imaging/imaging_init.h"
+#include "imaging/pixel_graphic.h"
+
+#include <QBuffer>
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstdint>
+
+namespace fuzzing {
+
+// Images declaring more pixels than this are only described, not read, so that each run stays
+// fast; the size checks themselves are exercised by the description and by smaller inputs.
+constexpr int64_t MaxFuzzedPixels = int64_t(1) << 22;
+
+inline void fuzzReader(TFileFormatReader& reader, const uint8_t* data, size_t size) {
+    static const bool initialised = [] {
+        InitImagingLibrary();
+        return true;
+    }();
+    (void)initialised;
+    QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer stream(&input);
+    stream.open(QIODevice::ReadOnly);
+    TPGGraphicInfo info;
+    try {
+        reader.GetInfo(stream, 0, info);
+    } catch (const EPixelGraphic&) {
+    }
+    if (int64_t(std::abs(info.Width)) * int64_t(std::abs(info.Height)) > MaxFuzzedPixels) return;
+    stream.seek(0);
+    TPixelGraphic graphic;
+    graphic.SetWarningMode(0);
+    try {
+        reader.Read(stream, graphic, 0);
+    } catch (const EPixelGraphic&) {
+    }
+    // Whatever was read must be safe to use: convert it as saving to a paletted format would.
+    // (Pixels past a short palette's end raise "Invalid palette index" when their colour is asked.)
+    if (!graphic.GetEmpty() && graphic.GetWidth() * int64_t(graphic.GetHeight()) <= MaxFuzzedPixels) {
+        TPixelGraphic reduced;
+        reduced.SetSize(graphic.GetWidth(), graphic.GetHeight(), pf8Bit);
+        reduced.ReduceColorsFrom(graphic, 252, true);
+        try {
+            reduced.StretchFrom(graphic);
+        } catch (const EPixelGraphic&) {
+        }
+    }
+}
+
+}  // namespace fuzzing
