@@ -1,7 +1,7 @@
 // WMF and EMF readers: generated metafiles with red rectangles at known places on white, their
 // file information, the preview size, palettes, the header probes and damaged files.
 #include "imaging/formats/metafile_format.h"
-#include "tests/imaging/format_samples_support.h"
+#include "tests/imaging/metafile_samples.h"
 
 #include <QBuffer>
 #include <QProcess>
@@ -40,7 +40,7 @@ TEST_P(MetafileRectangle, RendersRedInsideAndWhiteOutside) {
     initLibrary();
     const RectSample& s = GetParam();
     TPixelGraphic g;
-    g.LoadFromFile(samplesOf("metafile") + s.File);
+    g.LoadFromFile(metafileSample(s.File));
     ASSERT_EQ(g.GetWidth(), s.Width);
     ASSERT_EQ(g.GetHeight(), s.Height);
     EXPECT_EQ(g.GetBitCount(), s.BitCount);
@@ -82,7 +82,7 @@ TEST(Metafile, FileInformation) {
         SCOPED_TRACE(c.File);
         QString description;
         TPGGraphicInfo info;
-        ASSERT_TRUE(GetGraphicFileInfo(samplesOf("metafile") + c.File, 0, description, info));
+        ASSERT_TRUE(GetGraphicFileInfo(metafileSample(c.File), 0, description, info));
         EXPECT_EQ(description, c.Description);
         EXPECT_EQ(info.SubFormat, c.SubFormat);
         EXPECT_EQ(info.Width, c.Width);
@@ -92,7 +92,7 @@ TEST(Metafile, FileInformation) {
         EXPECT_EQ(info.ImageCount, 1);
     }
     tWMFFileFormatReader reader;
-    QFile garbage(samplesOf("metafile") + "garbage.wmf");
+    QFile garbage(metafileSample("garbage.wmf"));
     ASSERT_TRUE(garbage.open(QIODevice::ReadOnly));
     TPGGraphicInfo info;
     try {
@@ -107,7 +107,7 @@ TEST(Metafile, PreviewFitsInto130Pixels) {
     initLibrary();
     TPixelGraphic g;
     g.SetFastJpegDct(true);
-    g.LoadFromFile(samplesOf("metafile") + "rect_placeable.wmf");
+    g.LoadFromFile(metafileSample("rect_placeable.wmf"));
     EXPECT_EQ(g.GetWidth(), 130);
     EXPECT_EQ(g.GetHeight(), 65);
     EXPECT_EQ(g.GetPixelColor(65, 32), Red);
@@ -138,7 +138,7 @@ TEST(Metafile, SixteenColourPaletteGivesFourBitsClearedToWhite) {
     for (const char* file : {"palette16.wmf", "palette16.emf"}) {
         SCOPED_TRACE(file);
         TPixelGraphic g;
-        g.LoadFromFile(samplesOf("metafile") + file);
+        g.LoadFromFile(metafileSample(file));
         ASSERT_EQ(g.GetPixelFormat(), pf4Bit);
         ASSERT_EQ(g.GetPaletteCount(), 16);
         for (int i = 0; i < 16; ++i) EXPECT_EQ(g.GetPaletteColor(i), SystemColors16[i]) << i;
@@ -151,7 +151,7 @@ TEST(Metafile, SixteenColourPaletteGivesFourBitsClearedToWhite) {
 TEST(Metafile, ProbesAndPlaceableHeader) {
     initLibrary();
     const auto probe = [](const char* file, const QString& extension) -> QString {
-        QFile f(samplesOf("metafile") + file);
+        QFile f(metafileSample(file));
         if (!f.open(QIODevice::ReadOnly)) return "unreadable";
         TFileFormatReader* reader = FindFileFormatReader(f, extension);
         return reader ? reader->ClassName() : QString("none");
@@ -163,7 +163,7 @@ TEST(Metafile, ProbesAndPlaceableHeader) {
     // The EMF probe takes header records of at most 100 bytes.
     tEMFFileFormatReader emf;
     const auto probeBytes = [](const char* file) {
-        QByteArray bytes = readFile(samplesOf("metafile") + file).left(TFileFormatReader::ProbeSize);
+        QByteArray bytes = readFile(metafileSample(file)).left(TFileFormatReader::ProbeSize);
         bytes.resize(TFileFormatReader::ProbeSize, '\0');
         return bytes;
     };
@@ -193,7 +193,7 @@ TEST(Metafile, DamagedFilesNeverRaise) {
     for (const char* file : {"truncated.wmf", "bad_records.wmf"}) {
         SCOPED_TRACE(file);
         TPixelGraphic g;
-        g.LoadFromFile(samplesOf("metafile") + file);
+        g.LoadFromFile(metafileSample(file));
         EXPECT_EQ(g.GetWidth(), 400);
         EXPECT_EQ(g.GetPixelColor(200, 100), White);
     }
@@ -201,7 +201,7 @@ TEST(Metafile, DamagedFilesNeverRaise) {
     for (const char* file : {"badheader.wmf", "badheader.emf"}) {
         SCOPED_TRACE(file);
         TPixelGraphic loaded;
-        EXPECT_NO_THROW(loaded.LoadFromFile(samplesOf("metafile") + file));
+        EXPECT_NO_THROW(loaded.LoadFromFile(metafileSample(file)));
         EXPECT_TRUE(loaded.GetEmpty());
     }
     // No metafile at all: Read leaves the graphic as it was.
@@ -213,7 +213,7 @@ TEST(Metafile, DamagedFilesNeverRaise) {
         TPixelGraphic g;
         g.SetSize(5, 3, pf24Bit);
         g.SetPixelColor(1, 1, Red);
-        QFile f(samplesOf("metafile") + file);
+        QFile f(metafileSample(file));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_NO_THROW(reader->Read(f, g, 0));
         EXPECT_EQ(g.GetWidth(), 5);
@@ -226,7 +226,7 @@ TEST(Metafile, PlaysEveryKindOfRecord) {
     for (const char* file : {"all_records.wmf", "all_records.emf"}) {
         SCOPED_TRACE(file);
         TPixelGraphic g;
-        g.LoadFromFile(samplesOf("metafile") + file);
+        g.LoadFromFile(metafileSample(file));
         ASSERT_EQ(g.GetWidth(), 400);
         EXPECT_EQ(g.GetPixelColor(35, 55), pgRGB(0, 255, 0));    // inside the filled ellipse
         EXPECT_EQ(g.GetPixelColor(100, 55), pgRGB(0, 255, 0));   // inside the round rectangle
@@ -240,7 +240,7 @@ TEST(Metafile, PlaysEveryKindOfRecord) {
 // ImageMagick as a second renderer, where one with metafile support is installed.
 TEST(Metafile, MatchesImageMagickWhenPresent) {
     initLibrary();
-    const QString path = samplesOf("metafile") + "rect_placeable.wmf";
+    const QString path = metafileSample("rect_placeable.wmf");
     const QString ppm = path + ".magick.ppm";
     QProcess convert;
     convert.start("convert", {path, ppm});

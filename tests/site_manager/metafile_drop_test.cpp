@@ -2,7 +2,7 @@
 // cannot be loaded gives the copy-error box and leaves no file behind.
 #include "imaging/pixel_graphic.h"
 #include "site_manager/image_conversion.h"
-#include "tests/imaging/format_samples_support.h"
+#include "tests/imaging/metafile_samples.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QFileInfo>
@@ -13,10 +13,9 @@ using testing_support::MessageScript;
 TEST_F(MainWindowTest, DroppedMetafilesBecomeJpegsOrGiveTheCopyErrorBox) {
     writeGardenSite(true);
     startWithGardenSite();
-    const QString samples = format_samples::samplesOf("metafile");
     MessageScript script;
     inEditor(script, [&](TdlgEditSite& editor) {
-        editor.DropFileTarget1Drop({samples + "rect_placeable.wmf", samples + "rect.emf"});
+        editor.DropFileTarget1Drop({metafileSample("rect_placeable.wmf"), metafileSample("rect.emf")});
         EXPECT_TRUE(script.texts().isEmpty()) << script.lastText().toStdString();
         for (const char* name : {"rect_placeable.jpg", "rect.jpg"}) {
             TPixelGraphic jpeg;
@@ -26,9 +25,9 @@ TEST_F(MainWindowTest, DroppedMetafilesBecomeJpegsOrGiveTheCopyErrorBox) {
         }
 
         script.answer(MessageResult::OK);
-        editor.DropFileTarget1Drop({samples + "badheader.wmf"});
-        EXPECT_EQ(script.lastText(), "Error encountered copying the file, " + samples +
-                                         "badheader.wmf!  You may be out of disk space or do not have write "
+        editor.DropFileTarget1Drop({metafileSample("badheader.wmf")});
+        EXPECT_EQ(script.lastText(), "Error encountered copying the file, " + metafileSample("badheader.wmf") +
+                                         "!  You may be out of disk space or do not have write "
                                          "access to the directory you are copying to");
         EXPECT_FALSE(QFileInfo::exists(siteDir + "Rotation_1/badheader.jpg"));
     });

@@ -1,4 +1,4 @@
-"""Windows metafiles (WMF, placeable or not) and enhanced metafiles (EMF), built record by record.
+"""Builds Windows metafiles (WMF, placeable or not) and enhanced metafiles (EMF) record by record.
 
 The red rectangles lie at known device coordinates on white, so the tests check pixels without a
 second renderer. No Pillow decode is written beside these (Pillow plays metafiles only on Windows).
@@ -179,7 +179,8 @@ def all_emf_records():
     ]
 
 
-def write(outdir):
+def all_files():
+    """Every sample as name: bytes."""
     files = {
         # 6000 x 3000 twips = 400 x 200 pixels; the rectangle covers pixels 100..299 x 50..149.
         "rect_placeable.wmf": wmf(red_rect_records(1500, 750, 4500, 2250), 2, placeable(0, 0, 6000, 3000, 1440)),
@@ -205,7 +206,14 @@ def write(outdir):
     files["badheader.wmf"] = placeable(0, 0, 400, 200, 96) + bytes((i * 29 + 3) % 256 for i in range(100))
     files["badheader.emf"] = b"\x01\0\0\0\x58\0\0\0" + b"\0" * 32 + b"XEMF" + b"\0" * 60
     files["garbage.emf"] = b"\x01\0\0\0\x58\0\0\0" + bytes((i * 53 + 7) % 256 for i in range(300))
-    for name, data in files.items():
-        with open(os.path.join(outdir, name), "wb") as f:
-            f.write(data)
-    return list(files)
+    return files
+
+
+def write_with_suffix(outdir, suffix):
+    written = []
+    for name, data in all_files().items():
+        if name.endswith(suffix):
+            with open(os.path.join(outdir, name), "wb") as f:
+                f.write(data)
+            written.append(name)
+    return written
