@@ -196,7 +196,7 @@ QString TPGOpenDialog::ToQtFilter(const QString& PipeFilter) {
 QString TPGOpenDialog::Execute() {
     infoValid_ = false;
     if (UseDefaultFilter) Filter = BuildFilter();
-    setNameFilters(ToQtFilter(Filter).split(QStringLiteral(";;")));
+    if (!Filter.isEmpty()) setNameFilters(ToQtFilter(Filter).split(QStringLiteral(";;")));
     if (platform::showModal(*this) != QDialog::Accepted || selectedFiles().isEmpty()) return QString();
     return selectedFiles().first();
 }
