@@ -173,6 +173,14 @@ QString TPGOpenDialog::BuildFilter() const {
     return filter + GetMessageText(26) + "|*.*";
 }
 
+void TPGOpenDialog::SetOptions(uint32_t Options) {
+    if (!(Options & ofShareAware)) {
+        platform::messageBox(QStringLiteral("TPGOpenDialog.Options and TPGSaveDialog.Options must include ofShareAware!"));
+        Options |= ofShareAware;
+    }
+    options_ = Options;
+}
+
 int TPGOpenDialog::GetFilterCount() const { return UseDefaultFilter ? int(shownReaders().size()) : 0; }
 
 QString TPGOpenDialog::GetFilterExtension(int FilterIndex) const {

@@ -16,6 +16,9 @@
 class TPGPreviewPanel;
 class TPGInfoPanel;
 
+// The open options the dialog keeps (bits of the platform's option set).
+enum TPGOpenOption : uint32_t { ofHideReadOnly = 1u << 2, ofShareAware = 1u << 11 };
+
 class TPGOpenDialog : public QFileDialog {
     Q_OBJECT
 public:
@@ -32,6 +35,9 @@ public:
     bool ShowInfo = true;
     // The filter in "Name|*.a; *.b|Other|*.c" form; shown converted to Qt's syntax.
     QString Filter;
+    // Share-aware is always kept: setting options without it says so and adds it.
+    void SetOptions(uint32_t Options);
+    uint32_t GetOptions() const { return options_; }
 
     // Refreshes the filter from the registry (when UseDefaultFilter) and shows the dialog
     // modally; the chosen file, or empty when cancelled.
@@ -80,6 +86,7 @@ private:
     uint64_t generation_ = 0;
     int clockPhase_ = 0, clockPercent_ = -1;
     QTimer restTimer_;
+    uint32_t options_ = ofHideReadOnly | ofShareAware;
 };
 
 // Asks for an image file the library reads, through the open dialog with its preview; empty when

@@ -1,6 +1,7 @@
 // The image open dialog: its filter from the registry, the rest before a preview, the worker's
 // life (superseded results dropped, closing while a large file loads), the display depth, speed.
 #include "imaging/open_dialog.h"
+#include "tests/common/message_responder.h"
 #include "tests/imaging/imaging_test_support.h"
 
 #include <QDir>
@@ -110,6 +111,18 @@ TEST(OpenDialog, FilterListsTheShownReadersOfTheRegistry) {
     EXPECT_TRUE(filter.contains("|WMF - Windows Metafile|*.wmf|")) << filter.toStdString();
     EXPECT_TRUE(filter.contains("|EMF - Enhanced Metafile|*.emf|"));
     EXPECT_TRUE(filter.contains("|PNG - "));
+}
+
+TEST(OpenDialog, OptionsKeepShareAware) {
+    TPGOpenDialog dialog;
+    EXPECT_EQ(dialog.GetOptions(), uint32_t(ofHideReadOnly | ofShareAware));
+    testing_support::MessageScript script;
+    script.answer(platform::MessageResult::OK);
+    dialog.SetOptions(ofHideReadOnly);
+    EXPECT_EQ(script.texts(), QStringList{"TPGOpenDialog.Options and TPGSaveDialog.Options must include ofShareAware!"});
+    EXPECT_EQ(dialog.GetOptions(), uint32_t(ofHideReadOnly | ofShareAware));
+    dialog.SetOptions(ofShareAware);  // no box
+    EXPECT_EQ(script.texts().size(), 1);
 }
 
 TEST(OpenDialog, OnlyTheFileTheSelectionRestsOnIsLoaded) {
