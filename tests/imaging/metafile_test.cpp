@@ -234,6 +234,12 @@ TEST(Metafile, PlaysEveryKindOfRecord) {
         EXPECT_EQ(g.GetPixelColor(380, 180), Red);               // the stretched 2 x 2 bitmap
         EXPECT_EQ(g.GetPixelColor(1, 1), White);                 // excluded from the clip
         EXPECT_EQ(g.GetPixelColor(395, 5), White);
+        // "Hi" in green, its baseline at (250, 110).
+        int text = 0;
+        for (int y = 90; y < 112; ++y)
+            for (int x = 248; x < 290; ++x) text += g.GetPixelColor(x, y) == pgRGB(0, 255, 0);
+        EXPECT_GT(text, 20);
+        EXPECT_EQ(g.GetPixelColor(270, 125), White);  // nothing below the baseline
     }
 }
 

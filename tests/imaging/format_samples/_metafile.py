@@ -141,7 +141,7 @@ def emf_red_rect_records(left, top, right, bottom):
 def all_emf_records():
     pts16 = struct.pack("<4i", 0, 0, 0, 0) + struct.pack("<I", 3) + struct.pack("<6h", 10, 190, 40, 120, 70, 190)
     text = "Hi".encode("utf-16-le")
-    ext_text = (struct.pack("<4iIff", 0, 0, 0, 0, 1, 1.0, 1.0) + struct.pack("<iiIII", 110, 250, 2, 76, 0)
+    ext_text = (struct.pack("<4iIff", 0, 0, 0, 0, 1, 1.0, 1.0) + struct.pack("<iiIII", 250, 110, 2, 76, 0)
                 + struct.pack("<4iI", 0, 0, 0, 0, 0) + text)
     dib = dib_2x2()
     stretch = (struct.pack("<4i", 0, 0, 0, 0) + struct.pack("<6i", 370, 170, 0, 0, 2, 2)
