@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -87,13 +88,13 @@ private:
             p.setPen(dialog_.ProgressClockLineColor);
             p.setBrush(dialog_.ProgressClockBkColor);
             p.drawEllipse(0, 0, ClockSize - 1, ClockSize - 1);
-            const double a = 2 * M_PI * dialog_.clockPercent_ / 100;
+            const double a = 2 * std::numbers::pi * dialog_.clockPercent_ / 100;
             const auto hand = [&](double angle, int length) {
                 p.drawLine(7, 7, 7 + int(std::lround(std::sin(angle) * length)),
                            7 - int(std::lround(std::cos(angle) * length)));
             };
             hand(a, 7);
-            hand((2 * M_PI * (dialog_.clockPhase_ - 1) + a) / 12, 6);
+            hand((2 * std::numbers::pi * (dialog_.clockPhase_ - 1) + a) / 12, 6);
         }
         painter.drawImage((width() - ClockSize) / 2, (height() - ClockSize) / 2, clock);
     }

@@ -409,14 +409,14 @@ void Player::StretchDib(const QRectF& dest, const QRectF& source, const QByteArr
     painter_.drawImage(dest.normalized(), image, from);
 }
 
-void Player::ApplyClipInDevice(const QPainterPath& shape, Qt::ClipOperation op) {
+void Player::ApplyClip(const QPainterPath& shape, Qt::ClipOperation op) {
     painter_.setClipPath(shape, op);
 }
 
 void Player::IntersectClip(const QRectF& r) {
     QPainterPath shape;
     shape.addRect(r.normalized());
-    ApplyClipInDevice(shape, painter_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    ApplyClip(shape, painter_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
 }
 
 void Player::ExcludeClip(const QRectF& r) {
@@ -428,7 +428,7 @@ void Player::ExcludeClip(const QRectF& r) {
     else base.addPolygon(inverse.map(QPolygonF(QRectF(target_))));
     QPainterPath hole;
     hole.addRect(r.normalized());
-    ApplyClipInDevice(base.subtracted(hole), Qt::ReplaceClip);
+    ApplyClip(base.subtracted(hole), Qt::ReplaceClip);
 }
 
 void Player::ResetClip() {
@@ -463,8 +463,8 @@ void Player::SelectClipPath(int mode) {
     QPainterPath shape = path_;
     path_ = QPainterPath();
     shape.setFillRule(State.FillRule);
-    if (mode == 5 || !painter_.hasClipping()) ApplyClipInDevice(shape, Qt::ReplaceClip);  // RGN_COPY
-    else ApplyClipInDevice(shape, Qt::IntersectClip);
+    if (mode == 5 || !painter_.hasClipping()) ApplyClip(shape, Qt::ReplaceClip);  // RGN_COPY
+    else ApplyClip(shape, Qt::IntersectClip);
 }
 
 }  // namespace metafile_player

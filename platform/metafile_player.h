@@ -106,7 +106,7 @@ public:
 
 private:
     void DrawShape(const QPainterPath& shape, bool fill, bool stroke);
-    void ApplyClipInDevice(const QPainterPath& deviceShape, Qt::ClipOperation op);
+    void ApplyClip(const QPainterPath& shape, Qt::ClipOperation op);  // shape in logical units
 
     QPainter& painter_;
     QRectF device_;
