@@ -164,6 +164,21 @@ TEST(OpenDialog, OnlyTheFileTheSelectionRestsOnIsLoaded) {
     }
 }
 
+TEST(OpenDialog, PathsLongerThan256CharactersArePreviewed) {
+    const QString folder = sampleFolder();
+    QString deep = folder + "long";
+    for (int i = 0; i < 6; ++i) deep += "/" + QString(50, QChar('a' + i));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    const QString path = deep + "/picture.bmp";
+    ASSERT_GT(path.size(), 300);
+    ASSERT_TRUE(QFile::copy(folder + "picture0.bmp", path));
+    TPGOpenDialog dialog;
+    restOn(dialog, path);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.Preview() != nullptr, 5000);
+    EXPECT_TRUE(dialog.InfoValid());
+    EXPECT_EQ(dialog.Preview()->GetWidth(), 40);
+}
+
 TEST(OpenDialog, AResultOfASupersededJobIsDropped) {
     const QString folder = sampleFolder();
     TPGOpenDialog dialog;
