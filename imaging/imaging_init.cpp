@@ -9,6 +9,7 @@
 #include "imaging/formats/gif_registry_reader.h"
 #include "imaging/formats/ico_format.h"
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/metafile_format.h"
 #include "imaging/formats/pcx_format.h"
 #include "imaging/formats/png_format.h"
 #include "imaging/formats/pnm_format.h"
@@ -120,8 +121,9 @@ void InitImagingLibrary() {
     FileFormatReaders.clear();
     FileFormatWriters.clear();
     RegisterCoreFormats();
-    // The later modules: the GIF bridge, the icon reader, then the library's own GIF reader
-    // behind the bridge.
+    // The later modules: the metafile readers, the GIF bridge, the icon reader, then the
+    // library's own GIF reader behind the bridge.
+    RegisterMetafileReaders();
     RegisterGIFFileFormat();
     RegisterIcoReader();
     RegisterGifReader();

@@ -28,6 +28,8 @@ bool checksupportedformat(const QString& fileName) {
 bool checkHTMLsupportedformat(const QString& fileName) { return extensionListed(fileName, "*.JPE;*.JPG;*.GIF"); }
 
 bool savetojpeg(TPixelGraphic& image, const QString& fileName, bool progressive, int quality) {
+    // A reader that could not load its file (a damaged metafile) leaves the image empty.
+    if (image.GetEmpty() || image.GetWidth() < 1 || image.GetHeight() < 1) return false;
     try {
         JpegQuality = uint8_t(std::clamp(quality, 1, 100));
         JpegProgressive = progressive;

@@ -1,6 +1,7 @@
 #include "site_manager/builder/thumb_options_dialog.h"
 
 #include "components/execute_file.h"
+#include "imaging/open_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/help.h"
 #include "site_manager/builder/compliance_test_dialog.h"
@@ -18,7 +19,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -113,14 +113,6 @@ private:
 };
 
 const QString kImageFilter = "Image files (*.gif *.jpeg *.jpg);;GIF Files (*.gif);;JPEG Files (*.jpeg *.jpg)";
-
-// Every format the image reader can load.
-QString readableImageFilter() {
-    QStringList patterns;
-    for (const QByteArray& format : QImageReader::supportedImageFormats())
-        patterns << "*." + QString::fromLatin1(format);
-    return "All images (" + patterns.join(' ') + ");;All files (*)";
-}
 
 }  // namespace
 
@@ -705,7 +697,8 @@ void TdlgThumbOptions::btnbrowsenavigationClick(QLineEdit* target) {
 }
 
 void TdlgThumbOptions::btnbrowsestyleGraphicClick(QLineEdit* target) {
-    const QString file = platform::openFileName(this, "Open", readableImageFilter());
+    // The formats of the imaging library, with a preview of the file the selection rests on.
+    const QString file = PGOpenImageFile(this, "Open");
     if (!file.isEmpty()) target->setText(file);
 }
 

@@ -20,6 +20,7 @@ const Registered ExpectedReaders[] = {
     {"png", "TPNGFileFormatReader"},  {"pcx", "TPCXFileFormatReader"},   {"pbm", "TPBMFileFormatReader"},
     {"pgm", "TPGMFileFormatReader"},  {"ppm", "TPPMFileFormatReader"},   {"tga", "TTGAFileFormatReader"},
     {"tif", "TTIFFileFormatReader"},  {"tiff", "TTIFFFileFormatReader"},
+    {"wmf", "tWMFFileFormatReader"},  {"emf", "tEMFFileFormatReader"},
     {"gif", "TGIFFileFormatReader"},  {"gif", "tGifFileFormatReader"},   {"ico", "tIcoFileFormatReader"},
 };
 

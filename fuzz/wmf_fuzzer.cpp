@@ -1,0 +1,11 @@
+// Fuzz target for the WMF reader: header checks, the record player and the bitmaps it decodes.
+#include "fuzz/format_fuzzer.h"
+#include "fuzz/wmf_fuzz_support.h"
+#include "imaging/formats/metafile_format.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzzing::ensureGuiApplication();
+    tWMFFileFormatReader reader;
+    if (fuzzing::smallPicture(reader, data, size)) fuzzing::fuzzReader(reader, data, size);
+    return 0;
+}

@@ -1,0 +1,265 @@
+// WMF and EMF readers: generated metafiles with red rectangles at known places on white, their
+// file information, the preview size, palettes, the header probes and damaged files.
+#include "imaging/formats/metafile_format.h"
+#include "tests/imaging/metafile_samples.h"
+
+#include <QBuffer>
+#include <QProcess>
+
+using namespace imaging_test;
+using namespace format_samples;
+
+namespace {
+
+constexpr TColor Red = pgRGB(255, 0, 0);
+constexpr TColor White = pgRGB(255, 255, 255);
+
+struct RectSample {
+    const char* File;
+    int Width, Height;
+    double Left, Top, Right, Bottom;  // the red rectangle in pixels
+    int BitCount;
+};
+
+// Pixels more than 2 pixels inside the rectangle are red, more than 2 outside are white.
+int wrongPixels(const TPixelGraphic& g, const RectSample& s) {
+    int wrong = 0;
+    for (int y = 0; y < g.GetHeight(); ++y)
+        for (int x = 0; x < g.GetWidth(); ++x) {
+            const double cx = x + 0.5, cy = y + 0.5;
+            const bool inside = cx > s.Left + 2 && cx < s.Right - 2 && cy > s.Top + 2 && cy < s.Bottom - 2;
+            const bool outside = cx < s.Left - 2 || cx > s.Right + 2 || cy < s.Top - 2 || cy > s.Bottom + 2;
+            if ((inside && g.GetPixelColor(x, y) != Red) || (outside && g.GetPixelColor(x, y) != White)) ++wrong;
+        }
+    return wrong;
+}
+
+class MetafileRectangle : public testing::TestWithParam<RectSample> {};
+
+TEST_P(MetafileRectangle, RendersRedInsideAndWhiteOutside) {
+    initLibrary();
+    const RectSample& s = GetParam();
+    TPixelGraphic g;
+    g.LoadFromFile(metafileSample(s.File));
+    ASSERT_EQ(g.GetWidth(), s.Width);
+    ASSERT_EQ(g.GetHeight(), s.Height);
+    EXPECT_EQ(g.GetBitCount(), s.BitCount);
+    EXPECT_EQ(wrongPixels(g, s), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, MetafileRectangle,
+    testing::Values(RectSample{"rect_placeable.wmf", 400, 200, 100, 50, 300, 150, 24},
+                    // The made-up header: 99 x 49 pixels showing the file's 400 x 200 window.
+                    RectSample{"rect_noheader.wmf", 99, 49, 24.75, 12.25, 74.25, 36.75, 24},
+                    RectSample{"inch0.wmf", 267, 133, 66.7, 33.3, 200, 100, 24},
+                    RectSample{"palette16.wmf", 400, 200, 100, 50, 300, 150, 4},
+                    RectSample{"rect.emf", 400, 200, 100, 50, 300, 150, 24},
+                    RectSample{"palette16.emf", 400, 200, 100, 50, 300, 150, 4},
+                    // Refused by the probe, read through its extension.
+                    RectSample{"header108.emf", 400, 200, 100, 50, 300, 150, 24}));
+
+TEST(Metafile, FileInformation) {
+    initLibrary();
+    struct Case {
+        const char* File;
+        const char* Description;
+        const char* SubFormat;
+        int Width, Height;
+        const char* Colors;
+        int BitCount;
+    };
+    const Case cases[] = {
+        {"rect_placeable.wmf", "Windows Metafile", "Placeable, Aldus header", 400, 200, "16.7M", 24},
+        {"rect_noheader.wmf", "Windows Metafile", "No header", 99, 49, "16.7M", 24},
+        {"palette16.wmf", "Windows Metafile", "Placeable, Aldus header", 400, 200, "16", 4},
+        {"rect.emf", "Enhanced Metafile", "", 400, 200, "16.7M", 24},
+        {"palette16.emf", "Enhanced Metafile", "", 400, 200, "16", 4},
+        // Sizes are the file's own: the size limit applies to drawing only.
+        {"huge.wmf", "Windows Metafile", "Placeable, Aldus header", 3072000, 3072000, "16.7M", 24},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.File);
+        QString description;
+        TPGGraphicInfo info;
+        ASSERT_TRUE(GetGraphicFileInfo(metafileSample(c.File), 0, description, info));
+        EXPECT_EQ(description, c.Description);
+        EXPECT_EQ(info.SubFormat, c.SubFormat);
+        EXPECT_EQ(info.Width, c.Width);
+        EXPECT_EQ(info.Height, c.Height);
+        EXPECT_EQ(info.ColorsText, c.Colors);
+        EXPECT_EQ(info.BitCount, c.BitCount);
+        EXPECT_EQ(info.ImageCount, 1);
+    }
+    tWMFFileFormatReader reader;
+    QFile garbage(metafileSample("garbage.wmf"));
+    ASSERT_TRUE(garbage.open(QIODevice::ReadOnly));
+    TPGGraphicInfo info;
+    try {
+        reader.GetInfo(garbage, 0, info);
+        ADD_FAILURE() << "no exception";
+    } catch (const EPixelGraphic& e) {
+        EXPECT_EQ(e.message(), "Invalid Metafile");
+    }
+}
+
+TEST(Metafile, PreviewFitsInto130Pixels) {
+    initLibrary();
+    TPixelGraphic g;
+    g.SetFastJpegDct(true);
+    g.LoadFromFile(metafileSample("rect_placeable.wmf"));
+    EXPECT_EQ(g.GetWidth(), 130);
+    EXPECT_EQ(g.GetHeight(), 65);
+    EXPECT_EQ(g.GetPixelColor(65, 32), Red);
+    EXPECT_EQ(g.GetPixelColor(3, 3), White);
+
+    struct Fit {
+        int W, H;
+        bool Preview;
+        int WantW, WantH;
+    };
+    const Fit fits[] = {{400, 200, true, 130, 65}, {100, 300, true, 43, 130}, {120, 80, true, 120, 80},
+                        {400, 200, false, 400, 200}, {0, 50, true, 0, 50}, {-5, 50, true, -5, 50}};
+    for (const Fit& f : fits) {
+        int w = f.W, h = f.H;
+        FitMetafileSize(w, h, f.Preview);
+        EXPECT_EQ(w, f.WantW) << f.W << "x" << f.H;
+        EXPECT_EQ(h, f.WantH) << f.W << "x" << f.H;
+    }
+    // A huge extent is scaled down, keeping its shape, to what a graphic may hold.
+    int w = 3072000, h = 1536000;
+    FitMetafileSize(w, h, false);
+    EXPECT_LE(int64_t(w) * h * 4, TPixelGraphic::MaxImageBytes);
+    EXPECT_NEAR(double(w) / h, 2.0, 0.01);
+}
+
+TEST(Metafile, SixteenColourPaletteGivesFourBitsClearedToWhite) {
+    initLibrary();
+    for (const char* file : {"palette16.wmf", "palette16.emf"}) {
+        SCOPED_TRACE(file);
+        TPixelGraphic g;
+        g.LoadFromFile(metafileSample(file));
+        ASSERT_EQ(g.GetPixelFormat(), pf4Bit);
+        ASSERT_EQ(g.GetPaletteCount(), 16);
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(g.GetPaletteColor(i), SystemColors16[i]) << i;
+        EXPECT_EQ(g.GetPixelColor(0, 0), White);
+        EXPECT_EQ(g.GetPixelColor(399, 199), White);
+        EXPECT_EQ(g.GetPixelColor(200, 100), Red);
+    }
+}
+
+TEST(Metafile, ProbesAndPlaceableHeader) {
+    initLibrary();
+    const auto probe = [](const char* file, const QString& extension) -> QString {
+        QFile f(metafileSample(file));
+        if (!f.open(QIODevice::ReadOnly)) return "unreadable";
+        TFileFormatReader* reader = FindFileFormatReader(f, extension);
+        return reader ? reader->ClassName() : QString("none");
+    };
+    EXPECT_EQ(probe("rect_placeable.wmf", ""), "tWMFFileFormatReader");
+    EXPECT_EQ(probe("rect_noheader.wmf", ""), "tWMFFileFormatReader");
+    EXPECT_EQ(probe("rect.emf", "emf"), "tEMFFileFormatReader");
+    EXPECT_EQ(probe("header108.emf", "emf"), "tEMFFileFormatReader");
+    // The EMF probe takes header records of at most 100 bytes.
+    tEMFFileFormatReader emf;
+    const auto probeBytes = [](const char* file) {
+        QByteArray bytes = readFile(metafileSample(file)).left(TFileFormatReader::ProbeSize);
+        bytes.resize(TFileFormatReader::ProbeSize, '\0');
+        return bytes;
+    };
+    EXPECT_TRUE(emf.IsFormat(reinterpret_cast<const uint8_t*>(probeBytes("rect.emf").constData())));
+    EXPECT_FALSE(emf.IsFormat(reinterpret_cast<const uint8_t*>(probeBytes("header108.emf").constData())));
+
+    // The made-up header: 100 x 50 at 96 units per inch, with its checksum.
+    const QByteArray header = MakePlaceableHeader(100, 50, 96);
+    ASSERT_EQ(header.size(), 22);
+    const auto word = [&](int at) { return uint16_t(uint8_t(header[at]) | (uint8_t(header[at + 1]) << 8)); };
+    EXPECT_EQ(word(0), 0xCDD7);
+    EXPECT_EQ(word(2), 0x9AC6);
+    EXPECT_EQ(word(10), 99);
+    EXPECT_EQ(word(12), 49);
+    EXPECT_EQ(word(14), 96);
+    uint16_t checksum = 0;
+    for (int at = 0; at < 20; at += 2) checksum ^= word(at);
+    EXPECT_EQ(word(20), checksum);
+    const QByteArray tiny = MakePlaceableHeader(1, 70000, 96);
+    EXPECT_EQ(uint16_t(uint8_t(tiny[10]) | (uint8_t(tiny[11]) << 8)), 2);
+    EXPECT_EQ(uint16_t(uint8_t(tiny[12]) | (uint8_t(tiny[13]) << 8)), 0x7FFE);
+}
+
+TEST(Metafile, DamagedFilesNeverRaise) {
+    initLibrary();
+    // Cut records and impossible record sizes: the picture keeps its size and draws what it can.
+    for (const char* file : {"truncated.wmf", "bad_records.wmf"}) {
+        SCOPED_TRACE(file);
+        TPixelGraphic g;
+        g.LoadFromFile(metafileSample(file));
+        EXPECT_EQ(g.GetWidth(), 400);
+        EXPECT_EQ(g.GetPixelColor(200, 100), White);
+    }
+    // A header that passes the probe or the extension but does not load: an empty graphic.
+    for (const char* file : {"badheader.wmf", "badheader.emf"}) {
+        SCOPED_TRACE(file);
+        TPixelGraphic loaded;
+        EXPECT_NO_THROW(loaded.LoadFromFile(metafileSample(file)));
+        EXPECT_TRUE(loaded.GetEmpty());
+    }
+    // No metafile at all: Read leaves the graphic as it was.
+    const std::pair<const char*, std::unique_ptr<TFileFormatReader>> readers[] = {
+        {"garbage.wmf", std::make_unique<tWMFFileFormatReader>()},
+        {"garbage.emf", std::make_unique<tEMFFileFormatReader>()}};
+    for (const auto& [file, reader] : readers) {
+        SCOPED_TRACE(file);
+        TPixelGraphic g;
+        g.SetSize(5, 3, pf24Bit);
+        g.SetPixelColor(1, 1, Red);
+        QFile f(metafileSample(file));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_NO_THROW(reader->Read(f, g, 0));
+        EXPECT_EQ(g.GetWidth(), 5);
+        EXPECT_EQ(g.GetPixelColor(1, 1), Red);
+    }
+}
+
+TEST(Metafile, PlaysEveryKindOfRecord) {
+    initLibrary();
+    for (const char* file : {"all_records.wmf", "all_records.emf"}) {
+        SCOPED_TRACE(file);
+        TPixelGraphic g;
+        g.LoadFromFile(metafileSample(file));
+        ASSERT_EQ(g.GetWidth(), 400);
+        EXPECT_EQ(g.GetPixelColor(35, 55), pgRGB(0, 255, 0));    // inside the filled ellipse
+        EXPECT_EQ(g.GetPixelColor(100, 55), pgRGB(0, 255, 0));   // inside the round rectangle
+        EXPECT_EQ(g.GetPixelColor(40, 170), pgRGB(0, 255, 0));   // inside the 16-bit polygon
+        EXPECT_EQ(g.GetPixelColor(380, 180), Red);               // the stretched 2 x 2 bitmap
+        EXPECT_EQ(g.GetPixelColor(1, 1), White);                 // excluded from the clip
+        EXPECT_EQ(g.GetPixelColor(395, 5), White);
+        // "Hi" in green, its baseline at (250, 110).
+        int text = 0;
+        for (int y = 90; y < 112; ++y)
+            for (int x = 248; x < 290; ++x) text += g.GetPixelColor(x, y) == pgRGB(0, 255, 0);
+        EXPECT_GT(text, 20);
+        EXPECT_EQ(g.GetPixelColor(270, 125), White);  // nothing below the baseline
+    }
+}
+
+// ImageMagick as a second renderer, where one with metafile support is installed.
+TEST(Metafile, MatchesImageMagickWhenPresent) {
+    initLibrary();
+    const QString path = metafileSample("rect_placeable.wmf");
+    const QString ppm = path + ".magick.ppm";
+    QProcess convert;
+    convert.start("convert", {path, ppm});
+    if (!convert.waitForFinished(30000) || convert.exitCode() != 0) GTEST_SKIP() << "no WMF-capable convert";
+    const RgbImage theirs = readPpm(ppm);
+    if (theirs.Width == 0) GTEST_SKIP() << "convert wrote no image";
+    TPixelGraphic g;
+    g.LoadFromFile(path);
+    ASSERT_EQ(theirs.Width, g.GetWidth());
+    int64_t wrong = 0;
+    for (int y = 0; y < theirs.Height; ++y)
+        for (int x = 0; x < theirs.Width; ++x) wrong += g.GetPixelColor(x, y) != theirs.at(x, y);
+    EXPECT_LT(wrong, int64_t(theirs.Width) * 4 * 2);  // the edges may fall either way
+}
+
+}  // namespace

@@ -1,0 +1,289 @@
+// The image open dialog: its filter from the registry, the rest before a preview, the worker's
+// life (superseded results dropped, closing while a large file loads), the display depth, speed.
+#include "imaging/open_dialog.h"
+#include "tests/common/message_responder.h"
+#include "tests/imaging/imaging_test_support.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace imaging_test;
+
+namespace {
+
+class FakeReader : public TFileFormatReader {
+public:
+    FakeReader(const char* extension, const char* description, bool shown) {
+        Extension = extension;
+        Description = description;
+        ShowInFilter = shown;
+    }
+};
+
+// Puts the given readers in place of the registry for one test.
+class SwappedRegistry {
+public:
+    explicit SwappedRegistry(TFileFormatReaderList readers) {
+        saved_ = std::move(FileFormatReaders);
+        FileFormatReaders = std::move(readers);
+    }
+    ~SwappedRegistry() { FileFormatReaders = std::move(saved_); }
+
+private:
+    TFileFormatReaderList saved_;
+};
+
+// A photograph-like picture of the given size saved by Qt (gradients compress and decode fast).
+QString writeLargeImage(const QString& path, int w, int h, const char* format) {
+    QImage image(w, h, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, w, h);
+    gradient.setColorAt(0, Qt::darkBlue);
+    gradient.setColorAt(1, Qt::yellow);
+    painter.fillRect(image.rect(), gradient);
+    painter.end();
+    EXPECT_TRUE(image.save(path, format, 80));
+    return path;
+}
+
+// Small files of different formats, a text file and a directory, written once per test program.
+const QString& sampleFolder() {
+    static QTemporaryDir dir;
+    static bool written = false;
+    if (!written) {
+        written = true;
+        initLibrary();
+        for (int i = 0; i < 5; ++i) {
+            TPixelGraphic g;
+            fillGradient(g, 40 + 10 * i, 30);
+            g.SaveToFile(dir.filePath(QString("picture%1.%2").arg(i).arg(i % 2 ? "png" : "bmp")));
+        }
+        writeFile(dir.filePath("notes.txt"), "plain text");
+        QDir(dir.path()).mkdir("folder");
+    }
+    static const QString path = dir.path() + "/";
+    return path;
+}
+
+void restOn(TPGOpenDialog& dialog, const QString& path) { emit dialog.currentChanged(path); }
+
+}  // namespace
+
+TEST(OpenDialog, FilterListsTheShownReadersOfTheRegistry) {
+    initLibrary();
+    {
+        TFileFormatReaderList readers;
+        readers.push_back(std::make_unique<FakeReader>("Jpg", "JPEG (JFIF compliant)", true));
+        readers.push_back(std::make_unique<FakeReader>("bmp", "Windows Bitmap", true));
+        readers.push_back(std::make_unique<FakeReader>("xyz", "Hidden", false));
+        SwappedRegistry swapped(std::move(readers));
+        TPGOpenDialog dialog;
+        const QString filter =
+            "Image files|*.bmp; *.jpg|BMP - Windows Bitmap|*.bmp|JPG - JPEG (JFIF compliant)|*.jpg|All files|*.*";
+        EXPECT_EQ(dialog.BuildFilter(), filter);
+        EXPECT_EQ(dialog.Filter, filter);
+        EXPECT_EQ(TPGOpenDialog::ToQtFilter(filter),
+                  "Image files (*.bmp *.jpg);;BMP - Windows Bitmap (*.bmp);;JPG - JPEG (JFIF compliant) (*.jpg);;"
+                  "All files (*.*)");
+        EXPECT_EQ(dialog.nameFilters().size(), 4);
+        EXPECT_EQ(dialog.GetFilterCount(), 2);
+        EXPECT_EQ(dialog.GetFilterExtension(1), "");
+        EXPECT_EQ(dialog.GetFilterExtension(2), "bmp");
+        EXPECT_EQ(dialog.GetFilterExtension(3), "jpg");
+        dialog.UseDefaultFilter = false;
+        EXPECT_EQ(dialog.GetFilterCount(), 0);
+        EXPECT_EQ(dialog.GetFilterExtension(2), "");
+    }
+    {
+        TFileFormatReaderList readers;
+        readers.push_back(std::make_unique<FakeReader>("xyz", "Hidden", false));
+        SwappedRegistry swapped(std::move(readers));
+        EXPECT_EQ(TPGOpenDialog().BuildFilter(), "All files|*.*");
+    }
+    // The real registry offers the library's formats, metafiles included.
+    const QString filter = TPGOpenDialog().BuildFilter();
+    EXPECT_TRUE(filter.contains("|WMF - Windows Metafile|*.wmf|")) << filter.toStdString();
+    EXPECT_TRUE(filter.contains("|EMF - Enhanced Metafile|*.emf|"));
+    EXPECT_TRUE(filter.contains("|PNG - "));
+}
+
+TEST(OpenDialog, OptionsKeepShareAware) {
+    TPGOpenDialog dialog;
+    EXPECT_EQ(dialog.GetOptions(), uint32_t(ofHideReadOnly | ofShareAware));
+    testing_support::MessageScript script;
+    script.answer(platform::MessageResult::OK);
+    dialog.SetOptions(ofHideReadOnly);
+    EXPECT_EQ(script.texts(), QStringList{"TPGOpenDialog.Options and TPGSaveDialog.Options must include ofShareAware!"});
+    EXPECT_EQ(dialog.GetOptions(), uint32_t(ofHideReadOnly | ofShareAware));
+    dialog.SetOptions(ofShareAware);  // no box
+    EXPECT_EQ(script.texts().size(), 1);
+}
+
+TEST(OpenDialog, OnlyTheFileTheSelectionRestsOnIsLoaded) {
+    const QString folder = sampleFolder();
+    TPGOpenDialog dialog;
+    // Passing across five files, 40 ms on each; a pass the machine stalled for 140 ms or more
+    // (other test programs running) rested on a file after all and is tried again.
+    bool passed = false;
+    for (int attempt = 0; attempt < 5 && !passed; ++attempt) {
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.WorkerRunning(), 5000);
+        TCreateOpenSaveDialogPaintPGThread::LoadCount = 0;
+        passed = true;
+        QElapsedTimer step;
+        step.start();
+        for (int i = 0; i < 5; ++i) {
+            restOn(dialog, folder + QString("picture%1.%2").arg(i).arg(i % 2 ? "png" : "bmp"));
+            QTest::qWait(40);
+            passed = passed && step.restart() < 140;
+        }
+        passed = passed && TCreateOpenSaveDialogPaintPGThread::LoadCount == 0;
+    }
+    ASSERT_TRUE(passed) << "the machine is too busy to pass across files within the rest";
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.Preview() != nullptr, 5000);
+    EXPECT_EQ(TCreateOpenSaveDialogPaintPGThread::LoadCount, 1);
+    EXPECT_EQ(dialog.Preview()->GetWidth(), 80);  // picture4: 80 x 30 fits the box as it is
+    EXPECT_EQ(dialog.Preview()->GetHeight(), 30);
+    EXPECT_TRUE(dialog.InfoValid());
+    EXPECT_EQ(dialog.InfoLines().last(), "80x30x16.7M 24 bit");
+
+    // A directory or a text file: blank panels and no worker.
+    for (const QString& path : {folder + "folder", folder + "notes.txt"}) {
+        restOn(dialog, path);
+        EXPECT_EQ(dialog.Preview(), nullptr);
+        QTest::qWait(300);
+        EXPECT_FALSE(dialog.WorkerRunning());
+        EXPECT_FALSE(dialog.InfoValid());
+        EXPECT_TRUE(dialog.InfoLines().isEmpty());
+        EXPECT_EQ(TCreateOpenSaveDialogPaintPGThread::LoadCount, 1);
+    }
+}
+
+TEST(OpenDialog, PathsLongerThan256CharactersArePreviewed) {
+    const QString folder = sampleFolder();
+    QString deep = folder + "long";
+    for (int i = 0; i < 6; ++i) deep += "/" + QString(50, QChar('a' + i));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    const QString path = deep + "/picture.bmp";
+    ASSERT_GT(path.size(), 300);
+    ASSERT_TRUE(QFile::copy(folder + "picture0.bmp", path));
+    TPGOpenDialog dialog;
+    restOn(dialog, path);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.Preview() != nullptr, 5000);
+    EXPECT_TRUE(dialog.InfoValid());
+    EXPECT_EQ(dialog.Preview()->GetWidth(), 40);
+}
+
+TEST(OpenDialog, AResultOfASupersededJobIsDropped) {
+    const QString folder = sampleFolder();
+    TPGOpenDialog dialog;
+    restOn(dialog, folder + "picture1.png");
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.Preview() != nullptr, 5000);
+    const uint64_t finished = dialog.Generation();
+    // The selection moves on while the finished job's result is still queued.
+    auto stale = std::make_unique<TPixelGraphic>();
+    stale->SetSize(7, 7, pf24Bit);
+    QCoreApplication::postEvent(&dialog, new TPreviewReadyEvent(finished, std::move(stale)));
+    restOn(dialog, folder + "notes.txt");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.Preview(), nullptr);
+    EXPECT_GT(dialog.Generation(), finished);
+    // A result of the current job is taken.
+    auto current = std::make_unique<TPixelGraphic>();
+    current->SetSize(5, 5, pf24Bit);
+    QCoreApplication::postEvent(&dialog, new TPreviewReadyEvent(dialog.Generation(), std::move(current)));
+    QCoreApplication::processEvents();
+    ASSERT_NE(dialog.Preview(), nullptr);
+    EXPECT_EQ(dialog.Preview()->GetWidth(), 5);
+}
+
+TEST(OpenDialog, DisplayDepthChoosesThePreviewPalette) {
+    initLibrary();
+    const QString folder = sampleFolder();
+    TPreviewJob job;
+    job.FileName = folder + "picture2.bmp";
+    job.BoxWidth = 134;
+    job.BoxHeight = 134;
+    job.DisplayBitsPerPixel = 8;
+    auto preview = TCreateOpenSaveDialogPaintPGThread::MakePreview(job, {});
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->GetPixelFormat(), pf8Bit);
+    ASSERT_EQ(preview->GetPaletteCount(), 252);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(preview->GetPaletteColor(236 + i), SystemColors16[i]) << i;
+
+    job.DisplayBitsPerPixel = 4;
+    preview = TCreateOpenSaveDialogPaintPGThread::MakePreview(job, {});
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->GetPixelFormat(), pf4Bit);
+    EXPECT_EQ(preview->GetPaletteIdent(), pSys16);
+
+    // The dialog hands the seam's depth to its jobs.
+    TPGOpenDialog::SetDisplayDepthForTesting(8);
+    EXPECT_EQ(TPGOpenDialog::DisplayBitsPerPixel(), 8);
+    TPGOpenDialog dialog;
+    restOn(dialog, job.FileName);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.Preview() != nullptr, 5000);
+    EXPECT_EQ(dialog.Preview()->GetPaletteCount(), 252);
+    TPGOpenDialog::SetDisplayDepthForTesting(0);
+
+    // A large image is fitted into the box by its aspect ratio.
+    job.DisplayBitsPerPixel = 24;
+    job.BoxWidth = 20;
+    job.BoxHeight = 20;
+    preview = TCreateOpenSaveDialogPaintPGThread::MakePreview(job, {});
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->GetWidth(), 20);
+    EXPECT_EQ(preview->GetHeight(), 10);  // 60 x 30 into 20 x 20
+}
+
+TEST(OpenDialog, ClosingDuringALargePreviewReturnsAtOnce) {
+    initLibrary();
+    QTemporaryDir dir;
+    const QString png = writeLargeImage(dir.filePath("large.png"), 6000, 4000, "PNG");
+    auto dialog = std::make_unique<TPGOpenDialog>();
+    TCreateOpenSaveDialogPaintPGThread::LoadCount = 0;
+    restOn(*dialog, png);
+    QTRY_VERIFY_WITH_TIMEOUT(TCreateOpenSaveDialogPaintPGThread::LoadCount == 1, 5000);
+    QTest::qWait(100);  // well into the decoding
+    ASSERT_TRUE(dialog->WorkerRunning());
+    QElapsedTimer closing;
+    closing.start();
+    dialog.reset();
+    const qint64 ms = closing.elapsed();
+    std::printf("closing during a 6000x4000 PNG preview: %lld ms\n", static_cast<long long>(ms));
+    EXPECT_LT(ms, 200);
+}
+
+TEST(OpenDialog, PreviewOfALargeJpegFollowsTheRestQuickly) {
+    initLibrary();
+    QTemporaryDir dir;
+    const QString jpeg = writeLargeImage(dir.filePath("large.jpg"), 6000, 4000, "JPEG");
+    // The decoder alone, timed on the machine as loaded as it is now.
+    QElapsedTimer decoding;
+    decoding.start();
+    {
+        TPixelGraphic decoded;
+        decoded.SetFastJpegDct(true);
+        decoded.LoadFromFile(jpeg);
+    }
+    const qint64 decodeMs = decoding.elapsed();
+    TPGOpenDialog dialog;
+    TCreateOpenSaveDialogPaintPGThread::LoadCount = 0;
+    restOn(dialog, jpeg);
+    QTRY_VERIFY_WITH_TIMEOUT(TCreateOpenSaveDialogPaintPGThread::LoadCount == 1, 5000);
+    QElapsedTimer sinceRest;
+    sinceRest.start();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.Preview() != nullptr, 20000);
+    const qint64 ms = sinceRest.elapsed();
+    std::printf("preview of a 6000x4000 JPEG after the rest: %lld ms (decoding alone %lld ms)\n",
+                static_cast<long long>(ms), static_cast<long long>(decodeMs));
+    EXPECT_EQ(dialog.Preview()->GetWidth(), 134);
+    EXPECT_EQ(dialog.Preview()->GetHeight(), 89);
+    // Idle, this is about 0.35 s; fitting and handing over add little to the decoding.
+    EXPECT_LT(ms, 2 * decodeMs + 400);
+}
