@@ -8,6 +8,7 @@
 #include "rotation_tool/rotation_log_dialog.h"
 #include "rotation_tool/rotation_options_dialog.h"
 #include "rotation_tool/run_mode.h"
+#include "rotation_tool/worker_pool.h"
 #include "site_manager/about_box.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
@@ -47,7 +48,8 @@ bool isRotateArgument(const QString& argument) {
     return accepted.contains(argument.toUpper());
 }
 
-TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance) : TSiteListForm(parent) {
+TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance)
+    : TSiteListForm(parent), workers_(std::make_unique<WorkerPool>()) {
     frmMain = this;
     setWindowTitle("Lumenfold Pro - Site Rotation Tool");
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
