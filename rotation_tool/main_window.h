@@ -6,6 +6,7 @@
 #include <QList>
 #include <memory>
 #include <QString>
+#include "rotation_tool/rotation_files.h"
 #include "site_manager/site_list_form.h"
 
 class QLabel;
@@ -68,14 +69,11 @@ public:
     void RotateCurrentRotation(int n);
     void CopyRotationFile(const QString& source, const QString& target);
     // One file of a copy pass, by native paths (names may hold any bytes), and how it went.
-    struct FileCopy {
-        QByteArray source;
-        QByteArray target;
-        bool copied = false;
-    };
+    using FileCopy = rotation_tool::FileCopy;
     // Copies a pass of files as CopyRotationFile would, each live file replaced whole and on its
-    // own; the transfers run side by side on the run's worker pool, since each waits for its
-    // file to reach the disk. The pass is on the disk when this returns.
+    // own. Each step runs for all files side by side on the run's worker pool, so the disk
+    // stores many files at once; every file is on the disk before it replaces its live file, and
+    // the whole pass is when this returns.
     void CopyRotationFiles(QList<FileCopy>& copies);
     void savecurrentsiterotation(qint64 n);
     void EnableControls(bool on);

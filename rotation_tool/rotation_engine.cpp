@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <semaphore>
 
 namespace rotation_tool {
 
@@ -35,6 +36,10 @@ bool isPage(const QByteArray& fileName) {
     const QByteArray lower = fileName.toLower();
     return lower.endsWith(".html") || lower.endsWith(".htm");
 }
+
+// The file system makes and renames the files of a directory one at a time: more threads doing
+// so only spin on its lock. Waiting for the disk is what the other threads of the pool are for.
+constexpr int kThreadsChangingADirectory = 2;
 
 bool backupsWanted() { return dlgRotOpt && dlgRotOpt->chkcreatebackup->isChecked(); }
 
@@ -179,15 +184,26 @@ void TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
 
     const bool keepBackups = backupsWanted();
     FileCopy* items = copies.data();  // detached here, before the workers touch it
-    workers_->forEach(std::size_t(copies.size()), [items, keepBackups](std::size_t i) {
-        items[i].copied = publishFile(items[i].source, items[i].target, keepBackups);
+    // Each worker takes its file through all steps; only the steps that change a directory wait
+    // for a turn, so the disk stores some files while the next ones are being made.
+    std::counting_semaphore<> turns(kThreadsChangingADirectory);
+    const auto inTurn = [&turns](const auto& step) {
+        turns.acquire();
+        step();
+        turns.release();
+    };
+    workers_->forEach(std::size_t(copies.size()), [items, keepBackups, &inTurn](std::size_t i) {
+        inTurn([&] { createFile(items[i]); });
+        fillFile(items[i]);
+        settleFile(items[i]);
+        inTurn([&] { installFile(items[i], keepBackups); });
     });
     // Each file went to the disk before it replaced its live file; now its name does too, so even
     // after a power cut no page of a later pass is there without the images of this one.
     for (const QByteArray& directory : directories) syncDirectory(directory);
 
     for (const FileCopy& copy : copies) {
-        if (!copy.copied)
+        if (!copy.published)
             dlgLog->Addwarning("Could not copy the file, " + QFile::decodeName(copy.source) + ", for site, " +
                                    tsiterecord.Name + "!",
                                true);

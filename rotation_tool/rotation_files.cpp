@@ -34,6 +34,7 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = fd;
     }
+    void release() { fd_ = -1; }
     // Closes and reports whether the close (the last chance to see a write error) went well.
     bool close() {
         const int fd = fd_;
@@ -81,15 +82,29 @@ bool copyData(int from, int to) {
     }
 }
 
-// A new temporary file beside the target, holding a whole copy of the open source, on the disk.
-// Returns its path, or an empty path when it could not be made (nothing is then left behind).
+// A new, empty temporary file beside the target: the open file (its path in *path), or -1.
+int makeTemporaryFile(const QByteArray& target, QByteArray* path) {
+    *path = directoryOf(target) + "/" + kTemporaryPrefix + QByteArray(kTemporaryRandomLength, 'X');
+    return ::mkostemp(path->data(), O_CLOEXEC);
+}
+
+// Fills the open temporary file with a whole copy of the open source and starts its writing to
+// the disk. False when it could not (the caller removes the file).
+bool fillTemporaryFile(int out, int source, mode_t mode) {
+    if (::lseek(source, 0, SEEK_SET) != 0 || !copyData(source, out) || ::fchmod(out, (mode & 07777) | S_IWUSR) != 0)
+        return false;
+    ::sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
+    return true;
+}
+
+// A whole copy of the open source in a temporary file beside the target, on the disk. Returns its
+// path, or an empty path when it could not be made (nothing is then left behind).
 QByteArray stagedCopy(int source, mode_t mode, const QByteArray& target) {
-    QByteArray path = directoryOf(target) + "/" + kTemporaryPrefix + QByteArray(kTemporaryRandomLength, 'X');
-    Descriptor out(::mkostemp(path.data(), O_CLOEXEC));
+    QByteArray path;
+    Descriptor out(makeTemporaryFile(target, &path));
     if (!out.valid()) return {};
-    const bool written = ::lseek(source, 0, SEEK_SET) == 0 && copyData(source, out.get()) &&
-                         ::fchmod(out.get(), (mode & 07777) | S_IWUSR) == 0 && ::fdatasync(out.get()) == 0;
-    if (!out.close() || !written) {
+    const bool stored = fillTemporaryFile(out.get(), source, mode) && ::fdatasync(out.get()) == 0;
+    if (!out.close() || !stored) {
         ::unlink(path.constData());
         return {};
     }
@@ -114,6 +129,14 @@ bool keepBackup(const QByteArray& target) {
     }
     if (!kept) ::unlink(staged.constData());
     return kept || ::lstat(backup.constData(), &info) == 0;
+}
+
+// Drops a copy whose step failed: its temporary file goes, the target stays as it was.
+void discard(FileCopy& copy) {
+    if (copy.descriptor >= 0) ::close(copy.descriptor);
+    copy.descriptor = -1;
+    if (!copy.staged.isEmpty()) ::unlink(copy.staged.constData());
+    copy.staged.clear();
 }
 
 }  // namespace
@@ -151,28 +174,52 @@ void docopyfile(const QString& source, const QString& target) {
         throw CopyError(("cannot copy " + source).toStdString());
 }
 
-bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackupOfTarget) {
-    Descriptor in(::open(source.constData(), O_RDONLY | O_CLOEXEC));
+void createFile(FileCopy& copy) {
+    copy.published = false;
+    copy.descriptor = makeTemporaryFile(copy.target, &copy.staged);
+    if (copy.descriptor < 0) copy.staged.clear();
+}
+
+void fillFile(FileCopy& copy) {
+    if (copy.descriptor < 0) return;
+    Descriptor in(::open(copy.source.constData(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (!in.valid() || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    const QByteArray staged = stagedCopy(in.get(), info.st_mode, target);
-    if (staged.isEmpty()) return false;
+    if (in.valid() && ::fstat(in.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+        fillTemporaryFile(copy.descriptor, in.get(), info.st_mode))
+        return;
+    discard(copy);
+}
+
+void settleFile(FileCopy& copy) {
+    if (copy.descriptor < 0) return;
+    const bool stored = ::fdatasync(copy.descriptor) == 0;
+    const bool closed = ::close(copy.descriptor) == 0;
+    copy.descriptor = -1;
+    if (!stored || !closed) discard(copy);
+}
+
+void installFile(FileCopy& copy, bool keepBackupOfTarget) {
+    if (copy.staged.isEmpty()) return;
+    const QByteArray staged = copy.staged;
+    copy.staged.clear();
     struct stat old {};
-    const bool replacing = ::lstat(target.constData(), &old) == 0;
-    if (replacing && S_ISDIR(old.st_mode)) {
-        ::unlink(staged.constData());
-        return false;
-    }
+    const bool replacing = ::lstat(copy.target.constData(), &old) == 0;
     // Without its backup the old version would be lost: then the old target stays as it is.
-    if (replacing && keepBackupOfTarget && !keepBackup(target)) {
-        ::unlink(staged.constData());
-        return false;
+    const bool ready = !(replacing && S_ISDIR(old.st_mode)) && !(replacing && keepBackupOfTarget && !keepBackup(copy.target));
+    if (ready && ::rename(staged.constData(), copy.target.constData()) == 0) {
+        copy.published = true;
+        return;
     }
-    if (::rename(staged.constData(), target.constData()) != 0) {
-        ::unlink(staged.constData());
-        return false;
-    }
-    return true;
+    ::unlink(staged.constData());
+}
+
+bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackupOfTarget) {
+    FileCopy copy{source, target};
+    createFile(copy);
+    fillFile(copy);
+    settleFile(copy);
+    installFile(copy, keepBackupOfTarget);
+    return copy.published;
 }
 
 bool isOwnTemporaryName(const QByteArray& fileName) {

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <stdexcept>
+#include <utility>
 
 namespace rotation_tool {
 
@@ -30,14 +31,34 @@ bool createnewdirectory(const QString& path);
 // over it, so the old target survives a copy that fails. Throws CopyError on failure.
 void docopyfile(const QString& source, const QString& target);
 
-// Replaces the live file target (native path) by a copy of source, so that at every instant
-// target holds either its old or its new content, whole:
-//  1. the new content goes to a temporary file beside the target and is forced to the disk;
-//  2. with keepBackup, the old target is kept under its backup name, unless a file of that name
-//     exists already (the oldest replaced version is the one kept): a hard link where the file
-//     system allows, else a whole copy;
-//  3. the temporary file is renamed over the target.
-// False when the file was not published; the old target is then as it was.
+// One file on its way into the live directory, by native paths (names may hold any bytes). It
+// goes in steps, so that a pass can run them for many files side by side and the disk can store
+// some files while the next ones are being made:
+//  1. createFile: an empty temporary file beside the target;
+//  2. fillFile: the new content goes into it (its writing to the disk is started);
+//  3. settleFile: it is forced to the disk;
+//  4. installFile: with backups, the old target is kept under its backup name unless a file of
+//     that name exists already (the oldest replaced version is the one kept): a hard link where
+//     the file system allows, else a whole copy; then the temporary file is renamed over the
+//     target.
+// So at every instant the target holds either its old or its new content, whole. A step that
+// fails removes the temporary file and leaves the old target as it was; `published` tells.
+struct FileCopy {
+    FileCopy() = default;
+    FileCopy(QByteArray from, QByteArray to) : source(std::move(from)), target(std::move(to)) {}
+    QByteArray source;
+    QByteArray target;
+    bool published = false;
+    // Between the steps.
+    QByteArray staged;
+    int descriptor = -1;
+};
+void createFile(FileCopy& copy);
+void fillFile(FileCopy& copy);
+void settleFile(FileCopy& copy);
+void installFile(FileCopy& copy, bool keepBackup);
+
+// All steps for one file; true when it was published.
 bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackup);
 
 // Temporary files this program creates beside the files it publishes: ".spindleway-" followed by
