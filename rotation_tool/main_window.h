@@ -3,7 +3,10 @@
 // buttons that rotate one site or all of them. The rotation engine's methods live in
 // rotation_engine.cpp.
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
+#include <QStringList>
 #include <memory>
 #include <QString>
 #include "rotation_tool/rotation_files.h"
@@ -93,7 +96,16 @@ private:
     // The files of the directory in edtrotationdirectory, by their names as stored.
     QList<QByteArray> listedFileNames() const;
 
+    // Label7 := text, painted at once unless it was painted only just now.
+    void showProgress(const QString& text);
+    // The subdirectories of a directory whose names end in a number, by the rest of the name in
+    // lower case; listed once per run.
+    const QHash<QString, QList<qint64>>& numberedSubdirectories(const QString& directory);
+
     std::unique_ptr<WorkerPool> workers_;
+    QHash<QString, QHash<QString, QList<qint64>>> numberedSubdirectories_;
+    bool rotatingAll_ = false;
+    QElapsedTimer progressShown_;
 };
 
 extern TfrmMain* frmMain;

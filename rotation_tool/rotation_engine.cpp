@@ -41,6 +41,8 @@ bool isPage(const QByteArray& fileName) {
 // so only spin on its lock. Waiting for the disk is what the other threads of the pool are for.
 constexpr int kThreadsChangingADirectory = 2;
 
+constexpr qint64 kProgressPaintMs = 50;
+
 bool backupsWanted() { return dlgRotOpt && dlgRotOpt->chkcreatebackup->isChecked(); }
 
 // The number in a name of the form prefix + decimal number (as the number would be written), or
@@ -66,6 +68,7 @@ void TfrmMain::btnRotateCurrentClick(QObject* sender) {
     platform::Hourglass hourglass;
     if (lbxsites->currentRow() < 0) return;
     if (fromButton) dlgLog->clearLog();
+    if (!rotatingAll_) numberedSubdirectories_.clear();
 
     // Temporary files of a run that was killed while it copied into this live site.
     const QString live = fixpath(tsiterecord.LivePath, true);
@@ -96,6 +99,22 @@ void TfrmMain::btnRotateCurrentClick(QObject* sender) {
     }
 }
 
+const QHash<QString, QList<qint64>>& TfrmMain::numberedSubdirectories(const QString& directory) {
+    // Sites usually share one parent directory (their default rotation directories sit beside the
+    // site files), so it is listed and indexed once per run rather than searched once per site.
+    auto known = numberedSubdirectories_.constFind(directory);
+    if (known != numberedSubdirectories_.constEnd()) return *known;
+    QHash<QString, QList<qint64>> index;
+    for (const QString& entry : QDir(directory).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        qsizetype digits = entry.size();
+        while (digits > 0 && entry.at(digits - 1).isDigit() && entry.at(digits - 1).unicode() < 128) --digits;
+        const QString head = entry.left(digits);
+        const qint64 n = numberAfter(entry, head);
+        if (n >= 0) index[head.toLower()] << n;
+    }
+    return *numberedSubdirectories_.insert(directory, index);
+}
+
 QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
     // Any other number has neither a section nor its default directory, so it cannot be valid.
     QSet<qint64> possible;
@@ -107,10 +126,7 @@ QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
     const QString zero = expandpath(fixpath(tsiterecord.Path + "rotation_0", true));
     if (zero.endsWith("0/")) {
         const QFileInfo prefix(zero.chopped(2));
-        for (const QString& entry : prefix.dir().entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
-            const qint64 n = numberAfter(entry, prefix.fileName());
-            if (n >= 0) possible.insert(n);
-        }
+        for (const qint64 n : numberedSubdirectories(prefix.path()).value(prefix.fileName().toLower())) possible.insert(n);
     }
     QList<qint64> sorted(possible.begin(), possible.end());
     std::sort(sorted.begin(), sorted.end());
@@ -222,6 +238,15 @@ void TfrmMain::savecurrentsiterotation(qint64 n) {
     }
 }
 
+void TfrmMain::showProgress(const QString& text) {
+    Label7->setText(text);
+    // Painting at once costs about a millisecond: over thousands of sites without rotations that
+    // would be most of the run, so the label is painted at once at most every 50 ms.
+    if (progressShown_.isValid() && progressShown_.elapsed() < kProgressPaintMs) return;
+    Label7->repaint();
+    progressShown_.start();
+}
+
 void TfrmMain::EnableControls(bool on) {
     for (QWidget* w : std::initializer_list<QWidget*>{btnOptions, btnRotateCurrent, btnrotateall, lbxsites, BitBtn1})
         w->setEnabled(on);
@@ -245,10 +270,17 @@ void TfrmMain::edtrotationdirectoryChange() {
 }
 
 void TfrmMain::btnrotateallClick() {
+    numberedSubdirectories_.clear();
+    rotatingAll_ = true;
+    struct EndOfRun {
+        bool& rotatingAll;
+        ~EndOfRun() { rotatingAll = false; }
+    } endOfRun{rotatingAll_};
     dlgLog->ErrorFlag = false;
     EnableControls(false);
     Label7->setText("Commencing Rotation of Sites..");
     Label7->repaint();
+    progressShown_.start();
     dlgLog->clearLog();
     if (!RunsWithoutLock.isEmpty()) dlgLog->Addwarning(RunsWithoutLock, true);
     int updated = 0;
@@ -259,8 +291,7 @@ void TfrmMain::btnrotateallClick() {
             try {
                 lbxsites->setCurrentRow(i);
                 lbxsitesClick();
-                Label7->setText("Processing Site, " + tsiterecord.Name);
-                Label7->repaint();
+                showProgress("Processing Site, " + tsiterecord.Name);
                 if (tsiterecord.AutoRotate) {
                     btnRotateCurrentClick(nullptr);
                     ++updated;

@@ -53,6 +53,28 @@ bool isOwnTemporary(const QString& relative) {
     return form.match(relative).hasMatch();
 }
 
+// The program's temporary files in the live directory and its thumbnails.
+QStringList temporariesIn(const QString& live) {
+    QStringList found;
+    for (const QString& directory : {live, live + "thumbs/"})
+        for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden))
+            if (isOwnTemporary(name)) found << directory + name;
+    return found;
+}
+
+// Waits until the running program has begun to copy into the live directory (a temporary file
+// that was not there before shows); false when it ended first or took too long.
+bool waitForCopying(QProcess& process, const QString& live, const QStringList& before) {
+    QElapsedTimer waited;
+    waited.start();
+    while (process.state() != QProcess::NotRunning && waited.elapsed() < 20000) {
+        for (const QString& file : temporariesIn(live))
+            if (!before.contains(file)) return true;
+        QThread::usleep(500);
+    }
+    return false;
+}
+
 QString backupOf(const QString& name) {
     const int dot = name.lastIndexOf('.');
     return dot < 0 ? name + "." : name.left(dot) + ".~" + name.mid(dot + 1).chopped(1);
@@ -87,22 +109,36 @@ TEST(SpindlewayKilled, EveryLiveFileStaysWholeInItsOldOrNewVersionAndTheNextRunF
         return content == version[1].value(name) || content == version[2].value(name);
     };
 
-    // A complete run first, to know how long one takes.
-    QElapsedTimer timer;
-    timer.start();
-    ASSERT_EQ(runToEnd(data, {"/ROTATE"}), 0);
-    const int fullRunMs = int(timer.elapsed());
-    ASSERT_EQ(data.storedPosition(), "3");
-
-    QRandomGenerator random(20240611);
-    int killedMidCopy = 0;
-    for (int kill = 0; kill < 22; ++kill) {
+    // A complete run first, to know how long its copying takes: from the first temporary file
+    // in the live directory to the end of the program.
+    QElapsedTimer copying;
+    {
         QProcess process;
         data.prepare(process);
         process.setArguments({"/ROTATE"});
         process.start();
+        ASSERT_TRUE(waitForCopying(process, data.live(), {}));
+        copying.start();
+        ASSERT_TRUE(process.waitForFinished(30000));
+        ASSERT_EQ(process.exitCode(), 0);
+    }
+    const int copyMs = std::max(1, int(copying.elapsed()));
+    ASSERT_EQ(data.storedPosition(), "3");
+
+    QRandomGenerator random(20240611);
+    int killedMidCopy = 0;
+    for (int kill = 0; kill < 26; ++kill) {
+        QProcess process;
+        data.prepare(process);
+        process.setArguments({"/ROTATE"});
+        const QStringList leftBefore = temporariesIn(data.live());
+        process.start();
         ASSERT_TRUE(process.waitForStarted(5000));
-        QThread::msleep(random.bounded(fullRunMs / 3, fullRunMs + 1));
+        // Now and then before the copying, mostly at a random moment of it.
+        if (kill % 5 != 0 && waitForCopying(process, data.live(), leftBefore)) {
+            ++killedMidCopy;
+            QThread::msleep(random.bounded(copyMs));
+        }
         ::kill(pid_t(process.processId()), SIGKILL);
         ASSERT_TRUE(process.waitForFinished(5000));
 
@@ -111,21 +147,16 @@ TEST(SpindlewayKilled, EveryLiveFileStaysWholeInItsOldOrNewVersionAndTheNextRunF
             ASSERT_TRUE(present.contains(name)) << "kill " << kill << ": " << name.toStdString() << " is missing";
             ASSERT_TRUE(wholeOldOrNew(name, readFile(data.live() + name))) << "kill " << kill << ": " << name.toStdString();
         }
-        bool sawTemporary = false;
         for (const QString& other : present) {
-            if (names.contains(other)) continue;
-            if (isOwnTemporary(other)) {
-                sawTemporary = true;
-                continue;
-            }
+            if (names.contains(other) || isOwnTemporary(other)) continue;
             // Anything else is a backup, and a backup is a whole version too.
             const auto original = std::find_if(names.begin(), names.end(), [&](const QString& n) { return backupOf(n) == other; });
             ASSERT_NE(original, names.end()) << other.toStdString();
             ASSERT_TRUE(wholeOldOrNew(*original, readFile(data.live() + other))) << other.toStdString();
         }
-        if (sawTemporary) ++killedMidCopy;
     }
-    std::printf("killed %d times while a copy was under way (a full run takes %d ms)\n", killedMidCopy, fullRunMs);
+    std::printf("killed %d times while the copying was under way (it takes %d ms)\n", killedMidCopy, copyMs);
+    EXPECT_GE(killedMidCopy, 20);
 
     // One more complete run leaves exactly the rotation it copied, and no temporary file.
     const int position = data.storedPosition().toInt();
