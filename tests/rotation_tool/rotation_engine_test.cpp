@@ -342,7 +342,7 @@ TEST_F(RotationToolTest, AFailedCopyLeavesTheLiveFileAsItWas) {
     main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
     EXPECT_EQ(live("Site_1", "Index.html"), "live page");
 
-    // With backups the old file was moved aside first; it comes back rather than leave a hole.
+    // With backups nothing is moved aside before the new copy exists whole, so no backup is made either.
     options->chkcreatebackup->setChecked(true);
     main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
     EXPECT_EQ(live("Site_1", "Index.html"), "live page");
