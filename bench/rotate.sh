@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Times an unattended Spindleway rotation of a 2,000-file site (small HTML pages, ~100 KB images
 # and thumbnails) against `cp -a` of the same files on the same disk, and prints the ratio.
-# Requirement: rotation <= 2 x cp -a. The fixed start-up of the program (its 300 ms timer before
-# Rotate All included) is measured on an empty site list and reported apart. Each copy the tool
-# makes reaches the disk before it replaces the live file, which cp -a does not wait for, so the
-# times with a trailing sync are printed as well.
+# Each copy the tool makes reaches the disk before it replaces its live file, which cp -a does not
+# wait for, so both are timed until their data is on the disk (each followed by a sync).
+# Requirement: rotation work, on the disk <= 1.2 x cp -a, on the disk. The fixed start-up of the
+# program (its 300 ms timer before Rotate All included) is measured on an empty site list and
+# reported apart. The three are measured in turns, so that a busy machine weighs on each alike.
 # Usage: bench/rotate.sh            (uses $BUILD_DIR, default build/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,7 +46,7 @@ printf '[Options]\r\nLogging=False\r\n' >"$work/options.ini"
 now() { date +%s%N; }
 run() { (unset DISPLAY WAYLAND_DISPLAY; QT_QPA_PLATFORM=offscreen "$1/Spindleway" /ROTATE) 2>/dev/null; }
 keep_best() { if [ -z "${!1}" ] || [ "$2" -lt "${!1}" ]; then printf -v "$1" '%s' "$2"; fi; }
-runs=5
+runs=${RUNS:-7}
 best_run="" best_empty="" best_cp="" best_cp_sync="" best_run_sync=""
 for _ in $(seq $runs); do
     sync
@@ -62,10 +63,10 @@ for _ in $(seq $runs); do
 done
 
 awk -v run="$best_run" -v runs="$best_run_sync" -v empty="$best_empty" -v cp="$best_cp" -v cps="$best_cp_sync" \
-    -v n="$files" 'BEGIN {
+    -v n="$files" -v count="$runs" 'BEGIN {
     ms = 1e6
     work = run - empty; works = runs - empty
-    printf "%d files, best of 5 runs                      time (ms)\n", n
+    printf "%d files, best of %d runs                      time (ms)\n", n, count
     printf "  Spindleway /ROTATE, whole run                   %8.1f\n", run / ms
     printf "  Spindleway over no sites (start-up, 300 ms timer, exit) %8.1f\n", empty / ms
     printf "  rotation work (difference)                      %8.1f\n", work / ms
@@ -73,8 +74,8 @@ awk -v run="$best_run" -v runs="$best_run_sync" -v empty="$best_empty" -v cp="$b
     printf "  rotation work, then sync                        %8.1f\n", works / ms
     printf "  cp -a, then sync                                %8.1f\n", cps / ms
     r = work / cp; rs = works / cps
-    printf "\n  rotation work / cp -a              = %.2f  (limit 2.00) %s\n", r, (r <= 2 ? "OK" : "TOO SLOW")
-    printf "  both until on disk (each + sync)   = %.2f\n", rs
+    printf "\n  both until on disk (each + sync)   = %.2f  (limit 1.20) %s\n", rs, (rs <= 1.2 ? "OK" : "TOO SLOW")
+    printf "  rotation work / cp -a, no sync     = %.2f\n", r
     printf "  whole run / cp -a                  = %.2f\n", run / cp
-    exit (r <= 2) ? 0 : 1
+    exit (rs <= 1.2) ? 0 : 1
 }'

@@ -8,13 +8,15 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QSharedMemory>
+#include <QPointer>
+#include <QSaveFile>
 #include <QThread>
 #include <QWidget>
 #include <QtEndian>
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -24,7 +26,7 @@ namespace {
 
 TOneInstance* OneInstanceInProcess = nullptr;
 
-// The shared block holds the listening name of the first copy, zero-terminated UTF-8.
+// The block file holds the listening name of the first copy as UTF-8.
 constexpr int BlockSize = 256;
 
 // A hand-over is a 32-bit big-endian length and the arguments as UTF-8, each ended by a zero byte.
@@ -73,22 +75,53 @@ QStringList decodeArguments(const QByteArray& payload) {
     return limitArguments(arguments);
 }
 
-// Serialises every reader and writer of the shared block across copies. A lock file rather than a
-// system semaphore: on Unix those are found through ftok keys that other names can share, and such a
-// semaphore, held while the shared memory takes its own lock, deadlocks two programs against each
-// other. A lock left by a copy that crashed is seen as stale and taken over.
+// Serialises every reader and writer of the block across copies. A lock file rather than a system
+// semaphore: on Unix those are found through ftok keys that other names can share. A lock left by
+// a copy that crashed is seen as stale and taken over. A lock that cannot be made at all (the
+// directory is missing, full or not writable), or that stays taken far longer than any copy holds
+// it, is not held.
 class BlockLock {
 public:
     explicit BlockLock(const QString& path) : file_(path) {
-        while (!file_.tryLock(0) && file_.error() == QLockFile::LockFailedError) QThread::msleep(5);
+        QElapsedTimer waited;
+        waited.start();
+        while (!file_.tryLock(0) && file_.error() == QLockFile::LockFailedError && waited.elapsed() < kLockWaitMs)
+            QThread::msleep(5);
     }
     bool held() const { return file_.isLocked(); }
     BlockLock(const BlockLock&) = delete;
     BlockLock& operator=(const BlockLock&) = delete;
 
 private:
+    static constexpr int kLockWaitMs = 5000;
     QLockFile file_;
 };
+
+// Longest path a local socket file may have on this system.
+constexpr int MaxSocketPath = 100;
+
+// Listening names in Linux's abstract socket namespace (no file) are stored with this mark.
+constexpr char AbstractMark = '@';
+
+// Answers later copies on the listening thread: the answer goes back at once, the arguments go to
+// the component on its own thread.
+void serveHandOver(QLocalSocket* socket, const std::function<void(QStringList)>& deliver) {
+    if (socket->property("handedOver").toBool() || socket->bytesAvailable() < LengthBytes) return;
+    char lengthBytes[LengthBytes];
+    socket->peek(lengthBytes, LengthBytes);
+    const qint64 length = qFromBigEndian<quint32>(lengthBytes);
+    if (length > MaxMessageBytes) {
+        socket->abort();  // not one of our copies
+        return;
+    }
+    if (socket->bytesAvailable() < LengthBytes + length) return;
+    socket->skip(LengthBytes);
+    const QStringList arguments = decodeArguments(socket->read(length));
+    socket->setProperty("handedOver", true);
+    socket->putChar(HandOverDone);
+    socket->flush();
+    deliver(arguments);
+}
 
 }  // namespace
 
@@ -101,12 +134,11 @@ TOneInstance::TOneInstance(QWidget* owner, const QString& programName) : QObject
 }
 
 TOneInstance::~TOneInstance() {
-    if (server_) server_->close();
-    if (memory_ && memory_->isAttached()) {
+    stopListener();
+    if (!listenName_.isEmpty()) {
         BlockLock lock(lockPath_);
         // A copy that took over from us keeps its own name in the block.
-        if (server_ && storedServerName() == listenName_) storeServerName(QString());
-        memory_->detach();
+        if (lock.held() && storedServerName() == listenName_) QFile::remove(blockPath_);
     }
     if (OneInstanceInProcess == this) OneInstanceInProcess = nullptr;
 }
@@ -127,82 +159,110 @@ QString TOneInstance::KeyFor(const QString& programName) {
 void TOneInstance::Loaded() { CheckInstance(); }
 
 void TOneInstance::CheckInstance() {
-    lockPath_ = QDir::tempPath() + "/" + key_ + ".lock";
-    memory_ = std::make_unique<QSharedMemory>(key_);
-
-    QString firstServerName;
-    {
-        BlockLock lock(lockPath_);
-        if (!lock.held()) throw OneInstanceError("Unable to create semaphore");
-        // A block left behind by a copy that crashed has no one attached: attaching and detaching
-        // again removes it, so the create below succeeds.
-        QString leftBehind;
-        if (memory_->attach()) {
-            leftBehind = storedServerName();
-            memory_->detach();
+    for (const QString& directory : {QDir::tempPath(), FallbackDirectory}) {
+        if (directory.isEmpty()) continue;
+        const QString base = QDir(directory).absolutePath() + "/" + key_;
+        lockPath_ = base + ".lock";
+        QString firstServerName;
+        {
+            BlockLock lock(lockPath_);
+            if (!lock.held()) continue;
+            lockDirectory_ = QDir(directory).absolutePath();
+            blockPath_ = base + ".block";
+            firstServerName = storedServerName();
+            if (firstServerName.isEmpty()) {
+                BecomeFirstInstance();
+                return;
+            }
         }
-        if (memory_->create(BlockSize)) {
-            // The copy that listened there is gone, but its socket may still lie about.
-            if (!leftBehind.isEmpty()) QLocalServer::removeServer(leftBehind);
-            std::memset(memory_->data(), 0, BlockSize);
-            BecomeFirstInstance();
-            return;
-        }
-        if (memory_->error() != QSharedMemory::AlreadyExists || !memory_->attach()) {
-            memory_.reset();  // no block: run as if alone
-            return;
-        }
-        firstServerName = storedServerName();
+        PassParamsToFirstInstance(firstServerName);
+        return;
     }
-    PassParamsToFirstInstance(firstServerName);
+    lockPath_.clear();
+    throw OneInstanceError("Unable to create semaphore");
 }
 
-// Called with the block lock held: starts listening and leaves our name in the block.
-void TOneInstance::BecomeFirstInstance() {
-    if (!server_) {
-        server_ = new QLocalServer(this);
-        server_->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(server_, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* socket = server_->nextPendingConnection()) {
-                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ServeHandOver(socket); });
-                ServeHandOver(socket);
+bool TOneInstance::BecomeFirstInstance() {
+    if (listenName_.isEmpty()) listenName_ = startListener();
+    // Without a listener this copy runs on its own; later copies find no one to hand over to.
+    return !listenName_.isEmpty() && storeServerName(listenName_);
+}
+
+QString TOneInstance::startListener() {
+    listenerThread_ = new QThread;
+    listenerThread_->setObjectName("one-instance listener");
+    listenerContext_ = new QObject;
+    listenerContext_->moveToThread(listenerThread_);
+    connect(listenerThread_, &QThread::finished, listenerContext_, &QObject::deleteLater);
+    listenerThread_->start();
+
+    const QString shortName = key_ + "-" + QString::number(QCoreApplication::applicationPid());
+    const QString socketPath = lockDirectory_ + "/" + shortName;
+    QString listening;
+    QPointer<TOneInstance> self(this);
+    const auto deliver = [self](const QStringList& arguments) {
+        QMetaObject::invokeMethod(
+            self.data(), [self, arguments] { if (self) self->DoInstanceStarted(arguments); }, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(
+        listenerContext_,
+        [&] {
+            auto* server = new QLocalServer(listenerContext_);
+            server->setSocketOptions(QLocalServer::UserAccessOption);
+            connect(server, &QLocalServer::newConnection, server, [server, deliver] {
+                while (QLocalSocket* socket = server->nextPendingConnection()) {
+                    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                    connect(socket, &QLocalSocket::readyRead, socket, [socket, deliver] { serveHandOver(socket, deliver); });
+                    serveHandOver(socket, deliver);
+                }
+            });
+            if (QFile::encodeName(socketPath).size() <= MaxSocketPath) {
+                // A socket left behind by an earlier process that had our process number.
+                if (!server->listen(socketPath)) QLocalServer::removeServer(socketPath);
+                if (server->isListening() || server->listen(socketPath)) {
+                    listening = server->fullServerName();
+                    return;
+                }
             }
-        });
-        const QString name = key_ + "-" + QString::number(QCoreApplication::applicationPid());
-        if (!server_->listen(name)) {
-            // A socket left behind by an earlier process that had our process number.
-            QLocalServer::removeServer(name);
-            if (!server_->listen(name)) {
-                delete server_;
-                server_ = nullptr;
-                return;  // runs on its own; later copies find no one to hand over to
-            }
-        }
-    }
-    listenName_ = server_->fullServerName();
-    storeServerName(listenName_);
+#ifdef Q_OS_LINUX
+            // A directory whose path is too long for a socket file: a name without a file.
+            server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+            if (server->listen(shortName)) listening = AbstractMark + shortName;
+#endif
+        },
+        Qt::BlockingQueuedConnection);
+    if (listening.isEmpty()) stopListener();
+    return listening;
+}
+
+void TOneInstance::stopListener() {
+    if (!listenerThread_) return;
+    listenerThread_->quit();
+    listenerThread_->wait();
+    delete listenerThread_;
+    listenerThread_ = nullptr;
+    listenerContext_ = nullptr;
 }
 
 void TOneInstance::PassParamsToFirstInstance(const QString& firstServerName) {
     QLocalSocket socket;
     bool handedOver = false;
-    if (!firstServerName.isEmpty()) {
-        socket.connectToServer(firstServerName);
-        // A stale name (the first copy is gone) fails here at once.
-        if (socket.waitForConnected(HandOverTimeoutMs)) {
-            QElapsedTimer waited;
-            waited.start();
-            socket.write(encodeHandOver(limitArguments(QCoreApplication::arguments().mid(1))));
-            while (socket.state() == QLocalSocket::ConnectedState && socket.bytesToWrite() > 0 &&
-                   waited.elapsed() < HandOverTimeoutMs)
-                socket.waitForBytesWritten(int(HandOverTimeoutMs - waited.elapsed()));
-            while (!handedOver && waited.elapsed() < HandOverTimeoutMs) {
-                if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(int(HandOverTimeoutMs - waited.elapsed())))
-                    break;
-                char answer = 0;
-                handedOver = socket.getChar(&answer) && answer == HandOverDone;
-            }
+    const bool abstract = firstServerName.startsWith(AbstractMark);
+    if (abstract) socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(abstract ? firstServerName.mid(1) : firstServerName);
+    // A stale name (the first copy is gone) fails here at once.
+    if (socket.waitForConnected(HandOverTimeoutMs)) {
+        QElapsedTimer waited;
+        waited.start();
+        socket.write(encodeHandOver(limitArguments(QCoreApplication::arguments().mid(1))));
+        while (socket.state() == QLocalSocket::ConnectedState && socket.bytesToWrite() > 0 &&
+               waited.elapsed() < HandOverTimeoutMs)
+            socket.waitForBytesWritten(int(HandOverTimeoutMs - waited.elapsed()));
+        while (!handedOver && waited.elapsed() < HandOverTimeoutMs) {
+            if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(int(HandOverTimeoutMs - waited.elapsed())))
+                break;
+            char answer = 0;
+            handedOver = socket.getChar(&answer) && answer == HandOverDone;
         }
     }
     if (handedOver) {
@@ -213,45 +273,15 @@ void TOneInstance::PassParamsToFirstInstance(const QString& firstServerName) {
     const bool listenerGone = socket.error() == QLocalSocket::ConnectionRefusedError;
     socket.abort();
     BlockLock lock(lockPath_);
-    if (listenerGone) QLocalServer::removeServer(firstServerName);  // left by a copy that crashed
+    if (listenerGone && !abstract) QLocalServer::removeServer(firstServerName);  // left by a copy that crashed
     BecomeFirstInstance();
 }
 
 void TOneInstance::EndThisCopy() {
     mustEnd_ = true;
-    {
-        BlockLock lock(lockPath_);
-        memory_->detach();
-    }
-    memory_.reset();
     if (UseHaltToExit) std::exit(0);
     // Ends the event loop as soon as it runs.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-}
-
-void TOneInstance::ServeHandOver(QLocalSocket* socket) {
-    if (socket->property("handedOver").toBool() || socket->bytesAvailable() < LengthBytes) return;
-    char lengthBytes[LengthBytes];
-    socket->peek(lengthBytes, LengthBytes);
-    const qint64 length = qFromBigEndian<quint32>(lengthBytes);
-    if (length > MaxMessageBytes) {
-        socket->abort();  // not one of our copies
-        return;
-    }
-    if (socket->bytesAvailable() < LengthBytes + length) return;
-    socket->skip(LengthBytes);
-    const QStringList arguments = decodeArguments(socket->read(length));
-    socket->setProperty("handedOver", true);
-
-    // The later copy waits for this answer, whatever the handler does.
-    struct Answer {
-        QLocalSocket* socket;
-        ~Answer() {
-            socket->putChar(HandOverDone);
-            socket->flush();
-        }
-    } answer{socket};
-    DoInstanceStarted(arguments);
 }
 
 void TOneInstance::DoInstanceStarted(const QStringList& arguments) {
@@ -265,13 +295,14 @@ void TOneInstance::DoInstanceStarted(const QStringList& arguments) {
 }
 
 QString TOneInstance::storedServerName() const {
-    const char* data = static_cast<const char*>(memory_->constData());
-    return QString::fromUtf8(data, qstrnlen(data, BlockSize - 1));
+    QFile block(blockPath_);
+    if (!block.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromUtf8(block.read(BlockSize));
 }
 
-void TOneInstance::storeServerName(const QString& name) {
-    const QByteArray bytes = name.toUtf8().left(BlockSize - 1);
-    char* data = static_cast<char*>(memory_->data());
-    std::memset(data, 0, BlockSize);
-    std::memcpy(data, bytes.constData(), size_t(bytes.size()));
+bool TOneInstance::storeServerName(const QString& name) {
+    QSaveFile block(blockPath_);
+    block.setDirectWriteFallback(false);
+    const QByteArray bytes = name.toUtf8().left(BlockSize);
+    return block.open(QIODevice::WriteOnly) && block.write(bytes) == bytes.size() && block.commit();
 }

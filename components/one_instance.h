@@ -6,15 +6,20 @@
 // Copies meet through a key made from the program's file name without its directory, so copies of
 // the same program name meet even when started from different folders, and two programs with
 // different names never do. The key also carries the user, so different users never meet.
+//
+// The meeting place is a lock file and a small block file in the temporary directory, or in
+// FallbackDirectory when the temporary directory cannot hold them. The first copy answers later
+// copies from a thread of its own, so a later copy is answered at once however long the first
+// copy's own work keeps its event loop away; the arguments then reach the owner through the
+// event loop.
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <stdexcept>
 
-class QLocalServer;
 class QLocalSocket;
-class QSharedMemory;
+class QThread;
 class QWidget;
 
 class OneInstanceError : public std::runtime_error {
@@ -40,8 +45,12 @@ public:
     bool UseHaltToExit = false;
     // How long a later copy waits for the first one to answer before it runs on its own.
     int HandOverTimeoutMs = 10000;
+    // Where the lock goes when the temporary directory cannot hold it (for example the program's
+    // data directory); empty for none. Set it before Loaded().
+    QString FallbackDirectory;
 
-    // Runs the check. Call it once, when the owner window is built.
+    // Runs the check. Call it once, when the owner window is built. Throws OneInstanceError
+    // ("Unable to create semaphore") when no lock can be made in either directory.
     void Loaded();
     // False when this copy handed its arguments to a running copy and must end; its main window
     // is then not to be shown.
@@ -49,6 +58,8 @@ public:
     // The name copies meet under; safe for shared memory, file names and local sockets.
     static QString KeyFor(const QString& programName);
     QString key() const { return key_; }
+    // The directory that holds the lock and block files, once Loaded() found one.
+    QString lockDirectory() const { return lockDirectory_; }
 
 signals:
     // A later copy started with these arguments (at most ten, each cut to 300 characters).
@@ -60,18 +71,23 @@ protected:
 
 private:
     void CheckInstance();
-    void BecomeFirstInstance();
+    // Called with the block lock held: false when this copy could not leave its name in the block.
+    bool BecomeFirstInstance();
     void PassParamsToFirstInstance(const QString& firstServerName);
     void EndThisCopy();
-    void ServeHandOver(QLocalSocket* socket);
+    // Starts the listening thread; the name later copies reach it under, or empty.
+    QString startListener();
+    void stopListener();
     QString storedServerName() const;
-    void storeServerName(const QString& name);
+    bool storeServerName(const QString& name);
 
     QWidget* owner_;
     QString key_;
-    std::unique_ptr<QSharedMemory> memory_;
-    QString lockPath_;  // serialises access to the block across copies
-    QLocalServer* server_ = nullptr;
+    QString lockDirectory_;
+    QString lockPath_;   // serialises access to the block across copies
+    QString blockPath_;  // holds the listening name of the first copy
+    QThread* listenerThread_ = nullptr;
+    QObject* listenerContext_ = nullptr;  // lives in the listening thread
     QString listenName_;
     bool mustEnd_ = false;
 };

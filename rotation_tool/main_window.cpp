@@ -8,6 +8,7 @@
 #include "rotation_tool/rotation_log_dialog.h"
 #include "rotation_tool/rotation_options_dialog.h"
 #include "rotation_tool/run_mode.h"
+#include "rotation_tool/worker_pool.h"
 #include "site_manager/about_box.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
@@ -47,7 +48,8 @@ bool isRotateArgument(const QString& argument) {
     return accepted.contains(argument.toUpper());
 }
 
-TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance) : TSiteListForm(parent) {
+TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleInstance)
+    : TSiteListForm(parent), workers_(std::make_unique<WorkerPool>()) {
     frmMain = this;
     setWindowTitle("Lumenfold Pro - Site Rotation Tool");
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
@@ -110,7 +112,18 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
 
     OneInstance1 = new TOneInstance(this);
     if (singleInstance) {
-        OneInstance1->Loaded();
+        // When the temporary directory cannot hold the lock, the data directory does.
+        OneInstance1->FallbackDirectory = platform::executableDirectory();
+        try {
+            OneInstance1->Loaded();
+        } catch (const OneInstanceError& error) {
+            // A scheduled run that missed its rotation would show nothing to anyone: it rotates
+            // and puts the reason into its log instead.
+            if (!isRotateArgument(arguments.value(0))) throw;
+            RunsWithoutLock = QString::fromUtf8(error.what()) +
+                              ": no single-instance lock could be made in the temporary directory or in " +
+                              OneInstance1->FallbackDirectory + ", so this run goes on without one";
+        }
         if (!OneInstance1->isFirstInstance()) return;  // this copy ends without doing anything
     }
     FormCreate(arguments);

@@ -2,8 +2,14 @@
 // The rotation tool's main window: the site list, the status of the selected site, and the
 // buttons that rotate one site or all of them. The rotation engine's methods live in
 // rotation_engine.cpp.
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
+#include <QStringList>
+#include <memory>
 #include <QString>
+#include "rotation_tool/rotation_files.h"
 #include "site_manager/site_list_form.h"
 
 class QLabel;
@@ -14,6 +20,10 @@ class QPushButton;
 class QRect;
 class QTimer;
 class TOneInstance;
+
+namespace rotation_tool {
+class WorkerPool;
+}
 
 namespace rotation_tool {
 
@@ -61,27 +71,41 @@ public:
     bool RotationExists(const QString& key, int n);
     void RotateCurrentRotation(int n);
     void CopyRotationFile(const QString& source, const QString& target);
-    // One file of a copy pass and how it went.
-    struct FileCopy {
-        QString source;
-        QString target;
-        QString backup;  // the name the old target was moved to, if it was
-        bool copied = false;
-    };
-    // Copies a pass of files as CopyRotationFile would, one after the other in effect; the data
-    // transfers run side by side, since each waits for its file to reach the disk.
+    // One file of a copy pass, by native paths (names may hold any bytes), and how it went.
+    using FileCopy = rotation_tool::FileCopy;
+    // Copies a pass of files as CopyRotationFile would, each live file replaced whole and on its
+    // own. Each step runs for all files side by side on the run's worker pool, so the disk
+    // stores many files at once; every file is on the disk before it replaces its live file, and
+    // the whole pass is when this returns.
     void CopyRotationFiles(QList<FileCopy>& copies);
-    bool MakeBackupFile(const QString& target);
-    void savecurrentsiterotation(int n);
+    void savecurrentsiterotation(qint64 n);
     void EnableControls(bool on);
     void edtrotationdirectoryChange();
+
+    // Why this copy runs without the single-instance lock (empty when it holds one); an
+    // unattended run puts it into its log.
+    QString RunsWithoutLock;
 
 private:
     // A report that goes to the log as an error when unattended, else into a box.
     void report(const QString& text, bool asWarning);
-    // The steps of copying one file around the transfer itself.
-    void prepareRotationFile(FileCopy& copy);
-    void finishRotationFile(const FileCopy& copy);
+    // The rotation numbers that can be valid for the current site, in the order of the search
+    // from start up to count and then from 1: only numbers that have a section in the site file
+    // or an existing default directory, so a huge count costs no more than a small one.
+    QList<qint64> rotationCandidates(qint64 start, qint64 count);
+    // The files of the directory in edtrotationdirectory, by their names as stored.
+    QList<QByteArray> listedFileNames() const;
+
+    // Label7 := text, painted at once unless it was painted only just now.
+    void showProgress(const QString& text);
+    // The subdirectories of a directory whose names end in a number, by the rest of the name in
+    // lower case; listed once per run.
+    const QHash<QString, QList<qint64>>& numberedSubdirectories(const QString& directory);
+
+    std::unique_ptr<WorkerPool> workers_;
+    QHash<QString, QHash<QString, QList<qint64>>> numberedSubdirectories_;
+    bool rotatingAll_ = false;
+    QElapsedTimer progressShown_;
 };
 
 extern TfrmMain* frmMain;

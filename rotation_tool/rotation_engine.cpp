@@ -9,35 +9,53 @@
 #include "rotation_tool/rotation_log_dialog.h"
 #include "rotation_tool/rotation_options_dialog.h"
 #include "rotation_tool/run_mode.h"
+#include "rotation_tool/worker_pool.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QSet>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 #include <exception>
 #include <optional>
+#include <semaphore>
 
 namespace rotation_tool {
 
 namespace {
 
-bool isPage(const QString& fileName) {
-    const QString upper = fileName.toUpper();
-    return upper.endsWith(".HTML") || upper.endsWith(".HTM");
+// A page by its name's extension, whatever other bytes the name holds.
+bool isPage(const QByteArray& fileName) {
+    const QByteArray lower = fileName.toLower();
+    return lower.endsWith(".html") || lower.endsWith(".htm");
 }
 
-QStringList listedFiles(const QListWidget* box) {
-    QStringList files;
-    for (int i = 0; i < box->count(); ++i) files << box->item(i)->text();
-    return files;
-}
+// The file system makes and renames the files of a directory one at a time: more threads doing
+// so only spin on its lock. Waiting for the disk is what the other threads of the pool are for.
+constexpr int kThreadsChangingADirectory = 2;
+
+constexpr qint64 kProgressPaintMs = 50;
 
 bool backupsWanted() { return dlgRotOpt && dlgRotOpt->chkcreatebackup->isChecked(); }
+
+// The number in a name of the form prefix + decimal number (as the number would be written), or
+// -1. The prefix is compared without regard to case, as section and directory names are found.
+qint64 numberAfter(const QString& name, const QString& prefix) {
+    if (name.size() <= prefix.size() || !name.startsWith(prefix, Qt::CaseInsensitive)) return -1;
+    const QString digits = name.mid(prefix.size());
+    bool ok = false;
+    const qint64 n = digits.toLongLong(&ok);
+    return ok && n >= 0 && QString::number(n) == digits ? n : -1;
+}
+
+QByteArray nativeDirectory(const QString& directory) { return QFile::encodeName(fixpath(directory, true)); }
 
 }  // namespace
 
@@ -50,25 +68,24 @@ void TfrmMain::btnRotateCurrentClick(QObject* sender) {
     platform::Hourglass hourglass;
     if (lbxsites->currentRow() < 0) return;
     if (fromButton) dlgLog->clearLog();
+    if (!rotatingAll_) numberedSubdirectories_.clear();
 
-    const int count = tsiterecord.RotationCount;
-    int start = tsiterecord.CurrentRotationPosition;
+    // Temporary files of a run that was killed while it copied into this live site.
+    const QString live = fixpath(tsiterecord.LivePath, true);
+    if (platform::directoryExists(live)) removeLeftoverTemporaries(live);
+
+    const qint64 count = tsiterecord.RotationCount;
+    qint64 start = tsiterecord.CurrentRotationPosition;
     if (start < 0 || start > count) start = 1;
-    // Candidates: start up to the count, then from 1 up to just before start, each once.
-    QList<int> candidates;
-    for (int n = start; n <= count; ++n) candidates << n;
-    for (int n = 1; n < start; ++n) candidates << n;
-    if (candidates.isEmpty()) candidates << start;
-
-    std::optional<int> found;
-    for (int n : candidates) {
-        if (RotationExists(tsiterecord.key, n)) {
+    std::optional<qint64> found;
+    for (const qint64 n : rotationCandidates(start, count)) {
+        if (RotationExists(tsiterecord.key, int(n))) {
             found = n;
             break;
         }
     }
     if (found) {
-        RotateCurrentRotation(*found);
+        RotateCurrentRotation(int(*found));
         savecurrentsiterotation(*found + 1);
     } else {
         dlgLog->Addwarning("A valid rotation could not be found for the site, " + tsiterecord.Name, true);
@@ -80,6 +97,49 @@ void TfrmMain::btnRotateCurrentClick(QObject* sender) {
         dlgLog->ShowModal();
         dlgLog->clearLog();
     }
+}
+
+const QHash<QString, QList<qint64>>& TfrmMain::numberedSubdirectories(const QString& directory) {
+    // Sites usually share one parent directory (their default rotation directories sit beside the
+    // site files), so it is listed and indexed once per run rather than searched once per site.
+    auto known = numberedSubdirectories_.constFind(directory);
+    if (known != numberedSubdirectories_.constEnd()) return *known;
+    QHash<QString, QList<qint64>> index;
+    for (const QString& entry : QDir(directory).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        qsizetype digits = entry.size();
+        while (digits > 0 && entry.at(digits - 1).isDigit() && entry.at(digits - 1).unicode() < 128) --digits;
+        const QString head = entry.left(digits);
+        const qint64 n = numberAfter(entry, head);
+        if (n >= 0) index[head.toLower()] << n;
+    }
+    return *numberedSubdirectories_.insert(directory, index);
+}
+
+QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
+    // Any other number has neither a section nor its default directory, so it cannot be valid.
+    QSet<qint64> possible;
+    for (const QString& section : platform::IniFile(siteFileName(tsiterecord.key)).readSections()) {
+        const qint64 n = numberAfter(section, "Rotation_");
+        if (n >= 0) possible.insert(n);
+    }
+    // Default directories are the site path followed by "rotation_" + n.
+    const QString zero = expandpath(fixpath(tsiterecord.Path + "rotation_0", true));
+    if (zero.endsWith("0/")) {
+        const QFileInfo prefix(zero.chopped(2));
+        for (const qint64 n : numberedSubdirectories(prefix.path()).value(prefix.fileName().toLower())) possible.insert(n);
+    }
+    QList<qint64> sorted(possible.begin(), possible.end());
+    std::sort(sorted.begin(), sorted.end());
+
+    // The search order: start up to the count, then 1 up to just before start, each once; start
+    // alone when that range is empty.
+    QList<qint64> candidates;
+    for (const qint64 n : sorted)
+        if (n >= start && n <= count) candidates << n;
+    for (const qint64 n : sorted)
+        if (n >= 1 && n < start && n <= count) candidates << n;
+    if (start > count && possible.contains(start)) candidates << start;
+    return candidates;
 }
 
 bool TfrmMain::RotationExists(const QString& key, int n) {
@@ -97,25 +157,24 @@ bool TfrmMain::RotationExists(const QString& key, int n) {
     return platform::fileExists(withExistingCase(directory + tsiterecord.BaseHTMLName)) && FileBox->count() > 0;
 }
 
+QList<QByteArray> TfrmMain::listedFileNames() const {
+    QList<QByteArray> names;
+    for (int i = 0; i < FileBox->count(); ++i) names << FileBox->item(i)->data(Qt::UserRole).toByteArray();
+    return names;
+}
+
 void TfrmMain::RotateCurrentRotation(int n) {
-    const QString source = fixpath(edtrotationdirectory->text(), true);
-    const QString live = fixpath(tsiterecord.LivePath, true);
+    const QByteArray source = nativeDirectory(edtrotationdirectory->text());
+    const QByteArray live = nativeDirectory(tsiterecord.LivePath);
     try {
         // Thumbnails and images go first, so that the pages never point at files not yet there.
         QList<FileCopy> thumbnails, others, pages;
-        const QString thumbs = source + "thumbs/";
-        if (platform::directoryExists(thumbs)) {
-            for (const QString& f : QDir(thumbs).entryList(QDir::Files, QDir::Name))
-                thumbnails.append({thumbs + f, live + "thumbs/" + f, {}, false});
-        }
-        for (const QString& f : listedFiles(FileBox)) (isPage(f) ? pages : others).append({source + f, live + f, {}, false});
-        // Each pass is on the disk before the next one starts, so even after a power cut no page
-        // can be there without its images.
-        for (QList<FileCopy>* pass : {&thumbnails, &others, &pages}) {
-            if (pass->isEmpty()) continue;
-            CopyRotationFiles(*pass);
-            flushToDisk(live);
-        }
+        const QByteArray thumbs = source + "thumbs/";
+        bool listed = false;
+        for (const QByteArray& f : regularFileNames(thumbs, &listed)) thumbnails.append({thumbs + f, live + "thumbs/" + f});
+        for (const QByteArray& f : listedFileNames()) (isPage(f) ? pages : others).append({source + f, live + f});
+        for (QList<FileCopy>* pass : {&thumbnails, &others, &pages})
+            if (!pass->isEmpty()) CopyRotationFiles(*pass);
         dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + QString::number(n), false);
     } catch (...) {
         dlgLog->Addwarning("Unspecified error encountered whilst updaing the " + tsiterecord.Name + ", rotation " +
@@ -125,54 +184,68 @@ void TfrmMain::RotateCurrentRotation(int n) {
 }
 
 void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
-    QList<FileCopy> one{{source, target, {}, false}};
+    QList<FileCopy> one{{QFile::encodeName(source), QFile::encodeName(target)}};
     CopyRotationFiles(one);
 }
 
 void TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
-    for (FileCopy& copy : copies) prepareRotationFile(copy);
+    // The directories of the pass exist before the workers copy into them.
+    QList<QByteArray> directories;
+    for (const FileCopy& copy : copies) {
+        const QByteArray directory = copy.target.left(copy.target.lastIndexOf('/') + 1);
+        if (directories.contains(directory)) continue;
+        directories << directory;
+        const QString name = QFile::decodeName(directory.chopped(1));
+        if (!platform::directoryExists(name)) createnewdirectory(name);
+    }
+
+    const bool keepBackups = backupsWanted();
     FileCopy* items = copies.data();  // detached here, before the workers touch it
-    forEachInParallel(copies.size(), [items](std::size_t i) {
-        FileCopy& copy = items[i];
-        try {
-            docopyfile(copy.source, copy.target);
-            copy.copied = true;
-        } catch (...) {
-            copy.copied = false;
-        }
+    // Each worker takes its file through all steps; only the steps that change a directory wait
+    // for a turn, so the disk stores some files while the next ones are being made.
+    std::counting_semaphore<> turns(kThreadsChangingADirectory);
+    const auto inTurn = [&turns](const auto& step) {
+        turns.acquire();
+        step();
+        turns.release();
+    };
+    workers_->forEach(std::size_t(copies.size()), [items, keepBackups, &inTurn](std::size_t i) {
+        inTurn([&] { createFile(items[i]); });
+        fillFile(items[i]);
+        settleFile(items[i]);
+        inTurn([&] { installFile(items[i], keepBackups); });
     });
-    for (const FileCopy& copy : copies) finishRotationFile(copy);
-}
+    // Each file went to the disk before it replaced its live file; now its name does too, so even
+    // after a power cut no page of a later pass is there without the images of this one.
+    for (const QByteArray& directory : directories) syncDirectory(directory);
 
-void TfrmMain::prepareRotationFile(FileCopy& copy) {
-    try {
-        if (platform::fileExists(copy.target) && backupsWanted() && MakeBackupFile(copy.target))
-            copy.backup = backupFileName(copy.target);
-        // Without a backup the old target stays in place until the new one is renamed over it.
-        const QString directory = QFileInfo(copy.target).path();
-        if (!platform::directoryExists(directory)) createnewdirectory(directory);
-    } catch (...) {
-        // The copy itself will fail and say so.
+    for (const FileCopy& copy : copies) {
+        if (!copy.published)
+            dlgLog->Addwarning("Could not copy the file, " + QFile::decodeName(copy.source) + ", for site, " +
+                                   tsiterecord.Name + "!",
+                               true);
     }
 }
 
-void TfrmMain::finishRotationFile(const FileCopy& copy) {
-    if (copy.copied) return;
-    // The live file was moved aside for the backup: put it back rather than leave a hole.
-    if (!copy.backup.isEmpty() && !platform::fileExists(copy.target)) platform::renameFile(copy.backup, copy.target);
-    dlgLog->Addwarning("Could not copy the file, " + copy.source + ", for site, " + tsiterecord.Name + "!", true);
-}
-
-bool TfrmMain::MakeBackupFile(const QString& target) {
-    // Fails when a backup of that name exists already: the oldest replaced version is kept.
-    return platform::renameFile(target, backupFileName(target));
-}
-
-void TfrmMain::savecurrentsiterotation(int n) {
+void TfrmMain::savecurrentsiterotation(qint64 n) {
+    const QString fileName = siteFileName(tsiterecord.key);
     try {
-        platform::IniFile(siteFileName(tsiterecord.key)).writeInteger("General", "CurrentRotationPosition", n);
+        platform::IniFile(fileName).writeString("General", "CurrentRotationPosition", QString::number(n));
     } catch (const std::exception&) {
+        // Otherwise the site would show the same rotation every night while the log says it moved on.
+        dlgLog->Addwarning("Could not save the next rotation position of the site, " + tsiterecord.Name + ", to " +
+                               fileName + "!",
+                           true);
     }
+}
+
+void TfrmMain::showProgress(const QString& text) {
+    Label7->setText(text);
+    // Painting at once costs about a millisecond: over thousands of sites without rotations that
+    // would be most of the run, so the label is painted at once at most every 50 ms.
+    if (progressShown_.isValid() && progressShown_.elapsed() < kProgressPaintMs) return;
+    Label7->repaint();
+    progressShown_.start();
 }
 
 void TfrmMain::EnableControls(bool on) {
@@ -189,15 +262,28 @@ void TfrmMain::edtrotationdirectoryChange() {
         report("Error encountered changing to the directory, " + directory + "!", true);
         return;
     }
-    FileBox->addItems(dir.entryList(QDir::Files, QDir::Name));
+    // Every regular file by its name exactly as stored: dot files and names in any encoding too.
+    bool listed = false;
+    for (const QByteArray& name : regularFileNames(QFile::encodeName(directory), &listed)) {
+        auto* item = new QListWidgetItem(QFile::decodeName(name), FileBox);
+        item->setData(Qt::UserRole, name);
+    }
 }
 
 void TfrmMain::btnrotateallClick() {
+    numberedSubdirectories_.clear();
+    rotatingAll_ = true;
+    struct EndOfRun {
+        bool& rotatingAll;
+        ~EndOfRun() { rotatingAll = false; }
+    } endOfRun{rotatingAll_};
     dlgLog->ErrorFlag = false;
     EnableControls(false);
     Label7->setText("Commencing Rotation of Sites..");
     Label7->repaint();
+    progressShown_.start();
     dlgLog->clearLog();
+    if (!RunsWithoutLock.isEmpty()) dlgLog->Addwarning(RunsWithoutLock, true);
     int updated = 0;
     if (lbxsites->count() == 0) {
         dlgLog->Addwarning("There are no sites to rotate!", true);
@@ -206,8 +292,7 @@ void TfrmMain::btnrotateallClick() {
             try {
                 lbxsites->setCurrentRow(i);
                 lbxsitesClick();
-                Label7->setText("Processing Site, " + tsiterecord.Name);
-                Label7->repaint();
+                showProgress("Processing Site, " + tsiterecord.Name);
                 if (tsiterecord.AutoRotate) {
                     btnRotateCurrentClick(nullptr);
                     ++updated;

@@ -1,23 +1,145 @@
 #include "rotation_tool/rotation_files.h"
 
-#include "platform/file_ops.h"
 #include "rotation_tool/rotation_log_dialog.h"
 #include "site_manager/file_helpers.h"
-#include "site_manager/site_paths.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <algorithm>
-#include <atomic>
-#include <thread>
-#include <vector>
 
 namespace rotation_tool {
+
+namespace {
+
+const QByteArray kTemporaryPrefix = ".spindleway-";
+constexpr int kTemporaryRandomLength = 6;
+
+// An open descriptor closed on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    void release() { fd_ = -1; }
+    // Closes and reports whether the close (the last chance to see a write error) went well.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+QByteArray directoryOf(const QByteArray& path) {
+    const int slash = path.lastIndexOf('/');
+    if (slash < 0) return ".";
+    if (slash == 0) return "/";
+    return path.left(slash);
+}
+
+bool copyData(int from, int to) {
+    // In-kernel copy where the file systems allow it; plain reads and writes otherwise.
+    for (;;) {
+        const ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+        if (n == 0) return true;
+        if (n > 0) continue;
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) break;
+        return false;
+    }
+    static thread_local std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(from, buffer.data(), buffer.size());
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(to, buffer.data() + done, size_t(n - done));
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            done += w;
+        }
+    }
+}
+
+// A new, empty temporary file beside the target: the open file (its path in *path), or -1.
+int makeTemporaryFile(const QByteArray& target, QByteArray* path) {
+    *path = directoryOf(target) + "/" + kTemporaryPrefix + QByteArray(kTemporaryRandomLength, 'X');
+    return ::mkostemp(path->data(), O_CLOEXEC);
+}
+
+// Fills the open temporary file with a whole copy of the open source and starts its writing to
+// the disk. False when it could not (the caller removes the file).
+bool fillTemporaryFile(int out, int source, mode_t mode) {
+    if (::lseek(source, 0, SEEK_SET) != 0 || !copyData(source, out) || ::fchmod(out, (mode & 07777) | S_IWUSR) != 0)
+        return false;
+    ::sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
+    return true;
+}
+
+// A whole copy of the open source in a temporary file beside the target, on the disk. Returns its
+// path, or an empty path when it could not be made (nothing is then left behind).
+QByteArray stagedCopy(int source, mode_t mode, const QByteArray& target) {
+    QByteArray path;
+    Descriptor out(makeTemporaryFile(target, &path));
+    if (!out.valid()) return {};
+    const bool stored = fillTemporaryFile(out.get(), source, mode) && ::fdatasync(out.get()) == 0;
+    if (!out.close() || !stored) {
+        ::unlink(path.constData());
+        return {};
+    }
+    return path;
+}
+
+// Keeps the old target under its backup name when no file of that name exists yet.
+bool keepBackup(const QByteArray& target) {
+    const QByteArray backup = nativeBackupFileName(target);
+    if (::link(target.constData(), backup.constData()) == 0 || errno == EEXIST) return true;
+    struct stat info {};
+    if (::lstat(backup.constData(), &info) == 0) return true;  // the oldest backup stays
+    // No hard links here: a whole copy under a temporary name, then put in place.
+    Descriptor old(::open(target.constData(), O_RDONLY | O_CLOEXEC));
+    if (!old.valid() || ::fstat(old.get(), &info) != 0) return false;
+    const QByteArray staged = stagedCopy(old.get(), info.st_mode, target);
+    if (staged.isEmpty()) return false;
+    bool kept = ::renameat2(AT_FDCWD, staged.constData(), AT_FDCWD, backup.constData(), RENAME_NOREPLACE) == 0;
+    if (!kept && errno == EINVAL) {
+        // A file system without no-replace renames: check, then rename.
+        kept = ::lstat(backup.constData(), &info) != 0 && ::rename(staged.constData(), backup.constData()) == 0;
+    }
+    if (!kept) ::unlink(staged.constData());
+    return kept || ::lstat(backup.constData(), &info) == 0;
+}
+
+// Drops a copy whose step failed: its temporary file goes, the target stays as it was.
+void discard(FileCopy& copy) {
+    if (copy.descriptor >= 0) ::close(copy.descriptor);
+    copy.descriptor = -1;
+    if (!copy.staged.isEmpty()) ::unlink(copy.staged.constData());
+    copy.staged.clear();
+}
+
+}  // namespace
 
 QString backupFileName(const QString& target) {
     const int nameStart = std::max(target.lastIndexOf('/'), target.lastIndexOf('\\')) + 1;
@@ -25,6 +147,19 @@ QString backupFileName(const QString& target) {
     if (dot < nameStart) return target + ".";
     const QString extension = target.mid(dot + 1);
     return target.left(dot) + ".~" + extension.left(extension.size() - 1);
+}
+
+QByteArray nativeBackupFileName(const QByteArray& target) {
+    const int nameStart = target.lastIndexOf('/') + 1;
+    const int dot = target.lastIndexOf('.');
+    if (dot < nameStart) return target + ".";
+    // Drop the last character of the extension: a UTF-8 sequence counts as one.
+    int end = target.size();
+    if (end > dot + 1) {
+        --end;
+        while (end > dot + 1 && (quint8(target[end]) & 0xC0) == 0x80) --end;
+    }
+    return target.left(dot) + ".~" + target.mid(dot + 1, end - dot - 1);
 }
 
 bool createnewdirectory(const QString& path) {
@@ -35,57 +170,99 @@ bool createnewdirectory(const QString& path) {
 }
 
 void docopyfile(const QString& source, const QString& target) {
-    const auto fail = [&source] { throw CopyError(("cannot copy " + source).toStdString()); };
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) fail();
-    // Written beside the target, so the closing rename stays on one file system and replaces the
-    // live file in one step: it is never missing or half written.
-    QTemporaryFile out(QFileInfo(target).path() + "/.spindleway-XXXXXX");
-    if (!out.open()) fail();
-    constexpr qint64 chunk = 1 << 20;
-    while (!in.atEnd()) {
-        const QByteArray buffer = in.read(chunk);
-        if (buffer.isEmpty() && in.error() != QFileDevice::NoError) fail();
-        if (out.write(buffer) != buffer.size()) fail();
+    if (!publishFile(QFile::encodeName(source), QFile::encodeName(target), false))
+        throw CopyError(("cannot copy " + source).toStdString());
+}
+
+void createFile(FileCopy& copy) {
+    copy.published = false;
+    copy.descriptor = makeTemporaryFile(copy.target, &copy.staged);
+    if (copy.descriptor < 0) copy.staged.clear();
+}
+
+void fillFile(FileCopy& copy) {
+    if (copy.descriptor < 0) return;
+    Descriptor in(::open(copy.source.constData(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (in.valid() && ::fstat(in.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+        fillTemporaryFile(copy.descriptor, in.get(), info.st_mode))
+        return;
+    discard(copy);
+}
+
+void settleFile(FileCopy& copy) {
+    if (copy.descriptor < 0) return;
+    const bool stored = ::fdatasync(copy.descriptor) == 0;
+    const bool closed = ::close(copy.descriptor) == 0;
+    copy.descriptor = -1;
+    if (!stored || !closed) discard(copy);
+}
+
+void installFile(FileCopy& copy, bool keepBackupOfTarget) {
+    if (copy.staged.isEmpty()) return;
+    const QByteArray staged = copy.staged;
+    copy.staged.clear();
+    struct stat old {};
+    const bool replacing = ::lstat(copy.target.constData(), &old) == 0;
+    // Without its backup the old version would be lost: then the old target stays as it is.
+    const bool ready = !(replacing && S_ISDIR(old.st_mode)) && !(replacing && keepBackupOfTarget && !keepBackup(copy.target));
+    if (ready && ::rename(staged.constData(), copy.target.constData()) == 0) {
+        copy.published = true;
+        return;
     }
-    out.setPermissions(in.permissions() | QFileDevice::WriteOwner);
-    if (!out.flush()) fail();
-    out.close();
+    ::unlink(staged.constData());
+}
+
+bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackupOfTarget) {
+    FileCopy copy{source, target};
+    createFile(copy);
+    fillFile(copy);
+    settleFile(copy);
+    installFile(copy, keepBackupOfTarget);
+    return copy.published;
+}
+
+bool isOwnTemporaryName(const QByteArray& fileName) {
+    if (fileName.size() != kTemporaryPrefix.size() + kTemporaryRandomLength || !fileName.startsWith(kTemporaryPrefix))
+        return false;
+    return std::all_of(fileName.begin() + kTemporaryPrefix.size(), fileName.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+void removeLeftoverTemporaries(const QString& directory) {
+    namespace fs = std::filesystem;
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(out.fileName()).toStdString(), QFile::encodeName(target).toStdString(),
-                            error);
-    if (error) fail();  // the temporary file goes with `out`
-    out.setAutoRemove(false);
+    const fs::path root(QFile::encodeName(directory).toStdString());
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
+    for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
+        const fs::path& path = it->path();
+        if (!isOwnTemporaryName(QByteArray::fromStdString(path.filename().native()))) continue;
+        std::error_code statusError;
+        if (it->is_regular_file(statusError) && !it->is_symlink(statusError)) fs::remove(path, statusError);
+    }
 }
 
-void flushToDisk(const QString& directory) {
-#ifdef __linux__
-    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::syncfs(fd);
-        ::close(fd);
-        return;
+QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok) {
+    QList<QByteArray> names;
+    DIR* dir = ::opendir(directory.constData());
+    *ok = dir != nullptr;
+    if (!dir) return names;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode)) names << name;
     }
-#else
-    (void)directory;
-#endif
-    ::sync();
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
-void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
-    // File copies wait mostly on the disk, so a few more threads than cores still pay.
-    const std::size_t threads = std::min<std::size_t>(count, 8);
-    if (threads <= 1) {
-        for (std::size_t i = 0; i < count; ++i) work(i);
-        return;
-    }
-    std::atomic<std::size_t> next{0};
-    std::vector<std::jthread> workers;
-    workers.reserve(threads);
-    for (std::size_t t = 0; t < threads; ++t)
-        workers.emplace_back([&] {
-            for (std::size_t i = next++; i < count; i = next++) work(i);
-        });
+void syncDirectory(const QByteArray& directory) {
+    Descriptor dir(::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid()) ::fsync(dir.get());
 }
 
 }  // namespace rotation_tool

@@ -1,11 +1,13 @@
 #pragma once
-// File operations of a rotation: the backup name of a replaced file, directory creation and
-// single-file copies. Failures go to the rotation log, never to a message box, so an
-// unattended run cannot stall on them.
+// File operations of a rotation: the backup name of a replaced file, directory creation, listing
+// a rotation directory byte for byte, and publishing single files into the live directory.
+// Failures go to the rotation log, never to a message box, so an unattended run cannot stall on
+// them.
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <cstddef>
-#include <functional>
 #include <stdexcept>
+#include <utility>
 
 namespace rotation_tool {
 
@@ -17,6 +19,8 @@ public:
 // The name a replaced file is kept under: its extension becomes ".~" + the old extension without
 // its last character (page.html -> page.~htm, b.jpg -> b.~jp); a name without extension gets ".".
 QString backupFileName(const QString& target);
+// The same for a native path, whatever bytes its name holds.
+QByteArray nativeBackupFileName(const QByteArray& target);
 
 // Creates every missing directory of the path, outermost first. On failure the directories made
 // by this call are removed again and the failure is logged. Paths of 3 characters or fewer are
@@ -24,16 +28,51 @@ QString backupFileName(const QString& target);
 bool createnewdirectory(const QString& path);
 
 // Copies source over target. The data goes to a temporary file beside the target that is renamed
-// over it, so the old target survives a copy that fails. Throws CopyError on failure. The data
-// is not forced to the disk file by file: flushToDisk does that once for a whole pass.
+// over it, so the old target survives a copy that fails. Throws CopyError on failure.
 void docopyfile(const QString& source, const QString& target);
 
-// Forces everything written to the file system that holds the directory onto the disk, so a pass
-// of copies is stored before the next pass (or the new rotation position) follows it.
-void flushToDisk(const QString& directory);
+// One file on its way into the live directory, by native paths (names may hold any bytes). It
+// goes in steps, so that a pass can run them for many files side by side and the disk can store
+// some files while the next ones are being made:
+//  1. createFile: an empty temporary file beside the target;
+//  2. fillFile: the new content goes into it (its writing to the disk is started);
+//  3. settleFile: it is forced to the disk;
+//  4. installFile: with backups, the old target is kept under its backup name unless a file of
+//     that name exists already (the oldest replaced version is the one kept): a hard link where
+//     the file system allows, else a whole copy; then the temporary file is renamed over the
+//     target.
+// So at every instant the target holds either its old or its new content, whole. A step that
+// fails removes the temporary file and leaves the old target as it was; `published` tells.
+struct FileCopy {
+    FileCopy() = default;
+    FileCopy(QByteArray from, QByteArray to) : source(std::move(from)), target(std::move(to)) {}
+    QByteArray source;
+    QByteArray target;
+    bool published = false;
+    // Between the steps.
+    QByteArray staged;
+    int descriptor = -1;
+};
+void createFile(FileCopy& copy);
+void fillFile(FileCopy& copy);
+void settleFile(FileCopy& copy);
+void installFile(FileCopy& copy, bool keepBackup);
 
-// Runs work(0) .. work(count - 1) on a few worker threads and returns when all are done. The
-// work must neither throw nor touch widgets.
-void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work);
+// All steps for one file; true when it was published.
+bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackup);
+
+// Temporary files this program creates beside the files it publishes: ".spindleway-" followed by
+// six letters or digits.
+bool isOwnTemporaryName(const QByteArray& fileName);
+// Removes such files, left behind by a run that was killed, anywhere in the directory tree
+// (symbolic links are not followed; nothing else is touched).
+void removeLeftoverTemporaries(const QString& directory);
+
+// Names of the regular files of a directory (links to regular files included, dot files
+// included), exactly as stored, in byte order. False in *ok when the directory cannot be read.
+QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok);
+
+// Forces the directory's entries (renames, new links) to the disk.
+void syncDirectory(const QByteArray& directory);
 
 }  // namespace rotation_tool

@@ -22,11 +22,14 @@ TdlgLog* dlgLog = nullptr;
 QString logDateTime() {
     const QDateTime now = QDateTime::currentDateTime();
     if (!now.isValid()) return QString();
-    const QLocale locale = QLocale::system();
-    // The long time form without its time-zone name: date and time as the user reads them.
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove('t');
-    timeFormat = timeFormat.trimmed();
+    // The system's formats, looked up once: a run logs a line for each of thousands of sites.
+    static const QLocale locale = QLocale::system();
+    static const QString timeFormat = [] {
+        // The long time form without its time-zone name: date and time as the user reads them.
+        QString format = locale.timeFormat(QLocale::LongFormat);
+        format.remove('t');
+        return format.trimmed();
+    }();
     return locale.toString(now.date(), QLocale::ShortFormat) + " " + locale.toString(now.time(), timeFormat);
 }
 
@@ -40,6 +43,7 @@ TdlgLog::TdlgLog(QWidget* parent) : platform::ModalDialog(parent) {
     Label1->setWordWrap(true);
     memwarning = new QPlainTextEdit;
     memwarning->setReadOnly(true);
+    memwarning->setUndoRedoEnabled(false);  // a log of many thousand lines is never undone
     memwarning->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* group = new QGroupBox("Log");
     auto* groupLayout = new QVBoxLayout(group);

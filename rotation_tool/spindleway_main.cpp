@@ -2,28 +2,17 @@
 // and ends; otherwise its window waits for the user.
 #include "components/one_instance.h"
 #include "platform/dialogs.h"
+#include "rotation_tool/display_choice.h"
 #include "rotation_tool/main_window.h"
 #include "rotation_tool/rotation_log_dialog.h"
 #include "rotation_tool/rotation_options_dialog.h"
 #include "rotation_tool/run_mode.h"
 
 #include <QApplication>
-#include <cstdio>
 #include <memory>
 
-namespace {
-
-// A scheduler may start the tool where no display exists; it still has to run.
-void chooseHeadlessPlatformWhenNoDisplay() {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
-    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    chooseHeadlessPlatformWhenNoDisplay();
+    rotation_tool::choosePlatform(argc > 1 && rotation_tool::isRotateArgument(QString::fromLocal8Bit(argv[1])));
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumenfold Pro Rotation Site Tool");
 
@@ -34,11 +23,8 @@ int main(int argc, char** argv) {
     try {
         created = std::make_unique<rotation_tool::TfrmMain>(arguments, nullptr, true);
     } catch (const OneInstanceError& error) {
-        // Unattended there is nobody to read a box.
-        if (rotation_tool::isRotateArgument(arguments.value(0)))
-            std::fprintf(stderr, "Spindleway: %s\n", error.what());
-        else
-            platform::messageBox(error.what(), platform::MessageKind::Error);
+        // Only an interactive start gets here: an unattended one runs on and logs why.
+        platform::messageBox(error.what(), platform::MessageKind::Error);
         return 1;
     }
     rotation_tool::TfrmMain& mainWindow = *created;

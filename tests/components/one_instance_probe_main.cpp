@@ -4,7 +4,9 @@
 // ONEINSTANCE_PROBE_SERVE hand-overs or ONEINSTANCE_PROBE_STAY_MS milliseconds (exit code 10).
 // A later copy ends through its event loop (exit code 20), or at once with ONEINSTANCE_PROBE_HALT.
 // ONEINSTANCE_PROBE_NAME replaces the program name the copies meet under;
-// ONEINSTANCE_PROBE_TIMEOUT_MS shortens the wait for an answering first copy.
+// ONEINSTANCE_PROBE_TIMEOUT_MS shortens the wait for an answering first copy;
+// ONEINSTANCE_PROBE_FALLBACK names the directory for the lock when the temporary one fails.
+// A copy that can make no lock at all prints "no lock: " and the error, and ends (exit code 30).
 #include "components/one_instance.h"
 
 #include <QCoreApplication>
@@ -31,7 +33,13 @@ int main(int argc, char** argv) {
     TOneInstance instance(nullptr, qEnvironmentVariable("ONEINSTANCE_PROBE_NAME"));
     instance.UseHaltToExit = qEnvironmentVariableIsSet("ONEINSTANCE_PROBE_HALT");
     instance.HandOverTimeoutMs = envNumber("ONEINSTANCE_PROBE_TIMEOUT_MS", instance.HandOverTimeoutMs);
-    instance.Loaded();
+    instance.FallbackDirectory = qEnvironmentVariable("ONEINSTANCE_PROBE_FALLBACK");
+    try {
+        instance.Loaded();
+    } catch (const OneInstanceError& error) {
+        say(QString("no lock: ") + error.what());
+        return 30;
+    }
 
     if (!instance.isFirstInstance()) {
         say("not first");

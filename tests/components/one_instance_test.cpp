@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSharedMemory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,7 +16,9 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
+#include <QFileInfo>
 #include <memory>
 
 namespace {
@@ -287,13 +288,12 @@ TEST(OneInstance, ACrashedFirstCopyDoesNotBlockLaterStarts) {
 }
 
 TEST(OneInstance, AStaleBlockNamingAVanishedCopyDoesNotBlock) {
-    // A block that outlived its copy (still attached elsewhere) names a listener that is gone.
+    // A block that outlived its copy names a listener that is gone.
     const QString name = freshName();
-    QSharedMemory leftover(TOneInstance::KeyFor(name));
-    ASSERT_TRUE(leftover.create(256));
-    const QByteArray vanished = QDir::tempPath().toUtf8() + "/vanished-" + freshName().toUtf8();
-    std::memset(leftover.data(), 0, 256);
-    std::memcpy(leftover.data(), vanished.constData(), size_t(vanished.size()));
+    QFile leftover(QDir::tempPath() + "/" + TOneInstance::KeyFor(name) + ".block");
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.write(QDir::tempPath().toUtf8() + "/vanished-" + freshName().toUtf8());
+    leftover.close();
 
     QElapsedTimer timer;
     timer.start();
@@ -306,6 +306,7 @@ TEST(OneInstance, AStaleBlockNamingAVanishedCopyDoesNotBlock) {
     EXPECT_EQ(later.finish(), 20);
     EXPECT_EQ(taker.finish(), 10);
     EXPECT_EQ(taker.received(), QList<QStringList>{QStringList{"reached"}});
+    EXPECT_FALSE(leftover.exists());  // the copy that took over cleared it when it ended
 }
 
 TEST(OneInstance, AFileLeftWhereThisCopyListensIsReplaced) {
@@ -326,22 +327,63 @@ TEST(OneInstance, AFileLeftWhereThisCopyListensIsReplaced) {
 
 TEST(OneInstance, AFirstCopyThatDoesNotAnswerIsTakenOver) {
     const QString name = freshName();
-    TOneInstance silent(nullptr, name);
-    silent.Loaded();
-    ASSERT_TRUE(silent.isFirstInstance());
+    Probe silent({}, {{"ONEINSTANCE_PROBE_NAME", name}, {"ONEINSTANCE_PROBE_SERVE", "1"}});
+    ASSERT_TRUE(silent.waitForLine("first"));
+    ::kill(pid_t(silent.process().processId()), SIGSTOP);  // hangs as a whole: nothing answers
 
-    // This process serves no events while the probe waits for an answer.
     Probe taker({"unanswered"}, {{"ONEINSTANCE_PROBE_NAME", name},
                                  {"ONEINSTANCE_PROBE_TIMEOUT_MS", "300"},
                                  {"ONEINSTANCE_PROBE_SERVE", "1"}});
-    ASSERT_TRUE(taker.waitForLineBlocking("first"));
+    ASSERT_TRUE(taker.waitForLine("first"));
 
-    // The next start reaches the copy that took over; the silent one keeps running unaware.
+    // The next start reaches the copy that took over; the silent one would run on unaware.
     Probe later({"next"}, {{"ONEINSTANCE_PROBE_NAME", name}});
     EXPECT_EQ(later.finish(), 20);
     EXPECT_EQ(taker.finish(), 10);
     EXPECT_EQ(taker.received(), QList<QStringList>{QStringList{"next"}});
-    EXPECT_TRUE(silent.isFirstInstance());
+    ::kill(pid_t(silent.process().processId()), SIGCONT);
+}
+
+TEST(OneInstance, AFirstCopyAnswersAtOnceWhileItsOwnWorkKeepsItsEventLoopAway) {
+    const QString name = freshName();
+    TOneInstance first(nullptr, name);
+    first.Loaded();
+    ASSERT_TRUE(first.isFirstInstance());
+    QSignalSpy started(&first, &TOneInstance::OnInstanceStarted);
+
+    // This thread serves no events while the later copy waits for its answer.
+    Probe later({"while busy"}, {{"ONEINSTANCE_PROBE_NAME", name}});
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(later.process().waitForFinished(8000));
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(later.process().exitCode(), 20);
+    EXPECT_EQ(started.count(), 0);  // the arguments wait for the event loop
+    EXPECT_TRUE(QTest::qWaitFor([&] { return started.count() == 1; }, 2000));
+    EXPECT_EQ(started.at(0).at(0).toStringList(), QStringList{"while busy"});
+}
+
+TEST(OneInstance, WithoutATemporaryDirectoryCopiesMeetInTheFallbackOrRunWithoutALock) {
+    QTemporaryDir fallback;
+    const QString name = freshName();
+    const QString missing = fallback.path() + "/no such directory";
+    const QMap<QString, QString> environment{
+        {"ONEINSTANCE_PROBE_NAME", name}, {"TMPDIR", missing}, {"ONEINSTANCE_PROBE_FALLBACK", fallback.path()}};
+    QMap<QString, QString> serving = environment;
+    serving.insert("ONEINSTANCE_PROBE_SERVE", "1");
+    Probe first({}, serving);
+    ASSERT_TRUE(first.waitForLine("first")) << first.lines().join("\n").toStdString();
+    EXPECT_TRUE(QFileInfo::exists(fallback.path() + "/" + TOneInstance::KeyFor(name) + ".block"));
+    Probe later({"via fallback"}, environment);
+    EXPECT_EQ(later.finish(), 20);
+    EXPECT_EQ(first.finish(), 10);
+    EXPECT_EQ(first.received(), QList<QStringList>{QStringList{"via fallback"}});
+
+    QMap<QString, QString> nowhere = environment;
+    nowhere.insert("ONEINSTANCE_PROBE_FALLBACK", missing);
+    Probe lockless({}, nowhere);
+    EXPECT_EQ(lockless.finish(), 30);
+    EXPECT_EQ(lockless.lines(), QStringList{"no lock: Unable to create semaphore"});
 }
 
 TEST(OneInstance, ALockLeftByACopyThatDiedMidCheckDoesNotBlock) {

@@ -1,6 +1,6 @@
 // The built program, run as a scheduler would run it: unattended, without a display.
 #include "platform/ini_file.h"
-#include "tests/common/qt_print.h"
+#include "tests/rotation_tool/spindleway_process.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,49 +10,12 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(content);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The name of the program's copy in a test's data directory. Copies of one executable name are
-// one program to each other, so each test's copy gets a name of its own: tests that run at the
-// same time, or a Spindleway the developer has open, never take it for a second copy.
-QString programCopyName(const QString& data) {
-    return "Spindleway_" + QFileInfo(data.chopped(1)).fileName();
-}
-
-// The data directory is the executable's own directory, so the program runs from a copy.
-void copyProgramInto(const QString& data) {
-    const QString program = qEnvironmentVariable("LUMENFOLD_BIN_DIR") + "/Spindleway";
-    ASSERT_TRUE(QFileInfo::exists(program)) << program.toStdString();
-    ASSERT_TRUE(QFile::copy(program, data + programCopyName(data)));
-    QFile::setPermissions(data + programCopyName(data), QFile::permissions(program));
-}
-
-// As a scheduler starts it: no display, no platform chosen.
-void prepareHeadless(QProcess& process) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(QDir::tempPath());  // not the data directory: it must find its own
-}
-
-}  // namespace
+using testing_support::readFile;
+using testing_support::writeFile;
 
 TEST(SpindlewayProcess, RotatesUnattendedWithoutADisplayAndEnds) {
-    QTemporaryDir dir;
-    const QString data = dir.path() + "/";
-    copyProgramInto(data);
+    testing_support::SpindlewayData spindleway;
+    const QString data = spindleway.path();
 
     const QString live = data + "www/garden";
     writeFile(data + "sites.ini", "[Sites]\r\nSite_1=Garden\r\nSite_2=Kitchen\r\n");
@@ -69,8 +32,9 @@ TEST(SpindlewayProcess, RotatesUnattendedWithoutADisplayAndEnds) {
     writeFile(data + "options.ini", "[Options]\r\nCreateBackups=True\r\nLogOnlyErrors=False\r\n");
 
     QProcess process;
-    prepareHeadless(process);
-    process.start(data + programCopyName(data), {"/rotate"});
+    spindleway.prepare(process);
+    process.setArguments({"/rotate"});
+    process.start();
     ASSERT_TRUE(process.waitForFinished(30000)) << process.readAllStandardError().toStdString();
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
@@ -92,9 +56,8 @@ TEST(SpindlewayProcess, RotatesUnattendedWithoutADisplayAndEnds) {
 }
 
 TEST(SpindlewayProcess, ASecondCopyEndsWithoutRotating) {
-    QTemporaryDir dir;
-    const QString data = dir.path() + "/";
-    copyProgramInto(data);
+    testing_support::SpindlewayData spindleway;
+    const QString data = spindleway.path();
     const QString live = data + "www";
     writeFile(data + "sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
     writeFile(data + "Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\Site_1\r\nLivePath=" + live.toUtf8() +
@@ -104,15 +67,17 @@ TEST(SpindlewayProcess, ASecondCopyEndsWithoutRotating) {
 
     // An interactive copy is open (its window waits for a user who never comes).
     QProcess first;
-    prepareHeadless(first);
-    first.start(data + programCopyName(data), {});
+    spindleway.prepare(first);
+    first.setArguments({});
+    first.start();
     ASSERT_TRUE(first.waitForStarted(10000));
     QThread::msleep(1500);  // time to set up its single-instance listener
     ASSERT_EQ(first.state(), QProcess::Running);
 
     QProcess second;
-    prepareHeadless(second);
-    second.start(data + programCopyName(data), {"/ROTATE"});
+    spindleway.prepare(second);
+    second.setArguments({"/ROTATE"});
+    second.start();
     const bool ended = second.waitForFinished(20000);
     first.kill();
     first.waitForFinished(5000);

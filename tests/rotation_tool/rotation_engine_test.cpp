@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <sys/stat.h>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
@@ -340,7 +342,7 @@ TEST_F(RotationToolTest, AFailedCopyLeavesTheLiveFileAsItWas) {
     main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
     EXPECT_EQ(live("Site_1", "Index.html"), "live page");
 
-    // With backups the old file was moved aside first; it comes back rather than leave a hole.
+    // With backups nothing is moved aside before the new copy exists whole, so no backup is made either.
     options->chkcreatebackup->setChecked(true);
     main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
     EXPECT_EQ(live("Site_1", "Index.html"), "live page");
@@ -348,4 +350,67 @@ TEST_F(RotationToolTest, AFailedCopyLeavesTheLiveFileAsItWas) {
     EXPECT_EQ(log->lines().size(), 2);
     EXPECT_TRUE(logHasError("Could not copy the file, " + missing + ", for site, Garden!"));
     EXPECT_EQ(QDir(livePath("Site_1")).entryList(QDir::Files | QDir::Hidden), QStringList({"Index.html"}));
+}
+
+TEST(RotationBackupName, NativeNamesKeepTheirBytesAndLoseOneWholeCharacter) {
+    using rotation_tool::nativeBackupFileName;
+    const struct {
+        QByteArray target, backup;
+    } cases[] = {
+        {"/live/page.html", "/live/page.~htm"},
+        {"/live.d/README", "/live.d/README."},
+        {"/live/.htaccess", "/live/.~htacces"},
+        {"/live/caf\xE9.jp\xE9", "/live/caf\xE9.~jp"},        // Latin-1 bytes: one byte each
+        {"/live/x.\xC3\xA9\xC3\xA9", "/live/x.~\xC3\xA9"},  // UTF-8: a character is two bytes here
+    };
+    for (const auto& c : cases) EXPECT_EQ(nativeBackupFileName(c.target), c.backup) << c.target.constData();
+}
+
+TEST_F(RotationToolTest, EveryRegularFileIsPublishedWhateverItsNameAndOwnLeftoversGo) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    const QByteArray rotation = QFile::encodeName(data.path() + "Site_1/R1/");
+    const QByteArray liveDir = QFile::encodeName(livePath("Site_1"));
+    const QByteArray latin1Name = "caf\xE9.jpg";  // not valid UTF-8
+    data.write("Site_1/R1/.htaccess", "deny from none");
+    {
+        std::FILE* f = std::fopen((rotation + latin1Name).constData(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("latin-1 photo", f);
+        std::fclose(f);
+    }
+    // What a killed run leaves, and user files that only look alike.
+    data.write("live_Site_1/.spindleway-Ab3xYz", "half a page");
+    data.write("live_Site_1/thumbs/.spindleway-000000", "half a thumbnail");
+    data.write("live_Site_1/old/deeper/.spindleway-q1W2e3", "left long ago");
+    data.write("live_Site_1/.spindleway-notes.txt", "the user's own");
+    data.write("live_Site_1/.spindleway-ab3", "the user's own too");
+    data.write("live_Site_1/Index.html", "old index");
+    data.write("options.ini", "[Options]\r\nCreateBackups=True\r\n");
+    struct stat oldIndex {};
+    ASSERT_EQ(::stat((liveDir + "Index.html").constData(), &oldIndex), 0);
+    startTool({"/ROTATE"});
+    holdTimer(*main);
+
+    main->btnrotateallClick();
+    EXPECT_FALSE(log->ErrorFlag) << log->lines().join("\n").toStdString();
+    EXPECT_EQ(live("Site_1", ".htaccess"), "deny from none");
+    std::FILE* f = std::fopen((liveDir + latin1Name).constData(), "rb");
+    ASSERT_NE(f, nullptr);
+    char buffer[64] = {};
+    const size_t got = std::fread(buffer, 1, sizeof buffer, f);
+    std::fclose(f);
+    EXPECT_EQ(QByteArray(buffer, int(got)), "latin-1 photo");
+
+    for (const char* gone : {".spindleway-Ab3xYz", "thumbs/.spindleway-000000", "old/deeper/.spindleway-q1W2e3"})
+        EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + gone)) << gone;
+    EXPECT_EQ(live("Site_1", ".spindleway-notes.txt"), "the user's own");
+    EXPECT_EQ(live("Site_1", ".spindleway-ab3"), "the user's own too");
+
+    // The backup is the old file itself, linked under its backup name.
+    struct stat backup {};
+    ASSERT_EQ(::stat((liveDir + "Index.~htm").constData(), &backup), 0);
+    EXPECT_EQ(backup.st_ino, oldIndex.st_ino);
+    EXPECT_EQ(live("Site_1", "Index.~htm"), "old index");
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
 }

@@ -1,0 +1,16 @@
+#pragma once
+// Picks the window-system platform before the application object is made. A scheduler may start
+// the tool where no display exists, or with DISPLAY naming a display that is gone; an unattended
+// run must rotate and log all the same, so it then runs without a display.
+
+namespace rotation_tool {
+
+// Sets QT_QPA_PLATFORM to "offscreen" unless a platform was chosen already or a display answers.
+// Without any display set this holds in both modes; a display that is set but does not answer is
+// checked only for an unattended run (an interactive one needs its window shown).
+void choosePlatform(bool unattended);
+
+// True when the X display named by the text accepts a connection within the time.
+bool xDisplayAnswers(const char* display, int timeoutMs);
+
+}  // namespace rotation_tool
