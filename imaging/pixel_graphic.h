@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -252,7 +253,12 @@ private:
     uint32_t Background = 0;
     TPGPixelFormat PixelFormat = pf24Bit;
     uint8_t* Bits = nullptr;
-    std::unique_ptr<uint8_t[]> PixelMemory;
+    // Pixel memory comes from calloc: large blocks arrive as fresh zero pages that are only
+    // touched when a reader writes them, instead of being cleared up front.
+    struct FreePixels {
+        void operator()(uint8_t* p) const noexcept { std::free(p); }
+    };
+    std::unique_ptr<uint8_t[], FreePixels> PixelMemory;
     TPGBitmapInfoHeader BitmapInfo;
     std::vector<uint32_t> DibColorTable;
     bool Dither = true;

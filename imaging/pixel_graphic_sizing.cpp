@@ -208,7 +208,7 @@ void TPixelGraphic::SetSize(int w, int h, TPGPixelFormat f) {
         DibColorTable.assign(size_t(M), 0);
         RebuildDibColorTable();
         // Zeroed, so that a reader that stops early never leaves undefined pixels behind.
-        PixelMemory.reset(new (std::nothrow) uint8_t[size_t(ImageSize)]());
+        PixelMemory.reset(static_cast<uint8_t*>(std::calloc(size_t(ImageSize), 1)));
         if (!PixelMemory) {
             BytesPerLine = 0;
             ImageSize = 0;

@@ -1,12 +1,11 @@
 #pragma once
-// The pixel memory a reader has just sized: zeroed, so that rows a damaged file never delivers
-// hold index 0 (or black) instead of whatever the memory held before; and, for large pictures,
-// asked for huge pages first, since faulting in fresh memory page by page would otherwise cost
-// more than the decoding itself. The request is a hint only: nothing changes where it is refused.
+// The pixel memory a reader has just sized (SetSize hands it out zeroed, so rows a damaged file
+// never delivers hold index 0 or black): for large pictures, huge pages are asked for before the
+// reader first touches the memory, since faulting it in page by page would otherwise cost more
+// than the decoding itself. The request is a hint only: nothing changes where it is refused.
 #include "imaging/pixel_graphic.h"
 
 #include <cstdint>
-#include <cstring>
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -24,5 +23,4 @@ inline void PrepareFreshPixels(TPixelGraphic& Graphic) {
         if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
     }
 #endif
-    std::memset(bits, 0, size);
 }
