@@ -105,6 +105,25 @@ TEST_F(SiteDataTest, StoredValuesSurviveSaveReloadNewRotationAndApplyToAll) {
     });
 }
 
+// A stored snippet longer than a line edit holds by default comes back whole after a load and a save.
+TEST_F(SiteDataTest, LongHeadersAndFootersSurviveLoadAndSave) {
+    writeGardenSite(true);
+    QDir().mkpath(siteDir + "Rotation_1");
+    const QString header = QString(40000, 'h') + "<end>";
+    const QString imageFooter = QString(40000, 'f') + "<end>";
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
+                             "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\nHeader=1\r\nHeader_HTML=" +
+                                 header.toUtf8() + "\r\nImage_Footer_HTML=" + imageFooter.toUtf8() + "\r\n");
+    startWithGardenSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(editor.edtheaderhtml->text().size(), header.size());
+        EXPECT_EQ(dlgThumbOptions->edtimagefooterhtml->text().size(), imageFooter.size());
+    });
+    EXPECT_TRUE(siteFile().readString("Rotation_1", "Header_HTML", "") == header);  // no 40,000-character dump
+    EXPECT_TRUE(siteFile().readString("Rotation_1", "Image_Footer_HTML", "") == imageFooter);
+}
+
 TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndSiteOptionsCancelWritesNothing) {
     writeGardenSite(true);
     QDir().mkpath(siteDir + "Rotation_1");
