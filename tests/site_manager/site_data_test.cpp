@@ -5,6 +5,7 @@
 #include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/site_options_dialog.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCoreApplication>
@@ -152,6 +153,30 @@ TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndSiteOptionsCancelWritesNothi
     QTest::mouseClick(main->btnsiteoptions, Qt::LeftButton);
     EXPECT_EQ(data.read("sites.ini"), QByteArray("[Sites]\r\nSite_1=Caf\xe9 Gr\xfcn\r\nSite_2=Lost\r\n"));
     EXPECT_FALSE(QFileInfo::exists(data.file("Site_2.ini")));
+}
+
+// Spindleway stores the next rotation position while the site is open in Lumenfold: Lumenfold's
+// saves keep it, unless the user sets a position in Site Options.
+TEST_F(SiteDataTest, ThePositionSpindlewayStoresSurvivesLumenfoldsSaves) {
+    writeThreeRotations();
+    startWithGardenSite();
+    EXPECT_EQ(tsiterecord.CurrentRotationPosition, 1);
+    siteFile().writeInteger("General", "CurrentRotationPosition", 3);  // Spindleway rotates meanwhile
+    MessageScript editor;
+    inEditor(editor, [](TdlgEditSite&) {});
+    EXPECT_EQ(siteFile().readInteger("General", "CurrentRotationPosition", 0), 3);
+    EXPECT_EQ(tsiterecord.CurrentRotationPosition, 3);
+
+    siteFile().writeInteger("General", "CurrentRotationPosition", 2);
+    MessageScript options;
+    options.onDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TdlgSIteOptions&>(d);
+        dialog.spnrotpos->setValue(1);  // the user's choice wins
+        QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+        return d.result();
+    });
+    QTest::mouseClick(main->btnsiteoptions, Qt::LeftButton);
+    EXPECT_EQ(siteFile().readInteger("General", "CurrentRotationPosition", 0), 1);
 }
 
 // --- Missing folders and the wrong target ---
