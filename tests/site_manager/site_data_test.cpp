@@ -212,6 +212,13 @@ TEST_F(SiteDataTest, AMissingRotationDirectoryShowsNoImagesAndRefusesEveryAction
         editor.FileBox->item(0)->setSelected(true);
         QTest::keyClick(editor.FileBox, Qt::Key_Delete);
         EXPECT_EQ(script.texts(), QStringList(4, located));
+
+        // Build All refuses the missing rotation too (the others stop at their own build checks).
+        script.clear();
+        for (int i = 0; i < 3; ++i) script.answer(MessageResult::OK);
+        QTest::mouseClick(editor.btnBuildAll, Qt::LeftButton);
+        EXPECT_EQ(script.texts().size(), 3);
+        EXPECT_EQ(script.lastText(), located);
     });
     EXPECT_TRUE(QFileInfo::exists(siteDir + "Rotation_2/two.jpg"));
     EXPECT_TRUE(siteFile().sectionExists("Rotation_3"));
