@@ -4,12 +4,17 @@
 #include "platform/ini_document.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <functional>
 #include <list>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -38,8 +43,14 @@ Stamp stampOf(const QString& path) {
 
 // File times come from a coarse clock: a file rewritten in place within the same tick and to the
 // same size keeps its stamp. A parse is therefore trusted only once the file's time lies clearly
-// before the moment its stamp was taken; until then every use reads the file again.
+// before the moment its stamp was taken; until then every use reads the file again. A time of
+// whole seconds comes from a file system that keeps no finer times (some keep two seconds).
 constexpr qint64 kClockTickNs = 20'000'000;
+constexpr qint64 kWholeSecondsTickNs = 2'000'000'000;
+
+qint64 clockTickOf(qint64 modifiedNs) {
+    return modifiedNs % 1'000'000'000 == 0 ? kWholeSecondsTickNs : kClockTickNs;
+}
 
 qint64 coarseNowNs() {
     timespec ts {};
@@ -54,7 +65,7 @@ struct Loaded {
     // Written by this process: the file is a new inode that only an in-place rewrite by another
     // program, within one clock tick and to the same size, could change unseen.
     bool written = false;
-    bool trusted() const { return written || stamp.modifiedNs + kClockTickNs < stampedAtNs; }
+    bool trusted() const { return written || stamp.modifiedNs + clockTickOf(stamp.modifiedNs) < stampedAtNs; }
 };
 
 // The parsed files of the process, the most recently used first; each is checked against the
@@ -118,9 +129,31 @@ DocumentCache& cache() {
     return instance;
 }
 
-// Writes a document as the whole file and keeps it as the file's parsed form.
+// Writers of one file take turns, in this process and across programs (Lumenfold and Spindleway
+// both write site files): each reads the file as it is and replaces it while holding the lock of
+// the file's directory, so no write is made on a version that another writer has just replaced.
+class WriterLock {
+public:
+    explicit WriterLock(const QString& path)
+        : fd_(::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~WriterLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// Writes a document as the whole file and keeps it as the file's parsed form. A read-only file
+// is refused as the profile API refuses it, whoever runs the program.
 void store(const QString& path, const std::shared_ptr<const IniDocument>& document) {
-    if (!writeFileAtomically(path, document->serialize())) throw IniWriteError(path);
+    if (isReadOnly(path) || !writeFileAtomically(path, document->serialize())) throw IniWriteError(path);
     cache().remember(path, Loaded{stampOf(path), document, coarseNowNs(), true});
 }
 
@@ -163,6 +196,7 @@ void IniFile::change(Change&& apply) {
         update_->changes.emplace_back(std::forward<Change>(apply));
         return;
     }
+    WriterLock lock(path_);
     auto document = std::make_shared<IniDocument>(*cache().load(path_).document);
     apply(*document);
     store(path_, document);
@@ -234,6 +268,7 @@ void IniFile::commitUpdate() {
     if (!update_) return;
     std::unique_ptr<Update> update = std::move(update_);
     if (update->changes.empty()) return;
+    WriterLock lock(path_);
     const Loaded current = cache().load(path_);
     // A new parse means the file may have changed since the update began.
     if (current.document != update->base) {

@@ -165,6 +165,7 @@ void TfrmMain::btnnewsiteClick() {
             "Error encountered creating new site!  Ensure you have write access and sufficient disk space for your "
             "data directory, " + DataDirectory + "!");
     tsiterecord = SiteRecord{};
+    loadedRotationPosition_.reset();
     tsiterecord.key = key;
     tsiterecord.Name = "New Site";
     tsiterecord.Path = DataDirectory + key + "/";

@@ -4,6 +4,7 @@
 #include "site_manager/site_list_form.h"
 
 #include <QStringList>
+#include <optional>
 
 class QLabel;
 class QListWidget;
@@ -57,6 +58,10 @@ public:
     bool createnewdirectory(const QString& path);
     bool dodeletefile(const QString& fileName, bool overwriting);
     QString changeextension(const QString& fileName, const QString& newExtension) const;
+
+private:
+    // The rotation position the current site's file held when the site was loaded.
+    std::optional<int> loadedRotationPosition_;
 };
 
 extern TfrmMain* frmMain;

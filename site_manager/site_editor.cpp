@@ -2,6 +2,7 @@
 
 #include "components/drop_file_target.h"
 #include "components/file_list_box.h"
+#include "site_manager/builder/header_footer_editor_text.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/list_keyboard_selection.h"
 
@@ -129,7 +130,10 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     edtheaderfile = new QLineEdit(this);
     edtfooterhtml = new QLineEdit(this);
     edtfooterfile = new QLineEdit(this);
-    for (auto* hidden : {edtheaderhtml, edtheaderfile, edtfooterhtml, edtfooterfile}) hidden->hide();
+    for (auto* hidden : {edtheaderhtml, edtheaderfile, edtfooterhtml, edtfooterfile}) {
+        keepAnyLength(hidden);
+        hidden->hide();
+    }
 
     auto* styleGroup = new QGroupBox("Style");
     auto* style = new QGridLayout(styleGroup);

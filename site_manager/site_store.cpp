@@ -64,15 +64,22 @@ bool TfrmMain::addsite(const QString& key) {
 void TfrmMain::savecurrentsite() {
     try {
         platform::IniFile site(siteFileName(tsiterecord.key));
+        // Spindleway moves the position on while the site is open here: unless the user has
+        // changed it since the site was loaded, the position the file holds now stays.
+        int position = tsiterecord.CurrentRotationPosition;
+        if (loadedRotationPosition_ == position && site.valueExists(kGeneral, "CurrentRotationPosition"))
+            position = site.readInteger(kGeneral, "CurrentRotationPosition", position);
         platform::IniUpdate update(site);
         site.writeString(kGeneral, "Name", tsiterecord.Name);
         site.writeString(kGeneral, "Path", ::truncatepath(tsiterecord.Path));
         site.writeString(kGeneral, "LivePath", tsiterecord.LivePath);
         site.writeBool(kGeneral, "AutoRotate", tsiterecord.AutoRotate);
-        site.writeInteger(kGeneral, "CurrentRotationPosition", tsiterecord.CurrentRotationPosition);
+        site.writeInteger(kGeneral, "CurrentRotationPosition", position);
         site.writeString(kGeneral, "BaseHTMLName", tsiterecord.BaseHTMLName);
         site.writeInteger(kGeneral, "RotationCount", tsiterecord.RotationCount);
         update.commit();
+        tsiterecord.CurrentRotationPosition = position;
+        loadedRotationPosition_ = position;
         platform::IniFile(sitesFileName()).writeString(kSites, tsiterecord.key, tsiterecord.Name);
     } catch (const std::exception&) {
         // Saving is silent by design; the next save tries again.
@@ -99,6 +106,7 @@ bool readSiteRecord(const QString& key, SiteRecord& record) {
 
 bool TfrmMain::loadsite(const QString& key) {
     const bool loaded = readSiteRecord(key, tsiterecord);
+    loadedRotationPosition_ = tsiterecord.CurrentRotationPosition;
     if (!tsiterecord.Path.isEmpty()) tsiterecord.Path = ::fixpath(tsiterecord.Path, true);
     return loaded;
 }

@@ -1,8 +1,7 @@
 #include "site_manager/builder/header_footer.h"
 
+#include "site_manager/builder/header_footer_editor_text.h"
 #include "site_manager/builder/template_filling.h"
-
-#include <QFile>
 
 QString removeBars(const QString& snippet) {
     QString text = snippet;
@@ -48,16 +47,10 @@ QString HeaderFooterLists::ListEntryFromFile(List& list, const QString& file) {
         // Another list file: load it and start at its first entry.
         list.loadedFile = upper;
         list.position = 0;
-        list.entries.clear();
-        QFile source(file);
-        if (!source.open(QIODevice::ReadOnly)) {
+        if (!readListFile(file, list.entries)) {
             list.loadedFile.clear();  // so the next page tries again
             throw PageBuildError("Cannot read the list file " + file);
         }
-        QString text = decodeUserText(source.readAll());
-        text.replace("\r\n", "\n").replace('\r', '\n');
-        if (!text.isEmpty()) list.entries = text.split('\n');
-        if (text.endsWith('\n')) list.entries.removeLast();
     }
     if (list.entries.isEmpty()) throw PageBuildError("The list file " + file + " holds no entry");
     if (list.position >= list.entries.size()) list.position = 0;

@@ -2,11 +2,11 @@
 
 #include "site_manager/builder/header_footer_editor_composer.h"
 #include "site_manager/builder/header_footer_editor_list.h"
+#include "site_manager/builder/header_footer_editor_text.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <limits>
 
 void editHeaderOrFooter(QWidget* owner, bool header, HeaderFooterChoice choice, QLineEdit* html, QLineEdit* file) {
     TdlgNewHeaderFooter composer(owner);
@@ -17,8 +17,7 @@ void editHeaderOrFooter(QWidget* owner, bool header, HeaderFooterChoice choice, 
         composer.rdbRawHTML->setChecked(true);
         composer.edtRawHTML->setText(html->text());
         if (composer.ShowModal() != platform::mrOk) return;  // it closes with OK or Cancel
-        // The stored snippet may be longer than a line edit holds by default.
-        html->setMaxLength(std::numeric_limits<int>::max());
+        keepAnyLength(html);  // the stored snippet may be longer than a line edit holds by default
         html->setText(composer.edtRawHTML->text());
         return;
     }

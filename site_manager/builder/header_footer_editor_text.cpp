@@ -37,9 +37,11 @@ private:
 
 }  // namespace
 
+void keepAnyLength(QLineEdit* edit) { edit->setMaxLength(std::numeric_limits<int>::max()); }
+
 void limitTyping(QLineEdit* edit, int limit) {
     // QLineEdit's own limit also cuts text set by code, so it is lifted and typing checked here.
-    edit->setMaxLength(std::numeric_limits<int>::max());
+    keepAnyLength(edit);
     new TypingLimit(edit, limit);
 }
 

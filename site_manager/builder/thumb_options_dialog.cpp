@@ -7,6 +7,7 @@
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/text_format.h"
 #include "site_manager/builder/header_footer_editor.h"
+#include "site_manager/builder/header_footer_editor_text.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 
@@ -324,8 +325,10 @@ void TdlgThumbOptions::buildImageDisplayPage() {
     edtimageheaderfile = new QLineEdit(this);
     edtimagefooterhtml = new QLineEdit(this);
     edtimagefooterfile = new QLineEdit(this);
-    for (QLineEdit* hidden : {edtimageheaderhtml, edtimageheaderfile, edtimagefooterhtml, edtimagefooterfile})
+    for (QLineEdit* hidden : {edtimageheaderhtml, edtimageheaderfile, edtimagefooterhtml, edtimagefooterfile}) {
+        keepAnyLength(hidden);
         hidden->hide();
+    }
     chkUseSameNavGraphics = checkBox("Use the same Next/Previous graphics as Thumbnail Index page", true);
     chkimagenavigationbar = checkBox("Show navigation links at bottom of image display page", false);
     chkmaximagesize = checkBox("Set maximum size of images displayed in image pages", false);

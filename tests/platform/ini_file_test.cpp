@@ -1,10 +1,17 @@
+#include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "tests/common/temp_data_dir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
+#include <time.h>
 #include <gtest/gtest.h>
 
 using platform::IniFile;
@@ -73,6 +80,41 @@ TEST(IniFile, AWriteThatCannotReachTheDiskRaises) {
     TempDataDir dir;
     IniFile ini(dir.file("no/such/dir/e.ini"));
     EXPECT_THROW(ini.writeString("S", "k", "v"), platform::IniWriteError);
+}
+
+// A write that fails leaves the file whole and as it was, with no stray file beside it.
+TEST(IniFile, AFailedWriteLeavesTheFileWhole) {
+    TempDataDir dir;
+    const QByteArray before = "; kept\r\n[General]\r\nName=Garden\r\n";
+    const QString path = dir.write("w.ini", before);
+
+    // A read-only file is not replaced, even by a user whom the permissions would let.
+    ASSERT_TRUE(platform::setReadOnly(path, true));
+    EXPECT_THROW(IniFile(path).writeString("General", "Name", "Changed"), platform::IniWriteError);
+    EXPECT_EQ(dir.read("w.ini"), before);
+    EXPECT_EQ(IniFile(path).readString("General", "Name", ""), "Garden");
+    ASSERT_TRUE(platform::setReadOnly(path, false));
+
+    // A full disk, as a limit on the size of files this process may write.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    IniFile ini(path);
+    EXPECT_THROW(ini.writeString("General", "Header_HTML", QString(20000, 'x')), platform::IniWriteError);
+    {
+        platform::IniUpdate update(ini);
+        ini.writeString("General", "Name", "Changed");
+        ini.writeString("General", "Footer_HTML", QString(20000, 'y'));
+        EXPECT_THROW(update.commit(), platform::IniWriteError);
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(dir.read("w.ini"), before);
+    EXPECT_EQ(ini.readString("General", "Name", ""), "Garden");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"w.ini"});
 }
 
 TEST(IniFile, BooleanRules) {
@@ -205,6 +247,55 @@ TEST(IniFileCache, ChangesOnDiskAreSeenAndUpdatesWriteOnce) {
     }
     EXPECT_EQ(dir.read("s.ini"), committed);
     EXPECT_TRUE(writer.sectionExists("Rotation_1"));
+}
+
+// A file system that keeps whole seconds only: a file rewritten in place to the same size within
+// the second keeps its stamp, and must still be read again.
+TEST(IniFileCache, ASameSizeRewriteWithinTheSameSecondIsSeen) {
+    TempDataDir dir;
+    const QString path = dir.write("c.ini", "[General]\r\nCurrentRotationPosition=1\r\n");
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_nsec < 100'000'000) {  // leave the start of the second behind, so a short wait could not hide it
+        timespec wait{0, 100'000'000};
+        nanosleep(&wait, nullptr);
+        clock_gettime(CLOCK_REALTIME, &now);
+    }
+    const auto setWholeSecond = [&] {
+        const timespec times[2] = {{now.tv_sec, 0}, {now.tv_sec, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    };
+    setWholeSecond();
+    const IniFile reader(path);
+    EXPECT_EQ(reader.readInteger("General", "CurrentRotationPosition", 0), 1);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.write("[General]\r\nCurrentRotationPosition=2\r\n");
+    }
+    setWholeSecond();
+    EXPECT_EQ(reader.readInteger("General", "CurrentRotationPosition", 0), 2);
+}
+
+// Lumenfold and Spindleway write the same site file: each write is made on the file as the other
+// left it, so neither loses the other's keys.
+TEST(IniFileCache, TwoWritersOfOneFileLoseNothing) {
+    TempDataDir dir;
+    const QString path = dir.write("two.ini", "[General]\r\nName=Garden\r\n");
+    constexpr int kWrites = 40;
+    std::thread spindleway([&] {
+        for (int i = 0; i < kWrites; ++i) IniFile(path).writeInteger("General", "Position" + QString::number(i), i);
+    });
+    for (int i = 0; i < kWrites; ++i) {
+        IniFile ini(path);
+        platform::IniUpdate update(ini);
+        ini.writeInteger("Rotation_1", "Key" + QString::number(i), i);
+        update.commit();
+    }
+    spindleway.join();
+    const IniFile fresh(path);
+    EXPECT_EQ(fresh.readSection("General").size(), kWrites + 1);
+    EXPECT_EQ(fresh.readSection("Rotation_1").size(), kWrites);
 }
 
 // The rotation tool reads site files from several threads while the file may change.

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 
 using platform::MessageResult;
@@ -26,7 +27,8 @@ protected:
                                  "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\nStatus=0\r\nThumb_Width=100\r\n");
         data.write("Site_2.ini", "[General]\r\nName=Empty\r\nPath=%\\empty\\\r\nRotationCount=0\r\n");
         data.write("Site_3.ini", "[General]\r\nName=Beach\r\nPath=%\\beach\\\r\nRotationCount=1\r\n"
-                                 "[Rotation_1]\r\nRotation_Path=%\\beach\\Rotation_1\r\nStatus=2\r\nThumb_Width=420\r\n");
+                                 "[Rotation_1]\r\nRotation_Path=%\\beach\\Rotation_1\r\nStatus=2\r\nThumb_Width=420\r\n"
+                                 "Header_HTML=two\x10" "0D\x10" "0Alines\r\nImage_Footer_HTML=\x10" "20padded\x10" "20\r\n");
         startProgram();
         clickSite("Site_1");
     }
@@ -67,10 +69,14 @@ TEST_F(CopySettingsTest, OkCopiesTheChosenRotationsSettingsButNotItsStatusOrDire
         });
         QTest::mouseClick(editor.btnCopyFrom, Qt::LeftButton);
         EXPECT_EQ(dlgThumbOptions->SpnThumbW->value(), 420);
+        EXPECT_EQ(editor.edtheaderhtml->text(), "two\r\nlines");  // stored values come over whole
+        EXPECT_EQ(dlgThumbOptions->edtimagefooterhtml->text(), " padded ");
         EXPECT_EQ(editor.lblstatus->text(), "This Rotation has NOT been built");
     });
     const platform::IniFile site(data.file("Site_1.ini"));
     EXPECT_EQ(site.readString("Rotation_1", "Thumb_Width", ""), "420");
+    EXPECT_EQ(site.readString("Rotation_1", "Header_HTML", ""), "two\r\nlines");
+    EXPECT_EQ(site.readString("Rotation_1", "Image_Footer_HTML", ""), " padded ");
     EXPECT_NE(site.readString("Rotation_1", "Status", ""), "2");
     EXPECT_TRUE(site.readString("Rotation_1", "Rotation_Path", "").startsWith("%\\site"));
 }

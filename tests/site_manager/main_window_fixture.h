@@ -2,6 +2,10 @@
 // A running site-gallery program for tests: a temporary data directory and the long-lived forms,
 // created in the program's order, with the main window shown.
 #include "site_manager/application_options.h"
+#include "site_manager/builder/build_dialog.h"
+#include "site_manager/builder/build_inputs.h"
+#include "site_manager/builder/compliance_test_dialog.h"
+#include "site_manager/builder/page_buttons.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/main_window.h"
 #include "site_manager/site_editor.h"
@@ -17,8 +21,25 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+// Puts back the globals a fresh program holds, so that no test sees what another left behind.
+inline void resetProgramGlobals() {
+    CurrentRotationNumber = -1;
+    CurrentRotationStatus = 0;
+    NoThumbnailMode = false;
+    NoThumbnailPageCount = 0;
+    BuildAllMode = false;
+    DescriptionIniPath.clear();
+    CancelRequested = false;
+    TemplateFeatures = TTemplateFeatures{};
+    ButtonExtension = QStringLiteral(".gif");
+    SupportFiles.clear();
+    SupportFileNames.clear();
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
+    MainWindowTest() { resetProgramGlobals(); }
+
     // Starts the program over the data directory as the files stand now.
     void startProgram() {
         tsiterecord = SiteRecord{};

@@ -9,6 +9,7 @@
 #include "site_manager/site_record.h"
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
+#include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,6 +40,7 @@ QStringList lines(const QListWidget& list) {
 class RotationStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        resetProgramGlobals();
         initDataDirectory();
         savedOptions = ApplicationOptions;
         ApplicationOptions = TApplicationOptions{};

@@ -5,6 +5,7 @@
 #include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/site_options_dialog.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCoreApplication>
@@ -105,6 +106,25 @@ TEST_F(SiteDataTest, StoredValuesSurviveSaveReloadNewRotationAndApplyToAll) {
     });
 }
 
+// A stored snippet longer than a line edit holds by default comes back whole after a load and a save.
+TEST_F(SiteDataTest, LongHeadersAndFootersSurviveLoadAndSave) {
+    writeGardenSite(true);
+    QDir().mkpath(siteDir + "Rotation_1");
+    const QString header = QString(40000, 'h') + "<end>";
+    const QString imageFooter = QString(40000, 'f') + "<end>";
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
+                             "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\nHeader=1\r\nHeader_HTML=" +
+                                 header.toUtf8() + "\r\nImage_Footer_HTML=" + imageFooter.toUtf8() + "\r\n");
+    startWithGardenSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(editor.edtheaderhtml->text().size(), header.size());
+        EXPECT_EQ(dlgThumbOptions->edtimagefooterhtml->text().size(), imageFooter.size());
+    });
+    EXPECT_TRUE(siteFile().readString("Rotation_1", "Header_HTML", "") == header);  // no 40,000-character dump
+    EXPECT_TRUE(siteFile().readString("Rotation_1", "Image_Footer_HTML", "") == imageFooter);
+}
+
 TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndSiteOptionsCancelWritesNothing) {
     writeGardenSite(true);
     QDir().mkpath(siteDir + "Rotation_1");
@@ -133,6 +153,30 @@ TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndSiteOptionsCancelWritesNothi
     QTest::mouseClick(main->btnsiteoptions, Qt::LeftButton);
     EXPECT_EQ(data.read("sites.ini"), QByteArray("[Sites]\r\nSite_1=Caf\xe9 Gr\xfcn\r\nSite_2=Lost\r\n"));
     EXPECT_FALSE(QFileInfo::exists(data.file("Site_2.ini")));
+}
+
+// Spindleway stores the next rotation position while the site is open in Lumenfold: Lumenfold's
+// saves keep it, unless the user sets a position in Site Options.
+TEST_F(SiteDataTest, ThePositionSpindlewayStoresSurvivesLumenfoldsSaves) {
+    writeThreeRotations();
+    startWithGardenSite();
+    EXPECT_EQ(tsiterecord.CurrentRotationPosition, 1);
+    siteFile().writeInteger("General", "CurrentRotationPosition", 3);  // Spindleway rotates meanwhile
+    MessageScript editor;
+    inEditor(editor, [](TdlgEditSite&) {});
+    EXPECT_EQ(siteFile().readInteger("General", "CurrentRotationPosition", 0), 3);
+    EXPECT_EQ(tsiterecord.CurrentRotationPosition, 3);
+
+    siteFile().writeInteger("General", "CurrentRotationPosition", 2);
+    MessageScript options;
+    options.onDialog([](QDialog& d) {
+        auto& dialog = dynamic_cast<TdlgSIteOptions&>(d);
+        dialog.spnrotpos->setValue(1);  // the user's choice wins
+        QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+        return d.result();
+    });
+    QTest::mouseClick(main->btnsiteoptions, Qt::LeftButton);
+    EXPECT_EQ(siteFile().readInteger("General", "CurrentRotationPosition", 0), 1);
 }
 
 // --- Missing folders and the wrong target ---
@@ -168,6 +212,13 @@ TEST_F(SiteDataTest, AMissingRotationDirectoryShowsNoImagesAndRefusesEveryAction
         editor.FileBox->item(0)->setSelected(true);
         QTest::keyClick(editor.FileBox, Qt::Key_Delete);
         EXPECT_EQ(script.texts(), QStringList(4, located));
+
+        // Build All refuses the missing rotation too (the others stop at their own build checks).
+        script.clear();
+        for (int i = 0; i < 3; ++i) script.answer(MessageResult::OK);
+        QTest::mouseClick(editor.btnBuildAll, Qt::LeftButton);
+        EXPECT_EQ(script.texts().size(), 3);
+        EXPECT_EQ(script.lastText(), located);
     });
     EXPECT_TRUE(QFileInfo::exists(siteDir + "Rotation_2/two.jpg"));
     EXPECT_TRUE(siteFile().sectionExists("Rotation_3"));
