@@ -75,7 +75,9 @@ ShrunkImage shrinkImage(const QString& source, int W, int H) {
         }
         shrunk.Pixels = std::move(thumbnail);
         shrunk.Outcome = ShrunkImage::Result::Made;
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Whatever a codec throws is this image's failure: on a worker thread an escaping
+        // exception would end the program.
         shrunk.Outcome = ShrunkImage::Result::Unreadable;
     }
     return shrunk;
