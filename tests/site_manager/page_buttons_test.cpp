@@ -52,6 +52,25 @@ TEST(PageButtons, TrueColourStyleGivesAJpegButtonWithTheLabel) {
     EXPECT_LT(pgGreen(corner), 120);
 }
 
+// A rebuild replaces a button by rename: a hard link to the old button (a copy already published
+// elsewhere) keeps the old bytes, and no temporary file stays behind.
+TEST(PageButtons, ARebuiltButtonReplacesTheOldOneWhole) {
+    TempDataDir data;
+    const QString style = writeStyle(data, "style.jpg", qRgb(40, 60, 160));
+    data.write("out/Page_Button_1.jpg", "old button");
+    ASSERT_EQ(::link(QFile::encodeName(data.file("out/Page_Button_1.jpg")).constData(),
+                     QFile::encodeName(data.file("published.jpg")).constData()),
+              0);
+    ASSERT_TRUE(createbutton(style, data.file("out/Page_Button_1"), 0x00FFFFFF, "Page 1", {"DejaVu Sans", 12, true, false}));
+    TPixelGraphic button;
+    button.LoadFromFile(data.file("out/Page_Button_1.jpg"));
+    EXPECT_EQ(button.GetWidth(), 120);
+    QFile published(data.file("published.jpg"));
+    ASSERT_TRUE(published.open(QIODevice::ReadOnly));
+    EXPECT_EQ(published.readAll(), QByteArray("old button"));
+    EXPECT_EQ(QDir(data.file("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"Page_Button_1.jpg"});
+}
+
 TEST(PageButtons, DarkTextOnALightStyle) {
     TempDataDir data;
     const QString style = writeStyle(data, "light.jpg", qRgb(230, 230, 200));
@@ -94,23 +113,4 @@ TEST(PageButtons, PalettedStyleGivesAGifButton) {
     EXPECT_EQ(button.GetWidth(), 120);
     EXPECT_LE(button.GetBitCount(), 8);
     EXPECT_GT(changedPixels(button, qRgb(0, 0, 255)), 30);  // white label on blue
-}
-
-// A rebuild replaces a button by rename: a hard link to the old button (a copy already published
-// elsewhere) keeps the old bytes, and no temporary file stays behind.
-TEST(PageButtons, ARebuiltButtonReplacesTheOldOneWhole) {
-    TempDataDir data;
-    const QString style = writeStyle(data, "style.jpg", qRgb(40, 60, 160));
-    data.write("out/Page_Button_1.jpg", "old button");
-    ASSERT_EQ(::link(QFile::encodeName(data.file("out/Page_Button_1.jpg")).constData(),
-                     QFile::encodeName(data.file("published.jpg")).constData()),
-              0);
-    ASSERT_TRUE(createbutton(style, data.file("out/Page_Button_1"), 0x00FFFFFF, "Page 1", {"DejaVu Sans", 12, true, false}));
-    TPixelGraphic button;
-    button.LoadFromFile(data.file("out/Page_Button_1.jpg"));
-    EXPECT_EQ(button.GetWidth(), 120);
-    QFile published(data.file("published.jpg"));
-    ASSERT_TRUE(published.open(QIODevice::ReadOnly));
-    EXPECT_EQ(published.readAll(), QByteArray("old button"));
-    EXPECT_EQ(QDir(data.file("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"Page_Button_1.jpg"});
 }
