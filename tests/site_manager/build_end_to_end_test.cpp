@@ -425,7 +425,7 @@ TEST_F(BuildEndToEndTest, OddNamesKeepTheirCaseAndResolveInEveryDisplayMethod) {
         QByteArray("<html><body><img src=\"images/Banner.JPG\">\r\n"
                    "***HEADER***<div>***INDEX***</div>***CONTENT***<p>Caf\xe9</p>***FOOTER***</body></html>\r\n"));
     const QStringList names{"Beach Day.JPG", QString::fromUtf8("Caf\u00e9 #1.jpg"), "50% Off.jpg",
-                            "Tom's \"Best\"?.jpg", "a&b;c.jpg"};
+                            "Tom's \"Best\"?.jpg", "a&b;c.jpg", "x<i>y.jpg"};
     MessageScript script;
     inEditor(script, [&](TdlgEditSite& editor) {
         for (const QString& name : names) writeJpeg(rotationDir + name, 160, 120, QColor(200, 120, 40));
@@ -455,6 +455,11 @@ TEST_F(BuildEndToEndTest, OddNamesKeepTheirCaseAndResolveInEveryDisplayMethod) {
             }
         }
     });
+    // A name is text on the pages, never markup.
+    QString pages;
+    for (const QString& page : QDir(rotationDir).entryList({"Index*.html"})) pages += readPage(rotationDir + page);
+    EXPECT_FALSE(pages.contains("x<i>y"));
+    EXPECT_TRUE(pages.contains("x&lt;i&gt;y"));
     // The template's asset under the name the template uses, in its sub-folder; the build's own
     // files keep the images' case.
     EXPECT_TRUE(QFileInfo::exists(rotationDir + "images/Banner.JPG"));
