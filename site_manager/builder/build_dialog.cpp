@@ -37,6 +37,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -383,20 +384,31 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
 bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStringList& images) {
     const QString pageDirectory = settings.pageDirectory();
     const QString thumbnailDirectory = ::thumbnailDirectory(settings);
-    const auto wanted = [&](const QString& name) {
-        return !(chkNoThumbRecreate->isChecked() && platform::fileExists(thumbnailDirectory + ThumbnailFileName(name)));
-    };
+    // Which images get a thumbnail is settled once, before the workers start, as each image's turn
+    // would settle it: with the option on, a thumbnail that exists or that an earlier image of
+    // this build makes (Beach.jpe and Beach.jpg share one) is kept. The outcomes taken below must
+    // match the sources one for one.
+    QList<bool> wanted;
+    QSet<QString> made;
     QStringList sources;
-    for (const QString& name : images)
-        if (wanted(name)) sources << pageDirectory + name;
+    for (const QString& name : images) {
+        const QString thumbnail = ThumbnailFileName(name);
+        const bool keep = chkNoThumbRecreate->isChecked() &&
+                          (made.contains(thumbnail) || platform::fileExists(thumbnailDirectory + thumbnail));
+        wanted << !keep;
+        if (keep) continue;
+        made.insert(thumbnail);
+        sources << pageDirectory + name;
+    }
     // Workers decode and shrink ahead; the outcomes are taken here in build order, so messages,
     // the count and any failure box come at each image's turn.
     ThumbnailPool pool(sources, settings.SpnThumbW, settings.SpnThumbH, ThumbnailWorkerThreads);
     bool cancelled = false;
     const auto keepWaiting = [&] { return !(cancelled = CheckCancel()); };
-    for (const QString& name : images) {
+    for (int i = 0; i < images.size(); ++i) {
+        const QString& name = images[i];
         step();
-        if (wanted(name)) {
+        if (wanted[i]) {
             showMessage("Creating Thumbnail for " + name);
             std::optional<ShrunkImage> shrunk = pool.takeNext(keepWaiting);
             if (cancelled) return false;

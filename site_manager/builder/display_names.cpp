@@ -19,9 +19,11 @@ QString GetDisplayFilename(const BuildSettings& settings, const QString& imageNa
                            const DescriptionTable& descriptions) {
     switch (settings.Filename_Display) {
     case FilenameDisplay::Nothing: return QString();
+    // A file name is shown as it is spelt: "<" or "&" in it is text, never markup.
     case FilenameDisplay::WithoutExtension:
-        return TruncateDisplayName(NameWithoutExtension(imageName), settings.MaxFilenameLength);
-    case FilenameDisplay::WithExtension: return TruncateDisplayName(imageName, settings.MaxFilenameLength);
+        return TruncateDisplayName(NameWithoutExtension(imageName), settings.MaxFilenameLength).toHtmlEscaped();
+    case FilenameDisplay::WithExtension:
+        return TruncateDisplayName(imageName, settings.MaxFilenameLength).toHtmlEscaped();
     case FilenameDisplay::Description: return LookupDescription(settings, descriptions, imageName);
     }
     return QString();

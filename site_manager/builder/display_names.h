@@ -10,7 +10,8 @@ class DescriptionTable;
 QString TruncateDisplayName(const QString& text, int limit);
 
 // The caption of an image by the file name display setting: empty, the name without or with its
-// extension (shortened to MaxFilenameLength), or its description (never shortened).
+// extension (shortened to MaxFilenameLength, written as HTML text), or its description (never
+// shortened).
 // descriptionIniPath is the ini form of the description file prepared for this build.
 QString GetDisplayFilename(const BuildSettings& settings, const QString& imageName,
                            const QString& descriptionIniPath);

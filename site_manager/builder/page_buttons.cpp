@@ -1,9 +1,11 @@
 #include "site_manager/builder/page_buttons.h"
 
+#include "imaging/imaging_init.h"
 #include "imaging/pg_canvas.h"
 #include "imaging/pixel_graphic.h"
-#include "site_manager/image_conversion.h"
+#include "site_manager/builder/build_output.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -50,6 +52,19 @@ QImage labelSheet(const QSize& size, uint32_t textColour, const QString& label, 
     return overlay;
 }
 
+// The button as the writer of extension ("jpg": baseline at quality 99, or "gif") encodes it. It is
+// written like every page and thumbnail of the build: whole, by rename, synced with its step.
+QByteArray encodedButton(TPixelGraphic& button, const QString& extension) {
+    if (extension == QLatin1String("jpg")) {
+        JpegQuality = 99;
+        JpegProgressive = false;
+    }
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    button.SaveToStreamExt(encoded, extension);
+    return encoded.data();
+}
+
 }  // namespace
 
 bool createbutton(const QString& styleGraphic, const QString& target, uint32_t textColour, const QString& label,
@@ -68,11 +83,10 @@ bool createbutton(const QString& styleGraphic, const QString& target, uint32_t t
         button.SetColorResolutionMode(0);
         if (style.GetBitCount() == 24) {
             ButtonExtension = ".jpg";
-            return savetojpeg(button, target + ".jpg", false, 99);
+            return writeBuildFile(target + ".jpg", encodedButton(button, "jpg"));
         }
         ButtonExtension = ".gif";
-        button.SaveToFile(target + ".gif");
-        return true;
+        return writeBuildFile(target + ".gif", encodedButton(button, "gif"));
     } catch (const std::exception&) {
         return false;
     }

@@ -14,7 +14,8 @@ struct ButtonFont {
 extern QString ButtonExtension;
 
 // Draws label centred on the style graphic in textColour (0x00BBGGRR) and saves it as
-// target + ".jpg" (24-bit styles, quality 99) or target + ".gif" (paletted styles).
+// target + ".jpg" (24-bit styles, quality 99) or target + ".gif" (paletted styles), whole
+// through a temporary file and a rename (an earlier button stays until the new one exists).
 // False on any failure.
 bool createbutton(const QString& styleGraphic, const QString& target, uint32_t textColour, const QString& label,
                   const ButtonFont& font);

@@ -30,7 +30,7 @@ QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
     QString body;
     if (settings_.chkImageHeading)
         body = CreateHeading(settings_,
-                             settings_.Filename_Display == FilenameDisplay::Nothing ? name : displayName(name));
+                             settings_.Filename_Display == FilenameDisplay::Nothing ? name.toHtmlEscaped() : displayName(name));
     body += CRLF + "<CENTER><IMG SRC=\"" + LinkTarget(settings_, name) + "\"" + sizeAttributes(name) +
             "></CENTER>";
     const QString previousTarget = i == 0 ? QString() : GetImageLinkName(settings_, images_.at(i - 1));

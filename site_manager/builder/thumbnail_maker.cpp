@@ -17,9 +17,9 @@
 
 namespace {
 
-// The format registry sorts its lists on every lookup and the GIF codec builds its tables on first
-// use; neither may run on two threads at once, so whatever goes through the registry while
-// workers run (reading GIFs, encoding thumbnails) holds this. JPEG photographs, the bulk of the
+// A format lookup sorts the registry's lists when they are unsorted (the pool sorts them before
+// its workers start), and the codecs behind the registry were written for one thread; whatever
+// goes through the registry while workers run (reading GIFs, encoding thumbnails) holds this. JPEG photographs, the bulk of the
 // work, are decoded directly and in parallel.
 std::mutex registryInUse;
 
@@ -75,7 +75,9 @@ ShrunkImage shrinkImage(const QString& source, int W, int H) {
         }
         shrunk.Pixels = std::move(thumbnail);
         shrunk.Outcome = ShrunkImage::Result::Made;
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Whatever a codec throws is this image's failure: on a worker thread an escaping
+        // exception would end the program.
         shrunk.Outcome = ShrunkImage::Result::Unreadable;
     }
     return shrunk;

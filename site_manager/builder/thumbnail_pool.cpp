@@ -1,5 +1,7 @@
 #include "site_manager/builder/thumbnail_pool.h"
 
+#include "imaging/format_registry.h"
+
 #include <chrono>
 
 ThumbnailPool::ThumbnailPool(QStringList sources, int W, int H, int threads)
@@ -7,6 +9,9 @@ ThumbnailPool::ThumbnailPool(QStringList sources, int W, int H, int threads)
     if (threads <= 0) threads = int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::max(1, std::min(threads, int(sources_.size())));
     inFlightLimit_ = threads;
+    // A format lookup sorts the registry's lists when they are not yet sorted; sorted here, before
+    // any worker starts, the lookups of the workers and of the GUI thread only read them.
+    SortFormatLists();
     for (int i = 0; i < threads && !sources_.isEmpty(); ++i) workers_.emplace_back([this] { work(); });
 }
 

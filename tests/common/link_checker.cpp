@@ -36,21 +36,32 @@ QString localTarget(const QString& reference) {
     return QUrl::fromPercentEncoding((anchor >= 0 ? target.left(anchor) : target).toUtf8());
 }
 
+namespace {
+
+// Pages are UTF-8, or Latin-1 like their template; a null string when unreadable.
+QString readPage(const QString& page) {
+    QFile file(page);
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString html = utf8(bytes);
+    if (utf8.hasError()) html = QString::fromLatin1(bytes);
+    if (html.isNull()) html = QLatin1String("");
+    return html;
+}
+
+}  // namespace
+
 QStringList brokenLinks(const QString& dir) {
     QStringList broken;
     QDirIterator pages(dir, {"*.htm", "*.html"}, QDir::Files, QDirIterator::Subdirectories);
     while (pages.hasNext()) {
         const QString page = pages.next();
-        QFile file(page);
-        if (!file.open(QIODevice::ReadOnly)) {
+        const QString html = readPage(page);
+        if (html.isNull()) {
             broken << page + ": unreadable";
             continue;
         }
-        // Pages are UTF-8, or Latin-1 like their template.
-        const QByteArray bytes = file.readAll();
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString html = utf8(bytes);
-        if (utf8.hasError()) html = QString::fromLatin1(bytes);
         const QDir base = QFileInfo(page).dir();
         for (const QString& reference : pageReferences(html)) {
             const QString target = localTarget(reference);
@@ -59,6 +70,50 @@ QStringList brokenLinks(const QString& dir) {
         }
     }
     return broken;
+}
+
+bool scriptWellFormed(const QString& script) {
+    int depth = 0;
+    QChar quote;  // the open string's quote, or null outside strings
+    for (int i = 0; i < script.size(); ++i) {
+        const QChar c = script[i];
+        if (!quote.isNull()) {
+            if (c == '\\') ++i;
+            else if (c == quote) quote = QChar();
+            else if (c == '\n' || c == '\r') return false;
+            continue;
+        }
+        if (script.mid(i, 2) == "//" || script.mid(i, 4) == "<!--") {
+            while (i < script.size() && script[i] != '\n') ++i;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth < 0) {
+            return false;
+        }
+    }
+    return quote.isNull() && depth == 0;
+}
+
+QStringList malformedScripts(const QString& dir) {
+    static const QRegularExpression block(R"re(<script[^>]*>(.*?)</script>)re",
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::DotMatchesEverythingOption);
+    QStringList malformed;
+    QDirIterator pages(dir, {"*.htm", "*.html"}, QDir::Files, QDirIterator::Subdirectories);
+    while (pages.hasNext()) {
+        const QString page = pages.next();
+        const QString html = readPage(page);
+        QStringList scripts;
+        for (const QString& reference : pageReferences(html))
+            if (reference.trimmed().startsWith("javascript:", Qt::CaseInsensitive))
+                scripts << QUrl::fromPercentEncoding(reference.trimmed().mid(11).toUtf8());
+        for (auto it = block.globalMatch(html); it.hasNext();) scripts << it.next().captured(1);
+        for (const QString& script : scripts)
+            if (!scriptWellFormed(script)) malformed << QFileInfo(page).fileName() + ": " + script;
+    }
+    return malformed;
 }
 
 }  // namespace testing_support

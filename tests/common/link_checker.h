@@ -13,5 +13,11 @@ QStringList pageReferences(const QString& html);
 QString localTarget(const QString& reference);
 // "page: reference" for each reference of each .htm/.html page under dir that does not resolve.
 QStringList brokenLinks(const QString& dir);
+// True when every string literal of script closes on its line and the brackets balance (line
+// comments, "//" and "<!--", aside).
+bool scriptWellFormed(const QString& script);
+// "page: script" for each "javascript:" link (as a browser runs it, percent-decoded) and each
+// <script> block of each .htm/.html page under dir that is not well formed.
+QStringList malformedScripts(const QString& dir);
 
 }  // namespace testing_support

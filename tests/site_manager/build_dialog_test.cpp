@@ -287,6 +287,45 @@ TEST_F(BuildDialogTest, ExistingThumbnailsAreKeptWhenAskedAndTheBarStillCountsTh
     });
 }
 
+// Two images that share a thumbnail name (same.jpe, same.jpg): with thumbnails kept, the first
+// one's thumbnail is made and kept for the second, and every later image still gets its own.
+TEST_F(BuildDialogTest, ImagesSharingAThumbnailNameLeaveLaterThumbnailsTheirOwn) {
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        const QList<std::pair<QString, QColor>> images{
+            {"same.jpe", Qt::red}, {"same.jpg", Qt::blue}, {"z1.jpg", Qt::green}, {"z2.jpg", Qt::yellow}};
+        for (const auto& [name, colour] : images) {
+            QImage image(160, 120, QImage::Format_RGB32);
+            image.fill(colour);
+            ASSERT_TRUE(image.save(rotationDir + name, "JPEG"));
+        }
+        QStringList order;
+        build(script, editor, [&](TdlgBuildProgress& dialog) {
+            order = listed(dialog);
+            script.answer(MessageResult::No);
+            dialog.btnokClick();
+        });
+        ASSERT_EQ(order.size(), 4);
+        const auto colourOf = [&](const QString& name) {
+            for (const auto& [image, colour] : images)
+                if (image == name) return colour;
+            return QColor();
+        };
+        const auto centre = [&](const QString& thumbnail) {
+            return QImage(rotationDir + "thumbs/" + thumbnail).pixelColor(20, 15);
+        };
+        const auto near = [](QColor a, QColor b) {
+            return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 60;
+        };
+        const QString first = order.indexOf("same.jpe") < order.indexOf("same.jpg") ? "same.jpe" : "same.jpg";
+        EXPECT_TRUE(near(centre("same_thb.jpg"), colourOf(first))) << centre("same_thb.jpg").name().toStdString();
+        EXPECT_TRUE(near(centre("z1_thb.jpg"), Qt::green)) << centre("z1_thb.jpg").name().toStdString();
+        EXPECT_TRUE(near(centre("z2_thb.jpg"), Qt::yellow)) << centre("z2_thb.jpg").name().toStdString();
+        EXPECT_EQ(script.texts(), QStringList{Preview});
+    });
+}
+
 TEST_F(BuildDialogTest, PageButtonsOfDifferentFormatsAreLinkedByTheirOwnExtensions) {
     startWithSite();
     MessageScript script;

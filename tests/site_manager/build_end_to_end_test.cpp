@@ -388,6 +388,7 @@ TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCa
             // copied beside the pages, never above the rotation directory.
             for (const QString& broken : testing_support::brokenLinks(rotationDir))
                 EXPECT_TRUE(broken.endsWith(": ../outside.gif")) << method << " " << broken.toStdString();
+            EXPECT_EQ(testing_support::malformedScripts(rotationDir), QStringList()) << method;
             EXPECT_FALSE(QFileInfo::exists(siteDir + "outside.gif"));
             EXPECT_EQ(placeholdersLeft(rotationDir), QStringList()) << method;
         }
@@ -412,4 +413,60 @@ TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCa
     const QByteArray bytes = page.readAll();
     EXPECT_TRUE(bytes.contains("Caf\xe9"));
     EXPECT_TRUE(bytes.contains("Tom &#8594; best (\xfc)"));
+}
+
+// Without the lower-case option every name keeps its case, and with odd names every link of every
+// display method resolves and every script runs, whether images are shown alone or on a page.
+TEST_F(BuildEndToEndTest, OddNamesKeepTheirCaseAndResolveInEveryDisplayMethod) {
+    startWithSite();
+    data.write("Styles/Odd/images/BANNER.jpg", exif_test::jpegBytes(QImage(40, 10, QImage::Format_RGB32)));
+    const QString thumbTemplate = data.write(
+        "Styles/Odd/Gal\xe9rie.htm",
+        QByteArray("<html><body><img src=\"images/Banner.JPG\">\r\n"
+                   "***HEADER***<div>***INDEX***</div>***CONTENT***<p>Caf\xe9</p>***FOOTER***</body></html>\r\n"));
+    const QStringList names{"Beach Day.JPG", QString::fromUtf8("Caf\u00e9 #1.jpg"), "50% Off.jpg",
+                            "Tom's \"Best\"?.jpg", "a&b;c.jpg", "x<i>y.jpg"};
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        for (const QString& name : names) writeJpeg(rotationDir + name, 160, 120, QColor(200, 120, 40));
+        editor.cmbstyle->setCurrentText(thumbTemplate);
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.spnHorzCOunt->setValue(2);
+        o.spnVertCOunt->setValue(1);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        o.chkimagenavigationbar->setChecked(true);
+        for (QRadioButton* shown : {o.rdbHTMLImageWindow, o.rdbDisplayasimage}) {
+            shown->setChecked(true);
+            for (int method = 0; method < o.cmbImageDisplayMethod->count(); ++method) {
+                o.cmbImageDisplayMethod->setCurrentIndex(method);
+                script.clear();
+                script.onDialog([&](QDialog& d) {
+                    auto& build = dynamic_cast<TdlgBuildProgress&>(d);
+                    build.show();
+                    script.answer(MessageResult::No);
+                    build.btnokClick();
+                    return build.result();
+                });
+                QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+                ASSERT_EQ(script.texts(), QStringList{Preview}) << method;
+                EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList()) << method;
+                EXPECT_EQ(testing_support::malformedScripts(rotationDir), QStringList()) << method;
+                EXPECT_EQ(placeholdersLeft(rotationDir), QStringList()) << method;
+            }
+        }
+    });
+    // A name is text on the pages, never markup.
+    QString pages;
+    for (const QString& page : QDir(rotationDir).entryList({"Index*.html"})) pages += readPage(rotationDir + page);
+    EXPECT_FALSE(pages.contains("x<i>y"));
+    EXPECT_TRUE(pages.contains("x&lt;i&gt;y"));
+    // The template's asset under the name the template uses, in its sub-folder; the build's own
+    // files keep the images' case.
+    EXPECT_TRUE(QFileInfo::exists(rotationDir + "images/Banner.JPG"));
+    for (const QString& name : names) {
+        const QString stem = QFileInfo(name).completeBaseName();
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + name)) << name.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/" + stem + "_thb.jpg")) << name.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + stem + ".html")) << name.toStdString();
+    }
 }

@@ -107,6 +107,11 @@ TEST(BuilderDescriptions, DisplayNamesAreShortenedToMaxFilenameLength) {
     EXPECT_EQ(GetDisplayFilename(settings, "MyPrettyPicture.jpg", ""), "MyPrettyPicture.jpg");
     settings.Filename_Display = FilenameDisplay::Nothing;
     EXPECT_EQ(GetDisplayFilename(settings, "MyPrettyPicture.jpg", ""), "");
+    // File names are text in the page, whatever characters they hold.
+    settings.Filename_Display = FilenameDisplay::WithExtension;
+    EXPECT_EQ(GetDisplayFilename(settings, "<b>Tom & \"Jo\"</b>.jpg", ""), "&lt;b&gt;Tom &amp; &quot;Jo&quot;&lt;/b&gt;.jpg");
+    settings.Filename_Display = FilenameDisplay::WithoutExtension;
+    EXPECT_EQ(GetDisplayFilename(settings, "a<b.jpg", ""), "a&lt;b");
     EXPECT_EQ(TruncateDisplayName("abcdefghij", 10), "abcdefghij");
     EXPECT_EQ(TruncateDisplayName("abcdefghijk", 10), "abcdefg...");
 }

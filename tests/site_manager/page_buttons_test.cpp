@@ -2,9 +2,11 @@
 #include "site_manager/builder/page_buttons.h"
 #include "tests/common/temp_data_dir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using testing_support::TempDataDir;
 
@@ -48,6 +50,25 @@ TEST(PageButtons, TrueColourStyleGivesAJpegButtonWithTheLabel) {
     EXPECT_GT(changedPixels(button, qRgb(40, 60, 160)), 30);
     const TColor corner = button.GetPixelColor(1, 1);
     EXPECT_LT(pgGreen(corner), 120);
+}
+
+// A rebuild replaces a button by rename: a hard link to the old button (a copy already published
+// elsewhere) keeps the old bytes, and no temporary file stays behind.
+TEST(PageButtons, ARebuiltButtonReplacesTheOldOneWhole) {
+    TempDataDir data;
+    const QString style = writeStyle(data, "style.jpg", qRgb(40, 60, 160));
+    data.write("out/Page_Button_1.jpg", "old button");
+    ASSERT_EQ(::link(QFile::encodeName(data.file("out/Page_Button_1.jpg")).constData(),
+                     QFile::encodeName(data.file("published.jpg")).constData()),
+              0);
+    ASSERT_TRUE(createbutton(style, data.file("out/Page_Button_1"), 0x00FFFFFF, "Page 1", {"DejaVu Sans", 12, true, false}));
+    TPixelGraphic button;
+    button.LoadFromFile(data.file("out/Page_Button_1.jpg"));
+    EXPECT_EQ(button.GetWidth(), 120);
+    QFile published(data.file("published.jpg"));
+    ASSERT_TRUE(published.open(QIODevice::ReadOnly));
+    EXPECT_EQ(published.readAll(), QByteArray("old button"));
+    EXPECT_EQ(QDir(data.file("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"Page_Button_1.jpg"});
 }
 
 TEST(PageButtons, DarkTextOnALightStyle) {
