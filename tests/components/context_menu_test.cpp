@@ -71,6 +71,13 @@ protected:
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write("twelve bytes");
     }
+    // A tree over the temporary folder, whose only subfolder is "pictures".
+    std::unique_ptr<TShellTree> makeTree() {
+        auto tree = std::make_unique<TShellTree>();
+        tree->setRootUsePIDL(false);
+        tree->setRootDir(dir.path());
+        return tree;
+    }
     QTemporaryDir dir;
     QString folder, file;
 };
@@ -109,7 +116,7 @@ TEST_F(ContextMenuTest, OpenIsTheDefaultAndOpensThePath) {
     EXPECT_EQ(opened.targets.size(), 2);
 }
 
-TEST_F(ContextMenuTest, CancelledMenuReturnsTrueAndVirtualItemsOfferNothing) {
+TEST_F(ContextMenuTest, CancelledMenuReturnsTrueVirtualItemsOfferNothingAndCopyUsesTheClipboard) {
     OpenedDocuments opened;
     MenuPick pick("");
     const shell::Item item = shell::itemForPath(folder);
@@ -121,10 +128,8 @@ TEST_F(ContextMenuTest, CancelledMenuReturnsTrueAndVirtualItemsOfferNothing) {
     EXPECT_EQ(pick.offered, (QStringList{"Open (off)", "Copy (off)", "Move to Trash (off)", "Properties (off)"}));
     EXPECT_TRUE(opened.targets.isEmpty());
     EXPECT_FALSE(DisplayContextMenu(dir.filePath("missing"), nullptr, 0, cmmShowMenu, nullptr, QPoint()));
-}
 
-TEST_F(ContextMenuTest, CopyPutsTheFileOnTheClipboard) {
-    MenuPick pick("Copy");
+    pick.entry = "Copy";
     EXPECT_TRUE(DisplayContextMenu(file, nullptr, 0, cmmShowMenu, nullptr, QPoint()));
     const QMimeData* data = QApplication::clipboard()->mimeData();
     ASSERT_TRUE(data && data->hasUrls());
@@ -158,64 +163,59 @@ TEST_F(ContextMenuTest, MoveToTrashAsksFirstAndNeverDeletes) {
 
 TEST_F(ContextMenuTest, TreeAsksOnPopupMenuAndKeepsTheSelection) {
     QDir().mkpath(folder + "/inner");
-    TShellTree tree;
-    tree.setRootUsePIDL(false);
-    tree.setRootDir(dir.path());
-    tree.Loaded();
-    TShellNode* pictures = nullptr;
-    for (int i = 0; i < tree.RootNode()->childCount(); ++i)
-        if (tree.RootNode()->child(i)->text(0) == "pictures") pictures = static_cast<TShellNode*>(tree.RootNode()->child(i));
-    ASSERT_TRUE(pictures);
+    auto tree = makeTree();
+    tree->Loaded();
+    ASSERT_EQ(tree->RootNode()->childCount(), 1);
+    auto* pictures = static_cast<TShellNode*>(tree->RootNode()->child(0));
+    ASSERT_EQ(pictures->text(0), "pictures");
     MenuPick pick("");
-    tree.OnPopupMenu = [](TShellNode*, bool& allow) { allow = false; };
-    tree.ShowNodeMenu(pictures, QPoint());
+    tree->OnPopupMenu = [](TShellNode*, bool& allow) { allow = false; };
+    tree->ShowNodeMenu(pictures, QPoint());
     EXPECT_EQ(pick.shown, 0);
-    EXPECT_EQ(tree.Selected(), tree.RootNode());
+    EXPECT_EQ(tree->Selected(), tree->RootNode());
 
-    tree.OnPopupMenu = nullptr;
-    tree.ShowNodeMenu(pictures, QPoint());
+    tree->OnPopupMenu = nullptr;
+    tree->ShowNodeMenu(pictures, QPoint());
     EXPECT_EQ(pick.shown, 1);
-    EXPECT_EQ(tree.Selected(), tree.RootNode());  // the selection comes back after the menu
+    EXPECT_EQ(tree->Selected(), tree->RootNode());  // the selection comes back after the menu
 }
 
 TEST_F(ContextMenuTest, RightClickAndMenuKeyShowTheMenuOfTheirNode) {
-    TShellTree tree;
-    tree.setRootUsePIDL(false);
-    tree.setRootDir(dir.path());
-    tree.resize(300, 300);
-    tree.show();
-    ASSERT_TRUE(tree.RootNode() && tree.RootNode()->childCount() == 1);
-    QTreeWidgetItem* pictures = tree.RootNode()->child(0);
+    auto tree = makeTree();
+    tree->resize(300, 300);
+    tree->show();
+    ASSERT_TRUE(tree->RootNode() && tree->RootNode()->childCount() == 1);
+    QTreeWidgetItem* pictures = tree->RootNode()->child(0);
     MenuPick pick("");
     QString shownFor;
-    pick.whileShown = [&] { shownFor = tree.Selected() ? tree.Selected()->text(0) : QString(); };
+    pick.whileShown = [&] { shownFor = tree->Selected() ? tree->Selected()->text(0) : QString(); };
 
     // A right click on a node: its menu, at the pointer, with the node selected meanwhile.
-    const QPoint inside = tree.visualItemRect(pictures).center();
-    const QPoint global = tree.viewport()->mapToGlobal(inside);
-    QTest::mousePress(tree.viewport(), Qt::RightButton, {}, inside);
-    EXPECT_EQ(tree.Selected(), tree.RootNode()) << "a right press alone selects nothing";
+    const QPoint inside = tree->visualItemRect(pictures).center();
+    const QPoint global = tree->viewport()->mapToGlobal(inside);
+    QTest::mousePress(tree->viewport(), Qt::RightButton, {}, inside);
+    EXPECT_EQ(tree->Selected(), tree->RootNode()) << "a right press alone selects nothing";
     QContextMenuEvent click(QContextMenuEvent::Mouse, inside, global);
-    QApplication::sendEvent(tree.viewport(), &click);
-    QTest::mouseRelease(tree.viewport(), Qt::RightButton, {}, inside);
+    QApplication::sendEvent(tree->viewport(), &click);
+    QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, inside);
     EXPECT_EQ(pick.shown, 1);
     EXPECT_EQ(shownFor, "pictures");
     EXPECT_EQ(pick.at, global);
-    EXPECT_EQ(tree.Selected(), tree.RootNode());
+    EXPECT_EQ(tree->Selected(), tree->RootNode());
 
     // A right click below the last node: no node, no menu.
-    const QPoint empty(5, tree.viewport()->height() - 5);
-    QContextMenuEvent nowhere(QContextMenuEvent::Mouse, empty, tree.viewport()->mapToGlobal(empty));
-    QApplication::sendEvent(tree.viewport(), &nowhere);
+    const QPoint empty(5, tree->viewport()->height() - 5);
+    QContextMenuEvent nowhere(QContextMenuEvent::Mouse, empty, tree->viewport()->mapToGlobal(empty));
+    QApplication::sendEvent(tree->viewport(), &nowhere);
     EXPECT_EQ(pick.shown, 1);
 
     // The menu key: the selected node's menu at the middle of its text.
-    tree.setCurrentItem(pictures);
+    tree->setCurrentItem(pictures);
     QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
-    QApplication::sendEvent(tree.viewport(), &key);
+    QApplication::sendEvent(tree->viewport(), &key);
     EXPECT_EQ(pick.shown, 2);
     EXPECT_EQ(shownFor, "pictures");
-    EXPECT_EQ(pick.at, tree.viewport()->mapToGlobal(tree.visualItemRect(pictures).center()));
+    EXPECT_EQ(pick.at, tree->viewport()->mapToGlobal(tree->visualItemRect(pictures).center()));
 }
 
 }  // namespace

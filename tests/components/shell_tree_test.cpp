@@ -103,6 +103,29 @@ TEST_F(ShellTreeTest, VirtualNodesHaveNoPathAndFoldersSortNumerically) {
     ASSERT_TRUE(childNamed(tree.RootNode(), "Home"));
     EXPECT_EQ(childNamed(tree.RootNode(), "Home")->Path(), QDir::cleanPath(QDir::homePath()));
 
+    // A change of the mounts (/proc/self/mountinfo) re-reads an open Computer; a closed one waits.
+    computer->setExpanded(true);
+    ASSERT_GE(computer->childCount(), 1);
+    EXPECT_EQ(computer->child(0)->text(0), "/");
+    const int reads = tree.ReadCount();
+    tree.RescanDrives();
+    EXPECT_EQ(tree.ReadCount(), reads + 1);
+    computer->setExpanded(false);
+    tree.RescanDrives();
+    EXPECT_EQ(tree.ReadCount(), reads + 1);
+
+    // Without virtual folders only file system items and their ancestors show.
+    ASSERT_TRUE(childNamed(tree.RootNode(), "Trash"));
+    tree.setShowVirtualFolders(false);
+    EXPECT_FALSE(childNamed(tree.RootNode(), "Trash")) << "nothing on disk below it";
+    ASSERT_TRUE(childNamed(tree.RootNode(), "Home"));
+    computer = childNamed(tree.RootNode(), "Computer");
+    ASSERT_TRUE(computer) << "it holds the volumes";
+    computer->setExpanded(true);
+    EXPECT_TRUE(childNamed(computer, "/"));
+    tree.setShowVirtualFolders(true);
+    EXPECT_TRUE(childNamed(tree.RootNode(), "Trash"));
+
     mkdir("img10");
     mkdir("img2");
     mkdir("Img3");
@@ -147,21 +170,6 @@ TEST_F(ShellTreeTest, FilesShownThroughMasksAndOnFileAdd) {
     EXPECT_EQ(childNames(sub), QStringList{"inner"});
 }
 
-TEST_F(ShellTreeTest, WithoutVirtualFoldersOnlyFileSystemItemsAndTheirAncestorsShow) {
-    TShellTree tree;
-    tree.Loaded();
-    ASSERT_TRUE(childNamed(tree.RootNode(), "Trash"));
-    tree.setShowVirtualFolders(false);
-    EXPECT_FALSE(childNamed(tree.RootNode(), "Trash")) << "nothing on disk below it";
-    ASSERT_TRUE(childNamed(tree.RootNode(), "Home"));
-    TShellNode* computer = childNamed(tree.RootNode(), "Computer");
-    ASSERT_TRUE(computer) << "it holds the volumes";
-    computer->setExpanded(true);
-    EXPECT_TRUE(childNamed(computer, "/"));
-    tree.setShowVirtualFolders(true);
-    EXPECT_TRUE(childNamed(tree.RootNode(), "Trash"));
-}
-
 TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlay) {
     mkdir("plain");
     ASSERT_TRUE(QFile::link(root + "/plain", root + "/linked"));
@@ -176,22 +184,6 @@ TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlay) {
     EXPECT_EQ(picture("linked"), picture("plain"));
     tree->setShowIcons(false);
     EXPECT_TRUE(picture("plain").isNull());
-}
-
-TEST_F(ShellTreeTest, MountChangesReReadAnOpenComputer) {
-    TShellTree tree;
-    tree.Loaded();
-    TShellNode* computer = childNamed(tree.RootNode(), "Computer");
-    ASSERT_TRUE(computer);
-    computer->setExpanded(true);
-    ASSERT_GE(computer->childCount(), 1);
-    EXPECT_EQ(computer->child(0)->text(0), "/");
-    const int reads = tree.ReadCount();
-    tree.RescanDrives();  // what a change of /proc/self/mountinfo runs
-    EXPECT_EQ(tree.ReadCount(), reads + 1);
-    computer->setExpanded(false);
-    tree.RescanDrives();  // closed: read when it next opens
-    EXPECT_EQ(tree.ReadCount(), reads + 1);
 }
 
 TEST_F(ShellTreeTest, RenameByLabel) {
@@ -234,9 +226,14 @@ TEST_F(ShellTreeTest, UpdAutoFalseReadsANodeOnce) {
     }
 }
 
-TEST_F(ShellTreeTest, MonitorShowsANewFolderInAnOpenNode) {
+TEST_F(ShellTreeTest, MonitorShowsANewFolderInAnOpenNodeAndDropsAnEmptiedIndicator) {
     mkdir("a/one");
+    mkdir("b/only");
+    mkdir("c");
     auto tree = makeTree();
+    TShellNode* b = childNamed(tree->RootNode(), "b");
+    EXPECT_EQ(b->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    EXPECT_EQ(childNamed(tree->RootNode(), "c")->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
     TShellNode* a = childNamed(tree->RootNode(), "a");
     a->setExpanded(true);
     ASSERT_TRUE(a->MonitorStarted());
@@ -245,17 +242,9 @@ TEST_F(ShellTreeTest, MonitorShowsANewFolderInAnOpenNode) {
     // A renamed folder is replaced by its new name.
     ASSERT_TRUE(QDir(root + "/a").rename("one", "uno"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(a, "uno") && !childNamed(a, "one"); }, 1000));
-}
-
-TEST_F(ShellTreeTest, DeletingTheLastSubfolderRemovesTheExpandIndicator) {
-    mkdir("a/only");
-    mkdir("b");
-    auto tree = makeTree();
-    TShellNode* a = childNamed(tree->RootNode(), "a");
-    EXPECT_EQ(a->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
-    EXPECT_EQ(childNamed(tree->RootNode(), "b")->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
-    ASSERT_TRUE(QDir(root + "/a").rmdir("only"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return a->childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicator; }, 1000));
+    // Deleting the last subfolder of a closed node removes its expand indicator.
+    ASSERT_TRUE(QDir(root + "/b").rmdir("only"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return b->childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicator; }, 1000));
 }
 
 TEST_F(ShellTreeTest, ACollapsedNodeIsNotRefreshed) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -38,6 +39,17 @@ void setModified(const QString& path, const QDateTime& when) {
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
 }
+
+// A disk cache's folder and a small picture to store in it.
+class ThumbDiskCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitImagingLibrary();
+        thumb.SetSize(4, 3, pf24Bit);
+    }
+    QTemporaryDir cache;
+    TPixelGraphic thumb;
+};
 
 }  // namespace
 
@@ -120,11 +132,7 @@ TEST(ThumbGridCache, ASourceNewerThanItsCacheFileIsDecodedAgain) {
     }
 }
 
-TEST(ThumbGridCache, TheThreeHundredAndFirstAdditionDeletesTheFirstFile) {
-    InitImagingLibrary();
-    QTemporaryDir cache;
-    TPixelGraphic thumb;
-    thumb.SetSize(4, 3, pf24Bit);
+TEST_F(ThumbDiskCacheTest, TheThreeHundredAndFirstAdditionDeletesTheFirstFile) {
     const uint8_t quality = JpegQuality;
     auto disk = std::make_unique<TThumbDiskCache>();
     disk->SetDirectory(cache.path());
@@ -151,11 +159,7 @@ TEST(ThumbGridCache, TheThreeHundredAndFirstAdditionDeletesTheFirstFile) {
     EXPECT_EQ(again.Index().last(), "/photos/1.jpg");
 }
 
-TEST(ThumbGridCache, PathsAreKeptApartAndLineBreaksAreNotCached) {
-    InitImagingLibrary();
-    QTemporaryDir cache;
-    TPixelGraphic thumb;
-    thumb.SetSize(4, 3, pf24Bit);
+TEST_F(ThumbDiskCacheTest, PathsAreKeptApartAndLineBreaksAreNotCached) {
     TThumbDiskCache disk;
     disk.SetDirectory(cache.path());
     disk.Add("/p/a.jpg", thumb);
@@ -175,13 +179,12 @@ TEST(ThumbGridCache, PathsAreKeptApartAndLineBreaksAreNotCached) {
 
     // The same folder spelled otherwise keeps the index in memory; another folder loads its own.
     QTemporaryDir other;
-    QFile index(other.filePath("~cche.idx"));
-    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-    index.write("/q/one.jpg\r\n/q/two.jpg\r\n");
-    index.close();
-    ASSERT_TRUE(QFile::copy(index.fileName(), cache.filePath("~cche.idx.new")));
-    QFile::remove(cache.filePath("~cche.idx"));
-    QFile::rename(cache.filePath("~cche.idx.new"), cache.filePath("~cche.idx"));
+    for (const QString& folder : {other.path(), cache.path()}) {  // this folder's index replaced on disk
+        QSaveFile index(folder + "/~cche.idx");
+        ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+        index.write("/q/one.jpg\r\n/q/two.jpg\r\n");
+        ASSERT_TRUE(index.commit());
+    }
     disk.SetDirectory(cache.path() + "/./");
     EXPECT_EQ(disk.Index(), (QStringList{"/p/A.jpg", "/p/a.jpg"}));
     disk.SetDirectory(other.path());

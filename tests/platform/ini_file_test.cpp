@@ -17,17 +17,14 @@
 using platform::IniFile;
 using testing_support::TempDataDir;
 
-TEST(IniFile, MissingFileReadsAsEmpty) {
+TEST(IniFile, MissingFileReadsAsEmptyAndNamesMatchWithoutCase) {
     TempDataDir dir;
-    IniFile ini(dir.file("none.ini"));
-    EXPECT_EQ(ini.readString("General", "Name", "dflt"), "dflt");
-    EXPECT_TRUE(ini.readSection("General").isEmpty());
-    EXPECT_TRUE(ini.readSections().isEmpty());
+    IniFile none(dir.file("none.ini"));
+    EXPECT_EQ(none.readString("General", "Name", "dflt"), "dflt");
+    EXPECT_TRUE(none.readSection("General").isEmpty());
+    EXPECT_TRUE(none.readSections().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.file("none.ini")));  // reading creates nothing
-}
 
-TEST(IniFile, NamesMatchWithoutCaseAndValuesAreTrimmed) {
-    TempDataDir dir;
     dir.write("a.ini", "; comment\r\n[General]\r\n  Name =  My Site  \r\nPath=\"%\\Site_1\\\"\r\n");
     IniFile ini(dir.file("a.ini"));
     EXPECT_EQ(ini.readString("GENERAL", "name", ""), "My Site");
@@ -64,27 +61,24 @@ TEST(IniFile, EraseSectionAndDeleteKey) {
     EXPECT_EQ(ini.readSectionValues("B"), QStringList{"k=3"});
 }
 
-TEST(IniFile, IntegersFallBackWhenTheyDoNotParse) {
+TEST(IniFile, IntegersAndBooleans) {
     TempDataDir dir;
     dir.write("d.ini", "[N]\nplain=42\nneg=-7\nhex=$1F\nbad=12abc\nempty=\n");
     IniFile ini(dir.file("d.ini"));
-    EXPECT_EQ(ini.readInteger("N", "plain", 0), 42);
-    EXPECT_EQ(ini.readInteger("N", "neg", 0), -7);
-    EXPECT_EQ(ini.readInteger("N", "hex", 0), 31);
-    EXPECT_EQ(ini.readInteger("N", "bad", 20), 20);
-    EXPECT_EQ(ini.readInteger("N", "empty", 20), 20);
-    EXPECT_EQ(ini.readInteger("N", "missing", 5), 5);
+    // An integer that does not parse falls back to the default.
+    const std::pair<const char*, int> cases[] = {{"plain", 42}, {"neg", -7}, {"hex", 31}, {"bad", 20}, {"empty", 20}, {"missing", 20}};
+    for (const auto& [key, value] : cases) EXPECT_EQ(ini.readInteger("N", key, 20), value) << key;
+    EXPECT_TRUE(platform::onUnlessFalse("yes"));
+    EXPECT_FALSE(platform::onUnlessFalse(" false "));
+    EXPECT_TRUE(platform::onOnlyIfTrue("tRuE"));
+    EXPECT_FALSE(platform::onOnlyIfTrue("1"));
+    EXPECT_EQ(platform::boolText(true), "True");
 }
 
-TEST(IniFile, AWriteThatCannotReachTheDiskRaises) {
-    TempDataDir dir;
-    IniFile ini(dir.file("no/such/dir/e.ini"));
-    EXPECT_THROW(ini.writeString("S", "k", "v"), platform::IniWriteError);
-}
-
-// A write that fails leaves the file whole and as it was, with no stray file beside it.
+// A write that fails raises and leaves the file whole and as it was, with no stray file beside it.
 TEST(IniFile, AFailedWriteLeavesTheFileWhole) {
     TempDataDir dir;
+    EXPECT_THROW(IniFile(dir.file("no/such/dir/e.ini")).writeString("S", "k", "v"), platform::IniWriteError);
     const QByteArray before = "; kept\r\n[General]\r\nName=Garden\r\n";
     const QString path = dir.write("w.ini", before);
 
@@ -115,14 +109,6 @@ TEST(IniFile, AFailedWriteLeavesTheFileWhole) {
     EXPECT_EQ(dir.read("w.ini"), before);
     EXPECT_EQ(ini.readString("General", "Name", ""), "Garden");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"w.ini"});
-}
-
-TEST(IniFile, BooleanRules) {
-    EXPECT_TRUE(platform::onUnlessFalse("yes"));
-    EXPECT_FALSE(platform::onUnlessFalse(" false "));
-    EXPECT_TRUE(platform::onOnlyIfTrue("tRuE"));
-    EXPECT_FALSE(platform::onOnlyIfTrue("1"));
-    EXPECT_EQ(platform::boolText(true), "True");
 }
 
 // --- Stored data survives every write ---
