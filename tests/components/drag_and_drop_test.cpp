@@ -56,7 +56,7 @@ protected:
 
 }  // namespace
 
-TEST(DropFileSourceTest, OffersPercentEncodedFileUrisThatReadBackAsTheSamePaths) {
+TEST(DropFileSourceTest, OffersPercentEncodedFileUrisAndReportsTheTargetsChoiceWithinTheAllowedKinds) {
     TDropFileSource source;
     source.Files = {"/photos/a b.jpg", QString::fromUtf8("/photos/\xC3\xA9.jpg"), "/photos/100%.jpg"};
     std::unique_ptr<QMimeData> data(source.createMimeData());
@@ -66,9 +66,8 @@ TEST(DropFileSourceTest, OffersPercentEncodedFileUrisThatReadBackAsTheSamePaths)
     QStringList back;
     for (const QUrl& url : data->urls()) back << url.toLocalFile();
     EXPECT_EQ(back, source.Files);
-}
 
-TEST(DropFileSourceTest, TheDragResultFollowsTheTargetsChoiceWithinTheAllowedKinds) {
+    // The drag result follows the target's choice within the allowed kinds.
     struct Case {
         TDragTypes allowed;
         Qt::DropAction chosen;

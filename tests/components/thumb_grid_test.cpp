@@ -152,11 +152,10 @@ TEST(ThumbGrid, OtherFormatsAndUndecodableFilesShowTheirSubstitutes) {
     const QString noExtension = dir.filePath("photo");  // a JPEG, but its name tells no format
     WriteSolidJpeg(dir.filePath("photo.jpg"), 40, 30, QColor(220, 20, 20));
     ASSERT_TRUE(QFile::rename(dir.filePath("photo.jpg"), noExtension));
-    QFile(broken).open(QIODevice::WriteOnly);
-    QFile textFile(text);
-    ASSERT_TRUE(textFile.open(QIODevice::WriteOnly));
-    textFile.write("not a picture");
-    textFile.close();
+    for (const auto& [path, bytes] : {std::pair{broken, QByteArray()}, std::pair{text, QByteArray("not a picture")}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
 
     auto grid = ShownGrid(3, 2);
     grid->SupportedFormats = "*.jpg;*.gif;";

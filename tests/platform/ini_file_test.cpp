@@ -33,7 +33,7 @@ TEST(IniFile, MissingFileReadsAsEmptyAndNamesMatchWithoutCase) {
     EXPECT_FALSE(ini.valueExists("General", "Other"));
 }
 
-TEST(IniFile, WritesKeepOrderAndReachTheDiskAtOnce) {
+TEST(IniFile, WritesKeepOrderAndReachTheDiskAtOnceErasesAndDeletesToo) {
     TempDataDir dir;
     IniFile ini(dir.file("b.ini"));
     ini.writeString("Sites", "Site_2", "Two");
@@ -44,21 +44,19 @@ TEST(IniFile, WritesKeepOrderAndReachTheDiskAtOnce) {
     EXPECT_EQ(IniFile(dir.file("b.ini")).readString("Sites", "Site_2", ""), "Zwei");
     EXPECT_EQ(ini.readSections(), (QStringList{"Sites", "Other"}));
     EXPECT_EQ(dir.read("b.ini"), QByteArray("[Sites]\r\nSite_2=Zwei\r\nSite_1=One\r\n\r\n[Other]\r\nx=1\r\n"));
-}
 
-TEST(IniFile, EraseSectionAndDeleteKey) {
-    TempDataDir dir;
-    IniFile ini(dir.file("c.ini"));
-    ini.writeString("A", "k1", "1");
-    ini.writeString("A", "k2", "2");
-    ini.writeString("B", "k", "3");
-    ini.deleteKey("a", "K1");
-    EXPECT_EQ(ini.readSection("A"), QStringList{"k2"});
-    ini.eraseSection("A");
-    EXPECT_FALSE(ini.sectionExists("A"));
-    EXPECT_EQ(ini.readString("B", "k", ""), "3");
-    ini.deleteKey("Missing", "k");  // nothing to do, no failure
-    EXPECT_EQ(ini.readSectionValues("B"), QStringList{"k=3"});
+    // Erasing a section and deleting a key.
+    IniFile c(dir.file("c.ini"));
+    c.writeString("A", "k1", "1");
+    c.writeString("A", "k2", "2");
+    c.writeString("B", "k", "3");
+    c.deleteKey("a", "K1");
+    EXPECT_EQ(c.readSection("A"), QStringList{"k2"});
+    c.eraseSection("A");
+    EXPECT_FALSE(c.sectionExists("A"));
+    EXPECT_EQ(c.readString("B", "k", ""), "3");
+    c.deleteKey("Missing", "k");  // nothing to do, no failure
+    EXPECT_EQ(c.readSectionValues("B"), QStringList{"k=3"});
 }
 
 TEST(IniFile, IntegersAndBooleans) {
