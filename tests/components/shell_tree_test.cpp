@@ -80,9 +80,21 @@ TEST(ShellMask, MatchesLikeTheTreeDocumentsIt) {
     EXPECT_FALSE(MatchesMaskList("a.gif", {"*.jpg", "*.png"}));
 }
 
-TEST_F(ShellTreeTest, PathSelectsTheNearestExistingFolder) {
+TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlayAndPathSelectsTheNearestExistingFolder) {
     mkdir("existing/inner");
+    ASSERT_TRUE(QFile::link(root + "/existing", root + "/linked"));
     auto tree = makeTree();
+    const auto picture = [&](const char* name) {
+        TShellNode* node = childNamed(tree->RootNode(), name);
+        return node ? node->icon(0).pixmap(16).toImage() : QImage();
+    };
+    ASSERT_FALSE(picture("existing").isNull());
+    EXPECT_NE(picture("linked"), picture("existing"));
+    tree->setShowLinkOverlay(false);
+    EXPECT_EQ(picture("linked"), picture("existing"));
+    tree->setShowIcons(false);
+    EXPECT_TRUE(picture("existing").isNull());
+
     tree->setPath(root + "/existing/missing1/missing2");
     EXPECT_EQ(tree->Path(), root + "/existing");
     tree->setPath(root + "/existing/inner");
@@ -168,22 +180,6 @@ TEST_F(ShellTreeTest, FilesShownThroughMasksAndOnFileAdd) {
     tree.OnExpanding = nullptr;
     sub->setExpanded(true);
     EXPECT_EQ(childNames(sub), QStringList{"inner"});
-}
-
-TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlay) {
-    mkdir("plain");
-    ASSERT_TRUE(QFile::link(root + "/plain", root + "/linked"));
-    auto tree = makeTree();
-    const auto picture = [&](const char* name) {
-        TShellNode* node = childNamed(tree->RootNode(), name);
-        return node ? node->icon(0).pixmap(16).toImage() : QImage();
-    };
-    ASSERT_FALSE(picture("plain").isNull());
-    EXPECT_NE(picture("linked"), picture("plain"));
-    tree->setShowLinkOverlay(false);
-    EXPECT_EQ(picture("linked"), picture("plain"));
-    tree->setShowIcons(false);
-    EXPECT_TRUE(picture("plain").isNull());
 }
 
 TEST_F(ShellTreeTest, RenameByLabel) {

@@ -39,7 +39,7 @@ protected:
     QString root;
 };
 
-TEST_F(ShellNamespaceTest, NormalizeDirectoryFindsTheNearestExistingFolder) {
+TEST_F(ShellNamespaceTest, NormalizeDirectoryFindsTheNearestExistingFolderAndChainsFromTheDesktop) {
     ASSERT_TRUE(QDir().mkpath(root + "/existing"));
     write("existing/file.txt", "x");
     const struct {
@@ -55,6 +55,27 @@ TEST_F(ShellNamespaceTest, NormalizeDirectoryFindsTheNearestExistingFolder) {
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(shell::normalizeDirectory(c.input), c.expected) << c.input.toStdString();
+
+    // The chain from the Desktop down to an existing folder.
+    ASSERT_TRUE(QDir().mkpath(root + "/a/b"));
+    const QList<shell::Item> chain = shell::chainTo(root + "/a/b/");
+    ASSERT_GE(chain.size(), 4);
+    EXPECT_EQ(chain.first().kind, shell::ItemKind::Desktop);
+    EXPECT_EQ(chain.last().path, root + "/a/b");
+    EXPECT_EQ(chain.last().name, "b");
+    EXPECT_EQ(chain[chain.size() - 2].path, root + "/a");
+    EXPECT_TRUE(shell::chainTo(root + "/missing").isEmpty());
+
+    const QList<shell::Item> home = shell::chainTo(QDir::homePath());
+    ASSERT_EQ(home.size(), 2);
+    EXPECT_EQ(home[1].kind, shell::ItemKind::Home);
+
+    const QList<shell::Item> top = shell::children(shell::desktop(), shell::Folders);
+    ASSERT_GE(top.size(), 3);
+    EXPECT_EQ(top.first().kind, shell::ItemKind::Home);
+    EXPECT_EQ(top[top.size() - 2].kind, shell::ItemKind::Computer);
+    EXPECT_EQ(top.last().kind, shell::ItemKind::Trash);
+    EXPECT_TRUE(top.last().isVirtual());
 }
 
 TEST_F(ShellNamespaceTest, AttributesOfHiddenLinkedAndLoopingFolders) {
@@ -98,28 +119,6 @@ TEST_F(ShellNamespaceTest, UnreadableFolderHasNoChildren) {
     EXPECT_FALSE(locked.attributes & shell::HASSUBFOLDER);
     EXPECT_TRUE(shell::children(locked, shell::Folders).isEmpty());
     QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-TEST_F(ShellNamespaceTest, ChainFromTheDesktop) {
-    ASSERT_TRUE(QDir().mkpath(root + "/a/b"));
-    const QList<shell::Item> chain = shell::chainTo(root + "/a/b/");
-    ASSERT_GE(chain.size(), 4);
-    EXPECT_EQ(chain.first().kind, shell::ItemKind::Desktop);
-    EXPECT_EQ(chain.last().path, root + "/a/b");
-    EXPECT_EQ(chain.last().name, "b");
-    EXPECT_EQ(chain[chain.size() - 2].path, root + "/a");
-    EXPECT_TRUE(shell::chainTo(root + "/missing").isEmpty());
-
-    const QList<shell::Item> home = shell::chainTo(QDir::homePath());
-    ASSERT_EQ(home.size(), 2);
-    EXPECT_EQ(home[1].kind, shell::ItemKind::Home);
-
-    const QList<shell::Item> top = shell::children(shell::desktop(), shell::Folders);
-    ASSERT_GE(top.size(), 3);
-    EXPECT_EQ(top.first().kind, shell::ItemKind::Home);
-    EXPECT_EQ(top[top.size() - 2].kind, shell::ItemKind::Computer);
-    EXPECT_EQ(top.last().kind, shell::ItemKind::Trash);
-    EXPECT_TRUE(top.last().isVirtual());
 }
 
 TEST_F(ShellNamespaceTest, VolumesStartAtTheRootAndLeaveOutKernelFileSystems) {
