@@ -39,7 +39,7 @@ protected:
     QString root;
 };
 
-TEST_F(ShellNamespaceTest, NormalizeDirectoryFindsTheNearestExistingFolderAndChainsFromTheDesktop) {
+TEST_F(ShellNamespaceTest, NearestExistingFolderChainFromTheDesktopAndVolumes) {
     ASSERT_TRUE(QDir().mkpath(root + "/existing"));
     write("existing/file.txt", "x");
     const struct {
@@ -76,6 +76,18 @@ TEST_F(ShellNamespaceTest, NormalizeDirectoryFindsTheNearestExistingFolderAndCha
     EXPECT_EQ(top[top.size() - 2].kind, shell::ItemKind::Computer);
     EXPECT_EQ(top.last().kind, shell::ItemKind::Trash);
     EXPECT_TRUE(top.last().isVirtual());
+
+    // Computer's volumes start at the root and leave out kernel file systems.
+    const QList<shell::Item> volumes = shell::volumes();
+    ASSERT_FALSE(volumes.isEmpty());
+    EXPECT_EQ(volumes.first().path, "/");
+    for (const shell::Item& volume : volumes) {
+        EXPECT_EQ(volume.kind, shell::ItemKind::Volume);
+        EXPECT_TRUE(QFileInfo(volume.path).isDir()) << volume.path.toStdString();
+        const QByteArray type = QStorageInfo(volume.path).fileSystemType();
+        for (const char* kernel : {"proc", "sysfs", "tmpfs"})
+            EXPECT_TRUE(volume.path == "/" || type != kernel) << volume.path.toStdString() << " " << kernel;
+    }
 }
 
 TEST_F(ShellNamespaceTest, AttributesOfHiddenLinkedAndLoopingFolders) {
@@ -119,19 +131,6 @@ TEST_F(ShellNamespaceTest, UnreadableFolderHasNoChildren) {
     EXPECT_FALSE(locked.attributes & shell::HASSUBFOLDER);
     EXPECT_TRUE(shell::children(locked, shell::Folders).isEmpty());
     QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-TEST_F(ShellNamespaceTest, VolumesStartAtTheRootAndLeaveOutKernelFileSystems) {
-    const QList<shell::Item> volumes = shell::volumes();
-    ASSERT_FALSE(volumes.isEmpty());
-    EXPECT_EQ(volumes.first().path, "/");
-    for (const shell::Item& volume : volumes) {
-        EXPECT_EQ(volume.kind, shell::ItemKind::Volume);
-        EXPECT_TRUE(QFileInfo(volume.path).isDir()) << volume.path.toStdString();
-        const QByteArray type = QStorageInfo(volume.path).fileSystemType();
-        for (const char* kernel : {"proc", "sysfs", "tmpfs"})
-            EXPECT_TRUE(volume.path == "/" || type != kernel) << volume.path.toStdString() << " " << kernel;
-    }
 }
 
 TEST_F(ShellNamespaceTest, OrderIsNumericWithoutCaseAndFoldersFirst) {
