@@ -56,7 +56,9 @@ TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent
     BitBtn2 = new QPushButton("Cancel");
     BitBtn3 = new QPushButton("Help");
     dlgFolder = new TFolderDialog(this);
-    dlgFolder->Title = "Browse for Folder";
+    dlgFolder->setTitle("Browse for Folder");
+    dlgFolder->setTop(32);
+    dlgFolder->setLeft(368);
 
     for (QWidget* w : std::initializer_list<QWidget*>{edtlivepath, btnBrowseSite, spnrotpos, Label7, Label8, Label2})
         w->setEnabled(false);
@@ -121,11 +123,11 @@ void TdlgSIteOptions::chkSpindlewayClick() {
 }
 
 void TdlgSIteOptions::btnBrowseSiteClick() {
-    if (dlgFolder->Execute()) edtlivepath->setText(dlgFolder->Directory);
+    if (dlgFolder->Execute()) edtlivepath->setText(dlgFolder->Directory());
 }
 
 void TdlgSIteOptions::BitBtn4Click() {
-    if (dlgFolder->Execute()) edtpath->setText(dlgFolder->Directory);
+    if (dlgFolder->Execute()) edtpath->setText(dlgFolder->Directory());
 }
 
 void TdlgSIteOptions::BitBtn1Click() {

@@ -1,0 +1,308 @@
+// The folder tree over real temporary folders: selection by path, masks, renames, lazy reads and
+// the change monitors that keep open folders current.
+#include "components/disc_monitor.h"
+#include "components/disc_monitor_watcher.h"
+#include "components/shell_mask.h"
+#include "components/shell_tree.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+TShellNode* childNamed(QTreeWidgetItem* node, const QString& name) {
+    for (int i = 0; i < node->childCount(); ++i)
+        if (node->child(i)->text(0) == name) return static_cast<TShellNode*>(node->child(i));
+    return nullptr;
+}
+
+QStringList childNames(QTreeWidgetItem* node) {
+    QStringList names;
+    for (int i = 0; i < node->childCount(); ++i) names << node->child(i)->text(0);
+    return names;
+}
+
+// Descriptors of this process that are inotify instances.
+int inotifyDescriptors() {
+    int count = 0;
+    for (const QString& name : QDir("/proc/self/fd").entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        char target[256] = {};
+        const QByteArray link = QFile::encodeName("/proc/self/fd/" + name);
+        if (::readlink(link.constData(), target, sizeof target - 1) > 0 && QByteArray(target) == "anon_inode:inotify")
+            ++count;
+    }
+    return count;
+}
+
+class ShellTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        root = QDir::cleanPath(dir.path());
+    }
+    void mkdir(const QString& relative) { ASSERT_TRUE(QDir().mkpath(root + "/" + relative)) << relative.toStdString(); }
+    // A tree rooted at the temporary folder, built.
+    std::unique_ptr<TShellTree> makeTree() {
+        auto tree = std::make_unique<TShellTree>();
+        tree->setRootUsePIDL(false);
+        tree->setRootDir(root);
+        tree->Loaded();
+        return tree;
+    }
+
+    QTemporaryDir dir;
+    QString root;
+};
+
+TEST(ShellMask, MatchesLikeTheTreeDocumentsIt) {
+    const struct {
+        const char* name;
+        const char* mask;
+        bool matches;
+    } cases[] = {
+        {"a.jpg", "*.jp?", true}, {"a.jp", "*.jp?", false}, {"abxc", "a*c", true},   {"abxcd", "a*c", false},
+        {"noext", "*.*", false},  {"x.y", "*.*", true},     {"ANY", "*", true},       {"A.JPG", "*.jpg", true},
+        {"b.jpg", "a*", false},   {"exact", "EXACT", true}, {"exact2", "exact", false}, {"ab", "a?", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+    EXPECT_TRUE(MatchesMaskList("a.png", {}));
+    EXPECT_TRUE(MatchesMaskList("a.png", {"*.jpg", "*.png"}));
+    EXPECT_FALSE(MatchesMaskList("a.gif", {"*.jpg", "*.png"}));
+}
+
+TEST_F(ShellTreeTest, PathSelectsTheNearestExistingFolder) {
+    mkdir("existing/inner");
+    auto tree = makeTree();
+    tree->setPath(root + "/existing/missing1/missing2");
+    EXPECT_EQ(tree->Path(), root + "/existing");
+    tree->setPath(root + "/existing/inner");
+    EXPECT_EQ(tree->Path(), root + "/existing/inner");
+    EXPECT_EQ(tree->Selected()->text(0), "inner");
+}
+
+TEST_F(ShellTreeTest, VirtualNodesHaveNoPathAndFoldersSortNumerically) {
+    TShellTree tree;
+    tree.Loaded();  // rooted at the desktop
+    ASSERT_TRUE(tree.RootNode());
+    EXPECT_EQ(tree.RootNode()->text(0), "Desktop");
+    EXPECT_EQ(tree.Path(), "");
+    TShellNode* computer = childNamed(tree.RootNode(), "Computer");
+    ASSERT_TRUE(computer);
+    tree.setCurrentItem(computer);
+    EXPECT_EQ(tree.Path(), "");
+    ASSERT_TRUE(childNamed(tree.RootNode(), "Home"));
+    EXPECT_EQ(childNamed(tree.RootNode(), "Home")->Path(), QDir::cleanPath(QDir::homePath()));
+
+    mkdir("img10");
+    mkdir("img2");
+    mkdir("Img3");
+    mkdir(".hidden");
+    auto folderTree = makeTree();
+    EXPECT_EQ(childNames(folderTree->RootNode()), (QStringList{"img2", "Img3", "img10"}));
+}
+
+TEST_F(ShellTreeTest, FilesShownThroughMasksAndOnFileAdd) {
+    mkdir("sub/inner");
+    for (const char* name : {"a.jpg", "a.jp", "b.jpeg", "c.JPG", "skip.jpg"}) {
+        QFile file(root + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    TShellTree tree;
+    tree.setRootUsePIDL(false);
+    tree.setRootDir(root);
+    tree.setOptions(TF_FOLDERS | TF_NONFOLDERS);
+    tree.setFileMask(" *.jp? ;; ");
+    EXPECT_EQ(tree.FileMask(), "*.jp?");
+    tree.setFileMaskUse(true);
+    tree.OnFileAdd = [](const QString& name, int, bool& allow) { allow = !name.endsWith("skip.jpg"); };
+    tree.Loaded();
+    // Folders first; files in ascending order come in the reverse of the name order.
+    EXPECT_EQ(childNames(tree.RootNode()), (QStringList{"sub", "c.JPG", "a.jpg"}));
+    tree.setFileSortOrder(so_Descending);
+    EXPECT_EQ(childNames(tree.RootNode()), (QStringList{"sub", "a.jpg", "c.JPG"}));
+    tree.setFileMask("");
+    EXPECT_EQ(tree.FileMask(), "*.*");
+    EXPECT_EQ(childNames(tree.RootNode()), (QStringList{"sub", "a.jp", "a.jpg", "b.jpeg", "c.JPG"}));
+
+    // OnExpanding can refuse: the node closes again unread.
+    tree.OnExpanding = [](TShellNode*, bool& allow) { allow = false; };
+    TShellNode* sub = childNamed(tree.RootNode(), "sub");
+    ASSERT_EQ(sub->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    sub->setExpanded(true);
+    EXPECT_FALSE(sub->isExpanded());
+    EXPECT_FALSE(sub->Filled());
+    EXPECT_EQ(sub->childCount(), 0);
+    tree.OnExpanding = nullptr;
+    sub->setExpanded(true);
+    EXPECT_EQ(childNames(sub), QStringList{"inner"});
+}
+
+TEST_F(ShellTreeTest, MountChangesReReadAnOpenComputer) {
+    TShellTree tree;
+    tree.Loaded();
+    TShellNode* computer = childNamed(tree.RootNode(), "Computer");
+    ASSERT_TRUE(computer);
+    computer->setExpanded(true);
+    ASSERT_GE(computer->childCount(), 1);
+    EXPECT_EQ(computer->child(0)->text(0), "/");
+    const int reads = tree.ReadCount();
+    tree.RescanDrives();  // what a change of /proc/self/mountinfo runs
+    EXPECT_EQ(tree.ReadCount(), reads + 1);
+    computer->setExpanded(false);
+    tree.RescanDrives();  // closed: read when it next opens
+    EXPECT_EQ(tree.ReadCount(), reads + 1);
+}
+
+TEST_F(ShellTreeTest, RenameByLabel) {
+    mkdir("a");
+    mkdir("b");
+    auto tree = makeTree();
+    TShellNode* a = childNamed(tree->RootNode(), "a");
+    ASSERT_TRUE(a && a->HasAttributes(platform::shell::CANRENAME));
+
+    EXPECT_FALSE(a->Rename("a"));  // its own text: nothing happens
+    EXPECT_FALSE(a->Rename("b"));  // the name is taken: refused, nothing replaced
+    EXPECT_FALSE(a->Rename("x/y"));
+    EXPECT_EQ(a->text(0), "a");
+    EXPECT_TRUE(QFileInfo(root + "/a").isDir());
+
+    // An edit that ends goes through OnEdited and then the rename.
+    tree->OnEdited = [](TShellNode*, QString& s) { s = s.trimmed(); };
+    a->setData(0, Qt::EditRole, QString("  c  "));
+    EXPECT_EQ(a->text(0), "c");
+    EXPECT_EQ(a->Path(), root + "/c");
+    EXPECT_TRUE(QFileInfo(root + "/c").isDir());
+    EXPECT_FALSE(QFileInfo::exists(root + "/a"));
+    EXPECT_EQ(childNames(tree->RootNode()), (QStringList{"b", "c"}));
+}
+
+TEST_F(ShellTreeTest, UpdAutoFalseReadsANodeOnce) {
+    mkdir("a/one");
+    for (const bool updAuto : {false, true}) {
+        auto tree = makeTree();
+        tree->UpdAuto = updAuto;
+        tree->UpdAutoThread = false;
+        TShellNode* a = childNamed(tree->RootNode(), "a");
+        a->setExpanded(true);
+        const int reads = tree->ReadCount();
+        a->setExpanded(false);
+        mkdir(QString("a/new%1").arg(updAuto));
+        a->setExpanded(true);
+        EXPECT_EQ(tree->ReadCount(), updAuto ? reads + 1 : reads);
+        EXPECT_EQ(a->childCount(), updAuto ? 3 : 1) << updAuto;
+    }
+}
+
+TEST_F(ShellTreeTest, MonitorShowsANewFolderInAnOpenNode) {
+    mkdir("a/one");
+    auto tree = makeTree();
+    TShellNode* a = childNamed(tree->RootNode(), "a");
+    a->setExpanded(true);
+    ASSERT_TRUE(a->MonitorStarted());
+    mkdir("a/two");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(a, "two") != nullptr; }, 1000));
+    // A renamed folder is replaced by its new name.
+    ASSERT_TRUE(QDir(root + "/a").rename("one", "uno"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(a, "uno") && !childNamed(a, "one"); }, 1000));
+}
+
+TEST_F(ShellTreeTest, DeletingTheLastSubfolderRemovesTheExpandIndicator) {
+    mkdir("a/only");
+    mkdir("b");
+    auto tree = makeTree();
+    TShellNode* a = childNamed(tree->RootNode(), "a");
+    EXPECT_EQ(a->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    EXPECT_EQ(childNamed(tree->RootNode(), "b")->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
+    ASSERT_TRUE(QDir(root + "/a").rmdir("only"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return a->childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicator; }, 1000));
+}
+
+TEST_F(ShellTreeTest, ACollapsedNodeIsNotRefreshed) {
+    mkdir("a/one");
+    auto tree = makeTree();
+    TShellNode* a = childNamed(tree->RootNode(), "a");
+    a->setExpanded(true);
+    a->setExpanded(false);
+    mkdir("a/two");
+    mkdir("a/three");
+    // The open parent re-reads (a's own subfolders changed); a itself stays as it was.
+    QTest::qWait(300);
+    EXPECT_EQ(a->childCount(), 1);
+    a->setExpanded(true);  // read again when it opens
+    EXPECT_EQ(a->childCount(), 3);
+}
+
+TEST_F(ShellTreeTest, DestroyingNodesWhileTheirMonitorsReportNeverDeadlocks) {
+    mkdir("busy/sub");
+    std::atomic<bool> stop{false};
+    const QByteArray busy = QFile::encodeName(root + "/busy");
+    std::thread churn([&] {
+        for (int i = 0; !stop; ++i) {
+            const QByteArray path = busy + "/d" + QByteArray::number(i % 8);
+            QDir().mkdir(QFile::decodeName(path));
+            QDir().rmdir(QFile::decodeName(path));
+        }
+    });
+    QElapsedTimer timer;
+    timer.start();
+    for (int cycle = 0; cycle < 200; ++cycle) {
+        auto tree = makeTree();
+        TShellNode* node = childNamed(tree->RootNode(), "busy");
+        ASSERT_TRUE(node);
+        node->setExpanded(true);
+        QCoreApplication::processEvents();
+        QThread::usleep(500);  // let reports queue up behind the destruction
+        if (cycle % 2) delete node;  // a node alone, or the whole tree below
+    }
+    QCoreApplication::processEvents();
+    stop = true;
+    churn.join();
+    EXPECT_LT(timer.elapsed(), 10000);
+}
+
+TEST_F(ShellTreeTest, ThreeHundredOpenFoldersShareOneInotifyInstance) {
+    for (int i = 0; i < 300; ++i) mkdir(QString("f%1/sub").arg(i));
+    auto tree = makeTree();
+    ASSERT_EQ(tree->RootNode()->childCount(), 300);
+    for (int i = 0; i < 300; ++i) tree->RootNode()->child(i)->setExpanded(true);
+    for (int i = 0; i < 300; ++i) EXPECT_TRUE(static_cast<TShellNode*>(tree->RootNode()->child(i))->MonitorStarted());
+    EXPECT_EQ(disc_monitor::inotifyInstances(), 1);
+    EXPECT_LE(inotifyDescriptors(), 2);
+}
+
+TEST_F(ShellTreeTest, MonitorReportsItsOwnFolderAndDirectSubfoldersOnly) {
+    mkdir("w/sub/deep");
+    TDiscMonitorThread monitor;
+    int changes = 0, invalid = 0;
+    monitor.OnChange = [&](TDiscMonitorThread*) { ++changes; };
+    monitor.OnInvalid = [&](TDiscMonitorThread*) { ++invalid; };
+    monitor.setWatchSubtree(true);
+    monitor.setFilter(3);
+    monitor.setDirectory(root + "/w");
+    ASSERT_TRUE(monitor.Suspended());
+    mkdir("w/before");  // while suspended nothing is watched
+    QTest::qWait(100);
+    EXPECT_EQ(changes, 0);
+    monitor.Resume();
+    mkdir("w/sub/x");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 1000));
+    changes = 0;
+    mkdir("w/sub/deep/y");  // two levels down: the subfolder's own monitor would see it
+    QTest::qWait(200);
+    EXPECT_EQ(changes, 0);
+
+    monitor.setDirectory(root + "/missing");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return invalid == 1; }, 1000));
+}
+
+}  // namespace
