@@ -5,6 +5,8 @@
 #include "site_manager/site_paths.h"
 
 #include <QDir>
+#include <QFile>
+#include <sys/stat.h>
 #include <exception>
 
 bool createDirectoryPath(const QString& path) {
@@ -32,6 +34,14 @@ bool createnewdirectory(const QString& path) {
     if (createDirectoryPath(path)) return true;
     platform::showWarning("An error was encountered whilst trying to create the directory, " + path);
     return false;
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa {}, sb {};
+    if (a.isEmpty() || b.isEmpty()) return false;
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool dodeletefile(const QString& fileName, bool overwriting) {

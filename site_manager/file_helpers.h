@@ -13,6 +13,9 @@ class QWidget;
 bool createnewdirectory(const QString& path);
 // The same without telling anyone: false when a directory could not be made (none is left behind).
 bool createDirectoryPath(const QString& path);
+// True when both paths name one existing file (same device and inode), however they are spelt.
+bool sameFile(const QString& a, const QString& b);
+
 // Deletes one file, asking first when it is read-only. A missing file counts as deleted.
 bool dodeletefile(const QString& fileName, bool overwriting);
 // Copies one file; an existing destination is replaced only after the user agrees (when ask).

@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/hourglass.h"
+#include "site_manager/add_images_dialog.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
@@ -28,6 +29,12 @@ bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
         if (!checksupportedformat(source))
             return platform::askOkCancel("The file, " + source + ", is not a supported image format",
                                          MessageKind::Information);
+        // Overwriting a file with itself would delete it before the copy.
+        if (sameFile(source, destination)) {
+            platform::messageBox("The destination folder is the same as the source!", MessageKind::Error,
+                                 MessageButtons::OK, "DropSource Demo");
+            return false;
+        }
         if (platform::fileExists(destination)) {
             const MessageResult answer = platform::messageBox(
                 "A file by the name of " + destination + " already exists.  Are you sure you want to overwrite it?",
@@ -120,12 +127,8 @@ void TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
     FileBox->Update();
 }
 
-// Choosing images in a file dialog; each chosen file goes through addimage like a dropped one.
+// Images are chosen in the add-images dialog, which hands each one to addimage.
 void TdlgEditSite::btnAddFilesClick() {
-    QFileDialog dialog(this, "Select Images");
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilter("Image files (*.jpg *.jpe *.jpeg *.gif *.bmp *.dib *.pcx *.png *.tif *.tiff *.tga *.pbm "
-                         "*.pgm *.ppm)");
-    if (platform::showModal(dialog) == QDialog::Accepted) DropFileTarget1Drop(dialog.selectedFiles());
+    if (dlgAddImages) dlgAddImages->ShowModal();
     FileBox->Update();
 }

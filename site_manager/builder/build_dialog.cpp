@@ -62,12 +62,6 @@ ButtonFont buttonFont(const BuildSettings& settings) {
     return font;
 }
 
-// True when both paths name the same existing file.
-bool sameFile(const QString& a, const QString& b) {
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
 // Loads a header or footer list file into its hidden list, one entry a line.
 void loadList(QListWidget* list, const QString& fileName) {
     if (fileName.isEmpty()) return;
