@@ -9,14 +9,13 @@
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/build_dialog.h"
 #include "tests/common/link_checker.h"
+#include "tests/site_manager/drop_events.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDrag>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -81,16 +80,6 @@ void sendMouse(QWidget* viewport, QEvent::Type type, QPoint at, Qt::MouseButton 
                Qt::KeyboardModifiers keys = Qt::NoModifier) {
     QMouseEvent event(type, QPointF(at), QPointF(viewport->mapToGlobal(at)), button, buttons, keys);
     QCoreApplication::sendEvent(viewport, &event);
-}
-
-// Drags the data onto the list and drops it with no key held; true when the drop was taken.
-bool dropOn(QWidget* list, QMimeData& data) {
-    QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(4, 4), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list, &drop);
-    return drop.isAccepted();
 }
 
 // Counts the drags the dialog starts instead of running them, and keeps the last one's files.
