@@ -219,13 +219,14 @@ void TdlgAddImages::edtrotationdirectoryChange() {
     } catch (const std::exception&) {
         rotationLocated_ = false;
         FileBox->clear();  // never the list of a rotation other than the one named
+        FileBoxChange();
         platform::showWarning("Error encountered changing to the directory, " + directory + "!");
     }
 }
 
 void TdlgAddImages::FileBoxChange() { lblfilecount->setText(QString::number(FileBox->count()) + " Images"); }
 
-QString TdlgAddImages::located() {
+QString TdlgAddImages::locatedRotationDirectory() {
     if (rotationLocated_) return fixpath(FileBox->Directory(), true);
     platform::showWarning("Error!  The directory, " + edtrotationdirectory->text() + ", could not be located!");
     return QString();
@@ -238,7 +239,7 @@ void TdlgAddImages::FileBoxKeyUp(int key) {
     if (key != Qt::Key_Delete) return;
     const QStringList selected = FileBox->selectedFileNames();
     if (selected.isEmpty()) return;
-    const QString directory = located();
+    const QString directory = locatedRotationDirectory();
     if (directory.isEmpty()) return;
     auto remove = [&](const QString& name) {
         try {
@@ -263,7 +264,7 @@ void TdlgAddImages::FileBoxKeyUp(int key) {
 }
 
 void TdlgAddImages::btncopy2siteClick() {
-    const QString directory = located();
+    const QString directory = locatedRotationDirectory();
     if (directory.isEmpty() || !dlgEditSite) return;
     QStringList files;
     ThumbGrid->GetSelectedFiles(files);
@@ -279,7 +280,7 @@ void TdlgAddImages::btncopy2siteClick() {
 }
 
 void TdlgAddImages::DropFileTarget1Drop(const QStringList& files) {
-    const QString directory = located();
+    const QString directory = locatedRotationDirectory();
     if (directory.isEmpty() || !dlgEditSite) return;
     for (const QString& source : files) {
         const QString target = directory + QFileInfo(source).fileName();

@@ -70,7 +70,7 @@ protected:
 private:
     // FileBox's directory with a trailing "/", or empty (after telling the user) while the
     // rotation directory could not be entered: nothing may then be copied or deleted there.
-    QString located();
+    QString locatedRotationDirectory();
     bool rotationLocated_ = false;
 };
 

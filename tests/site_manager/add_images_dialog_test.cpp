@@ -327,6 +327,31 @@ TEST_F(AddImagesTest, ARotationWhoseDirectoryIsMissingIsNotChosen) {
     });
 }
 
+// The rotation's directory vanished after the editor loaded it: the dialog lists nothing and copies
+// nothing, rather than working in whatever directory its list showed before.
+TEST_F(AddImagesTest, NothingIsCopiedWhileTheRotationDirectoryCannotBeEntered) {
+    startWithImages(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        ASSERT_TRUE(QDir(rotationDir).removeRecursively());
+        script.answer(MessageResult::OK);  // the dialog cannot enter the directory
+        script.onDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TdlgAddImages&>(d);
+            EXPECT_EQ(dialog.FileBox->count(), 0);
+            browse(dialog, sourceDir);
+            selectAll(*dialog.ThumbGrid);
+            script.answer(MessageResult::OK);
+            QTest::mouseClick(dialog.btncopy2site, Qt::LeftButton);
+            return int(platform::mrCancel);
+        });
+        QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
+        const QString directory = editor.edtrotationdirectory->text();
+        EXPECT_EQ(script.texts(), (QStringList{"Error encountered changing to the directory, " + directory + "!",
+                                               "Error!  The directory, " + directory + ", could not be located!"}));
+    });
+    EXPECT_EQ(QDir(sourceDir).entryList(QDir::Files).size(), 6);
+}
+
 // A file list box makes its folder the current directory, so after browsing the source folder a
 // name from the rotation's list would name the source's file of that name.
 TEST_F(AddImagesTest, DeleteRemovesOnlyTheRotationsFilesAfterBrowsingASourceWithTheSameNames) {
