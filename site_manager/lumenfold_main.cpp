@@ -2,6 +2,7 @@
 #include "components/one_instance.h"
 #include "imaging/imaging_init.h"
 #include "platform/dialogs.h"
+#include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/main_window.h"
 #include "site_manager/site_editor.h"
@@ -26,8 +27,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     TdlgThumbOptions thumbOptions(&mainWindow);
-    TdlgEditSite editSite(&mainWindow);
     dlgThumbOptions = &thumbOptions;
+    TdlgAddImages addImages(&mainWindow);
+    dlgAddImages = &addImages;
+    TdlgEditSite editSite(&mainWindow);
     dlgEditSite = &editSite;
 
     if (mainWindow.OneInstance1->isFirstInstance()) mainWindow.show();

@@ -2,6 +2,7 @@
 
 #include "components/drop_file_target.h"
 #include "components/file_list_box.h"
+#include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/header_footer_editor_text.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/list_keyboard_selection.h"
@@ -98,6 +99,7 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
         const QStringList files = DropFileTarget1->Files;
         if (!files.isEmpty()) DropFileTarget1Drop(files);
     };
+    if (dlgAddImages) dlgAddImages->DragStartPoint = QPoint(-1, -1);
     lblfilecount = new QLabel("Total: 0 images");
     lblfilecount->setAlignment(Qt::AlignRight);
     btnAddFiles = button("Select Images");

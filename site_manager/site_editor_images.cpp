@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/hourglass.h"
+#include "site_manager/add_images_dialog.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
@@ -156,14 +157,10 @@ void TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
     FileBox->Update();
 }
 
-// Choosing images in a file dialog; each chosen file goes through addimage like a dropped one.
+// Images are chosen in the add-images dialog, which hands each one to addimage.
 void TdlgEditSite::btnAddFilesClick() {
     if (refuseUnlocatedRotation()) return;
-    QFileDialog dialog(this, "Select Images");
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilter("Image files (*.jpg *.jpe *.jpeg *.gif *.bmp *.dib *.pcx *.png *.tif *.tiff *.tga *.pbm "
-                         "*.pgm *.ppm)");
-    if (platform::showModal(dialog) == QDialog::Accepted) DropFileTarget1Drop(dialog.selectedFiles());
+    if (dlgAddImages) dlgAddImages->ShowModal();
     FileBox->Update();
 }
 

@@ -3,10 +3,9 @@
 #include "components/drop_file_source.h"
 #include "components/drop_file_target.h"
 #include "components/file_list_box.h"
+#include "tests/site_manager/drop_events.h"
 #include "tests/site_manager/main_window_fixture.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -16,16 +15,6 @@ using testing_support::MessageScript;
 namespace {
 
 class SiteEditorDropTest : public MainWindowTest {};
-
-// Drags the data onto the list and drops it with no key held; true when the drop was taken.
-bool dropOn(QWidget* list, QMimeData& data) {
-    QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(4, 4), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list, &drop);
-    return drop.isAccepted();
-}
 
 }  // namespace
 
