@@ -146,6 +146,47 @@ protected:
     static inline QTemporaryDir* Dir = nullptr;
 };
 
+// What GetGraphicFileInfo tells of a file; a failure when it cannot tell.
+inline TPGGraphicInfo fileInfo(const QString& Path, QString* Description = nullptr) {
+    QString description;
+    TPGGraphicInfo info;
+    EXPECT_TRUE(GetGraphicFileInfo(Path, 0, description, info)) << Path.toStdString();
+    if (Description) *Description = description;
+    return info;
+}
+
+// Loads a file a writer produced and checks it holds the original: the same pixel format and
+// colours and, where SamePalette, the same palette and pixel values.
+inline void expectReadsBack(const TPixelGraphic& Original, const QString& File, bool SamePalette = true) {
+    TPixelGraphic back;
+    ASSERT_EQ(loadMessage(back, File), QString()) << File.toStdString();
+    EXPECT_EQ(back.GetPixelFormat(), Original.GetPixelFormat()) << File.toStdString();
+    EXPECT_EQ(mismatches(back, coloursOf(Original)), 0) << File.toStdString();
+    if (!SamePalette) return;
+    ASSERT_EQ(back.GetPaletteCount(), Original.GetPaletteCount()) << File.toStdString();
+    for (int i = 0; i < Original.GetPaletteCount(); ++i) EXPECT_EQ(back.GetPaletteColor(i), Original.GetPaletteColor(i)) << i;
+    EXPECT_EQ(imaging_test::differingPixels(Original, back), 0) << File.toStdString();
+}
+
+// Files our writers produced, each with the colours it was written from; Pillow must decode
+// every one to exactly those colours (one Pillow run for all).
+class PillowReadsBack {
+public:
+    void add(const QString& File, const TPixelGraphic& Source) {
+        Files << File;
+        Sources.push_back(coloursOf(Source));
+    }
+    void check() const {
+        pillowDecode(Files);
+        for (int i = 0; i < Files.size(); ++i)
+            EXPECT_EQ(mismatches(readRgbPixmap(Files[i] + ".pil.ppm"), Sources[size_t(i)]), 0) << Files[i].toStdString();
+    }
+
+private:
+    QStringList Files;
+    std::vector<RgbImage> Sources;
+};
+
 // Loads a lossless sample through the registry and compares it with <sample>.expected.ppm.
 inline void expectLoadsAsExpected(const QString& Path, TPGPixelFormat Format) {
     TPixelGraphic graphic;

@@ -75,9 +75,7 @@ TEST_F(TgaFormat, LyingFilesGiveTheirMessage) {
 
 TEST_F(TgaFormat, WrittenFilesReadBackInPillowAndHere) {
     QTemporaryDir out;
-    QStringList files;
-    std::vector<RgbImage> sources;
-    std::vector<std::vector<TColor>> palettes;
+    PillowReadsBack pillow;
     for (bool paletted : {false, true}) {
         TPixelGraphic g;
         if (paletted) {
@@ -91,23 +89,14 @@ TEST_F(TgaFormat, WrittenFilesReadBackInPillowAndHere) {
         }
         const QString file = out.filePath(QStringLiteral("written_%1.tga").arg(paletted));
         g.SaveToFile(file);
-        files << file;
-        sources.push_back(coloursOf(g));
-        TPixelGraphic back;
-        EXPECT_EQ(loadMessage(back, file), QString());
-        EXPECT_EQ(mismatches(coloursOf(back), sources.back()), 0) << file.toStdString();
-        EXPECT_EQ(back.GetPaletteCount(), g.GetPaletteCount());
-        for (int i = 0; i < g.GetPaletteCount(); ++i) EXPECT_EQ(back.GetPaletteColor(i), g.GetPaletteColor(i)) << i;
-        QString description;
-        TPGGraphicInfo info;
-        ASSERT_TRUE(GetGraphicFileInfo(file, 0, description, info));
+        pillow.add(file, g);
+        expectReadsBack(g, file);
+        const TPGGraphicInfo info = fileInfo(file);
         EXPECT_EQ(info.Details, QStringLiteral("Uncompressed"));
         EXPECT_EQ(info.SubFormat, paletted ? QStringLiteral("Color-mapped") : QStringLiteral("True-color"));
         EXPECT_EQ(info.ColorsText, paletted ? QStringLiteral("256") : QStringLiteral("16.7M"));
     }
-    pillowDecode(files);
-    for (int i = 0; i < files.size(); ++i)
-        EXPECT_EQ(mismatches(readRgbPixmap(files[i] + ".pil.ppm"), sources[size_t(i)]), 0) << files[i].toStdString();
+    pillow.check();
 }
 
 }  // namespace
