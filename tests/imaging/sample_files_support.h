@@ -51,6 +51,16 @@ inline QString samplesOf(const QString& Format) {
     return dir->path() + QStringLiteral("/");
 }
 
+// The samples in Dir that come with an expected image, by name, except those starting with Except.
+inline QStringList samplesWithExpectedImage(const QString& Dir, const QString& Except = QString()) {
+    QStringList names;
+    for (QString name : QDir(Dir).entryList({QStringLiteral("*.expected.ppm")}, QDir::Files, QDir::Name)) {
+        name.chop(int(qstrlen(".expected.ppm")));
+        if (Except.isEmpty() || !name.startsWith(Except)) names << name;
+    }
+    return names;
+}
+
 // Pillow's decode of each file, as <file>.pil.ppm beside it.
 inline void pillowDecode(const QStringList& Files) {
     static const char* script =
