@@ -152,9 +152,36 @@ protected:
     void SetUp() override { imaging_test::initLibrary(); }
     void TearDown() override { SetImagingDefaults(); }
     static QString path(const QString& name) { return Dir->filePath(name); }
+    // Each named sample fails to load through the registry with its message.
+    static void expectRefused(std::initializer_list<std::pair<const char*, const char*>> Cases) {
+        for (const auto& [name, message] : Cases) {
+            TPixelGraphic graphic;
+            EXPECT_EQ(loadMessage(graphic, path(name)), QString::fromLatin1(message)) << name;
+        }
+    }
     static QString path(const char* name) { return Dir->filePath(QString::fromLatin1(name)); }
     static inline QTemporaryDir* Dir = nullptr;
 };
+
+// The message (of type Error; others pass on) Reader raises reading image Index of the file, or ""
+// when it reads; AtEnd receives where the stream stood afterwards.
+template <typename Error = EPixelGraphic>
+inline QString readerMessage(TFileFormatReader& Reader, const QString& Path, int Index = 0, qint64* AtEnd = nullptr) {
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot open " << Path.toStdString();
+        return QString();
+    }
+    TPixelGraphic graphic;
+    QString message;
+    try {
+        Reader.Read(file, graphic, Index);
+    } catch (const Error& e) {
+        message = e.message();
+    }
+    if (AtEnd) *AtEnd = file.pos();
+    return message;
+}
 
 // What GetGraphicFileInfo tells of a file; a failure when it cannot tell.
 inline TPGGraphicInfo fileInfo(const QString& Path, QString* Description = nullptr) {

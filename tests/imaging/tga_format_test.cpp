@@ -36,22 +36,15 @@ TEST_F(TgaFormat, SamplesDecodeLikePillow) {
 }
 
 TEST_F(TgaFormat, LyingFilesGiveTheirMessage) {
-    const struct {
-        const char* Name;
-        const char* Message;
-    } cases[] = {
+    expectRefused({
         {"tga_bad_depth15.tga", "TGA: Not supported subformat"},
         {"tga_bad_first_entry.tga", "TGA: Not supported subformat"},
         {"tga_bad_entry_size.tga", "TGA: Not supported subformat"},
         {"tga_bad_zero_width.tga", "TGA: Not supported subformat"},
         {"tga_bad_truncated.tga", "TGA: Unexpected end of file"},
         {"tga_bad_truncated_rle.tga", "TGA: Unexpected end of file"},
-        {"tga_bad_huge.tga", "TGA: Unexpected end of file"},
-    };
-    for (const auto& c : cases) {
-        TPixelGraphic graphic;
-        EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString::fromLatin1(c.Message)) << c.Name;
-    }
+        {"tga_bad_huge.tga", "TGA: Unexpected end of file"}
+    });
     // A header claiming more than the file holds is refused before anything is allocated.
     TPixelGraphic refused;
     loadMessage(refused, path("tga_bad_huge.tga"));
