@@ -181,17 +181,8 @@ TEST(PngReader, FilesThatLieGiveTheLibrarysMessage) {
     for (const Case& c : {Case{"truncated", file.left(file.size() / 2), "PNG: Read Error"},
                           Case{"bad IHDR CRC", badCrc, "PNG: IHDR: CRC error"},
                           Case{"larger than the library holds", huge, "PNG: Invalid size of image"}}) {
-        SCOPED_TRACE(c.Name);
-        QBuffer buffer;
-        buffer.setData(c.Data);
-        buffer.open(QIODevice::ReadOnly);
         TPixelGraphic g;
-        try {
-            g.LoadFromStream(buffer);
-            ADD_FAILURE() << "loaded";
-        } catch (const EPGPNGFileFormatReaderWriter& e) {
-            EXPECT_EQ(e.message(), QString::fromLatin1(c.Message));
-        }
+        EXPECT_EQ(bytesMessage<EPGPNGFileFormatReaderWriter>(c.Data, g), QString::fromLatin1(c.Message)) << c.Name;
     }
     QBuffer buffer;
     buffer.setData(file);

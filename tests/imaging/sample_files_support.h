@@ -5,6 +5,7 @@
 #include "imaging/pixel_graphic.h"
 #include "tests/imaging/imaging_test_support.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QString>
@@ -181,6 +182,21 @@ inline QString readerMessage(TFileFormatReader& Reader, const QString& Path, int
     }
     if (AtEnd) *AtEnd = file.pos();
     return message;
+}
+
+// The message (of type Error; others pass on) loading the bytes into Graphic raises, or "" when
+// they load.
+template <typename Error = EPixelGraphic>
+inline QString bytesMessage(const QByteArray& Data, TPixelGraphic& Graphic) {
+    QBuffer buffer;
+    buffer.setData(Data);
+    buffer.open(QIODevice::ReadOnly);
+    try {
+        Graphic.LoadFromStream(buffer);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
 }
 
 // What GetGraphicFileInfo tells of a file; a failure when it cannot tell.
