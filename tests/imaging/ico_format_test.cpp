@@ -8,10 +8,8 @@ using namespace sample_files;
 
 namespace {
 
-struct IcoSamples {
-    static constexpr const char* Format = "ico";
-};
-using IcoFormat = SampleFileTest<IcoSamples>;
+constexpr char Ico[] = "ico";
+using IcoFormat = SampleFileTest<Ico>;
 
 void readIcon(const QString& file, TPixelGraphic& graphic, int index) {
     QFile stream(file);

@@ -9,10 +9,8 @@ using namespace sample_files;
 
 namespace {
 
-struct PcxSamples {
-    static constexpr const char* Format = "pcx";
-};
-using PcxFormat = SampleFileTest<PcxSamples>;
+constexpr char Pcx[] = "pcx";
+using PcxFormat = SampleFileTest<Pcx>;
 
 TEST_F(PcxFormat, SamplesDecodeLikePillow) {
     const struct {

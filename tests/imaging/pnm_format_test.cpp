@@ -10,10 +10,8 @@ using namespace sample_files;
 
 namespace {
 
-struct PnmSamples {
-    static constexpr const char* Format = "pnm";
-};
-using PnmFormat = SampleFileTest<PnmSamples>;
+constexpr char Pnm[] = "pnm";
+using PnmFormat = SampleFileTest<Pnm>;
 
 TEST_F(PnmFormat, SamplesDecodeLikePillow) {
     const struct {

@@ -137,14 +137,14 @@ inline QString loadMessage(TPixelGraphic& Graphic, const QString& Path) {
 }
 
 // A test suite over the samples of one format: they are generated once for the suite. Format
-// names the module, e.g. struct PcxSamples { static constexpr const char* Format = "pcx"; }.
-template <typename Samples>
+// names the module, e.g. constexpr char Pcx[] = "pcx"; using PcxFormat = SampleFileTest<Pcx>.
+template <const char* Format>
 class SampleFileTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         imaging_test::initLibrary();
         Dir = new QTemporaryDir;
-        generate(Dir->path(), QString::fromLatin1(Samples::Format));
+        generate(Dir->path(), QString::fromLatin1(Format));
     }
     static void TearDownTestSuite() {
         delete Dir;

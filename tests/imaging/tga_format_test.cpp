@@ -10,10 +10,8 @@ using namespace sample_files;
 
 namespace {
 
-struct TgaSamples {
-    static constexpr const char* Format = "tga";
-};
-using TgaFormat = SampleFileTest<TgaSamples>;
+constexpr char Tga[] = "tga";
+using TgaFormat = SampleFileTest<Tga>;
 
 TEST_F(TgaFormat, SamplesDecodeLikePillow) {
     // Pillow's four pictures raw and RLE from both origins, the four origins, 16-bit pixels and

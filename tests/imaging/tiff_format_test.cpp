@@ -11,10 +11,8 @@ using namespace sample_files;
 
 namespace {
 
-struct TiffSamples {
-    static constexpr const char* Format = "tiff";
-};
-using TiffFormat = SampleFileTest<TiffSamples>;
+constexpr char Tiff[] = "tiff";
+using TiffFormat = SampleFileTest<Tiff>;
 
 void expectLikeExpected(TPixelGraphic& graphic, const QString& file, const QString& expectedFile) {
     const RgbImage want = readRgbPixmap(expectedFile);
