@@ -31,12 +31,12 @@ TEST_F(PcxFormat, SamplesDecodeLikePillow) {
     netpbmCases.removeAll(QStringLiteral("pcx_planes4_v3.pcx"));
     netpbmCases.removeAll(QStringLiteral("pcx_runs_cross_lines.pcx"));
     for (const QString& name : netpbmCases) {
-        const QString converted = Dir->filePath(name + QStringLiteral(".netpbm.ppm"));
+        const QString converted = path(name + QStringLiteral(".netpbm.ppm"));
         QProcess convert;
         convert.setStandardOutputFile(converted);
-        convert.start(QStringLiteral("pcxtoppm"), {Dir->filePath(name)});
+        convert.start(QStringLiteral("pcxtoppm"), {path(name)});
         ASSERT_TRUE(convert.waitForFinished(60000) && convert.exitCode() == 0) << "pcxtoppm " << name.toStdString();
-        EXPECT_EQ(mismatches(readRgbPixmap(converted), readRgbPixmap(Dir->filePath(name) + ".expected.ppm")), 0)
+        EXPECT_EQ(mismatches(readRgbPixmap(converted), readRgbPixmap(path(name) + ".expected.ppm")), 0)
             << name.toStdString();
     }
     // The padding bits of a 1-bit row beyond the width are zero.

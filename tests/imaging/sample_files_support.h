@@ -136,23 +136,16 @@ inline QString loadMessage(TPixelGraphic& Graphic, const QString& Path) {
     return QString();
 }
 
-// A test suite over the samples of one format: they are generated once for the suite. Format
+// A test suite over the samples of one format (generated once per test program). Format
 // names the module, e.g. constexpr char Pcx[] = "pcx"; using PcxFormat = SampleFileTest<Pcx>.
 template <const char* Format>
 class SampleFileTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        imaging_test::initLibrary();
-        Dir = new QTemporaryDir;
-        generate(Dir->path(), QString::fromLatin1(Format));
-    }
-    static void TearDownTestSuite() {
-        delete Dir;
-        Dir = nullptr;
-    }
     void SetUp() override { imaging_test::initLibrary(); }
     void TearDown() override { SetImagingDefaults(); }
-    static QString path(const QString& name) { return Dir->filePath(name); }
+    static QString dir() { return samplesOf(QString::fromLatin1(Format)); }
+    static QString path(const QString& name) { return dir() + name; }
+    static QString path(const char* name) { return dir() + QString::fromLatin1(name); }
     // Each named sample fails to load through the registry with its message.
     static void expectRefused(std::initializer_list<std::pair<const char*, const char*>> Cases) {
         for (const auto& [name, message] : Cases) {
@@ -160,8 +153,6 @@ protected:
             EXPECT_EQ(loadMessage(graphic, path(name)), QString::fromLatin1(message)) << name;
         }
     }
-    static QString path(const char* name) { return Dir->filePath(QString::fromLatin1(name)); }
-    static inline QTemporaryDir* Dir = nullptr;
 };
 
 // The message (of type Error; others pass on) Reader raises reading image Index of the file, or ""

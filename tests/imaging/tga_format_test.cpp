@@ -16,7 +16,7 @@ using TgaFormat = SampleFileTest<Tga>;
 TEST_F(TgaFormat, SamplesDecodeLikePillow) {
     // Pillow's four pictures raw and RLE from both origins, the four origins, 16-bit pixels and
     // colour maps, packets across rows, a short colour map.
-    const QStringList names = samplesWithExpectedImage(Dir->path());
+    const QStringList names = samplesWithExpectedImage(dir());
     EXPECT_EQ(names.size(), 25);
     for (const QString& name : names) {
         const bool indexed = name.contains("grey") || name.contains("palette") || name.contains("map");

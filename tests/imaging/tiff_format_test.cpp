@@ -23,7 +23,7 @@ void expectLikeExpected(TPixelGraphic& graphic, const QString& file, const QStri
 TEST_F(TiffFormat, SamplesDecodeLikePillow) {
     // Pillow's six modes raw and PackBits, tiffcp's byte orders, strips and compression, 4-bit grey
     // and palettes, colour maps longer and shorter than the pixels need, the largest RowsPerStrip.
-    const QStringList names = samplesWithExpectedImage(Dir->path(), QStringLiteral("tiff_bad_"));
+    const QStringList names = samplesWithExpectedImage(dir(), QStringLiteral("tiff_bad_"));
     EXPECT_EQ(names.size(), 26);
     for (const QString& name : names) {
         TPixelGraphic graphic;
