@@ -20,15 +20,7 @@
 
 namespace sample_files {
 
-// Runs a program to its end; false when it cannot start, crashes or exits non-zero.
-inline bool runProgram(const QString& program, const QStringList& args, QString* output = nullptr) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) return false;
-    if (output) *output = QString::fromLocal8Bit(process.readAll());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
+using imaging_test::runProgram;
 
 inline QString sourceDir() { return qEnvironmentVariable("LUMENFOLD_SOURCE_DIR"); }
 
