@@ -108,17 +108,29 @@ TEST(ColorReduction, AGradientUsesEveryEntryItIsGivenAndStaysClose) {
     }
 }
 
+// The colours used come first (then the system colours when asked). A damaged file can leave a
+// pixel whose index is past the end of a short palette: it carries no colour.
 TEST(ColorReduction, PalettedSourcesKeepTheColoursTheyUse) {
     initLibrary();
-    const std::vector<TColor> five{pgRGB(10, 20, 30), pgRGB(200, 0, 0), pgRGB(0, 200, 0), pgRGB(0, 0, 200),
-                                   pgRGB(250, 250, 250)};
-    TPixelGraphic source, target;
-    fillPaletted(source, five, 256);
-    target.SetSize(source.GetWidth(), source.GetHeight(), pf8Bit);
-    target.ReduceColorsFrom(source, 252, true);
-    const std::vector<TColor> palette = paletteOf(target);
-    ASSERT_EQ(palette.size(), 21u);
-    EXPECT_EQ(std::set<TColor>(palette.begin(), palette.begin() + 5), std::set<TColor>(five.begin(), five.end()));
+    struct Case {
+        std::vector<TColor> Used;
+        int PaletteSize;
+        bool StrayIndex, System;
+    };
+    const Case cases[] = {
+        {{pgRGB(10, 20, 30), pgRGB(200, 0, 0), pgRGB(0, 200, 0), pgRGB(0, 0, 200), pgRGB(250, 250, 250)}, 256, false, true},
+        {{pgRGB(10, 200, 30), pgRGB(90, 90, 250)}, 2, true, false}};
+    for (const Case& c : cases) {
+        TPixelGraphic source, target;
+        fillPaletted(source, c.Used, c.PaletteSize);
+        if (c.StrayIndex) source.SetPixel(0, 0, 200);
+        target.SetSize(source.GetWidth(), source.GetHeight(), pf8Bit);
+        target.ReduceColorsFrom(source, c.System ? 252 : 16, c.System);
+        const std::vector<TColor> palette = paletteOf(target);
+        ASSERT_EQ(palette.size(), c.Used.size() + (c.System ? 16 : 0));
+        EXPECT_EQ(std::set<TColor>(palette.begin(), palette.begin() + std::ptrdiff_t(c.Used.size())),
+                  std::set<TColor>(c.Used.begin(), c.Used.end()));
+    }
 }
 
 // Black and white differ in their top bit, so both children of the root come new; the root must
@@ -220,17 +232,4 @@ TEST(ColorReduction, TrueColourAndGreyGraphicsSavedAsGifOpenInPillowClose) {
         // Dithered, so single pixels differ more than the palette's own error.
         EXPECT_LT(meanError(image, decoded), 8.0);
     }
-}
-
-// A damaged file can leave pixels whose index is past the palette's end; they carry no colour.
-TEST(ColorReduction, IndexesPastTheEndOfAShortPaletteAreIgnored) {
-    initLibrary();
-    TPixelGraphic source, target;
-    fillPaletted(source, {pgRGB(10, 200, 30), pgRGB(90, 90, 250)}, 2);
-    source.SetPixel(0, 0, 200);
-    target.SetSize(source.GetWidth(), source.GetHeight(), pf8Bit);
-    EXPECT_NO_THROW(target.ReduceColorsFrom(source, 16, false));
-    const std::vector<TColor> palette = paletteOf(target);
-    EXPECT_EQ(std::set<TColor>(palette.begin(), palette.end()),
-              (std::set<TColor>{pgRGB(10, 200, 30), pgRGB(90, 90, 250)}));
 }

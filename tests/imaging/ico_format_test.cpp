@@ -8,10 +8,8 @@ using namespace sample_files;
 
 namespace {
 
-struct IcoSamples {
-    static constexpr const char* Format = "ico";
-};
-using IcoFormat = SampleFileTest<IcoSamples>;
+constexpr char Ico[] = "ico";
+using IcoFormat = SampleFileTest<Ico>;
 
 void readIcon(const QString& file, TPixelGraphic& graphic, int index) {
     QFile stream(file);
@@ -72,22 +70,13 @@ TEST_F(IcoFormat, RefusedFilesAndEntries) {
         {"ico_bad_huge_count.ico", "Not an Icon file"},
         {"ico_32x32_4bit.ico.expected.ppm", "Not an Icon file"},
     };
+    tIcoFileFormatReader reader;
     for (const auto& c : cases) {
-        QFile file(path(c.Name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        TPixelGraphic graphic;
-        try {
-            tIcoFileFormatReader().Read(file, graphic, 0);
-            ADD_FAILURE() << c.Name;
-        } catch (const EPixelGraphic& e) {
-            EXPECT_EQ(e.message(), QString::fromLatin1(c.Message)) << c.Name;
-        }
-        EXPECT_EQ(file.pos(), 0) << c.Name;
+        qint64 atEnd = -1;
+        EXPECT_EQ(readerMessage(reader, path(c.Name), 0, &atEnd), QString::fromLatin1(c.Message)) << c.Name;
+        EXPECT_EQ(atEnd, 0) << c.Name;
     }
-    QFile two(path("ico_two_entries.ico"));
-    ASSERT_TRUE(two.open(QIODevice::ReadOnly));
-    TPixelGraphic graphic;
-    EXPECT_THROW(tIcoFileFormatReader().Read(two, graphic, 2), EPixelGraphic);
+    EXPECT_NE(readerMessage(reader, path("ico_two_entries.ico"), 2), QString());
 }
 
 TEST_F(IcoFormat, FileInformation) {
@@ -106,8 +95,7 @@ TEST_F(IcoFormat, FileInformation) {
     };
     for (const auto& c : cases) {
         QString description;
-        TPGGraphicInfo info;
-        ASSERT_TRUE(GetGraphicFileInfo(path(c.Name), 0, description, info)) << c.Name;
+        const TPGGraphicInfo info = fileInfo(path(c.Name), &description);
         EXPECT_EQ(description, QStringLiteral("Windows Icon"));
         EXPECT_EQ(info.ImageCount, c.Count) << c.Name;
         EXPECT_EQ(info.Width, c.Width) << c.Name;

@@ -79,18 +79,20 @@ inline void writeFile(const QString& path, const QByteArray& data) {
 // Debian's Python modules (Pillow) load only in the system interpreter.
 inline QString python() { return QStringLiteral("/usr/bin/python3"); }
 
+// Runs a program to its end, its output and errors in output; false when it cannot start, does
+// not finish, crashes or exits non-zero.
+inline bool runProgram(const QString& program, const QStringList& args, QString* output = nullptr) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    const bool finished = process.waitForStarted(10000) && process.waitForFinished(120000);
+    if (output) *output = QString::fromUtf8(process.readAll()) + (finished ? "" : "(did not finish)");
+    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
 // Runs a Python script; false (with the reason in output) when it fails or cannot run.
 inline bool runPython(const QString& script, const QStringList& args, QString& output) {
-    QProcess process;
-    QStringList all{QStringLiteral("-c"), script};
-    all << args;
-    process.start(python(), all);
-    if (!process.waitForFinished(120000)) {
-        output = QStringLiteral("python did not finish");
-        return false;
-    }
-    output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return runProgram(python(), QStringList{QStringLiteral("-c"), script} + args, &output);
 }
 
 }  // namespace imaging_test

@@ -9,10 +9,8 @@ using namespace sample_files;
 
 namespace {
 
-struct PcxSamples {
-    static constexpr const char* Format = "pcx";
-};
-using PcxFormat = SampleFileTest<PcxSamples>;
+constexpr char Pcx[] = "pcx";
+using PcxFormat = SampleFileTest<Pcx>;
 
 TEST_F(PcxFormat, SamplesDecodeLikePillow) {
     const struct {
@@ -33,12 +31,12 @@ TEST_F(PcxFormat, SamplesDecodeLikePillow) {
     netpbmCases.removeAll(QStringLiteral("pcx_planes4_v3.pcx"));
     netpbmCases.removeAll(QStringLiteral("pcx_runs_cross_lines.pcx"));
     for (const QString& name : netpbmCases) {
-        const QString converted = Dir->filePath(name + QStringLiteral(".netpbm.ppm"));
+        const QString converted = path(name + QStringLiteral(".netpbm.ppm"));
         QProcess convert;
         convert.setStandardOutputFile(converted);
-        convert.start(QStringLiteral("pcxtoppm"), {Dir->filePath(name)});
+        convert.start(QStringLiteral("pcxtoppm"), {path(name)});
         ASSERT_TRUE(convert.waitForFinished(60000) && convert.exitCode() == 0) << "pcxtoppm " << name.toStdString();
-        EXPECT_EQ(mismatches(readRgbPixmap(converted), readRgbPixmap(Dir->filePath(name) + ".expected.ppm")), 0)
+        EXPECT_EQ(mismatches(readRgbPixmap(converted), readRgbPixmap(path(name) + ".expected.ppm")), 0)
             << name.toStdString();
     }
     // The padding bits of a 1-bit row beyond the width are zero.
@@ -48,10 +46,7 @@ TEST_F(PcxFormat, SamplesDecodeLikePillow) {
 }
 
 TEST_F(PcxFormat, LyingFilesGiveTheirMessage) {
-    const struct {
-        const char* Name;
-        const char* Message;
-    } cases[] = {
+    expectRefused({
         {"pcx_bad_short_lines_8bit.pcx", "PCX: Unknown subformat"},
         {"pcx_bad_short_lines_24bit.pcx", "PCX: Unknown subformat"},
         {"pcx_bad_short_lines_1bit.pcx", "PCX: Unknown subformat"},
@@ -61,18 +56,13 @@ TEST_F(PcxFormat, LyingFilesGiveTheirMessage) {
         {"pcx_bad_reserved.pcx", "PCX: Unknown subformat"},
         {"pcx_bad_planes.pcx", "PCX: Unknown subformat"},
         {"pcx_bad_inverted_window.pcx", "PCX: Unknown subformat"},
-        {"pcx_bad_truncated.pcx", "PCX: Unexpected end of file"},
-    };
-    for (const auto& c : cases) {
-        TPixelGraphic graphic;
-        EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString::fromLatin1(c.Message)) << c.Name;
-    }
+        {"pcx_bad_truncated.pcx", "PCX: Unexpected end of file"}
+    });
     // A refused palette leaves the stream where the check found it.
-    QFile file(path("pcx_bad_no_palette_marker.pcx"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    TPixelGraphic graphic;
-    EXPECT_THROW(TPCXFileFormatReader().Read(file, graphic, 0), EPGPCXFileFormatReader);
-    EXPECT_EQ(file.pos(), 128);
+    TPCXFileFormatReader reader;
+    qint64 atEnd = -1;
+    EXPECT_NE(readerMessage<EPGPCXFileFormatReader>(reader, path("pcx_bad_no_palette_marker.pcx"), 0, &atEnd), QString());
+    EXPECT_EQ(atEnd, 128);
 }
 
 TEST_F(PcxFormat, FileInformation) {
@@ -88,8 +78,7 @@ TEST_F(PcxFormat, FileInformation) {
     };
     for (const auto& c : cases) {
         QString description;
-        TPGGraphicInfo info;
-        ASSERT_TRUE(GetGraphicFileInfo(path(c.Name), 0, description, info)) << c.Name;
+        const TPGGraphicInfo info = fileInfo(path(c.Name), &description);
         EXPECT_EQ(description, QStringLiteral("Paintbrush"));
         EXPECT_EQ(info.BitCount, c.BitCount) << c.Name;
         EXPECT_EQ(info.Details, QString::fromLatin1(c.Details)) << c.Name;

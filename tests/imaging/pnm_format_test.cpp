@@ -10,10 +10,8 @@ using namespace sample_files;
 
 namespace {
 
-struct PnmSamples {
-    static constexpr const char* Format = "pnm";
-};
-using PnmFormat = SampleFileTest<PnmSamples>;
+constexpr char Pnm[] = "pnm";
+using PnmFormat = SampleFileTest<Pnm>;
 
 TEST_F(PnmFormat, SamplesDecodeLikePillow) {
     const struct {
@@ -29,10 +27,7 @@ TEST_F(PnmFormat, SamplesDecodeLikePillow) {
 }
 
 TEST_F(PnmFormat, LyingFilesGiveTheirMessage) {
-    const struct {
-        const char* Name;
-        const char* Message;
-    } cases[] = {
+    expectRefused({
         {"pnm_bad_max0_text.pgm", "PBM, PGM, PPM: Not supported subformat"},
         {"pnm_bad_max0_binary.ppm", "PBM, PGM, PPM: Not supported subformat"},
         {"pnm_bad_max65535_binary.pgm", "PBM, PGM, PPM: Not supported subformat"},
@@ -41,29 +36,14 @@ TEST_F(PnmFormat, LyingFilesGiveTheirMessage) {
         {"pnm_bad_truncated.ppm", "PBM, PGM, PPM: Unexpected end of file"},
         {"pnm_bad_truncated_text.pbm", "PBM, PGM, PPM: Unexpected end of file"},
         {"pnm_bad_subformat.ppm", "Unknown file format"},
-        {"pnm_bad_magic.pgm", "Unknown file format"},
-    };
-    for (const auto& c : cases) {
-        TPixelGraphic graphic;
-        EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString::fromLatin1(c.Message)) << c.Name;
-    }
+        {"pnm_bad_magic.pgm", "Unknown file format"}
+    });
     // No probe claims those two; the reader itself names what is wrong.
-    const struct {
-        const char* Name;
-        const char* Message;
-    } direct[] = {{"pnm_bad_magic.pgm", "PBM, PGM, PPM: Not a PBM, PGM, PPM file"},
-                  {"pnm_bad_subformat.ppm", "PBM, PGM, PPM: Unknown subformat"}};
-    for (const auto& c : direct) {
-        QFile file(path(c.Name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        TPixelGraphic graphic;
-        try {
-            TPGMFileFormatReader().Read(file, graphic, 0);
-            ADD_FAILURE() << c.Name;
-        } catch (const EPGPxMFileFormatReader& e) {
-            EXPECT_EQ(e.message(), QString::fromLatin1(c.Message));
-        }
-    }
+    TPGMFileFormatReader reader;
+    EXPECT_EQ(readerMessage<EPGPxMFileFormatReader>(reader, path("pnm_bad_magic.pgm")),
+              "PBM, PGM, PPM: Not a PBM, PGM, PPM file");
+    EXPECT_EQ(readerMessage<EPGPxMFileFormatReader>(reader, path("pnm_bad_subformat.ppm")),
+              "PBM, PGM, PPM: Unknown subformat");
     // A header claiming more than the file holds is refused before anything is allocated; a file
     // that could hold its pixels but ends early keeps the rows read so far.
     TPixelGraphic refused;
@@ -93,8 +73,7 @@ void makePicture(TPixelGraphic& g, const QString& ext) {
 
 TEST_F(PnmFormat, WrittenFilesReadBackInPillowAndHere) {
     QTemporaryDir out;
-    QStringList files;
-    std::vector<RgbImage> sources;
+    PillowReadsBack pillow;
     for (bool binary : {false, true})
         for (const QString ext : {"pbm", "pgm", "ppm"}) {
             PxMWriteBinary = binary;
@@ -105,16 +84,11 @@ TEST_F(PnmFormat, WrittenFilesReadBackInPillowAndHere) {
             const QByteArray bytes = imaging_test::readFile(file);
             EXPECT_TRUE(bytes.startsWith(QStringLiteral("P%1\n").arg((ext == "pbm" ? 1 : ext == "pgm" ? 2 : 3) + 3 * binary).toLatin1()))
                 << file.toStdString();
-            files << file;
-            sources.push_back(coloursOf(g));
-            TPixelGraphic back;
-            EXPECT_EQ(loadMessage(back, file), QString());
-            EXPECT_EQ(mismatches(coloursOf(back), sources.back()), 0) << file.toStdString();
+            pillow.add(file, g);
+            expectReadsBack(g, file, false);
         }
     PxMWriteBinary = false;
-    pillowDecode(files);
-    for (int i = 0; i < files.size(); ++i)
-        EXPECT_EQ(mismatches(readRgbPixmap(files[i] + ".pil.ppm"), sources[size_t(i)]), 0) << files[i].toStdString();
+    pillow.check();
 }
 
 TEST_F(PnmFormat, TextFormHasOneLinePerRow) {

@@ -5,6 +5,7 @@
 #include "imaging/pixel_graphic.h"
 #include "tests/imaging/imaging_test_support.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QString>
@@ -19,15 +20,7 @@
 
 namespace sample_files {
 
-// Runs a program to its end; false when it cannot start, crashes or exits non-zero.
-inline bool runProgram(const QString& program, const QStringList& args, QString* output = nullptr) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) return false;
-    if (output) *output = QString::fromLocal8Bit(process.readAll());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
+using imaging_test::runProgram;
 
 inline QString sourceDir() { return qEnvironmentVariable("LUMENFOLD_SOURCE_DIR"); }
 
@@ -49,6 +42,16 @@ inline QString samplesOf(const QString& Format) {
         generate(dir->path(), Format);
     }
     return dir->path() + QStringLiteral("/");
+}
+
+// The samples in Dir that come with an expected image, by name, except those starting with Except.
+inline QStringList samplesWithExpectedImage(const QString& Dir, const QString& Except = QString()) {
+    QStringList names;
+    for (QString name : QDir(Dir).entryList({QStringLiteral("*.expected.ppm")}, QDir::Files, QDir::Name)) {
+        name.chop(int(qstrlen(".expected.ppm")));
+        if (Except.isEmpty() || !name.startsWith(Except)) names << name;
+    }
+    return names;
 }
 
 // Pillow's decode of each file, as <file>.pil.ppm beside it.
@@ -125,25 +128,99 @@ inline QString loadMessage(TPixelGraphic& Graphic, const QString& Path) {
     return QString();
 }
 
-// A test suite over the samples of one format: they are generated once for the suite. Format
-// names the module, e.g. struct PcxSamples { static constexpr const char* Format = "pcx"; }.
-template <typename Samples>
+// A test suite over the samples of one format (generated once per test program). Format
+// names the module, e.g. constexpr char Pcx[] = "pcx"; using PcxFormat = SampleFileTest<Pcx>.
+template <const char* Format>
 class SampleFileTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        imaging_test::initLibrary();
-        Dir = new QTemporaryDir;
-        generate(Dir->path(), QString::fromLatin1(Samples::Format));
-    }
-    static void TearDownTestSuite() {
-        delete Dir;
-        Dir = nullptr;
-    }
     void SetUp() override { imaging_test::initLibrary(); }
     void TearDown() override { SetImagingDefaults(); }
-    static QString path(const QString& name) { return Dir->filePath(name); }
-    static QString path(const char* name) { return Dir->filePath(QString::fromLatin1(name)); }
-    static inline QTemporaryDir* Dir = nullptr;
+    static QString dir() { return samplesOf(QString::fromLatin1(Format)); }
+    static QString path(const QString& name) { return dir() + name; }
+    static QString path(const char* name) { return dir() + QString::fromLatin1(name); }
+    // Each named sample fails to load through the registry with its message.
+    static void expectRefused(std::initializer_list<std::pair<const char*, const char*>> Cases) {
+        for (const auto& [name, message] : Cases) {
+            TPixelGraphic graphic;
+            EXPECT_EQ(loadMessage(graphic, path(name)), QString::fromLatin1(message)) << name;
+        }
+    }
+};
+
+// The message (of type Error; others pass on) Reader raises reading image Index of the file, or ""
+// when it reads; AtEnd receives where the stream stood afterwards.
+template <typename Error = EPixelGraphic>
+inline QString readerMessage(TFileFormatReader& Reader, const QString& Path, int Index = 0, qint64* AtEnd = nullptr) {
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot open " << Path.toStdString();
+        return QString();
+    }
+    TPixelGraphic graphic;
+    QString message;
+    try {
+        Reader.Read(file, graphic, Index);
+    } catch (const Error& e) {
+        message = e.message();
+    }
+    if (AtEnd) *AtEnd = file.pos();
+    return message;
+}
+
+// The message (of type Error; others pass on) loading the bytes into Graphic raises, or "" when
+// they load.
+template <typename Error = EPixelGraphic>
+inline QString bytesMessage(const QByteArray& Data, TPixelGraphic& Graphic) {
+    QBuffer buffer;
+    buffer.setData(Data);
+    buffer.open(QIODevice::ReadOnly);
+    try {
+        Graphic.LoadFromStream(buffer);
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// What GetGraphicFileInfo tells of a file; a failure when it cannot tell.
+inline TPGGraphicInfo fileInfo(const QString& Path, QString* Description = nullptr) {
+    QString description;
+    TPGGraphicInfo info;
+    EXPECT_TRUE(GetGraphicFileInfo(Path, 0, description, info)) << Path.toStdString();
+    if (Description) *Description = description;
+    return info;
+}
+
+// Loads a file a writer produced and checks it holds the original: the same pixel format and
+// colours and, where SamePalette, the same palette and pixel values.
+inline void expectReadsBack(const TPixelGraphic& Original, const QString& File, bool SamePalette = true) {
+    TPixelGraphic back;
+    ASSERT_EQ(loadMessage(back, File), QString()) << File.toStdString();
+    EXPECT_EQ(back.GetPixelFormat(), Original.GetPixelFormat()) << File.toStdString();
+    EXPECT_EQ(mismatches(back, coloursOf(Original)), 0) << File.toStdString();
+    if (!SamePalette) return;
+    ASSERT_EQ(back.GetPaletteCount(), Original.GetPaletteCount()) << File.toStdString();
+    for (int i = 0; i < Original.GetPaletteCount(); ++i) EXPECT_EQ(back.GetPaletteColor(i), Original.GetPaletteColor(i)) << i;
+    EXPECT_EQ(imaging_test::differingPixels(Original, back), 0) << File.toStdString();
+}
+
+// Files our writers produced, each with the colours it was written from; Pillow must decode
+// every one to exactly those colours (one Pillow run for all).
+class PillowReadsBack {
+public:
+    void add(const QString& File, const TPixelGraphic& Source) {
+        Files << File;
+        Sources.push_back(coloursOf(Source));
+    }
+    void check() const {
+        pillowDecode(Files);
+        for (int i = 0; i < Files.size(); ++i)
+            EXPECT_EQ(mismatches(readRgbPixmap(Files[i] + ".pil.ppm"), Sources[size_t(i)]), 0) << Files[i].toStdString();
+    }
+
+private:
+    QStringList Files;
+    std::vector<RgbImage> Sources;
 };
 
 // Loads a lossless sample through the registry and compares it with <sample>.expected.ppm.

@@ -10,20 +10,14 @@ using namespace sample_files;
 
 namespace {
 
-struct TgaSamples {
-    static constexpr const char* Format = "tga";
-};
-using TgaFormat = SampleFileTest<TgaSamples>;
+constexpr char Tga[] = "tga";
+using TgaFormat = SampleFileTest<Tga>;
 
 TEST_F(TgaFormat, SamplesDecodeLikePillow) {
-    QStringList names;
-    for (const char* picture : {"rgb", "rgba", "grey", "palette"})
-        for (const char* compression : {"raw", "rle"})
-            for (const char* origin : {"top", "bottom"})
-                names << QStringLiteral("tga_pillow_%1_%2_%3.tga").arg(picture, compression, origin);
-    names << "tga_origin_bottom_left.tga" << "tga_origin_bottom_right.tga" << "tga_origin_top_left.tga"
-          << "tga_origin_top_right.tga" << "tga_16bit_rle_id.tga" << "tga_rle_across_rows.tga"
-          << "tga_map16_top_right.tga" << "tga_map32_top_right.tga" << "tga_map_shorter_than_pixels.tga";
+    // Pillow's four pictures raw and RLE from both origins, the four origins, 16-bit pixels and
+    // colour maps, packets across rows, a short colour map.
+    const QStringList names = samplesWithExpectedImage(dir());
+    EXPECT_EQ(names.size(), 25);
     for (const QString& name : names) {
         const bool indexed = name.contains("grey") || name.contains("palette") || name.contains("map");
         expectLoadsAsExpected(path(name), indexed ? pf8Bit : pf24Bit);
@@ -40,22 +34,15 @@ TEST_F(TgaFormat, SamplesDecodeLikePillow) {
 }
 
 TEST_F(TgaFormat, LyingFilesGiveTheirMessage) {
-    const struct {
-        const char* Name;
-        const char* Message;
-    } cases[] = {
+    expectRefused({
         {"tga_bad_depth15.tga", "TGA: Not supported subformat"},
         {"tga_bad_first_entry.tga", "TGA: Not supported subformat"},
         {"tga_bad_entry_size.tga", "TGA: Not supported subformat"},
         {"tga_bad_zero_width.tga", "TGA: Not supported subformat"},
         {"tga_bad_truncated.tga", "TGA: Unexpected end of file"},
         {"tga_bad_truncated_rle.tga", "TGA: Unexpected end of file"},
-        {"tga_bad_huge.tga", "TGA: Unexpected end of file"},
-    };
-    for (const auto& c : cases) {
-        TPixelGraphic graphic;
-        EXPECT_EQ(loadMessage(graphic, path(c.Name)), QString::fromLatin1(c.Message)) << c.Name;
-    }
+        {"tga_bad_huge.tga", "TGA: Unexpected end of file"}
+    });
     // A header claiming more than the file holds is refused before anything is allocated.
     TPixelGraphic refused;
     loadMessage(refused, path("tga_bad_huge.tga"));
@@ -75,9 +62,7 @@ TEST_F(TgaFormat, LyingFilesGiveTheirMessage) {
 
 TEST_F(TgaFormat, WrittenFilesReadBackInPillowAndHere) {
     QTemporaryDir out;
-    QStringList files;
-    std::vector<RgbImage> sources;
-    std::vector<std::vector<TColor>> palettes;
+    PillowReadsBack pillow;
     for (bool paletted : {false, true}) {
         TPixelGraphic g;
         if (paletted) {
@@ -91,23 +76,14 @@ TEST_F(TgaFormat, WrittenFilesReadBackInPillowAndHere) {
         }
         const QString file = out.filePath(QStringLiteral("written_%1.tga").arg(paletted));
         g.SaveToFile(file);
-        files << file;
-        sources.push_back(coloursOf(g));
-        TPixelGraphic back;
-        EXPECT_EQ(loadMessage(back, file), QString());
-        EXPECT_EQ(mismatches(coloursOf(back), sources.back()), 0) << file.toStdString();
-        EXPECT_EQ(back.GetPaletteCount(), g.GetPaletteCount());
-        for (int i = 0; i < g.GetPaletteCount(); ++i) EXPECT_EQ(back.GetPaletteColor(i), g.GetPaletteColor(i)) << i;
-        QString description;
-        TPGGraphicInfo info;
-        ASSERT_TRUE(GetGraphicFileInfo(file, 0, description, info));
+        pillow.add(file, g);
+        expectReadsBack(g, file);
+        const TPGGraphicInfo info = fileInfo(file);
         EXPECT_EQ(info.Details, QStringLiteral("Uncompressed"));
         EXPECT_EQ(info.SubFormat, paletted ? QStringLiteral("Color-mapped") : QStringLiteral("True-color"));
         EXPECT_EQ(info.ColorsText, paletted ? QStringLiteral("256") : QStringLiteral("16.7M"));
     }
-    pillowDecode(files);
-    for (int i = 0; i < files.size(); ++i)
-        EXPECT_EQ(mismatches(readRgbPixmap(files[i] + ".pil.ppm"), sources[size_t(i)]), 0) << files[i].toStdString();
+    pillow.check();
 }
 
 }  // namespace

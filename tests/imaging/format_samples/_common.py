@@ -22,6 +22,15 @@ def pillow_expected(outdir, name):
         expected(outdir, name, image)
 
 
+def built(outdir, name, data, size, pixels):
+    """Writes a sample built here whose expected image holds the given RGB pixels."""
+    put(outdir, name, data)
+    picture = Image.new("RGB", size)
+    picture.putdata(pixels)
+    expected(outdir, name, picture)
+    return name
+
+
 def save_bytes(outdir, name, data, expect=None):
     """Writes a sample built here with its expected image (Pillow's decode unless given)."""
     put(outdir, name, data)

@@ -56,6 +56,15 @@ def _rows(width, height, bits, index):
     return out
 
 
+def _direct_rows(ys, bits):
+    """Rows of _rgb pixels as blue, green, red (and a zero byte at 32 bits), padded to 4 bytes."""
+    out = b""
+    for y in ys:
+        row = b"".join(bytes(reversed(_rgb(x, y))) + b"\0" * (bits == 32) for x in range(W))
+        out += row + b"\0" * (_stride(bits, W) - len(row))
+    return out
+
+
 def _pillow_files(outdir):
     names = []
     rgb = Image.new("RGB", (W, H))
@@ -82,8 +91,7 @@ def _rle8():
         bytes((3, 2, 0, 0)),
         bytes((2, 1, 0, 5, 1, 2, 3, 2, 1, 0, 0, 0)),
     ]
-    data = b"".join(rows) + bytes((0, 1))
-    return data
+    return b"".join(rows) + bytes((0, 1))
 
 
 def _rle4():
@@ -105,28 +113,19 @@ def _widen16(v, bits):
 
 def _sixteen(outdir, name, green_bits):
     masks = (0x7C00, 0x03E0, 0x001F) if green_bits == 5 else (0xF800, 0x07E0, 0x001F)
-    pixels = b""
     expect = Image.new("RGB", (W, H))
     values = []
     for y in reversed(range(H)):
         row = b""
         for x in range(W):
             r, g, b = x * 2 % 32, (y * 9 + x) % (1 << green_bits), (x * 5 + y) % 32
-            if green_bits == 5:
-                word = (r << 10) | (g << 5) | b
-            else:
-                word = (r << 11) | (g << 5) | b
-            row += struct.pack("<H", word)
+            row += struct.pack("<H", (r << (5 + green_bits)) | (g << 5) | b)
             expect.putpixel((x, y), (_widen16(r, 5), _widen16(g, green_bits), _widen16(b, 5)))
         row += b"\0" * (_stride(16, W) - len(row))
         values.append(row)
     pixels = b"".join(values)
-    if green_bits == 5:
-        header = _info(W, H, 16)
-        extra = b""
-    else:
-        header = _info(W, H, 16, compression=3)
-        extra = struct.pack("<III", *masks)
+    header = _info(W, H, 16, compression=0 if green_bits == 5 else 3)
+    extra = b"" if green_bits == 5 else struct.pack("<III", *masks)
     return save_bytes(outdir, name, _file(header, extra, pixels), expect)
 
 
@@ -148,27 +147,18 @@ def write(outdir):
     names.append(_sixteen(outdir, "bmp_16bit_555.bmp", 5))
     names.append(_sixteen(outdir, "bmp_16bit_565_bitfields.bmp", 6))
     # 32 bits with explicit masks in the usual places.
-    pixels = b"".join(
-        b"".join(bytes((_rgb(x, y)[2], _rgb(x, y)[1], _rgb(x, y)[0], 0)) for x in range(W)) for y in reversed(range(H)))
     names.append(save_bytes(outdir, "bmp_32bit_bitfields.bmp",
-                            _file(_info(W, H, 32, compression=3), struct.pack("<III", 0xFF0000, 0xFF00, 0xFF), pixels)))
+                            _file(_info(W, H, 32, compression=3), struct.pack("<III", 0xFF0000, 0xFF00, 0xFF),
+                                  _direct_rows(reversed(range(H)), 32))))
     # Top-down 24 bits: the first row in the file is the top row.
-    rows = b""
-    for y in range(H):
-        row = b"".join(bytes((_rgb(x, y)[2], _rgb(x, y)[1], _rgb(x, y)[0])) for x in range(W))
-        rows += row + b"\0" * (_stride(24, W) - len(row))
-    names.append(save_bytes(outdir, "bmp_24bit_topdown.bmp", _file(_info(W, -H, 24), b"", rows)))
+    names.append(save_bytes(outdir, "bmp_24bit_topdown.bmp", _file(_info(W, -H, 24), b"", _direct_rows(range(H), 24))))
     # OS/2 core headers: 8 bits with 3-byte palette entries, and 24 bits.
     core8 = struct.pack("<IHHHH", 12, W, H, 1, 8)
     names.append(save_bytes(outdir, "bmp_os2_8bit.bmp",
                             _file(core8, b"".join(bytes((b, g, r)) for r, g, b in pal256),
                                   _rows(W, H, 8, lambda x, y: (x * 7 + y * 31) % 256))))
     core24 = struct.pack("<IHHHH", 12, W, H, 1, 24)
-    bottom_up = b""
-    for y in reversed(range(H)):
-        row = b"".join(bytes((_rgb(x, y)[2], _rgb(x, y)[1], _rgb(x, y)[0])) for x in range(W))
-        bottom_up += row + b"\0" * (_stride(24, W) - len(row))
-    names.append(save_bytes(outdir, "bmp_os2_24bit.bmp", _file(core24, b"", bottom_up)))
+    names.append(save_bytes(outdir, "bmp_os2_24bit.bmp", _file(core24, b"", _direct_rows(reversed(range(H)), 24))))
     names.append(save_bytes(outdir, "bmp_1bit_colours.bmp",
                             _file(_info(W, H, 1), _quads([(200, 30, 30), (20, 40, 220)]),
                                   _rows(W, H, 1, lambda x, y: (x + y) % 2))))

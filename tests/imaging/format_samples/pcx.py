@@ -11,7 +11,7 @@ import struct
 
 from PIL import Image
 
-from ._common import expected, pillow_expected, put
+from ._common import built, expected, pillow_expected, put
 
 SYSTEM16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
             (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
@@ -38,7 +38,6 @@ def rle(line):
             out.append(line[i])
         i += run
     return bytes(out)
-
 
 
 def _planes4(indices, width, height, bytes_per_line):
@@ -78,28 +77,19 @@ def write(outdir):
     width, height, bpl = 21, 5, 4
     indices = [rng.randrange(16) for _ in range(width * height)]
     palette16 = bytes(rng.randrange(256) for _ in range(48))
-    name = put(outdir, "pcx_planes4_v5.pcx", header(width, height, 1, 4, bpl, 5, palette16) + _planes4(indices, width, height, bpl))
-    picture = Image.new("RGB", (width, height))
-    picture.putdata([tuple(palette16[3 * i:3 * i + 3]) for i in indices])
-    expected(outdir, name, picture)
-    names.append(name)
     # Version 3: the 16 system colours, whatever the header palette holds.
-    name = put(outdir, "pcx_planes4_v3.pcx", header(width, height, 1, 4, bpl, 3, palette16) + _planes4(indices, width, height, bpl))
-    picture = Image.new("RGB", (width, height))
-    picture.putdata([SYSTEM16[i] for i in indices])
-    expected(outdir, name, picture)
-    names.append(name)
+    for version, colours in ((5, [tuple(palette16[3 * i:3 * i + 3]) for i in range(16)]), (3, SYSTEM16)):
+        names.append(built(outdir, f"pcx_planes4_v{version}.pcx",
+                           header(width, height, 1, 4, bpl, version, palette16) + _planes4(indices, width, height, bpl),
+                           (width, height), [colours[i] for i in indices]))
 
     # Runs of 63 crossing the end of each 40-byte line: the line is filled, the rest is lost.
     width, height = 40, 4
     values = [17, 99, 201, 5]
     data = b"".join(bytes((255, v)) for v in values)
     palette = bytes(c for i in range(256) for c in (i, 255 - i, i // 2))
-    name = put(outdir, "pcx_runs_cross_lines.pcx", header(width, height, 8, 1, width) + data + b"\x0c" + palette)
-    picture = Image.new("RGB", (width, height))
-    picture.putdata([(v, 255 - v, v // 2) for v in values for _ in range(width)])
-    expected(outdir, name, picture)
-    names.append(name)
+    names.append(built(outdir, "pcx_runs_cross_lines.pcx", header(width, height, 8, 1, width) + data + b"\x0c" + palette,
+                       (width, height), [(v, 255 - v, v // 2) for v in values for _ in range(width)]))
     # A window that does not start at 0, and lines longer than the width needs.
     width, height, bpl = 6, 3, 10
     pixels = [rng.randrange(256) for _ in range(width * height * 3)]

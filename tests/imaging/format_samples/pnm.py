@@ -9,7 +9,7 @@ import random
 
 from PIL import Image
 
-from ._common import expected, pillow_expected, put
+from ._common import expected, pillow_expected, put, save_bytes
 
 
 def _pattern(width, height, mode, seed):
@@ -26,12 +26,7 @@ def _pattern(width, height, mode, seed):
 
 
 def _scaled_expected(values, width, height, maximum, mode):
-    scale = [min(255, v * 255 // maximum) for v in values]
-    if mode == "L":
-        return Image.frombytes("L", (width, height), bytes(scale))
-    return Image.frombytes("RGB", (width, height), bytes(scale))
-
-
+    return Image.frombytes(mode, (width, height), bytes(min(255, v * 255 // maximum) for v in values))
 
 
 def _text_rows(values, per_row):
@@ -51,39 +46,35 @@ def write(outdir):
     # Text variants with comments in the header and between the values.
     bitmap = _pattern(13, 5, "1", 1)
     bits = [1 if v == 0 else 0 for v in bitmap.getdata()]
-    names.append(put(outdir, "pnm_p1_comments.pbm",
-                      ("P1\n# made by the sample writer\n13 5\n# rows follow\n" + _text_rows(bits, 13)).encode()))
-    pillow_expected(outdir, names[-1])
+    names.append(save_bytes(outdir, "pnm_p1_comments.pbm",
+                            ("P1\n# made by the sample writer\n13 5\n# rows follow\n" + _text_rows(bits, 13)).encode()))
     gray = _pattern(9, 4, "L", 2)
-    names.append(put(outdir, "pnm_p2_comments.pgm",
-                      ("P2\n# grey\n9 4\n# maximum\n255\n" + _text_rows(list(gray.getdata()), 9)).encode()))
-    pillow_expected(outdir, names[-1])
+    names.append(save_bytes(outdir, "pnm_p2_comments.pgm",
+                            ("P2\n# grey\n9 4\n# maximum\n255\n" + _text_rows(list(gray.getdata()), 9)).encode()))
     colour = _pattern(6, 5, "RGB", 3)
     flat = [c for p in colour.getdata() for c in p]
-    names.append(put(outdir, "pnm_p3_comments.ppm",
-                      ("P3\n# colour\n6 5 255\n" + _text_rows(flat, 18)).encode()))
-    pillow_expected(outdir, names[-1])
+    names.append(save_bytes(outdir, "pnm_p3_comments.ppm",
+                            ("P3\n# colour\n6 5 255\n" + _text_rows(flat, 18)).encode()))
 
     # Other maximum values: small, large (text only), and a sample above the maximum.
     rng = random.Random(4)
     values = [rng.randrange(4) for _ in range(10 * 3)]
-    names.append(put(outdir, "pnm_p2_max3.pgm", ("P2\n10 3\n3\n" + _text_rows(values, 10)).encode()))
-    expected(outdir, names[-1], _scaled_expected(values, 10, 3, 3, "L"))
+    names.append(save_bytes(outdir, "pnm_p2_max3.pgm", ("P2\n10 3\n3\n" + _text_rows(values, 10)).encode(),
+                            _scaled_expected(values, 10, 3, 3, "L")))
     values = [rng.randrange(65536) for _ in range(5 * 4 * 3)]
-    names.append(put(outdir, "pnm_p3_max65535.ppm", ("P3 5 4 65535\n" + _text_rows(values, 15)).encode()))
-    expected(outdir, names[-1], _scaled_expected(values, 5, 4, 65535, "RGB"))
+    names.append(save_bytes(outdir, "pnm_p3_max65535.ppm", ("P3 5 4 65535\n" + _text_rows(values, 15)).encode(),
+                            _scaled_expected(values, 5, 4, 65535, "RGB")))
     values = [rng.randrange(101) for _ in range(7 * 3)]
-    names.append(put(outdir, "pnm_p5_max100.pgm", b"P5\n7 3\n100\n" + bytes(values)))
-    expected(outdir, names[-1], _scaled_expected(values, 7, 3, 100, "L"))
+    names.append(save_bytes(outdir, "pnm_p5_max100.pgm", b"P5\n7 3\n100\n" + bytes(values),
+                            _scaled_expected(values, 7, 3, 100, "L")))
     values = [rng.randrange(32) for _ in range(4 * 4 * 3)]
-    names.append(put(outdir, "pnm_p6_max31.ppm", b"P6 4 4 31\n" + bytes(values)))
-    expected(outdir, names[-1], _scaled_expected(values, 4, 4, 31, "RGB"))
+    names.append(save_bytes(outdir, "pnm_p6_max31.ppm", b"P6 4 4 31\n" + bytes(values),
+                            _scaled_expected(values, 4, 4, 31, "RGB")))
     values = [0, 5, 10, 200]
-    names.append(put(outdir, "pnm_p2_above_max.pgm", b"P2 4 1 10 0 5 10 200\n"))
-    expected(outdir, names[-1], _scaled_expected(values, 4, 1, 10, "L"))
+    names.append(save_bytes(outdir, "pnm_p2_above_max.pgm", b"P2 4 1 10 0 5 10 200\n",
+                            _scaled_expected(values, 4, 1, 10, "L")))
     # The last value ends at the end of the file, without a line feed.
-    names.append(put(outdir, "pnm_p2_no_final_newline.pgm", b"P2 2 1 255 7 9"))
-    pillow_expected(outdir, names[-1])
+    names.append(save_bytes(outdir, "pnm_p2_no_final_newline.pgm", b"P2 2 1 255 7 9"))
 
     # Files that lie.
     names.append(put(outdir, "pnm_bad_max0_text.pgm", b"P2 2 1 0 0 0\n"))

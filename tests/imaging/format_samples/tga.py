@@ -13,7 +13,7 @@ import struct
 
 from PIL import Image
 
-from ._common import expected, pillow_expected, put
+from ._common import built, expected, pillow_expected, put
 
 
 def header(width, height, depth, image_type, descriptor=0, map_type=0, first=0, length=0, entry_bits=0, id_length=0):
@@ -21,13 +21,11 @@ def header(width, height, depth, image_type, descriptor=0, map_type=0, first=0, 
                        width, height, depth, descriptor)
 
 
-
-
 def _rgb555(value):
     return (((value >> 10) & 31) << 3, ((value >> 5) & 31) << 3, (value & 31) << 3)
 
 
-def _rle_stream(pixels, size):
+def _rle_stream(pixels):
     """Packets over the whole image, ignoring row ends: runs of equal pixels, raw packets otherwise."""
     out = bytearray()
     i = 0
@@ -67,8 +65,6 @@ def write(outdir):
     # The same picture with each of the four origins (bit 4 right-to-left, bit 5 top-to-bottom).
     width, height = 5, 3
     pixels = [tuple(rng.randrange(256) for _ in range(3)) for _ in range(width * height)]
-    picture = Image.new("RGB", (width, height))
-    picture.putdata(pixels)
     for descriptor, label in ((0, "bottom_left"), (16, "bottom_right"), (32, "top_left"), (48, "top_right")):
         rows = []
         for r in range(height):
@@ -77,30 +73,23 @@ def write(outdir):
             if descriptor & 16:
                 row.reverse()
             rows.append(b"".join(bytes((b, g, r_)) for (r_, g, b) in row))
-        name = put(outdir, f"tga_origin_{label}.tga", header(width, height, 24, 2, descriptor) + b"".join(rows))
-        expected(outdir, name, picture)
-        names.append(name)
+        names.append(built(outdir, f"tga_origin_{label}.tga", header(width, height, 24, 2, descriptor) + b"".join(rows),
+                           (width, height), pixels))
 
     # 16-bit 5-5-5 pixels, run-length encoded across rows, with an ID field.
     width, height = 7, 4
     values = [rng.choice((0x7FFF, 0x001F, 0x7C00, 0x1234)) for _ in range(width * height)]
     packed = [struct.pack("<H", v) for v in values]
-    name = put(outdir, "tga_16bit_rle_id.tga",
-                header(width, height, 16, 10, 32, id_length=5) + b"hello" + _rle_stream(packed, 2))
-    picture = Image.new("RGB", (width, height))
-    picture.putdata([_rgb555(v) for v in values])
-    expected(outdir, name, picture)
-    names.append(name)
+    names.append(built(outdir, "tga_16bit_rle_id.tga",
+                       header(width, height, 16, 10, 32, id_length=5) + b"hello" + _rle_stream(packed),
+                       (width, height), [_rgb555(v) for v in values]))
     # 24-bit packets that run across rows, bottom-left origin.
     width, height = 6, 5
     flat = [bytes((b, b, 255 - b)) for b in (rng.choice((10, 10, 10, 77)) for _ in range(width * height))]
-    name = put(outdir, "tga_rle_across_rows.tga", header(width, height, 24, 10) + _rle_stream(flat, 3))
-    picture = Image.new("RGB", (width, height))
     # The file's first row is the picture's bottom row.
-    picture.putdata([(p[2], p[1], p[0]) for y in range(height)
-                     for p in flat[(height - 1 - y) * width:(height - y) * width]])
-    expected(outdir, name, picture)
-    names.append(name)
+    names.append(built(outdir, "tga_rle_across_rows.tga", header(width, height, 24, 10) + _rle_stream(flat),
+                       (width, height), [(p[2], p[1], p[0]) for y in range(height)
+                                         for p in flat[(height - 1 - y) * width:(height - y) * width]]))
     # Colour maps of 16-bit and 32-bit entries, right-to-left from the top.
     for bits in (16, 32):
         colours = [tuple(rng.randrange(32) << 3 for _ in range(3)) for _ in range(20)]
@@ -111,23 +100,17 @@ def write(outdir):
         width, height = 4, 3
         indices = [rng.randrange(20) for _ in range(width * height)]
         body = b"".join(bytes(reversed(indices[y * width:(y + 1) * width])) for y in range(height))
-        name = put(outdir, f"tga_map{bits}_top_right.tga",
-                    header(width, height, 8, 1, 48, map_type=1, length=20, entry_bits=bits) + cmap + body)
-        picture = Image.new("RGB", (width, height))
-        picture.putdata([colours[i] for i in indices])
-        expected(outdir, name, picture)
-        names.append(name)
+        names.append(built(outdir, f"tga_map{bits}_top_right.tga",
+                           header(width, height, 8, 1, 48, map_type=1, length=20, entry_bits=bits) + cmap + body,
+                           (width, height), [colours[i] for i in indices]))
 
     # A colour map shorter than the pixel values: the missing colours are black.
     colours = [(200, 10, 10), (10, 200, 10), (10, 10, 200), (90, 90, 90)]
     indices = [i % 9 for i in range(6 * 2)]
     cmap = b"".join(bytes((b, g, r)) for r, g, b in colours)
-    name = put(outdir, "tga_map_shorter_than_pixels.tga",
-                header(6, 2, 8, 1, 32, map_type=1, length=4, entry_bits=24) + cmap + bytes(indices))
-    picture = Image.new("RGB", (6, 2))
-    picture.putdata([colours[i] if i < 4 else (0, 0, 0) for i in indices])
-    expected(outdir, name, picture)
-    names.append(name)
+    names.append(built(outdir, "tga_map_shorter_than_pixels.tga",
+                       header(6, 2, 8, 1, 32, map_type=1, length=4, entry_bits=24) + cmap + bytes(indices),
+                       (6, 2), [colours[i] if i < 4 else (0, 0, 0) for i in indices]))
 
     # Files that lie.
     names.append(put(outdir, "tga_bad_depth15.tga", header(4, 4, 15, 2) + bytes(32)))

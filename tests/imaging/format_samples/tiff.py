@@ -12,7 +12,7 @@ import subprocess
 
 from PIL import Image
 
-from ._common import expected, pillow_expected, put
+from ._common import built, expected, pillow_expected, put, save_bytes
 
 BYTE, SHORT, LONG, RATIONAL = 1, 3, 4, 5
 
@@ -95,17 +95,11 @@ def packbits(row):
     return bytes(out)
 
 
-
-
 def _tiffcp(outdir, source, name, *options):
+    """tiffcp's copy of a sample, with Pillow's decode as its expected image."""
     subprocess.run(["tiffcp", *options, os.path.join(outdir, source), os.path.join(outdir, name)], check=True)
+    pillow_expected(outdir, name)
     return name
-
-
-def _cmyk_expected(pixels, width, height):
-    picture = Image.new("RGB", (width, height))
-    picture.putdata([(max(0, 255 - c - k), max(0, 255 - m - k), max(0, 255 - y - k)) for c, m, y, k in pixels])
-    return picture
 
 
 def write(outdir):
@@ -135,11 +129,8 @@ def write(outdir):
                           ("tiff_tiffcp_grey_bigendian.tif", ["-B", "-r", "5"])):
         source = "tiff_pillow_l_raw.tif" if "grey" in name else base
         names.append(_tiffcp(outdir, source, name, *options))
-        pillow_expected(outdir, name)
     names.append(_tiffcp(outdir, "tiff_pillow_p_raw.tif", "tiff_tiffcp_palette_packbits.tif", "-c", "packbits", "-r", "3"))
-    pillow_expected(outdir, names[-1])
     names.append(_tiffcp(outdir, "tiff_pillow_1_raw.tif", "tiff_tiffcp_bilevel_bigendian.tif", "-B", "-r", "4"))
-    pillow_expected(outdir, names[-1])
 
     # CMYK, raw and PackBits (read by the subtractive formula).
     width, height = 9, 5
@@ -149,7 +140,9 @@ def write(outdir):
     for compression in ("raw", "packbits"):
         name = f"tiff_pillow_cmyk_{compression}.tif"
         picture.save(os.path.join(outdir, name), compression=None if compression == "raw" else "packbits")
-        expected(outdir, name, _cmyk_expected(cmyk, width, height))
+        cmyk_read = Image.new("RGB", (width, height))
+        cmyk_read.putdata([(max(0, 255 - c - k), max(0, 255 - m - k), max(0, 255 - y - k)) for c, m, y, k in cmyk])
+        expected(outdir, name, cmyk_read)
         names.append(name)
 
     # 4-bit grey (WhiteIsZero and BlackIsZero) and 4-bit palette, which Pillow does not write.
@@ -164,30 +157,21 @@ def write(outdir):
         names.append(name)
     colours = [tuple(rng.randrange(256) for _ in range(3)) for _ in range(16)]
     colormap = [c[k] * 257 for k in range(3) for c in colours]
-    name = put(outdir, "tiff_palette4_packbits.tif",
-                build(width, height, [4], 3, [b"".join(packbits(r) for r in rows)], height, 32773, colormap, big=True))
-    picture = Image.new("RGB", (width, height))
-    picture.putdata([colours[v] for v in nibbles])
-    expected(outdir, name, picture)
-    names.append(name)
+    names.append(built(outdir, "tiff_palette4_packbits.tif",
+                       build(width, height, [4], 3, [b"".join(packbits(r) for r in rows)], height, 32773, colormap, big=True),
+                       (width, height), [colours[v] for v in nibbles]))
     # A ColorMap longer than 3 x 2^bits: its thirds are taken as if it had 3 x 16 values.
     long_map = colormap + [0xFFFF] * 30
-    name = put(outdir, "tiff_palette4_long_colormap.tif", build(width, height, [4], 3, [b"".join(rows)], height,
-                                                                colormap=long_map))
     thirds = [[long_map[k * 16 + i] >> 8 for k in range(3)] for i in range(16)]
-    picture = Image.new("RGB", (width, height))
-    picture.putdata([tuple(thirds[v]) for v in nibbles])
-    expected(outdir, name, picture)
-    names.append(name)
+    names.append(built(outdir, "tiff_palette4_long_colormap.tif",
+                       build(width, height, [4], 3, [b"".join(rows)], height, colormap=long_map),
+                       (width, height), [tuple(thirds[v]) for v in nibbles]))
     # A ColorMap of 4 colours for pixel values up to 7: the missing colours are black.
     values = bytes(i % 8 for i in range(8 * 3))
     colours = [(250, 0, 0), (0, 250, 0), (0, 0, 250), (120, 130, 140)]
-    name = put(outdir, "tiff_colormap_shorter_than_pixels.tif",
-                build(8, 3, [8], 3, [values], 3, colormap=[c[k] * 256 for k in range(3) for c in colours]))
-    picture = Image.new("RGB", (8, 3))
-    picture.putdata([colours[v] if v < 4 else (0, 0, 0) for v in values])
-    expected(outdir, name, picture)
-    names.append(name)
+    names.append(built(outdir, "tiff_colormap_shorter_than_pixels.tif",
+                       build(8, 3, [8], 3, [values], 3, colormap=[c[k] * 256 for k in range(3) for c in colours]),
+                       (8, 3), [colours[v] if v < 4 else (0, 0, 0) for v in values]))
     # RowsPerStrip 2^32 - 1 (one strip holding everything), as libtiff writes single strips.
     grey = bytes(rng.randrange(256) for _ in range(6 * 3))
     name = put(outdir, "tiff_rows_per_strip_max.tif", build(6, 3, [8], 1, [grey], 0xFFFFFFFF))
@@ -201,8 +185,8 @@ def write(outdir):
 
     # Files that lie.
     pixels = bytes(range(8)) * 4
-    names.append(put(outdir, "tiff_bad_one_strip_short_rows.tif", build(8, 4, [8], 1, [pixels], 2)))
-    expected(outdir, names[-1], Image.frombytes("L", (8, 4), pixels))
+    names.append(save_bytes(outdir, "tiff_bad_one_strip_short_rows.tif", build(8, 4, [8], 1, [pixels], 2),
+                            Image.frombytes("L", (8, 4), pixels)))
     names.append(put(outdir, "tiff_bad_packbits_overrun.tif",
                       build(8, 4, [8], 1, [packbits(pixels[:8]) + b"\x7f" + bytes(128)], 4, 32773)))
     names.append(put(outdir, "tiff_bad_strip_past_end.tif",
