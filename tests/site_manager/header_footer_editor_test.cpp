@@ -362,14 +362,7 @@ TEST_F(HeaderListBuildTest, AListWrittenByTheEditorAlternatesTheHeadersPageByPag
             dynamic_cast<QInputDialog&>(d).setTextValue("3");
             return int(QDialog::Accepted);
         });
-        script.onDialog([&](QDialog& d) {
-            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-            build.show();
-            script.answer(MessageResult::No);  // no preview
-            build.btnokClick();
-            return build.result();
-        });
-        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        buildInEditor(script, editor);
     });
     EXPECT_EQ(data.read("Site_1_Headers.txt"), "Banner A\r\nBanner B\r\n");
     const QString rotation = siteDir + "Rotation_1/";
