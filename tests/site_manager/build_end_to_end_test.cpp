@@ -59,6 +59,26 @@ protected:
         return names;
     }
 
+    // Header and footer lists from the given files.
+    void useLists(TdlgEditSite& editor, const QString& headers, const QString& footers) {
+        editor.cmbHeader->setCurrentIndex(2);
+        editor.edtheaderfile->setText(headers);
+        editor.cmbFooter->setCurrentIndex(2);
+        editor.edtfooterfile->setText(footers);
+    }
+
+    // Image pages with the navigation bar, the shipped graphics as custom and page buttons.
+    void useShippedButtons(TdlgThumbOptions& o) {
+        o.chkimagenavigationbar->setChecked(true);
+        o.Chkusecustombuttons->setChecked(true);
+        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
+        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
+        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
+        o.chkImageButtons->setChecked(true);
+        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
+        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
+    }
+
     QString rotationDir;
 };
 
@@ -78,8 +98,6 @@ void writeGif(const QString& path, int width, int height) {
             gif.SetPixel(x, y, uint32_t(gif.NearestColorIndex(pgRGB(uint8_t(x), uint8_t(y), 128))));
     gif.SaveToFile(path);
 }
-
-int occurrences(const QString& text, const QString& part) { return int(text.count(part)); }
 
 // "page: placeholder" for every ***NAME*** left in a built page under dir.
 QStringList placeholdersLeft(const QString& dir) {
@@ -107,8 +125,7 @@ QStringList namesUnder(const QString& dir) {
 
 QString readPage(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QString();
-    return QString::fromUtf8(file.readAll());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 }  // namespace
@@ -134,10 +151,7 @@ TEST_F(BuildEndToEndTest, TwentyFiveImagesBuildIntoTheFullLayoutWithEveryLinkRes
         images << "picture.gif";
 
         editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
-        editor.cmbHeader->setCurrentIndex(2);
-        editor.edtheaderfile->setText(headers);
-        editor.cmbFooter->setCurrentIndex(2);
-        editor.edtfooterfile->setText(footers);
+        useLists(editor, headers, footers);
 
         TdlgThumbOptions& o = *dlgThumbOptions;
         o.SpnThumbW->setValue(100);
@@ -146,32 +160,21 @@ TEST_F(BuildEndToEndTest, TwentyFiveImagesBuildIntoTheFullLayoutWithEveryLinkRes
         o.spnVertCOunt->setValue(4);
         o.rdbHTMLImageWindow->setChecked(true);
         o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
-        o.chkimagenavigationbar->setChecked(true);
-        o.Chkusecustombuttons->setChecked(true);
-        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
-        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
-        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
-        o.chkImageButtons->setChecked(true);
-        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
-        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
+        useShippedButtons(o);
         o.rdbshowdescription->setChecked(true);
         o.edtdescripfile->setText(descriptions);
         o.edtpagenumberprefix->setText(QString());
 
-        script.onDialog([&](QDialog& d) {
-            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-            build.show();
-            QStringList listed;
-            for (int i = 0; i < build.lbximages->count(); ++i) listed << build.lbximages->item(i)->text();
-            EXPECT_EQ(listed, images);
-            script.answer(MessageResult::No);  // no preview
-            build.btnokClick();
-            EXPECT_EQ(build.result(), platform::mrOk);
-            // The temporary ini form of the description file is gone again.
-            EXPECT_FALSE(QFileInfo::exists(data.path() + "lists/~descriptions.ini"));
-            return build.result();
-        });
-        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        buildInEditor(
+            script, editor, MessageResult::No,
+            [&](TdlgBuildProgress& build) {
+                QStringList listed;
+                for (int i = 0; i < build.lbximages->count(); ++i) listed << build.lbximages->item(i)->text();
+                EXPECT_EQ(listed, images);
+            },
+            [](TdlgBuildProgress& build) { EXPECT_EQ(build.result(), platform::mrOk); });
+        // The temporary ini form of the description file is gone again.
+        EXPECT_FALSE(QFileInfo::exists(data.path() + "lists/~descriptions.ini"));
         EXPECT_EQ(script.texts(), QStringList{Preview});
         EXPECT_EQ(CurrentRotationStatus, 2);
         EXPECT_EQ(dlgThumbOptions->edtpagenumberprefix->text(), "Page ");
@@ -197,17 +200,14 @@ TEST_F(BuildEndToEndTest, TwentyFiveImagesBuildIntoTheFullLayoutWithEveryLinkRes
     // 5 x 4 grid: 20 thumbnails on the first page, 5 on the second.
     const QString page1 = readPage(rotationDir + "Index.html");
     const QString page2 = readPage(rotationDir + "Index2.html");
-    EXPECT_EQ(occurrences(page1, "_thb.jpg"), 20);
-    EXPECT_EQ(occurrences(page2, "_thb.jpg"), 5);
+    EXPECT_EQ(page1.count("_thb.jpg"), 20);
+    EXPECT_EQ(page2.count("_thb.jpg"), 5);
     EXPECT_TRUE(page1.contains("./thumbs/img01_thb.jpg"));
     EXPECT_TRUE(page2.contains("./thumbs/picture_thb.jpg"));
-    EXPECT_EQ(occurrences(page1, "<tr ALIGN=CENTER VALIGN=BOTTOM>"), 4);
+    EXPECT_EQ(page1.count("<tr ALIGN=CENTER VALIGN=BOTTOM>"), 4);
     // Thumbnail pages take the list entries from the first, whatever the image pages used.
-    EXPECT_TRUE(page1.contains("Header A"));
-    EXPECT_TRUE(page2.contains("Header B"));
-    EXPECT_TRUE(page1.contains("Footer only"));
-    EXPECT_TRUE(page1.contains("Sunset over the bay"));
-    EXPECT_TRUE(page2.contains("Drawn by hand"));
+    for (const char* text : {"Header A", "Footer only", "Sunset over the bay"}) EXPECT_TRUE(page1.contains(text)) << text;
+    for (const char* text : {"Header B", "Drawn by hand"}) EXPECT_TRUE(page2.contains(text)) << text;
     // The index shows the buttons: the current page as a plain image, the other linked.
     EXPECT_TRUE(page1.contains("Page_Button_On_1.gif"));
     EXPECT_TRUE(page1.contains("<A HREF=\"Index2.html\"><IMG SRC=\"Page_Button_2.gif\""));
@@ -245,20 +245,13 @@ TEST_F(BuildEndToEndTest, ARotationWithoutImagesBuildsTenPagesWithoutThumbnails)
         editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
         script.answer(MessageResult::Yes);  // create a site without thumbnails
         script.onDialog([](QDialog& d) {
-            auto& input = dynamic_cast<QInputDialog&>(d);
-            input.setTextValue("10");
+            dynamic_cast<QInputDialog&>(d).setTextValue("10");
             return int(QDialog::Accepted);
         });
-        script.onDialog([&](QDialog& d) {
-            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-            build.show();
+        buildInEditor(script, editor, MessageResult::No, [](TdlgBuildProgress& build) {
             EXPECT_EQ(build.lbximages->count(), 0);
             EXPECT_TRUE(NoThumbnailMode);
-            script.answer(MessageResult::No);
-            build.btnokClick();
-            return build.result();
         });
-        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
         EXPECT_EQ(script.lastText(), Preview);
     });
     QStringList expected{"gallery.css", "Index.html"};
@@ -289,19 +282,9 @@ TEST_F(BuildEndToEndTest, EveryShippedSampleTemplateLeavesNoPlaceholderInAnyPage
         o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
         for (const QString& sample : samples) {
             editor.cmbstyle->setCurrentText(data.path() + "Styles/" + sample);
-            editor.cmbHeader->setCurrentIndex(2);
-            editor.edtheaderfile->setText(headers);
-            editor.cmbFooter->setCurrentIndex(2);
-            editor.edtfooterfile->setText(footers);
+            useLists(editor, headers, footers);
             script.clear();
-            script.onDialog([&](QDialog& d) {
-                auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-                build.show();
-                script.answer(MessageResult::No);
-                build.btnokClick();
-                return build.result();
-            });
-            QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+            buildInEditor(script, editor);
             EXPECT_EQ(script.lastText(), Preview) << sample.toStdString();
             EXPECT_EQ(placeholdersLeft(rotationDir), QStringList()) << sample.toStdString();
             EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList()) << sample.toStdString();
@@ -358,29 +341,16 @@ TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCa
         o.chkmaximagesize->setChecked(true);
         o.spnImageWidth->setValue(1000);
         o.SpnImageHeight->setValue(1000);
-        o.Chkusecustombuttons->setChecked(true);
-        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
-        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
-        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
-        o.chkImageButtons->setChecked(true);
-        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
-        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
+        useShippedButtons(o);
         o.rdbshowdescription->setChecked(true);
         o.edtdescripfile->setText(descriptions);
         for (int method = 0; method < o.cmbImageDisplayMethod->count(); ++method) {
             o.cmbImageDisplayMethod->setCurrentIndex(method);
             script.clear();
             int listed = -1;
-            script.onDialog([&](QDialog& d) {
-                auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-                build.show();
-                listed = build.lbximages->count();
-                // The last build is previewed.
-                script.answer(method == o.cmbImageDisplayMethod->count() - 1 ? MessageResult::Yes : MessageResult::No);
-                build.btnokClick();
-                return build.result();
-            });
-            QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+            const bool last = method == o.cmbImageDisplayMethod->count() - 1;  // the last build is previewed
+            buildInEditor(script, editor, last ? MessageResult::Yes : MessageResult::No,
+                          [&](TdlgBuildProgress& build) { listed = build.lbximages->count(); });
             ASSERT_EQ(script.lastText(), Preview) << method;
             // Support files never become gallery images, however often the rotation is built.
             EXPECT_EQ(listed, names.size()) << method;
@@ -399,11 +369,9 @@ TEST_F(BuildEndToEndTest, OddNamesTurnedPhotosAndSubFolderAssetsBuildIntoLowerCa
     EXPECT_EQ(opened.first(), rotationDir + "index.html");
     // Everything published carries its lower-case name; the assets keep their sub-folder.
     for (const QString& name : namesUnder(rotationDir)) EXPECT_EQ(name, name.toLower()) << name.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(rotationDir + "images/paper.gif"));
-    EXPECT_TRUE(QFileInfo::exists(rotationDir + "images/banner.jpg"));
-    EXPECT_TRUE(QFileInfo::exists(rotationDir + "outside.gif"));
-    EXPECT_TRUE(QFileInfo::exists(rotationDir + QString::fromUtf8("caf\u00e9 #1.jpg")));
-    EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/tom's \"best\"?_thb.jpg"));
+    for (const QString& name : {QString("images/paper.gif"), QString("images/banner.jpg"), QString("outside.gif"),
+                                QString::fromUtf8("caf\u00e9 #1.jpg"), QString("thumbs/tom's \"best\"?_thb.jpg")})
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + name)) << name.toStdString();
     // The turned photo: an upright thumbnail and an image page sized as it is shown.
     EXPECT_EQ(QImage(rotationDir + "thumbs/phone_thb.jpg").size(), QSize(60, 90));
     EXPECT_TRUE(readPage(rotationDir + "phone.html").contains("WIDTH=200 HEIGHT=300"));
@@ -440,14 +408,7 @@ TEST_F(BuildEndToEndTest, OddNamesKeepTheirCaseAndResolveInEveryDisplayMethod) {
             for (int method = 0; method < o.cmbImageDisplayMethod->count(); ++method) {
                 o.cmbImageDisplayMethod->setCurrentIndex(method);
                 script.clear();
-                script.onDialog([&](QDialog& d) {
-                    auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-                    build.show();
-                    script.answer(MessageResult::No);
-                    build.btnokClick();
-                    return build.result();
-                });
-                QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+                buildInEditor(script, editor);
                 ASSERT_EQ(script.texts(), QStringList{Preview}) << method;
                 EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList()) << method;
                 EXPECT_EQ(testing_support::malformedScripts(rotationDir), QStringList()) << method;

@@ -18,11 +18,6 @@ mode_t modeOf(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 }  // namespace
 
 TEST(BuilderBuildOutput, FilesAreReplacedWholeByRenameKeepingTheirMode) {
@@ -30,7 +25,7 @@ TEST(BuilderBuildOutput, FilesAreReplacedWholeByRenameKeepingTheirMode) {
     const QString fresh = data.file("out/Index.html");
     QDir().mkpath(data.file("out"));
     ASSERT_TRUE(writeBuildFile(fresh, "<html>new</html>"));
-    EXPECT_EQ(contentOf(fresh), "<html>new</html>");
+    EXPECT_EQ(data.read("out/Index.html"), "<html>new</html>");
     EXPECT_EQ(modeOf(fresh), mode_t(0644));  // served to everyone, whatever the umask
 
     // A page the user made private stays private; a hard link to the old page (a published copy)
@@ -39,9 +34,9 @@ TEST(BuilderBuildOutput, FilesAreReplacedWholeByRenameKeepingTheirMode) {
     ASSERT_EQ(::chmod(QFile::encodeName(page).constData(), 0640), 0);
     ASSERT_EQ(::link(QFile::encodeName(page).constData(), QFile::encodeName(data.file("copy.html")).constData()), 0);
     ASSERT_TRUE(writeBuildFile(page, "replaced"));
-    EXPECT_EQ(contentOf(page), "replaced");
+    EXPECT_EQ(data.read("out/Beach.html"), "replaced");
     EXPECT_EQ(modeOf(page), mode_t(0640));
-    EXPECT_EQ(contentOf(data.file("copy.html")), "old");
+    EXPECT_EQ(data.read("copy.html"), "old");
     EXPECT_EQ(QDir(data.file("out")).entryList(QDir::Files | QDir::Hidden), (QStringList{"Beach.html", "Index.html"}));
     EXPECT_TRUE(syncBuildOutput(data.file("out")));
 }
@@ -55,7 +50,7 @@ TEST(BuilderBuildOutput, AWriteThatCannotBeMadeLeavesTheOldFile) {
     // holds stay, and no temporary file is left beside it.
     data.write("out/Index.html/keep.txt", "kept");
     EXPECT_FALSE(writeBuildFile(data.file("out/Index.html"), "x"));
-    EXPECT_EQ(contentOf(data.file("out/Index.html/keep.txt")), "kept");
+    EXPECT_EQ(data.read("out/Index.html/keep.txt"), "kept");
     EXPECT_EQ(QDir(data.file("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"Index.html"});
 }

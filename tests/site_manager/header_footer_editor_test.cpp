@@ -89,46 +89,39 @@ protected:
 
 TEST_F(ComposerTest, SnippetsAreBuiltFromTheChosenKindOfLink) {
     struct Case {
-        std::function<void(TdlgNewHeaderFooter&)> fill;
+        char kind;  // 't'ext link, 'i'mage link, 'r'aw HTML
+        QString text, link, image, alt;
+        int border;
         QString snippet;
     };
     const Case cases[] = {
-        {[](TdlgNewHeaderFooter& c) {
-             c.rdbtextlink->setChecked(true);
-             c.edttext->setText("Home");
-             c.edttextlink->clear();
-         },
-         "Home"},
-        {[](TdlgNewHeaderFooter& c) {
-             c.rdbtextlink->setChecked(true);
-             c.edttext->setText("Home");
-             c.edttextlink->setText("http://");
-         },
-         "<A HREF=\"http://\">Home</A>"},
-        {[](TdlgNewHeaderFooter& c) {
-             c.rdbimagelink->setChecked(true);
-             c.edtimageurl->setText("banner.gif");
-             c.edtimagelink->clear();
-             c.edtalttext->setText("Our sponsor");
-             c.spnborderwidth->setValue(1);
-         },
-         "<img SRC=\"banner.gif\" ALT=\"Our sponsor\" BORDER=1>"},
-        {[](TdlgNewHeaderFooter& c) {
-             c.rdbimagelink->setChecked(true);
-             c.edtimageurl->setText(" logo.jpg ");
-             c.edtimagelink->setText(" http://example.org/ ");
-             c.edtalttext->clear();
-             c.spnborderwidth->setValue(0);
-         },
+        {'t', "Home", "", "", "", 0, "Home"},
+        {'t', "Home", "http://", "", "", 0, "<A HREF=\"http://\">Home</A>"},
+        {'i', "", "", "banner.gif", "Our sponsor", 1, "<img SRC=\"banner.gif\" ALT=\"Our sponsor\" BORDER=1>"},
+        {'i', "", " http://example.org/ ", " logo.jpg ", "", 0,
          "<A HREF=\"http://example.org/\"><img SRC=\"logo.jpg\" BORDER=0></A>"},
         // A line break never reaches a list line or a site file.
-        {[](TdlgNewHeaderFooter& c) {
-             c.rdbRawHTML->setChecked(true);
-             c.edtRawHTML->setText("<B>one</B>\r\ntwo\nthree\rfour");
-         },
-         "<B>one</B>|two|three|four"},
+        {'r', "<B>one</B>\r\ntwo\nthree\rfour", "", "", "", 0, "<B>one</B>|two|three|four"},
     };
-    for (const Case& c : cases) EXPECT_EQ(compose(c.fill), c.snippet);
+    for (const Case& c : cases) {
+        const QString snippet = compose([&](TdlgNewHeaderFooter& f) {
+            if (c.kind == 'r') {
+                f.rdbRawHTML->setChecked(true);
+                f.edtRawHTML->setText(c.text);
+            } else if (c.kind == 't') {
+                f.rdbtextlink->setChecked(true);
+                f.edttext->setText(c.text);
+                f.edttextlink->setText(c.link);
+            } else {
+                f.rdbimagelink->setChecked(true);
+                f.edtimageurl->setText(c.image);
+                f.edtimagelink->setText(c.link);
+                f.edtalttext->setText(c.alt);
+                f.spnborderwidth->setValue(c.border);
+            }
+        });
+        EXPECT_EQ(snippet, c.snippet);
+    }
 }
 
 TEST_F(ComposerTest, MissingInputKeepsTheDialogOpenWithItsMessage) {
@@ -362,14 +355,7 @@ TEST_F(HeaderListBuildTest, AListWrittenByTheEditorAlternatesTheHeadersPageByPag
             dynamic_cast<QInputDialog&>(d).setTextValue("3");
             return int(QDialog::Accepted);
         });
-        script.onDialog([&](QDialog& d) {
-            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-            build.show();
-            script.answer(MessageResult::No);  // no preview
-            build.btnokClick();
-            return build.result();
-        });
-        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        buildInEditor(script, editor);
     });
     EXPECT_EQ(data.read("Site_1_Headers.txt"), "Banner A\r\nBanner B\r\n");
     const QString rotation = siteDir + "Rotation_1/";

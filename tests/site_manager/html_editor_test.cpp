@@ -78,6 +78,8 @@ TEST_F(HtmlEditorTest, SnippetRowsInsertTheirTextAtTheCaretWithoutReplacingTheSe
     EXPECT_EQ(editor.lines(), QStringList{"<BR>"});
 }
 
+// Preview and Paste follow the text and the clipboard; Preview writes the snippet in a body and
+// opens it, and an opener that fails is reported.
 TEST_F(HtmlEditorTest, PreviewAndPasteFollowTheTextAndTheClipboard) {
     EXPECT_FALSE(editor.btnPreview->isEnabled());
     QTest::keyClick(editor.Editor, Qt::Key_X);
@@ -92,9 +94,7 @@ TEST_F(HtmlEditorTest, PreviewAndPasteFollowTheTextAndTheClipboard) {
     EXPECT_TRUE(editor.PasteButton->isEnabled());
     QTest::mouseClick(editor.PasteButton, Qt::LeftButton);
     EXPECT_EQ(editor.Editor->toPlainText(), "<B>copied elsewhere</B>");
-}
 
-TEST_F(HtmlEditorTest, PreviewWritesTheSnippetInABodyAndOpensIt) {
     QStringList opened;
     platform::setDocumentOpenerForTesting([&](const QString& target) {
         opened << target;
@@ -106,7 +106,6 @@ TEST_F(HtmlEditorTest, PreviewWritesTheSnippetInABodyAndOpensIt) {
     EXPECT_EQ(opened, QStringList{data.file("~prev.htm")});
     EXPECT_EQ(data.read("~prev.htm"), "<BODY>\r\n<B>Caf\xC3\xA9</B>\r\n<BR>\r\n</BODY>\r\n");
 
-    // An opener that fails is reported.
     platform::setDocumentOpenerForTesting([](const QString&) { return false; });
     MessageScript script;
     script.answer(platform::MessageResult::OK);

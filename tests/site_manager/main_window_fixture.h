@@ -102,6 +102,24 @@ protected:
         main->btnedtsiteClick();
     }
 
+    // Presses Build! in the open editor and starts the build dialog it shows, answering the
+    // closing preview question; the hooks look at the dialog before the start and after the build.
+    void buildInEditor(testing_support::MessageScript& script, TdlgEditSite& editor,
+                       platform::MessageResult preview = platform::MessageResult::No,
+                       const std::function<void(TdlgBuildProgress&)>& before = {},
+                       const std::function<void(TdlgBuildProgress&)>& after = {}) {
+        script.onDialog([&script, preview, before, after](QDialog& d) {
+            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
+            build.show();
+            if (before) before(build);
+            script.answer(preview);
+            build.btnokClick();
+            if (after) after(build);
+            return build.result();
+        });
+        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+    }
+
     testing_support::TempDataDir data;
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TdlgThumbOptions> thumbOptions;

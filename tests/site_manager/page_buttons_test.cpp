@@ -35,21 +35,55 @@ int changedPixels(const TPixelGraphic& button, QRgb plain) {
 
 }  // namespace
 
-TEST(PageButtons, TrueColourStyleGivesAJpegButtonWithTheLabel) {
+// A true-colour style gives a JPEG button, a paletted one a GIF; either way the label shows in its
+// colour and the rest keeps the style colour. A missing style graphic gives no button.
+TEST(PageButtons, TheStylesKindGivesTheButtonsFormatAndTheLabelShows) {
     TempDataDir data;
-    const QString style = writeStyle(data, "style.jpg", qRgb(40, 60, 160));
-    ButtonExtension = ".gif";
-    ASSERT_TRUE(createbutton(style, data.file("Page_Button_On_1"), 0x00FFFFFF, "Page 1", {"DejaVu Sans", 12, true, false}));
+    TPixelGraphic paletted;  // a 256-colour style graphic written as GIF
+    paletted.SetSize(120, 32, pf8Bit);
+    paletted.SetPaletteIdent(pSpecial252);
+    const int blue = paletted.NearestColorIndex(pgRGB(0, 0, 255));
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 120; ++x) paletted.SetPixel(x, y, uint32_t(blue));
+    paletted.SaveToFile(data.file("style.gif"));
+    const auto make = [&](const QString& style, const QString& name, TColor colour, const char* startExtension,
+                          const ButtonFont& font, TPixelGraphic& button) {
+        ButtonExtension = startExtension;
+        ASSERT_TRUE(createbutton(style, data.file(name), colour, "Page 1", font));
+        ASSERT_TRUE(QFile::exists(data.file(name) + ButtonExtension)) << name.toStdString();
+        button.LoadFromFile(data.file(name) + ButtonExtension);
+        EXPECT_EQ(button.GetWidth(), 120);
+        EXPECT_EQ(button.GetHeight(), 32);
+    };
+
+    TPixelGraphic white;  // white text on blue, and no key green around it
+    make(writeStyle(data, "style.jpg", qRgb(40, 60, 160)), "Page_Button_On_1", 0x00FFFFFF, ".gif",
+         {"DejaVu Sans", 12, true, false}, white);
     EXPECT_EQ(ButtonExtension, ".jpg");
-    ASSERT_TRUE(QFile::exists(data.file("Page_Button_On_1.jpg")));
-    TPixelGraphic button;
-    button.LoadFromFile(data.file("Page_Button_On_1.jpg"));
-    EXPECT_EQ(button.GetWidth(), 120);
-    EXPECT_EQ(button.GetHeight(), 32);
-    // White text on blue: the label is there, and the rest keeps the style colour (no key green).
-    EXPECT_GT(changedPixels(button, qRgb(40, 60, 160)), 30);
-    const TColor corner = button.GetPixelColor(1, 1);
-    EXPECT_LT(pgGreen(corner), 120);
+    EXPECT_GT(changedPixels(white, qRgb(40, 60, 160)), 30);
+    EXPECT_LT(pgGreen(white.GetPixelColor(1, 1)), 120);
+
+    TPixelGraphic red;  // 0x000000FF is pure red: dark text on a light style
+    make(writeStyle(data, "light.jpg", qRgb(230, 230, 200)), "Page_Button_2", 0x000000FF, ".jpg",
+         {"DejaVu Sans", 12, false, true}, red);
+    EXPECT_GT(changedPixels(red, qRgb(230, 230, 200)), 30);
+    bool sawRed = false;
+    for (int y = 0; y < red.GetHeight(); ++y)
+        for (int x = 0; x < red.GetWidth(); ++x) {
+            const TColor c = red.GetPixelColor(x, y);
+            sawRed = sawRed || (pgRed(c) > 180 && pgGreen(c) < 90 && pgBlue(c) < 90);
+        }
+    EXPECT_TRUE(sawRed);
+
+    TPixelGraphic gif;
+    make(data.file("style.gif"), "Page_Button_3", 0x00FFFFFF, ".jpg", {"DejaVu Sans", 12, true, false}, gif);
+    EXPECT_EQ(ButtonExtension, ".gif");
+    EXPECT_LE(gif.GetBitCount(), 8);
+    EXPECT_GT(changedPixels(gif, qRgb(0, 0, 255)), 30);  // white label on blue
+
+    EXPECT_FALSE(createbutton(data.file("none.gif"), data.file("Page_Button_4"), 0, "Page 1", {"DejaVu Sans", 10, false, false}));
+    EXPECT_FALSE(QFile::exists(data.file("Page_Button_4.gif")));
+    EXPECT_FALSE(QFile::exists(data.file("Page_Button_4.jpg")));
 }
 
 // A rebuild replaces a button by rename: a hard link to the old button (a copy already published
@@ -65,54 +99,8 @@ TEST(PageButtons, ARebuiltButtonReplacesTheOldOneWhole) {
     TPixelGraphic button;
     button.LoadFromFile(data.file("out/Page_Button_1.jpg"));
     EXPECT_EQ(button.GetWidth(), 120);
-    QFile published(data.file("published.jpg"));
-    ASSERT_TRUE(published.open(QIODevice::ReadOnly));
-    EXPECT_EQ(published.readAll(), QByteArray("old button"));
+    EXPECT_EQ(data.read("published.jpg"), QByteArray("old button"));
     EXPECT_EQ(QDir(data.file("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"Page_Button_1.jpg"});
-}
-
-TEST(PageButtons, DarkTextOnALightStyle) {
-    TempDataDir data;
-    const QString style = writeStyle(data, "light.jpg", qRgb(230, 230, 200));
-    ASSERT_TRUE(createbutton(style, data.file("Page_Button_2"), 0x000000FF, "Page 2", {"DejaVu Sans", 12, false, true}));
-    TPixelGraphic button;
-    button.LoadFromFile(data.file("Page_Button_2.jpg"));
-    EXPECT_GT(changedPixels(button, qRgb(230, 230, 200)), 30);
-    // Text pixels are red (0x000000FF is pure red).
-    bool sawRed = false;
-    for (int y = 0; y < button.GetHeight() && !sawRed; ++y)
-        for (int x = 0; x < button.GetWidth(); ++x) {
-            const TColor c = button.GetPixelColor(x, y);
-            if (pgRed(c) > 180 && pgGreen(c) < 90 && pgBlue(c) < 90) sawRed = true;
-        }
-    EXPECT_TRUE(sawRed);
-}
-
-TEST(PageButtons, AMissingStyleGraphicFails) {
-    TempDataDir data;
-    EXPECT_FALSE(createbutton(data.file("none.gif"), data.file("Page_Button_1"), 0, "Page 1", {"DejaVu Sans", 10, false, false}));
-    EXPECT_FALSE(QFile::exists(data.file("Page_Button_1.gif")));
-}
-
-TEST(PageButtons, PalettedStyleGivesAGifButton) {
-    TempDataDir data;
-    // A 256-colour style graphic written as GIF.
-    TPixelGraphic style;
-    style.SetSize(120, 32, pf8Bit);
-    style.SetPaletteIdent(pSpecial252);
-    const int blue = style.NearestColorIndex(pgRGB(0, 0, 255));
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 120; ++x) style.SetPixel(x, y, uint32_t(blue));
-    style.SaveToFile(data.file("style.gif"));
-    ButtonExtension = ".jpg";
-    ASSERT_TRUE(createbutton(data.file("style.gif"), data.file("Page_Button_3"), 0x00FFFFFF, "Page 3",
-                             {"DejaVu Sans", 12, true, false}));
-    EXPECT_EQ(ButtonExtension, ".gif");
-    TPixelGraphic button;
-    button.LoadFromFile(data.file("Page_Button_3.gif"));
-    EXPECT_EQ(button.GetWidth(), 120);
-    EXPECT_LE(button.GetBitCount(), 8);
-    EXPECT_GT(changedPixels(button, qRgb(0, 0, 255)), 30);  // white label on blue
 }
 
 namespace {

@@ -106,16 +106,20 @@ TEST_F(SiteDataTest, StoredValuesSurviveSaveReloadNewRotationAndApplyToAll) {
     });
 }
 
-// A stored snippet longer than a line edit holds by default comes back whole after a load and a save.
-TEST_F(SiteDataTest, LongHeadersAndFootersSurviveLoadAndSave) {
+// A Latin-1 site file keeps its bytes, and stored snippets longer than a line edit holds by
+// default come back whole after a load and a save.
+TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndLongSnippetsAndSiteOptionsCancelWritesNothing) {
     writeGardenSite(true);
     QDir().mkpath(siteDir + "Rotation_1");
     const QString header = QString(40000, 'h') + "<end>";
     const QString imageFooter = QString(40000, 'f') + "<end>";
-    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
-                             "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\nHeader=1\r\nHeader_HTML=" +
-                                 header.toUtf8() + "\r\nImage_Footer_HTML=" + imageFooter.toUtf8() + "\r\n");
+    const QByteArray latin1 = "; Caf\xe9 sites\r\n[General]\r\nName=Caf\xe9 Gr\xfcn\r\nPath=%\\site\\\r\n"
+                              "Custom=\xa9 1999\r\nRotationCount=1\r\n[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\n"
+                              "Header=1\r\nHeader_HTML=" + header.toLatin1() + "\r\nImage_Footer_HTML=" + imageFooter.toLatin1() + "\r\n";
+    data.write("Site_1.ini", latin1);
+    data.write("sites.ini", "[Sites]\r\nSite_1=Caf\xe9 Gr\xfcn\r\nSite_2=Lost\r\n");
     startWithGardenSite();
+    EXPECT_EQ(tsiterecord.Name, QString::fromUtf8("Caf\xc3\xa9 Gr\xc3\xbcn"));
     MessageScript script;
     inEditor(script, [&](TdlgEditSite& editor) {
         EXPECT_EQ(editor.edtheaderhtml->text().size(), header.size());
@@ -123,19 +127,6 @@ TEST_F(SiteDataTest, LongHeadersAndFootersSurviveLoadAndSave) {
     });
     EXPECT_TRUE(siteFile().readString("Rotation_1", "Header_HTML", "") == header);  // no 40,000-character dump
     EXPECT_TRUE(siteFile().readString("Rotation_1", "Image_Footer_HTML", "") == imageFooter);
-}
-
-TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndSiteOptionsCancelWritesNothing) {
-    writeGardenSite(true);
-    QDir().mkpath(siteDir + "Rotation_1");
-    const QByteArray latin1 = "; Caf\xe9 sites\r\n[General]\r\nName=Caf\xe9 Gr\xfcn\r\nPath=%\\site\\\r\n"
-                              "Custom=\xa9 1999\r\nRotationCount=1\r\n[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\n";
-    data.write("Site_1.ini", latin1);
-    data.write("sites.ini", "[Sites]\r\nSite_1=Caf\xe9 Gr\xfcn\r\nSite_2=Lost\r\n");
-    startWithGardenSite();
-    EXPECT_EQ(tsiterecord.Name, QString::fromUtf8("Caf\xc3\xa9 Gr\xc3\xbcn"));
-    MessageScript script;
-    inEditor(script, [](TdlgEditSite&) {});
     const QByteArray after = data.read("Site_1.ini");
     EXPECT_TRUE(after.startsWith("; Caf\xe9 sites\r\n[General]\r\nName=Caf\xe9 Gr\xfcn\r\n")) << after.toStdString();
     EXPECT_TRUE(after.contains("\r\nCustom=\xa9 1999\r\n"));

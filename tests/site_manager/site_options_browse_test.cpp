@@ -31,102 +31,87 @@ protected:
         target = QDir::cleanPath(dir.filePath("sites/shop"));
         ASSERT_TRUE(QDir().mkpath(target));
     }
+    // Presses the button; the body answers the folder dialog it shows by pressing OK or Cancel.
+    void browse(QPushButton* button, const std::function<void(TFolderBrowseWindow&)>& body) {
+        MessageScript script;
+        script.onDialog([&](QDialog& d) {
+            auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
+            EXPECT_TRUE(window);
+            if (!window) return int(platform::mrCancel);
+            body(*window);
+            return d.result();
+        });
+        button->click();
+    }
     QTemporaryDir dir;
     QString target;
     TdlgSIteOptions options;
 };
 
 TEST_F(SiteOptionsBrowseTest, ChosenFolderGoesIntoTheEdit) {
-    MessageScript script;
-    script.onDialog([&](QDialog& d) {
-        auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
-        EXPECT_TRUE(window);
-        if (!window) return int(platform::mrCancel);
-        EXPECT_EQ(window->windowTitle(), "Browse for Folder");
-        window->tree->setPath(target);
-        EXPECT_TRUE(window->btnOk->isEnabled());
-        EXPECT_EQ(window->lblStatus->fullText(), target);
-        window->btnOk->click();
-        return d.result();
+    browse(options.BitBtn4, [&](TFolderBrowseWindow& window) {
+        EXPECT_EQ(window.windowTitle(), "Browse for Folder");
+        window.tree->setPath(target);
+        EXPECT_TRUE(window.btnOk->isEnabled());
+        EXPECT_EQ(window.lblStatus->fullText(), target);
+        window.btnOk->click();
     });
-    options.BitBtn4->click();
     EXPECT_EQ(options.edtpath->text(), target);
     EXPECT_EQ(options.dlgFolder->Directory(), target);
 
     // Opened again, the dialog starts at the folder chosen last; the live directory's button
     // fills its own edit.
-    script.onDialog([&](QDialog& d) {
-        auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
-        EXPECT_EQ(window->tree->Path(), target);
-        window->tree->setPath(dir.path());
-        window->btnOk->click();
-        return d.result();
-    });
     options.btnBrowseSite->setEnabled(true);  // as an auto-rotating site has it
-    options.btnBrowseSite->click();
+    browse(options.btnBrowseSite, [&](TFolderBrowseWindow& window) {
+        EXPECT_EQ(window.tree->Path(), target);
+        window.tree->setPath(dir.path());
+        window.btnOk->click();
+    });
     EXPECT_EQ(options.edtlivepath->text(), QDir::cleanPath(dir.path()));
 }
 
 TEST_F(SiteOptionsBrowseTest, CancelReturnsFalseAndEmptiesDirectory) {
     options.edtpath->setText("unchanged");
     options.dlgFolder->setDirectory(target);
-    MessageScript script;
-    script.onDialog([&](QDialog& d) {
-        auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
-        EXPECT_EQ(window->tree->Path(), target);  // preselected
-        window->btnCancel->click();
-        return d.result();
+    browse(options.BitBtn4, [&](TFolderBrowseWindow& window) {
+        EXPECT_EQ(window.tree->Path(), target);  // preselected
+        window.btnCancel->click();
     });
-    options.BitBtn4->click();
     EXPECT_EQ(options.edtpath->text(), "unchanged");
     EXPECT_EQ(options.dlgFolder->Directory(), "");
 
+    MessageScript script;
     script.onDialog([&](QDialog&) { return int(platform::mrCancel); });
     EXPECT_FALSE(options.dlgFolder->Execute());
 }
 
-TEST_F(SiteOptionsBrowseTest, OkOnlyOnFileSystemFolders) {
-    MessageScript script;
-    script.onDialog([&](QDialog& d) {
-        auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
-        TShellNode* desktop = window->tree->RootNode();
-        EXPECT_FALSE(window->btnOk->isEnabled());  // the desktop itself
-        for (auto kind : {platform::shell::ItemKind::Computer, platform::shell::ItemKind::Trash}) {
-            window->tree->setPath(target);
-            EXPECT_TRUE(window->btnOk->isEnabled());
-            TShellNode* node = childOfKind(desktop, kind);
-            EXPECT_TRUE(node);
-            if (!node) continue;
-            window->tree->setCurrentItem(node);
-            EXPECT_FALSE(window->btnOk->isEnabled()) << node->text(0).toStdString();
-            EXPECT_EQ(window->lblStatus->fullText(), "");
-            EXPECT_EQ(options.dlgFolder->Directory(), "");
-        }
-        window->btnCancel->click();
-        return d.result();
-    });
-    options.BitBtn4->click();
-}
-
-TEST_F(SiteOptionsBrowseTest, LongPathIsElidedInTheMiddleKeepingItsLastFolder) {
+// OK only on file system folders; a long path is elided in the middle, keeping its last folder.
+TEST_F(SiteOptionsBrowseTest, OkOnlyOnFileSystemFoldersAndLongPathsElided) {
     QString deep = target;
     for (int i = 0; i < 6; ++i) deep += "/a-rather-long-folder-name-number-" + QString::number(i);
     deep += "/final-folder";
     ASSERT_TRUE(QDir().mkpath(deep));
-    MessageScript script;
-    script.onDialog([&](QDialog& d) {
-        auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
-        window->tree->setPath(deep);
-        const QString shown = window->lblStatus->text();
-        EXPECT_EQ(window->lblStatus->fullText(), deep);
-        EXPECT_TRUE(shown.contains("...")) << shown.toStdString();
-        EXPECT_TRUE(shown.endsWith("/final-folder")) << shown.toStdString();
-        EXPECT_TRUE(shown.startsWith(deep.left(4))) << shown.toStdString();
-        EXPECT_LE(window->lblStatus->fontMetrics().horizontalAdvance(shown), window->lblStatus->contentsRect().width());
-        window->btnCancel->click();
-        return d.result();
+    browse(options.BitBtn4, [&](TFolderBrowseWindow& window) {
+        EXPECT_FALSE(window.btnOk->isEnabled());  // the desktop itself
+        for (auto kind : {platform::shell::ItemKind::Computer, platform::shell::ItemKind::Trash}) {
+            window.tree->setPath(target);
+            EXPECT_TRUE(window.btnOk->isEnabled());
+            TShellNode* node = childOfKind(window.tree->RootNode(), kind);
+            EXPECT_TRUE(node);
+            if (!node) continue;
+            window.tree->setCurrentItem(node);
+            EXPECT_FALSE(window.btnOk->isEnabled()) << node->text(0).toStdString();
+            EXPECT_EQ(window.lblStatus->fullText(), "");
+            EXPECT_EQ(options.dlgFolder->Directory(), "");
+        }
+        window.tree->setPath(deep);
+        const QString shown = window.lblStatus->text();
+        EXPECT_EQ(window.lblStatus->fullText(), deep);
+        EXPECT_TRUE(shown.contains("...") && shown.endsWith("/final-folder") && shown.startsWith(deep.left(4)))
+            << shown.toStdString();
+        EXPECT_LE(window.lblStatus->fontMetrics().horizontalAdvance(shown), window.lblStatus->contentsRect().width());
+        window.btnCancel->click();
     });
-    options.BitBtn4->click();
 }
 
 }  // namespace

@@ -141,32 +141,29 @@ TEST(ThumbnailMaker, TransparentGifAreasTurnWhite) {
     EXPECT_LT(qRed(thumb.pixel(30, 30)), 30);
 }
 
-TEST(ThumbnailMaker, LargeJpegIsFittedIntoTheBox) {
+// Large photos are fitted into the box as progressive JPEGs, small ones keep their size (".JPE"
+// is JPEG too) and a cut-off photo still gives a thumbnail, all without any box.
+TEST(ThumbnailMaker, PhotosAreFittedIntoTheBox) {
     TempDataDir data;
-    const QString source = writeJpeg(data, "Beach.jpg", 2000, 1500);
-    const QString target = data.file("Beach_thb.jpg");
-    ASSERT_TRUE(createthumbnail(source, target, 100, 100, 70));
+    const QString whole = writeJpeg(data, "whole.jpg", 400, 300);
+    const QString cut = data.write("cut.jpg", data.read("whole.jpg").left(int(QFileInfo(whole).size() * 2 / 3)));
+    const QString large = writeJpeg(data, "Beach.jpg", 2000, 1500);
+    const std::pair<QString, QSize> cases[] = {
+        {large, {100, 75}}, {writeJpeg(data, "small.JPE", 80, 60), {80, 60}}, {cut, {100, 75}}};
+    MessageScript script;
+    for (const auto& [source, size] : cases) {
+        ASSERT_TRUE(createthumbnail(source, source + "_thb.jpg", 100, 100, 70)) << source.toStdString();
+        EXPECT_EQ(QImage(source + "_thb.jpg").size(), size) << source.toStdString();
+    }
+    EXPECT_EQ(script.texts(), QStringList());
     TPixelGraphic thumbnail;
-    thumbnail.LoadFromFile(target);
+    thumbnail.LoadFromFile(large + "_thb.jpg");
     EXPECT_EQ(thumbnail.GetWidth(), 100);
-    EXPECT_EQ(thumbnail.GetHeight(), 75);
     // The middle of the thumbnail is the bright square, the corner the dark gradient start.
     EXPECT_GT(pgRed(thumbnail.GetPixelColor(50, 37)), 200);
     EXPECT_LT(pgRed(thumbnail.GetPixelColor(2, 2)), 60);
     // Progressive JPEG: a start-of-frame marker 0xFFC2.
-    QFile file(target);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains(QByteArray("\xFF\xC2", 2)));
-}
-
-TEST(ThumbnailMaker, SmallImagesKeepTheirSizeAndUpperCaseJpeIsJpeg) {
-    TempDataDir data;
-    const QString source = writeJpeg(data, "small.JPE", 80, 60);
-    ASSERT_TRUE(createthumbnail(source, data.file("small_thb.jpg"), 100, 100, 70));
-    TPixelGraphic thumbnail;
-    thumbnail.LoadFromFile(data.file("small_thb.jpg"));
-    EXPECT_EQ(thumbnail.GetWidth(), 80);
-    EXPECT_EQ(thumbnail.GetHeight(), 60);
+    EXPECT_TRUE(data.read("Beach.jpg_thb.jpg").contains(QByteArray("\xFF\xC2", 2)));
 }
 
 TEST(ThumbnailMaker, ABrokenImageAsksWhetherToGoOn) {
@@ -183,22 +180,8 @@ TEST(ThumbnailMaker, ABrokenImageAsksWhetherToGoOn) {
 }
 
 TEST(ImageConversion, SupportedFormatsMatchByExtensionPrefix) {
-    EXPECT_TRUE(checksupportedformat("photo.bmp"));
-    EXPECT_TRUE(checksupportedformat("image.jpeg"));
-    EXPECT_TRUE(checksupportedformat("scan.TIFF"));
-    EXPECT_FALSE(checksupportedformat("readme.txt"));
-    EXPECT_FALSE(checksupportedformat("noextension"));
-    EXPECT_TRUE(checkHTMLsupportedformat("image.jpeg"));
-    EXPECT_TRUE(checkHTMLsupportedformat("anim.GIF"));
+    for (const char* name : {"photo.bmp", "image.jpeg", "scan.TIFF"}) EXPECT_TRUE(checksupportedformat(name)) << name;
+    for (const char* name : {"readme.txt", "noextension"}) EXPECT_FALSE(checksupportedformat(name)) << name;
+    for (const char* name : {"image.jpeg", "anim.GIF"}) EXPECT_TRUE(checkHTMLsupportedformat(name)) << name;
     EXPECT_FALSE(checkHTMLsupportedformat("photo.png"));
-}
-
-TEST(ThumbnailMaker, ACutOffPhotoStillGivesAThumbnailWithoutAnyBox) {
-    TempDataDir data;
-    const QString whole = writeJpeg(data, "whole.jpg", 400, 300);
-    const QString cut = data.write("cut.jpg", data.read("whole.jpg").left(int(QFileInfo(whole).size() * 2 / 3)));
-    MessageScript script;
-    EXPECT_TRUE(createthumbnail(cut, data.file("cut_thb.jpg"), 100, 100, 70));
-    EXPECT_EQ(script.texts(), QStringList());
-    EXPECT_EQ(QImage(data.file("cut_thb.jpg")).size(), QSize(100, 75));
 }
