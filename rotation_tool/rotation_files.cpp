@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -111,6 +112,29 @@ QByteArray stagedCopy(int source, mode_t mode, const QByteArray& target) {
     return path;
 }
 
+// Gives an open unnamed file (O_TMPFILE) the name; fails with EEXIST when the name is taken.
+bool linkOpenFile(int fd, const QByteArray& name) {
+    if (::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
+    // Linking by descriptor needs a privilege; the descriptor's path in /proc does not.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Gives an open unnamed file a free temporary name beside the target (its path in *path).
+bool linkUnderTemporaryName(int fd, const QByteArray& target, QByteArray* path) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray suffix(kTemporaryRandomLength, 'X');
+        for (char& c : suffix) c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+        *path = directoryOf(target) + "/" + kTemporaryPrefix + suffix;
+        if (linkOpenFile(fd, *path)) return true;
+        if (errno != EEXIST) break;
+    }
+    path->clear();
+    return false;
+}
+
 // Keeps the old target under its backup name when no file of that name exists yet.
 bool keepBackup(const QByteArray& target) {
     const QByteArray backup = nativeBackupFileName(target);
@@ -129,14 +153,6 @@ bool keepBackup(const QByteArray& target) {
     }
     if (!kept) ::unlink(staged.constData());
     return kept || ::lstat(backup.constData(), &info) == 0;
-}
-
-// Drops a copy whose step failed: its temporary file goes, the target stays as it was.
-void discard(FileCopy& copy) {
-    if (copy.descriptor >= 0) ::close(copy.descriptor);
-    copy.descriptor = -1;
-    if (!copy.staged.isEmpty()) ::unlink(copy.staged.constData());
-    copy.staged.clear();
 }
 
 }  // namespace
@@ -176,6 +192,13 @@ void docopyfile(const QString& source, const QString& target) {
 
 void createFile(FileCopy& copy) {
     copy.published = false;
+    // A new target needs no temporary name: an unnamed file gets its name only when it is whole
+    // (one directory change instead of a create and a rename, and nothing left behind by a kill).
+    struct stat existing {};
+    if (::lstat(copy.target.constData(), &existing) != 0 && errno == ENOENT) {
+        copy.descriptor = ::open(directoryOf(copy.target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (copy.descriptor >= 0) return;
+    }
     copy.descriptor = makeTemporaryFile(copy.target, &copy.staged);
     if (copy.descriptor < 0) copy.staged.clear();
 }
@@ -187,19 +210,46 @@ void fillFile(FileCopy& copy) {
     if (in.valid() && ::fstat(in.get(), &info) == 0 && S_ISREG(info.st_mode) &&
         fillTemporaryFile(copy.descriptor, in.get(), info.st_mode))
         return;
-    discard(copy);
+    discardFile(copy);
 }
 
 void settleFile(FileCopy& copy) {
-    if (copy.descriptor < 0) return;
-    const bool stored = ::fdatasync(copy.descriptor) == 0;
-    const bool closed = ::close(copy.descriptor) == 0;
+    if (copy.descriptor >= 0 && ::fdatasync(copy.descriptor) != 0) discardFile(copy);
+}
+
+void discardFile(FileCopy& copy) {
+    if (copy.descriptor >= 0) ::close(copy.descriptor);
     copy.descriptor = -1;
-    if (!stored || !closed) discard(copy);
+    if (!copy.staged.isEmpty()) ::unlink(copy.staged.constData());
+    copy.staged.clear();
+}
+
+bool storeFileSystem(const QByteArray& path) {
+    Descriptor any(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return any.valid() && ::syncfs(any.get()) == 0;
 }
 
 void installFile(FileCopy& copy, bool keepBackupOfTarget) {
-    if (copy.staged.isEmpty()) return;
+    if (copy.descriptor < 0) return;
+    if (copy.staged.isEmpty()) {
+        // An unnamed file: its link fails rather than replace a target made since it was created.
+        if (linkOpenFile(copy.descriptor, copy.target)) {
+            ::close(copy.descriptor);  // its data is on the disk already: the name is what counted
+            copy.descriptor = -1;
+            copy.published = true;
+            return;
+        }
+        if (errno != EEXIST || !linkUnderTemporaryName(copy.descriptor, copy.target, &copy.staged)) {
+            discardFile(copy);
+            return;
+        }
+    }
+    if (::close(copy.descriptor) != 0) {
+        copy.descriptor = -1;
+        discardFile(copy);
+        return;
+    }
+    copy.descriptor = -1;
     const QByteArray staged = copy.staged;
     copy.staged.clear();
     struct stat old {};
