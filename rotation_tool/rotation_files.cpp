@@ -92,7 +92,7 @@ int makeTemporaryFile(const QByteArray& target, QByteArray* path) {
 // Fills the open temporary file with a whole copy of the open source and starts its writing to
 // the disk. False when it could not (the caller removes the file).
 bool fillTemporaryFile(int out, int source, mode_t mode) {
-    if (::lseek(source, 0, SEEK_SET) != 0 || !copyData(source, out) || ::fchmod(out, (mode & 07777) | S_IWUSR) != 0)
+    if (!copyData(source, out) || ::fchmod(out, (mode & 07777) | S_IWUSR) != 0)
         return false;
     ::sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
     return true;
@@ -192,13 +192,10 @@ void docopyfile(const QString& source, const QString& target) {
 
 void createFile(FileCopy& copy) {
     copy.published = false;
-    // A new target needs no temporary name: an unnamed file gets its name only when it is whole
-    // (one directory change instead of a create and a rename, and nothing left behind by a kill).
-    struct stat existing {};
-    if (::lstat(copy.target.constData(), &existing) != 0 && errno == ENOENT) {
-        copy.descriptor = ::open(directoryOf(copy.target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-        if (copy.descriptor >= 0) return;
-    }
+    // An unnamed file gets its name only when it is whole: a new target then costs one directory
+    // change instead of a create and a rename, and a kill leaves nothing behind.
+    copy.descriptor = ::open(directoryOf(copy.target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (copy.descriptor >= 0) return;
     copy.descriptor = makeTemporaryFile(copy.target, &copy.staged);
     if (copy.descriptor < 0) copy.staged.clear();
 }
@@ -232,7 +229,8 @@ bool storeFileSystem(const QByteArray& path) {
 void installFile(FileCopy& copy, bool keepBackupOfTarget) {
     if (copy.descriptor < 0) return;
     if (copy.staged.isEmpty()) {
-        // An unnamed file: its link fails rather than replace a target made since it was created.
+        // An unnamed file: linked in where the target does not exist yet, else named beside it and
+        // renamed over it below.
         if (linkOpenFile(copy.descriptor, copy.target)) {
             ::close(copy.descriptor);  // its data is on the disk already: the name is what counted
             copy.descriptor = -1;
@@ -302,6 +300,12 @@ QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok) {
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..") continue;
+        // The entry's type where the file system gives it; links (to regular files) are followed.
+        if (entry->d_type == DT_REG) {
+            names << name;
+            continue;
+        }
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
         struct stat info {};
         if (::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode)) names << name;
     }

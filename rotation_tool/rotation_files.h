@@ -34,12 +34,12 @@ void docopyfile(const QString& source, const QString& target);
 // One file on its way into the live directory, by native paths (names may hold any bytes). It
 // goes in steps, so that a pass can run them for many files side by side and store all of its
 // files on the disk at once:
-//  1. createFile: an empty temporary file beside the target, unnamed (O_TMPFILE) while the target
-//     does not exist, else named ".spindleway-XXXXXX";
+//  1. createFile: an empty temporary file beside the target, unnamed (O_TMPFILE) where the file
+//     system allows, else named ".spindleway-XXXXXX";
 //  2. fillFile: the new content goes into it (its writing to the disk is started);
 //  3. settleFile for a single file, storeFileSystem once for many: it is forced to the disk;
-//  4. installFile: an unnamed file is linked under the target's name (never over a file);
-//     otherwise, with backups, the old target is kept under its backup name unless a file of
+//  4. installFile: an unnamed file is linked under the target's name when that is free, else
+//     under a temporary name first; then, with backups, the old target is kept under its backup name unless a file of
 //     that name exists already (the oldest replaced version is the one kept): a hard link where
 //     the file system allows, else a whole copy; then the temporary file is renamed over the
 //     target.
