@@ -41,6 +41,10 @@ bool isPage(const QByteArray& fileName) {
 // so only spin on its lock. Waiting for the disk is what the other threads of the pool are for.
 constexpr int kThreadsChangingADirectory = 2;
 
+// Files of a pass made before they are stored and renamed together: each holds a descriptor
+// until then, well below the usual limit of 1024 per process.
+constexpr qsizetype kFilesOpenAtOnce = 256;
+
 constexpr qint64 kProgressPaintMs = 50;
 
 bool backupsWanted() { return dlgRotOpt && dlgRotOpt->chkcreatebackup->isChecked(); }
@@ -201,20 +205,30 @@ void TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
 
     const bool keepBackups = backupsWanted();
     FileCopy* items = copies.data();  // detached here, before the workers touch it
-    // Each worker takes its file through all steps; only the steps that change a directory wait
-    // for a turn, so the disk stores some files while the next ones are being made.
+    // The workers make and fill the temporary files; only the steps that change a directory wait
+    // for a turn. A kill -9 does not lose the page cache, only a power cut does, and against that
+    // one sync of the file system before the renames stores a whole batch of files at once (a sync
+    // per file costs a journal commit each). The files stay open until their rename (unnamed ones
+    // would vanish when closed), so a batch is bounded by the number of open files.
     std::counting_semaphore<> turns(kThreadsChangingADirectory);
     const auto inTurn = [&turns](const auto& step) {
         turns.acquire();
         step();
         turns.release();
     };
-    workers_->forEach(std::size_t(copies.size()), [items, keepBackups, &inTurn](std::size_t i) {
-        inTurn([&] { createFile(items[i]); });
-        fillFile(items[i]);
-        settleFile(items[i]);
-        inTurn([&] { installFile(items[i], keepBackups); });
-    });
+    for (qsizetype first = 0; first < copies.size(); first += kFilesOpenAtOnce) {
+        FileCopy* batch = items + first;
+        const std::size_t count = std::size_t(std::min<qsizetype>(kFilesOpenAtOnce, copies.size() - first));
+        workers_->forEach(count, [batch, &inTurn](std::size_t i) {
+            inTurn([&] { createFile(batch[i]); });
+            fillFile(batch[i]);
+        });
+        if (!storeFileSystem(directories.first()))
+            for (std::size_t i = 0; i < count; ++i) discardFile(batch[i]);
+        workers_->forEach(count, [batch, keepBackups, &inTurn](std::size_t i) {
+            inTurn([&] { installFile(batch[i], keepBackups); });
+        });
+    }
     // Each file went to the disk before it replaced its live file; now its name does too, so even
     // after a power cut no page of a later pass is there without the images of this one.
     for (const QByteArray& directory : directories) syncDirectory(directory);

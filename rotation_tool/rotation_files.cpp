@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -91,7 +92,7 @@ int makeTemporaryFile(const QByteArray& target, QByteArray* path) {
 // Fills the open temporary file with a whole copy of the open source and starts its writing to
 // the disk. False when it could not (the caller removes the file).
 bool fillTemporaryFile(int out, int source, mode_t mode) {
-    if (::lseek(source, 0, SEEK_SET) != 0 || !copyData(source, out) || ::fchmod(out, (mode & 07777) | S_IWUSR) != 0)
+    if (!copyData(source, out) || ::fchmod(out, (mode & 07777) | S_IWUSR) != 0)
         return false;
     ::sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
     return true;
@@ -109,6 +110,29 @@ QByteArray stagedCopy(int source, mode_t mode, const QByteArray& target) {
         return {};
     }
     return path;
+}
+
+// Gives an open unnamed file (O_TMPFILE) the name; fails with EEXIST when the name is taken.
+bool linkOpenFile(int fd, const QByteArray& name) {
+    if (::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
+    // Linking by descriptor needs a privilege; the descriptor's path in /proc does not.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Gives an open unnamed file a free temporary name beside the target (its path in *path).
+bool linkUnderTemporaryName(int fd, const QByteArray& target, QByteArray* path) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray suffix(kTemporaryRandomLength, 'X');
+        for (char& c : suffix) c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+        *path = directoryOf(target) + "/" + kTemporaryPrefix + suffix;
+        if (linkOpenFile(fd, *path)) return true;
+        if (errno != EEXIST) break;
+    }
+    path->clear();
+    return false;
 }
 
 // Keeps the old target under its backup name when no file of that name exists yet.
@@ -129,14 +153,6 @@ bool keepBackup(const QByteArray& target) {
     }
     if (!kept) ::unlink(staged.constData());
     return kept || ::lstat(backup.constData(), &info) == 0;
-}
-
-// Drops a copy whose step failed: its temporary file goes, the target stays as it was.
-void discard(FileCopy& copy) {
-    if (copy.descriptor >= 0) ::close(copy.descriptor);
-    copy.descriptor = -1;
-    if (!copy.staged.isEmpty()) ::unlink(copy.staged.constData());
-    copy.staged.clear();
 }
 
 }  // namespace
@@ -176,6 +192,10 @@ void docopyfile(const QString& source, const QString& target) {
 
 void createFile(FileCopy& copy) {
     copy.published = false;
+    // An unnamed file gets its name only when it is whole: a new target then costs one directory
+    // change instead of a create and a rename, and a kill leaves nothing behind.
+    copy.descriptor = ::open(directoryOf(copy.target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (copy.descriptor >= 0) return;
     copy.descriptor = makeTemporaryFile(copy.target, &copy.staged);
     if (copy.descriptor < 0) copy.staged.clear();
 }
@@ -187,19 +207,47 @@ void fillFile(FileCopy& copy) {
     if (in.valid() && ::fstat(in.get(), &info) == 0 && S_ISREG(info.st_mode) &&
         fillTemporaryFile(copy.descriptor, in.get(), info.st_mode))
         return;
-    discard(copy);
+    discardFile(copy);
 }
 
 void settleFile(FileCopy& copy) {
-    if (copy.descriptor < 0) return;
-    const bool stored = ::fdatasync(copy.descriptor) == 0;
-    const bool closed = ::close(copy.descriptor) == 0;
+    if (copy.descriptor >= 0 && ::fdatasync(copy.descriptor) != 0) discardFile(copy);
+}
+
+void discardFile(FileCopy& copy) {
+    if (copy.descriptor >= 0) ::close(copy.descriptor);
     copy.descriptor = -1;
-    if (!stored || !closed) discard(copy);
+    if (!copy.staged.isEmpty()) ::unlink(copy.staged.constData());
+    copy.staged.clear();
+}
+
+bool storeFileSystem(const QByteArray& path) {
+    Descriptor any(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return any.valid() && ::syncfs(any.get()) == 0;
 }
 
 void installFile(FileCopy& copy, bool keepBackupOfTarget) {
-    if (copy.staged.isEmpty()) return;
+    if (copy.descriptor < 0) return;
+    if (copy.staged.isEmpty()) {
+        // An unnamed file: linked in where the target does not exist yet, else named beside it and
+        // renamed over it below.
+        if (linkOpenFile(copy.descriptor, copy.target)) {
+            ::close(copy.descriptor);  // its data is on the disk already: the name is what counted
+            copy.descriptor = -1;
+            copy.published = true;
+            return;
+        }
+        if (errno != EEXIST || !linkUnderTemporaryName(copy.descriptor, copy.target, &copy.staged)) {
+            discardFile(copy);
+            return;
+        }
+    }
+    if (::close(copy.descriptor) != 0) {
+        copy.descriptor = -1;
+        discardFile(copy);
+        return;
+    }
+    copy.descriptor = -1;
     const QByteArray staged = copy.staged;
     copy.staged.clear();
     struct stat old {};
@@ -252,6 +300,12 @@ QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok) {
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..") continue;
+        // The entry's type where the file system gives it; links (to regular files) are followed.
+        if (entry->d_type == DT_REG) {
+            names << name;
+            continue;
+        }
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
         struct stat info {};
         if (::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode)) names << name;
     }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -413,4 +414,54 @@ TEST_F(RotationToolTest, EveryRegularFileIsPublishedWhateverItsNameAndOwnLeftove
     EXPECT_EQ(backup.st_ino, oldIndex.st_ino);
     EXPECT_EQ(live("Site_1", "Index.~htm"), "old index");
     EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
+}
+
+// A file whose target does not exist is made without a name and linked in when whole; a target
+// that appears meanwhile (another program, a second copy) is replaced like any other, backup
+// included, and no file is ever left beside the target.
+TEST(RotationFileSteps, ANewTargetIsLinkedInWholeAndOneMadeMeanwhileIsReplacedSafely) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray root = QFile::encodeName(dir.path()) + "/";
+    const auto write = [](const QByteArray& path, const QByteArray& text) {
+        QFile f(QFile::decodeName(path));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    const auto read = [](const QByteArray& path) {
+        QFile f(QFile::decodeName(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+    write(root + "source.jpg", "new photo");
+    ASSERT_EQ(::chmod((root + "source.jpg").constData(), 0640), 0);
+    const struct {
+        const char* name;
+        const char* appearsMeanwhile;  // written between creating and installing; null: none
+        const char* backup;            // expected content of the backup; null: none
+    } cases[] = {{"a.jpg", nullptr, nullptr}, {"b.jpg", "someone else's", "someone else's"}};
+    for (const auto& c : cases) {
+        rotation_tool::FileCopy copy{root + "source.jpg", root + c.name};
+        rotation_tool::createFile(copy);
+        if (c.appearsMeanwhile) write(copy.target, c.appearsMeanwhile);
+        rotation_tool::fillFile(copy);
+        ASSERT_TRUE(rotation_tool::storeFileSystem(root));
+        rotation_tool::installFile(copy, true);
+        EXPECT_TRUE(copy.published) << c.name;
+        EXPECT_EQ(copy.descriptor, -1) << c.name;
+        EXPECT_EQ(read(copy.target), "new photo") << c.name;
+        struct stat info {};
+        ASSERT_EQ(::stat(copy.target.constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0640u) << c.name;
+        const QByteArray backup = rotation_tool::nativeBackupFileName(copy.target);
+        EXPECT_EQ(read(backup), c.backup ? QByteArray(c.backup) : QByteArray("<missing>")) << c.name;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({"a.jpg", "b.jpg", "b.~jp", "source.jpg"}));
+
+    // A copy dropped before its install leaves nothing, named or not.
+    rotation_tool::FileCopy dropped{root + "source.jpg", root + "c.jpg"};
+    rotation_tool::createFile(dropped);
+    rotation_tool::fillFile(dropped);
+    rotation_tool::discardFile(dropped);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
