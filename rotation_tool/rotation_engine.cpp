@@ -206,10 +206,10 @@ void TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
     const bool keepBackups = backupsWanted();
     FileCopy* items = copies.data();  // detached here, before the workers touch it
     // The workers make and fill the temporary files; only the steps that change a directory wait
-    // for a turn. A kill -9 does not lose the page cache, only a power cut does, and against that
-    // one sync of the file system before the renames stores a whole batch of files at once (a sync
-    // per file costs a journal commit each). The files stay open until their rename (unnamed ones
-    // would vanish when closed), so a batch is bounded by the number of open files.
+    // for a turn. Each worker forces its own file to the disk before the file is given its name, so
+    // even a power cut never leaves a live name on a file that is not whole; only this pass's files
+    // are flushed, never the rest of the file system. The files stay open until their rename
+    // (unnamed ones would vanish when closed), so a batch is bounded by the number of open files.
     std::counting_semaphore<> turns(kThreadsChangingADirectory);
     const auto inTurn = [&turns](const auto& step) {
         turns.acquire();
@@ -222,9 +222,8 @@ void TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
         workers_->forEach(count, [batch, &inTurn](std::size_t i) {
             inTurn([&] { createFile(batch[i]); });
             fillFile(batch[i]);
+            settleFile(batch[i]);
         });
-        if (!storeFileSystem(directories.first()))
-            for (std::size_t i = 0; i < count; ++i) discardFile(batch[i]);
         workers_->forEach(count, [batch, keepBackups, &inTurn](std::size_t i) {
             inTurn([&] { installFile(batch[i], keepBackups); });
         });

@@ -221,11 +221,6 @@ void discardFile(FileCopy& copy) {
     copy.staged.clear();
 }
 
-bool storeFileSystem(const QByteArray& path) {
-    Descriptor any(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return any.valid() && ::syncfs(any.get()) == 0;
-}
-
 void installFile(FileCopy& copy, bool keepBackupOfTarget) {
     if (copy.descriptor < 0) return;
     if (copy.staged.isEmpty()) {

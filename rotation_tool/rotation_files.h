@@ -32,12 +32,11 @@ bool createnewdirectory(const QString& path);
 void docopyfile(const QString& source, const QString& target);
 
 // One file on its way into the live directory, by native paths (names may hold any bytes). It
-// goes in steps, so that a pass can run them for many files side by side and store all of its
-// files on the disk at once:
+// goes in steps, so that a pass can run them for many files side by side:
 //  1. createFile: an empty temporary file beside the target, unnamed (O_TMPFILE) where the file
 //     system allows, else named ".spindleway-XXXXXX";
 //  2. fillFile: the new content goes into it (its writing to the disk is started);
-//  3. settleFile for a single file, storeFileSystem once for many: it is forced to the disk;
+//  3. settleFile: it is forced to the disk (this file only, never the whole file system);
 //  4. installFile: an unnamed file is linked under the target's name when that is free, else
 //     under a temporary name first; then, with backups, the old target is kept under its backup name unless a file of
 //     that name exists already (the oldest replaced version is the one kept): a hard link where
@@ -61,10 +60,6 @@ void settleFile(FileCopy& copy);
 // Drops a copy whose temporary file could not be stored: the target stays as it was.
 void discardFile(FileCopy& copy);
 void installFile(FileCopy& copy, bool keepBackup);
-
-// Forces everything written to the file system that holds the path to the disk (one journal
-// commit for a whole pass instead of one per file). False when the data may not be stored.
-bool storeFileSystem(const QByteArray& path);
 
 // All steps for one file; true when it was published.
 bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackup);
