@@ -4,26 +4,22 @@
 // Usage: bench_build_rotation <work directory> <sample templates directory> [runs] [threads]
 // threads: the thumbnail worker threads, 0 (default) for one per core.
 // The photographs are generated into <work directory>/photos once and reused on later calls.
+#include "build_forms.h"
 #include "imaging/imaging_init.h"
 #include "imaging/pixel_graphic.h"
 #include "platform/dialogs.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
-#include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/main_window.h"
 #include "site_manager/site_editor.h"
-#include "site_manager/site_record.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QSpinBox>
 
 #include <sys/resource.h>
@@ -72,15 +68,8 @@ int main(int argc, char** argv) {
     const QString templates = QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + "/";
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 3;
     ThumbnailWorkerThreads = argc > 4 ? std::max(0, atoi(argv[4])) : 0;
-    // Nobody answers boxes here: refuse the preview, report anything else.
     bool unexpected = false;
-    platform::setMessageResponder([&](const platform::MessageRequest& request) {
-        if (!request.text.startsWith("Your build has been completed")) {
-            std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
-            unexpected = true;
-        }
-        return platform::MessageResult::No;
-    });
+    refusePreviewReportOtherBoxes(unexpected);
 
     const QString photos = work + "photos/";
     QDir().mkpath(photos);
@@ -95,24 +84,12 @@ int main(int argc, char** argv) {
         }
         QFile::copy(photos + name, rotation + name);
     }
-    QFile::copy(templates + "gallery.css", work + "gallery.css");
 
     TdlgThumbOptions options;
     TdlgEditSite editor;
-    dlgThumbOptions = &options;
-    dlgEditSite = &editor;
-    tsiterecord.BaseHTMLName = "Index.html";
-    editor.cmbstyle->setCurrentText(templates + "Sample_With_Index.htm");
-    editor.edtrotationdirectory->setText(rotation);
-    options.SetDefaultValues();
+    setUpBuildForms(options, editor, work, templates);
     options.SpnThumbW->setValue(150);
     options.SpnThumbH->setValue(150);
-    options.rdbHTMLImageWindow->setChecked(true);
-    options.cmbimagestyle->setCurrentText(templates + "Sample_Image_Page.htm");
-    TemplateFeatures.Thumbnail = {true, true, true, true};
-    TemplateFeatures.Image = {true, true, true, true};
-    SupportFiles = {templates + "gallery.css"};
-    SupportFileNames = {"GALLERY.CSS"};
 
     double best = 0;
     for (int run = 0; run < runs; ++run) {

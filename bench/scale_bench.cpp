@@ -6,6 +6,7 @@
 //   bench_scale editor <dir> <n>          site editor with n rotations: "open-ms close-ms"
 //   bench_scale drop   <dir> <n>          n dropped 100 KB images, until on disk (ms)
 //   bench_scale build  <dir> <n> <templates>  build of n images with descriptions (ms per image)
+#include "build_forms.h"
 #include "imaging/imaging_init.h"
 #include "components/file_list_box.h"
 #include "imaging/pixel_graphic.h"
@@ -15,7 +16,6 @@
 #include "site_manager/application_options.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
-#include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
@@ -24,7 +24,6 @@
 #include "site_manager/site_record.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -218,23 +217,11 @@ double buildImages(const QString& dir, int n, const QString& templates) {
                             QByteArray::number(i) + "\r\n";
         writeFile(dir + "descriptions.ini", descriptions);
     }
-    QFile::copy(templates + "gallery.css", dir + "gallery.css");
     TdlgThumbOptions options;
     TdlgEditSite editor;
-    dlgThumbOptions = &options;
-    dlgEditSite = &editor;
-    tsiterecord.BaseHTMLName = "Index.html";
-    editor.cmbstyle->setCurrentText(templates + "Sample_With_Index.htm");
-    editor.edtrotationdirectory->setText(rotation);
-    options.SetDefaultValues();
-    options.rdbHTMLImageWindow->setChecked(true);
-    options.cmbimagestyle->setCurrentText(templates + "Sample_Image_Page.htm");
+    setUpBuildForms(options, editor, dir, templates);
     options.rdbshowdescription->setChecked(true);
     options.edtdescripfile->setText(dir + "descriptions.ini");
-    TemplateFeatures.Thumbnail = {true, true, true, true};
-    TemplateFeatures.Image = {true, true, true, true};
-    SupportFiles = {templates + "gallery.css"};
-    SupportFileNames = {"GALLERY.CSS"};
     const double ms = best([&] {
         QDir(rotation + "thumbs").removeRecursively();
         TdlgBuildProgress dialog;
@@ -266,14 +253,7 @@ int main(int argc, char** argv) {
     const int n = std::max(1, atoi(argv[3]));
     QDir().mkpath(dir);
     platform::setExecutableDirectoryForTesting(dir);
-    // Nobody answers boxes here: refuse the preview, report anything else.
-    platform::setMessageResponder([](const platform::MessageRequest& request) {
-        if (!request.text.startsWith("Your build has been completed")) {
-            std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
-            unexpectedBox = true;
-        }
-        return platform::MessageResult::No;
-    });
+    refusePreviewReportOtherBoxes(unexpectedBox);
 
     if (command == "sites") writeSites(dir, n);
     else if (command == "start") std::printf("%.1f ms\n", startMainWindow(dir, n));
