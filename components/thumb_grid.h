@@ -121,6 +121,8 @@ private:
     int keyTarget(int Key) const;
 
     TThumbnailPtr thumbnailFor(const QString& Path);
+    // The box a thumbnail is fitted into: half the cell's picture size in the icon-and-info view.
+    QSize thumbBox() const;
     int fontPixelHeight() const;
 
     SourceKind sourceKind_ = SourceKind::None;

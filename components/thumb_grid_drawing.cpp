@@ -45,9 +45,13 @@ void drawShadow(QPainter& p, const QRect& picture) {
 
 }  // namespace
 
+QSize TXThumbGrid::thumbBox() const {
+    if (displayType_ == tdtIconInfo) return {thumbnailWidth_ / 2, thumbnailHeight_ / 2};
+    return {thumbnailWidth_, thumbnailHeight_};
+}
+
 TThumbnailPtr TXThumbGrid::thumbnailFor(const QString& Path) {
     if (TThumbnailPtr cached = memoryCache_.Find(Path)) return cached;
-    const bool iconInfo = displayType_ == tdtIconInfo;
     TPixelGraphic fromDisk;
     if (diskCache_.Load(Path, fromDisk)) {
         TThumbnailPtr thumb = ThumbnailFromGraphic(fromDisk);
@@ -55,9 +59,9 @@ TThumbnailPtr TXThumbGrid::thumbnailFor(const QString& Path) {
         if (thumb) memoryCache_.Add(Path, thumb, MemoryCacheMaxCacheCount);
         if (thumb) return thumb;
     }
-    const int boxWidth = iconInfo ? thumbnailWidth_ / 2 : thumbnailWidth_;
-    const int boxHeight = iconInfo ? thumbnailHeight_ / 2 : thumbnailHeight_;
-    std::shared_ptr<TThumbnail> made = MakeThumbnail(Path, boxWidth, boxHeight, iconInfo ? 2 : 1);
+    const QSize box = thumbBox();
+    std::shared_ptr<TThumbnail> made =
+        MakeThumbnail(Path, box.width(), box.height(), displayType_ == tdtIconInfo ? 2 : 1);
     if (!made) return nullptr;
     diskCache_.Add(Path, made->Graphic);
     memoryCache_.Add(Path, made, MemoryCacheMaxCacheCount);
@@ -116,10 +120,9 @@ void TXThumbGrid::DrawCell(QPainter& Painter, int Column, int Row, const QRect& 
             if (!thumb && !LoadErrorThumb.isEmpty()) thumb = thumbnailFor(LoadErrorThumb);
             if (thumb && !thumb->Image.isNull()) {
                 const bool iconInfo = displayType_ == tdtIconInfo;
-                const int boxWidth = iconInfo ? thumbnailWidth_ / 2 : thumbnailWidth_;
-                const int boxHeight = iconInfo ? thumbnailHeight_ / 2 : thumbnailHeight_;
+                const QSize box = thumbBox();
                 const QSize shown = iconInfo ? thumb->Image.size() / 2 : thumb->Image.size();
-                const QPoint at = inner.topLeft() + QPoint(2, 2) + ThumbCentringOffset(shown, boxWidth, boxHeight);
+                const QPoint at = inner.topLeft() + QPoint(2, 2) + ThumbCentringOffset(shown, box.width(), box.height());
                 const QRect picture(at, shown);
                 if (iconInfo) p.drawImage(picture, thumb->Image);
                 else p.drawImage(at, thumb->Image);
