@@ -1,9 +1,9 @@
 #include "components/thumb_image_loader.h"
 
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/jpeg_scale.h"
 #include "imaging/pg_exceptions.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -32,23 +32,12 @@ bool loadThroughRegistry(const QString& FileName, TPixelGraphic& Decoded) {
 bool loadJpeg(const QString& FileName, TPixelGraphic& Decoded, int BoxWidth, int BoxHeight, int& Scale) {
     // A truncated or slightly damaged JPEG still shows what could be decoded.
     Decoded.SetWarningMode(IgnoreWarnings);
-    const auto choose = [BoxWidth, BoxHeight](int w, int h) { return ThumbJpegScale(w, h, BoxWidth, BoxHeight); };
+    const auto choose = [BoxWidth, BoxHeight](int w, int h) { return JpegScaleFor(w, h, BoxWidth, BoxHeight); };
     Scale = LoadJpegFileScaled(FileName, Decoded, choose, true).ScaleDenominator;
     return true;
 }
 
 }  // namespace
-
-int ThumbAxisScale(int ImageSide, int BoxSide) {
-    if (BoxSide > ImageSide / 2) return 1;
-    if (BoxSide > ImageSide / 4) return 2;
-    if (BoxSide > ImageSide / 8) return 4;
-    return 8;
-}
-
-int ThumbJpegScale(int ImageWidth, int ImageHeight, int BoxWidth, int BoxHeight) {
-    return std::min(ThumbAxisScale(ImageWidth, BoxWidth), ThumbAxisScale(ImageHeight, BoxHeight));
-}
 
 QSize FitThumbnail(int ImageWidth, int ImageHeight, int BoxWidth, int BoxHeight) {
     if (ImageWidth < 1 || ImageHeight < 1 || BoxWidth < 1 || BoxHeight < 1) return {};
@@ -64,17 +53,12 @@ QPoint ThumbCentringOffset(const QSize& Fitted, int BoxWidth, int BoxHeight) {
     return offset;
 }
 
-bool IsJpegThumbSource(const QString& FileName) {
-    const QString suffix = QFileInfo(FileName).suffix().toUpper();
-    return suffix == QLatin1String("JPG") || suffix == QLatin1String("JPE") || suffix == QLatin1String("JPEG");
-}
-
 std::shared_ptr<TThumbnail> MakeThumbnail(const QString& FileName, int BoxWidth, int BoxHeight, int SizeFactor) {
     if (BoxWidth < 1 || BoxHeight < 1) return nullptr;
     try {
         TPixelGraphic decoded;
         int scale = 1;
-        const bool loaded = IsJpegThumbSource(FileName) ? loadJpeg(FileName, decoded, BoxWidth, BoxHeight, scale)
+        const bool loaded = IsJpegFile(FileName) ? loadJpeg(FileName, decoded, BoxWidth, BoxHeight, scale)
                                                         : loadThroughRegistry(FileName, decoded);
         if (!loaded || decoded.GetEmpty()) return nullptr;
         const QSize fitted = FitThumbnail(decoded.GetWidth(), decoded.GetHeight(), BoxWidth, BoxHeight);

@@ -18,19 +18,12 @@ struct TThumbnail {
 };
 using TThumbnailPtr = std::shared_ptr<const TThumbnail>;
 
-// The coarsest denominator (1, 2, 4 or 8) whose decoded side still covers BoxSide for a side of
-// ImageSide pixels.
-int ThumbAxisScale(int ImageSide, int BoxSide);
-// The finer of the two axes' scales.
-int ThumbJpegScale(int ImageWidth, int ImageHeight, int BoxWidth, int BoxHeight);
 // The picture's size inside the box, aspect ratio kept (enlarging small pictures too); an empty
 // size when the box or the picture has no pixels.
 QSize FitThumbnail(int ImageWidth, int ImageHeight, int BoxWidth, int BoxHeight);
 // Where a picture of the fitted size starts inside its box: sides shorter than the box side - 1
 // are centred.
 QPoint ThumbCentringOffset(const QSize& Fitted, int BoxWidth, int BoxHeight);
-// True for the extensions that are decoded by the scaled JPEG loader.
-bool IsJpegThumbSource(const QString& FileName);
 
 // Decodes FileName and resamples it to its fitted size times SizeFactor (the icon-info layout
 // keeps its thumbnails at twice the size it draws them). Null when the file cannot be decoded or
