@@ -15,7 +15,6 @@
 #include <QtEndian>
 
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 
 #ifdef Q_OS_UNIX

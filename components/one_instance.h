@@ -58,8 +58,6 @@ public:
     // The name copies meet under; safe for shared memory, file names and local sockets.
     static QString KeyFor(const QString& programName);
     QString key() const { return key_; }
-    // The directory that holds the lock and block files, once Loaded() found one.
-    QString lockDirectory() const { return lockDirectory_; }
 
 signals:
     // A later copy started with these arguments (at most ten, each cut to 300 characters).

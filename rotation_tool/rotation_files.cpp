@@ -26,16 +26,13 @@ constexpr int kTemporaryRandomLength = 6;
 class Descriptor {
 public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { reset(); }
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    void release() { fd_ = -1; }
     // Closes and reports whether the close (the last chance to see a write error) went well.
     bool close() {
         const int fd = fd_;
