@@ -15,7 +15,6 @@
 #include "site_manager/site_paths.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
