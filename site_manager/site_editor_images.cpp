@@ -15,7 +15,6 @@
 #include "site_manager/site_paths.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +32,12 @@ namespace {
 void sameAsSourceMessage() {
     platform::messageBox("The destination folder is the same as the source!", MessageKind::Error, MessageButtons::OK,
                          "DropSource Demo");
+}
+
+// A copy that could not be made or put in place.
+QString copyErrorText(const QString& fileName) {
+    return "Error encountered copying the file, " + fileName +
+           "!  You may be out of disk space or do not have write access to the directory you are copying to";
 }
 
 // Yes/No/Cancel before a file of the rotation is replaced; std::nullopt for Yes (go on), else the
@@ -87,9 +92,7 @@ bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
         if (&batch == &single && !single.finish().isEmpty()) throw std::runtime_error("copy not placed");
         return true;
     } catch (const std::exception&) {
-        return platform::askOkCancel("Error encountered copying the file, " + source +
-                                     "!  You may be out of disk space or do not have write access to the directory "
-                                     "you are copying to");
+        return platform::askOkCancel(copyErrorText(source));
     }
 }
 
@@ -151,9 +154,7 @@ void TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
     copyBatch_ = nullptr;
     const QStringList failed = batch.finish();
     if (!failed.isEmpty())
-        platform::showWarning("Error encountered copying the file, " + failed.first() +
-                              "!  You may be out of disk space or do not have write access to the directory you are "
-                              "copying to");
+        platform::showWarning(copyErrorText(failed.first()));
     FileBox->Update();
 }
 

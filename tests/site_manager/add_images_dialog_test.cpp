@@ -448,14 +448,7 @@ TEST_F(AddImagesTest, ImagesChosenWithSelectImagesBuildIntoPagesWhoseLinksAllRes
         EXPECT_EQ(editor.FileBox->fileNames(), images);
 
         editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
-        script.onDialog([&](QDialog& d) {
-            auto& build = dynamic_cast<TdlgBuildProgress&>(d);
-            build.show();
-            script.answer(MessageResult::No);  // no preview
-            build.btnokClick();
-            return build.result();
-        });
-        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+        buildInEditor(script, editor);  // no preview
         EXPECT_EQ(CurrentRotationStatus, 2);
     });
     EXPECT_EQ(digest(rotationDir + "map.gif"), digest(sourceDir + "map.gif"));  // copied as it is
