@@ -285,15 +285,6 @@ private:
     int maxLeaves_;
 };
 
-// Palette index of pixel x in a row of 1, 4 or 8 bits.
-inline int indexAt(const uint8_t* row, int x, TPGPixelFormat format) {
-    switch (format) {
-    case pf1Bit: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case pf4Bit: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    default: return row[x];
-    }
-}
-
 }  // namespace
 
 void TPixelGraphic::ReduceColorsFrom(const TPixelGraphic& Source, int N, bool AddSystemColors) {
@@ -331,7 +322,7 @@ void TPixelGraphic::ReduceColorsFrom(const TPixelGraphic& Source, int N, bool Ad
         const TPGPixelFormat format = Source.GetPixelFormat();
         for (int y = 0; y < height && !abort; ++y) {
             const uint8_t* row = Source.GetScanLine(y);
-            for (int x = 0; x < width; ++x) ++uses[size_t(indexAt(row, x, format))];
+            for (int x = 0; x < width; ++x) ++uses[size_t(pgPackedIndex(row, x, format))];
             FireProgress(y, abort, height - 1);
         }
         Octree tree(target);

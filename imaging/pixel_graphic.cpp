@@ -118,9 +118,9 @@ uint32_t TPixelGraphic::GetPixel(int x, int y) const {
     }
     const uint8_t* row = GetScanLine(y);
     switch (PixelFormat) {
-    case pf1Bit: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case pf4Bit: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    case pf8Bit: return row[x];
+    case pf1Bit:
+    case pf4Bit:
+    case pf8Bit: return uint32_t(pgPackedIndex(row, x, PixelFormat));
     case pf24Bit: {
         const uint8_t* p = row + size_t(x) * 3;
         return pgRGB(p[2], p[1], p[0]);

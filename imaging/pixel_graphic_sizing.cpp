@@ -258,12 +258,7 @@ struct SourceReader {
             r = p[2];
             return;
         }
-        int index = 0;
-        switch (s.GetPixelFormat()) {
-        case pf1Bit: index = (row[x >> 3] >> (7 - (x & 7))) & 1; break;
-        case pf4Bit: index = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4); break;
-        default: index = row[x]; break;
-        }
+        const int index = pgPackedIndex(row, x, s.GetPixelFormat());
         const TColor c = palette[size_t(index) < palette.size() ? size_t(index) : 0];
         r = pgRed(c);
         g = pgGreen(c);

@@ -14,10 +14,7 @@ inline void CoverPaletteIndices(TPixelGraphic& Graphic) {
     for (int y = 0; y < Graphic.GetHeight(); ++y) {
         const uint8_t* row = Graphic.GetScanLine(y);
         for (int x = 0; x < width; ++x) {
-            const int index = format == pf8Bit ? row[x]
-                              : format == pf4Bit ? (x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4)
-                                                 : (row[x / 8] >> (7 - x % 8)) & 1;
-            largest = std::max(largest, index);
+            largest = std::max(largest, pgPackedIndex(row, x, format));
         }
     }
     const int count = Graphic.GetPaletteCount();
