@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace platform {
 
 namespace {
@@ -125,6 +128,21 @@ bool writeTextLines(const QString& path, const QStringList& lines) {
     QByteArray data;
     for (const QString& line : lines) data += line.toUtf8() + "\r\n";
     return writeFileAtomically(path, data);
+}
+
+bool syncFileSystemOf(const QString& directory) {
+    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::syncfs(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+void syncDirectory(const QString& directory) {
+    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace platform

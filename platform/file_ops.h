@@ -34,6 +34,12 @@ bool shellDeleteFiles(const QStringList& paths);
 // Writes data to path through a temporary file and a rename; true on success.
 bool writeFileAtomically(const QString& path, const QByteArray& data);
 
+// Flushes everything written to the file system that holds directory (one wait for the disk for
+// many files); false when it cannot.
+bool syncFileSystemOf(const QString& directory);
+// Makes the renames and links made in directory durable.
+void syncDirectory(const QString& directory);
+
 // Lines of a text file (CR LF, LF or CR ends), empty when the file cannot be read.
 QStringList readTextLines(const QString& path);
 // Writes lines with CR LF ends; false when the file cannot be written.

@@ -1,34 +1,19 @@
 #include "site_manager/image_copy_batch.h"
 
+#include "platform/file_ops.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QUuid>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 QByteArray nativeName(const QString& path) { return QFile::encodeName(path); }
 
-// Flushes everything written to the file system that holds directory: one wait for the disk
-// for all the copies of a batch.
-bool syncFileSystemOf(const QString& directory) {
-    const int fd = ::open(nativeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::syncfs(fd) == 0;
-    ::close(fd);
-    return ok;
-}
 
-// A rename is durable once its directory is.
-void syncDirectory(const QString& directory) {
-    const int fd = ::open(nativeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
 
 }  // namespace
 
@@ -91,7 +76,7 @@ QStringList ImageCopyBatch::finish() {
     QSet<QString> directories;
     for (const Pending& p : pending_) directories.insert(QFileInfo(p.destination).absolutePath());
     bool synced = true;
-    for (const QString& directory : directories) synced = syncFileSystemOf(directory) && synced;
+    for (const QString& directory : directories) synced = platform::syncFileSystemOf(directory) && synced;
     for (const Pending& p : pending_) {
         if (!synced || std::rename(nativeName(p.temporary).constData(), nativeName(p.destination).constData()) != 0) {
             QFile::remove(p.temporary);
@@ -99,6 +84,6 @@ QStringList ImageCopyBatch::finish() {
         }
     }
     pending_.clear();
-    for (const QString& directory : directories) syncDirectory(directory);
+    for (const QString& directory : directories) platform::syncDirectory(directory);  // renames made durable
     return failed;
 }

@@ -426,7 +426,7 @@ bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStr
 }
 
 bool TdlgBuildProgress::syncOutput(const QString& directory) {
-    if (syncBuildOutput(directory)) return true;
+    if (platform::syncFileSystemOf(directory)) return true;
     platform::showWarning("Error encountered writing to the directory, " + directory + ".  Building will terminate!");
     return false;
 }

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
@@ -35,12 +34,4 @@ bool writeBuildFile(const QString& path, const QByteArray& data) {
     if (::rename(QFile::encodeName(temporary.fileName()).constData(), nativePath.constData()) != 0) return false;
     temporary.setAutoRemove(false);
     return true;
-}
-
-bool syncBuildOutput(const QString& directory) {
-    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = ::syncfs(fd) == 0;
-    ::close(fd);
-    return synced;
 }

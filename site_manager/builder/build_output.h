@@ -9,6 +9,4 @@
 // rename; false on any failure (the temporary file is removed and an existing
 // file at path stays as it was).
 bool writeBuildFile(const QString& path, const QByteArray& data);
-// Flushes everything written to the file system that holds directory; false
-// when it cannot.
-bool syncBuildOutput(const QString& directory);
+

@@ -1,6 +1,7 @@
 // Build output is written whole by rename: a reader never sees half a page, a replaced page keeps
 // its mode, and a failed write leaves what was there.
 #include "site_manager/builder/build_output.h"
+#include "platform/file_ops.h"
 #include "tests/common/temp_data_dir.h"
 
 #include <QDir>
@@ -38,14 +39,14 @@ TEST(BuilderBuildOutput, FilesAreReplacedWholeByRenameKeepingTheirMode) {
     EXPECT_EQ(modeOf(page), mode_t(0640));
     EXPECT_EQ(data.read("copy.html"), "old");
     EXPECT_EQ(QDir(data.file("out")).entryList(QDir::Files | QDir::Hidden), (QStringList{"Beach.html", "Index.html"}));
-    EXPECT_TRUE(syncBuildOutput(data.file("out")));
+    EXPECT_TRUE(platform::syncFileSystemOf(data.file("out")));
 }
 
 TEST(BuilderBuildOutput, AWriteThatCannotBeMadeLeavesTheOldFile) {
     TempDataDir data;
     EXPECT_FALSE(writeBuildFile(data.file("missing/Index.html"), "x"));
     EXPECT_FALSE(QDir(data.file("missing")).exists());
-    EXPECT_FALSE(syncBuildOutput(data.file("missing")));
+    EXPECT_FALSE(platform::syncFileSystemOf(data.file("missing")));
     // A directory in the page's place cannot be replaced by a file: the directory and what it
     // holds stay, and no temporary file is left beside it.
     data.write("out/Index.html/keep.txt", "kept");
