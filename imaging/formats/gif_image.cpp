@@ -139,7 +139,7 @@ void TGIFImage::StopDrawPainter() {
 
 TGIFPainter* TGIFImage::CreatePainter(QPainter* Canvas, const QRect& Rect, uint16_t Options, TGIFPainter** Reference) {
     if (GetEmpty() || Rect.left() > Rect.right() || Rect.top() > Rect.bottom()) return nullptr;
-    if (Images().Count() == 1 || !QCoreApplication::instance()) Options &= uint16_t(~goAsync);
+    if (Images().Count() == 1 || !QCoreApplication::instance()) Options &= uint16_t(~DrawAsync);
     auto* painter = new TGIFPainter(Reference, Options, Rect, Canvas, this);
     {
         std::lock_guard<std::mutex> lock(PainterLock);
@@ -240,7 +240,7 @@ void TGIFImage::SetPalette(const TGIFPalette& Palette) {
 }
 
 bool TGIFImage::DoDither() const {
-    return (DrawOptions & goDither) && (!(DrawOptions & goAutoDither) || PaletteDisplay);
+    return (DrawOptions & DrawDither) && (!(DrawOptions & DrawDitherOnPaletteOnly) || PaletteDisplay);
 }
 
 const QImage* TGIFImage::GetBitmap() {
@@ -358,11 +358,11 @@ void TGIFImage::Draw(QPainter& Canvas, const QRect& Rect) {
         bool& flag;
         ~Guard() { flag = false; }
     } guard{Drawing};
-    if (Images().Count() == 1 || !(DrawOptions & goAnimate)) {
-        Images().Frame(0)->Draw(Canvas, Rect, (DrawOptions & goTransparent) != 0);
+    if (Images().Count() == 1 || !(DrawOptions & DrawAnimate)) {
+        Images().Frame(0)->Draw(Canvas, Rect, (DrawOptions & DrawTransparent) != 0);
         return;
     }
-    if (CachedBitmap && !(DrawOptions & goDirectDraw)) {
+    if (CachedBitmap && !(DrawOptions & DrawDirect)) {
         Canvas.drawImage(Rect, *CachedBitmap);
         return;
     }
@@ -371,7 +371,7 @@ void TGIFImage::Draw(QPainter& Canvas, const QRect& Rect) {
 
     QPainter* target = &Canvas;
     QRect targetRect = Rect;
-    if (!(DrawOptions & goDirectDraw)) {
+    if (!(DrawOptions & DrawDirect)) {
         // The painter paints into a bitmap of the logical screen, which starts as what the canvas
         // shows in the rectangle.
         FreeBitmap();
@@ -393,7 +393,7 @@ void TGIFImage::Draw(QPainter& Canvas, const QRect& Rect) {
         return;
     }
     painter->Start();
-    if (DrawOptions & goDirectDraw) return;
+    if (DrawOptions & DrawDirect) return;
     while (DrawPainter && !DrawPainter->HasPainted() && !DrawPainter->StopRequested()) {
         runSynchronizedCalls();
         QThread::yieldCurrentThread();

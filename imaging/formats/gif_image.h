@@ -30,17 +30,17 @@ public:
 
 enum class TProgressStage { psStarting, psRunning, psEnding };
 
-// Draw options.
+// Draw options, one bit each.
 enum TGIFDrawOption : uint16_t {
-    goAsync = 0x0001,
-    goTransparent = 0x0002,
-    goAnimate = 0x0004,
-    goLoop = 0x0008,
-    goLoopContinously = 0x0010,
-    goValidateCanvas = 0x0020,
-    goDirectDraw = 0x0040,
-    goDither = 0x0080,
-    goAutoDither = 0x0100,
+    DrawAsync = 0x0001,                // animate on a thread of its own
+    DrawTransparent = 0x0002,          // leave each frame's transparent colour out
+    DrawAnimate = 0x0004,              // animate images of more than one frame
+    DrawLoop = 0x0008,                 // start again after the last frame
+    DrawLoopForever = 0x0010,          // ignore the loop count (asynchronous painters)
+    DrawCheckCanvas = 0x0020,          // stop when the canvas is no longer valid
+    DrawDirect = 0x0040,               // paint onto the caller's canvas, not the cached bitmap
+    DrawDither = 0x0080,               // dither frames to the colour cube when rendering
+    DrawDitherOnPaletteOnly = 0x0100,  // dither only on a palette-based display
 };
 constexpr uint16_t GIFDefaultDrawOptions = 0x018F;
 

@@ -56,7 +56,7 @@ TGIFPainter::TGIFPainter(TGIFPainter** Reference, uint16_t Options, const QRect&
     : Image(PaintImage), Canvas(PaintCanvas), Rect(PaintRect), DrawOptions(Options), ReferencePlace(Reference) {
     if (ReferencePlace) *ReferencePlace = this;
     const bool async = IsAsync();
-    HasWakeEvent = async && (DrawOptions & goAnimate) && Image && Image->Images().Count() > 1;
+    HasWakeEvent = async && (DrawOptions & DrawAnimate) && Image && Image->Images().Count() > 1;
 
     // Background colour.
     if (Image && Image->BackgroundColor != clNone) {
@@ -78,7 +78,7 @@ TGIFPainter::TGIFPainter(TGIFPainter** Reference, uint16_t Options, const QRect&
     const bool restoreBackground = disposals.count(2) > 0;
     const bool restorePrevious = disposals.count(3) > 0;
     if (Rect.isEmpty()) return;
-    if (restoreBackground && (DrawOptions & goTransparent))
+    if (restoreBackground && (DrawOptions & DrawTransparent))
         InitialBitmap = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, grabCanvas(Canvas, Rect)));
     if (restoreBackground || restorePrevious) {
         BackgroundBitmap = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, grabCanvas(Canvas, Rect)));
@@ -91,7 +91,7 @@ TGIFPainter::~TGIFPainter() {
     if (isRunning()) wait();
 }
 
-bool TGIFPainter::IsAsync() const { return (DrawOptions & goAsync) != 0; }
+bool TGIFPainter::IsAsync() const { return (DrawOptions & DrawAsync) != 0; }
 
 void TGIFPainter::Start() {
     if (IsAsync()) start();
@@ -147,7 +147,7 @@ bool TGIFPainter::WaitDelay(int Milliseconds, qint64 Since) {
 
 void TGIFPainter::Execute() {
     try {
-        if (DrawOptions & goValidateCanvas) CanvasWasActive = Canvas && Canvas->isActive();
+        if (DrawOptions & DrawCheckCanvas) CanvasWasActive = Canvas && Canvas->isActive();
         Fire(OnStartPaint);
         int loopCount = 1;
         int loopStart = 0;
@@ -156,7 +156,7 @@ void TGIFPainter::Execute() {
         OldDisposal = 1;
         Painted = false;
         qint64 last = nowMs();
-        while ((loopCount != 0 || (DrawOptions & goLoopContinously)) && !Stopping) {
+        while ((loopCount != 0 || (DrawOptions & DrawLoopForever)) && !Stopping) {
             if (Painted) Fire(OnLoop);
             for (int index = loopStart; !Stopping; ++index) {
                 TGIFSubImage* frame = nullptr;
@@ -178,13 +178,13 @@ void TGIFPainter::Execute() {
                 if (const TGIFAppExtNSLoop* loop = loopExtension(frame); loop && !loopSeen) {
                     loopSeen = true;
                     loopCount = loop->Loops;
-                    if (IsAsync() && (loop->Loops == 0 || (DrawOptions & goLoopContinously))) loopCount = -1;
+                    if (IsAsync() && (loop->Loops == 0 || (DrawOptions & DrawLoopForever))) loopCount = -1;
                     loopStart = index;
                 }
                 Fire(OnPaint);
                 Synchronize([&] { PaintFrame(); });
                 OldDisposal = Disposal;
-                if (!(DrawOptions & goAnimate)) break;
+                if (!(DrawOptions & DrawAnimate)) break;
                 const int frameDelay = frame->GraphicControlExtension ? frame->GraphicControlExtension->GetDelay() : 0;
                 if (frameDelay != 0) {
                     delay = std::max(frameDelay, GIFMinimumDelay);
@@ -194,7 +194,7 @@ void TGIFPainter::Execute() {
                 }
             }
             if (loopCount > 0) --loopCount;
-            if (!((DrawOptions & goAnimate) && (DrawOptions & goLoop))) break;
+            if (!((DrawOptions & DrawAnimate) && (DrawOptions & DrawLoop))) break;
         }
     } catch (...) {
         Stop();
@@ -222,11 +222,11 @@ void TGIFPainter::PaintFrame() {
     const int index = ActiveImage;
     if (index < 0 || index >= Image->Images().Count()) return;
     TGIFSubImage* frame = Image->Images().Frame(index);
-    if ((DrawOptions & goValidateCanvas) && (!CanvasWasActive || !Canvas->isActive())) {
+    if ((DrawOptions & DrawCheckCanvas) && (!CanvasWasActive || !Canvas->isActive())) {
         Stop();
         return;
     }
-    const bool transparent = (DrawOptions & goTransparent) != 0;
+    const bool transparent = (DrawOptions & DrawTransparent) != 0;
     if (!BackgroundBitmap) {
         frame->Draw(*Canvas, Rect, transparent);
         Painted = true;

@@ -167,12 +167,12 @@ QRect TGIFSubImage::ScaleRect(const QRect& Rect) const {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-void TGIFSubImage::Draw(QPainter& Canvas, const QRect& Rect, bool DrawTransparent) {
-    StretchDraw(Canvas, ScaleRect(Rect), DrawTransparent);
+void TGIFSubImage::Draw(QPainter& Canvas, const QRect& Rect, bool WithTransparency) {
+    StretchDraw(Canvas, ScaleRect(Rect), WithTransparency);
 }
 
-void TGIFSubImage::StretchDraw(QPainter& Canvas, const QRect& Rect, bool DrawTransparent) {
-    if (DrawTransparent && Transparent && HasMask()) {
+void TGIFSubImage::StretchDraw(QPainter& Canvas, const QRect& Rect, bool WithTransparency) {
+    if (WithTransparency && Transparent && HasMask()) {
         const QImage* bitmap = GetBitmap();
         if (bitmap) MaskedStretchBlt(Canvas, Rect, *bitmap, QRect(0, 0, Width(), Height()), *Mask);
         return;

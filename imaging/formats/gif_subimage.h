@@ -74,8 +74,8 @@ public:
     const QImage* GetBitmap();
     bool HasMask();
     QRect ScaleRect(const QRect& Rect) const;
-    void Draw(QPainter& Canvas, const QRect& Rect, bool DrawTransparent);
-    void StretchDraw(QPainter& Canvas, const QRect& Rect, bool DrawTransparent);
+    void Draw(QPainter& Canvas, const QRect& Rect, bool WithTransparency);
+    void StretchDraw(QPainter& Canvas, const QRect& Rect, bool WithTransparency);
 
     std::unique_ptr<QImage> Bitmap;  // rendered frame, 8 bits per pixel
     std::unique_ptr<QImage> Mask;    // monochrome, 1 = transparent

@@ -230,7 +230,7 @@ TEST(GifImage, PaletteFollowsTheTables) {
     EXPECT_EQ(image.GetPalette(), TGIFPalette{qRgb(1, 2, 3)});
     // Dithering asks for the colour cube.
     TGIFImage dithered;
-    dithered.DrawOptions = goDither;
+    dithered.DrawOptions = DrawDither;
     EXPECT_TRUE(dithered.DoDither());
     EXPECT_EQ(dithered.GetPalette().size(), 216);
     EXPECT_FALSE(TGIFImage().DoDither());  // the default dithers only on palette displays

@@ -57,7 +57,7 @@ TEST(GifPainter, SynchronousPainterHonoursTheLoopCount) {
     QPainter painter(&canvas);
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(image.CreatePainter(&painter, QRect(0, 0, 2, 2), goAnimate | goLoop), nullptr);
+    EXPECT_EQ(image.CreatePainter(&painter, QRect(0, 0, 2, 2), DrawAnimate | DrawLoop), nullptr);
     // Six frames, each waiting one sleep of 100 ms.
     EXPECT_GE(timer.elapsed(), 550);
     EXPECT_EQ(log.Events, (QStringList{"start", "paint 0", "paint 1", "paint 2", "loop", "paint 0", "paint 1",
@@ -66,14 +66,14 @@ TEST(GifPainter, SynchronousPainterHonoursTheLoopCount) {
     EXPECT_EQ(image.PainterCount(), 0);
     // Without looping the animation plays once, whatever the count.
     log.Events.clear();
-    image.CreatePainter(&painter, QRect(0, 0, 2, 2), goAnimate);
+    image.CreatePainter(&painter, QRect(0, 0, 2, 2), DrawAnimate);
     EXPECT_EQ(log.Events, (QStringList{"start", "paint 0", "paint 1", "paint 2", "end"}));
     // Without animating only the first frame is painted.
     log.Events.clear();
     image.CreatePainter(&painter, QRect(0, 0, 2, 2), 0);
     EXPECT_EQ(log.Events, (QStringList{"start", "paint 0", "end"}));
     // An empty rectangle paints nothing.
-    EXPECT_EQ(image.CreatePainter(&painter, QRect(), goAnimate), nullptr);
+    EXPECT_EQ(image.CreatePainter(&painter, QRect(), DrawAnimate), nullptr);
 }
 
 TEST(GifPainter, RestoreToBackgroundLeavesTheInitialBackground) {
@@ -89,7 +89,7 @@ TEST(GifPainter, RestoreToBackgroundLeavesTheInitialBackground) {
     image.OnPaint = [&](TGIFPainter* p) {
         if (p->ActiveImage == 1) seen << QString::number(canvas.pixel(0, 0), 16);
     };
-    image.CreatePainter(&painter, QRect(0, 0, 2, 2), goAnimate | goTransparent);
+    image.CreatePainter(&painter, QRect(0, 0, 2, 2), DrawAnimate | DrawTransparent);
     EXPECT_EQ(seen, QStringList{QString::number(qRgb(255, 0, 0), 16)});  // the first frame was shown
     EXPECT_EQ(canvas.pixel(0, 0), qRgb(0, 255, 0));  // and its place restored
     EXPECT_EQ(canvas.pixel(1, 1), qRgb(0, 0, 255));

@@ -53,7 +53,7 @@ TEST(GifRender, PixelsBeyondTheColourTableRenderBlack) {
 
 TEST(GifRender, DitheringToTheCube) {
     TGIFImage image;
-    image.DrawOptions = goDither;  // dither whatever the display
+    image.DrawOptions = DrawDither;  // dither whatever the display
     TGIFSubImage* frame = addFrame(image, 4, 2, 1, {0, 1, 1, 0, 1, 0, 0, 1});
     // Colours on the cube dither to themselves.
     frame->ColorMap.Clear();
@@ -67,7 +67,7 @@ TEST(GifRender, DitheringToTheCube) {
     EXPECT_EQ(bitmap->pixel(1, 1), qRgb(51, 102, 255));
     // A mid grey off the cube spreads its error: the average stays close to the colour.
     TGIFImage grey;
-    grey.DrawOptions = goDither;
+    grey.DrawOptions = DrawDither;
     TGIFSubImage* flat = addFrame(grey, 32, 32, 1, std::vector<uint8_t>(1024, 0));
     flat->ColorMap.Clear();
     flat->ColorMap.Add(gifRGB(128, 128, 128));
@@ -106,7 +106,7 @@ TEST(GifRender, DrawingLeavesTransparentPixelsAlone) {
     EXPECT_EQ(canvas.pixel(3, 3), qRgb(255, 0, 0));
     EXPECT_EQ(canvas.pixel(0, 3), qRgb(0, 255, 0));
     // Without the transparent option the transparent colour is drawn as well.
-    image.DrawOptions = GIFDefaultDrawOptions & ~goTransparent;
+    image.DrawOptions = GIFDefaultDrawOptions & ~DrawTransparent;
     {
         QPainter painter(&canvas);
         image.Draw(painter, QRect(0, 0, 4, 4));
