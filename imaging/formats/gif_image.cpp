@@ -145,10 +145,10 @@ TGIFPainter* TGIFImage::CreatePainter(QPainter* Canvas, const QRect& Rect, uint1
         std::lock_guard<std::mutex> lock(PainterLock);
         Painters.push_back(painter);
     }
-    painter->OnStartPaint = OnStartPaint;
-    painter->OnPaint = OnPaint;
-    painter->OnLoop = OnLoop;
-    painter->OnEndPaint = OnEndPaint;
+    painter->OnPainterStart = OnPainterStart;
+    painter->OnFramePaint = OnFramePaint;
+    painter->OnAnimationLoop = OnAnimationLoop;
+    painter->OnPainterEnd = OnPainterEnd;
     if (painter->IsAsync()) {
         QObject::connect(painter, &QThread::finished, painter, &QObject::deleteLater);
         return painter;

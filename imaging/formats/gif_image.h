@@ -130,7 +130,8 @@ public:
     TGIFWarningEvent OnWarning;
     TGIFProgressEvent OnProgress;
     TGIFNotifyEvent OnChange;
-    TGIFPainterEvent OnStartPaint, OnPaint, OnLoop, OnEndPaint;
+    // Handed to every painter this image creates.
+    TGIFPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
 
 private:
     void FreeBitmap();

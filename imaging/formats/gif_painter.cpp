@@ -79,10 +79,10 @@ TGIFPainter::TGIFPainter(TGIFPainter** Reference, uint16_t Options, const QRect&
     const bool restorePrevious = disposals.count(3) > 0;
     if (Rect.isEmpty()) return;
     if (restoreBackground && (DrawOptions & DrawTransparent))
-        InitialBitmap = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, grabCanvas(Canvas, Rect)));
+        InitialBackground = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, grabCanvas(Canvas, Rect)));
     if (restoreBackground || restorePrevious) {
-        BackgroundBitmap = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, grabCanvas(Canvas, Rect)));
-        SaveBitmap = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, QImage()));
+        BackgroundBuffer = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, grabCanvas(Canvas, Rect)));
+        SaveBuffer = std::make_unique<QImage>(bufferLike(Rect, BackgroundColor, QImage()));
     }
 }
 
@@ -148,30 +148,30 @@ bool TGIFPainter::WaitDelay(int Milliseconds, qint64 Since) {
 void TGIFPainter::Execute() {
     try {
         if (DrawOptions & DrawCheckCanvas) CanvasWasActive = Canvas && Canvas->isActive();
-        Fire(OnStartPaint);
+        Fire(OnPainterStart);
         int loopCount = 1;
         int loopStart = 0;
         bool loopSeen = false;
         int delay = IsAsync() ? 0 : 1;
-        OldDisposal = 1;
+        PreviousDisposal = 1;
         Painted = false;
         qint64 last = nowMs();
         while ((loopCount != 0 || (DrawOptions & DrawLoopForever)) && !Stopping) {
-            if (Painted) Fire(OnLoop);
+            if (Painted) Fire(OnAnimationLoop);
             for (int index = loopStart; !Stopping; ++index) {
                 TGIFSubImage* frame = nullptr;
                 Synchronize([&] {
                     if (Image && index < Image->Images().Count()) frame = Image->Images().Frame(index);
                 });
                 if (!frame || frame->Empty()) break;
-                ActiveImage = index;
+                CurrentFrame = index;
                 if (delay < 1) {
                     QThread::yieldCurrentThread();
                 } else {
                     Synchronize([&] {
                         if (!Stopping) frame->GetBitmap();
                     });
-                    if (!WaitDelay(delay * GIFDelayExp, last)) break;
+                    if (!WaitDelay(delay * PainterMsPerDelayUnit, last)) break;
                 }
                 last = nowMs();
                 Disposal = frame->GraphicControlExtension ? uint8_t(frame->GraphicControlExtension->GetDisposal()) : 1;
@@ -181,16 +181,16 @@ void TGIFPainter::Execute() {
                     if (IsAsync() && (loop->Loops == 0 || (DrawOptions & DrawLoopForever))) loopCount = -1;
                     loopStart = index;
                 }
-                Fire(OnPaint);
+                Fire(OnFramePaint);
                 Synchronize([&] { PaintFrame(); });
-                OldDisposal = Disposal;
+                PreviousDisposal = Disposal;
                 if (!(DrawOptions & DrawAnimate)) break;
                 const int frameDelay = frame->GraphicControlExtension ? frame->GraphicControlExtension->GetDelay() : 0;
                 if (frameDelay != 0) {
-                    delay = std::max(frameDelay, GIFMinimumDelay);
-                    if (!IsAsync()) delay = std::min(delay, GIFMaximumDelay);
+                    delay = std::max(frameDelay, PainterMinimumDelay);
+                    if (!IsAsync()) delay = std::min(delay, PainterMaximumSyncDelay);
                 } else {
-                    delay = GIFDefaultDelay;
+                    delay = PainterDefaultDelay;
                 }
             }
             if (loopCount > 0) --loopCount;
@@ -199,9 +199,9 @@ void TGIFPainter::Execute() {
     } catch (...) {
         Stop();
     }
-    ActiveImage = -1;
+    CurrentFrame = -1;
     try {
-        Fire(OnEndPaint);
+        Fire(OnPainterEnd);
     } catch (...) {
     }
     Synchronize([this] { Detach(); });
@@ -212,14 +212,14 @@ void TGIFPainter::Detach() {
     ReferencePlace = nullptr;
     if (Image) Image->RemovePainter(this);
     Image = nullptr;
-    BackgroundBitmap.reset();
-    SaveBitmap.reset();
-    InitialBitmap.reset();
+    BackgroundBuffer.reset();
+    SaveBuffer.reset();
+    InitialBackground.reset();
 }
 
 void TGIFPainter::PaintFrame() {
     if (Stopping || !Image || !Canvas) return;
-    const int index = ActiveImage;
+    const int index = CurrentFrame;
     if (index < 0 || index >= Image->Images().Count()) return;
     TGIFSubImage* frame = Image->Images().Frame(index);
     if ((DrawOptions & DrawCheckCanvas) && (!CanvasWasActive || !Canvas->isActive())) {
@@ -227,7 +227,7 @@ void TGIFPainter::PaintFrame() {
         return;
     }
     const bool transparent = (DrawOptions & DrawTransparent) != 0;
-    if (!BackgroundBitmap) {
+    if (!BackgroundBuffer) {
         frame->Draw(*Canvas, Rect, transparent);
         Painted = true;
         return;
@@ -241,25 +241,25 @@ void TGIFPainter::PaintFrame() {
     case 0:
     case 1:
     case 2: {
-        drawInto(*BackgroundBitmap);
-        Canvas->drawImage(Rect.topLeft(), *BackgroundBitmap);
+        drawInto(*BackgroundBuffer);
+        Canvas->drawImage(Rect.topLeft(), *BackgroundBuffer);
         if (Disposal == 2) {
             const QRect area = frame->ScaleRect(local);
-            QPainter p(BackgroundBitmap.get());
-            if (transparent && InitialBitmap)
-                p.drawImage(area.topLeft(), *InitialBitmap, area);
+            QPainter p(BackgroundBuffer.get());
+            if (transparent && InitialBackground)
+                p.drawImage(area.topLeft(), *InitialBackground, area);
             else
                 p.fillRect(area, BackgroundColor);
         }
         break;
     }
     case 3:
-        if (OldDisposal <= 1) {
+        if (PreviousDisposal <= 1) {
             frame->Draw(*Canvas, Rect, transparent);
         } else {
-            *SaveBitmap = BackgroundBitmap->copy();
-            drawInto(*SaveBitmap);
-            Canvas->drawImage(Rect.topLeft(), *SaveBitmap);
+            *SaveBuffer = BackgroundBuffer->copy();
+            drawInto(*SaveBuffer);
+            Canvas->drawImage(Rect.topLeft(), *SaveBuffer);
         }
         break;
     default: return;  // reserved disposals are not painted

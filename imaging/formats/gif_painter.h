@@ -20,10 +20,10 @@ class TGIFPainter;
 using TGIFPainterEvent = std::function<void(TGIFPainter* Sender)>;
 
 // Timing: milliseconds per hundredth of a second of GIF delay, and the delays in hundredths.
-constexpr int GIFDelayExp = 12;
-constexpr int GIFDefaultDelay = 10;
-constexpr int GIFMinimumDelay = 4;
-constexpr int GIFMaximumDelay = 1000;  // synchronous painters only
+constexpr int PainterMsPerDelayUnit = 12;
+constexpr int PainterDefaultDelay = 10;
+constexpr int PainterMinimumDelay = 4;
+constexpr int PainterMaximumSyncDelay = 1000;  // synchronous painters only
 
 class TGIFPainter : public QThread {
 public:
@@ -44,14 +44,15 @@ public:
     QPainter* Canvas;
     QRect Rect;
     uint16_t DrawOptions;
-    std::atomic<int> ActiveImage{-1};
+    std::atomic<int> CurrentFrame{-1};
     uint8_t Disposal = 0;
-    uint8_t OldDisposal = 0;
-    std::unique_ptr<QImage> BackgroundBitmap;
-    std::unique_ptr<QImage> SaveBitmap;
-    std::unique_ptr<QImage> InitialBitmap;
+    uint8_t PreviousDisposal = 0;
+    std::unique_ptr<QImage> BackgroundBuffer;
+    std::unique_ptr<QImage> SaveBuffer;
+    std::unique_ptr<QImage> InitialBackground;
     QRgb BackgroundColor = 0;
-    TGIFPainterEvent OnStartPaint, OnPaint, OnLoop, OnEndPaint;
+    // Copied from the image; each gets this painter as sender.
+    TGIFPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
 
 protected:
     void run() override { Execute(); }
