@@ -76,7 +76,7 @@ void TGIFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
             QImage bitmap;
             gif->AssignTo(bitmap);
             // A GIF without a single pixel is no image.
-            if (bitmap.isNull()) throw GIFException(GIFMessageText(sInvalidData));
+            if (bitmap.isNull()) throw GIFException(GIFMessageText(GifMessage::InvalidData));
             Graphic.AssignFromBitmap(bitmap);
             markTransparentColour(*gif, Graphic);
         }

@@ -14,20 +14,20 @@ bool isOneBit(QImage::Format f) { return f == QImage::Format_Mono || f == QImage
 void TGIFSubImage::Assign(const QImage& Source) {
     Clear();
     if (Source.isNull() || Source.width() < 1 || Source.height() < 1) return;
-    if (Source.width() > 0xFFFF || Source.height() > 0xFFFF) RaiseGIFError(QString::fromLatin1(sInvalidBitmap));
+    if (Source.width() > 0xFFFF || Source.height() > 0xFFFF) RaiseGIFError(QString::fromLatin1(BitmapNotValidText));
     NewBitmap();
     *Bitmap = Source.copy();
-    if (Bitmap->isNull()) RaiseGIFError(GIFMessageText(sOutOfMemDIB));
+    if (Bitmap->isNull()) RaiseGIFError(GIFMessageText(GifMessage::DibMemoryAllocationFailed));
     if (!isOneBit(Bitmap->format()) && Bitmap->format() != QImage::Format_Indexed8) {
         // The colours are reduced to 8 bits: exactly when there are at most 256 of them.
         *Bitmap = Bitmap->convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither | Qt::AvoidDither);
-        if (Bitmap->isNull()) RaiseGIFError(GIFMessageText(sOutOfMemDIB));
+        if (Bitmap->isNull()) RaiseGIFError(GIFMessageText(GifMessage::DibMemoryAllocationFailed));
     }
     SetWidth(Source.width());
     SetHeight(Source.height());
     NewImage();
 
-    const QString message = GIFMessageText(sProgressConverting);
+    const QString message = GIFMessageText(GifMessage::Converting);
     if (Image) Image->Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         ColorMap.ImportPalette(Bitmap->colorTable());
@@ -42,7 +42,7 @@ void TGIFSubImage::Assign(const QImage& Source) {
 
 void TGIFSubImage::ConvertRows(const QImage& Source) {
     const int width = Width(), height = Height();
-    const QString message = GIFMessageText(sProgressConverting);
+    const QString message = GIFMessageText(GifMessage::Converting);
     const QImage::Format format = Source.format();
     for (int y = 0; y < height; ++y) {
         if (y % 32 == 0 && Image)

@@ -132,12 +132,12 @@ void TGIFExtension::SaveToStream(QIODevice& Stream) {
 uint8_t TGIFExtension::ReadExtensionHeader(QIODevice& Stream) {
     uint8_t header[2];
     ReadCheck(Stream, header, 2);
-    if (header[0] != 0x21) RaiseGIFError(sBadExtensionLabel);
+    if (header[0] != 0x21) RaiseGIFError(GifMessage::InvalidExtensionIntroducer);
     return header[1];
 }
 
 void TGIFExtension::LoadFromStream(QIODevice& Stream) {
-    if (ReadExtensionHeader(Stream) != GetExtensionType()) RaiseGIFError(sBadExtensionInstance);
+    if (ReadExtensionHeader(Stream) != GetExtensionType()) RaiseGIFError(GifMessage::ExtensionInstanceLabelMismatch);
 }
 
 TGIFExtensionClass TGIFExtension::FindExtensionClass(QIODevice& Stream) {
@@ -189,7 +189,7 @@ void TGIFGraphicControlExtension::SetTransparentColorIndex(int Index) {
     if (SubImage) {
         const TGIFColorMap& map = SubImage->ActiveColorMap();
         if (map.Count > 0 && (Index < 0 || Index >= map.Count)) {
-            Warning(1, GIFMessageText(sBadColorIndex));
+            Warning(1, GIFMessageText(GifMessage::InvalidColorIndex));
             Index = 0;
         }
     }
@@ -272,7 +272,7 @@ void TGIFApplicationExtension::LoadFromStream(QIODevice& Stream) {
     TGIFExtension::LoadFromStream(Stream);
     uint8_t size;
     ReadCheck(Stream, &size, 1);
-    if (size < 10) RaiseGIFError(sBadBlockSize);
+    if (size < 10) RaiseGIFError(GifMessage::UnsupportedApplicationBlockSize);
     Identifier.fill(0);
     if (size == 10) {
         ReadCheck(Stream, Identifier.data(), 10);
@@ -284,8 +284,8 @@ void TGIFApplicationExtension::LoadFromStream(QIODevice& Stream) {
     LoadData(Stream);
 }
 
-void TGIFApplicationExtension::SaveData(QIODevice&) { RaiseGIFError(sBadBlockSize); }
-void TGIFApplicationExtension::LoadData(QIODevice&) { RaiseGIFError(sBadBlockSize); }
+void TGIFApplicationExtension::SaveData(QIODevice&) { RaiseGIFError(GifMessage::UnsupportedApplicationBlockSize); }
+void TGIFApplicationExtension::LoadData(QIODevice&) { RaiseGIFError(GifMessage::UnsupportedApplicationBlockSize); }
 
 void TGIFBlock::SaveToStream(QIODevice& Stream) const {
     WriteByte(Stream, Size());
@@ -324,10 +324,10 @@ void TGIFAppExtNSLoop::SaveData(QIODevice& Stream) {
 
 void TGIFAppExtNSLoop::LoadData(QIODevice& Stream) {
     uint8_t b = 0xFF;
-    if (!ReadByte(Stream, b) || b != 3) RaiseGIFError(sInvalidData);
-    if (!ReadByte(Stream, b) || b != 1) RaiseGIFError(sInvalidData);
+    if (!ReadByte(Stream, b) || b != 3) RaiseGIFError(GifMessage::InvalidData);
+    if (!ReadByte(Stream, b) || b != 1) RaiseGIFError(GifMessage::InvalidData);
     uint8_t w[2];
     ReadCheck(Stream, w, 2);
     Loops = readWord(w);
-    if (!ReadByte(Stream, b) || b != 0) RaiseGIFError(sInvalidData);
+    if (!ReadByte(Stream, b) || b != 0) RaiseGIFError(GifMessage::InvalidData);
 }

@@ -33,7 +33,7 @@ void TGIFImageList::LoadFromStream(QIODevice& Stream, TGIFImage* Parent) {
         StepBack(Stream);
         if (b == 0x3B) return;
         if (b != 0x21 && b != 0x2C) {
-            Warning(1, GIFMessageText(sBadBlock));
+            Warning(1, GIFMessageText(GifMessage::UnknownBlockType));
             return;
         }
         auto frame = std::make_unique<TGIFSubImage>(Parent);
@@ -41,7 +41,7 @@ void TGIFImageList::LoadFromStream(QIODevice& Stream, TGIFImage* Parent) {
         const qint64 size = Stream.size();
         if (Parent)
             Parent->Progress(Parent, TProgressStage::psRunning, size > 0 ? int(Stream.pos() * 100 / size) : 0, false,
-                             QRect(0, 0, 0, 0), GIFMessageText(sProgressLoading));
+                             QRect(0, 0, 0, 0), GIFMessageText(GifMessage::Loading));
         Add(frame.release());
         if (!ReadByte(Stream, b)) return;
     }
@@ -53,7 +53,7 @@ void TGIFImageList::SaveToStream(QIODevice& Stream) {
         Frame(i)->SaveToStream(Stream);
         if (Image)
             Image->Progress(Image, TProgressStage::psRunning, (i + 1) * 100 / count, false, QRect(0, 0, 0, 0),
-                            GIFMessageText(sProgressSaving));
+                            GIFMessageText(GifMessage::Saving));
     }
 }
 
@@ -190,7 +190,7 @@ int64_t TGIFImage::TotalPixels() const {
 void TGIFImage::SetWidth(int Width) {
     for (int i = 0; i < Images().Count(); ++i) {
         const TGIFSubImage* f = Images().Frame(i);
-        if (f->Left() + f->Width() > Width) RaiseGIFError(sScreenWidth);
+        if (f->Left() + f->Width() > Width) RaiseGIFError(GifMessage::ImageWidthTooSmall);
     }
     Header().ScreenDescriptor.ScreenWidth = uint16_t(std::clamp(Width, 0, 0xFFFF));
     FreeBitmap();
@@ -200,7 +200,7 @@ void TGIFImage::SetWidth(int Width) {
 void TGIFImage::SetHeight(int Height) {
     for (int i = 0; i < Images().Count(); ++i) {
         const TGIFSubImage* f = Images().Frame(i);
-        if (f->Top() + f->Height() > Height) RaiseGIFError(sScreenHeight);
+        if (f->Top() + f->Height() > Height) RaiseGIFError(GifMessage::ImageHeightTooSmall);
     }
     Header().ScreenDescriptor.ScreenHeight = uint16_t(std::clamp(Height, 0, 0xFFFF));
     FreeBitmap();
@@ -208,7 +208,7 @@ void TGIFImage::SetHeight(int Height) {
 }
 
 TGIFPalette TGIFImage::GetPalette() {
-    if (PaletteGuard) RaiseGIFError(sNoColorTable);
+    if (PaletteGuard) RaiseGIFError(GifMessage::NoColorTable);
     PaletteGuard = true;
     struct Guard {
         bool& flag;
@@ -248,7 +248,7 @@ const QImage* TGIFImage::GetBitmap() {
     if (CachedBitmap) return CachedBitmap.get();
     TGIFSubImage* frame = Images().Frame(0);
     const int width = GetWidth(), height = GetHeight();
-    if (int64_t(width) * height > GIFMaxImagePixels) RaiseGIFError(QString::fromLatin1(sOutOfResources));
+    if (int64_t(width) * height > GIFMaxImagePixels) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     auto bitmap = std::make_unique<QImage>();
     if (frame->Width() == width && frame->Height() == height) {
         frame->AssignTo(*bitmap);
@@ -256,7 +256,7 @@ const QImage* TGIFImage::GetBitmap() {
     } else if (width > 0 && height > 0) {
         // Frame 0 at its place on the logical screen, clipped to it, without transparency.
         *bitmap = QImage(width, height, QImage::Format_Indexed8);
-        if (bitmap->isNull()) RaiseGIFError(QString::fromLatin1(sOutOfResources));
+        if (bitmap->isNull()) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
         // The frame's indices mean the colours of the table it was rendered with (its own local
         // table or the dither cube), so the screen takes that table; the uncovered screen shows the
         // global table's first colour wherever that table holds it.
@@ -289,7 +289,7 @@ int TGIFImage::Add(const QImage& Bitmap) {
 }
 
 int TGIFImage::Add(TGIFSubImage* Frame) {
-    if (!Frame) RaiseGIFError(sUnsupportedClass);
+    if (!Frame) RaiseGIFError(GifMessage::UnsupportedObjectType);
     // A frame taken from another image now reports to this one, with its extensions.
     Frame->Image = this;
     Frame->Extensions.Image = this;
@@ -298,16 +298,16 @@ int TGIFImage::Add(TGIFSubImage* Frame) {
     bool grown = false;
     if (Frame->Left() + Frame->Width() > GetWidth()) {
         Header().ScreenDescriptor.ScreenWidth = uint16_t(std::min(0xFFFF, Frame->Left() + Frame->Width()));
-        Warning(this, 1, GIFMessageText(sScreenWidth));
+        Warning(this, 1, GIFMessageText(GifMessage::ImageWidthTooSmall));
         grown = true;
     }
     if (Frame->Top() + Frame->Height() > GetHeight()) {
         Header().ScreenDescriptor.ScreenHeight = uint16_t(std::min(0xFFFF, Frame->Top() + Frame->Height()));
-        Warning(this, 1, GIFMessageText(sScreenHeight));
+        Warning(this, 1, GIFMessageText(GifMessage::ImageHeightTooSmall));
         grown = true;
     }
     if (grown) {
-        Warning(Frame, 1, GIFMessageText(sScreenSize));
+        Warning(Frame, 1, GIFMessageText(GifMessage::ImageExceedsLogicalScreen));
         FreeBitmap();
         Changed(this);
     }
@@ -318,7 +318,7 @@ void TGIFImage::Assign(const TGIFImage& Source) {
     if (&Source == this) return;
     Clear();
     OnProgress = Source.OnProgress;
-    const QString message = GIFMessageText(sProgressCopying);
+    const QString message = GIFMessageText(GifMessage::Copying);
     Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         OnChange = Source.OnChange;
@@ -436,7 +436,7 @@ int TGIFImage::GetBitsPerPixel() const {
 }
 
 void TGIFImage::LoadFromStream(QIODevice& Stream) {
-    const QString message = GIFMessageText(sProgressLoading);
+    const QString message = GIFMessageText(GifMessage::Loading);
     Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         Clear();
@@ -452,7 +452,7 @@ void TGIFImage::LoadFromStream(QIODevice& Stream) {
 }
 
 void TGIFImage::SaveToStream(QIODevice& Stream) {
-    const QString message = GIFMessageText(sProgressSaving);
+    const QString message = GIFMessageText(GifMessage::Saving);
     Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         Header().SaveToStream(Stream);
@@ -491,7 +491,7 @@ void TGIFImage::LoadFromClipboardFormat(const QMimeData& Data) {
         return;
     }
     const QImage bitmap = qvariant_cast<QImage>(Data.imageData());
-    if (bitmap.isNull()) RaiseGIFError(sUnsupportedClass);
+    if (bitmap.isNull()) RaiseGIFError(GifMessage::UnsupportedObjectType);
     Assign(bitmap);
 }
 

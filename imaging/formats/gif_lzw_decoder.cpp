@@ -20,7 +20,7 @@ public:
     bool Start() {
         if (!ReadByte(Stream, DataSize)) return false;
         // A clear code beyond the tables cannot decode anything sensible.
-        if (DataSize > 11) RaiseGIFError(sInvalidData);
+        if (DataSize > 11) RaiseGIFError(GifMessage::InvalidData);
         CodeSize = DataSize + 1;
         ClearCode = 1 << DataSize;
         EndCode = ClearCode + 1;
@@ -52,7 +52,7 @@ public:
                 continue;
             }
             if (EndOfData) {
-                Frame.Warning(1, GIFMessageText(sDecodeTooFewBits));
+                Frame.Warning(1, GIFMessageText(GifMessage::DecoderBitBufferUnderrun));
                 return -1;
             }
             uint8_t length;
@@ -68,7 +68,7 @@ public:
             int count = length;
             const qint64 remaining = Stream.size() - Stream.pos();
             if (!Stream.isSequential() && remaining < count) {
-                Frame.Warning(1, GIFMessageText(sOutOfData));
+                Frame.Warning(1, GIFMessageText(GifMessage::PrematureEndOfData));
                 count = int(std::max<qint64>(0, remaining));
                 EndOfData = true;
             }
@@ -83,7 +83,7 @@ public:
     }
 
     void Push(int value) {
-        if (StackTop >= StackSize) RaiseGIFError(sDecodeCircular);
+        if (StackTop >= StackSize) RaiseGIFError(GifMessage::CircularDecoderTableEntry);
         Stack[size_t(StackTop++)] = value;
     }
 
@@ -137,12 +137,12 @@ private:
             code = OldCode;
         }
         while (code >= ClearCode) {
-            if (code >= TableSize) RaiseGIFError(sDecodeCircular);
+            if (code >= TableSize) RaiseGIFError(GifMessage::CircularDecoderTableEntry);
             Push(Suffix[size_t(code)]);
-            if (Prefix[size_t(code)] == code) RaiseGIFError(sDecodeCircular);
+            if (Prefix[size_t(code)] == code) RaiseGIFError(GifMessage::CircularDecoderTableEntry);
             code = Prefix[size_t(code)];
         }
-        if (code < 0) RaiseGIFError(sDecodeCircular);
+        if (code < 0) RaiseGIFError(GifMessage::CircularDecoderTableEntry);
         FirstChar = Suffix[size_t(code)];
         Push(FirstChar);
         if (NextFree <= TableSize - 1) {

@@ -10,49 +10,49 @@
 #include <algorithm>
 #include <cstring>
 
-const char* const sInvalidBitmap = "Bitmap image is not valid";
-const char* const sScanLineRange = "Scan line index out of range";
-const char* const sOutOfResources = "Out of system resources";
+const char* const BitmapNotValidText = "Bitmap image is not valid";
+const char* const ScanLineOutOfRangeText = "Scan line index out of range";
+const char* const OutOfSystemResourcesText = "Out of system resources";
 
-QString GIFMessageText(int Id) {
+QString GIFMessageText(GifMessage Id) {
     switch (Id) {
-    case sScreenHeight: return QStringLiteral("Image height too small for contained frames");
-    case sScreenWidth: return QStringLiteral("Image width too small for contained frames");
-    case sScreenSize: return QStringLiteral("Image exceeds Logical Screen size");
-    case sNoColorTable: return QStringLiteral("No global or local color table defined");
-    case sGIFImageFile: return QStringLiteral("GIF Image");
-    case sProgressLoading: return QStringLiteral("Loading...");
-    case sProgressSaving: return QStringLiteral("Saving...");
-    case sProgressConverting: return QStringLiteral("Converting...");
-    case sProgressRendering: return QStringLiteral("Rendering...");
-    case sProgressCopying: return QStringLiteral("Copying...");
-    case sUnsupportedVersion: return QStringLiteral("Unsupported GIF version");
-    case sBadSignature: return QStringLiteral("Invalid GIF signature");
-    case sUnknownExtension: return QStringLiteral("Unknown extension type");
-    case sBadExtensionLabel: return QStringLiteral("Invalid extension introducer");
-    case sOutOfMemDIB: return QStringLiteral("Failed to allocate memory for GIF DIB");
-    case sDIBCreate: return QStringLiteral("Failed to create DIB from Bitmap");
-    case sDecodeTooFewBits: return QStringLiteral("Decoder bit buffer under-run");
-    case sDecodeCircular: return QStringLiteral("Circular decoder table entry");
-    case sBadTrailer: return QStringLiteral("Invalid Image trailer");
-    case sBadExtensionInstance: return QStringLiteral("Internal error: Extension Instance does not match Extension Label");
-    case sBadBlockSize: return QStringLiteral("Unsupported Application Extension block size");
-    case sBadBlock: return QStringLiteral("Unknown GIF block type");
-    case sUnsupportedClass: return QStringLiteral("Object type not supported for operation");
-    case sInvalidData: return QStringLiteral("Invalid GIF data");
-    case sOutOfData: return QStringLiteral("Premature end of data");
-    case sTooManyColors: return QStringLiteral("Color table overflow");
-    case sBadColorIndex: return QStringLiteral("Invalid color index");
+    case GifMessage::ImageHeightTooSmall: return QStringLiteral("Image height too small for contained frames");
+    case GifMessage::ImageWidthTooSmall: return QStringLiteral("Image width too small for contained frames");
+    case GifMessage::ImageExceedsLogicalScreen: return QStringLiteral("Image exceeds Logical Screen size");
+    case GifMessage::NoColorTable: return QStringLiteral("No global or local color table defined");
+    case GifMessage::GifImageName: return QStringLiteral("GIF Image");
+    case GifMessage::Loading: return QStringLiteral("Loading...");
+    case GifMessage::Saving: return QStringLiteral("Saving...");
+    case GifMessage::Converting: return QStringLiteral("Converting...");
+    case GifMessage::Rendering: return QStringLiteral("Rendering...");
+    case GifMessage::Copying: return QStringLiteral("Copying...");
+    case GifMessage::UnsupportedVersion: return QStringLiteral("Unsupported GIF version");
+    case GifMessage::InvalidSignature: return QStringLiteral("Invalid GIF signature");
+    case GifMessage::UnknownExtensionType: return QStringLiteral("Unknown extension type");
+    case GifMessage::InvalidExtensionIntroducer: return QStringLiteral("Invalid extension introducer");
+    case GifMessage::DibMemoryAllocationFailed: return QStringLiteral("Failed to allocate memory for GIF DIB");
+    case GifMessage::DibFromBitmapFailed: return QStringLiteral("Failed to create DIB from Bitmap");
+    case GifMessage::DecoderBitBufferUnderrun: return QStringLiteral("Decoder bit buffer under-run");
+    case GifMessage::CircularDecoderTableEntry: return QStringLiteral("Circular decoder table entry");
+    case GifMessage::InvalidImageTrailer: return QStringLiteral("Invalid Image trailer");
+    case GifMessage::ExtensionInstanceLabelMismatch: return QStringLiteral("Internal error: Extension Instance does not match Extension Label");
+    case GifMessage::UnsupportedApplicationBlockSize: return QStringLiteral("Unsupported Application Extension block size");
+    case GifMessage::UnknownBlockType: return QStringLiteral("Unknown GIF block type");
+    case GifMessage::UnsupportedObjectType: return QStringLiteral("Object type not supported for operation");
+    case GifMessage::InvalidData: return QStringLiteral("Invalid GIF data");
+    case GifMessage::PrematureEndOfData: return QStringLiteral("Premature end of data");
+    case GifMessage::ColorTableOverflow: return QStringLiteral("Color table overflow");
+    case GifMessage::InvalidColorIndex: return QStringLiteral("Invalid color index");
     default: return QString();
     }
 }
 
 void RaiseGIFError(const QString& Message) { throw GIFException(Message); }
-void RaiseGIFError(int MessageId) { throw GIFException(GIFMessageText(MessageId)); }
+void RaiseGIFError(GifMessage MessageId) { throw GIFException(GIFMessageText(MessageId)); }
 
 void ReadCheck(QIODevice& Stream, void* Buffer, int64_t Count) {
     if (Count <= 0) return;
-    if (Stream.read(static_cast<char*>(Buffer), Count) != Count) RaiseGIFError(sOutOfData);
+    if (Stream.read(static_cast<char*>(Buffer), Count) != Count) RaiseGIFError(GifMessage::PrematureEndOfData);
 }
 
 bool ReadByte(QIODevice& Stream, uint8_t& Value) {
@@ -146,11 +146,11 @@ void TGIFExtensionList::LoadFromStream(QIODevice& Stream, TGIFSubImage* Parent) 
     if (!ReadByte(Stream, b)) return;
     while (b != 0x2C && b != 0x3B) {
         if (b != 0x21) {
-            Warning(1, GIFMessageText(sBadExtensionLabel));
+            Warning(1, GIFMessageText(GifMessage::InvalidExtensionIntroducer));
             break;
         }
         const TGIFExtensionClass cls = TGIFExtension::FindExtensionClass(Stream);
-        if (!cls || !cls->Create) RaiseGIFError(sUnknownExtension);
+        if (!cls || !cls->Create) RaiseGIFError(GifMessage::UnknownExtensionType);
         StepBack(Stream);
         std::unique_ptr<TGIFExtension> extension(cls->Create(Parent));
         extension->LoadFromStream(Stream);
@@ -213,7 +213,7 @@ int TGIFColorMap::IndexOf(TGIFColor Color) const {
 int TGIFColorMap::Add(TGIFColor Color) {
     const int found = IndexOf(Color);
     if (found >= 0) return found;
-    if (Count >= 256) RaiseGIFError(sTooManyColors);
+    if (Count >= 256) RaiseGIFError(GifMessage::ColorTableOverflow);
     if (Count >= Capacity) Grow(Count + 1);
     uint8_t* e = &Entries[size_t(Count) * 3];
     e[0] = uint8_t(Color);
@@ -227,7 +227,7 @@ int TGIFColorMap::Add(TGIFColor Color) {
 
 TGIFColor TGIFColorMap::GetColor(int Index) {
     if (Index < 0 || Index >= Count) {
-        Warning(1, GIFMessageText(sBadColorIndex));
+        Warning(1, GIFMessageText(GifMessage::InvalidColorIndex));
         return 0;  // black outside the table
     }
     const uint8_t* e = &Entries[size_t(Index) * 3];
@@ -402,7 +402,7 @@ void TGIFHeader::Prepare() {
 
 void TGIFHeader::SaveToStream(QIODevice& Stream) {
     const int version = Image ? Image->GetVersion() : GetVersion();
-    if (version == 0) RaiseGIFError(sUnsupportedVersion);
+    if (version == 0) RaiseGIFError(GifMessage::UnsupportedVersion);
     WriteBytes(Stream, version == 1 ? "GIF87a" : "GIF89a", 6);
     Prepare();
     uint8_t d[7];
@@ -420,7 +420,7 @@ void TGIFHeader::SaveToStream(QIODevice& Stream) {
 void TGIFHeader::LoadFromStream(QIODevice& Stream) {
     char signature[6];
     ReadCheck(Stream, signature, 6);
-    if (QByteArray(signature, 3).toUpper() != "GIF") RaiseGIFError(sBadSignature);
+    if (QByteArray(signature, 3).toUpper() != "GIF") RaiseGIFError(GifMessage::InvalidSignature);
     uint8_t d[7];
     ReadCheck(Stream, d, 7);
     ScreenDescriptor.ScreenWidth = uint16_t(d[0] | (d[1] << 8));
@@ -438,5 +438,5 @@ void TGIFTrailer::SaveToStream(QIODevice& Stream) { WriteByte(Stream, 0x3B); }
 
 void TGIFTrailer::LoadFromStream(QIODevice& Stream) {
     uint8_t b;
-    if (ReadByte(Stream, b) && b != 0x3B) Warning(1, GIFMessageText(sBadTrailer));
+    if (ReadByte(Stream, b) && b != 0x3B) Warning(1, GIFMessageText(GifMessage::InvalidImageTrailer));
 }

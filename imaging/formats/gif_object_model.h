@@ -40,41 +40,41 @@ public:
 };
 
 // Message numbers of the codec (English texts only).
-enum TGIFMessage : int {
-    sScreenHeight = 65280,
-    sScreenWidth = 65281,
-    sScreenSize = 65282,
-    sNoColorTable = 65283,
-    sGIFImageFile = 65286,
-    sProgressLoading = 65287,
-    sProgressSaving = 65288,
-    sProgressConverting = 65289,
-    sProgressRendering = 65290,
-    sProgressCopying = 65291,
-    sUnsupportedVersion = 65296,
-    sBadSignature = 65297,
-    sUnknownExtension = 65300,
-    sBadExtensionLabel = 65301,
-    sOutOfMemDIB = 65302,
-    sDIBCreate = 65303,
-    sDecodeTooFewBits = 65304,
-    sDecodeCircular = 65305,
-    sBadTrailer = 65306,
-    sBadExtensionInstance = 65307,
-    sBadBlockSize = 65308,
-    sBadBlock = 65309,
-    sUnsupportedClass = 65310,
-    sInvalidData = 65311,
-    sOutOfData = 65325,
-    sTooManyColors = 65326,
-    sBadColorIndex = 65327,
+enum class GifMessage : int {
+    ImageHeightTooSmall = 65280,
+    ImageWidthTooSmall = 65281,
+    ImageExceedsLogicalScreen = 65282,
+    NoColorTable = 65283,
+    GifImageName = 65286,
+    Loading = 65287,
+    Saving = 65288,
+    Converting = 65289,
+    Rendering = 65290,
+    Copying = 65291,
+    UnsupportedVersion = 65296,
+    InvalidSignature = 65297,
+    UnknownExtensionType = 65300,
+    InvalidExtensionIntroducer = 65301,
+    DibMemoryAllocationFailed = 65302,
+    DibFromBitmapFailed = 65303,
+    DecoderBitBufferUnderrun = 65304,
+    CircularDecoderTableEntry = 65305,
+    InvalidImageTrailer = 65306,
+    ExtensionInstanceLabelMismatch = 65307,
+    UnsupportedApplicationBlockSize = 65308,
+    UnknownBlockType = 65309,
+    UnsupportedObjectType = 65310,
+    InvalidData = 65311,
+    PrematureEndOfData = 65325,
+    ColorTableOverflow = 65326,
+    InvalidColorIndex = 65327,
 };
-QString GIFMessageText(int Id);
+QString GIFMessageText(GifMessage Id);
 
 // Texts of the graphics platform that the codec also reports.
-extern const char* const sInvalidBitmap;     // "Bitmap image is not valid"
-extern const char* const sScanLineRange;     // "Scan line index out of range"
-extern const char* const sOutOfResources;    // "Out of system resources"
+extern const char* const BitmapNotValidText;        // "Bitmap image is not valid"
+extern const char* const ScanLineOutOfRangeText;    // "Scan line index out of range"
+extern const char* const OutOfSystemResourcesText;  // "Out of system resources"
 
 // Largest frame and logical screen the codec allocates (pixels), and the most pixel memory all
 // frames of one image may hold together; beyond them loading fails instead of exhausting memory.
@@ -89,7 +89,7 @@ constexpr int64_t GIFMaxTotalPixels = GIF_MAX_TOTAL_PIXELS;
 
 // Stream helpers.
 [[noreturn]] void RaiseGIFError(const QString& Message);
-[[noreturn]] void RaiseGIFError(int MessageId);
+[[noreturn]] void RaiseGIFError(GifMessage MessageId);
 void ReadCheck(QIODevice& Stream, void* Buffer, int64_t Count);
 bool ReadByte(QIODevice& Stream, uint8_t& Value);  // false at the end of the stream
 void WriteByte(QIODevice& Stream, uint8_t Value);

@@ -27,7 +27,7 @@ int roundDiv51(int v) { return int(std::lround(v / 51.0)); }
 const QImage* TGIFSubImage::GetBitmap() {
     if (Bitmap) return Bitmap.get();
     if (Empty()) return nullptr;
-    const QString message = GIFMessageText(sProgressRendering);
+    const QString message = GIFMessageText(GifMessage::Rendering);
     if (Image) Image->Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
     bool failed = true;
     try {
@@ -56,7 +56,7 @@ bool TGIFSubImage::HasMask() {
 void TGIFSubImage::Render(bool Dithered) {
     const int width = Width(), height = Height();
     auto target = std::make_unique<QImage>(width, height, QImage::Format_Indexed8);
-    if (target->isNull()) RaiseGIFError(QString::fromLatin1(sOutOfResources));
+    if (target->isNull()) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     TGIFPalette palette = GetPalette();
     // Pixels beyond the colour table show black instead of indexing past the palette.
     int largest = 0;
@@ -92,7 +92,7 @@ void TGIFSubImage::Render(bool Dithered) {
 void TGIFSubImage::RenderDirectRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes,
                                     int TransparentIndex) {
     const int width = Width(), height = Height();
-    const QString message = GIFMessageText(sProgressRendering);
+    const QString message = GIFMessageText(GifMessage::Rendering);
     for (int y = 0; y < height; ++y) {
         if (y % 32 == 0 && Image)
             Image->Progress(this, TProgressStage::psRunning, y * 100 / height, false, QRect(0, 0, 0, 0), message);
@@ -109,7 +109,7 @@ void TGIFSubImage::RenderDirectRows(QImage& Target, std::vector<uint8_t>& MaskBu
 void TGIFSubImage::RenderDitheredRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes,
                                       int TransparentIndex) {
     const int width = Width(), height = Height();
-    const QString message = GIFMessageText(sProgressRendering);
+    const QString message = GIFMessageText(GifMessage::Rendering);
     TGIFColorMap& map = ActiveColorMap();
     auto colourOf = [&](int index) -> TGIFColor {
         if (index < map.Count) return map.GetColor(index);

@@ -38,11 +38,11 @@ void TGIFSubImage::NewImage() {
     const int64_t size = int64_t(Width()) * Height();
     if (size == 0) return;
     const int64_t othersTotal = Image ? Image->TotalPixels() : 0;
-    if (size > GIFMaxImagePixels || othersTotal + size > GIFMaxTotalPixels) RaiseGIFError(QString::fromLatin1(sOutOfResources));
+    if (size > GIFMaxImagePixels || othersTotal + size > GIFMaxTotalPixels) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     try {
         Data.assign(size_t(size), 0);
     } catch (const std::bad_alloc&) {
-        RaiseGIFError(QString::fromLatin1(sOutOfResources));
+        RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     }
     DataSize = int(size);
 }
@@ -131,7 +131,7 @@ void TGIFSubImage::LoadFromStream(QIODevice& Stream) {
     if (Height() == 0 || Width() == 0) {
         SetHeight(Image ? Image->GetHeight() : 0);
         SetWidth(Image ? Image->GetWidth() : 0);
-        Warning(1, GIFMessageText(sScreenSize));
+        Warning(1, GIFMessageText(GifMessage::ImageExceedsLogicalScreen));
     }
     if (d[9] & 0x80) ColorMap.LoadFromStream(Stream, 2 << (d[9] & 7));
     Decode(Stream);
