@@ -28,16 +28,16 @@ void TGIFSubImage::Assign(const QImage& Source) {
     NewImage();
 
     const QString message = GIFMessageText(GifMessage::Converting);
-    if (Image) Image->Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    if (Image) Image->Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         ColorMap.ImportPalette(Bitmap->colorTable());
         ConvertRows(*Bitmap);
     } catch (...) {
         if (Image)
-            Image->Progress(this, TProgressStage::psEnding, 0, Image->PaletteModified, QRect(0, 0, 0, 0), message);
+            Image->Progress(this, GifProgressStage::Ending, 0, Image->PaletteModified, QRect(0, 0, 0, 0), message);
         throw;
     }
-    if (Image) Image->Progress(this, TProgressStage::psEnding, 100, Image->PaletteModified, QRect(0, 0, 0, 0), message);
+    if (Image) Image->Progress(this, GifProgressStage::Ending, 100, Image->PaletteModified, QRect(0, 0, 0, 0), message);
 }
 
 void TGIFSubImage::ConvertRows(const QImage& Source) {
@@ -46,7 +46,7 @@ void TGIFSubImage::ConvertRows(const QImage& Source) {
     const QImage::Format format = Source.format();
     for (int y = 0; y < height; ++y) {
         if (y % 32 == 0 && Image)
-            Image->Progress(this, TProgressStage::psRunning, y * 100 / height, false, QRect(0, 0, 0, 0), message);
+            Image->Progress(this, GifProgressStage::Running, y * 100 / height, false, QRect(0, 0, 0, 0), message);
         const uint8_t* row = Source.constScanLine(y);
         uint8_t* out = Data.data() + int64_t(y) * width;
         if (format == QImage::Format_Indexed8) {

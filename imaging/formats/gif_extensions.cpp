@@ -11,12 +11,12 @@
 namespace {
 
 template <typename T>
-TGIFExtensionClassInfo makeClassInfo(const char* name,
-                                     TGIFExtensionClass (*resolve)(TGIFExtensionClass, QIODevice&) = ResolveOwnClass) {
-    return TGIFExtensionClassInfo{name, [](TGIFSubImage* frame) -> TGIFExtension* { return new T(frame); }, resolve};
+GifExtensionClassInfo makeClassInfo(const char* name,
+                                     GifExtensionClass (*resolve)(GifExtensionClass, QIODevice&) = ResolveOwnClass) {
+    return GifExtensionClassInfo{name, [](TGIFSubImage* frame) -> TGIFExtension* { return new T(frame); }, resolve};
 }
 
-TGIFExtensionClass resolveApplicationClass(TGIFExtensionClass Self, QIODevice& Stream);
+GifExtensionClass resolveApplicationClass(GifExtensionClass Self, QIODevice& Stream);
 
 uint16_t readWord(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 void putWord(uint8_t* p, uint16_t v) {
@@ -26,23 +26,23 @@ void putWord(uint8_t* p, uint16_t v) {
 
 }  // namespace
 
-const TGIFExtensionClassInfo TGIFGraphicControlExtension::ClassInfo =
+const GifExtensionClassInfo TGIFGraphicControlExtension::ClassInfo =
     makeClassInfo<TGIFGraphicControlExtension>("TGIFGraphicControlExtension");
-const TGIFExtensionClassInfo TGIFTextExtension::ClassInfo = makeClassInfo<TGIFTextExtension>("TGIFTextExtension");
-const TGIFExtensionClassInfo TGIFCommentExtension::ClassInfo =
+const GifExtensionClassInfo TGIFTextExtension::ClassInfo = makeClassInfo<TGIFTextExtension>("TGIFTextExtension");
+const GifExtensionClassInfo TGIFCommentExtension::ClassInfo =
     makeClassInfo<TGIFCommentExtension>("TGIFCommentExtension");
-const TGIFExtensionClassInfo TGIFApplicationExtension::ClassInfo =
+const GifExtensionClassInfo TGIFApplicationExtension::ClassInfo =
     makeClassInfo<TGIFApplicationExtension>("TGIFApplicationExtension", resolveApplicationClass);
-const TGIFExtensionClassInfo TGIFUnknownAppExtension::ClassInfo =
+const GifExtensionClassInfo TGIFUnknownAppExtension::ClassInfo =
     makeClassInfo<TGIFUnknownAppExtension>("TGIFUnknownAppExtension", resolveApplicationClass);
-const TGIFExtensionClassInfo TGIFAppExtNSLoop::ClassInfo =
+const GifExtensionClassInfo TGIFAppExtNSLoop::ClassInfo =
     makeClassInfo<TGIFAppExtNSLoop>("TGIFAppExtNSLoop", resolveApplicationClass);
 
-TGIFExtensionClass ResolveOwnClass(TGIFExtensionClass Self, QIODevice&) { return Self; }
+GifExtensionClass ResolveOwnClass(GifExtensionClass Self, QIODevice&) { return Self; }
 
 namespace {
 
-TGIFExtensionClass resolveApplicationClass(TGIFExtensionClass Self, QIODevice& Stream) {
+GifExtensionClass resolveApplicationClass(GifExtensionClass Self, QIODevice& Stream) {
     const qint64 position = Stream.pos();
     uint8_t size;
     if (!ReadByte(Stream, size)) return nullptr;
@@ -52,9 +52,9 @@ TGIFExtensionClass resolveApplicationClass(TGIFExtensionClass Self, QIODevice& S
         return nullptr;
     }
     if (size == 11) {
-        TGIFApplicationRec ident;
+        GifApplicationId ident;
         if (Stream.read(reinterpret_cast<char*>(ident.data()), 11) == 11) {
-            const TGIFExtensionClass found = AppExtensionList().Find(ident);
+            const GifExtensionClass found = AppExtensionList().Find(ident);
             return found ? found : &TGIFUnknownAppExtension::ClassInfo;
         }
     }
@@ -64,27 +64,27 @@ TGIFExtensionClass resolveApplicationClass(TGIFExtensionClass Self, QIODevice& S
 
 }  // namespace
 
-TGIFApplicationRec MakeApplicationRec(const char (&IdentAndCode)[12]) {
-    TGIFApplicationRec rec{};
+GifApplicationId MakeApplicationId(const char (&IdentAndCode)[12]) {
+    GifApplicationId rec{};
     std::memcpy(rec.data(), IdentAndCode, 11);
     return rec;
 }
 
 // ---- registries ----
 
-void TExtensionList::Add(uint8_t Label, TGIFExtensionClass Class) { Entries.push_back({Class, Label}); }
+void TExtensionList::Add(uint8_t Label, GifExtensionClass Class) { Entries.push_back({Class, Label}); }
 
-TGIFExtensionClass TExtensionList::Find(uint8_t Label) const {
+GifExtensionClass TExtensionList::Find(uint8_t Label) const {
     for (auto it = Entries.rbegin(); it != Entries.rend(); ++it)
         if (it->Label == Label) return it->Class;
     return nullptr;
 }
 
-void TAppExtensionList::Add(const TGIFApplicationRec& Identifier, TGIFExtensionClass Class) {
+void TAppExtensionList::Add(const GifApplicationId& Identifier, GifExtensionClass Class) {
     Entries.push_back({Class, Identifier});
 }
 
-TGIFExtensionClass TAppExtensionList::Find(const TGIFApplicationRec& Identifier) const {
+GifExtensionClass TAppExtensionList::Find(const GifApplicationId& Identifier) const {
     for (auto it = Entries.rbegin(); it != Entries.rend(); ++it)
         if (it->Identifier == Identifier) return it->Class;
     return nullptr;
@@ -109,8 +109,8 @@ TExtensionList& ExtensionList() {
 TAppExtensionList& AppExtensionList() {
     if (!appExtensionRegistry) {
         appExtensionRegistry = std::make_unique<TAppExtensionList>();
-        appExtensionRegistry->Add(MakeApplicationRec("NETSCAPE2.0"), &TGIFAppExtNSLoop::ClassInfo);
-        appExtensionRegistry->Add(MakeApplicationRec("ANIMEXTS1.0"), &TGIFAppExtNSLoop::ClassInfo);
+        appExtensionRegistry->Add(MakeApplicationId("NETSCAPE2.0"), &TGIFAppExtNSLoop::ClassInfo);
+        appExtensionRegistry->Add(MakeApplicationId("ANIMEXTS1.0"), &TGIFAppExtNSLoop::ClassInfo);
     }
     return *appExtensionRegistry;
 }
@@ -140,15 +140,15 @@ void TGIFExtension::LoadFromStream(QIODevice& Stream) {
     if (ReadExtensionHeader(Stream) != GetExtensionType()) RaiseGIFError(GifMessage::ExtensionInstanceLabelMismatch);
 }
 
-TGIFExtensionClass TGIFExtension::FindExtensionClass(QIODevice& Stream) {
+GifExtensionClass TGIFExtension::FindExtensionClass(QIODevice& Stream) {
     const qint64 position = Stream.pos();
-    TGIFExtensionClass result = nullptr;
+    GifExtensionClass result = nullptr;
     uint8_t label;
     if (ReadByte(Stream, label)) {
-        TGIFExtensionClass current = ExtensionList().Find(label);
+        GifExtensionClass current = ExtensionList().Find(label);
         // Each answer is asked again; a chain of identifier-like sub-blocks is bounded by the data.
         while (current) {
-            const TGIFExtensionClass next = current->ResolveClass(current, Stream);
+            const GifExtensionClass next = current->ResolveClass(current, Stream);
             if (!next || next == current) {
                 result = next;
                 break;
@@ -310,7 +310,7 @@ void TGIFUnknownAppExtension::LoadData(QIODevice& Stream) {
 }
 
 TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage* frame) : TGIFApplicationExtension(frame) {
-    Identifier = MakeApplicationRec("NETSCAPE2.0");
+    Identifier = MakeApplicationId("NETSCAPE2.0");
 }
 
 void TGIFAppExtNSLoop::SaveData(QIODevice& Stream) {

@@ -13,17 +13,17 @@
 class TGIFExtension;
 
 // A class reference for extensions: how to make one and how to pick the class for a block.
-struct TGIFExtensionClassInfo {
+struct GifExtensionClassInfo {
     const char* Name;
     // Creates an instance owned by the frame's extension list.
     std::function<TGIFExtension*(TGIFSubImage* Frame)> Create;
     // Given the stream just behind the label, the class that should read this block (itself by
     // default, nullptr when none).
-    const TGIFExtensionClassInfo* (*ResolveClass)(const TGIFExtensionClassInfo* Self, QIODevice& Stream);
+    const GifExtensionClassInfo* (*ResolveClass)(const GifExtensionClassInfo* Self, QIODevice& Stream);
 };
-using TGIFExtensionClass = const TGIFExtensionClassInfo*;
+using GifExtensionClass = const GifExtensionClassInfo*;
 
-const TGIFExtensionClassInfo* ResolveOwnClass(const TGIFExtensionClassInfo* Self, QIODevice& Stream);
+const GifExtensionClassInfo* ResolveOwnClass(const GifExtensionClassInfo* Self, QIODevice& Stream);
 
 class TGIFExtension : public TGIFItem {
 public:
@@ -35,14 +35,14 @@ public:
     static uint8_t ReadExtensionHeader(QIODevice& Stream);
     // With the stream just behind the introducer: the class to read the block, or nullptr; the
     // stream position is the same on return.
-    static TGIFExtensionClass FindExtensionClass(QIODevice& Stream);
+    static GifExtensionClass FindExtensionClass(QIODevice& Stream);
 
     TGIFSubImage* SubImage;  // owning frame
 };
 
 class TGIFGraphicControlExtension : public TGIFExtension {
 public:
-    static const TGIFExtensionClassInfo ClassInfo;
+    static const GifExtensionClassInfo ClassInfo;
     explicit TGIFGraphicControlExtension(TGIFSubImage* frame);
     ~TGIFGraphicControlExtension() override;
     uint8_t GetExtensionType() const override { return 0xF9; }
@@ -68,7 +68,7 @@ public:
 
 class TGIFTextExtension : public TGIFExtension {
 public:
-    static const TGIFExtensionClassInfo ClassInfo;
+    static const GifExtensionClassInfo ClassInfo;
     using TGIFExtension::TGIFExtension;
     uint8_t GetExtensionType() const override { return 0x01; }
     void SaveToStream(QIODevice& Stream) override;
@@ -84,7 +84,7 @@ public:
 
 class TGIFCommentExtension : public TGIFExtension {
 public:
-    static const TGIFExtensionClassInfo ClassInfo;
+    static const GifExtensionClassInfo ClassInfo;
     using TGIFExtension::TGIFExtension;
     uint8_t GetExtensionType() const override { return 0xFE; }
     void SaveToStream(QIODevice& Stream) override;
@@ -94,12 +94,12 @@ public:
 };
 
 // Application identifier (8 bytes) and authentication code (3 bytes).
-using TGIFApplicationRec = std::array<uint8_t, 11>;
-TGIFApplicationRec MakeApplicationRec(const char (&IdentAndCode)[12]);
+using GifApplicationId = std::array<uint8_t, 11>;
+GifApplicationId MakeApplicationId(const char (&IdentAndCode)[12]);
 
 class TGIFApplicationExtension : public TGIFExtension {
 public:
-    static const TGIFExtensionClassInfo ClassInfo;
+    static const GifExtensionClassInfo ClassInfo;
     using TGIFExtension::TGIFExtension;
     uint8_t GetExtensionType() const override { return 0xFF; }
     void SaveToStream(QIODevice& Stream) override;
@@ -109,7 +109,7 @@ public:
     virtual void SaveData(QIODevice& Stream);
     virtual void LoadData(QIODevice& Stream);
 
-    TGIFApplicationRec Identifier{};
+    GifApplicationId Identifier{};
 };
 
 // One raw data sub-block.
@@ -124,7 +124,7 @@ public:
 
 class TGIFUnknownAppExtension : public TGIFApplicationExtension {
 public:
-    static const TGIFExtensionClassInfo ClassInfo;
+    static const GifExtensionClassInfo ClassInfo;
     using TGIFApplicationExtension::TGIFApplicationExtension;
     void SaveData(QIODevice& Stream) override;
     void LoadData(QIODevice& Stream) override;
@@ -133,7 +133,7 @@ public:
 
 class TGIFAppExtNSLoop : public TGIFApplicationExtension {
 public:
-    static const TGIFExtensionClassInfo ClassInfo;
+    static const GifExtensionClassInfo ClassInfo;
     explicit TGIFAppExtNSLoop(TGIFSubImage* frame);
     void SaveData(QIODevice& Stream) override;
     void LoadData(QIODevice& Stream) override;
@@ -143,10 +143,10 @@ public:
 // Registry of extension classes by label.
 class TExtensionList {
 public:
-    void Add(uint8_t Label, TGIFExtensionClass Class);
-    TGIFExtensionClass Find(uint8_t Label) const;
+    void Add(uint8_t Label, GifExtensionClass Class);
+    GifExtensionClass Find(uint8_t Label) const;
     struct Entry {
-        TGIFExtensionClass Class;
+        GifExtensionClass Class;
         uint8_t Label;
     };
     std::vector<Entry> Entries;
@@ -155,11 +155,11 @@ public:
 // Registry of application extension classes by identifier and code.
 class TAppExtensionList {
 public:
-    void Add(const TGIFApplicationRec& Identifier, TGIFExtensionClass Class);
-    TGIFExtensionClass Find(const TGIFApplicationRec& Identifier) const;
+    void Add(const GifApplicationId& Identifier, GifExtensionClass Class);
+    GifExtensionClass Find(const GifApplicationId& Identifier) const;
     struct Entry {
-        TGIFExtensionClass Class;
-        TGIFApplicationRec Identifier;
+        GifExtensionClass Class;
+        GifApplicationId Identifier;
     };
     std::vector<Entry> Entries;
 };

@@ -40,7 +40,7 @@ void TGIFImageList::LoadFromStream(QIODevice& Stream, TGIFImage* Parent) {
         frame->LoadFromStream(Stream);
         const qint64 size = Stream.size();
         if (Parent)
-            Parent->Progress(Parent, TProgressStage::psRunning, size > 0 ? int(Stream.pos() * 100 / size) : 0, false,
+            Parent->Progress(Parent, GifProgressStage::Running, size > 0 ? int(Stream.pos() * 100 / size) : 0, false,
                              QRect(0, 0, 0, 0), GIFMessageText(GifMessage::Loading));
         Add(frame.release());
         if (!ReadByte(Stream, b)) return;
@@ -52,7 +52,7 @@ void TGIFImageList::SaveToStream(QIODevice& Stream) {
     for (int i = 0; i < count; ++i) {
         Frame(i)->SaveToStream(Stream);
         if (Image)
-            Image->Progress(Image, TProgressStage::psRunning, (i + 1) * 100 / count, false, QRect(0, 0, 0, 0),
+            Image->Progress(Image, GifProgressStage::Running, (i + 1) * 100 / count, false, QRect(0, 0, 0, 0),
                             GIFMessageText(GifMessage::Saving));
     }
 }
@@ -60,7 +60,7 @@ void TGIFImageList::SaveToStream(QIODevice& Stream) {
 // ---- the image ----
 
 TGIFImage::TGIFImage()
-    : Frames(std::make_unique<TGIFImageList>(this)), FHeader(std::make_unique<TGIFHeader>(this)) {
+    : Frames(std::make_unique<TGIFImageList>(this)), HeaderItem(std::make_unique<TGIFHeader>(this)) {
     Clear();
 }
 
@@ -77,8 +77,8 @@ TGIFImage::~TGIFImage() {
     OnProgress = nullptr;
     Frames->Clear();
     Frames.reset();
-    FHeader->Image = nullptr;
-    FHeader.reset();
+    HeaderItem->Image = nullptr;
+    HeaderItem.reset();
 }
 
 void TGIFImage::FreeBitmap() {
@@ -174,11 +174,11 @@ void TGIFImage::Clear() {
     StopDraw();
     FreeBitmap();
     Frames->Clear();
-    FHeader->GlobalColorMap.Clear();
-    FHeader->ScreenDescriptor.ScreenWidth = 0;
-    FHeader->ScreenDescriptor.ScreenHeight = 0;
-    FHeader->Prepare();
-    SetPalette(TGIFPalette());
+    HeaderItem->GlobalColorMap.Clear();
+    HeaderItem->ScreenDescriptor.ScreenWidth = 0;
+    HeaderItem->ScreenDescriptor.ScreenHeight = 0;
+    HeaderItem->Prepare();
+    SetPalette(GifPalette());
 }
 
 int64_t TGIFImage::TotalPixels() const {
@@ -207,7 +207,7 @@ void TGIFImage::SetHeight(int Height) {
     Changed(this);
 }
 
-TGIFPalette TGIFImage::GetPalette() {
+GifPalette TGIFImage::GetPalette() {
     if (PaletteGuard) RaiseGIFError(GifMessage::NoColorTable);
     PaletteGuard = true;
     struct Guard {
@@ -225,11 +225,11 @@ TGIFPalette TGIFImage::GetPalette() {
         return *StoredPalette;
     }
     if (Images().Count() > 0) return Images().Frame(0)->GetPalette();
-    return TGIFPalette();
+    return GifPalette();
 }
 
-void TGIFImage::SetPalette(const TGIFPalette& Palette) {
-    const std::optional<TGIFPalette> wanted = Palette.isEmpty() ? std::nullopt : std::optional<TGIFPalette>(Palette);
+void TGIFImage::SetPalette(const GifPalette& Palette) {
+    const std::optional<GifPalette> wanted = Palette.isEmpty() ? std::nullopt : std::optional<GifPalette>(Palette);
     if (wanted == StoredPalette) return;
     StoredPalette = wanted;
     if (CachedBitmap && CachedBitmap->colorTable() != Palette) {
@@ -260,9 +260,9 @@ const QImage* TGIFImage::GetBitmap() {
         // The frame's indices mean the colours of the table it was rendered with (its own local
         // table or the dither cube), so the screen takes that table; the uncovered screen shows the
         // global table's first colour wherever that table holds it.
-        const TGIFPalette global = GetPalette();
+        const GifPalette global = GetPalette();
         const QImage* rendered = frame->GetBitmap();
-        TGIFPalette palette = rendered ? rendered->colorTable() : global;
+        GifPalette palette = rendered ? rendered->colorTable() : global;
         qsizetype backdrop = global.isEmpty() ? 0 : palette.indexOf(global.first());
         if (backdrop < 0 && palette.size() < 256) {
             palette.append(global.first());
@@ -319,7 +319,7 @@ void TGIFImage::Assign(const TGIFImage& Source) {
     Clear();
     OnProgress = Source.OnProgress;
     const QString message = GIFMessageText(GifMessage::Copying);
-    Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         OnChange = Source.OnChange;
         OnWarning = Source.OnWarning;
@@ -332,13 +332,13 @@ void TGIFImage::Assign(const TGIFImage& Source) {
             auto frame = std::make_unique<TGIFSubImage>(this);
             frame->Assign(*Source.Images().Frame(i));
             Add(frame.release());
-            Progress(this, TProgressStage::psRunning, (i + 1) * 100 / count, false, QRect(0, 0, 0, 0), message);
+            Progress(this, GifProgressStage::Running, (i + 1) * 100 / count, false, QRect(0, 0, 0, 0), message);
         }
     } catch (...) {
-        Progress(this, TProgressStage::psEnding, 0, false, QRect(0, 0, 0, 0), message);
+        Progress(this, GifProgressStage::Ending, 0, false, QRect(0, 0, 0, 0), message);
         throw;
     }
-    Progress(this, TProgressStage::psEnding, 100, false, QRect(0, 0, 0, 0), message);
+    Progress(this, GifProgressStage::Ending, 100, false, QRect(0, 0, 0, 0), message);
 }
 
 void TGIFImage::Assign(const QImage& Bitmap) {
@@ -409,7 +409,7 @@ void TGIFImage::Changed(const void* Sender) {
     if (OnChange) OnChange(Sender);
 }
 
-void TGIFImage::Progress(const void* Sender, TProgressStage Stage, int PercentDone, bool RedrawNow, const QRect& Rect,
+void TGIFImage::Progress(const void* Sender, GifProgressStage Stage, int PercentDone, bool RedrawNow, const QRect& Rect,
                          const QString& Message) {
     if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, Rect, Message);
 }
@@ -437,7 +437,7 @@ int TGIFImage::GetBitsPerPixel() const {
 
 void TGIFImage::LoadFromStream(QIODevice& Stream) {
     const QString message = GIFMessageText(GifMessage::Loading);
-    Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         Clear();
         Header().LoadFromStream(Stream);
@@ -445,25 +445,25 @@ void TGIFImage::LoadFromStream(QIODevice& Stream) {
         TGIFTrailer trailer(this);
         trailer.LoadFromStream(Stream);
     } catch (...) {
-        Progress(this, TProgressStage::psEnding, 0, true, QRect(0, 0, 0, 0), message);
+        Progress(this, GifProgressStage::Ending, 0, true, QRect(0, 0, 0, 0), message);
         throw;
     }
-    Progress(this, TProgressStage::psEnding, 100, true, QRect(0, 0, 0, 0), message);
+    Progress(this, GifProgressStage::Ending, 100, true, QRect(0, 0, 0, 0), message);
 }
 
 void TGIFImage::SaveToStream(QIODevice& Stream) {
     const QString message = GIFMessageText(GifMessage::Saving);
-    Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         Header().SaveToStream(Stream);
         Images().SaveToStream(Stream);
         TGIFTrailer trailer(this);
         trailer.SaveToStream(Stream);
     } catch (...) {
-        Progress(this, TProgressStage::psEnding, 0, true, QRect(0, 0, 0, 0), message);
+        Progress(this, GifProgressStage::Ending, 0, true, QRect(0, 0, 0, 0), message);
         throw;
     }
-    Progress(this, TProgressStage::psEnding, 100, true, QRect(0, 0, 0, 0), message);
+    Progress(this, GifProgressStage::Ending, 100, true, QRect(0, 0, 0, 0), message);
 }
 
 void TGIFImage::LoadFromFile(const QString& FileName) {

@@ -17,7 +17,7 @@
 class QMimeData;
 class QPainter;
 class TGIFPainter;
-using TGIFPainterEvent = std::function<void(TGIFPainter* Sender)>;
+using GifPainterEvent = std::function<void(TGIFPainter* Sender)>;
 
 class TGIFImageList : public TGIFList {
 public:
@@ -28,10 +28,10 @@ public:
     void SaveToStream(QIODevice& Stream) override;
 };
 
-enum class TProgressStage { psStarting, psRunning, psEnding };
+enum class GifProgressStage { Starting, Running, Ending };
 
 // Draw options, one bit each.
-enum TGIFDrawOption : uint16_t {
+enum GifDrawOption : uint16_t {
     DrawAsync = 0x0001,                // animate on a thread of its own
     DrawTransparent = 0x0002,          // leave each frame's transparent colour out
     DrawAnimate = 0x0004,              // animate images of more than one frame
@@ -50,12 +50,12 @@ QString GIFClipboardMimeType();
 
 // True when the screen shows at most 256 colours; set by InitGIFCodec.
 extern bool PaletteDisplay;
-constexpr TGIFColor clNone = 0x1FFFFFFF;
+constexpr GifColor GifNoColor = 0x1FFFFFFF;
 
-using TGIFWarningEvent = std::function<void(const void* Sender, uint8_t Severity, const QString& Message)>;
-using TGIFProgressEvent = std::function<void(const void* Sender, TProgressStage Stage, int PercentDone, bool RedrawNow,
+using GifWarningEvent = std::function<void(const void* Sender, uint8_t Severity, const QString& Message)>;
+using GifProgressEvent = std::function<void(const void* Sender, GifProgressStage Stage, int PercentDone, bool RedrawNow,
                                              const QRect& Rect, const QString& Message)>;
-using TGIFNotifyEvent = std::function<void(const void* Sender)>;
+using GifNotifyEvent = std::function<void(const void* Sender)>;
 
 class TGIFImage {
 public:
@@ -72,8 +72,8 @@ public:
     void SetHeight(int Height);
     bool Equals(const TGIFImage& Other) const { return this == &Other; }
 
-    TGIFPalette GetPalette();
-    void SetPalette(const TGIFPalette& Palette);
+    GifPalette GetPalette();
+    void SetPalette(const GifPalette& Palette);
     bool DoDither() const;
 
     // Frame 0 on the logical screen, built on demand and kept until the image changes.
@@ -108,30 +108,30 @@ public:
 
     virtual void Warning(const void* Sender, uint8_t Severity, const QString& Message);
     virtual void Changed(const void* Sender);
-    void Progress(const void* Sender, TProgressStage Stage, int PercentDone, bool RedrawNow, const QRect& Rect,
+    void Progress(const void* Sender, GifProgressStage Stage, int PercentDone, bool RedrawNow, const QRect& Rect,
                   const QString& Message);
 
     TGIFImageList& Images() { return *Frames; }
     const TGIFImageList& Images() const { return *Frames; }
-    TGIFHeader& Header() { return *FHeader; }
-    const TGIFHeader& Header() const { return *FHeader; }
+    TGIFHeader& Header() { return *HeaderItem; }
+    const TGIFHeader& Header() const { return *HeaderItem; }
 
     // What the header asks of the image.
     int GetVersion() const;
     int GetColorResolution() const;
     int GetBitsPerPixel() const;
-    TGIFColor GetBackgroundColor() { return Header().BackgroundColor(); }
+    GifColor GetBackgroundColor() { return Header().BackgroundColor(); }
 
     uint16_t DrawOptions = GIFDefaultDrawOptions;
     int ThreadPriority = 0;
-    TGIFColor BackgroundColor = clNone;
+    GifColor BackgroundColor = GifNoColor;
     bool PaletteModified = false;
     bool Transparent = false;
-    TGIFWarningEvent OnWarning;
-    TGIFProgressEvent OnProgress;
-    TGIFNotifyEvent OnChange;
+    GifWarningEvent OnWarning;
+    GifProgressEvent OnProgress;
+    GifNotifyEvent OnChange;
     // Handed to every painter this image creates.
-    TGIFPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
+    GifPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
 
 private:
     void FreeBitmap();
@@ -142,8 +142,8 @@ private:
     bool Drawing = false;
     bool PaletteGuard = false;
     std::unique_ptr<TGIFImageList> Frames;
-    std::unique_ptr<TGIFHeader> FHeader;
-    std::optional<TGIFPalette> StoredPalette;
+    std::unique_ptr<TGIFHeader> HeaderItem;
+    std::optional<GifPalette> StoredPalette;
     std::unique_ptr<QImage> CachedBitmap;
     std::unique_ptr<QPainter> CachedBitmapCanvas;  // the draw painter's target on CachedBitmap
     std::mutex PainterLock;

@@ -103,8 +103,8 @@ int AlignBits(int Bits, int BitsPerPixel, int Alignment) {
     return ((Bits * BitsPerPixel + Alignment - 1) / 8) & ~((Alignment - 1) / 8);
 }
 
-TGIFPalette CreateCubePalette() {
-    TGIFPalette palette;
+GifPalette CreateCubePalette() {
+    GifPalette palette;
     palette.reserve(216);
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
@@ -149,7 +149,7 @@ void TGIFExtensionList::LoadFromStream(QIODevice& Stream, TGIFSubImage* Parent) 
             Warning(1, GIFMessageText(GifMessage::InvalidExtensionIntroducer));
             break;
         }
-        const TGIFExtensionClass cls = TGIFExtension::FindExtensionClass(Stream);
+        const GifExtensionClass cls = TGIFExtension::FindExtensionClass(Stream);
         if (!cls || !cls->Create) RaiseGIFError(GifMessage::UnknownExtensionType);
         StepBack(Stream);
         std::unique_ptr<TGIFExtension> extension(cls->Create(Parent));
@@ -194,7 +194,7 @@ void TGIFColorMap::SaveToStream(QIODevice& Stream) const {
     for (int i = Count; i < padded; ++i) WriteBytes(Stream, black, 3);
 }
 
-int TGIFColorMap::IndexOf(TGIFColor Color) const {
+int TGIFColorMap::IndexOf(GifColor Color) const {
     const uint8_t r = uint8_t(Color), g = uint8_t(Color >> 8), b = uint8_t(Color >> 16);
     auto matches = [&](int i) {
         const uint8_t* e = &Entries[size_t(i) * 3];
@@ -210,7 +210,7 @@ int TGIFColorMap::IndexOf(TGIFColor Color) const {
     return -1;
 }
 
-int TGIFColorMap::Add(TGIFColor Color) {
+int TGIFColorMap::Add(GifColor Color) {
     const int found = IndexOf(Color);
     if (found >= 0) return found;
     if (Count >= 256) RaiseGIFError(GifMessage::ColorTableOverflow);
@@ -225,7 +225,7 @@ int TGIFColorMap::Add(TGIFColor Color) {
     return Count - 1;
 }
 
-TGIFColor TGIFColorMap::GetColor(int Index) {
+GifColor TGIFColorMap::GetColor(int Index) {
     if (Index < 0 || Index >= Count) {
         Warning(1, GIFMessageText(GifMessage::InvalidColorIndex));
         return 0;  // black outside the table
@@ -248,7 +248,7 @@ void TGIFColorMap::ImportDIBColors(const uint8_t* DibEntries, int n) {
     Changed();
 }
 
-void TGIFColorMap::ImportPalette(const TGIFPalette& Palette) {
+void TGIFColorMap::ImportPalette(const GifPalette& Palette) {
     std::vector<uint8_t> dib;
     const int n = std::min<int>(int(Palette.size()), 256);
     dib.resize(size_t(n) * 4 + 4);
@@ -261,8 +261,8 @@ void TGIFColorMap::ImportPalette(const TGIFPalette& Palette) {
     ImportDIBColors(dib.data(), n);
 }
 
-TGIFPalette TGIFColorMap::CreatePaletteHandle() const {
-    TGIFPalette palette;
+GifPalette TGIFColorMap::CreatePaletteHandle() const {
+    GifPalette palette;
     palette.reserve(Count);
     for (int i = 0; i < Count; ++i) {
         const uint8_t* e = &Entries[size_t(i) * 3];
@@ -360,7 +360,7 @@ bool TGIFGlobalColorMap::SortByUse() {
 }
 
 void TGIFGlobalColorMap::Changed() {
-    if (Owner && Owner->Image) Owner->Image->SetPalette(TGIFPalette());
+    if (Owner && Owner->Image) Owner->Image->SetPalette(GifPalette());
 }
 
 TGIFLocalColorMap::~TGIFLocalColorMap() { Clear(); }

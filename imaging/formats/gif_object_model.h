@@ -17,12 +17,12 @@ class TGIFImage;
 class TGIFSubImage;
 
 // Colours of the codec: red in the low byte, green in the next, blue in the third.
-using TGIFColor = uint32_t;
-constexpr TGIFColor gifRGB(uint8_t r, uint8_t g, uint8_t b) {
-    return TGIFColor(r) | (TGIFColor(g) << 8) | (TGIFColor(b) << 16);
+using GifColor = uint32_t;
+constexpr GifColor gifRGB(uint8_t r, uint8_t g, uint8_t b) {
+    return GifColor(r) | (GifColor(g) << 8) | (GifColor(b) << 16);
 }
 // A palette as handed to bitmaps; empty means "no palette".
-using TGIFPalette = QList<QRgb>;
+using GifPalette = QList<QRgb>;
 
 // Failures of graphics in general, and of the GIF codec in particular.
 class EInvalidGraphic : public std::runtime_error {
@@ -100,7 +100,7 @@ void ReadStrings(QIODevice& Stream, QList<QByteArray>& Strings);
 int BitsForColors(int Count);
 int AlignBits(int Bits, int BitsPerPixel, int Alignment);
 // The 216-colour cube: entry r*36 + g*6 + b is (r*51, g*51, b*51).
-TGIFPalette CreateCubePalette();
+GifPalette CreateCubePalette();
 
 class TGIFItem {
 public:
@@ -157,13 +157,13 @@ public:
     void LoadFromStream(QIODevice& Stream, int Count);
     void SaveToStream(QIODevice& Stream) const;
     int BitsPerPixel() const { return BitsForColors(Count); }
-    int IndexOf(TGIFColor Color) const;
-    int Add(TGIFColor Color);
-    TGIFColor GetColor(int Index);
+    int IndexOf(GifColor Color) const;
+    int Add(GifColor Color);
+    GifColor GetColor(int Index);
     // DIB colour entries (blue, green, red, reserved).
     void ImportDIBColors(const uint8_t* Entries, int Count);
-    void ImportPalette(const TGIFPalette& Palette);
-    TGIFPalette CreatePaletteHandle() const;
+    void ImportPalette(const GifPalette& Palette);
+    GifPalette CreatePaletteHandle() const;
     bool ReorderByUse(TGIFSubImage& Frame, bool Truncate);
 
     std::vector<uint8_t> Entries;  // red, green, blue per entry; Capacity entries allocated
@@ -195,7 +195,7 @@ public:
 };
 
 // The logical screen descriptor as stored.
-struct TGIFScreenDescriptor {
+struct GifScreenDescriptor {
     uint16_t ScreenWidth = 0;
     uint16_t ScreenHeight = 0;
     uint8_t PackedFields = 0;  // bit 7 global table, bits 4-6 colour resolution, bit 3 sorted, 0-2 size
@@ -213,10 +213,10 @@ public:
 
     int BitsPerPixel() const { return GlobalColorMap.BitsPerPixel(); }
     int ColorResolution() const { return BitsPerPixel() - 1; }
-    TGIFColor BackgroundColor() { return GlobalColorMap.GetColor(ScreenDescriptor.BackgroundColorIndex); }
+    GifColor BackgroundColor() { return GlobalColorMap.GetColor(ScreenDescriptor.BackgroundColorIndex); }
     void Prepare();
 
-    TGIFScreenDescriptor ScreenDescriptor;
+    GifScreenDescriptor ScreenDescriptor;
     TGIFGlobalColorMap GlobalColorMap{this};
 };
 

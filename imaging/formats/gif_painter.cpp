@@ -59,15 +59,15 @@ TGIFPainter::TGIFPainter(TGIFPainter** Reference, uint16_t Options, const QRect&
     HasWakeEvent = async && (DrawOptions & DrawAnimate) && Image && Image->Images().Count() > 1;
 
     // Background colour.
-    if (Image && Image->BackgroundColor != clNone) {
-        const TGIFColor c = Image->BackgroundColor;
+    if (Image && Image->BackgroundColor != GifNoColor) {
+        const GifColor c = Image->BackgroundColor;
         BackgroundColor = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     } else if (!Image || Image->Header().GlobalColorMap.Count == 0) {
         BackgroundColor = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
                               ? QGuiApplication::palette().color(QPalette::Window).rgb()
                               : qRgb(255, 255, 255);
     } else {
-        const TGIFColor c = Image->GetBackgroundColor();
+        const GifColor c = Image->GetBackgroundColor();
         BackgroundColor = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     }
     // Buffers for the disposal methods that need them.
@@ -114,7 +114,7 @@ void TGIFPainter::Synchronize(const std::function<void()>& Call) {
     }
 }
 
-void TGIFPainter::Fire(const TGIFPainterEvent& Event) {
+void TGIFPainter::Fire(const GifPainterEvent& Event) {
     if (!Event) return;
     Synchronize([&] { Event(this); });
 }

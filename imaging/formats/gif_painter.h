@@ -17,7 +17,7 @@ class QPainter;
 class TGIFImage;
 class TGIFPainter;
 
-using TGIFPainterEvent = std::function<void(TGIFPainter* Sender)>;
+using GifPainterEvent = std::function<void(TGIFPainter* Sender)>;
 
 // Timing: milliseconds per hundredth of a second of GIF delay, and the delays in hundredths.
 constexpr int PainterMsPerDelayUnit = 12;
@@ -52,14 +52,14 @@ public:
     std::unique_ptr<QImage> InitialBackground;
     QRgb BackgroundColor = 0;
     // Copied from the image; each gets this painter as sender.
-    TGIFPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
+    GifPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
 
 protected:
     void run() override { Execute(); }
 
 private:
     void Synchronize(const std::function<void()>& Call);
-    void Fire(const TGIFPainterEvent& Event);
+    void Fire(const GifPainterEvent& Event);
     void PaintFrame();
     bool WaitDelay(int Milliseconds, qint64 Since);
     // Leaves the image's painter list and clears the creator's reference (GUI thread).

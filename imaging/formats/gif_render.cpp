@@ -28,7 +28,7 @@ const QImage* TGIFSubImage::GetBitmap() {
     if (Bitmap) return Bitmap.get();
     if (Empty()) return nullptr;
     const QString message = GIFMessageText(GifMessage::Rendering);
-    if (Image) Image->Progress(this, TProgressStage::psStarting, 0, false, QRect(0, 0, 0, 0), message);
+    if (Image) Image->Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     bool failed = true;
     try {
         Render(Image && Image->DoDither());
@@ -36,11 +36,11 @@ const QImage* TGIFSubImage::GetBitmap() {
     } catch (...) {
         FreeBitmap();
         if (Image)
-            Image->Progress(this, TProgressStage::psEnding, 0, Image->PaletteModified, QRect(0, 0, 0, 0), message);
+            Image->Progress(this, GifProgressStage::Ending, 0, Image->PaletteModified, QRect(0, 0, 0, 0), message);
         throw;
     }
     if (Image)
-        Image->Progress(this, TProgressStage::psEnding, failed ? 0 : 100, Image->PaletteModified, QRect(0, 0, 0, 0),
+        Image->Progress(this, GifProgressStage::Ending, failed ? 0 : 100, Image->PaletteModified, QRect(0, 0, 0, 0),
                         message);
     return Bitmap.get();
 }
@@ -57,7 +57,7 @@ void TGIFSubImage::Render(bool Dithered) {
     const int width = Width(), height = Height();
     auto target = std::make_unique<QImage>(width, height, QImage::Format_Indexed8);
     if (target->isNull()) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
-    TGIFPalette palette = GetPalette();
+    GifPalette palette = GetPalette();
     // Pixels beyond the colour table show black instead of indexing past the palette.
     int largest = 0;
     for (size_t i = 0; i < Data.size(); ++i) largest = std::max<int>(largest, Data[i]);
@@ -95,7 +95,7 @@ void TGIFSubImage::RenderDirectRows(QImage& Target, std::vector<uint8_t>& MaskBu
     const QString message = GIFMessageText(GifMessage::Rendering);
     for (int y = 0; y < height; ++y) {
         if (y % 32 == 0 && Image)
-            Image->Progress(this, TProgressStage::psRunning, y * 100 / height, false, QRect(0, 0, 0, 0), message);
+            Image->Progress(this, GifProgressStage::Running, y * 100 / height, false, QRect(0, 0, 0, 0), message);
         const uint8_t* source = Data.data() + int64_t(y) * width;
         std::memcpy(Target.scanLine(y), source, size_t(width));
         if (TransparentIndex >= 0) {
@@ -111,7 +111,7 @@ void TGIFSubImage::RenderDitheredRows(QImage& Target, std::vector<uint8_t>& Mask
     const int width = Width(), height = Height();
     const QString message = GIFMessageText(GifMessage::Rendering);
     TGIFColorMap& map = ActiveColorMap();
-    auto colourOf = [&](int index) -> TGIFColor {
+    auto colourOf = [&](int index) -> GifColor {
         if (index < map.Count) return map.GetColor(index);
         return 0;
     };
@@ -123,7 +123,7 @@ void TGIFSubImage::RenderDitheredRows(QImage& Target, std::vector<uint8_t>& Mask
     bool leftToRight = true;
     for (int y = 0; y < height; ++y) {
         if (y % 32 == 0 && Image)
-            Image->Progress(this, TProgressStage::psRunning, y * 100 / height, false, QRect(0, 0, 0, 0), message);
+            Image->Progress(this, GifProgressStage::Running, y * 100 / height, false, QRect(0, 0, 0, 0), message);
         for (int c = 0; c < 3; ++c) std::fill(next[c].begin(), next[c].end(), 0);
         const uint8_t* source = Data.data() + int64_t(y) * width;
         uint8_t* out = Target.scanLine(y);
@@ -132,7 +132,7 @@ void TGIFSubImage::RenderDitheredRows(QImage& Target, std::vector<uint8_t>& Mask
         for (int step = 0; step < width; ++step) {
             const int x = leftToRight ? step : width - 1 - step;
             const int index = source[x];
-            const TGIFColor colour = colourOf(index);
+            const GifColor colour = colourOf(index);
             const int comp[3] = {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
             if (maskRow && index == TransparentIndex) {
                 maskRow[x / 8] |= uint8_t(0x80 >> (x % 8));

@@ -59,19 +59,19 @@ void TGIFSubImage::FreeMask() {
     MaskStale = true;
 }
 
-TGIFPalette TGIFSubImage::GetPalette() {
+GifPalette TGIFSubImage::GetPalette() {
     if (Bitmap && !Bitmap->colorTable().isEmpty()) return Bitmap->colorTable();
     if (Palette) return *Palette;
     const bool dither = Image && Image->DoDither();
-    if (!dither && ColorMap.Count == 0) return Image ? Image->GetPalette() : TGIFPalette();
+    if (!dither && ColorMap.Count == 0) return Image ? Image->GetPalette() : GifPalette();
     Palette = dither ? CreateCubePalette() : ColorMap.CreatePaletteHandle();
     return *Palette;
 }
 
-void TGIFSubImage::SetPalette(const std::optional<TGIFPalette>& NewPalette) {
+void TGIFSubImage::SetPalette(const std::optional<GifPalette>& NewPalette) {
     if (NewPalette == Palette) return;
     Palette = NewPalette;
-    if (Bitmap && Bitmap->colorTable() != NewPalette.value_or(TGIFPalette())) {
+    if (Bitmap && Bitmap->colorTable() != NewPalette.value_or(GifPalette())) {
         FreeBitmap();
         if (Image) {
             Image->PaletteModified = true;
@@ -103,7 +103,7 @@ void TGIFSubImage::SaveToStream(QIODevice& Stream) {
     Extensions.SaveToStream(Stream);
     if (Empty()) return;
     Prepare();
-    const TGIFImageDescriptor& d = ImageDescriptor;
+    const GifImageDescriptor& d = ImageDescriptor;
     const uint8_t bytes[10] = {d.Separator,         uint8_t(d.Left),        uint8_t(d.Left >> 8),
                                uint8_t(d.Top),      uint8_t(d.Top >> 8),    uint8_t(d.Width),
                                uint8_t(d.Width >> 8), uint8_t(d.Height),    uint8_t(d.Height >> 8),

@@ -14,7 +14,7 @@ class QRect;
 class TGIFGraphicControlExtension;
 
 // The image descriptor as stored.
-struct TGIFImageDescriptor {
+struct GifImageDescriptor {
     uint8_t Separator = 0x2C;
     uint16_t Left = 0;
     uint16_t Top = 0;
@@ -61,8 +61,8 @@ public:
     void FreeBitmap();
     void NewBitmap();
     void FreeMask();
-    TGIFPalette GetPalette();
-    void SetPalette(const std::optional<TGIFPalette>& Palette);
+    GifPalette GetPalette();
+    void SetPalette(const std::optional<GifPalette>& Palette);
     TGIFColorMap& ActiveColorMap();
     void Prepare();
 
@@ -80,11 +80,11 @@ public:
     std::unique_ptr<QImage> Bitmap;  // rendered frame, 8 bits per pixel
     std::unique_ptr<QImage> Mask;    // monochrome, 1 = transparent
     bool MaskStale = true;
-    std::optional<TGIFPalette> Palette;  // cached palette
+    std::optional<GifPalette> Palette;  // cached palette
     std::vector<uint8_t> Data;
     int DataSize = 0;
     TGIFLocalColorMap ColorMap{this};
-    TGIFImageDescriptor ImageDescriptor;
+    GifImageDescriptor ImageDescriptor;
     TGIFExtensionList Extensions;
     bool Transparent = false;
     TGIFGraphicControlExtension* GraphicControlExtension = nullptr;

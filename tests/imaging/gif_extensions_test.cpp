@@ -181,14 +181,14 @@ namespace {
 // A comment class of the test's own, registered for label 0xFE.
 class ShoutingComment : public TGIFCommentExtension {
 public:
-    static const TGIFExtensionClassInfo ClassInfo;
+    static const GifExtensionClassInfo ClassInfo;
     using TGIFCommentExtension::TGIFCommentExtension;
     void LoadFromStream(QIODevice& Stream) override {
         TGIFCommentExtension::LoadFromStream(Stream);
         for (QByteArray& line : Text) line = line.toUpper();
     }
 };
-const TGIFExtensionClassInfo ShoutingComment::ClassInfo{
+const GifExtensionClassInfo ShoutingComment::ClassInfo{
     "ShoutingComment", [](TGIFSubImage* frame) -> TGIFExtension* { return new ShoutingComment(frame); },
     ResolveOwnClass};
 
@@ -231,7 +231,7 @@ TEST(GifExtensions, EveryKindSurvivesAReadWriteRoundTrip) {
     text->Text = {"caption"};
     second->Extensions.Add(text);
     auto* app = new TGIFUnknownAppExtension(second);
-    app->Identifier = MakeApplicationRec("LUMENTST1.0");
+    app->Identifier = MakeApplicationId("LUMENTST1.0");
     app->Blocks.push_back(std::make_unique<TGIFBlock>(3));
     app->Blocks.back()->Data = "xyz";
     second->Extensions.Add(app);

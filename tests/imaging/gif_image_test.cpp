@@ -20,8 +20,8 @@ QImage indexedImage(int width, int height, int colours) {
 struct ProgressLog {
     QStringList Entries;
     void attach(TGIFImage& image) {
-        image.OnProgress = [this](const void*, TProgressStage stage, int percent, bool, const QRect&, const QString& message) {
-            const char* name = stage == TProgressStage::psStarting ? "start" : stage == TProgressStage::psRunning ? "run" : "end";
+        image.OnProgress = [this](const void*, GifProgressStage stage, int percent, bool, const QRect&, const QString& message) {
+            const char* name = stage == GifProgressStage::Starting ? "start" : stage == GifProgressStage::Running ? "run" : "end";
             Entries << QStringLiteral("%1 %2 %3").arg(QLatin1String(name)).arg(percent).arg(message);
         };
     }
@@ -227,7 +227,7 @@ TEST(GifImage, PaletteFollowsTheTables) {
     addFrame(image, 2, 1, 1, {0, 1});
     EXPECT_EQ(image.GetPalette(), image.Images().Frame(0)->ColorMap.CreatePaletteHandle());
     image.Header().GlobalColorMap.Add(gifRGB(1, 2, 3));
-    EXPECT_EQ(image.GetPalette(), TGIFPalette{qRgb(1, 2, 3)});
+    EXPECT_EQ(image.GetPalette(), GifPalette{qRgb(1, 2, 3)});
     // Dithering asks for the colour cube.
     TGIFImage dithered;
     dithered.DrawOptions = DrawDither;

@@ -27,7 +27,7 @@ TEST(GifObjectModel, Helpers) {
     EXPECT_EQ(AlignBits(9, 1, 32), 4);
     EXPECT_EQ(AlignBits(5, 24, 32), 16);
     EXPECT_EQ(AlignBits(3, 8, 32), 4);
-    const TGIFPalette cube = CreateCubePalette();
+    const GifPalette cube = CreateCubePalette();
     ASSERT_EQ(cube.size(), 216);
     EXPECT_EQ(cube[2 * 36 + 3 * 6 + 5], qRgb(102, 153, 255));
 
@@ -120,7 +120,7 @@ TEST(GifObjectModel, ReorderByUse) {
     const std::vector<uint8_t> pixels{2, 2, 2, 0, 2, 0, 1, 2};
     TGIFSubImage* frame = addFrame(image, 4, 2, 2, pixels);
     ASSERT_EQ(frame->ColorMap.Count, 4);
-    const TGIFColor c0 = frame->ColorMap.GetColor(0), c1 = frame->ColorMap.GetColor(1), c2 = frame->ColorMap.GetColor(2);
+    const GifColor c0 = frame->ColorMap.GetColor(0), c1 = frame->ColorMap.GetColor(1), c2 = frame->ColorMap.GetColor(2);
     auto* control = new TGIFGraphicControlExtension(frame);
     frame->Extensions.Add(control);
     control->SetTransparent(true);
