@@ -35,7 +35,7 @@ constexpr int PhotoWidth = 6000, PhotoHeight = 4000, ImageCount = 25;
 // A smooth gradient with noise, so the JPEG carries real detail.
 void generatePhoto(const QString& path, int variant) {
     TPixelGraphic photo;
-    photo.SetSize(PhotoWidth, PhotoHeight, pf24Bit);
+    photo.SetSize(PhotoWidth, PhotoHeight, PixelFormat24Bit);
     uint32_t seed = 2463534242u + uint32_t(variant);
     for (int y = 0; y < PhotoHeight; ++y) {
         uint8_t* row = photo.GetScanLine(y);

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
             image.LoadFromFile(file);
             ms = bestOf(runs, [&] {
                 TPixelGraphic reduced;
-                reduced.SetSize(image.GetWidth(), image.GetHeight(), pf8Bit);
+                reduced.SetSize(image.GetWidth(), image.GetHeight(), PixelFormat8Bit);
                 reduced.ReduceColorsFrom(image, 252, true);
                 reduced.StretchFrom(image);
             });

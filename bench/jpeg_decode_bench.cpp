@@ -26,7 +26,7 @@ QString photoPath, thumbPath;
 
 void generatePhoto(const QString& path) {
     TPixelGraphic photo;
-    photo.SetSize(PhotoWidth, PhotoHeight, pf24Bit);
+    photo.SetSize(PhotoWidth, PhotoHeight, PixelFormat24Bit);
     uint32_t seed = 2463534242u;
     for (int y = 0; y < PhotoHeight; ++y) {
         uint8_t* row = photo.GetScanLine(y);
@@ -87,7 +87,7 @@ void BM_Thumbnail150(benchmark::State& state) {
         fitIntoBox(decoded.GetWidth(), decoded.GetHeight(), ThumbBox, w, h);
         TPixelGraphic thumb;
         thumb.SetStretchMode(smMedium);
-        thumb.SetSize(w, h, pf24Bit);
+        thumb.SetSize(w, h, PixelFormat24Bit);
         thumb.StretchFrom(decoded);
         thumb.SetColorResolutionMode(0);
         JpegQuality = 70;

@@ -203,7 +203,7 @@ double buildImages(const QString& dir, int n, const QString& templates) {
     const QString rotation = dir + "rotation/";
     if (!QFile::exists(rotation + QString("photo%1.jpg").arg(n))) {
         TPixelGraphic photo;
-        photo.SetSize(320, 240, pf24Bit);
+        photo.SetSize(320, 240, PixelFormat24Bit);
         for (int y = 0; y < 240; ++y) {
             uint8_t* row = photo.GetScanLine(y);
             for (int x = 0; x < 3 * 320; ++x) row[x] = uint8_t(x * 7 + y * 3);

@@ -65,7 +65,7 @@ std::shared_ptr<TThumbnail> MakeThumbnail(const QString& FileName, int BoxWidth,
         if (fitted.isEmpty()) return nullptr;
         auto thumb = std::make_shared<TThumbnail>();
         thumb->ScaleDenominator = scale;
-        thumb->Graphic.SetSize(fitted.width() * SizeFactor, fitted.height() * SizeFactor, pf24Bit);
+        thumb->Graphic.SetSize(fitted.width() * SizeFactor, fitted.height() * SizeFactor, PixelFormat24Bit);
         thumb->Graphic.StretchFrom(decoded);
         thumb->Image = thumb->Graphic.ToQImage();
         return thumb;

@@ -41,7 +41,7 @@ inline void fuzzImage(TFileFormatReader& reader, QByteArray& input, int index) {
     // (Pixels past a short palette's end raise "Invalid palette index" when their colour is asked.)
     if (!graphic.GetEmpty() && graphic.GetWidth() * int64_t(graphic.GetHeight()) <= MaxFuzzedPixels) {
         TPixelGraphic reduced;
-        reduced.SetSize(graphic.GetWidth(), graphic.GetHeight(), pf8Bit);
+        reduced.SetSize(graphic.GetWidth(), graphic.GetHeight(), PixelFormat8Bit);
         reduced.ReduceColorsFrom(graphic, 252, true);
         try {
             reduced.StretchFrom(graphic);

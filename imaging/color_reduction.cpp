@@ -298,7 +298,7 @@ void TPixelGraphic::ReduceColorsFrom(const TPixelGraphic& Source, int N, bool Ad
     const int width = Source.GetWidth(), height = Source.GetHeight();
     std::vector<TColor> colours;
     bool abort = false;
-    if (Source.GetPixelFormat() == pf24Bit) {
+    if (Source.GetPixelFormat() == PixelFormat24Bit) {
         ColorHistogram histogram;
         for (int y = 0; y < height && !abort; ++y) {
             const uint8_t* row = Source.GetScanLine(y);

@@ -25,13 +25,13 @@ const uint8_t ResolutionFallback[8][8] = {
 
 int ColorResolutionOf(const TPixelGraphic& Graphic) {
     switch (Graphic.GetPixelFormat()) {
-    case pf1Bit: return Graphic.GetPaletteIdent() == pBlackWhite ? 0 : 1;
-    case pf4Bit:
+    case PixelFormat1Bit: return Graphic.GetPaletteIdent() == pBlackWhite ? 0 : 1;
+    case PixelFormat4Bit:
         if (Graphic.GetPaletteIdent() == pGray16) return 2;
         if (Graphic.GetPaletteIdent() == pSys16) return 3;
         return 4;
-    case pf8Bit: return Graphic.GetPaletteIdent() == pGray256 ? 5 : 6;
-    case pf24Bit: return 7;
+    case PixelFormat8Bit: return Graphic.GetPaletteIdent() == pGray256 ? 5 : 6;
+    case PixelFormat24Bit: return 7;
     }
     return 7;
 }
@@ -124,7 +124,7 @@ void TPixelGraphic::LoadWithReader(QIODevice& Stream, const std::function<TFileF
                                    int ImageIndex) {
     BeginUpdate();
     try {
-        SetSize(0, 0, pf24Bit);
+        SetSize(0, 0, PixelFormat24Bit);
         ImageGamma = DisplayGamma;
         TFileFormatReader* reader = FindReader();
         if (!reader) throw EPGUnknownFileFormat(GetMessageText(6));
@@ -145,7 +145,7 @@ void TPixelGraphic::ApplyGammaCorrection() {
     uint8_t table[256];
     for (int i = 0; i < 256; ++i)
         table[i] = uint8_t(std::nearbyint(double(255.0L * Power(i / 255.0L, exponent))));
-    if (PixelFormat != pf24Bit) {
+    if (PixelFormat != PixelFormat24Bit) {
         for (int i = 0; i < PaletteCount; ++i) {
             const TColor c = Palette[size_t(i)];
             SetPaletteColor(i, pgRGB(table[pgRed(c)], table[pgGreen(c)], table[pgBlue(c)]));
@@ -237,14 +237,14 @@ void TPixelGraphic::SaveWithWriter(bool ToFile, const QString& FileName, const Q
     converted.SetOnProgressBegin(OnProgressBegin);
     converted.SetOnProgressEnd(OnProgressEnd);
     switch (target) {
-    case 0: converted.SetSize(Width, Height, pf1Bit); converted.SetPaletteIdent(pBlackWhite); break;
-    case 2: converted.SetSize(Width, Height, pf4Bit); converted.SetPaletteIdent(pGray16); break;
-    case 3: converted.SetSize(Width, Height, pf4Bit); converted.SetPaletteIdent(pSys16); break;
-    case 5: converted.SetSize(Width, Height, pf8Bit); converted.SetPaletteIdent(pGray256); break;
-    case 1: converted.SetSize(Width, Height, pf1Bit); converted.ReduceColorsFrom(*this, 2, false); break;
-    case 4: converted.SetSize(Width, Height, pf4Bit); converted.ReduceColorsFrom(*this, 16, false); break;
-    case 6: converted.SetSize(Width, Height, pf8Bit); converted.ReduceColorsFrom(*this, 252, true); break;
-    default: converted.SetSize(Width, Height, pf24Bit); break;
+    case 0: converted.SetSize(Width, Height, PixelFormat1Bit); converted.SetPaletteIdent(pBlackWhite); break;
+    case 2: converted.SetSize(Width, Height, PixelFormat4Bit); converted.SetPaletteIdent(pGray16); break;
+    case 3: converted.SetSize(Width, Height, PixelFormat4Bit); converted.SetPaletteIdent(pSys16); break;
+    case 5: converted.SetSize(Width, Height, PixelFormat8Bit); converted.SetPaletteIdent(pGray256); break;
+    case 1: converted.SetSize(Width, Height, PixelFormat1Bit); converted.ReduceColorsFrom(*this, 2, false); break;
+    case 4: converted.SetSize(Width, Height, PixelFormat4Bit); converted.ReduceColorsFrom(*this, 16, false); break;
+    case 6: converted.SetSize(Width, Height, PixelFormat8Bit); converted.ReduceColorsFrom(*this, 252, true); break;
+    default: converted.SetSize(Width, Height, PixelFormat24Bit); break;
     }
     converted.StretchFrom(*this);
     converted.DetectPaletteIdent();

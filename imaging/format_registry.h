@@ -13,19 +13,19 @@ class QIODevice;
 class TPixelGraphic;
 
 // Colour-resolution classes 0..7.
-enum TColorResolution : uint8_t {
-    crBlackWhite = 0,   // 1 bit, pBlackWhite
-    cr2Colors = 1,      // 1 bit, other palette
-    cr16Grays = 2,      // 4 bits, pGray16
-    cr16SysColors = 3,  // 4 bits, pSys16
-    cr16Colors = 4,     // 4 bits, other palette
-    cr256Grays = 5,     // 8 bits, pGray256
-    cr256Colors = 6,    // 8 bits, other palette
-    crTrueColor = 7     // 24 bits
+enum ColorResolutionClass : uint8_t {
+    ResolutionBlackWhite = 0,      // 1 bit, pBlackWhite
+    Resolution2Colors = 1,         // 1 bit, other palette
+    Resolution16Grays = 2,         // 4 bits, pGray16
+    Resolution16SystemColors = 3,  // 4 bits, pSys16
+    Resolution16Colors = 4,        // 4 bits, other palette
+    Resolution256Grays = 5,        // 8 bits, pGray256
+    Resolution256Colors = 6,       // 8 bits, other palette
+    ResolutionTrueColor = 7        // 24 bits
 };
-using TColorResolutions = uint8_t;  // bit k set: class k can be written
-constexpr TColorResolutions ResolutionBit(int cls) { return TColorResolutions(1u << cls); }
-constexpr TColorResolutions AllColorResolutions = 0xFF;
+using ColorResolutionSet = uint8_t;  // bit k set: class k can be written
+constexpr ColorResolutionSet ResolutionBit(int cls) { return ColorResolutionSet(1u << cls); }
+constexpr ColorResolutionSet AllColorResolutions = 0xFF;
 
 // For each class, the order in which target classes are tried when saving.
 extern const uint8_t ResolutionFallback[8][8];
@@ -69,7 +69,7 @@ public:
 class TFileFormatWriter : public TFileFormatReaderWriter {
 public:
     uint8_t Flags = 0;
-    TColorResolutions CanWriteResolutions = 0;
+    ColorResolutionSet CanWriteResolutions = 0;
     virtual void Write(QIODevice& Stream, TPixelGraphic& Graphic);
     virtual void WriteHeader(QIODevice& Stream, TPixelGraphic& Graphic);
     virtual void WriteImage(QIODevice& Stream, TPixelGraphic& Graphic);

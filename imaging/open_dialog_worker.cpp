@@ -59,24 +59,24 @@ std::unique_ptr<TPixelGraphic> TCreateOpenSaveDialogPaintPGThread::MakePreview(c
         fitW = std::max(1, fitW);
         fitH = std::max(1, fitH);
         image = convert(*image, Hooks, [&](TPixelGraphic& g) {
-            g.SetSize(fitW, fitH, pf24Bit);
+            g.SetSize(fitW, fitH, PixelFormat24Bit);
             g.SetStretchMode(Job.StretchMode);
         });
         if (Cancelled()) return nullptr;
     }
 
-    const bool paletted = image->GetPixelFormat() != pf24Bit;
+    const bool paletted = image->GetPixelFormat() != PixelFormat24Bit;
     const int fw = image->GetWidth(), fh = image->GetHeight();
     if (Job.DisplayBitsPerPixel < 8) {
         image = convert(*image, Hooks, [&](TPixelGraphic& g) {
-            g.SetSize(fw, fh, pf4Bit);
+            g.SetSize(fw, fh, PixelFormat4Bit);
             g.SetPaletteIdent(pSys16);
         });
     } else if (Job.DisplayBitsPerPixel == 8) {
         const TPaletteIdent kind = paletted ? Job.Palette8Bit : Job.Palette24Bit;
         const TPixelGraphic& source = *image;
         image = convert(source, Hooks, [&](TPixelGraphic& g) {
-            g.SetSize(fw, fh, pf8Bit);
+            g.SetSize(fw, fh, PixelFormat8Bit);
             if (kind == pOptimized252Sys16) g.ReduceColorsFrom(source, 252, true);
             else if (paletted && kind == pSource) g.CopyPaletteFrom(source);
             else g.SetPaletteIdent(kind);

@@ -24,7 +24,7 @@ TPGCanvas& TPixelGraphic::GetCanvas() {
 
 void TPixelGraphic::Assign(const TPixelGraphic* Source) {
     if (!Source) {
-        SetSize(0, 0, pf24Bit);
+        SetSize(0, 0, PixelFormat24Bit);
         return;
     }
     if (Source == this) return;
@@ -118,10 +118,10 @@ uint32_t TPixelGraphic::GetPixel(int x, int y) const {
     }
     const uint8_t* row = GetScanLine(y);
     switch (PixelFormat) {
-    case pf1Bit:
-    case pf4Bit:
-    case pf8Bit: return uint32_t(pgPackedIndex(row, x, PixelFormat));
-    case pf24Bit: {
+    case PixelFormat1Bit:
+    case PixelFormat4Bit:
+    case PixelFormat8Bit: return uint32_t(pgPackedIndex(row, x, PixelFormat));
+    case PixelFormat24Bit: {
         const uint8_t* p = row + size_t(x) * 3;
         return pgRGB(p[2], p[1], p[0]);
     }
@@ -137,20 +137,20 @@ void TPixelGraphic::SetPixel(int x, int y, uint32_t value) {
     }
     uint8_t* row = GetScanLine(y);
     switch (PixelFormat) {
-    case pf1Bit: {
+    case PixelFormat1Bit: {
         const uint8_t mask = uint8_t(0x80 >> (x & 7));
         if (value == 1) row[x >> 3] |= mask;
         else row[x >> 3] &= uint8_t(~mask);
         break;
     }
-    case pf4Bit: {
+    case PixelFormat4Bit: {
         uint8_t& b = row[x >> 1];
         if (x & 1) b = uint8_t((b & 0xF0) | (value & 0x0F));
         else b = uint8_t((b & 0x0F) | ((value & 0x0F) << 4));
         break;
     }
-    case pf8Bit: row[x] = uint8_t(value); break;
-    case pf24Bit: {
+    case PixelFormat8Bit: row[x] = uint8_t(value); break;
+    case PixelFormat24Bit: {
         uint8_t* p = row + size_t(x) * 3;
         p[0] = pgBlue(value);
         p[1] = pgGreen(value);
@@ -161,21 +161,21 @@ void TPixelGraphic::SetPixel(int x, int y, uint32_t value) {
 }
 
 TColor TPixelGraphic::GetPixelColor(int x, int y) const {
-    if (PixelFormat == pf24Bit) return GetPixel(x, y);
+    if (PixelFormat == PixelFormat24Bit) return GetPixel(x, y);
     return GetPaletteColor(int(GetPixel(x, y)));
 }
 
 void TPixelGraphic::SetPixelColor(int x, int y, TColor colour) {
-    if (PixelFormat == pf24Bit) SetPixel(x, y, colour);
+    if (PixelFormat == PixelFormat24Bit) SetPixel(x, y, colour);
     else SetPixel(x, y, uint32_t(NearestColorIndex(colour)));
 }
 
 void TPixelGraphic::SetBackground(TColor colour) {
-    Background = PixelFormat == pf24Bit ? colour : uint32_t(NearestColorIndex(colour));
+    Background = PixelFormat == PixelFormat24Bit ? colour : uint32_t(NearestColorIndex(colour));
 }
 
 TColor TPixelGraphic::GetBackgroundColor() const {
-    return PixelFormat == pf24Bit ? Background : GetPaletteColor(int(Background));
+    return PixelFormat == PixelFormat24Bit ? Background : GetPaletteColor(int(Background));
 }
 
 void TPixelGraphic::Clear() {
@@ -183,7 +183,7 @@ void TPixelGraphic::Clear() {
     if (!Bits || Width == 0 || Height == 0) return;
     if (Background == 0) {
         std::memset(Bits, 0, size_t(ImageSize));
-    } else if (PixelFormat == pf8Bit) {
+    } else if (PixelFormat == PixelFormat8Bit) {
         for (int y = 0; y < Height; ++y) std::memset(GetScanLine(y), int(uint8_t(Background)), size_t(Width));
     } else {
         for (int y = 0; y < Height; ++y)

@@ -39,13 +39,13 @@ enum TPaletteIdent : uint8_t {
 enum TStretchMode : uint8_t { smFast = 0, smMedium = 1, smPrecise = 2 };
 
 // Pixel formats: 0 = 1 bit, 1 = 4 bits, 2 = 8 bits, 3 = 24 bits per pixel.
-enum TPGPixelFormat : uint8_t { pf1Bit = 0, pf4Bit = 1, pf8Bit = 2, pf24Bit = 3 };
+enum TPGPixelFormat : uint8_t { PixelFormat1Bit = 0, PixelFormat4Bit = 1, PixelFormat8Bit = 2, PixelFormat24Bit = 3 };
 
 // Palette index of pixel x in a row of 1, 4 or 8 bits (the leftmost pixel in the high bits).
 inline int pgPackedIndex(const uint8_t* row, int x, TPGPixelFormat format) {
     switch (format) {
-    case pf1Bit: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case pf4Bit: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+    case PixelFormat1Bit: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case PixelFormat4Bit: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
     default: return row[x];
     }
 }
@@ -260,7 +260,7 @@ private:
     void DetectPaletteIdentGrayOnly();
 
     uint32_t Background = 0;
-    TPGPixelFormat PixelFormat = pf24Bit;
+    TPGPixelFormat PixelFormat = PixelFormat24Bit;
     uint8_t* Bits = nullptr;
     // Pixel memory comes from calloc: large blocks arrive as fresh zero pages that are only
     // touched when a reader writes them, instead of being cleared up front.

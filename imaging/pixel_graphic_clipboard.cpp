@@ -86,7 +86,7 @@ void TPixelGraphic::LoadFromDIBStream(QIODevice& Stream) {
     const int64_t rowBytes = ((int64_t(bitCount) * width + 31) / 32) * 4;
     if (!Stream.isSequential() && Stream.size() - Stream.pos() < rowBytes * height) raiseDib(32);
     SetSize(width, int(height), TPGPixelFormat(format));
-    if (format != pf24Bit) {
+    if (format != PixelFormat24Bit) {
         SetPaletteCount(int(std::min<uint32_t>(colours, uint32_t(maxColours))));
         for (int i = 0; i < PaletteCount; ++i)
             SetPaletteColor(i, pgRGB(quads[size_t(i) * 4 + 2], quads[size_t(i) * 4 + 1], quads[size_t(i) * 4]));

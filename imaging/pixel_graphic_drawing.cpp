@@ -18,7 +18,7 @@ platform::DibView viewOf(const TPixelGraphic& g, std::vector<uint32_t>& palette)
     view.bitCount = g.GetBitCount();
     view.bytesPerLine = g.GetBytesPerLine();
     view.bits = g.GetBits();
-    if (g.GetPixelFormat() != pf24Bit)
+    if (g.GetPixelFormat() != PixelFormat24Bit)
         for (int i = 0; i < g.GetPaletteCount(); ++i) palette.push_back(g.GetPaletteColor(i));
     view.palette = palette.data();
     view.paletteCount = int(palette.size());
@@ -44,9 +44,9 @@ void TPixelGraphic::AssignFromBitmap(const QImage& Bitmap) {
     try {
         ImageGamma = DisplayGamma;
         if (Bitmap.isNull()) {
-            SetSize(0, 0, pf24Bit);
+            SetSize(0, 0, PixelFormat24Bit);
         } else if (Bitmap.format() == QImage::Format_Indexed8 && Bitmap.colorCount() > 0) {
-            SetSize(Bitmap.width(), Bitmap.height(), pf8Bit);
+            SetSize(Bitmap.width(), Bitmap.height(), PixelFormat8Bit);
             SetPaletteCount(Bitmap.colorCount());
             for (int i = 0; i < Bitmap.colorCount(); ++i) {
                 const QRgb c = Bitmap.color(i);
@@ -55,7 +55,7 @@ void TPixelGraphic::AssignFromBitmap(const QImage& Bitmap) {
             for (int y = 0; y < Height; ++y) std::memcpy(GetScanLine(y), Bitmap.constScanLine(y), size_t(Width));
         } else {
             const QImage rgb = Bitmap.convertToFormat(QImage::Format_BGR888);
-            SetSize(rgb.width(), rgb.height(), pf24Bit);
+            SetSize(rgb.width(), rgb.height(), PixelFormat24Bit);
             for (int y = 0; y < Height; ++y) std::memcpy(GetScanLine(y), rgb.constScanLine(y), size_t(Width) * 3);
         }
         DetectPaletteIdent();

@@ -191,7 +191,7 @@ void TPixelGraphic::DetectPaletteIdent() {
             MemoStale = true;
             return;
         }
-    if (PixelFormat == pf24Bit && PaletteCount == 0) PaletteIdent = pTrueColor;
+    if (PixelFormat == PixelFormat24Bit && PaletteCount == 0) PaletteIdent = pTrueColor;
     else if (PaletteCount > 0) PaletteIdent = pUnknown;
     else PaletteIdent = pNone;
     MemoStale = true;

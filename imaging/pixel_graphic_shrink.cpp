@@ -55,7 +55,7 @@ uint8_t clampByte(float v) { return uint8_t(std::clamp(int(std::lround(v)), 0, 2
 // One source row as blue, green, red bytes.
 void sourceRow(const TPixelGraphic& source, int y, std::vector<uint8_t>& row) {
     const int width = source.GetWidth();
-    if (source.GetPixelFormat() == pf24Bit) {
+    if (source.GetPixelFormat() == PixelFormat24Bit) {
         const uint8_t* line = source.GetScanLine(y);
         row.assign(line, line + size_t(width) * 3);
         return;
@@ -72,7 +72,7 @@ void sourceRow(const TPixelGraphic& source, int y, std::vector<uint8_t>& row) {
 
 void ShrinkSmoothly(const TPixelGraphic& Source, TPixelGraphic& Target, int Width, int Height) {
     const int sourceWidth = Source.GetWidth(), sourceHeight = Source.GetHeight();
-    Target.SetSize(Width, Height, pf24Bit);
+    Target.SetSize(Width, Height, PixelFormat24Bit);
     if (sourceWidth <= 0 || sourceHeight <= 0 || Width <= 0 || Height <= 0) return;
     const Taps across = axisTaps(sourceWidth, Width);
     const Taps down = axisTaps(sourceHeight, Height);

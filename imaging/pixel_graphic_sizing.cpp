@@ -161,7 +161,7 @@ private:
 };
 
 void TPixelGraphic::DetectPaletteIdentGrayOnly() {
-    IsGray = PixelFormat != pf24Bit;
+    IsGray = PixelFormat != PixelFormat24Bit;
     if (IsGray)
         for (int i = 0; i < PaletteCount; ++i) {
             const TColor c = Palette[size_t(i)];
@@ -199,7 +199,7 @@ void TPixelGraphic::SetSize(int w, int h, TPGPixelFormat f) {
     if (ImageSize > 0) {
         const int M = GetMaxColors();
         if (M < PaletteCount) SetPaletteCount(M);
-        if (f == pf24Bit) PaletteIdent = pTrueColor;
+        if (f == PixelFormat24Bit) PaletteIdent = pTrueColor;
         BitmapInfo.biWidth = w;
         BitmapInfo.biHeight = h;
         BitmapInfo.biBitCount = uint16_t(GetBitCount());
@@ -220,7 +220,7 @@ void TPixelGraphic::SetSize(int w, int h, TPGPixelFormat f) {
 }
 
 void TPixelGraphic::StorePixelColor(int x, int y, int r, int g, int b, TPGDither* dither, int direction) {
-    if (PixelFormat == pf24Bit) {
+    if (PixelFormat == PixelFormat24Bit) {
         uint8_t* p = GetScanLine(y) + size_t(x) * 3;
         p[0] = uint8_t(b);
         p[1] = uint8_t(g);
@@ -246,12 +246,12 @@ struct SourceReader {
     const TPixelGraphic& s;
     std::vector<TColor> palette;
     explicit SourceReader(const TPixelGraphic& source) : s(source) {
-        if (s.GetPixelFormat() != pf24Bit)
+        if (s.GetPixelFormat() != PixelFormat24Bit)
             for (int i = 0; i < s.GetPaletteCount(); ++i) palette.push_back(s.GetPaletteColor(i));
         if (palette.empty()) palette.push_back(0);
     }
     void read(const uint8_t* row, int x, int& r, int& g, int& b) const {
-        if (s.GetPixelFormat() == pf24Bit) {
+        if (s.GetPixelFormat() == PixelFormat24Bit) {
             const uint8_t* p = row + size_t(x) * 3;
             b = p[0];
             g = p[1];
@@ -271,7 +271,7 @@ struct SourceReader {
 void TPixelGraphic::StretchRect(const TPixelGraphic& Source) {
     if (Width < 1 || Height < 1 || Source.Width < 1 || Source.Height < 1 || !Bits || !Source.Bits) return;
     std::unique_ptr<TPGDither> dither;
-    if (Dither && PixelFormat != pf24Bit) dither = std::make_unique<TPGDither>(*this);
+    if (Dither && PixelFormat != PixelFormat24Bit) dither = std::make_unique<TPGDither>(*this);
     const std::vector<AxisMap> columns = buildAxis(Source.Width, Width, StretchMode);
     const std::vector<AxisMap> rows = buildAxis(Source.Height, Height, StretchMode);
     const SourceReader reader(Source);
@@ -314,11 +314,11 @@ void TPixelGraphic::CopyRect(const TPixelGraphic& Source) {
     if (!Bits || !Source.Bits) return;
     const int w = std::min(Width, Source.Width), h = std::min(Height, Source.Height);
     FireProgressBegin();
-    if (PixelFormat == pf24Bit && Source.PixelFormat == pf24Bit) {
+    if (PixelFormat == PixelFormat24Bit && Source.PixelFormat == PixelFormat24Bit) {
         for (int y = 0; y < h; ++y) std::memcpy(GetScanLine(y), Source.GetScanLine(y), size_t(w) * 3);
     } else {
         std::unique_ptr<TPGDither> dither;
-        if (Dither && PixelFormat != pf24Bit) dither = std::make_unique<TPGDither>(*this);
+        if (Dither && PixelFormat != PixelFormat24Bit) dither = std::make_unique<TPGDither>(*this);
         const SourceReader reader(Source);
         bool abort = false;
         for (int y = 0; y < h && !abort; ++y) {
@@ -347,6 +347,6 @@ void TPixelGraphic::ResampleIntoBox(const TPixelGraphic& Source, int BoxWidth, i
         nh = std::clamp(int(h / factor), 1, BoxHeight);
     }
     StretchMode = Mode;
-    SetSize(nw, nh, pf24Bit);
+    SetSize(nw, nh, PixelFormat24Bit);
     StretchFrom(Source);
 }

@@ -28,7 +28,7 @@ enum class Arrow { Left, Right, None };
 
 void drawButton(const QString& path, const QString& label, Arrow arrow, const Style& style) {
     TPixelGraphic button;
-    button.SetSize(Width, Height, pf8Bit);
+    button.SetSize(Width, Height, PixelFormat8Bit);
     button.SetPaletteCount(4);
     button.SetPaletteColor(0, pgRGB(255, 255, 255));
     button.SetPaletteColor(1, style.Face);

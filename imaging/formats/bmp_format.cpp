@@ -283,10 +283,10 @@ void readPalette(BmpInput& in, TPixelGraphic& g, int64_t entries, int entrySize)
 
 TPGPixelFormat formatOf(int bitCount) {
     switch (bitCount) {
-    case 1: return pf1Bit;
-    case 4: return pf4Bit;
-    case 8: return pf8Bit;
-    default: return pf24Bit;
+    case 1: return PixelFormat1Bit;
+    case 4: return PixelFormat4Bit;
+    case 8: return PixelFormat8Bit;
+    default: return PixelFormat24Bit;
     }
 }
 
@@ -320,7 +320,7 @@ void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {
         }
         in.skip(int64_t(h.ClrUsed) * 4);
         in.requireAvailable(h.stride() * h.height());
-        g.SetSize(h.Width, height, pf24Bit);
+        g.SetSize(h.Width, height, PixelFormat24Bit);
         PrepareFreshPixels(g);
         g.SetPaletteIdent(pTrueColor);
         // An image without rows or columns has no pixels to read (and no row buffer to allocate).

@@ -107,7 +107,7 @@ TGIFFileFormatWriter::TGIFFileFormatWriter() {
     Extension = QStringLiteral("gif");
     Description = GifFormatDescription;
     ShowInFilter = true;
-    CanWriteResolutions = ResolutionBit(cr256Colors);
+    CanWriteResolutions = ResolutionBit(Resolution256Colors);
 }
 
 void TGIFFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {

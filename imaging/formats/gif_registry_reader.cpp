@@ -200,7 +200,7 @@ private:
         const int codeSize = Position < File.size() ? std::min(8, int(uint8_t(File[Position]))) : 0;
         // (The smallest code size, 2, also serves 1-bit images.)
         const int formatDepth = codeSize > 2 ? std::max(depth, codeSize) : depth;
-        const TPGPixelFormat format = formatDepth <= 1 ? pf1Bit : formatDepth <= 4 ? pf4Bit : pf8Bit;
+        const TPGPixelFormat format = formatDepth <= 1 ? PixelFormat1Bit : formatDepth <= 4 ? PixelFormat4Bit : PixelFormat8Bit;
         // Sizes no real GIF has are refused before anything is allocated.
         if (int64_t(Sub.Width) * Sub.Height > GIFMaxImagePixels) throw DamagedData();
         Graphic->SetSize(Sub.Width, Sub.Height, format);
@@ -208,7 +208,7 @@ private:
         Graphic->SetPaletteCount(colours);
         for (int i = 0; i < colours; ++i)
             Graphic->SetPaletteColor(i, pgRGB(table[size_t(i) * 3], table[size_t(i) * 3 + 1], table[size_t(i) * 3 + 2]));
-        const int formatColours = format == pf1Bit ? 2 : format == pf4Bit ? 16 : 256;
+        const int formatColours = format == PixelFormat1Bit ? 2 : format == PixelFormat4Bit ? 16 : 256;
         int largest = 0;
         try {
             DecodePixels(format, formatColours, largest);
@@ -327,11 +327,11 @@ private:
         if (value >= formatColours) value = 0;
         largest = std::max(largest, value);
         switch (format) {
-        case pf1Bit:
+        case PixelFormat1Bit:
             if (value) row[x / 8] |= uint8_t(0x80 >> (x % 8));
             else row[x / 8] &= uint8_t(~(0x80 >> (x % 8)));
             break;
-        case pf4Bit:
+        case PixelFormat4Bit:
             if (x % 2 == 0) row[x / 2] = uint8_t((row[x / 2] & 0x0F) | (value << 4));
             else row[x / 2] = uint8_t((row[x / 2] & 0xF0) | value);
             break;

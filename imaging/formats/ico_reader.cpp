@@ -196,12 +196,12 @@ void tIcoFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     } releaser{Handler};
     const int width = Handler.Width(), height = Handler.Height();
     if (IconReaderMode == 0) {
-        Graphic.SetSize(width, height, Handler.BitsPerPixel() == 1 ? pf1Bit : Handler.BitsPerPixel() == 4 ? pf4Bit : pf8Bit);
+        Graphic.SetSize(width, height, Handler.BitsPerPixel() == 1 ? PixelFormat1Bit : Handler.BitsPerPixel() == 4 ? PixelFormat4Bit : PixelFormat8Bit);
         Graphic.SetTransparent(false);
         Graphic.SetPaletteCount(Handler.Colors());
         for (int i = 0; i < Handler.Colors(); ++i) Graphic.SetPaletteColor(i, Handler.TableColor(i));
     } else if (IconReaderMode == 1) {
-        Graphic.SetSize(width, height, pf24Bit);
+        Graphic.SetSize(width, height, PixelFormat24Bit);
         Graphic.SetTransparent(true);
     } else {
         return;

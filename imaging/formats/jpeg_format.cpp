@@ -112,7 +112,7 @@ Outcome runDecode(Decompressor& d, QIODevice& stream, TPixelGraphic& graphic, co
     const int components = info.out_color_components;
     if (components != 1 && components != 3) return Outcome::Unsupported;
     const int width = int(info.output_width), height = int(info.output_height);
-    graphic.SetSize(width, height, components == 1 ? pf8Bit : pf24Bit);
+    graphic.SetSize(width, height, components == 1 ? PixelFormat8Bit : PixelFormat24Bit);
     if (components == 1) graphic.SetPaletteIdent(pGray256);
     jpeg_start_decompress(&info);
     d.ProgressStarted = true;
@@ -168,7 +168,7 @@ Outcome runEncode(Compressor& c, QIODevice& stream, TPixelGraphic& graphic) {
     const int width = graphic.GetWidth(), height = graphic.GetHeight();
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
-    const bool grey = graphic.GetPixelFormat() == pf8Bit;
+    const bool grey = graphic.GetPixelFormat() == PixelFormat8Bit;
     info.input_components = grey ? 1 : 3;
 #ifdef JCS_EXTENSIONS
     info.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
@@ -248,13 +248,13 @@ void TJPGFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphic
 TJPGFileFormatWriter::TJPGFileFormatWriter() {
     Extension = QStringLiteral("jpg");
     Description = JpegDescription;
-    CanWriteResolutions = ResolutionBit(cr256Grays) | ResolutionBit(crTrueColor);
+    CanWriteResolutions = ResolutionBit(Resolution256Grays) | ResolutionBit(ResolutionTrueColor);
 }
 
 void TJPGFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
     Graphic.DetectPaletteIdent();
-    const bool accepted = Graphic.GetPixelFormat() == pf24Bit ||
-                          (Graphic.GetPixelFormat() == pf8Bit && Graphic.GetPaletteIdent() == pGray256);
+    const bool accepted = Graphic.GetPixelFormat() == PixelFormat24Bit ||
+                          (Graphic.GetPixelFormat() == PixelFormat8Bit && Graphic.GetPaletteIdent() == pGray256);
     if (!accepted) raiseJpg(FormatMessage1(20, QStringLiteral("BitCount")));
     Compressor c;
     Outcome outcome;

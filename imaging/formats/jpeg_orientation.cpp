@@ -110,8 +110,8 @@ QSize DisplayedSize(QSize stored, JpegOrientation orientation) {
 void ApplyOrientation(TPixelGraphic& graphic, JpegOrientation orientation) {
     if (orientation == JpegOrientation::Normal || graphic.GetEmpty()) return;
     const int width = graphic.GetWidth(), height = graphic.GetHeight();
-    const int bytes = graphic.GetPixelFormat() == pf24Bit ? 3 : 1;
-    if (graphic.GetPixelFormat() != pf24Bit && graphic.GetPixelFormat() != pf8Bit) return;
+    const int bytes = graphic.GetPixelFormat() == PixelFormat24Bit ? 3 : 1;
+    if (graphic.GetPixelFormat() != PixelFormat24Bit && graphic.GetPixelFormat() != PixelFormat8Bit) return;
     const bool swap = OrientationSwapsAxes(orientation);
     TPixelGraphic turned;
     turned.SetSize(swap ? height : width, swap ? width : height, graphic.GetPixelFormat());

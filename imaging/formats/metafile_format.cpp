@@ -34,10 +34,10 @@ int screenUnitsPerInch() { return (TMetafile::ScreenPixelsPerInch + TMetafile::S
 
 // Pixel format and palette size from the metafile's palette: none gives 24 bits.
 TPGPixelFormat pixelFormatFor(size_t paletteCount) {
-    if (paletteCount == 0 || paletteCount > 256) return pf24Bit;
-    if (paletteCount <= 2) return pf1Bit;
-    if (paletteCount <= 16) return pf4Bit;
-    return pf8Bit;
+    if (paletteCount == 0 || paletteCount > 256) return PixelFormat24Bit;
+    if (paletteCount <= 2) return PixelFormat1Bit;
+    if (paletteCount <= 16) return PixelFormat4Bit;
+    return PixelFormat8Bit;
 }
 
 // A packed DIB of a bitmap record, decoded by the library's DIB loader. The declared size is
@@ -69,7 +69,7 @@ void storePicture(const QImage& picture, TPixelGraphic& graphic) {
     const QRgb white = qRgb(255, 255, 255);
     for (int y = 0; y < picture.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        if (graphic.GetPixelFormat() == pf24Bit) {
+        if (graphic.GetPixelFormat() == PixelFormat24Bit) {
             uint8_t* out = graphic.GetScanLine(y);
             for (int x = 0; x < picture.width(); ++x) {
                 out[3 * x] = uint8_t(qBlue(row[x]));
@@ -192,7 +192,7 @@ void tWMFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int) 
         const std::vector<uint32_t>& palette = metafile.Palette();
         const TPGPixelFormat format = pixelFormatFor(palette.size());
         Graphic.SetSize(width, height, format);
-        if (format != pf24Bit) {
+        if (format != PixelFormat24Bit) {
             Graphic.SetPaletteCount(int(palette.size()));
             for (size_t i = 0; i < palette.size(); ++i)
                 Graphic.SetPaletteColor(int(i), pgRGB(uint8_t(qRed(palette[i])), uint8_t(qGreen(palette[i])),
@@ -226,9 +226,9 @@ void tWMFFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphic
     if (!LoadMetafile(Stream, metafile, placeable)) throw EPixelGraphic(QStringLiteral("Invalid Metafile"));
     const size_t colours = metafile.Palette().size();
     switch (pixelFormatFor(colours)) {
-    case pf1Bit: Info.ColorsText = QStringLiteral("2"); Info.BitCount = 1; break;
-    case pf4Bit: Info.ColorsText = QStringLiteral("16"); Info.BitCount = 4; break;
-    case pf8Bit: Info.ColorsText = QStringLiteral("256"); Info.BitCount = 8; break;
+    case PixelFormat1Bit: Info.ColorsText = QStringLiteral("2"); Info.BitCount = 1; break;
+    case PixelFormat4Bit: Info.ColorsText = QStringLiteral("16"); Info.BitCount = 4; break;
+    case PixelFormat8Bit: Info.ColorsText = QStringLiteral("256"); Info.BitCount = 8; break;
     default: Info.ColorsText = QStringLiteral("16.7M"); Info.BitCount = 24; break;
     }
     if (!Enhanced) Info.SubFormat = placeable ? QStringLiteral("Placeable, Aldus header") : QStringLiteral("No header");

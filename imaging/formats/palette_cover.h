@@ -8,7 +8,7 @@
 
 inline void CoverPaletteIndices(TPixelGraphic& Graphic) {
     const TPGPixelFormat format = Graphic.GetPixelFormat();
-    if (format == pf24Bit || Graphic.GetEmpty() || Graphic.GetPaletteCount() >= Graphic.GetMaxColors()) return;
+    if (format == PixelFormat24Bit || Graphic.GetEmpty() || Graphic.GetPaletteCount() >= Graphic.GetMaxColors()) return;
     int largest = 0;
     const int width = Graphic.GetWidth();
     for (int y = 0; y < Graphic.GetHeight(); ++y) {

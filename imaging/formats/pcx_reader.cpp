@@ -90,10 +90,10 @@ bool dataCanFill(const PcxHeader& h, int64_t bytesLeft) {
 
 TPGPixelFormat pixelFormatOf(Layout layout) {
     switch (layout) {
-    case Layout::Bits1: return pf1Bit;
-    case Layout::Bits4: return pf4Bit;
-    case Layout::Bits8: return pf8Bit;
-    default: return pf24Bit;
+    case Layout::Bits1: return PixelFormat1Bit;
+    case Layout::Bits4: return PixelFormat4Bit;
+    case Layout::Bits8: return PixelFormat8Bit;
+    default: return PixelFormat24Bit;
     }
 }
 

@@ -131,7 +131,7 @@ void createReading(Reading& r, QIODevice& stream, int warningMode) {
 }
 
 struct Layout {
-    TPGPixelFormat Format = pf24Bit;
+    TPGPixelFormat Format = PixelFormat24Bit;
     TPaletteIdent Greys = pNone;  // the fixed palette of a grey image, pNone for palette and colour
     bool Widen2Bit = false;
 };
@@ -139,11 +139,11 @@ struct Layout {
 Layout layoutOf(int colourType, int bitDepth) {
     Layout l;
     if (colourType & PNG_COLOR_MASK_PALETTE) {
-        l.Format = bitDepth == 1 ? pf1Bit : bitDepth <= 4 ? pf4Bit : pf8Bit;
+        l.Format = bitDepth == 1 ? PixelFormat1Bit : bitDepth <= 4 ? PixelFormat4Bit : PixelFormat8Bit;
     } else if (colourType & PNG_COLOR_MASK_COLOR) {
-        l.Format = pf24Bit;
+        l.Format = PixelFormat24Bit;
     } else {
-        l.Format = bitDepth == 1 ? pf1Bit : bitDepth <= 4 ? pf4Bit : pf8Bit;
+        l.Format = bitDepth == 1 ? PixelFormat1Bit : bitDepth <= 4 ? PixelFormat4Bit : PixelFormat8Bit;
         l.Greys = bitDepth == 1 ? pBlackWhite : bitDepth == 2 ? pGray4 : bitDepth == 4 ? pGray16 : pGray256;
     }
     l.Widen2Bit = bitDepth == 2;
@@ -210,14 +210,14 @@ Outcome runRead(Reading& r, TPixelGraphic& g) {
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const int channels = png_get_channels(png, info);
-    if (channels != (layout.Format == pf24Bit ? 3 : 1)) return Outcome::Unsupported;
+    if (channels != (layout.Format == PixelFormat24Bit ? 3 : 1)) return Outcome::Unsupported;
 
     g.SetSize(int(width), int(height), layout.Format);
     PrepareFreshPixels(g);  // rows a damaged file never delivers stay black
     if (png_get_rowbytes(png, info) > size_t(g.GetBytesPerLine())) return Outcome::Unsupported;
     if (layout.Greys != pNone) {
         g.SetPaletteIdent(layout.Greys);
-    } else if (layout.Format != pf24Bit) {
+    } else if (layout.Format != PixelFormat24Bit) {
         png_colorp palette = nullptr;
         int count = 0;
         png_get_PLTE(png, info, &palette, &count);
@@ -272,12 +272,12 @@ Outcome runWrite(Writing& w, TPixelGraphic& g) {
     int colourType = PNG_COLOR_TYPE_PALETTE;
     int bitDepth = 8;
     switch (g.GetPixelFormat()) {
-    case pf24Bit: colourType = PNG_COLOR_TYPE_RGB; break;
-    case pf8Bit:
+    case PixelFormat24Bit: colourType = PNG_COLOR_TYPE_RGB; break;
+    case PixelFormat8Bit:
         if (g.GetPaletteIdent() == pGray256) colourType = PNG_COLOR_TYPE_GRAY;
         break;
-    case pf4Bit: bitDepth = 4; break;
-    case pf1Bit: bitDepth = 1; break;
+    case PixelFormat4Bit: bitDepth = 4; break;
+    case PixelFormat1Bit: bitDepth = 1; break;
     }
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

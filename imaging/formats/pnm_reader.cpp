@@ -186,12 +186,12 @@ void TPxMFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     if (!dataCanFill(h, input.In.StreamSize() - input.In.Position())) raisePxM(GetMessageText(32));
     const int width = int(h.Width), height = int(h.Height);
     if (isBitmap(h.Kind)) {
-        Graphic.SetSize(width, height, pf1Bit);
+        Graphic.SetSize(width, height, PixelFormat1Bit);
         Graphic.SetPaletteIdent(pBlackWhite);
     } else if (isColor(h.Kind)) {
-        Graphic.SetSize(width, height, pf24Bit);
+        Graphic.SetSize(width, height, PixelFormat24Bit);
     } else {
-        Graphic.SetSize(width, height, pf8Bit);
+        Graphic.SetSize(width, height, PixelFormat8Bit);
         Graphic.SetPaletteIdent(pGray256);
     }
     PrepareFreshPixels(Graphic);

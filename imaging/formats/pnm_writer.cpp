@@ -58,7 +58,7 @@ void writeRow(PxMOutput& out, const TPixelGraphic& g, Kind kind, bool binary, in
         row.resize(kind == Kind::Bitmap ? (width + 7) / 8 : kind == Kind::Gray ? width : width * 3);
         auto* r = reinterpret_cast<uint8_t*>(row.data());
         if (kind == Kind::Bitmap) {
-            if (g.GetPixelFormat() == pf1Bit) {
+            if (g.GetPixelFormat() == PixelFormat1Bit) {
                 for (int i = 0; i < row.size(); ++i) r[i] = uint8_t(~dib[i]);
             } else {
                 row.fill('\0');
@@ -109,11 +109,11 @@ void TPXMFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
     if (kind != Kind::Bitmap) header += "255\n";
     const TPGPixelFormat format = Graphic.GetPixelFormat();
     const TPaletteIdent ident = Graphic.GetPaletteIdent();
-    if (kind == Kind::Bitmap && format != pf1Bit && ident != pBlackWhite)
+    if (kind == Kind::Bitmap && format != PixelFormat1Bit && ident != pBlackWhite)
         throw EPGPxMFileFormatWriter(QStringLiteral("PBM: ") + GetMessageText(36));
-    if (kind == Kind::Gray && format != pf8Bit && ident != pGray256)
+    if (kind == Kind::Gray && format != PixelFormat8Bit && ident != pGray256)
         throw EPGPxMFileFormatWriter(QStringLiteral("PGM: ") + GetMessageText(36));
-    if (kind == Kind::Color && format != pf24Bit)
+    if (kind == Kind::Color && format != PixelFormat24Bit)
         throw EPGPxMFileFormatWriter(QStringLiteral("PPM: ") + GetMessageText(36));
     out.Append(header);
     TProgressScope progress(Graphic);
@@ -128,17 +128,17 @@ void TPXMFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
 TPBMFileFormatWriter::TPBMFileFormatWriter() {
     Extension = QStringLiteral("pbm");
     Description = QStringLiteral("Portable Bitmap");
-    CanWriteResolutions = ResolutionBit(crBlackWhite);
+    CanWriteResolutions = ResolutionBit(ResolutionBlackWhite);
 }
 
 TPGMFileFormatWriter::TPGMFileFormatWriter() {
     Extension = QStringLiteral("pgm");
     Description = QStringLiteral("Portable Graymap");
-    CanWriteResolutions = ResolutionBit(cr256Grays);
+    CanWriteResolutions = ResolutionBit(Resolution256Grays);
 }
 
 TPPMFileFormatWriter::TPPMFileFormatWriter() {
     Extension = QStringLiteral("ppm");
     Description = QStringLiteral("Portable Pixelmap");
-    CanWriteResolutions = ResolutionBit(crTrueColor);
+    CanWriteResolutions = ResolutionBit(ResolutionTrueColor);
 }

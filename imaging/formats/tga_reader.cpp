@@ -189,7 +189,7 @@ void TTGAFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     in.Skip(h.IdLength);
     const std::vector<TColor> colours = readColorMap(in, h);
     if (!dataCanFill(h, in.StreamSize() - in.Position())) raiseTga(GetMessageText(32));
-    Graphic.SetSize(h.Width, h.Height, h.Depth == 8 ? pf8Bit : pf24Bit);
+    Graphic.SetSize(h.Width, h.Height, h.Depth == 8 ? PixelFormat8Bit : PixelFormat24Bit);
     PrepareFreshPixels(Graphic);
     if (h.Depth == 8 && readsColorMap(h)) {
         Graphic.SetPaletteCount(int(colours.size()));

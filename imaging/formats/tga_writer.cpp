@@ -28,12 +28,12 @@ void writeAll(QIODevice& stream, const QByteArray& bytes) {
 TTGAFileFormatWriter::TTGAFileFormatWriter() {
     Extension = QStringLiteral("tga");
     Description = QStringLiteral("Truevision Targa");
-    CanWriteResolutions = ResolutionBit(cr256Colors) | ResolutionBit(crTrueColor);
+    CanWriteResolutions = ResolutionBit(Resolution256Colors) | ResolutionBit(ResolutionTrueColor);
 }
 
 void TTGAFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
     // Images of fewer bits (only reached by direct calls) are written as 8-bit indices.
-    const bool trueColor = Graphic.GetPixelFormat() == pf24Bit;
+    const bool trueColor = Graphic.GetPixelFormat() == PixelFormat24Bit;
     const int width = Graphic.GetWidth(), height = Graphic.GetHeight();
     const int colours = trueColor ? 0 : Graphic.GetPaletteCount();
     QByteArray header;
@@ -60,7 +60,7 @@ void TTGAFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {
     QByteArray row(trueColor ? width * 3 : width, '\0');
     for (int r = 0; r < height; ++r) {
         const int y = height - 1 - r;
-        if (trueColor || Graphic.GetPixelFormat() == pf8Bit) {
+        if (trueColor || Graphic.GetPixelFormat() == PixelFormat8Bit) {
             std::memcpy(row.data(), Graphic.GetScanLine(y), size_t(row.size()));
         } else {
             for (int x = 0; x < width; ++x) row[x] = char(Graphic.GetPixel(x, y));

@@ -63,9 +63,9 @@ enum class RowKind { Bilevel, Gray16, Palette16, Gray256, Palette256, Rgb, Cmyk 
 
 RowKind rowKindOf(const TPixelGraphic& g) {
     switch (g.GetPixelFormat()) {
-    case pf1Bit: return RowKind::Bilevel;
-    case pf4Bit: return g.GetPaletteIdent() == pGray16 ? RowKind::Gray16 : RowKind::Palette16;
-    case pf8Bit: return g.GetPaletteIdent() == pGray256 ? RowKind::Gray256 : RowKind::Palette256;
+    case PixelFormat1Bit: return RowKind::Bilevel;
+    case PixelFormat4Bit: return g.GetPaletteIdent() == pGray16 ? RowKind::Gray16 : RowKind::Palette16;
+    case PixelFormat8Bit: return g.GetPaletteIdent() == pGray256 ? RowKind::Gray256 : RowKind::Palette256;
     default: return TiffWriteCmyk ? RowKind::Cmyk : RowKind::Rgb;
     }
 }
@@ -167,7 +167,7 @@ void packRow(const uint8_t* row, int64_t length, QByteArray& out) {
 TTIFFileFormatWriter::TTIFFileFormatWriter() {
     Extension = QStringLiteral("tif");
     Description = QStringLiteral("Tagged Image File Format");
-    CanWriteResolutions = TColorResolutions(AllColorResolutions & ~ResolutionBit(cr2Colors));
+    CanWriteResolutions = ColorResolutionSet(AllColorResolutions & ~ResolutionBit(Resolution2Colors));
 }
 
 void TTIFFileFormatWriter::Write(QIODevice& Stream, TPixelGraphic& Graphic) {

@@ -75,7 +75,7 @@ bool createbutton(const QString& styleGraphic, const QString& target, uint32_t t
         // The label is drawn on a true-colour copy, so its colour is not snapped to the style's
         // palette; saving a paletted style's button as GIF reduces the colours again.
         TPixelGraphic button;
-        button.SetSize(style.GetWidth(), style.GetHeight(), pf24Bit);
+        button.SetSize(style.GetWidth(), style.GetHeight(), PixelFormat24Bit);
         button.StretchFrom(style);
         const QImage overlay = labelSheet(QSize(button.GetWidth(), button.GetHeight()), textColour, label, font);
         button.GetCanvas().Painter().drawImage(0, 0, overlay);

@@ -26,7 +26,7 @@ std::mutex registryInUse;
 // Transparent pixels of a GIF show its key colour; on a page they would show
 // the page, which is most often white, so the thumbnail takes white there.
 void whitenTransparentColour(TPixelGraphic& graphic) {
-    if (!graphic.GetTransparent() || graphic.GetPixelFormat() == pf24Bit) return;
+    if (!graphic.GetTransparent() || graphic.GetPixelFormat() == PixelFormat24Bit) return;
     const TColor key = graphic.GetTransparentColor();
     for (int i = 0; i < graphic.GetPaletteCount(); ++i)
         if (graphic.GetPaletteColor(i) == key) graphic.SetPaletteColor(i, pgRGB(255, 255, 255));

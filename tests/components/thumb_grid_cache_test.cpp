@@ -45,7 +45,7 @@ class ThumbDiskCacheTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitImagingLibrary();
-        thumb.SetSize(4, 3, pf24Bit);
+        thumb.SetSize(4, 3, PixelFormat24Bit);
     }
     QTemporaryDir cache;
     TPixelGraphic thumb;

@@ -13,7 +13,7 @@ namespace thumb_test {
 void WriteSolidJpeg(const QString& path, int width, int height, const QColor& colour) {
     InitImagingLibrary();
     TPixelGraphic image;
-    image.SetSize(width, height, pf24Bit);
+    image.SetSize(width, height, PixelFormat24Bit);
     for (int y = 0; y < height; ++y) {
         uint8_t* row = image.GetScanLine(y);
         for (int x = 0; x < width; ++x) {

@@ -28,7 +28,7 @@ TEST(BmpSample, DecodesLikePillow) {
 
 // A graphic of the given format with a pattern that uses every palette entry.
 void fillPattern(TPixelGraphic& g, TPGPixelFormat format) {
-    if (format == pf24Bit) {
+    if (format == PixelFormat24Bit) {
         fillGradient(g, 37, 11);
         return;
     }
@@ -45,7 +45,7 @@ TEST(BmpWriter, EveryPixelFormatRoundTripsAndPillowReadsItBack) {
     initLibrary();
     testing_support::TempDataDir dir;
     PillowReadsBack pillow;
-    for (const TPGPixelFormat format : {pf1Bit, pf4Bit, pf8Bit, pf24Bit}) {
+    for (const TPGPixelFormat format : {PixelFormat1Bit, PixelFormat4Bit, PixelFormat8Bit, PixelFormat24Bit}) {
         TPixelGraphic original;
         fillPattern(original, format);
         const QString path = dir.file(QStringLiteral("written%1.bmp").arg(int(format)));
@@ -132,7 +132,7 @@ TEST(BmpReader, IndicesPastAShortColourTableShowBlack) {
     EXPECT_EQ(g.GetPixelColor(2, 0), pgRGB(0, 0, 0));
     EXPECT_EQ(g.GetPixelColor(3, 1), pgRGB(0, 0, 0));
     TPixelGraphic converted;
-    converted.SetSize(4, 2, pf24Bit);
+    converted.SetSize(4, 2, PixelFormat24Bit);
     EXPECT_NO_THROW(converted.StretchFrom(g));
 }
 
@@ -219,7 +219,7 @@ TEST(BmpReader, FileInformationDescribesTheHeader) {
 TEST(BmpStreaming, WriteDataAndReadDataRestoreThePixels) {
     initLibrary();
     TPixelGraphic original, back;
-    fillPattern(original, pf8Bit);
+    fillPattern(original, PixelFormat8Bit);
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
     original.WriteData(buffer);

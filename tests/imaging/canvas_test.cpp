@@ -14,7 +14,7 @@ protected:
 
 TEST_F(CanvasTest, DrawingReachesThePixelsAtTheNextDirectAccess) {
     TPixelGraphic g;
-    g.SetSize(20, 10, pf24Bit);
+    g.SetSize(20, 10, PixelFormat24Bit);
     g.Clear();
     int changes = 0;
     g.SetOnChange([&](TPixelGraphic*) { ++changes; });
@@ -35,7 +35,7 @@ TEST_F(CanvasTest, DrawingReachesThePixelsAtTheNextDirectAccess) {
 
 TEST_F(CanvasTest, PalettedGraphicsTakeTheNearestEntries) {
     TPixelGraphic g;
-    g.SetSize(8, 8, pf4Bit);
+    g.SetSize(8, 8, PixelFormat4Bit);
     g.SetPaletteIdent(pSys16);
     g.Clear();
     g.GetCanvas().Painter().fillRect(QRect(0, 0, 8, 4), QColor(250, 250, 5));
@@ -44,7 +44,7 @@ TEST_F(CanvasTest, PalettedGraphicsTakeTheNearestEntries) {
     EXPECT_EQ(g.GetPixel(3, 4), 0u);
     // A resize releases the canvas first, so nothing drawn is lost or written into new memory.
     g.GetCanvas().Painter().fillRect(QRect(0, 0, 8, 8), QColor(255, 255, 255));
-    g.SetSize(4, 4, pf4Bit);
+    g.SetSize(4, 4, PixelFormat4Bit);
     EXPECT_TRUE(LiveCanvases.empty());
 }
 
@@ -74,7 +74,7 @@ TEST_F(CanvasTest, ExchangeWithThePlatformBitmap) {
 
 TEST_F(CanvasTest, ClipboardDataIsAPackedDib) {
     TPixelGraphic g;
-    g.SetSize(5, 3, pf8Bit);
+    g.SetSize(5, 3, PixelFormat8Bit);
     g.SetPaletteCount(3);
     g.SetPaletteColor(0, pgRGB(0, 0, 0));
     g.SetPaletteColor(1, pgRGB(255, 0, 0));

@@ -20,14 +20,14 @@ std::vector<TColor> paletteOf(const TPixelGraphic& g) {
 }
 
 void fillSolid(TPixelGraphic& g, int w, int h, TColor colour) {
-    g.SetSize(w, h, pf24Bit);
+    g.SetSize(w, h, PixelFormat24Bit);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) g.SetPixel(x, y, colour);
 }
 
 // An 8-bit image whose pixels use the given palette entries, each over one column band.
 void fillPaletted(TPixelGraphic& g, const std::vector<TColor>& used, int paletteSize) {
-    g.SetSize(int(used.size()) * 3, 4, pf8Bit);
+    g.SetSize(int(used.size()) * 3, 4, PixelFormat8Bit);
     g.SetPaletteIdent(pGray256);
     g.SetPaletteCount(paletteSize);
     for (int i = 0; i < int(used.size()); ++i) g.SetPaletteColor(i, used[size_t(i)]);
@@ -41,7 +41,7 @@ TEST(ColorReduction, WhiteGivesTheCentreOfItsCellFollowedByTheSystemColours) {
     initLibrary();
     TPixelGraphic white, target;
     fillSolid(white, 8, 8, pgRGB(255, 255, 255));
-    target.SetSize(8, 8, pf8Bit);
+    target.SetSize(8, 8, PixelFormat8Bit);
     target.ReduceColorsFrom(white, 252, true);
     std::vector<TColor> expected{pgRGB(252, 254, 252)};
     for (const TColor c : SystemColors16) expected.push_back(c);
@@ -51,12 +51,12 @@ TEST(ColorReduction, WhiteGivesTheCentreOfItsCellFollowedByTheSystemColours) {
 TEST(ColorReduction, EmptySourceOrNoRoomGivesTheFirstSystemColours) {
     initLibrary();
     TPixelGraphic empty, target;
-    target.SetSize(4, 4, pf1Bit);
+    target.SetSize(4, 4, PixelFormat1Bit);
     target.ReduceColorsFrom(empty, 2, false);
     EXPECT_EQ(paletteOf(target), (std::vector<TColor>{pgRGB(0, 0, 0), pgRGB(128, 0, 0)}));
     TPixelGraphic some;
     fillGradient(some, 10, 10);
-    target.SetSize(4, 4, pf4Bit);
+    target.SetSize(4, 4, PixelFormat4Bit);
     target.ReduceColorsFrom(some, 16, true);  // no colour left for the image itself
     EXPECT_EQ(target.GetPaletteCount(), 16);
     EXPECT_EQ(target.GetPaletteColor(9), pgRGB(255, 0, 0));
@@ -67,7 +67,7 @@ TEST(ColorReduction, EmptySourceOrNoRoomGivesTheFirstSystemColours) {
 TEST(ColorReduction, DistinctCellsFewerThanTheTargetGiveOneEntryEach) {
     initLibrary();
     TPixelGraphic source, target;
-    source.SetSize(20, 10, pf24Bit);
+    source.SetSize(20, 10, PixelFormat24Bit);
     std::set<TColor> colours;
     for (int i = 0; i < 200; ++i) {
         const TColor c = pgRGB(uint8_t(8 * (i % 8) + 4), uint8_t(4 * ((i / 8) % 5) * 3 + 2), uint8_t(8 * (i / 40) * 5 + 4));
@@ -77,7 +77,7 @@ TEST(ColorReduction, DistinctCellsFewerThanTheTargetGiveOneEntryEach) {
     ASSERT_EQ(colours.size(), 200u);
     for (const int n : {256, 252, 200}) {
         SCOPED_TRACE(n);
-        target.SetSize(20, 10, pf8Bit);
+        target.SetSize(20, 10, PixelFormat8Bit);
         target.ReduceColorsFrom(source, n, false);
         const std::vector<TColor> palette = paletteOf(target);
         EXPECT_EQ(palette.size(), 200u);
@@ -97,7 +97,7 @@ TEST(ColorReduction, AGradientUsesEveryEntryItIsGivenAndStaysClose) {
         TPGPixelFormat Format;
         double MaxError;
     };
-    for (const Case c : {Case{2, false, pf1Bit, 60}, Case{16, false, pf4Bit, 22}, Case{252, true, pf8Bit, 8}}) {
+    for (const Case c : {Case{2, false, PixelFormat1Bit, 60}, Case{16, false, PixelFormat4Bit, 22}, Case{252, true, PixelFormat8Bit, 8}}) {
         SCOPED_TRACE(c.N);
         TPixelGraphic target;
         target.SetSize(160, 120, c.Format);
@@ -124,7 +124,7 @@ TEST(ColorReduction, PalettedSourcesKeepTheColoursTheyUse) {
         TPixelGraphic source, target;
         fillPaletted(source, c.Used, c.PaletteSize);
         if (c.StrayIndex) source.SetPixel(0, 0, 200);
-        target.SetSize(source.GetWidth(), source.GetHeight(), pf8Bit);
+        target.SetSize(source.GetWidth(), source.GetHeight(), PixelFormat8Bit);
         target.ReduceColorsFrom(source, c.System ? 252 : 16, c.System);
         const std::vector<TColor> palette = paletteOf(target);
         ASSERT_EQ(palette.size(), c.Used.size() + (c.System ? 16 : 0));
@@ -139,7 +139,7 @@ TEST(ColorReduction, OctreeReducesNodesWhoseChildrenAllCameNew) {
     initLibrary();
     TPixelGraphic source, target;
     fillPaletted(source, {pgRGB(0, 0, 0), pgRGB(255, 255, 255)}, 2);
-    target.SetSize(6, 4, pf1Bit);
+    target.SetSize(6, 4, PixelFormat1Bit);
     target.ReduceColorsFrom(source, 1, false);
     EXPECT_EQ(paletteOf(target), std::vector<TColor>{pgRGB(127, 127, 127)});
 
@@ -147,7 +147,7 @@ TEST(ColorReduction, OctreeReducesNodesWhoseChildrenAllCameNew) {
     std::vector<TColor> spread;
     for (int i = 0; i < 256; ++i) spread.push_back(pgRGB(uint8_t(i * 37), uint8_t(i * 101), uint8_t(255 - i)));
     fillPaletted(source, spread, 256);
-    target.SetSize(source.GetWidth(), 4, pf4Bit);
+    target.SetSize(source.GetWidth(), 4, PixelFormat4Bit);
     target.ReduceColorsFrom(source, 16, false);
     EXPECT_GE(target.GetPaletteCount(), 1);
     EXPECT_LE(target.GetPaletteCount(), 16);
@@ -167,7 +167,7 @@ public:
         Colours = Graphic.GetPaletteCount();
         Error = -1;
     }
-    TPGPixelFormat Format = pf24Bit;
+    TPGPixelFormat Format = PixelFormat24Bit;
     int Colours = -1;
     int Error = 0;
 };
@@ -184,7 +184,7 @@ TEST(ColorReduction, SavingConvertsTrueColourToReducedPalettes) {
         TPGPixelFormat Format;
         int Colours;
     };
-    for (const Case c : {Case{1, pf1Bit, 2}, Case{4, pf4Bit, 16}, Case{6, pf8Bit, 252}}) {
+    for (const Case c : {Case{1, PixelFormat1Bit, 2}, Case{4, PixelFormat4Bit, 16}, Case{6, PixelFormat8Bit, 252}}) {
         SCOPED_TRACE(c.Class);
         auto owned = std::make_unique<ClassProbeWriter>(c.Class);
         ClassProbeWriter* writer = owned.get();

@@ -125,7 +125,7 @@ TEST(GifBridge, ProbeIndexAndInfo) {
     uint8_t lower[17] = {'g', 'i', 'f'};
     EXPECT_FALSE(reader.IsFormat(lower));
     TGIFFileFormatWriter writer;
-    EXPECT_EQ(writer.CanWriteResolutions, ResolutionBit(cr256Colors));
+    EXPECT_EQ(writer.CanWriteResolutions, ResolutionBit(Resolution256Colors));
 
     // The bridge comes before the registry's own GIF reader.
     QByteArray gifBytes;
@@ -277,7 +277,7 @@ TEST(GifBridge, GraphicsSaveAsGif) {
     ASSERT_TRUE(dir.isValid());
     // An 8-bit graphic keeps its pixels exactly.
     TPixelGraphic paletted;
-    paletted.SetSize(21, 13, pf8Bit);
+    paletted.SetSize(21, 13, PixelFormat8Bit);
     paletted.SetPaletteCount(256);
     for (int i = 0; i < 256; ++i) paletted.SetPaletteColor(i, pgRGB(uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)));
     for (int y = 0; y < 13; ++y)

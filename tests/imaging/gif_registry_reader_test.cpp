@@ -67,7 +67,7 @@ TEST(GifRegistryReader, ProbeAndSelection) {
     ASSERT_TRUE(readImage(third, bytes, 2, &rows));
     EXPECT_EQ(third.GetWidth(), 7);
     EXPECT_EQ(third.GetHeight(), 2);
-    EXPECT_EQ(third.GetPixelFormat(), pf8Bit);
+    EXPECT_EQ(third.GetPixelFormat(), PixelFormat8Bit);
     EXPECT_EQ(rows, 2);
     TGIFSubImage* frame = source.Images().Frame(2);
     for (int x = 0; x < 7; ++x)
@@ -75,10 +75,10 @@ TEST(GifRegistryReader, ProbeAndSelection) {
     TPixelGraphic second;
     ASSERT_TRUE(readImage(second, bytes, 1));
     EXPECT_EQ(second.GetWidth(), 5);
-    EXPECT_EQ(second.GetPixelFormat(), pf4Bit);
+    EXPECT_EQ(second.GetPixelFormat(), PixelFormat4Bit);
     TPixelGraphic first;
     ASSERT_TRUE(readImage(first, bytes, 0));
-    EXPECT_EQ(first.GetPixelFormat(), pf1Bit);
+    EXPECT_EQ(first.GetPixelFormat(), PixelFormat1Bit);
     // A missing image and a file that is no GIF leave the graphic alone, without an error.
     TPixelGraphic missing;
     EXPECT_FALSE(readImage(missing, bytes, 3));

@@ -24,10 +24,10 @@ TEST_F(IcoFormat, EntriesReadInBothModes) {
         TPGPixelFormat IndexedFormat;
         int Colours;
     } cases[] = {
-        {"ico_16x16_1bit.ico", 0, pf1Bit, 2},     {"ico_32x32_4bit.ico", 0, pf4Bit, 16},
-        {"ico_48x48_8bit.ico", 0, pf8Bit, 256},   {"ico_24x24_1bit.ico", 0, pf1Bit, 2},
-        {"ico_8x64_4bit.ico", 0, pf4Bit, 16},     {"ico_20x12_8bit.ico", 0, pf8Bit, 256},
-        {"ico_unmasked_32x32_8bit.ico", 0, pf8Bit, 256}, {"ico_two_entries.ico", 1, pf8Bit, 256},
+        {"ico_16x16_1bit.ico", 0, PixelFormat1Bit, 2},     {"ico_32x32_4bit.ico", 0, PixelFormat4Bit, 16},
+        {"ico_48x48_8bit.ico", 0, PixelFormat8Bit, 256},   {"ico_24x24_1bit.ico", 0, PixelFormat1Bit, 2},
+        {"ico_8x64_4bit.ico", 0, PixelFormat4Bit, 16},     {"ico_20x12_8bit.ico", 0, PixelFormat8Bit, 256},
+        {"ico_unmasked_32x32_8bit.ico", 0, PixelFormat8Bit, 256}, {"ico_two_entries.ico", 1, PixelFormat8Bit, 256},
     };
     for (const auto& c : cases) {
         const RgbImage want = readRgbPixmap(path(c.Name) + ".expected.ppm");
@@ -35,7 +35,7 @@ TEST_F(IcoFormat, EntriesReadInBothModes) {
         IconReaderMode = 1;
         TPixelGraphic rgb;
         readIcon(path(c.Name), rgb, c.Index);
-        EXPECT_EQ(rgb.GetPixelFormat(), pf24Bit) << c.Name;
+        EXPECT_EQ(rgb.GetPixelFormat(), PixelFormat24Bit) << c.Name;
         EXPECT_TRUE(rgb.GetTransparent()) << c.Name;
         EXPECT_EQ(rgb.GetTransparentColor(), pgRGB(255, 255, 255)) << c.Name;
         EXPECT_EQ(mismatches(coloursOf(rgb), want), 0) << c.Name;

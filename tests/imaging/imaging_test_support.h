@@ -24,7 +24,7 @@ inline void initLibrary() {
 
 // A smooth colour gradient with a little deterministic noise.
 inline void fillGradient(TPixelGraphic& g, int w, int h) {
-    g.SetSize(w, h, pf24Bit);
+    g.SetSize(w, h, PixelFormat24Bit);
     unsigned seed = 12345;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -38,7 +38,7 @@ inline void fillGradient(TPixelGraphic& g, int w, int h) {
 }
 
 inline void fillGrayGradient(TPixelGraphic& g, int w, int h) {
-    g.SetSize(w, h, pf8Bit);
+    g.SetSize(w, h, PixelFormat8Bit);
     g.SetPaletteIdent(pGray256);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) g.SetPixel(x, y, uint32_t((x + 2 * y) * 255 / std::max(1, w + 2 * h - 3)));

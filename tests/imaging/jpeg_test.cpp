@@ -96,7 +96,7 @@ TEST_F(JpegTest, GreyImagesRoundTripAsOneComponent) {
 
 TEST_F(JpegTest, TheWriterRefusesPalettedImagesHandedInDirectly) {
     TPixelGraphic g;
-    g.SetSize(4, 4, pf4Bit);
+    g.SetSize(4, 4, PixelFormat4Bit);
     g.SetPaletteIdent(pSys16);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -135,7 +135,7 @@ TEST_F(JpegTest, DctScalingGivesTheScaledSize) {
     const QString even = saveGradient("even.jpg", 800, 600);
     TPixelGraphic full, shrunk;
     full.LoadFromFile(even);
-    shrunk.SetSize(100, 75, pf24Bit);
+    shrunk.SetSize(100, 75, PixelFormat24Bit);
     shrunk.StretchFrom(full);
     TPixelGraphic eighth;
     LoadJpegFileScaled(even, eighth, 8, true);

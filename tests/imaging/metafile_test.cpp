@@ -197,7 +197,7 @@ TEST(Metafile, DamagedFilesNeverRaise) {
     for (const auto& [file, reader] : readers) {
         SCOPED_TRACE(file);
         TPixelGraphic g;
-        g.SetSize(5, 3, pf24Bit);
+        g.SetSize(5, 3, PixelFormat24Bit);
         g.SetPixelColor(1, 1, Red);
         QFile f(metafileSample(file));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -190,7 +190,7 @@ TEST(OpenDialog, AResultOfASupersededJobIsDropped) {
     const uint64_t finished = dialog.Generation();
     // The selection moves on while the finished job's result is still queued.
     auto stale = std::make_unique<TPixelGraphic>();
-    stale->SetSize(7, 7, pf24Bit);
+    stale->SetSize(7, 7, PixelFormat24Bit);
     QCoreApplication::postEvent(&dialog, new TPreviewReadyEvent(finished, std::move(stale)));
     restOn(dialog, folder + "notes.txt");
     QCoreApplication::processEvents();
@@ -198,7 +198,7 @@ TEST(OpenDialog, AResultOfASupersededJobIsDropped) {
     EXPECT_GT(dialog.Generation(), finished);
     // A result of the current job is taken.
     auto current = std::make_unique<TPixelGraphic>();
-    current->SetSize(5, 5, pf24Bit);
+    current->SetSize(5, 5, PixelFormat24Bit);
     QCoreApplication::postEvent(&dialog, new TPreviewReadyEvent(dialog.Generation(), std::move(current)));
     QCoreApplication::processEvents();
     ASSERT_NE(dialog.Preview(), nullptr);
@@ -215,14 +215,14 @@ TEST(OpenDialog, DisplayDepthChoosesThePreviewPalette) {
     job.DisplayBitsPerPixel = 8;
     auto preview = TCreateOpenSaveDialogPaintPGThread::MakePreview(job, {});
     ASSERT_TRUE(preview);
-    EXPECT_EQ(preview->GetPixelFormat(), pf8Bit);
+    EXPECT_EQ(preview->GetPixelFormat(), PixelFormat8Bit);
     ASSERT_EQ(preview->GetPaletteCount(), 252);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(preview->GetPaletteColor(236 + i), SystemColors16[i]) << i;
 
     job.DisplayBitsPerPixel = 4;
     preview = TCreateOpenSaveDialogPaintPGThread::MakePreview(job, {});
     ASSERT_TRUE(preview);
-    EXPECT_EQ(preview->GetPixelFormat(), pf4Bit);
+    EXPECT_EQ(preview->GetPixelFormat(), PixelFormat4Bit);
     EXPECT_EQ(preview->GetPaletteIdent(), pSys16);
 
     // The dialog hands the seam's depth to its jobs.

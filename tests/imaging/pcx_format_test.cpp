@@ -17,11 +17,11 @@ TEST_F(PcxFormat, SamplesDecodeLikePillow) {
         const char* Name;
         TPGPixelFormat Format;
     } cases[] = {
-        {"pcx_pillow_1.pcx", pf1Bit},        {"pcx_pillow_l.pcx", pf8Bit},
-        {"pcx_pillow_p.pcx", pf8Bit},        {"pcx_pillow_rgb.pcx", pf24Bit},
-        {"pcx_planes4_v5.pcx", pf4Bit},      {"pcx_planes4_v3.pcx", pf4Bit},
-        {"pcx_runs_cross_lines.pcx", pf8Bit}, {"pcx_rgb_offset_window.pcx", pf24Bit},
-        {"pcx_runs_across_refills.pcx", pf8Bit},
+        {"pcx_pillow_1.pcx", PixelFormat1Bit},        {"pcx_pillow_l.pcx", PixelFormat8Bit},
+        {"pcx_pillow_p.pcx", PixelFormat8Bit},        {"pcx_pillow_rgb.pcx", PixelFormat24Bit},
+        {"pcx_planes4_v5.pcx", PixelFormat4Bit},      {"pcx_planes4_v3.pcx", PixelFormat4Bit},
+        {"pcx_runs_cross_lines.pcx", PixelFormat8Bit}, {"pcx_rgb_offset_window.pcx", PixelFormat24Bit},
+        {"pcx_runs_across_refills.pcx", PixelFormat8Bit},
     };
     for (const auto& c : cases) expectLoadsAsExpected(path(c.Name), c.Format);
     // The second oracle, netpbm's converter, agrees wherever it reads a file the same way (it

@@ -20,7 +20,7 @@ TEST_F(PixelGraphicTest, RowsAreStoredBottomUpAndPadded) {
     TPixelGraphic g;
     EXPECT_TRUE(g.GetEmpty());
     EXPECT_EQ(g.GetPaletteIdent(), pTrueColor);
-    g.SetSize(5, 3, pf24Bit);
+    g.SetSize(5, 3, PixelFormat24Bit);
     EXPECT_EQ(g.GetBytesPerLine(), 16);  // 15 bytes padded to 16
     EXPECT_EQ(g.GetImageSize(), 48);
     EXPECT_EQ(g.GetDIBSize(), 48 + 58);
@@ -38,7 +38,7 @@ TEST_F(PixelGraphicTest, RowsAreStoredBottomUpAndPadded) {
 
 TEST_F(PixelGraphicTest, OneAndFourBitPixelsUseTheirBitPositions) {
     TPixelGraphic g;
-    g.SetSize(10, 2, pf1Bit);
+    g.SetSize(10, 2, PixelFormat1Bit);
     EXPECT_EQ(g.GetBytesPerLine(), 4);
     std::memset(g.GetBits(), 0, size_t(g.GetImageSize()));
     g.SetPixel(0, 0, 1);
@@ -47,7 +47,7 @@ TEST_F(PixelGraphicTest, OneAndFourBitPixelsUseTheirBitPositions) {
     EXPECT_EQ(g.GetScanLine(0)[0], 0x80);
     EXPECT_EQ(g.GetScanLine(0)[1], 0x40);
     EXPECT_EQ(g.GetPixel(9, 0), 1u);
-    g.SetSize(3, 1, pf4Bit);
+    g.SetSize(3, 1, PixelFormat4Bit);
     g.SetPixel(0, 0, 0x1A);
     g.SetPixel(1, 0, 0x03);
     EXPECT_EQ(g.GetScanLine(0)[0], 0xA3);
@@ -56,7 +56,7 @@ TEST_F(PixelGraphicTest, OneAndFourBitPixelsUseTheirBitPositions) {
 
 TEST_F(PixelGraphicTest, OutsideReadsGiveTheBackgroundUnlessRangeErrorsAreOn) {
     TPixelGraphic g;
-    g.SetSize(2, 2, pf24Bit);
+    g.SetSize(2, 2, PixelFormat24Bit);
     g.SetBackground(pgRGB(1, 2, 3));
     EXPECT_EQ(g.GetPixel(-1, 0), pgRGB(1, 2, 3));
     g.SetPixel(5, 5, 0);  // ignored
@@ -74,7 +74,7 @@ TEST_F(PixelGraphicTest, PaletteAccessRules) {
     TPixelGraphic g;
     EXPECT_EQ(g.GetPaletteColor(5), 5u);
     EXPECT_THROW(g.SetPaletteColor(0, 0), EPGNoPalette);
-    g.SetSize(4, 4, pf8Bit);
+    g.SetSize(4, 4, PixelFormat8Bit);
     g.SetPaletteCount(3);
     EXPECT_EQ(g.GetPaletteIdent(), pUnknown);
     EXPECT_THROW(g.GetPaletteColor(3), EPGInvalidPaletteIndex);
@@ -89,13 +89,13 @@ TEST_F(PixelGraphicTest, PaletteAccessRules) {
     EXPECT_EQ(g.GetPixel(0, 0), 1u);
     EXPECT_EQ(g.GetPixelColor(0, 0), pgRGB(255, 0, 0));
     // Shrinking the format cuts the palette.
-    g.SetSize(4, 4, pf1Bit);
+    g.SetSize(4, 4, PixelFormat1Bit);
     EXPECT_EQ(g.GetPaletteCount(), 2);
 }
 
 TEST_F(PixelGraphicTest, DetectPaletteIdentRecognisesFixedPalettes) {
     TPixelGraphic g;
-    g.SetSize(2, 2, pf4Bit);
+    g.SetSize(2, 2, PixelFormat4Bit);
     g.SetPaletteCount(4);
     for (int i = 0; i < 4; ++i) g.SetPaletteColor(i, pgRGB(uint8_t(i * 85), uint8_t(i * 85), uint8_t(i * 85)));
     EXPECT_EQ(g.GetPaletteIdent(), pUnknown);
@@ -112,7 +112,7 @@ TEST_F(PixelGraphicTest, DetectPaletteIdentRecognisesFixedPalettes) {
     EXPECT_FALSE(g.GetIsGray());
 
     TPixelGraphic h;
-    h.SetSize(1, 1, pf8Bit);
+    h.SetSize(1, 1, PixelFormat8Bit);
     for (TPaletteIdent kind : {pSys16, pGray16, pGray236, pGray256, pSpecial125, pSpecial216, pSpecial252}) {
         h.SetPaletteIdent(kind);
         h.SetPaletteIdent(pUnknown);
@@ -123,7 +123,7 @@ TEST_F(PixelGraphicTest, DetectPaletteIdentRecognisesFixedPalettes) {
 
 TEST_F(PixelGraphicTest, NearestColorIndexByPaletteKind) {
     TPixelGraphic g;
-    g.SetSize(1, 1, pf8Bit);
+    g.SetSize(1, 1, PixelFormat8Bit);
     g.SetPaletteIdent(pSpecial125);
     EXPECT_EQ(g.NearestColorIndex(pgRGB(224, 0, 0)), 4 * 25);
     EXPECT_EQ(g.NearestColorIndex(pgRGB(223, 0, 0)), 3 * 25);
@@ -137,7 +137,7 @@ TEST_F(PixelGraphicTest, NearestColorIndexByPaletteKind) {
     EXPECT_EQ(g.NearestColorIndex(pgRGB(255, 255, 255)), 15);
     // Any other palette: the cache gives what an exhaustive search gives.
     TPixelGraphic u;
-    u.SetSize(1, 1, pf8Bit);
+    u.SetSize(1, 1, PixelFormat8Bit);
     u.SetPaletteCount(5);
     const TColor colours[5] = {pgRGB(0, 0, 0), pgRGB(200, 30, 30), pgRGB(30, 200, 30), pgRGB(30, 30, 200),
                                pgRGB(250, 250, 250)};
@@ -149,14 +149,14 @@ TEST_F(PixelGraphicTest, NearestColorIndexByPaletteKind) {
         EXPECT_EQ(u.NearestColorIndex(pgRGB(230, 240, 230)), 4);
     }
     TPixelGraphic none;
-    none.SetSize(1, 1, pf8Bit);
+    none.SetSize(1, 1, PixelFormat8Bit);
     none.SetPaletteIdent(pNone);
     EXPECT_THROW(none.NearestColorIndex(0), EPGNoPalette);
 }
 
 TEST_F(PixelGraphicTest, AssignCopiesPixelsPaletteAndOptions) {
     TPixelGraphic a;
-    a.SetSize(3, 2, pf8Bit);
+    a.SetSize(3, 2, PixelFormat8Bit);
     a.SetPaletteIdent(pGray256);
     a.SetPixel(2, 1, 77);
     a.SetColorResolutionMode(0);
@@ -175,22 +175,22 @@ TEST_F(PixelGraphicTest, AssignCopiesPixelsPaletteAndOptions) {
     EXPECT_EQ(changes, 1);  // once, at the end of the update
     b.Assign(nullptr);
     EXPECT_TRUE(b.GetEmpty());
-    EXPECT_EQ(b.GetPixelFormat(), pf24Bit);
+    EXPECT_EQ(b.GetPixelFormat(), PixelFormat24Bit);
 }
 
 TEST_F(PixelGraphicTest, SetSizeRefusesNegativeAndHugeSizes) {
     TPixelGraphic g;
-    g.SetSize(2, 2, pf24Bit);
+    g.SetSize(2, 2, PixelFormat24Bit);
     try {
-        g.SetSize(-1, 5, pf24Bit);
+        g.SetSize(-1, 5, PixelFormat24Bit);
         FAIL();
     } catch (const EPGInvalidSize& e) {
         EXPECT_EQ(e.message(), "Negative width");
     }
     EXPECT_EQ(g.GetWidth(), 2);
-    EXPECT_THROW(g.SetSize(5, -1, pf24Bit), EPGInvalidSize);
+    EXPECT_THROW(g.SetSize(5, -1, PixelFormat24Bit), EPGInvalidSize);
     try {
-        g.SetSize(100000, 100000, pf24Bit);
+        g.SetSize(100000, 100000, PixelFormat24Bit);
         FAIL();
     } catch (const EPixelGraphic& e) {
         EXPECT_EQ(e.message(), "CreateDIBSection failed");
@@ -200,12 +200,12 @@ TEST_F(PixelGraphicTest, SetSizeRefusesNegativeAndHugeSizes) {
 
 TEST_F(PixelGraphicTest, SetSizeWithTheSameSizeClearsToTheBackground) {
     TPixelGraphic g;
-    g.SetSize(3, 3, pf8Bit);
+    g.SetSize(3, 3, PixelFormat8Bit);
     g.SetPaletteIdent(pGray256);
     g.SetPixel(1, 1, 9);
     uint8_t* before = g.GetBits();
     g.SetBackground(pgRGB(40, 40, 40));
-    g.SetSize(3, 3, pf8Bit);
+    g.SetSize(3, 3, PixelFormat8Bit);
     EXPECT_EQ(g.GetBits(), before);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x) EXPECT_EQ(g.GetPixel(x, y), 40u);
@@ -213,7 +213,7 @@ TEST_F(PixelGraphicTest, SetSizeWithTheSameSizeClearsToTheBackground) {
 
 TEST_F(PixelGraphicTest, ConvertsToAQImageTopDown) {
     TPixelGraphic g;
-    g.SetSize(3, 2, pf24Bit);
+    g.SetSize(3, 2, PixelFormat24Bit);
     g.Clear();
     g.SetPixel(0, 0, pgRGB(255, 0, 0));
     g.SetPixel(2, 1, pgRGB(0, 0, 255));
@@ -222,7 +222,7 @@ TEST_F(PixelGraphicTest, ConvertsToAQImageTopDown) {
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(image.pixel(2, 1), qRgb(0, 0, 255));
     TPixelGraphic p;
-    p.SetSize(9, 1, pf4Bit);
+    p.SetSize(9, 1, PixelFormat4Bit);
     p.SetPaletteIdent(pSys16);
     p.SetPixel(8, 0, 12);
     EXPECT_EQ(p.ToQImage().pixel(8, 0), qRgb(0, 0, 255));
@@ -237,7 +237,7 @@ TEST_F(PixelGraphicTest, ConvertsToAQImageTopDown) {
 
 TEST_F(PixelGraphicTest, GreyPalettesMapByIntensity) {
     TPixelGraphic g;
-    g.SetSize(1, 1, pf8Bit);
+    g.SetSize(1, 1, PixelFormat8Bit);
     g.SetPaletteIdent(pGray236);
     EXPECT_EQ(g.GetPaletteColor(235), pgRGB(255, 255, 255));
     EXPECT_EQ(g.NearestColorIndex(pgRGB(0, 0, 0)), 0);
@@ -255,17 +255,17 @@ TEST_F(PixelGraphicTest, GreyPalettesMapByIntensity) {
 
 TEST(PixelGraphic, NewPixelsStartZeroed) {
     // Memory just freed after being filled is the likeliest to come back uninitialised.
-    for (const TPGPixelFormat format : {pf8Bit, pf24Bit}) {
+    for (const TPGPixelFormat format : {PixelFormat8Bit, PixelFormat24Bit}) {
         {
             TPixelGraphic used;
             used.SetSize(300, 200, format);
-            for (int y = 0; y < 200; ++y) std::memset(used.GetScanLine(y), 0xA5, format == pf24Bit ? 900 : 300);
+            for (int y = 0; y < 200; ++y) std::memset(used.GetScanLine(y), 0xA5, format == PixelFormat24Bit ? 900 : 300);
         }
         TPixelGraphic fresh;
         fresh.SetSize(300, 200, format);
         for (int y = 0; y < 200; ++y) {
             const uint8_t* row = fresh.GetScanLine(y);
-            ASSERT_TRUE(std::all_of(row, row + (format == pf24Bit ? 900 : 300), [](uint8_t b) { return b == 0; }))
+            ASSERT_TRUE(std::all_of(row, row + (format == PixelFormat24Bit ? 900 : 300), [](uint8_t b) { return b == 0; }))
                 << int(format) << " row " << y;
         }
     }

@@ -41,10 +41,10 @@ TEST(PngReader, PixelFormatsFollowTheFile) {
         TPGPixelFormat Format;
         TPaletteIdent Palette;
     };
-    for (const Case c : {Case{"png_grey_2bit.png", pf4Bit, pGray4}, Case{"png_grey_4bit.png", pf4Bit, pGray16},
-                         Case{"png_grey_1bit.png", pf1Bit, pBlackWhite}, Case{"png_grey_16bit.png", pf8Bit, pGray256},
-                         Case{"png_palette_2bit.png", pf4Bit, pUnknown}, Case{"png_rgb_16bit.png", pf24Bit, pTrueColor},
-                         Case{"png_grey_alpha.png", pf8Bit, pGray256}}) {
+    for (const Case c : {Case{"png_grey_2bit.png", PixelFormat4Bit, pGray4}, Case{"png_grey_4bit.png", PixelFormat4Bit, pGray16},
+                         Case{"png_grey_1bit.png", PixelFormat1Bit, pBlackWhite}, Case{"png_grey_16bit.png", PixelFormat8Bit, pGray256},
+                         Case{"png_palette_2bit.png", PixelFormat4Bit, pUnknown}, Case{"png_rgb_16bit.png", PixelFormat24Bit, pTrueColor},
+                         Case{"png_grey_alpha.png", PixelFormat8Bit, pGray256}}) {
         SCOPED_TRACE(c.File);
         TPixelGraphic g;
         g.LoadFromFile(dir + c.File);
@@ -135,12 +135,12 @@ TEST(PngWriter, EveryPixelFormatRoundTripsAndPillowReadsItBack) {
         TPaletteIdent Palette;
         const char* Kind;
     };
-    for (const Case c : {Case{pf24Bit, pTrueColor, "RGB"}, Case{pf8Bit, pGray256, "GrayScale"},
-                         Case{pf8Bit, pSpecial216, "palette"}, Case{pf4Bit, pGray16, "palette"},
-                         Case{pf4Bit, pSys16, "palette"}, Case{pf1Bit, pBlackWhite, "palette"}}) {
+    for (const Case c : {Case{PixelFormat24Bit, pTrueColor, "RGB"}, Case{PixelFormat8Bit, pGray256, "GrayScale"},
+                         Case{PixelFormat8Bit, pSpecial216, "palette"}, Case{PixelFormat4Bit, pGray16, "palette"},
+                         Case{PixelFormat4Bit, pSys16, "palette"}, Case{PixelFormat1Bit, pBlackWhite, "palette"}}) {
         SCOPED_TRACE(int(c.Palette));
         TPixelGraphic original;
-        if (c.Format == pf24Bit) {
+        if (c.Format == PixelFormat24Bit) {
             fillGradient(original, 23, 9);
         } else {
             original.SetSize(23, 9, c.Format);
@@ -152,7 +152,7 @@ TEST(PngWriter, EveryPixelFormatRoundTripsAndPillowReadsItBack) {
         original.SaveToFile(path);
         const TPGGraphicInfo info = fileInfo(path);
         EXPECT_EQ(info.Details, c.Kind);
-        EXPECT_EQ(info.SubFormat, c.Format == pf8Bit && c.Palette == pGray256 ? "(gama)" : c.Format == pf24Bit ? "(gama)" : "(gama, plte)");
+        EXPECT_EQ(info.SubFormat, c.Format == PixelFormat8Bit && c.Palette == pGray256 ? "(gama)" : c.Format == PixelFormat24Bit ? "(gama)" : "(gama, plte)");
         expectReadsBack(original, path);
         pillow.add(path, original);
     }

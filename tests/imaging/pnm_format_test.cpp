@@ -18,10 +18,10 @@ TEST_F(PnmFormat, SamplesDecodeLikePillow) {
         const char* Name;
         TPGPixelFormat Format;
     } cases[] = {
-        {"pnm_p1_comments.pbm", pf1Bit},    {"pnm_p2_comments.pgm", pf8Bit},   {"pnm_p3_comments.ppm", pf24Bit},
-        {"pnm_p4.pbm", pf1Bit},             {"pnm_p5.pgm", pf8Bit},            {"pnm_p6.ppm", pf24Bit},
-        {"pnm_p2_max3.pgm", pf8Bit},        {"pnm_p3_max65535.ppm", pf24Bit},  {"pnm_p5_max100.pgm", pf8Bit},
-        {"pnm_p6_max31.ppm", pf24Bit},      {"pnm_p2_above_max.pgm", pf8Bit},  {"pnm_p2_no_final_newline.pgm", pf8Bit},
+        {"pnm_p1_comments.pbm", PixelFormat1Bit},    {"pnm_p2_comments.pgm", PixelFormat8Bit},   {"pnm_p3_comments.ppm", PixelFormat24Bit},
+        {"pnm_p4.pbm", PixelFormat1Bit},             {"pnm_p5.pgm", PixelFormat8Bit},            {"pnm_p6.ppm", PixelFormat24Bit},
+        {"pnm_p2_max3.pgm", PixelFormat8Bit},        {"pnm_p3_max65535.ppm", PixelFormat24Bit},  {"pnm_p5_max100.pgm", PixelFormat8Bit},
+        {"pnm_p6_max31.ppm", PixelFormat24Bit},      {"pnm_p2_above_max.pgm", PixelFormat8Bit},  {"pnm_p2_no_final_newline.pgm", PixelFormat8Bit},
     };
     for (const auto& c : cases) expectLoadsAsExpected(path(c.Name), c.Format);
 }
@@ -64,7 +64,7 @@ void makePicture(TPixelGraphic& g, const QString& ext) {
     } else if (ext == "pgm") {
         imaging_test::fillGrayGradient(g, 19, 9);
     } else {
-        g.SetSize(21, 6, pf1Bit);
+        g.SetSize(21, 6, PixelFormat1Bit);
         g.SetPaletteIdent(pBlackWhite);
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 21; ++x) g.SetPixel(x, y, uint32_t((x * 3 + y) % 5 == 0));
@@ -93,7 +93,7 @@ TEST_F(PnmFormat, WrittenFilesReadBackInPillowAndHere) {
 
 TEST_F(PnmFormat, TextFormHasOneLinePerRow) {
     TPixelGraphic g;
-    g.SetSize(3, 2, pf24Bit);
+    g.SetSize(3, 2, PixelFormat24Bit);
     for (int i = 0; i < 6; ++i) g.SetPixel(i % 3, i / 3, pgRGB(uint8_t(i), uint8_t(10 * i), 255));
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -103,7 +103,7 @@ TEST_F(PnmFormat, TextFormHasOneLinePerRow) {
 }
 
 TEST_F(PnmFormat, WriterRefusesOtherColourResolutions) {
-    TPGPixelFormat formats[] = {pf24Bit, pf24Bit, pf8Bit};
+    TPGPixelFormat formats[] = {PixelFormat24Bit, PixelFormat24Bit, PixelFormat8Bit};
     const struct {
         const char* Ext;
         const char* Message;

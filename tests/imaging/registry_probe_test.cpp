@@ -27,14 +27,14 @@ public:
         const int level = uint8_t(data[3]);
         g.SetImageGamma(uint8_t(data[4]) / 10.0L);
         if (data.size() > 5 && data[5] == 'P') {
-            g.SetSize(2, 1, pf8Bit);
+            g.SetSize(2, 1, PixelFormat8Bit);
             g.SetPaletteCount(2);
             g.SetPaletteColor(0, pgRGB(uint8_t(level), uint8_t(level), uint8_t(level)));
             g.SetPaletteColor(1, pgRGB(255, 0, 0));
             g.SetPixel(0, 0, 0);
             g.SetPixel(1, 0, 1);
         } else {
-            g.SetSize(2, 1, pf24Bit);
+            g.SetSize(2, 1, PixelFormat24Bit);
             g.SetPixel(0, 0, pgRGB(uint8_t(level), uint8_t(level), uint8_t(level)));
             g.SetPixel(1, 0, pgRGB(255, 0, 0));
         }
@@ -53,7 +53,7 @@ public:
         Extension = "tst";
         Description = "extension-only test format";
     }
-    void Read(QIODevice&, TPixelGraphic& g, int) override { g.SetSize(3, 3, pf24Bit); }
+    void Read(QIODevice&, TPixelGraphic& g, int) override { g.SetSize(3, 3, PixelFormat24Bit); }
 };
 
 class FakeWriter : public TFileFormatWriter {

@@ -51,7 +51,7 @@ TEST_F(RegistryTest, UnknownDataRaisesUnknownFileFormatAndLeavesAnEmptyGraphic) 
         EXPECT_EQ(e.message(), "Unknown file format");
     }
     EXPECT_TRUE(g.GetEmpty());
-    EXPECT_EQ(g.GetPixelFormat(), pf24Bit);
+    EXPECT_EQ(g.GetPixelFormat(), PixelFormat24Bit);
     // A JPEG extension does not help data without the JPEG signature.
     const QString fake = dir.write("fake.jpg", "not a jpeg at all");
     EXPECT_THROW(g.LoadFromFile(fake), EPGUnknownFileFormat);
@@ -92,7 +92,7 @@ TEST_F(RegistryTest, SavingToAnUnknownExtensionRaisesAndCreatesNoFile) {
 
 TEST_F(RegistryTest, PalettedImagesAreConvertedForJpegByTheColourResolutionMode) {
     TPixelGraphic g;
-    g.SetSize(8, 8, pf8Bit);
+    g.SetSize(8, 8, PixelFormat8Bit);
     g.SetPaletteCount(2);
     g.SetPaletteColor(0, pgRGB(255, 0, 0));
     g.SetPaletteColor(1, pgRGB(0, 0, 255));
@@ -125,16 +125,16 @@ TEST_F(RegistryTest, PalettedImagesAreConvertedForJpegByTheColourResolutionMode)
     g.SaveToFile(path);
     TPixelGraphic loaded;
     loaded.LoadFromFile(path);
-    EXPECT_EQ(loaded.GetPixelFormat(), pf24Bit);
+    EXPECT_EQ(loaded.GetPixelFormat(), PixelFormat24Bit);
     EXPECT_NEAR(pgRed(loaded.GetPixelColor(1, 1)), 255, 12);
     EXPECT_NEAR(pgBlue(loaded.GetPixelColor(6, 6)), 255, 12);
     // The graphic itself keeps its format.
-    EXPECT_EQ(g.GetPixelFormat(), pf8Bit);
+    EXPECT_EQ(g.GetPixelFormat(), PixelFormat8Bit);
 }
 
 TEST_F(RegistryTest, SixteenGreysAreSavedAsAGreyJpeg) {
     TPixelGraphic g;
-    g.SetSize(16, 4, pf4Bit);
+    g.SetSize(16, 4, PixelFormat4Bit);
     g.SetPaletteIdent(pGray16);
     for (int x = 0; x < 16; ++x)
         for (int y = 0; y < 4; ++y) g.SetPixel(x, y, uint32_t(x));
@@ -150,7 +150,7 @@ TEST_F(RegistryTest, SixteenGreysAreSavedAsAGreyJpeg) {
     EXPECT_EQ(info.BitCount, 8);
     TPixelGraphic loaded;
     loaded.LoadFromFile(path);
-    EXPECT_EQ(loaded.GetPixelFormat(), pf8Bit);
+    EXPECT_EQ(loaded.GetPixelFormat(), PixelFormat8Bit);
     EXPECT_NEAR(int(loaded.GetPixel(15, 0)), 255, 8);
 }
 

@@ -6,7 +6,7 @@
 namespace {
 
 void row(TPixelGraphic& g, std::initializer_list<int> reds) {
-    g.SetSize(int(reds.size()), 1, pf24Bit);
+    g.SetSize(int(reds.size()), 1, PixelFormat24Bit);
     int x = 0;
     for (int r : reds) g.SetPixel(x++, 0, pgRGB(uint8_t(r), 0, 0));
 }
@@ -23,7 +23,7 @@ protected:
 TEST_F(SizingTest, PreciseShrinkAveragesPairs) {
     TPixelGraphic source, target;
     row(source, {10, 30, 100, 200});
-    target.SetSize(2, 1, pf24Bit);
+    target.SetSize(2, 1, PixelFormat24Bit);
     target.SetStretchMode(smPrecise);
     target.StretchFrom(source);
     EXPECT_EQ(red(target, 0), 20);
@@ -33,7 +33,7 @@ TEST_F(SizingTest, PreciseShrinkAveragesPairs) {
 TEST_F(SizingTest, PreciseEnlargeInterpolatesLinearly) {
     TPixelGraphic source, target;
     row(source, {0, 200});
-    target.SetSize(4, 1, pf24Bit);
+    target.SetSize(4, 1, PixelFormat24Bit);
     target.StretchFrom(source);
     EXPECT_EQ(red(target, 0), 0);    // pixel 0 alone (clamped)
     EXPECT_EQ(red(target, 1), 50);   // 3:1 mix of 0 and 200
@@ -44,7 +44,7 @@ TEST_F(SizingTest, PreciseEnlargeInterpolatesLinearly) {
 TEST_F(SizingTest, FastModeTakesNearestColumns) {
     TPixelGraphic source, target;
     row(source, {10, 20, 30});
-    target.SetSize(2, 1, pf24Bit);
+    target.SetSize(2, 1, PixelFormat24Bit);
     target.SetStretchMode(smFast);
     target.StretchFrom(source);
     EXPECT_EQ(red(target, 0), 10);
@@ -54,7 +54,7 @@ TEST_F(SizingTest, FastModeTakesNearestColumns) {
 TEST_F(SizingTest, MediumShrinkOfAPhotoKeepsTheAverageColour) {
     TPixelGraphic source, target;
     imaging_test::fillGradient(source, 300, 200);
-    target.SetSize(150, 100, pf24Bit);
+    target.SetSize(150, 100, PixelFormat24Bit);
     target.SetStretchMode(smMedium);
     int progressCalls = 0;
     target.SetOnProgress([&](TPixelGraphic*, int, bool&, int total) {
@@ -71,7 +71,7 @@ TEST_F(SizingTest, MediumShrinkOfAPhotoKeepsTheAverageColour) {
 TEST_F(SizingTest, AbortStopsAfterTheCurrentRow) {
     TPixelGraphic source, target;
     imaging_test::fillGradient(source, 40, 40);
-    target.SetSize(20, 20, pf24Bit);
+    target.SetSize(20, 20, PixelFormat24Bit);
     std::memset(target.GetBits(), 7, size_t(target.GetImageSize()));
     target.SetOnProgress([](TPixelGraphic*, int done, bool& abort, int) { abort = done == 4; });
     bool ended = false;
@@ -84,10 +84,10 @@ TEST_F(SizingTest, AbortStopsAfterTheCurrentRow) {
 
 TEST_F(SizingTest, DitheringMidGreyIntoBlackAndWhiteGivesHalfWhite) {
     TPixelGraphic source, target;
-    source.SetSize(64, 64, pf24Bit);
+    source.SetSize(64, 64, PixelFormat24Bit);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) source.SetPixel(x, y, pgRGB(128, 128, 128));
-    target.SetSize(64, 64, pf1Bit);
+    target.SetSize(64, 64, PixelFormat1Bit);
     target.SetPaletteIdent(pBlackWhite);
     target.StretchFrom(source);
     int white = 0;
@@ -105,10 +105,10 @@ TEST_F(SizingTest, DitheringMidGreyIntoBlackAndWhiteGivesHalfWhite) {
 
 TEST_F(SizingTest, CopyAtEqualSizeConvertsPaletteToTrueColour) {
     TPixelGraphic source, target;
-    source.SetSize(3, 2, pf4Bit);
+    source.SetSize(3, 2, PixelFormat4Bit);
     source.SetPaletteIdent(pSys16);
     source.SetPixel(2, 1, 9);
-    target.SetSize(3, 2, pf24Bit);
+    target.SetSize(3, 2, PixelFormat24Bit);
     target.StretchFrom(source);
     EXPECT_EQ(target.GetPixel(2, 1), pgRGB(255, 0, 0));
 }

@@ -20,7 +20,7 @@ TEST_F(TgaFormat, SamplesDecodeLikePillow) {
     EXPECT_EQ(names.size(), 25);
     for (const QString& name : names) {
         const bool indexed = name.contains("grey") || name.contains("palette") || name.contains("map");
-        expectLoadsAsExpected(path(name), indexed ? pf8Bit : pf24Bit);
+        expectLoadsAsExpected(path(name), indexed ? PixelFormat8Bit : PixelFormat24Bit);
     }
     // A grey file gets the 256-grey palette; pixel 0x7FFF of a 16-bit file gives (248, 248, 248).
     TPixelGraphic grey;
@@ -66,7 +66,7 @@ TEST_F(TgaFormat, WrittenFilesReadBackInPillowAndHere) {
     for (bool paletted : {false, true}) {
         TPixelGraphic g;
         if (paletted) {
-            g.SetSize(23, 9, pf8Bit);
+            g.SetSize(23, 9, PixelFormat8Bit);
             g.SetPaletteCount(40);
             for (int i = 0; i < 40; ++i) g.SetPaletteColor(i, pgRGB(uint8_t(i * 6), uint8_t(255 - i), uint8_t(i * i % 256)));
             for (int y = 0; y < 9; ++y)

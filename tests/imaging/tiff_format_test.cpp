@@ -119,16 +119,16 @@ TEST_F(TiffFormat, PagesAreCountedOnlyWhenAsked) {
 void makePicture(TPixelGraphic& g, int kind) {
     const int w = 37, h = 23;
     switch (kind) {
-    case 0: g.SetSize(w, h, pf1Bit); g.SetPaletteIdent(pBlackWhite); break;
-    case 1: g.SetSize(w, h, pf4Bit); g.SetPaletteIdent(pGray16); break;
+    case 0: g.SetSize(w, h, PixelFormat1Bit); g.SetPaletteIdent(pBlackWhite); break;
+    case 1: g.SetSize(w, h, PixelFormat4Bit); g.SetPaletteIdent(pGray16); break;
     case 2:
-        g.SetSize(w, h, pf4Bit);
+        g.SetSize(w, h, PixelFormat4Bit);
         g.SetPaletteCount(16);
         for (int i = 0; i < 16; ++i) g.SetPaletteColor(i, pgRGB(uint8_t(i * 16), uint8_t(200 - i * 3), uint8_t(i * i)));
         break;
-    case 3: g.SetSize(w, h, pf8Bit); g.SetPaletteIdent(pGray256); break;
+    case 3: g.SetSize(w, h, PixelFormat8Bit); g.SetPaletteIdent(pGray256); break;
     case 4:
-        g.SetSize(w, h, pf8Bit);
+        g.SetSize(w, h, PixelFormat8Bit);
         g.SetPaletteCount(100);
         for (int i = 0; i < 100; ++i) g.SetPaletteColor(i, pgRGB(uint8_t(i * 2), uint8_t(255 - i), uint8_t(i * 7 % 256)));
         break;

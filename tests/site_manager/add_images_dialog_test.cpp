@@ -40,7 +40,7 @@ void writeJpeg(const QString& path, QColor colour, QSize size = QSize(160, 120))
 // A 256-colour GIF written by the imaging library.
 void writeGif(const QString& path) {
     TPixelGraphic gif;
-    gif.SetSize(120, 90, pf8Bit);
+    gif.SetSize(120, 90, PixelFormat8Bit);
     gif.SetPaletteIdent(pSpecial252);
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 120; ++x) gif.SetPixel(x, y, uint32_t(gif.NearestColorIndex(pgRGB(uint8_t(x * 2), uint8_t(y), 90))));

@@ -91,7 +91,7 @@ void writeJpeg(const QString& path, int width, int height, QColor colour) {
 // A 256-colour GIF written by the imaging library.
 void writeGif(const QString& path, int width, int height) {
     TPixelGraphic gif;
-    gif.SetSize(width, height, pf8Bit);
+    gif.SetSize(width, height, PixelFormat8Bit);
     gif.SetPaletteIdent(pSpecial252);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)

@@ -40,7 +40,7 @@ int changedPixels(const TPixelGraphic& button, QRgb plain) {
 TEST(PageButtons, TheStylesKindGivesTheButtonsFormatAndTheLabelShows) {
     TempDataDir data;
     TPixelGraphic paletted;  // a 256-colour style graphic written as GIF
-    paletted.SetSize(120, 32, pf8Bit);
+    paletted.SetSize(120, 32, PixelFormat8Bit);
     paletted.SetPaletteIdent(pSpecial252);
     const int blue = paletted.NearestColorIndex(pgRGB(0, 0, 255));
     for (int y = 0; y < 32; ++y)
@@ -109,7 +109,7 @@ namespace {
 QString writeGifStyle(const TempDataDir& data, const QString& name, bool twoColours) {
     TPixelGraphic style;
     if (twoColours) {
-        style.SetSize(120, 32, pf1Bit);
+        style.SetSize(120, 32, PixelFormat1Bit);
         style.SetPaletteIdent(pGray256);
         style.SetPaletteCount(2);
         style.SetPaletteColor(0, pgRGB(0, 0, 128));
@@ -117,7 +117,7 @@ QString writeGifStyle(const TempDataDir& data, const QString& name, bool twoColo
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 120; ++x) style.SetPixel(x, y, uint32_t(y < 3 || y > 28));
     } else {
-        style.SetSize(120, 32, pf8Bit);
+        style.SetSize(120, 32, PixelFormat8Bit);
         style.SetPaletteIdent(pGray256);
         for (int i = 0; i < 256; ++i) style.SetPaletteColor(i, pgRGB(uint8_t(i / 2), uint8_t(i / 4), uint8_t(60 + i / 3)));
         for (int y = 0; y < 32; ++y)

@@ -67,7 +67,7 @@ namespace {
 
 // A photo-like 24-bit image: smooth gradients with a little texture.
 void drawPhoto(TPixelGraphic& photo) {
-    photo.SetSize(96, 64, pf24Bit);
+    photo.SetSize(96, 64, PixelFormat24Bit);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 96; ++x)
             photo.SetPixel(x, y, pgRGB(uint8_t(40 + x * 2), uint8_t(30 + y * 3), uint8_t(128 + 60 * std::sin((x + y) / 9.0))));
