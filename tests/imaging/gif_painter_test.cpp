@@ -108,7 +108,9 @@ TEST(GifPainter, PainterEventsFollowThePlay) {
         ASSERT_EQ(log.Senders.size(), size_t(log.Events.size()));
         ASSERT_NE(log.Senders.front(), nullptr);
         for (TGIFPainter* sender : log.Senders) EXPECT_EQ(sender, log.Senders.front());
-        if (started) EXPECT_EQ(log.Senders.front(), started);
+        if (started) {
+            EXPECT_EQ(log.Senders.front(), started);
+        }
         EXPECT_EQ(canvas.pixel(1, 1), c.Options & DrawAnimate ? qRgb(0, 0, 255) : qRgb(255, 0, 0));
         EXPECT_EQ(image.PainterCount(), 0);
     }
