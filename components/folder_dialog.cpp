@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMetaProperty>
 #include <QPushButton>
@@ -157,10 +156,16 @@ void TFolderDialog::SelectDirectory(const QString& pathText) {
     if (!window_ || pathText == selectionPath_) return;
     QString path = pathText;
     if (path.endsWith("/.")) path.chop(1);
-    // Only an existing folder is selected; anything else leaves the selection as it is.
-    if (!QFileInfo(path).isDir()) return;
-    TShellNode* node = window_->tree->FindNodeOfPath(shell::normalizeDirectory(path), true);
-    if (node && !node->Path().isEmpty()) window_->tree->setCurrentItem(node);
+    // The nearest existing folder is selected, with the tree opened down to it; a path of which
+    // nothing exists, or one outside the root, leaves the selection as it is.
+    const QString nearest = shell::normalizeDirectory(path);
+    if (nearest.isEmpty()) return;
+    TShellTree* tree = window_->tree;
+    TShellNode* node = tree->FindNodeOfPath(nearest, true);
+    if (!node || node->Path().isEmpty()) return;
+    node->setExpanded(true);
+    tree->setCurrentItem(node);
+    tree->scrollToItem(node);
 }
 
 void TFolderDialog::SelectionChanged(TShellNode* node) {

@@ -324,13 +324,14 @@ void TShellTree::SelectPath(const QString& path) {
 }
 
 TShellNode* TShellTree::FindNodeOfPath(const QString& path, bool expand) {
-    const QList<shell::Item> chain = shell::chainTo(path);
-    if (!root_ || chain.size() < rootChain_.size()) return nullptr;
-    for (int i = 0; i < rootChain_.size(); ++i)
-        if (!chain[i].sameAs(rootChain_[i])) return nullptr;
+    if (!root_) return nullptr;
+    // The way down is taken from the root itself, so that a path reaches its node under any
+    // root (below Computer a path under Home goes through its volume, for one).
+    const QList<shell::Item> chain = shell::chainBelow(root_->item_, path);
+    if (chain.isEmpty() || !chain.first().sameAs(root_->item_)) return nullptr;
     TShellNode* node = root_;
     if (expand && !node->isExpanded()) node->setExpanded(true);
-    for (int i = rootChain_.size(); i < chain.size(); ++i) {
+    for (int i = 1; i < chain.size(); ++i) {
         TShellNode* match = nullptr;
         for (int c = 0; c < node->childCount() && !match; ++c) {
             auto* child = static_cast<TShellNode*>(node->child(c));
@@ -445,7 +446,10 @@ void TShellTree::FillNode(TShellNode* node) {
 
     node->setChildIndicatorPolicy(node->childCount() > 0 ? QTreeWidgetItem::ShowIndicator
                                                          : QTreeWidgetItem::DontShowIndicator);
-    if (!node->Path().isEmpty() && !node->monitor_ && node->childCount() > 0) node->StartMonitor();
+    // An open folder is watched even while it has no subfolders, so that the ones made in it
+    // later appear.
+    if (!node->Path().isEmpty() && !node->monitor_ && (node->childCount() > 0 || node->isExpanded()))
+        node->StartMonitor();
 }
 
 bool TShellTree::NodeLess(const TShellNode* a, const TShellNode* b) const {

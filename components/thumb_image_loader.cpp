@@ -1,9 +1,9 @@
 #include "components/thumb_image_loader.h"
 
 #include "imaging/formats/jpeg_format.h"
+#include "imaging/formats/jpeg_orientation.h"
 #include "imaging/formats/jpeg_scale.h"
 #include "imaging/pg_exceptions.h"
-
 
 #include <algorithm>
 #include <cmath>
@@ -32,8 +32,16 @@ bool loadThroughRegistry(const QString& FileName, TPixelGraphic& Decoded) {
 bool loadJpeg(const QString& FileName, TPixelGraphic& Decoded, int BoxWidth, int BoxHeight, int& Scale) {
     // A truncated or slightly damaged JPEG still shows what could be decoded.
     Decoded.SetWarningMode(IgnoreWarnings);
-    const auto choose = [BoxWidth, BoxHeight](int w, int h) { return JpegScaleFor(w, h, BoxWidth, BoxHeight); };
+    // A phone's portrait photo is stored sideways with its turn recorded in EXIF; the thumbnail
+    // shows it upright, as the built pages do. The box is measured against the upright picture,
+    // the scale against the stored pixels.
+    const JpegOrientation orientation = JpegFileOrientation(FileName);
+    const bool swap = OrientationSwapsAxes(orientation);
+    const auto choose = [BoxWidth, BoxHeight, swap](int w, int h) {
+        return swap ? JpegScaleFor(w, h, BoxHeight, BoxWidth) : JpegScaleFor(w, h, BoxWidth, BoxHeight);
+    };
     Scale = LoadJpegFileScaled(FileName, Decoded, choose, true).ScaleDenominator;
+    ApplyOrientation(Decoded, orientation);
     return true;
 }
 

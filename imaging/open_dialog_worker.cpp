@@ -1,6 +1,8 @@
 // The preview worker: load, fit into the box, convert for the display, post.
 #include "imaging/open_dialog_worker.h"
 
+#include "imaging/formats/jpeg_orientation.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
@@ -45,16 +47,21 @@ std::unique_ptr<TPixelGraphic> TCreateOpenSaveDialogPaintPGThread::MakePreview(c
     image->LoadFromFile(Job.FileName);
     if (Cancelled() || image->GetEmpty()) return nullptr;
 
+    // A photo stored sideways with its turn recorded in EXIF is previewed upright, as the built
+    // pages show it: the stored pixels are fitted into the box turned the same way, then turned.
+    const JpegOrientation orientation = JpegFileOrientation(Job.FileName);
+    const bool swap = OrientationSwapsAxes(orientation);
+    const int boxW = swap ? Job.BoxHeight : Job.BoxWidth, boxH = swap ? Job.BoxWidth : Job.BoxHeight;
     const int w = image->GetWidth(), h = image->GetHeight();
-    if (w > Job.BoxWidth || h > Job.BoxHeight) {
+    if (w > boxW || h > boxH) {
         const double aspect = double(w) / h;
         int fitW, fitH;
-        if (double(Job.BoxWidth) / std::max(1, Job.BoxHeight) >= aspect) {
-            fitH = Job.BoxHeight;
-            fitW = std::clamp(int(aspect * Job.BoxHeight), 1, w);
+        if (double(boxW) / std::max(1, boxH) >= aspect) {
+            fitH = boxH;
+            fitW = std::clamp(int(aspect * boxH), 1, w);
         } else {
-            fitW = Job.BoxWidth;
-            fitH = std::clamp(int(Job.BoxWidth / aspect), 1, h);
+            fitW = boxW;
+            fitH = std::clamp(int(boxW / aspect), 1, h);
         }
         fitW = std::max(1, fitW);
         fitH = std::max(1, fitH);
@@ -64,6 +71,7 @@ std::unique_ptr<TPixelGraphic> TCreateOpenSaveDialogPaintPGThread::MakePreview(c
         });
         if (Cancelled()) return nullptr;
     }
+    ApplyOrientation(*image, orientation);
 
     const bool paletted = image->GetPixelFormat() != PixelFormat24Bit;
     const int fw = image->GetWidth(), fh = image->GetHeight();

@@ -149,6 +149,29 @@ QIcon providerIcon(QAbstractFileIconProvider::IconType type, QStyle::StandardPix
     return result.isNull() ? styleIcon(fallback) : result;
 }
 
+// The cleaned form of an absolute path that exists; empty otherwise.
+QString existingAbsolute(const QString& pathText) {
+    if (!QDir::isAbsolutePath(pathText)) return QString();
+    const QString path = QDir::cleanPath(pathText);
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+bool isAtOrBelow(const QString& path, const QString& base) {
+    return base == "/" ? path.startsWith('/') : path == base || path.startsWith(base + '/');
+}
+
+// The entries from just below base down to path, one for each path component.
+QList<Item> entriesBelow(const QString& base, const QString& path) {
+    QList<Item> chain;
+    QString current = base;
+    for (const QString& segment : path.mid(base.size()).split('/', Qt::SkipEmptyParts)) {
+        const bool canRename = parentWritable(current);
+        current = joinPath(current, segment);
+        chain << makeEntry(current, segment, canRename, true);
+    }
+    return chain;
+}
+
 }  // namespace
 
 Item desktop() { return Item{ItemKind::Desktop, QString(), QStringLiteral("Desktop"), FOLDER | FILESYSANCESTOR | HASSUBFOLDER}; }
@@ -214,34 +237,42 @@ QList<Item> volumes() {
     return items;
 }
 
+namespace {
+
+// The mounted volume that holds an absolute path: the one with the longest mount point above it.
+Item volumeHolding(const QString& path) {
+    Item best;
+    for (const Item& volume : volumes())
+        if (isAtOrBelow(path, volume.path) && volume.path.size() >= best.path.size()) best = volume;
+    return best;
+}
+
+}  // namespace
+
 QList<Item> chainTo(const QString& pathText) {
-    if (!QDir::isAbsolutePath(pathText)) return {};
-    const QString path = QDir::cleanPath(pathText);
-    if (!QFileInfo::exists(path)) return {};
-    QList<Item> chain{desktop()};
-    QString base;
+    const QString path = existingAbsolute(pathText);
+    if (path.isEmpty()) return {};
     const QString homeDir = homePath();
-    if (path == homeDir || path.startsWith(homeDir + '/')) {
-        chain << home();
-        base = homeDir;
-    } else {
-        chain << computer();
-        Item best;
-        for (const Item& volume : volumes()) {
-            const bool holds = volume.path == "/" || path == volume.path || path.startsWith(volume.path + '/');
-            if (holds && volume.path.size() >= best.path.size()) best = volume;
-        }
-        chain << best;
-        base = best.path;
+    if (isAtOrBelow(path, homeDir)) return QList<Item>{desktop(), home()} + entriesBelow(homeDir, path);
+    const Item volume = volumeHolding(path);
+    return QList<Item>{desktop(), computer(), volume} + entriesBelow(volume.path, path);
+}
+
+QList<Item> chainBelow(const Item& root, const QString& pathText) {
+    const QString path = existingAbsolute(pathText);
+    if (path.isEmpty()) return {};
+    switch (root.kind) {
+    case ItemKind::Desktop: return chainTo(path);
+    case ItemKind::Computer: {
+        // Below Computer every path goes through its volume, Home included.
+        const Item volume = volumeHolding(path);
+        return QList<Item>{root, volume} + entriesBelow(volume.path, path);
     }
-    const QStringList rest = path.mid(base.size()).split('/', Qt::SkipEmptyParts);
-    QString current = base;
-    for (const QString& segment : rest) {
-        const bool canRename = parentWritable(current);
-        current = joinPath(current, segment);
-        chain << makeEntry(current, segment, canRename, true);
+    case ItemKind::Trash: return {};
+    default:
+        if (root.isVirtual() || !isAtOrBelow(path, root.path)) return {};
+        return QList<Item>{root} + entriesBelow(root.path, path);
     }
-    return chain;
 }
 
 int compare(const Item& a, const Item& b, int column) {

@@ -57,6 +57,10 @@ bool hasSubfolder(const QString& path, bool includeHidden);
 // does not exist. A path under Home goes through Home, others through Computer and the volume
 // that holds them.
 QList<Item> chainTo(const QString& path);
+// The chain of items from root (included) down to the item of path: below the Desktop as chainTo;
+// below Computer through the volume that holds the path; below a folder through its subfolders.
+// Empty when the path does not exist or does not lie below root.
+QList<Item> chainBelow(const Item& root, const QString& path);
 
 // The shell's order: Home, Computer and Trash first, then folders before files, then names
 // compared numerically and without case ("img2" before "img10"). Column 1 compares sizes,

@@ -122,13 +122,16 @@ void TdlgSIteOptions::chkSpindlewayClick() {
         w->setEnabled(on);
 }
 
-void TdlgSIteOptions::btnBrowseSiteClick() {
-    if (dlgFolder->Execute()) edtlivepath->setText(dlgFolder->Directory());
+// The browser opens at the folder typed so far (or the nearest one of it that exists); with
+// nothing typed, at the folder chosen last.
+void TdlgSIteOptions::browseInto(QLineEdit* edit) {
+    if (!edit->text().trimmed().isEmpty()) dlgFolder->setDirectory(edit->text().trimmed());
+    if (dlgFolder->Execute()) edit->setText(dlgFolder->Directory());
 }
 
-void TdlgSIteOptions::BitBtn4Click() {
-    if (dlgFolder->Execute()) edtpath->setText(dlgFolder->Directory());
-}
+void TdlgSIteOptions::btnBrowseSiteClick() { browseInto(edtlivepath); }
+
+void TdlgSIteOptions::BitBtn4Click() { browseInto(edtpath); }
 
 void TdlgSIteOptions::BitBtn1Click() {
     if (edtname->text().isEmpty()) {

@@ -37,4 +37,7 @@ public:
     void BitBtn4Click();
     void BitBtn1Click();
     void BitBtn3Click();
+
+private:
+    void browseInto(QLineEdit* edit);
 };

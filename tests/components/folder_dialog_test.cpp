@@ -4,13 +4,16 @@
 #include "components/folder_dialog.h"
 #include "components/shell_tree.h"
 #include "tests/common/message_responder.h"
+#include "tests/common/qt_print.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -84,6 +87,41 @@ TEST(FolderDialog, PlacedOverItsOwnerOnTheScreenOrAtItsPosition) {
     }
 }
 
+// Directory opens the dialog at its nearest existing folder, under the whole namespace and under
+// Computer alike (a folder in the home folder goes through its volume there); a folder made in
+// the selected, empty folder appears.
+TEST(FolderDialog, DirectorySelectsItsNearestFolderUnderEveryRoot) {
+    QTemporaryDir home;
+    const struct RestoreHome {
+        QByteArray saved = qgetenv("HOME");
+        ~RestoreHome() { qputenv("HOME", saved); }
+    } restoreHome;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    const QString nearest = QDir::cleanPath(home.filePath("sites/shop"));
+    ASSERT_TRUE(QDir().mkpath(nearest));
+    for (const TShellFolder root : {sfoDesktopExpanded, sfoDesktop, sfoMyComputer}) {
+        SCOPED_TRACE(int(root));
+        TFolderDialog dialog;
+        dialog.setRootFolder(root);
+        dialog.setDirectory(nearest + "/live/2024");
+        MessageScript script;
+        script.onDialog([&](QDialog& d) {
+            auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
+            EXPECT_EQ(window->tree->Path(), nearest);
+            EXPECT_TRUE(window->btnOk->isEnabled());
+            for (QTreeWidgetItem* node = window->tree->Selected(); node; node = node->parent())
+                EXPECT_TRUE(node->isExpanded()) << node->text(0).toStdString();
+            EXPECT_TRUE(QDir(nearest).mkdir("live"));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return window->tree->Selected()->childCount() == 1; }, 5000));
+            EXPECT_TRUE(QDir(nearest).rmdir("live"));
+            window->btnOk->click();
+            return d.result();
+        });
+        EXPECT_TRUE(dialog.Execute());
+        EXPECT_EQ(dialog.Directory(), nearest);
+    }
+}
+
 TEST(FolderDialog, PathElisionKeepsTheLastComponent) {
     const QFontMetrics metrics{QFont()};
     const QString path = "/home/someone/pictures/holidays/2024/summer/final";
@@ -112,7 +150,7 @@ TEST(FolderDialog, EventsRootAndCustomButtonCopy) {
     dialog.setTitle("Pick");
     dialog.setText("Choose a folder of pictures");
     dialog.setCustomButton(recurse);
-    dialog.setDirectory(dir.filePath("docs/missing"));  // not existing: the tree's own start stays
+    dialog.setDirectory(dir.filePath("docs/missing"));  // not existing: the nearest folder that does
     QStringList events;
     dialog.OnShow = [&](TFolderDialog*) { events << "show"; };
     dialog.OnChange = [&](TFolderDialog* d) { events << "change:" + d->Directory(); };
@@ -123,11 +161,13 @@ TEST(FolderDialog, EventsRootAndCustomButtonCopy) {
         auto* window = dynamic_cast<TFolderBrowseWindow*>(&d);
         EXPECT_EQ(window->windowTitle(), "Pick");
         EXPECT_EQ(window->lblText->text(), "Choose a folder of pictures");
-        EXPECT_EQ(window->tree->Path(), "");  // still the desktop
+        EXPECT_EQ(window->tree->Path(), QDir::cleanPath(dir.filePath("docs")));
         auto* clone = qobject_cast<QCheckBox*>(dialog.CustomButton());
         EXPECT_TRUE(clone && clone != recurse);
         if (!clone) return int(platform::mrCancel);
         EXPECT_EQ(clone->text(), "Include subfolders");
+        EXPECT_TRUE(clone->isEnabled());
+        window->tree->setCurrentItem(window->tree->RootNode());
         EXPECT_FALSE(clone->isEnabled());  // follows OK, which the desktop disables
         window->tree->setPath(chosen);
         EXPECT_TRUE(clone->isEnabled());
@@ -141,7 +181,10 @@ TEST(FolderDialog, EventsRootAndCustomButtonCopy) {
     EXPECT_EQ(dialog.Directory(), chosen);
     EXPECT_TRUE(recurse->isChecked());  // taken over at OK, without another click
     EXPECT_EQ(ownerClicks, 1);
-    EXPECT_EQ(events.first(), "show");
+    // The preselection is a change made while the dialog is set up, before it shows.
+    ASSERT_GE(events.size(), 2);
+    EXPECT_EQ(events[0], "change:" + QDir::cleanPath(dir.filePath("docs")));
+    EXPECT_EQ(events[1], "show");
     EXPECT_EQ(events.last(), "close");
     EXPECT_TRUE(events.contains("change:" + chosen));
     EXPECT_EQ(dialog.CustomButton(), recurse);

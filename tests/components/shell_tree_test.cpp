@@ -4,6 +4,7 @@
 #include "components/disc_monitor_watcher.h"
 #include "components/shell_mask.h"
 #include "components/shell_tree.h"
+#include "tests/common/qt_print.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <unistd.h>
@@ -42,6 +44,13 @@ int inotifyDescriptors() {
             ++count;
     }
     return count;
+}
+
+// Every node from this one up to the top is open.
+bool openedDownTo(const QTreeWidgetItem* node) {
+    for (; node; node = node->parent())
+        if (!node->isExpanded()) return false;
+    return true;
 }
 
 class ShellTreeTest : public ::testing::Test {
@@ -100,6 +109,40 @@ TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlayAndPathSelectsTheNearestEx
     tree->setPath(root + "/existing/inner");
     EXPECT_EQ(tree->Path(), root + "/existing/inner");
     EXPECT_EQ(tree->Selected()->text(0), "inner");
+}
+
+// Under every root, a folder under the home folder or elsewhere is selected through Path (or its
+// nearest existing folder) with the nodes above it open; a folder made later in the selected,
+// empty folder appears in it.
+TEST_F(ShellTreeTest, PathSelectsUnderEveryRootAndAnEmptySelectedFolderShowsNewSubfolders) {
+    QTemporaryDir home;
+    const struct RestoreHome {
+        QByteArray saved = qgetenv("HOME");
+        ~RestoreHome() { qputenv("HOME", saved); }
+    } restoreHome;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    const QString inHome = QDir::cleanPath(home.path()) + "/Pictures/trip";
+    ASSERT_TRUE(QDir().mkpath(inHome));
+    mkdir("site/photos");
+    const std::pair<const char*, std::function<void(TShellTree&)>> roots[] = {
+        {"Desktop", [](TShellTree&) {}},
+        {"file-system root", [](TShellTree& tree) { tree.setRootUsePIDL(false); }},  // RootDir "/"
+        {"Computer", [](TShellTree& tree) { tree.setRootPIDL(PIDL_DRIVES); }},
+    };
+    for (const auto& [name, chooseRoot] : roots)
+        for (const QString& folder : {root + "/site/photos", inHome})
+            for (const QString& tail : {QString(), QString("/missing/deeper")}) {
+                SCOPED_TRACE((name + (" " + folder + tail)).toStdString());
+                TShellTree tree;
+                chooseRoot(tree);
+                tree.Loaded();
+                tree.setPath(folder + tail);
+                ASSERT_EQ(tree.Path(), folder);
+                EXPECT_TRUE(openedDownTo(tree.Selected()));
+                ASSERT_TRUE(QDir(folder).mkdir("new"));
+                EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(tree.Selected(), "new") != nullptr; }, 5000));
+                ASSERT_TRUE(QDir(folder).rmdir("new"));
+            }
 }
 
 TEST_F(ShellTreeTest, VirtualNodesHaveNoPathAndFoldersSortNumerically) {

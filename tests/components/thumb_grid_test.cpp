@@ -3,8 +3,11 @@
 #include "components/file_list_box.h"
 #include "components/thumb_grid.h"
 #include "components/thumb_grid_names.h"
+#include "tests/common/exif_test_support.h"
 #include "tests/components/thumb_grid_test_support.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -26,6 +29,19 @@ QList<int> selectedIndexes(const TXThumbGrid& grid) {
     for (int i = 0; i < grid.Count(); ++i)
         if (grid.IsSelected(i)) result << i;
     return result;
+}
+
+// The part of item 0's thumbnail box painted in either colour of a phone photo.
+QRect paintedPhoto(TXThumbGrid& grid) {
+    const QImage shown = Painted(grid);
+    const QRect box(grid.visualRect(grid.model()->index(0, 0)).topLeft() + QPoint(5 + 2, 5 + 2), QSize(90, 75));
+    QRect painted;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            if (Near(c, exif_test::PhoneTop, 40) || Near(c, exif_test::PhoneBottom, 40)) painted |= QRect(x, y, 1, 1);
+        }
+    return painted;
 }
 
 }  // namespace
@@ -299,4 +315,32 @@ TEST(ThumbGrid, ThumbnailSizeIsKeptInEveryLayout) {
     grid.SetThumbDisplayType(tdtIconInfo);
     EXPECT_EQ(grid.horizontalHeader()->defaultSectionSize(), 2 * 5 + 25 + 70 + 8);
     EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), 2 * 5 + 20 + 6);
+}
+
+TEST(ThumbGrid, PortraitPhonePhotosStandUprightFreshAndFromTheDiskCache) {
+    // Stored 400 x 300 and turned by EXIF: upright 300 x 400, fitted to 56 x 75 in the 90 x 75 box.
+    for (const int orientation : {6, 8}) {
+        QTemporaryDir dir, cache;
+        const QString photo = dir.filePath("phone.jpg");
+        QFile file(photo);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(exif_test::sidewaysPhoto(400, 300, orientation));
+        file.close();
+        const QColor top = orientation == 6 ? exif_test::PhoneTop : exif_test::PhoneBottom;
+        // The first grid decodes the photo and caches the thumbnail; the second reads the cache.
+        for (const char* pass : {"decoded", "cached"}) {
+            auto grid = ShownGrid(3, 1);
+            grid->SetDiskCacheDirectory(cache.path());
+            grid->LoadFromSource(QStringList{photo}, true, false);
+            const QRect painted = paintedPhoto(*grid);
+            const QImage shown = Painted(*grid);
+            SCOPED_TRACE(std::string(pass) + " orientation " + std::to_string(orientation));
+            EXPECT_GT(painted.height(), painted.width());
+            EXPECT_NEAR(painted.width(), 56, 1);
+            EXPECT_EQ(painted.height(), 75);
+            EXPECT_TRUE(Near(shown.pixelColor(painted.center().x(), painted.top() + 5), top, 40));
+            EXPECT_FALSE(Near(shown.pixelColor(painted.center().x(), painted.bottom() - 5), top, 40));
+        }
+        EXPECT_EQ(QDir(cache.path()).entryList({"~x*.jpg"}).size(), 1);
+    }
 }

@@ -1,6 +1,7 @@
 // The image open dialog: its filter from the registry, the rest before a preview, the worker's
 // life (superseded results dropped, closing while a large file loads), the display depth, speed.
 #include "imaging/open_dialog.h"
+#include "tests/common/exif_test_support.h"
 #include "tests/common/message_responder.h"
 #include "tests/imaging/imaging_test_support.h"
 
@@ -203,6 +204,39 @@ TEST(OpenDialog, AResultOfASupersededJobIsDropped) {
     QCoreApplication::processEvents();
     ASSERT_NE(dialog.Preview(), nullptr);
     EXPECT_EQ(dialog.Preview()->GetWidth(), 5);
+}
+
+TEST(OpenDialog, PortraitPhonePhotosArePreviewedUpright) {
+    initLibrary();
+    QTemporaryDir dir;
+    TPGOpenDialog dialog;
+    const QSize box = dialog.PreviewBox();
+    struct Case {
+        int orientation, storedWidth, storedHeight;
+    };
+    // A small photo is shown at its own size, a large one fitted into the box.
+    for (const Case c : {Case{6, 60, 40}, Case{8, 60, 40}, Case{6, 800, 600}, Case{8, 800, 600}}) {
+        SCOPED_TRACE(std::to_string(c.orientation) + " " + std::to_string(c.storedWidth));
+        const QString photo = dir.filePath(QString("phone%1_%2.jpg").arg(c.orientation).arg(c.storedWidth));
+        writeFile(photo, exif_test::sidewaysPhoto(c.storedWidth, c.storedHeight, c.orientation));
+        restOn(dialog, photo);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Preview() != nullptr; }, 5000));
+        const QImage shown = dialog.Preview()->ToQImage();
+        QSize upright(c.storedHeight, c.storedWidth);
+        if (upright.width() > box.width() || upright.height() > box.height())
+            upright = upright.scaled(box, Qt::KeepAspectRatio);
+        EXPECT_EQ(shown.height(), upright.height());
+        EXPECT_NEAR(shown.width(), upright.width(), 1);
+        EXPECT_GT(shown.height(), shown.width());
+        const QColor top = c.orientation == 6 ? exif_test::PhoneTop : exif_test::PhoneBottom;
+        const QColor bottom = c.orientation == 6 ? exif_test::PhoneBottom : exif_test::PhoneTop;
+        const auto near = [](const QColor& a, const QColor& b) {
+            return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
+                   std::abs(a.blue() - b.blue()) < 40;
+        };
+        EXPECT_TRUE(near(shown.pixelColor(shown.width() / 2, 2), top));
+        EXPECT_TRUE(near(shown.pixelColor(shown.width() / 2, shown.height() - 3), bottom));
+    }
 }
 
 TEST(OpenDialog, DisplayDepthChoosesThePreviewPalette) {

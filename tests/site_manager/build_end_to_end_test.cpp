@@ -9,7 +9,7 @@
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "tests/common/link_checker.h"
-#include "tests/site_manager/exif_test_support.h"
+#include "tests/common/exif_test_support.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>

@@ -70,14 +70,14 @@ TEST_F(SiteOptionsBrowseTest, ChosenFolderGoesIntoTheEdit) {
     EXPECT_EQ(options.edtlivepath->text(), QDir::cleanPath(dir.path()));
 }
 
-TEST_F(SiteOptionsBrowseTest, CancelReturnsFalseAndEmptiesDirectory) {
-    options.edtpath->setText("unchanged");
-    options.dlgFolder->setDirectory(target);
+TEST_F(SiteOptionsBrowseTest, OpensAtTheTypedFolderAndCancelEmptiesDirectory) {
+    const QString typed = target + "/not-made-yet";
+    options.edtpath->setText(typed);
     browse(options.BitBtn4, [&](TFolderBrowseWindow& window) {
-        EXPECT_EQ(window.tree->Path(), target);  // preselected
+        EXPECT_EQ(window.tree->Path(), target);  // the nearest existing folder of the typed one
         window.btnCancel->click();
     });
-    EXPECT_EQ(options.edtpath->text(), "unchanged");
+    EXPECT_EQ(options.edtpath->text(), typed);
     EXPECT_EQ(options.dlgFolder->Directory(), "");
 
     MessageScript script;

@@ -3,7 +3,7 @@
 #include "site_manager/image_conversion.h"
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
-#include "tests/site_manager/exif_test_support.h"
+#include "tests/common/exif_test_support.h"
 
 #include "imaging/formats/jpeg_orientation.h"
 

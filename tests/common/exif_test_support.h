@@ -1,8 +1,10 @@
 #pragma once
-// JPEG photographs for the build tests: pictures with an EXIF orientation tag, as phones write them.
+// JPEG photographs for the tests: pictures with an EXIF orientation tag, as phones write them.
 #include <QBuffer>
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
+#include <QString>
 
 namespace exif_test {
 
@@ -26,6 +28,18 @@ inline QByteArray jpegBytes(const QImage& image, int quality = 90) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPG", quality);
     return buffer.data();
+}
+
+// A phone's portrait photograph: stored landscape (width x height, left half PhoneTop, right half
+// PhoneBottom) with orientation 6 (turned a quarter clockwise to show) or 8 (anticlockwise). Shown
+// upright, orientation 6 has PhoneTop at the top and 8 has it at the bottom.
+inline const QColor PhoneTop(220, 30, 30), PhoneBottom(30, 30, 220);
+inline QByteArray sidewaysPhoto(int width, int height, int orientation) {
+    QImage stored(width, height, QImage::Format_RGB32);
+    stored.fill(PhoneTop);
+    for (int y = 0; y < height; ++y)
+        for (int x = width / 2; x < width; ++x) stored.setPixelColor(x, y, PhoneBottom);
+    return withOrientation(jpegBytes(stored), orientation);
 }
 
 }  // namespace exif_test
