@@ -110,6 +110,7 @@ TdlgBuildProgress::TdlgBuildProgress(QWidget* parent) : platform::ModalDialog(pa
     BitBtn2 = new QPushButton("Cancel");
     BitBtn1 = new QPushButton("Help");
     lblmessage = new QLabel;
+    lblmessage->setTextFormat(Qt::PlainText);  // progress texts quote file names
     ProgressBar = new QProgressBar;
     ProgressBar->setTextVisible(false);
     ProgressBar->setRange(0, 1);
