@@ -22,7 +22,7 @@ QString GetDisplayFilename(const BuildSettings& settings, const QString& imageNa
     case FilenameDisplay::Nothing: return QString();
     // A file name is shown as it is spelt: "<" or "&" in it is text, never markup.
     case FilenameDisplay::WithoutExtension:
-        return HtmlText(TruncateDisplayName(NameWithoutExtension(imageName), settings.MaxFilenameLength));
+        return HtmlText(TruncateDisplayName(imageNameWithoutExtension(imageName), settings.MaxFilenameLength));
     case FilenameDisplay::WithExtension:
         return HtmlText(TruncateDisplayName(imageName, settings.MaxFilenameLength));
     case FilenameDisplay::Description: return LookupDescription(settings, descriptions, imageName);

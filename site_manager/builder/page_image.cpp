@@ -34,8 +34,8 @@ QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
                              settings_.Filename_Display == FilenameDisplay::Nothing ? HtmlText(name) : displayName(name));
     body += CRLF + "<CENTER><IMG SRC=\"" + LinkTarget(settings_, name) + "\"" + sizeAttributes(name) +
             "></CENTER>";
-    const QString previousTarget = i == 0 ? QString() : GetImageLinkName(settings_, images_.at(i - 1));
-    const QString nextTarget = i == ImageCount() - 1 ? QString() : GetImageLinkName(settings_, images_.at(i + 1));
+    const QString previousTarget = i == 0 ? QString() : GetImageLinkName(i - 1);
+    const QString nextTarget = i == ImageCount() - 1 ? QString() : GetImageLinkName(i + 1);
     if (settings_.chkAddTavrelLink) body += CRLF + "<BR>&nbsp;" + GetTavrelLink();
     body += CRLF + "<BR>&nbsp;" +
             getnavigationstring(settings_, previousTarget, "Previous Image", false, "Next Image", nextTarget, "Index",
