@@ -22,6 +22,8 @@ DialogResponder& dialogResponder() {
 MessageResult showRealBox(const MessageRequest& request) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationName() : request.caption);
+    // Messages are plain text: a file name quoted in one is shown as spelt, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
     switch (request.kind) {
         case MessageKind::Information: box.setIcon(QMessageBox::Information); break;

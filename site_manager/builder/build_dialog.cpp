@@ -5,6 +5,7 @@
 #include "platform/file_ops.h"
 #include "platform/help.h"
 #include "platform/hourglass.h"
+#include "platform/undecodable_names.h"
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/build_settings_from_dialogs.h"
 #include "site_manager/builder/descriptions.h"
@@ -82,6 +83,13 @@ bool isSupportFile(const QString& name) {
     return false;
 }
 
+// True when a file of the rotation listed under name is one of its gallery images: thumbnails,
+// page buttons and support files are not.
+bool isGalleryImage(const QString& name) {
+    const QString upper = name.toUpper();
+    return !upper.contains("_THB") && !upper.contains("PAGE_BUTTON_") && !isSupportFile(name);
+}
+
 // Loads a header or footer list file into its hidden list, one entry a line.
 void loadList(QListWidget* list, const QString& fileName) {
     if (fileName.isEmpty()) return;
@@ -110,6 +118,7 @@ TdlgBuildProgress::TdlgBuildProgress(QWidget* parent) : platform::ModalDialog(pa
     BitBtn2 = new QPushButton("Cancel");
     BitBtn1 = new QPushButton("Help");
     lblmessage = new QLabel;
+    lblmessage->setTextFormat(Qt::PlainText);  // progress texts quote file names
     ProgressBar = new QProgressBar;
     ProgressBar->setTextVisible(false);
     ProgressBar->setRange(0, 1);
@@ -164,12 +173,8 @@ void TdlgBuildProgress::FormShow() {
     {
         platform::Hourglass hourglass;
         lbximages->clear();
-        for (const QString& name : dlgEditSite->FileBox->fileNames()) {
-            const QString upper = name.toUpper();
-            if (upper.contains("_THB") || upper.contains("PAGE_BUTTON_")) continue;
-            if (isSupportFile(name)) continue;
-            lbximages->addItem(name);
-        }
+        for (const QString& name : dlgEditSite->FileBox->fileNames())
+            if (isGalleryImage(name)) lbximages->addItem(name);
     }
     lbximagesClick();
     if (BuildAllMode) Timer1->start();
@@ -314,6 +319,16 @@ bool TdlgBuildProgress::publishLowercaseNames(const QString& pageDirectory, QStr
         lbximages->item(i)->setText(lower);
     }
     return true;
+}
+
+void TdlgBuildProgress::reportUnreadableNames(const QString& pageDirectory) {
+    QStringList names;
+    for (const QString& name : platform::undecodableFileNames(pageDirectory))
+        if (matchesFileMask(name, dlgEditSite->FileBox->Mask) && isGalleryImage(name)) names << name;
+    if (names.isEmpty()) return;
+    platform::showInformation("These images are left out of the gallery because their names are not valid UTF-8 "
+                              "text:\n\n" +
+                              names.join('\n') + "\n\nRename them to show them in the gallery.");
 }
 
 bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
@@ -466,6 +481,7 @@ bool TdlgBuildProgress::build() {
 
             const QString pageDirectory = settings.pageDirectory();
             const QString thumbs = thumbnailDirectory(settings);
+            reportUnreadableNames(pageDirectory);
             const auto afterPage = [this] {
                 step();
                 return CheckCancel();

@@ -74,6 +74,9 @@ private:
     // With the lower-case option: the rotation's images renamed to their lower-case names (and so
     // listed), since the pages link them by those names; false (after a box) on a clash.
     bool publishLowercaseNames(const QString& pageDirectory, QStringList& images);
+    // Names the rotation's images that the gallery leaves out because their names cannot be read
+    // (not valid UTF-8), in one box; nothing when there are none.
+    void reportUnreadableNames(const QString& pageDirectory);
     bool makeDirectories(const QString& thumbnailDirectory);
     bool copySupportFiles(const BuildSettings& settings);
     bool makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons);

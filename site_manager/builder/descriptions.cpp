@@ -4,6 +4,7 @@
 #include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "site_manager/builder/template_filling.h"
+#include "site_manager/builder/text_format.h"
 
 #include <QFile>
 
@@ -58,7 +59,8 @@ DescriptionTable::DescriptionTable(const QString& descriptionIniPath) {
 QString LookupDescription(const BuildSettings& settings, const DescriptionTable& descriptions, const QString& imageName) {
     QString description = descriptions.value(imageName);
     if (description.isEmpty()) description = descriptions.value(settings.pageDirectory() + imageName);
-    if (description.isEmpty() && settings.chkShowFIlenameWhenNoDesc) return imageName;
+    // A typed description is the user's own HTML; a file name standing in for it is only text.
+    if (description.isEmpty() && settings.chkShowFIlenameWhenNoDesc) return HtmlText(imageName);
     return description;
 }
 

@@ -2,6 +2,7 @@
 
 #include "site_manager/builder/descriptions.h"
 #include "site_manager/builder/page_names.h"
+#include "site_manager/builder/text_format.h"
 
 QString TruncateDisplayName(const QString& text, int limit) {
     if (text.length() <= limit) return text;
@@ -21,9 +22,9 @@ QString GetDisplayFilename(const BuildSettings& settings, const QString& imageNa
     case FilenameDisplay::Nothing: return QString();
     // A file name is shown as it is spelt: "<" or "&" in it is text, never markup.
     case FilenameDisplay::WithoutExtension:
-        return TruncateDisplayName(NameWithoutExtension(imageName), settings.MaxFilenameLength).toHtmlEscaped();
+        return HtmlText(TruncateDisplayName(imageNameWithoutExtension(imageName), settings.MaxFilenameLength));
     case FilenameDisplay::WithExtension:
-        return TruncateDisplayName(imageName, settings.MaxFilenameLength).toHtmlEscaped();
+        return HtmlText(TruncateDisplayName(imageName, settings.MaxFilenameLength));
     case FilenameDisplay::Description: return LookupDescription(settings, descriptions, imageName);
     }
     return QString();

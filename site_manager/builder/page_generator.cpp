@@ -27,6 +27,7 @@ std::optional<QSize> graphicFileSize(const QString& path) {
 PageGenerator::PageGenerator(BuildSettings settings, QStringList images)
     : settings_(std::move(settings)), images_(std::move(images)), imageSize_(graphicFileSize) {
     settings_.edtpagenumberprefix = normalisedPagePrefix(settings_.edtpagenumberprefix);
+    imagePages_ = imagePageNames(settings_, images_, PageCount());
 }
 
 int PageGenerator::ImagesPerPage() const { return std::max(1, settings_.spnHorzCOunt) * std::max(1, settings_.spnVertCOunt); }
@@ -65,8 +66,10 @@ QString PageGenerator::displayName(const QString& imageName) const {
 
 QString PageGenerator::thumbPagePath(int p) const { return settings_.pageDirectory() + gethtmlpagename(settings_, p); }
 
-QString PageGenerator::imagePagePath(int i) const {
-    return settings_.pageDirectory() + imagePageName(settings_, images_.value(i));
+QString PageGenerator::imagePagePath(int i) const { return settings_.pageDirectory() + imagePageName(i); }
+
+QString PageGenerator::GetImageLinkName(int i) const {
+    return ::GetImageLinkName(settings_, images_.value(i), imagePageName(i));
 }
 
 PageGenerator::RunResult PageGenerator::writeImagePages(const AfterPage& afterPage) {

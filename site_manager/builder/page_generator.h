@@ -63,8 +63,14 @@ public:
     // "***INDEX***" and chkIndexInImagePages is checked, else empty.
     QString imagePageIndex(int p);
 
+    // The display page of image i (see imagePageNames), whether or not the build writes it.
+    QString imagePageName(int i) const { return imagePages_.value(i); }
+    // Where links to image i lead: the image itself, or its display page.
+    QString GetImageLinkName(int i) const;
+
     // --- Thumbnail pages ---
-    QString ThumbCellHtml(const QString& imageName) const;
+    // The cell of image i.
+    QString ThumbCellHtml(int i) const;
     QString CreateThumbGrid(int p, int firstImage, const QString& nextCaption, const QString& nextPage,
                             const QString& previousCaption, const QString& previousPage) const;
     // The text of thumbnail page p; raises PageBuildError when it cannot be made.
@@ -100,6 +106,7 @@ private:
 
     BuildSettings settings_;
     QStringList images_;
+    QStringList imagePages_;  // by image
     bool useButtons_ = false;
     QString buttonExtension_ = ".gif";
     QString otherButtonExtension_;

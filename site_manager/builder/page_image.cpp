@@ -6,6 +6,7 @@
 #include "site_manager/builder/page_heading.h"
 #include "site_manager/builder/page_names.h"
 #include "site_manager/builder/template_filling.h"
+#include "site_manager/builder/text_format.h"
 #include "site_manager/builder/thumbnail_sizing.h"
 
 namespace {
@@ -30,11 +31,11 @@ QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
     QString body;
     if (settings_.chkImageHeading)
         body = CreateHeading(settings_,
-                             settings_.Filename_Display == FilenameDisplay::Nothing ? name.toHtmlEscaped() : displayName(name));
+                             settings_.Filename_Display == FilenameDisplay::Nothing ? HtmlText(name) : displayName(name));
     body += CRLF + "<CENTER><IMG SRC=\"" + LinkTarget(settings_, name) + "\"" + sizeAttributes(name) +
             "></CENTER>";
-    const QString previousTarget = i == 0 ? QString() : GetImageLinkName(settings_, images_.at(i - 1));
-    const QString nextTarget = i == ImageCount() - 1 ? QString() : GetImageLinkName(settings_, images_.at(i + 1));
+    const QString previousTarget = i == 0 ? QString() : GetImageLinkName(i - 1);
+    const QString nextTarget = i == ImageCount() - 1 ? QString() : GetImageLinkName(i + 1);
     if (settings_.chkAddTavrelLink) body += CRLF + "<BR>&nbsp;" + GetTavrelLink();
     body += CRLF + "<BR>&nbsp;" +
             getnavigationstring(settings_, previousTarget, "Previous Image", false, "Next Image", nextTarget, "Index",

@@ -1,7 +1,10 @@
 #include "site_manager/builder/page_names.h"
 
 #include "site_manager/builder/thumbnail_sizing.h"
+#include "site_manager/site_paths.h"
 
+#include <QHash>
+#include <QSet>
 #include <QUrl>
 
 namespace {
@@ -32,8 +35,39 @@ QString gethtmlpagename(const BuildSettings& settings, int n) {
                                         fileExtension(settings.BaseHTMLName));
 }
 
+QString imageNameWithoutExtension(const QString& imageName) { return changeextension(imageName, QString()); }
+
 QString imagePageName(const BuildSettings& settings, const QString& imageName) {
-    return ApplyLowercase(settings, NameWithoutExtension(imageName) + fileExtension(settings.BaseHTMLName));
+    return ApplyLowercase(settings, imageNameWithoutExtension(imageName) + fileExtension(settings.BaseHTMLName));
+}
+
+QStringList imagePageNames(const BuildSettings& settings, const QStringList& images, int pageCount) {
+    // Neither a thumbnail page nor an image itself is ever written over by an image page.
+    QSet<QString> taken;
+    for (int n = 1; n <= pageCount; ++n) taken.insert(gethtmlpagename(settings, n));
+    for (const QString& image : images) taken.insert(image);
+    QHash<QString, int> askedFor;
+    for (const QString& image : images) ++askedFor[imagePageName(settings, image)];
+    // Every name that only one image asks for and no thumbnail page has is settled first, so
+    // that a name made up for a clash never takes an ordinary image's page.
+    QStringList names;
+    for (const QString& image : images) {
+        const QString name = imagePageName(settings, image);
+        const bool own = askedFor.value(name) == 1 && !taken.contains(name);
+        names << (own ? name : QString());
+    }
+    for (const QString& name : names)
+        if (!name.isEmpty()) taken.insert(name);
+    const QString extension = fileExtension(settings.BaseHTMLName);
+    for (int i = 0; i < images.size(); ++i) {
+        if (!names[i].isEmpty()) continue;
+        QString name = ApplyLowercase(settings, images[i] + extension);
+        for (int n = 2; taken.contains(name); ++n)
+            name = ApplyLowercase(settings, images[i] + "_" + QString::number(n) + extension);
+        taken.insert(name);
+        names[i] = name;
+    }
+    return names;
 }
 
 QString thumbnailDirectory(const BuildSettings& settings) {
@@ -50,8 +84,8 @@ QString ApplyLowercase(const BuildSettings& settings, const QString& text) {
     return settings.ForceLowercase ? text.toLower() : text;
 }
 
-QString GetImageLinkName(const BuildSettings& settings, const QString& imageName) {
-    return settings.rdbHTMLImageWindow ? imagePageName(settings, imageName) : imageName;
+QString GetImageLinkName(const BuildSettings& settings, const QString& imageName, const QString& pageName) {
+    return settings.rdbHTMLImageWindow ? pageName : imageName;
 }
 
 QString LinkTarget(const BuildSettings& settings, const QString& fileName) {

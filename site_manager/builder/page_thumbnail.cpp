@@ -11,9 +11,10 @@ namespace {
 const QString CRLF = QStringLiteral("\r\n");
 }
 
-QString PageGenerator::ThumbCellHtml(const QString& imageName) const {
+QString PageGenerator::ThumbCellHtml(int i) const {
+    const QString& imageName = images_.at(i);
     const QString source = thumbnailSource(settings_, imageName);
-    const QString link = GetHREF(settings_, GetImageLinkName(settings_, imageName));
+    const QString link = GetHREF(settings_, GetImageLinkName(i));
     QString cell = "<td><center><a href=\"" + link + "\">" + "<img SRC=\"" + source + "\" BORDER=" +
                    QString::number(settings_.spnImageborder) + "></a>";
     if (settings_.Filename_Display == FilenameDisplay::Nothing) return cell + "</td>" + CRLF;
@@ -33,7 +34,7 @@ QString PageGenerator::CreateThumbGrid(int p, int firstImage, const QString& nex
     for (int row = 0; row < settings_.spnVertCOunt; ++row) {
         grid += "<tr ALIGN=CENTER VALIGN=BOTTOM>" + CRLF;
         for (int column = 0; column < settings_.spnHorzCOunt && image < ImageCount(); ++column)
-            grid += ThumbCellHtml(images_.at(image++)) + CRLF;
+            grid += ThumbCellHtml(image++) + CRLF;
         grid += "</tr>" + CRLF;
     }
     grid += "</table></center>" + CRLF;

@@ -1,5 +1,7 @@
 #include "site_manager/builder/text_format.h"
 
+QString HtmlText(const QString& text) { return text.toHtmlEscaped(); }
+
 QString colortohtmlhex(const QColor& colour) {
     return QStringLiteral("#%1%2%3")
         .arg(colour.red(), 2, 16, QChar('0'))

@@ -10,6 +10,10 @@ struct TagPair {
     QString Close;
 };
 
+// A file name (or other plain text) written into a page as text: "<", ">", "&" and '"' become
+// character references, so that no name ever turns into a tag or an attribute.
+QString HtmlText(const QString& text);
+
 // "#" and six upper-case hexadecimal digits, red first.
 QString colortohtmlhex(const QColor& colour);
 

@@ -8,6 +8,7 @@
 #include "platform/shell_open.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
+#include "site_manager/builder/page_names.h"
 #include "tests/common/link_checker.h"
 #include "tests/common/exif_test_support.h"
 #include "tests/site_manager/main_window_fixture.h"
@@ -17,6 +18,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSet>
+#include <QUrl>
 #include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
@@ -27,6 +31,9 @@
 #include <QSpinBox>
 #include <QTest>
 #include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
@@ -430,4 +437,129 @@ TEST_F(BuildEndToEndTest, OddNamesKeepTheirCaseAndResolveInEveryDisplayMethod) {
         EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/" + stem + "_thb.jpg")) << name.toStdString();
         EXPECT_TRUE(QFileInfo::exists(rotationDir + stem + ".html")) << name.toStdString();
     }
+}
+
+namespace {
+
+// Every element and attribute of the pages in dir as "tag" and "tag attribute", read as a
+// browser reads tags: a name that slipped into markup shows up as one of its own.
+QSet<QString> markupOfPages(const QString& dir) {
+    static const QRegularExpression tag(R"re(<([A-Za-z][^\s/>]*)([^>]*)>)re");
+    static const QRegularExpression attribute(R"re(([^\s"'=/>]+)(?:\s*=\s*(?:"[^"]*"|'[^']*'|[^\s>]+))?)re");
+    QSet<QString> markup;
+    for (const QString& page : QDir(dir).entryList({"*.html"}, QDir::Files))
+        for (auto t = tag.globalMatch(readPage(dir + page)); t.hasNext();) {
+            const QRegularExpressionMatch m = t.next();
+            const QString name = m.captured(1).toLower();
+            markup << name;
+            for (auto a = attribute.globalMatch(m.captured(2)); a.hasNext();) markup << name + " " + a.next().captured(1).toLower();
+        }
+    return markup;
+}
+
+// The image an image page at href shows (percent-decoded), and the page its "Next Image" leads to.
+std::pair<QString, QString> imageAndNext(const QString& dir, const QString& href) {
+    static const QRegularExpression image(R"re(<IMG SRC="([^"]*)")re"), next(R"re(<a href="([^"]*)"><?[^<]*Next Image)re");
+    const QString html = readPage(dir + testing_support::localTarget(href));
+    return {QUrl::fromPercentEncoding(image.match(html).captured(1).toUtf8()), next.match(html).captured(1)};
+}
+
+}  // namespace
+
+// Names built to break out of text or attributes, names holding "\", and a name that asks for the
+// gallery's own first page, built with every file name display, every display method and both ways
+// of showing an image: no page gains an element or attribute that ordinary names do not give it,
+// every link resolves, and every image keeps a display page of its own in the build's order.
+TEST_F(BuildEndToEndTest, HostileFileNamesStayTextAndEveryImageKeepsItsOwnPage) {
+    startWithSite();
+    const QString descriptions = data.write("lists/descriptions.txt", "described.jpg,<em>typed</em> by the user\r\n");
+    const QStringList hostile{"<img src=x onerror=document.body.setAttribute('data-pwned','1')>.jpg",
+                              "Tom's \"Best\" & <b>bold.jpg", "y\\img.jpg", "z\\img.jpg", "x\\Index.jpg", "Index.jpg",
+                              "described.jpg"};
+    const QStringList ordinary{"one.jpg", "two.jpg", "three.jpg", "four.jpg", "five.jpg", "six.jpg", "described.jpg"};
+    const struct {
+        QRadioButton* TdlgThumbOptions::*Names;
+        bool Pages;  // image display pages, else the image alone
+        int Method;
+    } rows[] = {{&TdlgThumbOptions::rdbshowdescription, true, 0},     {&TdlgThumbOptions::rdbshowdescription, true, 2},
+                {&TdlgThumbOptions::rdbshowfilenamewithext, true, 1}, {&TdlgThumbOptions::rdbshowfilenamenoext, true, 3},
+                {&TdlgThumbOptions::rdbshownothing, true, 0},         {&TdlgThumbOptions::rdbshowdescription, false, 2},
+                {&TdlgThumbOptions::rdbshowfilenamenoext, false, 1}};
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.spnHorzCOunt->setValue(2);
+        o.spnVertCOunt->setValue(2);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        o.chkimagenavigationbar->setChecked(true);
+        o.chkImageHeading->setChecked(true);
+        o.chkShowFIlenameWhenNoDesc->setChecked(true);
+        o.edtdescripfile->setText(descriptions);
+        for (const auto& row : rows) {
+            const std::string label = ((o.*row.Names)->text() + QString(" / %1 / %2").arg(row.Pages).arg(row.Method)).toStdString();
+            (o.*row.Names)->setChecked(true);
+            (row.Pages ? o.rdbHTMLImageWindow : o.rdbDisplayasimage)->setChecked(true);
+            o.cmbImageDisplayMethod->setCurrentIndex(row.Method);
+            QSet<QString> markup[2];
+            for (int hostileNames = 0; hostileNames < 2; ++hostileNames) {
+                ASSERT_TRUE(QDir(rotationDir).removeRecursively() && QDir().mkpath(rotationDir));
+                for (const QString& name : hostileNames ? hostile : ordinary) writeJpeg(rotationDir + name, 120, 90, Qt::blue);
+                editor.FileBox->Update();
+                script.clear();
+                buildInEditor(script, editor);
+                EXPECT_EQ(script.texts(), QStringList{Preview}) << label;
+                EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList()) << label;
+                EXPECT_EQ(testing_support::malformedScripts(rotationDir), QStringList()) << label;
+                markup[hostileNames] = markupOfPages(rotationDir);
+            }
+            EXPECT_EQ(markup[1].subtract(markup[0]), QSet<QString>()) << label;
+            QString all;
+            for (const QString& page : QDir(rotationDir).entryList({"*.html"}, QDir::Files)) all += readPage(rotationDir + page);
+            EXPECT_FALSE(all.contains("<b>bold") || all.contains("<img src=x")) << label;
+            // A typed description stays the user's HTML.
+            EXPECT_EQ(all.contains("<em>typed</em> by the user"), row.Names == &TdlgThumbOptions::rdbshowdescription) << label;
+            if (!row.Pages) continue;
+            for (const char* page : {"y\\img.html", "z\\img.html", "x\\Index.html", "Index.jpg.html"})
+                EXPECT_TRUE(QFileInfo::exists(rotationDir + page)) << label << " " << page;
+            EXPECT_TRUE(readPage(rotationDir + "Index.html").contains("_thb.jpg")) << label;
+            // Next Image from the first thumbnail's page walks every image once, in build order.
+            static const QRegularExpression cell(R"re(<td><center><a href="([^"]*)")re");
+            QStringList walked;
+            for (auto [image, next] = imageAndNext(rotationDir, cell.match(readPage(rotationDir + "Index.html")).captured(1));
+                 !image.isEmpty() && walked.size() <= hostile.size(); std::tie(image, next) = imageAndNext(rotationDir, next))
+                walked << image;
+            EXPECT_EQ(walked, editor.FileBox->fileNames()) << label;
+        }
+    });
+}
+
+// A name that is not UTF-8 cannot be put on a page; the build leaves such images out and says
+// which, in one box, while the file itself stays as it was.
+TEST_F(BuildEndToEndTest, ImagesWhoseNamesAreNotUtf8AreNamedOnceAsLeftOut) {
+    startWithSite();
+    const QList<QByteArray> raw{"caf\xe9.jpg", "\xff\xfe photo.gif", "notes\xe9.txt"};  // the text file is no image
+    // The data directory is removed through listings that cannot see these names.
+    const auto removeRaw = qScopeGuard([&] {
+        for (const QByteArray& name : raw) ::unlink((QFile::encodeName(rotationDir) + name).constData());
+    });
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeJpeg(rotationDir + "fine.jpg", 50, 40, Qt::red);
+        for (const QByteArray& name : raw) ASSERT_EQ(::link(QFile::encodeName(rotationDir + "fine.jpg"), QFile::encodeName(rotationDir) + name), 0);
+        editor.FileBox->Update();
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        script.answer(MessageResult::OK);
+        buildInEditor(script, editor);
+    });
+    ASSERT_EQ(script.texts().size(), 2);
+    EXPECT_EQ(script.requests().front().kind, platform::MessageKind::Information);
+    EXPECT_EQ(script.texts().first(), QString::fromUtf8("These images are left out of the gallery because their names are not "
+                                                        "valid UTF-8 text:\n\ncaf\xef\xbf\xbd.jpg\n\xef\xbf\xbd\xef\xbf\xbd photo.gif\n\n"
+                                                        "Rename them to show them in the gallery."));
+    EXPECT_EQ(script.texts().last(), Preview);
+    EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+    EXPECT_TRUE(readPage(rotationDir + "Index.html").contains("fine_thb.jpg"));
+    struct stat st {};
+    EXPECT_EQ(::stat((QFile::encodeName(rotationDir) + raw.first()).constData(), &st), 0);
 }

@@ -25,9 +25,39 @@ TEST(BuilderNavigation, PageNamesAndLinkTargets) {
     EXPECT_EQ(thumbnailDirectory(settings), "/site/rot/");
     EXPECT_EQ(thumbnailSource(settings, "Beach.JPG"), "Beach_thb.jpg");
 
-    EXPECT_EQ(GetImageLinkName(settings, "Beach.JPG"), "Beach.JPG");
+    EXPECT_EQ(GetImageLinkName(settings, "Beach.JPG", "Beach.htm"), "Beach.JPG");
     settings.rdbHTMLImageWindow = true;
-    EXPECT_EQ(GetImageLinkName(settings, "Beach.JPG"), "Beach.htm");
+    EXPECT_EQ(GetImageLinkName(settings, "Beach.JPG", "Beach.htm"), "Beach.htm");
+}
+
+TEST(BuilderNavigation, ImagePagesComeFromTheWholeNameAndNeverShareOrTakeAThumbnailPage) {
+    BuildSettings settings;
+    const struct {
+        QStringList Images;
+        int Pages;
+        bool Lowercase;
+        QStringList Expected;
+    } cases[] = {
+        // Ordinary names keep the page they always had.
+        {{"Beach.jpg", "Index3.jpg"}, 2, false, {"Beach.html", "Index3.html"}},
+        // "\" is a character of the name, so these are three different pages.
+        {{"y\\img.jpg", "z\\img.jpg", "x\\Index.jpg"}, 1, false, {"y\\img.html", "z\\img.html", "x\\Index.html"}},
+        // The gallery's own pages keep their names.
+        {{"Index.jpg", "Index2.gif", "a.jpg"}, 2, false, {"Index.jpg.html", "Index2.gif.html", "a.html"}},
+        // Two images that ask for one page both give it up; a made-up name never takes the page
+        // another image asks for.
+        {{"a.jpg", "a.gif", "a.jpg.png"}, 1, false, {"a.jpg_2.html", "a.gif.html", "a.jpg.html"}},
+        // Compared as the pages are written: in lower case with the option.
+        {{"index.gif", "b.jpg", "b.gif"}, 1, true, {"index.gif.html", "b.jpg.html", "b.gif.html"}},
+    };
+    for (const auto& c : cases) {
+        settings.ForceLowercase = c.Lowercase;
+        EXPECT_EQ(imagePageNames(settings, c.Images, c.Pages), c.Expected) << c.Images.join(' ').toStdString();
+    }
+    // Without an extension on the page name an image page never takes an image's own name.
+    settings.ForceLowercase = false;
+    settings.BaseHTMLName = "start";
+    EXPECT_EQ(imagePageNames(settings, {"a.jpg", "a.jpg.gif", "a.gif"}, 1), QStringList({"a.jpg_2", "a.jpg.gif_2", "a.gif_2"}));
 }
 
 TEST(BuilderNavigation, HrefByDisplayMethod) {
