@@ -215,7 +215,7 @@ void readRotation(const QString& siteKey, int rotationNumber, bool loadPath, boo
     }
     if (loadPath) {
         const QString defaultDirectory = ApplicationOptions.UseRotations
-                                             ? fixpath(tsiterecord.Path, true) + "Rotation_" + QString::number(rotationNumber)
+                                             ? defaultRotationDirectory(tsiterecord.Path, "Rotation_", rotationNumber)
                                              : tsiterecord.Path;
         editor->edtrotationdirectory->setText(reader.path("Rotation_Path", defaultDirectory));
     }
@@ -440,7 +440,7 @@ void loadrotationlist(const QString& siteKey, QListWidget* list) {
 
         for (int n = 1; n <= count; ++n) {
             QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
-            const QString defaultDirectory = rotations ? sitePath + "rotation_" + QString::number(n) : sitePath;
+            const QString defaultDirectory = rotations ? defaultRotationDirectory(sitePath, "rotation_", n) : sitePath;
             const QString directory = withExistingCase(
                 fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true));
             if (!directory.isEmpty() && QFileInfo(directory).isDir()) {

@@ -25,7 +25,7 @@ namespace {
 // The directory the rotation click looks for: Rotation_Path, else the site path + "Rotation" + n.
 QString rotationClickDirectory(int rotationNumber) {
     const QString section = "Rotation_" + QString::number(rotationNumber);
-    const QString fallback = fixpath(tsiterecord.Path, true) + "Rotation" + QString::number(rotationNumber);
+    const QString fallback = defaultRotationDirectory(tsiterecord.Path, "Rotation", rotationNumber);
     const QString stored = platform::IniFile(siteFileName(tsiterecord.key)).readString(section, "Rotation_Path", fallback);
     return expandpath(stored);
 }

@@ -5,6 +5,7 @@
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/header_footer_editor_composer.h"
 #include "site_manager/builder/header_footer_editor_list.h"
+#include "site_manager/rotation_store.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
@@ -68,6 +69,25 @@ TEST_F(SiteEditorTest, ANewSiteGetsItsFirstRotationAtOnce) {
     EXPECT_TRUE(QFileInfo(siteDir + "Rotation_1").isDir());
     EXPECT_EQ(siteFile().readString("General", "RotationCount", ""), "1");
     EXPECT_EQ(siteFile().readString("Rotation_1", "Rotation_Path", ""), "%\\site/Rotation_1");
+}
+
+// Sections without a directory: the list finds the default directory beside the site path, also
+// when only the letter case of its name differs.
+TEST_F(SiteEditorTest, DefaultRotationDirectoriesAreFoundInAnyLetterCase) {
+    writeGardenSite(true);
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\r\nRotationCount=4\r\n");
+    const QString names[] = {"rotation_1", "Rotation_2", "ROTATION_3"};
+    for (const QString& name : names) {
+        ASSERT_TRUE(QDir().mkpath(siteDir + name));
+        writeJpeg(siteDir + name + "/photo.jpg");
+    }
+    startWithGardenSite();
+    QListWidget list;
+    loadrotationlist("Site_1", &list);
+    QStringList lines;
+    for (int i = 0; i < list.count(); ++i) lines << list.item(i)->text();
+    EXPECT_EQ(lines, (QStringList{"Rotation 1 : 1 Images : NOT BUILT", "Rotation 2 : 1 Images : NOT BUILT",
+                                  "Rotation 3 : 1 Images : NOT BUILT", "Rotation 4 : ERROR! Not found!"}));
 }
 
 TEST_F(SiteEditorTest, WithRotationsOffTheSiteDirectoryHoldsTheOnlyVersion) {
