@@ -89,7 +89,12 @@ void TdlgEditSite::btnNewRotationClick() {
             platform::showInformation("Error encountered creating a new rotation directory!");
             return;
         }
+        // The new section holds its directory and its status (not built) before the list reads it;
+        // the other settings are inherited from the controls.
+        const int newRotation = lbxrotations->count() + 1;
         edtrotationdirectory->setText(directory);
+        CurrentRotationStatus = 0;
+        if (!SaveRotation(newRotation, true)) return;
         tsiterecord.RotationCount += 1;
         if (frmMain) frmMain->savecurrentsite();
         loadrotationlist(tsiterecord.key, lbxrotations);
