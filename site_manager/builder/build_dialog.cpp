@@ -19,6 +19,7 @@
 #include "site_manager/builder/thumbnail_sizing.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
+#include "site_manager/rotation_images.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 
@@ -72,14 +73,6 @@ ButtonFont buttonFont(const BuildSettings& settings) {
     font.Bold = settings.chkindexBold;
     font.Italic = settings.chkindexitalics;
     return font;
-}
-
-// True when name is the file name of a file the build copies beside the pages (a template asset
-// or navigation graphic), which is never a gallery image, in whatever folder the template keeps it.
-bool isSupportFile(const QString& name) {
-    for (const QString& entry : SupportFileNames)
-        if (QFileInfo(QString(entry).replace('\\', '/')).fileName().compare(name, Qt::CaseInsensitive) == 0) return true;
-    return false;
 }
 
 // Loads a header or footer list file into its hidden list, one entry a line.
@@ -164,12 +157,8 @@ void TdlgBuildProgress::FormShow() {
     {
         platform::Hourglass hourglass;
         lbximages->clear();
-        for (const QString& name : dlgEditSite->FileBox->fileNames()) {
-            const QString upper = name.toUpper();
-            if (upper.contains("_THB") || upper.contains("PAGE_BUTTON_")) continue;
-            if (isSupportFile(name)) continue;
-            lbximages->addItem(name);
-        }
+        for (const QString& name : dlgEditSite->FileBox->fileNames())
+            if (isRotationImage(name, SupportFileNames)) lbximages->addItem(name);
     }
     lbximagesClick();
     if (BuildAllMode) Timer1->start();

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -430,6 +431,38 @@ TEST_F(BuildEndToEndTest, OddNamesKeepTheirCaseAndResolveInEveryDisplayMethod) {
         EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/" + stem + "_thb.jpg")) << name.toStdString();
         EXPECT_TRUE(QFileInfo::exists(rotationDir + stem + ".html")) << name.toStdString();
     }
+}
+
+// The build's own files (page buttons, navigation graphics, thumbnails) are never counted or listed
+// as images: not in the rotation line after the build, not in the editor's list after a restart.
+TEST_F(BuildEndToEndTest, TheBuildsOwnFilesAreNeverCountedOrListedAsImages) {
+    startWithSite();
+    QStringList photos;
+    for (int i = 1; i <= 5; ++i) photos << QString("photo%1.jpg").arg(i);
+    const auto rotationLine = [](const TdlgEditSite& editor) { return editor.lbxrotations->item(0)->text(); };
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        for (const QString& photo : photos) writeJpeg(rotationDir + photo, 120, 90, Qt::darkCyan);
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.spnHorzCOunt->setValue(2);
+        o.spnVertCOunt->setValue(1);  // three pages, so three buttons of each kind
+        o.rdbHTMLImageWindow->setChecked(true);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        useShippedButtons(o);
+        buildInEditor(script, editor);
+        EXPECT_EQ(rotationLine(editor), "Rotation 1 : 5 Images : Built");
+    });
+    for (const char* built : {"Page_Button_3.gif", "Page_Button_On_1.gif", "Next.gif", "Previous.gif", "Index.gif"})
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + built)) << built;
+
+    stopProgram();
+    startWithGardenSite();
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(editor.FileBox->fileNames(), photos);
+        EXPECT_EQ(editor.lblfilecount->text(), "5 Images");
+        EXPECT_EQ(rotationLine(editor), "Rotation 1 : 5 Images : Built");
+    });
 }
 
 // Each thumbnail file has exactly the size the fitting rule gives the whole photo, also where the
