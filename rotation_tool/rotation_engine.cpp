@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <semaphore>
 
@@ -245,6 +246,10 @@ void TfrmMain::savecurrentsiterotation(qint64 n) {
     const QString fileName = siteFileName(tsiterecord.key);
     try {
         platform::IniFile(fileName).writeString("General", "CurrentRotationPosition", QString::number(n));
+        // The next Rotate Current starts from the record, and the panel shows what is stored:
+        // the position as the loader would read it back.
+        tsiterecord.CurrentRotationPosition = n >= 0 && n <= std::numeric_limits<qint32>::max() ? qint32(n) : 1;
+        doselectionstatus();
     } catch (const std::exception&) {
         // Otherwise the site would show the same rotation every night while the log says it moved on.
         dlgLog->Addwarning("Could not save the next rotation position of the site, " + tsiterecord.Name + ", to " +
