@@ -39,7 +39,7 @@ void TFileListBox::Update() {
         QDir dir(directory_);
         const QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
         for (const QString& name : names)
-            if (matchesFileMask(name, Mask)) addItem(name);
+            if (matchesFileMask(name, Mask) && (!Accept || Accept(name))) addItem(name);
     }
     emit changed();
 }

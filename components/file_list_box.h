@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // True when the file name matches one of the ";"-separated "*.ext" patterns (any case). A
 // three-letter pattern also takes longer extensions that begin with it (*.jpe takes photo.jpeg),
@@ -17,6 +18,8 @@ public:
     explicit TFileListBox(QWidget* parent = nullptr);
 
     QString Mask = "*.*";
+    // When set, a name that matches the mask is listed only when this accepts it too.
+    std::function<bool(const QString&)> Accept;
     QString Directory() const { return directory_; }
     // Lists the directory; throws std::runtime_error when it cannot be entered.
     void ApplyFilePath(const QString& directory);

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <semaphore>
 
@@ -126,8 +127,8 @@ QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
         const qint64 n = numberAfter(section, "Rotation_");
         if (n >= 0) possible.insert(n);
     }
-    // Default directories are the site path followed by "rotation_" + n.
-    const QString zero = expandpath(fixpath(tsiterecord.Path + "rotation_0", true));
+    // Default directories are the site path, its separator, then "rotation_" + n in any case.
+    const QString zero = expandpath(fixpath(fixpath(tsiterecord.Path, true) + "rotation_0", true));
     if (zero.endsWith("0/")) {
         const QFileInfo prefix(zero.chopped(2));
         for (const qint64 n : numberedSubdirectories(prefix.path()).value(prefix.fileName().toLower())) possible.insert(n);
@@ -149,7 +150,8 @@ QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
 bool TfrmMain::RotationExists(const QString& key, int n) {
     const platform::IniFile site(siteFileName(key));
     const QString section = "Rotation_" + QString::number(n);
-    const QString stored = site.readString(section, "Rotation_Path", tsiterecord.Path + "rotation_" + QString::number(n));
+    const QString stored =
+        site.readString(section, "Rotation_Path", defaultRotationDirectory(tsiterecord.Path, "rotation_", n));
     const QString directory = withExistingCase(expandpath(fixpath(stored, true)));
     if (!platform::directoryExists(directory)) return false;
     // Setting the same text again would not re-read the listing, so re-read it by hand then.
@@ -244,6 +246,10 @@ void TfrmMain::savecurrentsiterotation(qint64 n) {
     const QString fileName = siteFileName(tsiterecord.key);
     try {
         platform::IniFile(fileName).writeString("General", "CurrentRotationPosition", QString::number(n));
+        // The next Rotate Current starts from the record, and the panel shows what is stored:
+        // the position as the loader would read it back.
+        tsiterecord.CurrentRotationPosition = n >= 0 && n <= std::numeric_limits<qint32>::max() ? qint32(n) : 1;
+        doselectionstatus();
     } catch (const std::exception&) {
         // Otherwise the site would show the same rotation every night while the log says it moved on.
         dlgLog->Addwarning("Could not save the next rotation position of the site, " + tsiterecord.Name + ", to " +

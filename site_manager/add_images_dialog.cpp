@@ -202,7 +202,7 @@ void TdlgAddImages::cmbrotationChange() {
     const int index = cmbrotation->currentIndex();
     if (index < 0) return;
     const QString n = QString::number(index + 1);
-    const QString fallback = fixpath(tsiterecord.Path, true) + "Rotation" + n;
+    const QString fallback = defaultRotationDirectory(tsiterecord.Path, "Rotation", n.toLongLong());
     const QString directory =
         expandpath(platform::IniFile(siteFileName(tsiterecord.key)).readString("Rotation_" + n, "Rotation_Path", fallback));
     if (platform::directoryExists(directory))

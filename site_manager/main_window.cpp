@@ -158,6 +158,11 @@ void TfrmMain::doselectionstatus() {
     btnedtsite->setEnabled(current);
 }
 
+void TfrmMain::changeEvent(QEvent* event) {
+    TSiteListForm::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) rereadRotationPosition();
+}
+
 void TfrmMain::btnnewsiteClick() {
     const QString key = generatenewsitename();
     if (!addsite(key))

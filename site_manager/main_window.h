@@ -45,6 +45,9 @@ public:
     void BitBtn1Click();
     void BitBtn2Click();
     void doselectionstatus();
+    // Spindleway moves the stored rotation position on from its own process: re-reads it into the
+    // current record (unless it was changed here since the site was loaded) and shows it.
+    void rereadRotationPosition();
 
     // Site store.
     QString expandpath(const QString& path) const;
@@ -58,6 +61,10 @@ public:
     bool createnewdirectory(const QString& path);
     bool dodeletefile(const QString& fileName, bool overwriting);
     QString changeextension(const QString& fileName, const QString& newExtension) const;
+
+protected:
+    // Coming back to the front (after "Rotate Now!" for one) re-reads the stored position.
+    void changeEvent(QEvent* event) override;
 
 private:
     // The rotation position the current site's file held when the site was loaded.

@@ -9,6 +9,7 @@
 #include "site_manager/builder/colour_combo.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/colour_string.h"
+#include "site_manager/rotation_images.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
@@ -215,7 +216,7 @@ void readRotation(const QString& siteKey, int rotationNumber, bool loadPath, boo
     }
     if (loadPath) {
         const QString defaultDirectory = ApplicationOptions.UseRotations
-                                             ? fixpath(tsiterecord.Path, true) + "Rotation_" + QString::number(rotationNumber)
+                                             ? defaultRotationDirectory(tsiterecord.Path, "Rotation_", rotationNumber)
                                              : tsiterecord.Path;
         editor->edtrotationdirectory->setText(reader.path("Rotation_Path", defaultDirectory));
     }
@@ -382,11 +383,16 @@ QString entryIgnoringCase(const QString& directory, const QString& name, QDir::F
     return QString();
 }
 
-int countImages(const QString& directory) {
-    int count = 0;
-    for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (matchesFileMask(name, RotationImageMask)) ++count;
-    return count;
+// The support files a build of rotation n copies, by the settings stored in its section (the
+// navigation graphics are stored only while custom buttons are on).
+QStringList storedSupportFileNames(const IniFile& ini, int n) {
+    const QString section = sectionName(n);
+    QStringList navigation, templates{readStoredPath(ini.readString(section, "Style_File", QString()))};
+    for (const char* key : {"Next_Page_File", "Previous_Page_File", "Return_To_Index_File"})
+        navigation << readStoredPath(ini.readString(section, key, QString()));
+    if (!onUnlessFalse(ini.readString(section, "DisplayAsImage", "True")))
+        templates << readStoredPath(ini.readString(section, "Image_Style_File", QString()));
+    return supportFileNamesFor(navigation, templates);
 }
 
 }  // namespace
@@ -440,11 +446,15 @@ void loadrotationlist(const QString& siteKey, QListWidget* list) {
 
         for (int n = 1; n <= count; ++n) {
             QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
-            const QString defaultDirectory = rotations ? sitePath + "rotation_" + QString::number(n) : sitePath;
+            const QString defaultDirectory = rotations ? defaultRotationDirectory(sitePath, "rotation_", n) : sitePath;
             const QString directory = withExistingCase(
                 fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true));
             if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
-                line += " : " + QString::number(countImages(directory)) + " Images";
+                // The rotation in the editor's controls counts by the settings it has there now.
+                const bool edited = dlgEditSite && siteKey == tsiterecord.key && n == CurrentRotationNumber;
+                const QStringList support =
+                    edited ? dlgEditSite->currentSupportFileNames() : storedSupportFileNames(ini, n);
+                line += " : " + QString::number(countRotationImages(directory, support)) + " Images";
                 line += entryIgnoringCase(directory, baseName, QDir::Files).isEmpty() ? " : NOT BUILT" : " : Built";
             } else {
                 line += " : ERROR! Not found!";

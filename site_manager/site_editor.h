@@ -3,6 +3,7 @@
 // lives for the whole run; its controls (with those of the layout settings dialog) always hold
 // the settings of one rotation.
 #include "platform/modal_dialog.h"
+#include "site_manager/rotation_images.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,8 +18,6 @@ class TDropFileTarget;
 class TFileListBox;
 class ImageCopyBatch;
 
-// The files of a rotation directory that are its images.
-inline const QString RotationImageMask = QStringLiteral("*.gif;*.jpe;*.jpg");
 
 // The rotation whose settings the controls hold (from 1); -1 when none has been loaded since the
 // editor was shown.
@@ -91,6 +90,8 @@ public:
     // The image list reads the rotation directory again; a directory that could not be located
     // shows no images.
     void showRotationImages();
+    // The support files a build of the rotation in the controls copies into its directory.
+    QStringList currentSupportFileNames() const;
     // With the selected rotation's directory missing: the "could not be located" box and true.
     bool refuseUnlocatedRotation();
 

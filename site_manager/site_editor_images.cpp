@@ -8,6 +8,7 @@
 #include "platform/hourglass.h"
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/application_options.h"
+#include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
 #include "site_manager/image_copy_batch.h"
@@ -15,7 +16,10 @@
 #include "site_manager/site_paths.h"
 
 #include <QFile>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <exception>
@@ -96,8 +100,20 @@ bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
     }
 }
 
+QStringList TdlgEditSite::currentSupportFileNames() const {
+    const TdlgThumbOptions* o = dlgThumbOptions;
+    QStringList navigation, templates{cmbstyle->currentText()};
+    if (o && o->Chkusecustombuttons->isChecked())
+        navigation << o->edtnextfile->text() << o->edtpreviousfile->text() << o->edtindexfile->text();
+    if (o && o->rdbHTMLImageWindow->isChecked()) templates << o->cmbimagestyle->currentText();
+    return supportFileNamesFor(navigation, templates);
+}
+
 void TdlgEditSite::edtrotationdirectoryChange() {
     const QString directory = edtrotationdirectory->text();
+    // The list shows what the build would take as images.
+    const QStringList support = currentSupportFileNames();
+    FileBox->Accept = [support](const QString& name) { return isRotationImage(name, support); };
     try {
         FileBox->ApplyFilePath(directory);
     } catch (const std::exception&) {

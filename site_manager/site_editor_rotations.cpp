@@ -25,7 +25,7 @@ namespace {
 // The directory the rotation click looks for: Rotation_Path, else the site path + "Rotation" + n.
 QString rotationClickDirectory(int rotationNumber) {
     const QString section = "Rotation_" + QString::number(rotationNumber);
-    const QString fallback = fixpath(tsiterecord.Path, true) + "Rotation" + QString::number(rotationNumber);
+    const QString fallback = defaultRotationDirectory(tsiterecord.Path, "Rotation", rotationNumber);
     const QString stored = platform::IniFile(siteFileName(tsiterecord.key)).readString(section, "Rotation_Path", fallback);
     return expandpath(stored);
 }
@@ -89,7 +89,12 @@ void TdlgEditSite::btnNewRotationClick() {
             platform::showInformation("Error encountered creating a new rotation directory!");
             return;
         }
+        // The new section holds its directory and its status (not built) before the list reads it;
+        // the other settings are inherited from the controls.
+        const int newRotation = lbxrotations->count() + 1;
         edtrotationdirectory->setText(directory);
+        CurrentRotationStatus = 0;
+        if (!SaveRotation(newRotation, true)) return;
         tsiterecord.RotationCount += 1;
         if (frmMain) frmMain->savecurrentsite();
         loadrotationlist(tsiterecord.key, lbxrotations);

@@ -75,3 +75,7 @@ QString withExistingCase(const QString& path) {
             return info.dir().path() + "/" + entry + (trailingSlash ? "/" : "");
     return path;
 }
+
+QString defaultRotationDirectory(const QString& sitePath, const QString& stem, qint64 n) {
+    return withExistingCase(fixpath(sitePath, true) + stem + QString::number(n));
+}

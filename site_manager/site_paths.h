@@ -22,3 +22,7 @@ QString changeextension(const QString& fileName, const QString& newExtension);
 // rotation directories are spelt "rotation_<n>" while New Rotation makes "Rotation_<n>", and file
 // names here are case-sensitive); otherwise the path unchanged.
 QString withExistingCase(const QString& path);
+
+// The directory of rotation n when its section has no Rotation_Path: the site path with its
+// separator, then stem + n; withExistingCase where only the letter case differs on disk.
+QString defaultRotationDirectory(const QString& sitePath, const QString& stem, qint64 n);

@@ -86,6 +86,21 @@ void TfrmMain::savecurrentsite() {
     }
 }
 
+void TfrmMain::rereadRotationPosition() {
+    if (tsiterecord.key.isEmpty() || loadedRotationPosition_ != tsiterecord.CurrentRotationPosition) return;
+    try {
+        const platform::IniFile site(siteFileName(tsiterecord.key));
+        if (!site.valueExists(kGeneral, "CurrentRotationPosition")) return;
+        const int position = site.readInteger(kGeneral, "CurrentRotationPosition", 1);
+        if (position == tsiterecord.CurrentRotationPosition) return;
+        tsiterecord.CurrentRotationPosition = position;
+        loadedRotationPosition_ = position;
+    } catch (const std::exception&) {
+        return;  // an unreadable file leaves the panel as it was; the next activation tries again
+    }
+    doselectionstatus();
+}
+
 bool readSiteRecord(const QString& key, SiteRecord& record) {
     record.key = key;
     try {

@@ -20,6 +20,7 @@
 #include "site_manager/builder/thumbnail_sizing.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
+#include "site_manager/rotation_images.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 
@@ -73,21 +74,6 @@ ButtonFont buttonFont(const BuildSettings& settings) {
     font.Bold = settings.chkindexBold;
     font.Italic = settings.chkindexitalics;
     return font;
-}
-
-// True when name is the file name of a file the build copies beside the pages (a template asset
-// or navigation graphic), which is never a gallery image, in whatever folder the template keeps it.
-bool isSupportFile(const QString& name) {
-    for (const QString& entry : SupportFileNames)
-        if (QFileInfo(QString(entry).replace('\\', '/')).fileName().compare(name, Qt::CaseInsensitive) == 0) return true;
-    return false;
-}
-
-// True when a file of the rotation listed under name is one of its gallery images: thumbnails,
-// page buttons and support files are not.
-bool isGalleryImage(const QString& name) {
-    const QString upper = name.toUpper();
-    return !upper.contains("_THB") && !upper.contains("PAGE_BUTTON_") && !isSupportFile(name);
 }
 
 // Loads a header or footer list file into its hidden list, one entry a line.
@@ -174,7 +160,7 @@ void TdlgBuildProgress::FormShow() {
         platform::Hourglass hourglass;
         lbximages->clear();
         for (const QString& name : dlgEditSite->FileBox->fileNames())
-            if (isGalleryImage(name)) lbximages->addItem(name);
+            if (isRotationImage(name, SupportFileNames)) lbximages->addItem(name);
     }
     lbximagesClick();
     if (BuildAllMode) Timer1->start();
@@ -324,7 +310,7 @@ bool TdlgBuildProgress::publishLowercaseNames(const QString& pageDirectory, QStr
 void TdlgBuildProgress::reportUnreadableNames(const QString& pageDirectory) {
     QStringList names;
     for (const QString& name : platform::undecodableFileNames(pageDirectory))
-        if (matchesFileMask(name, dlgEditSite->FileBox->Mask) && isGalleryImage(name)) names << name;
+        if (matchesFileMask(name, dlgEditSite->FileBox->Mask) && isRotationImage(name, SupportFileNames)) names << name;
     if (names.isEmpty()) return;
     platform::showInformation("These images are left out of the gallery because their names are not valid UTF-8 "
                               "text:\n\n" +

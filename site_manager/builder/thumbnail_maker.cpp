@@ -32,7 +32,10 @@ void whitenTransparentColour(TPixelGraphic& graphic) {
         if (graphic.GetPaletteColor(i) == key) graphic.SetPaletteColor(i, pgRGB(255, 255, 255));
 }
 
-void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
+// Decodes source into decoded and returns the size of the whole upright picture, which the
+// thumbnail's size is computed from: the reduced decode rounds its sides up, and a rule applied to
+// rounded sides can come out a pixel off.
+QSize decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
     // A worker never shows a box: codec warnings (extra bytes, a cut-off end) are passed over and
     // whatever could be decoded makes the thumbnail, as a browser shows it.
     decoded.SetWarningMode(0);
@@ -41,7 +44,7 @@ void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
         decoded.SetFastJpegDct(true);
         decoded.LoadFromFile(source);
         whitenTransparentColour(decoded);
-        return;
+        return {decoded.GetWidth(), decoded.GetHeight()};
     }
     const JpegOrientation orientation = JpegFileOrientation(source);
     // The box is measured against the upright picture, the scale against the
@@ -49,7 +52,7 @@ void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
     // shrink has detail to filter (the 1/8 scale alone is a block average, which
     // aliases).
     const bool swap = OrientationSwapsAxes(orientation);
-    LoadJpegFileScaled(
+    const TPGJpegScaledInfo info = LoadJpegFileScaled(
         source, decoded,
         [W, H, swap](int fullWidth, int fullHeight) {
             return swap ? JpegScaleFor(fullWidth, fullHeight, 2 * H, 2 * W)
@@ -57,6 +60,7 @@ void decode(const QString& source, int W, int H, TPixelGraphic& decoded) {
         },
         true);
     ApplyOrientation(decoded, orientation);
+    return swap ? QSize(info.FullHeight, info.FullWidth) : QSize(info.FullWidth, info.FullHeight);
 }
 
 }  // namespace
@@ -65,9 +69,9 @@ ShrunkImage shrinkImage(const QString& source, int W, int H) {
     ShrunkImage shrunk;
     try {
         TPixelGraphic decoded;
-        decode(source, W, H, decoded);
+        const QSize original = decode(source, W, H, decoded);
         auto thumbnail = std::make_shared<TPixelGraphic>();
-        const QSize size = calculatedimensions(decoded.GetWidth(), decoded.GetHeight(), W, H);
+        const QSize size = calculatedimensions(original.width(), original.height(), W, H);
         if (size == QSize(decoded.GetWidth(), decoded.GetHeight()) && decoded.GetBitCount() == 24) {
             thumbnail->Assign(&decoded);
         } else {

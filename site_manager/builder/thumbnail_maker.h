@@ -20,8 +20,9 @@ struct ShrunkImage {
 
 // Decodes source (a JPEG at the smallest DCT scale that still covers twice the
 // box), turns it upright by its EXIF orientation, shows transparent GIF areas
-// as white and shrinks it into W x H with an antialiasing filter (never
-// enlarging). Shows no box: any thread may call it.
+// as white and shrinks it with an antialiasing filter to exactly the size the
+// fitting rule gives the whole picture for W x H (never enlarging). Shows no
+// box: any thread may call it.
 ShrunkImage shrinkImage(const QString& source, int W, int H);
 // Writes the thumbnail as a progressive JPEG of the given quality; false on
 // failure.

@@ -70,8 +70,8 @@ TEST_F(RotationToolTest, APositionPastTheCountStartsAgainAtOneAndFilesOfTheLiveS
 TEST_F(RotationToolTest, PositionZeroTriesTheDefaultDirectoryOfRotationZeroFirst) {
     addSite("Site_1", "Garden", 2, 0);
     addRotation("Site_1", 1);
-    // No section for rotation 0: its directory is the site path followed directly by "rotation_0".
-    data.write("Site_1rotation_0/Index.html", "rotation zero");
+    // No section for rotation 0: its directory is the site path followed by "rotation_0".
+    data.write("Site_1/rotation_0/Index.html", "rotation zero");
     startTool({"R"});
     holdTimer(*main);
 

@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -562,4 +563,72 @@ TEST_F(BuildEndToEndTest, ImagesWhoseNamesAreNotUtf8AreNamedOnceAsLeftOut) {
     EXPECT_TRUE(readPage(rotationDir + "Index.html").contains("fine_thb.jpg"));
     struct stat st {};
     EXPECT_EQ(::stat((QFile::encodeName(rotationDir) + raw.first()).constData(), &st), 0);
+}
+
+// The build's own files (page buttons, navigation graphics, thumbnails) are never counted or listed
+// as images: not in the rotation line after the build, not in the editor's list after a restart.
+TEST_F(BuildEndToEndTest, TheBuildsOwnFilesAreNeverCountedOrListedAsImages) {
+    startWithSite();
+    QStringList photos;
+    for (int i = 1; i <= 5; ++i) photos << QString("photo%1.jpg").arg(i);
+    const auto rotationLine = [](const TdlgEditSite& editor) { return editor.lbxrotations->item(0)->text(); };
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        for (const QString& photo : photos) writeJpeg(rotationDir + photo, 120, 90, Qt::darkCyan);
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.spnHorzCOunt->setValue(2);
+        o.spnVertCOunt->setValue(1);  // three pages, so three buttons of each kind
+        o.rdbHTMLImageWindow->setChecked(true);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        useShippedButtons(o);
+        buildInEditor(script, editor);
+        EXPECT_EQ(rotationLine(editor), "Rotation 1 : 5 Images : Built");
+    });
+    for (const char* built : {"Page_Button_3.gif", "Page_Button_On_1.gif", "Next.gif", "Previous.gif", "Index.gif"})
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + built)) << built;
+
+    stopProgram();
+    startWithGardenSite();
+    inEditor(script, [&](TdlgEditSite& editor) {
+        EXPECT_EQ(editor.FileBox->fileNames(), photos);
+        EXPECT_EQ(editor.lblfilecount->text(), "5 Images");
+        EXPECT_EQ(rotationLine(editor), "Rotation 1 : 5 Images : Built");
+    });
+}
+
+// Each thumbnail file has exactly the size the fitting rule gives the whole photo, also where the
+// reduced decode's rounded sides would give a pixel more or less, and the image page's size
+// attributes (same box) agree with it.
+TEST_F(BuildEndToEndTest, ThumbnailsHaveExactlyTheFittingRulesSize) {
+    struct Case {
+        QSize photo;
+        QSize fitted;  // into 100 x 100
+    };
+    const Case cases[] = {{{400, 546}, {73, 100}},  {{403, 420}, {95, 100}},  {{403, 519}, {77, 99}},
+                          {{410, 409}, {100, 99}},  {{403, 937}, {43, 100}},  {{1203, 805}, {100, 66}},
+                          {{805, 1203}, {66, 100}}, {{1601, 1201}, {99, 75}}, {{80, 60}, {80, 60}}};
+    startWithSite();
+    const auto nameOf = [](QSize size) { return QString("p%1x%2").arg(size.width()).arg(size.height()); };
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        for (const Case& c : cases)
+            writeJpeg(rotationDir + nameOf(c.photo) + ".jpg", c.photo.width(), c.photo.height(), Qt::darkYellow);
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.SpnThumbW->setValue(100);
+        o.SpnThumbH->setValue(100);
+        o.rdbHTMLImageWindow->setChecked(true);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        o.chkmaximagesize->setChecked(true);
+        o.spnImageWidth->setValue(100);
+        o.SpnImageHeight->setValue(100);
+        buildInEditor(script, editor);
+    });
+    for (const Case& c : cases) {
+        const QString name = nameOf(c.photo);
+        EXPECT_EQ(QImage(rotationDir + "thumbs/" + name + "_thb.jpg").size(), c.fitted) << name.toStdString();
+        const QString attributes = QString("WIDTH=%1 HEIGHT=%2").arg(c.fitted.width()).arg(c.fitted.height());
+        EXPECT_TRUE(readPage(rotationDir + name + ".html").contains(attributes)) << name.toStdString();
+    }
 }

@@ -3,6 +3,7 @@
 #include "site_manager/site_paths.h"
 #include "tests/site_manager/main_window_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -215,6 +216,33 @@ TEST_F(MainWindowTest, RotateNowReportsAToolThatCannotBeStarted) {
     script.answer(MessageResult::OK);
     QTest::mouseClick(main->btnRotateNow, Qt::LeftButton);
     EXPECT_EQ(script.lastText(), "Could not load " + data.path() + "Spindleway!");
+}
+
+// Spindleway stores the next position from its own process: once this window is in front again
+// its panel shows what the file holds.
+TEST_F(MainWindowTest, ThePanelShowsTheStoredPositionOnceTheWindowIsActiveAgain) {
+    data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+    data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+    writeSite(data, "Site_1",
+              "Name=Garden\r\nPath=%\\site\\\r\nLivePath=/srv/www\r\nAutoRotate=True\r\n"
+              "CurrentRotationPosition=1\r\nRotationCount=3\r\n");
+    startProgram();
+    clickSite("Site_1");
+    EXPECT_EQ(main->lblcurrentrotation->text(), "1");
+    QWidget other;
+    other.show();
+    for (const int stored : {2, 3, 1}) {
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &other; }, 5000));
+        platform::IniFile(data.file("Site_1.ini")).writeInteger("General", "CurrentRotationPosition", stored);
+        EXPECT_NE(main->lblcurrentrotation->text(), QString::number(stored));
+        main->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return main->lblcurrentrotation->text() == QString::number(stored); }, 5000))
+            << main->lblcurrentrotation->text().toStdString();
+        EXPECT_EQ(tsiterecord.CurrentRotationPosition, stored);
+    }
+    main->savecurrentsite();
+    EXPECT_EQ(platform::IniFile(data.file("Site_1.ini")).readInteger("General", "CurrentRotationPosition", 0), 1);
 }
 
 TEST_F(MainWindowTest, SampleButtonsBecomeTheLayoutDefaults) {

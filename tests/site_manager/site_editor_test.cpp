@@ -5,6 +5,8 @@
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/header_footer_editor_composer.h"
 #include "site_manager/builder/header_footer_editor_list.h"
+#include "site_manager/copy_settings_dialog.h"
+#include "site_manager/rotation_store.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
@@ -68,6 +70,66 @@ TEST_F(SiteEditorTest, ANewSiteGetsItsFirstRotationAtOnce) {
     EXPECT_TRUE(QFileInfo(siteDir + "Rotation_1").isDir());
     EXPECT_EQ(siteFile().readString("General", "RotationCount", ""), "1");
     EXPECT_EQ(siteFile().readString("Rotation_1", "Rotation_Path", ""), "%\\site/Rotation_1");
+}
+
+// A new rotation is found and not built from the start, in the editor and in Copy Settings, with
+// the site path stored with its separator or without it (as the folder dialog gives it), however
+// built the rotation before it was.
+TEST_F(SiteEditorTest, NewRotationsAreListedAsFoundAndNotBuilt) {
+    for (const QByteArray storedPath : {"%\\site\\", "%\\site"}) {
+        SCOPED_TRACE(storedPath.toStdString());
+        writeGardenSite(true);
+        ASSERT_TRUE(QDir(siteDir).removeRecursively() && QDir().mkpath(siteDir));
+        data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=" + storedPath + "\r\nRotationCount=0\r\n");
+        startWithGardenSite();
+        const QStringList both{"Rotation 1 : 0 Images : NOT BUILT", "Rotation 2 : 0 Images : NOT BUILT"};
+        QStringList copyLines;
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            EXPECT_EQ(rotationLines(editor), QStringList{both.first()});
+            CurrentRotationStatus = 2;  // rotation 1 has been built
+            QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+            EXPECT_EQ(rotationLines(editor), both);
+            EXPECT_EQ(siteFile().readString("Rotation_2", "Status", ""), "0");
+            EXPECT_EQ(editor.lblstatus->text(), "This Rotation has NOT been built");
+            EXPECT_FALSE(editor.btnpreview->isEnabled());
+
+            script.onDialog([&](QDialog& d) {
+                const auto& dialog = dynamic_cast<TdlgCopySettings&>(d);
+                for (int i = 0; i < dialog.lbxrotation->count(); ++i) copyLines << dialog.lbxrotation->item(i)->text();
+                return int(platform::mrCancel);
+            });
+            QTest::mouseClick(editor.btnCopyFrom, Qt::LeftButton);
+
+            // The built rotation stays built when its image list is read again.
+            writeJpeg(siteDir + "Rotation_1/photo.jpg");
+            editor.lbxrotations->setCurrentRow(0);
+            editor.lbxrotationsClick();
+            EXPECT_EQ(editor.lblstatus->text(), "This Rotation has been built");
+        });
+        EXPECT_EQ(copyLines, both);
+        EXPECT_EQ(siteFile().readString("Rotation_1", "Status", ""), "2");
+        stopProgram();
+    }
+}
+
+// Sections without a directory: the list finds the default directory beside the site path, also
+// when only the letter case of its name differs.
+TEST_F(SiteEditorTest, DefaultRotationDirectoriesAreFoundInAnyLetterCase) {
+    writeGardenSite(true);
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\r\nRotationCount=4\r\n");
+    const QString names[] = {"rotation_1", "Rotation_2", "ROTATION_3"};
+    for (const QString& name : names) {
+        ASSERT_TRUE(QDir().mkpath(siteDir + name));
+        writeJpeg(siteDir + name + "/photo.jpg");
+    }
+    startWithGardenSite();
+    QListWidget list;
+    loadrotationlist("Site_1", &list);
+    QStringList lines;
+    for (int i = 0; i < list.count(); ++i) lines << list.item(i)->text();
+    EXPECT_EQ(lines, (QStringList{"Rotation 1 : 1 Images : NOT BUILT", "Rotation 2 : 1 Images : NOT BUILT",
+                                  "Rotation 3 : 1 Images : NOT BUILT", "Rotation 4 : ERROR! Not found!"}));
 }
 
 TEST_F(SiteEditorTest, WithRotationsOffTheSiteDirectoryHoldsTheOnlyVersion) {

@@ -1,0 +1,45 @@
+#include "site_manager/rotation_images.h"
+
+#include "components/file_list_box.h"
+#include "site_manager/builder/template_filling.h"
+#include "site_manager/builder/template_references.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QString fileNameOf(const QString& path) { return QFileInfo(QString(path).replace('\\', '/')).fileName(); }
+
+}  // namespace
+
+bool isRotationImage(const QString& fileName, const QStringList& supportFileNames) {
+    if (!matchesFileMask(fileName, RotationImageMask)) return false;
+    if (fileName.contains("_THB", Qt::CaseInsensitive) || fileName.contains("PAGE_BUTTON_", Qt::CaseInsensitive))
+        return false;
+    for (const QString& support : supportFileNames)
+        if (fileNameOf(support).compare(fileName, Qt::CaseInsensitive) == 0) return false;
+    return true;
+}
+
+QStringList supportFileNamesFor(const QStringList& navigationFiles, const QStringList& templateFiles) {
+    QStringList names;
+    for (const QString& file : navigationFiles)
+        if (!file.trimmed().isEmpty()) names << fileNameOf(file.trimmed());
+    for (const QString& templateFile : templateFiles) {
+        QFile file(templateFile.trimmed());
+        if (templateFile.trimmed().isEmpty() || !file.open(QIODevice::ReadOnly)) continue;
+        bool complete = true;
+        for (const QString& reference : templateReferences(decodeUserText(file.readAll()), &complete))
+            names << fileNameOf(reference);
+    }
+    return names;
+}
+
+int countRotationImages(const QString& directory, const QStringList& supportFileNames) {
+    int count = 0;
+    for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (isRotationImage(name, supportFileNames)) ++count;
+    return count;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Which files of a rotation directory are its gallery images. The build's image list, the site
+// editor's image list and the image counts of the rotation lists all ask here, so that they
+// always agree.
+#include <QString>
+#include <QStringList>
+
+// The files of a rotation directory that can be images.
+inline const QString RotationImageMask = QStringLiteral("*.gif;*.jpe;*.jpg");
+
+// True when the file name matches the image mask and names none of the files a build puts into
+// the rotation itself: thumbnails ("_thb"), page buttons ("Page_Button_") and the support files
+// (compared by their file names, in any case).
+bool isRotationImage(const QString& fileName, const QStringList& supportFileNames);
+
+// The support file names a build copies for these settings: the navigation graphics and the
+// local files each existing template refers to.
+QStringList supportFileNamesFor(const QStringList& navigationFiles, const QStringList& templateFiles);
+
+// The number of gallery images in a directory.
+int countRotationImages(const QString& directory, const QStringList& supportFileNames);
