@@ -6,6 +6,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::ensureGuiApplication();
     tEMFFileFormatReader reader;
-    if (fuzzing::smallPicture(reader, data, size)) fuzzing::fuzzReader(reader, data, size);
+    fuzzing::fuzzReader(reader, data, size);
     return 0;
 }
