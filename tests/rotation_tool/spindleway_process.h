@@ -4,6 +4,8 @@
 #include "tests/common/qt_print.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QStringList>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -22,6 +24,20 @@ inline void writeFile(const QString& path, const QByteArray& content) {
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every directory ("path/") and file ("path: content") below a directory, by relative path.
+inline QStringList treeContents(const QString& directory) {
+    QStringList tree;
+    QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(directory).relativeFilePath(path);
+        tree << (it.fileInfo().isDir() ? relative + "/" : relative + ": " + QString::fromLatin1(readFile(path)));
+    }
+    tree.sort();
+    return tree;
 }
 
 class SpindlewayData {
