@@ -9,6 +9,7 @@
 #include "rotation_tool/run_mode.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -42,5 +43,9 @@ int main(int argc, char** argv) {
 
     if (!mainWindow.OneInstance1->isFirstInstance()) return 0;
     mainWindow.show();
-    return app.exec();
+    const int status = app.exec();
+    if (!UnattendedRun) return status;
+    // A scheduler learns of a failed run from its exit status, and passes its error output on.
+    for (const QString& line : log.errorLines()) std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    return log.errorLines().isEmpty() ? status : 1;
 }
