@@ -13,6 +13,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    rotation_tool::provideRuntimeDirectory();
     rotation_tool::choosePlatform(argc > 1 && rotation_tool::isRotateArgument(QString::fromLocal8Bit(argv[1])));
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumenfold Pro Rotation Site Tool");
