@@ -55,11 +55,11 @@ public:
     QString programName() const { return "Spindleway_" + QFileInfo(dir_.path()).fileName(); }
     QString programPath() const { return path_ + programName(); }
 
-    // As a scheduler starts it: no display, no platform chosen, started elsewhere than its
+    // As a scheduler starts it: no display, no session, no platform chosen, started elsewhere than its
     // directory. Variables given are set on top.
     void prepare(QProcess& process, const QMap<QString, QString>& variables = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) env.remove(name);
         for (auto it = variables.begin(); it != variables.end(); ++it) env.insert(it.key(), it.value());
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QDir::tempPath());  // not the data directory: it must find its own
