@@ -204,7 +204,9 @@ QList<QByteArray> missingDirectories(const QByteArray& directory) {
     QList<QByteArray> missing;
     for (QByteArray d = directory; d.size() > 1 && !platform::directoryExists(QFile::decodeName(d));) {
         missing.prepend(d);
-        d = d.left(d.lastIndexOf('/', d.size() - 1));
+        const qsizetype slash = d.lastIndexOf('/');
+        if (slash < 0) break;
+        d.truncate(slash);
     }
     return missing;
 }
