@@ -96,6 +96,10 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     layout->addWidget(Label7);
     layout->addLayout(body, 1);
     resize(600, 440);
+    // The window's size limits are settled before it has a platform window: a platform without
+    // size hints (the display-less one an unattended run uses) would complain when they came later.
+    ensurePolished();
+    layout->activate();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(300);
