@@ -4,6 +4,7 @@
 #include "components/thumb_disk_cache.h"
 #include "components/thumb_grid.h"
 #include "imaging/imaging_init.h"
+#include "tests/common/file_size_limit.h"
 #include "tests/components/thumb_grid_test_support.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <functional>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace thumb_test;
@@ -202,4 +205,51 @@ TEST(ThumbGridCache, ABoxWithoutPixelsPaintsNoPicture) {
     grid->SetThumbnailWidth(90);
     grid->SetThumbnailHeight(0);
     EXPECT_EQ(CentreColour(*grid, 1), background);
+}
+
+// On a full disk the cache keeps what it had: a thumbnail file or an index that cannot be written
+// leaves the old one whole, and a thumbnail that was not stored is not listed in the index.
+TEST_F(ThumbDiskCacheTest, AFullDiskLeavesTheCachedFilesAndTheIndexWhole) {
+    TThumbDiskCache disk;
+    disk.SetDirectory(cache.path());
+    disk.Add("/p/old.jpg", thumb);
+    // An index on disk that differs from the one in memory, so that a write would show.
+    QFile index(cache.filePath(TThumbDiskCache::IndexFileName));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("/p/old.jpg\r\n/p/gone.jpg\r\n");
+    index.close();
+    const QString cacheFile = cache.filePath(TThumbDiskCache::CacheFileName("/p/new.jpg", ".jpg"));
+    QFile stale(cacheFile);  // a stale file for the same source
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("an older thumbnail of new.jpg");
+    stale.close();
+    const auto snapshot = [&] {
+        QStringList files;
+        for (const QFileInfo& info : QDir(cache.path()).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile file(info.filePath());
+            files << info.fileName() + "=" + (file.open(QIODevice::ReadOnly) ? file.readAll().toHex() : "?");
+        }
+        return files;
+    };
+    const QStringList before = snapshot();
+    struct Write {
+        const char* name;
+        std::function<QString()> write;  // what the cache holds afterwards
+    };
+    const std::vector<Write> writes = {
+        {"thumbnail file", [&] {
+             disk.Add("/p/new.jpg", thumb);
+             return disk.Index().join(',');
+         }},
+        {"index", [&] {
+             disk.WriteIndex();
+             return disk.Index().join(',');
+         }},
+    };
+    for (const Write& w : writes) {
+        EXPECT_EQ(testing_support::runWithFileSizeLimit(8, [&] { return QStringList{w.write()}; }),
+                  QStringList{"/p/old.jpg"})
+            << w.name;
+        EXPECT_EQ(snapshot(), before) << w.name;
+    }
 }
