@@ -5,7 +5,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,7 +33,14 @@ void syncDirectoryOf(const QString& path) {
 }  // namespace
 
 FileReplacement::FileReplacement(const QString& target, Sync sync, std::optional<mode_t> mode)
-    : target_(target), sync_(sync), mode_(mode) {}
+    : target_(target), sync_(sync), mode_(mode) {
+    // A user's link (a settings file kept elsewhere) stays a link: the file it leads to is replaced.
+    const QFileInfo info(target);
+    if (info.isSymLink()) {
+        const QString resolved = info.canonicalFilePath();
+        target_ = resolved.isEmpty() ? info.symLinkTarget() : resolved;
+    }
+}
 
 FileReplacement::~FileReplacement() { discard(); }
 

@@ -61,40 +61,38 @@ TEST(FileOps, TextLinesRoundTripWithCrLf) {
     EXPECT_EQ(platform::readTextLines(dir.file("unix.txt")), (QStringList{"a", "b"}));
 }
 
-// On a full disk every writer of the platform fails and reports it, and the file it would have
-// replaced keeps every byte, with no temporary file left beside it. The child's files may not
-// grow past 8 bytes, so even a one-key ini write fails in the kernel.
+// On a full disk (a child whose files may not grow past 8 bytes) every writer fails and says so,
+// and the file it would have replaced keeps every byte, with no temporary file left beside it.
 TEST(FileOps, WritesThatCannotBeMadeOnAFullDiskLeaveTheOldFileWhole) {
     TempDataDir dir;
-    const QByteArray old = "[Sites]\r\nSite_1=Garden\r\n";
-    const QString source = dir.write("source/Next.gif", "GIF89a new navigation graphic");
-    struct Write {
-        const char* name;
-        std::function<bool(const QString&)> write;  // true when the write reports success
+    const QString target = dir.write("target/sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+    const QString source = dir.write("Next.gif", "GIF89a new navigation graphic");
+    const std::vector<std::function<bool()>> writes = {
+        [&] {
+            try {
+                platform::IniFile(target).writeString("Sites", "Site_2", "Shop");
+                return true;
+            } catch (const platform::IniWriteError&) {
+                return false;
+            }
+        },
+        [&] { return platform::writeTextLines(target, {"Header", "Footer"}); },
+        [&] { return platform::copyFile(source, target, false); },
     };
-    const std::vector<Write> writes = {
-        {"ini key", [](const QString& path) {
-             try {
-                 platform::IniFile(path).writeString("Sites", "Site_2", "Shop");
-                 return true;
-             } catch (const platform::IniWriteError&) {
-                 return false;
-             }
-         }},
-        {"whole file", [](const QString& path) { return platform::writeFileAtomically(path, "0123456789abc"); }},
-        {"text lines", [](const QString& path) { return platform::writeTextLines(path, {"Header", "Footer"}); }},
-        {"copy", [&](const QString& path) { return platform::copyFile(source, path, false); }},
-    };
-    for (const Write& w : writes) {
-        const QString target = dir.write(QString("target/") + w.name, old);
-        const QStringList reported = testing_support::runWithFileSizeLimit(8, [&] {
-            return QStringList{w.write(target) ? "written" : "failed"};
-        });
-        EXPECT_EQ(reported, QStringList{"failed"}) << w.name;
-        EXPECT_EQ(dir.read(QString("target/") + w.name), old) << w.name;
-        EXPECT_EQ(QDir(dir.file("target")).entryList(QDir::Files | QDir::Hidden).size(), 1) << w.name;
-        QFile::remove(target);
+    for (size_t i = 0; i < writes.size(); ++i) {
+        EXPECT_EQ(testing_support::runWithFileSizeLimit(8, [&] { return QStringList{writes[i]() ? "written" : "failed"}; }),
+                  QStringList{"failed"}) << i;
+        EXPECT_EQ(dir.read("target/sites.ini"), "[Sites]\r\nSite_1=Garden\r\n") << i;
+        EXPECT_EQ(QDir(dir.file("target")).entryList(QDir::Files | QDir::Hidden), QStringList{"sites.ini"}) << i;
     }
-    // Without the limit the same writes succeed, so the failures above came from the full disk.
-    for (const Write& w : writes) EXPECT_TRUE(w.write(dir.write(QString("free/") + w.name, old))) << w.name;
+    EXPECT_TRUE(writes[0]());  // the same write succeeds with room on the disk
+}
+
+TEST(FileOps, AWriteThroughALinkReplacesTheFileItLeadsTo) {
+    TempDataDir dir;
+    const QString kept = dir.write("elsewhere/sites.ini", "old");
+    ASSERT_TRUE(QFile::link(kept, dir.file("sites.ini")));
+    ASSERT_TRUE(platform::writeFileAtomically(dir.file("sites.ini"), "new"));
+    EXPECT_TRUE(QFileInfo(dir.file("sites.ini")).isSymLink());
+    EXPECT_EQ(dir.read("elsewhere/sites.ini"), "new");
 }
