@@ -41,9 +41,6 @@ public:
     // The closed temporary file, which the caller now owns.
     QString takeTemporary();
 
-    // errno of the first failure, 0 when none.
-    int error() const { return error_; }
-
 private:
     bool fail();
     void discard();
@@ -53,7 +50,7 @@ private:
     Sync sync_;
     std::optional<mode_t> mode_;
     int fd_ = -1;
-    int error_ = 0;
+    int error_ = 0;  // errno of the first failure
     bool closed_ = false;
 };
 

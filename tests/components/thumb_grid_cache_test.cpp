@@ -12,8 +12,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
-#include <functional>
-#include <vector>
 #include <gtest/gtest.h>
 
 using namespace thumb_test;
@@ -207,49 +205,34 @@ TEST(ThumbGridCache, ABoxWithoutPixelsPaintsNoPicture) {
     EXPECT_EQ(CentreColour(*grid, 1), background);
 }
 
-// On a full disk the cache keeps what it had: a thumbnail file or an index that cannot be written
-// leaves the old one whole, and a thumbnail that was not stored is not listed in the index.
+// On a full disk the cache keeps what it had: neither a thumbnail file nor the index is replaced,
+// and a thumbnail that was not stored is not listed.
 TEST_F(ThumbDiskCacheTest, AFullDiskLeavesTheCachedFilesAndTheIndexWhole) {
     TThumbDiskCache disk;
     disk.SetDirectory(cache.path());
     disk.Add("/p/old.jpg", thumb);
-    // An index on disk that differs from the one in memory, so that a write would show.
-    QFile index(cache.filePath(TThumbDiskCache::IndexFileName));
-    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-    index.write("/p/old.jpg\r\n/p/gone.jpg\r\n");
-    index.close();
-    const QString cacheFile = cache.filePath(TThumbDiskCache::CacheFileName("/p/new.jpg", ".jpg"));
-    QFile stale(cacheFile);  // a stale file for the same source
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("an older thumbnail of new.jpg");
-    stale.close();
-    const auto snapshot = [&] {
-        QStringList files;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(cache.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    // Files that differ from what the cache would write now, so that a write would show.
+    write(TThumbDiskCache::IndexFileName, "/p/old.jpg\r\n/p/gone.jpg\r\n");
+    write(TThumbDiskCache::CacheFileName("/p/new.jpg", ".jpg"), "an older thumbnail of new.jpg");
+    const auto files = [&] {
+        QStringList all;
         for (const QFileInfo& info : QDir(cache.path()).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
             QFile file(info.filePath());
-            files << info.fileName() + "=" + (file.open(QIODevice::ReadOnly) ? file.readAll().toHex() : "?");
+            all << info.fileName() + "=" + (file.open(QIODevice::ReadOnly) ? file.readAll().toHex() : "?");
         }
-        return files;
+        return all;
     };
-    const QStringList before = snapshot();
-    struct Write {
-        const char* name;
-        std::function<QString()> write;  // what the cache holds afterwards
-    };
-    const std::vector<Write> writes = {
-        {"thumbnail file", [&] {
-             disk.Add("/p/new.jpg", thumb);
-             return disk.Index().join(',');
-         }},
-        {"index", [&] {
-             disk.WriteIndex();
-             return disk.Index().join(',');
-         }},
-    };
-    for (const Write& w : writes) {
-        EXPECT_EQ(testing_support::runWithFileSizeLimit(8, [&] { return QStringList{w.write()}; }),
-                  QStringList{"/p/old.jpg"})
-            << w.name;
-        EXPECT_EQ(snapshot(), before) << w.name;
+    const QStringList before = files();
+    for (const bool index : {false, true}) {
+        const QStringList listed = testing_support::runWithFileSizeLimit(8, [&] {
+            index ? disk.WriteIndex() : disk.Add("/p/new.jpg", thumb);
+            return disk.Index();
+        });
+        EXPECT_EQ(listed, QStringList{"/p/old.jpg"}) << index;
+        EXPECT_EQ(files(), before) << index;
     }
 }
