@@ -1,6 +1,6 @@
 #include "components/one_instance.h"
 
-#include "platform/file_ops.h"
+#include "platform/file_replacement.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -301,5 +301,8 @@ QString TOneInstance::storedServerName() const {
 }
 
 bool TOneInstance::storeServerName(const QString& name) {
-    return platform::writeFileAtomically(blockPath_, name.toUtf8().left(BlockSize));
+    // The block only matters while this copy runs, so it does not wait for the disk (a start
+    // would wait behind every other program's writes); every write is still checked.
+    platform::FileReplacement block(blockPath_, platform::FileReplacement::Sync::Deferred);
+    return block.open() && block.write(name.toUtf8().left(BlockSize)) && block.commit();
 }
