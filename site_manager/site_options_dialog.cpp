@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <exception>
+#include <stdexcept>
 
 TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent) {
     setWindowTitle("Site Options");
@@ -167,8 +168,9 @@ void TdlgSIteOptions::BitBtn1Click() {
         edtBaseHTMLName->setCurrentText(first);
         tsiterecord.BaseHTMLName = first;
         tsiterecord.CurrentRotationPosition = spnrotpos->value();
-        frmMain->savecurrentsite();
+        const bool saved = frmMain->savecurrentsite();
         frmMain->rebuildSiteNameList();
+        if (!saved) throw std::runtime_error("site file not written");
     } catch (const std::exception&) {
         platform::showWarning("An error was encountered saving your option changes!");
     }

@@ -3,6 +3,7 @@
 #include "imaging/formats/gif_image.h"
 
 #include "imaging/formats/gif_painter.h"
+#include "platform/file_ops.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -473,11 +474,10 @@ void TGIFImage::LoadFromFile(const QString& FileName) {
 }
 
 void TGIFImage::SaveToFile(const QString& FileName) {
-    QFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        RaiseGIFError(QStringLiteral("Cannot create file ") + FileName);
-    SaveToStream(file);
-    if (!file.flush() || file.error() != QFileDevice::NoError)
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    SaveToStream(encoded);
+    if (!platform::writeFileAtomically(FileName, encoded.data()))
         RaiseGIFError(QStringLiteral("Cannot write file ") + FileName);
 }
 
