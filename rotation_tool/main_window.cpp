@@ -134,7 +134,7 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::FormCreate(const QStringList& arguments) {
-    platform::setHelpFile(fixpath(platform::executableDirectory(), true) + "Lumefold.hlp");
+    platform::setHelpFile(fixpath(platform::executableDirectory(), true) + platform::HelpFileName);
     UnattendedRun = false;
     const QString first = arguments.value(0);
     if (first.isEmpty()) return;

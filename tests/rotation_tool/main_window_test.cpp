@@ -29,7 +29,7 @@ TEST_F(RotationToolTest, AnUnknownArgumentIsReportedAndTheToolStaysInteractive) 
     EXPECT_FALSE(UnattendedRun);
     EXPECT_FALSE(main->Timer1->isActive());
     EXPECT_EQ(main->windowTitle(), "Lumenfold Pro - Site Rotation Tool");
-    EXPECT_EQ(platform::helpFile(), data.path() + "Lumefold.hlp");
+    EXPECT_EQ(platform::helpFile(), data.path() + "Lumefold.html");
 }
 
 TEST_F(RotationToolTest, NoArgumentIsInteractiveAndRotateIsUnattended) {
