@@ -22,6 +22,7 @@
 #include <exception>
 
 TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     setWindowTitle("Site Options");
     edtname = new QLineEdit;
     edtname->setToolTip("Enter a name for this site");
