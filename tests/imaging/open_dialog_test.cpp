@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -114,6 +115,20 @@ TEST(OpenDialog, FilterListsTheShownReadersOfTheRegistry) {
     EXPECT_TRUE(filter.contains("|WMF - Windows Metafile|*.wmf|")) << filter.toStdString();
     EXPECT_TRUE(filter.contains("|EMF - Enhanced Metafile|*.emf|"));
     EXPECT_TRUE(filter.contains("|PNG - "));
+}
+
+TEST(OpenDialog, EachExtensionIsOfferedOnceThoughTwoReadersKnowIt) {
+    initLibrary();
+    const QStringList parts = TPGOpenDialog().BuildFilter().split('|');
+    ASSERT_GE(parts.size(), 4);
+    const QStringList patterns = parts[1].split("; ");
+    EXPECT_TRUE(patterns.contains("*.gif"));
+    EXPECT_EQ(patterns.count("*.gif"), 1) << parts[1].toStdString();
+    EXPECT_EQ(QSet<QString>(patterns.begin(), patterns.end()).size(), patterns.size()) << parts[1].toStdString();
+    QStringList entries;  // the pattern of every single-format entry
+    for (qsizetype i = 3; i + 1 < parts.size(); i += 2) entries << parts[i];
+    EXPECT_EQ(entries.count("*.gif"), 1);
+    EXPECT_EQ(QSet<QString>(entries.begin(), entries.end()).size(), entries.size());
 }
 
 TEST(OpenDialog, OptionsKeepShareAware) {
