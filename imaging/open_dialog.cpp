@@ -117,11 +117,13 @@ private:
 class TPGInfoPanel : public QWidget {
 public:
     explicit TPGInfoPanel(TPGOpenDialog& Dialog) : dialog_(Dialog) {
+        setObjectName(QStringLiteral("InfoPanel"));
         setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+        setFont(InfoFont());
     }
 
     QSize sizeHint() const override {
-        const QFontMetrics metrics(InfoFont());
+        const QFontMetrics metrics(font());
         // Only widening: the dialog does not jump back and forth as the selection moves.
         for (const QString& line : dialog_.InfoLines())
             width_ = std::max(width_, metrics.horizontalAdvance(line) + 2 * TextMargin);
@@ -134,10 +136,8 @@ protected:
         const QStringList lines = dialog_.InfoLines();
         if (lines.isEmpty()) return;
         QPainter painter(this);
-        const QFont font = InfoFont();
-        painter.setFont(font);
         painter.setPen(palette().color(QPalette::WindowText));
-        const QFontMetrics metrics(font);
+        const QFontMetrics metrics(font());
         const int n = int(lines.size());
         for (int k = 0; k < n; ++k)
             painter.drawText(QRect(0, k * height() / n, width(), height() / n), Qt::AlignLeft | Qt::AlignTop,

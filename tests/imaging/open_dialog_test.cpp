@@ -182,6 +182,26 @@ TEST(OpenDialog, OnlyTheFileTheSelectionRestsOnIsLoaded) {
     }
 }
 
+TEST(OpenDialog, TheInformationLinesAreShownWhole) {
+    const QString folder = sampleFolder();
+    TPGOpenDialog dialog;
+    dialog.show();
+    const QWidget* panel = dialog.findChild<QWidget*>("InfoPanel");
+    ASSERT_NE(panel, nullptr);
+    for (const char* file : {"picture0.bmp", "picture1.png"}) {
+        restOn(dialog, folder + file);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.InfoValid(); }, 5000)) << file;
+        const QStringList lines = dialog.InfoLines();
+        const QFontMetrics metrics(panel->font());
+        int widest = 0;
+        for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+        // The dialog's layout follows the panel's new size as its events come in.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return panel->width() >= widest; }, 5000))
+            << file << ": " << panel->width() << " for " << widest;
+        EXPECT_GE(panel->height(), int(lines.size()) * metrics.height()) << file;
+    }
+}
+
 TEST(OpenDialog, PathsLongerThan256CharactersArePreviewed) {
     const QString folder = sampleFolder();
     QString deep = folder + "long";
