@@ -1,6 +1,5 @@
 #include "platform/window_fit.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
@@ -50,7 +49,8 @@ void fitToScreen(QWidget& window, WindowPlacement placement) {
     const QSize size = wantedSize(window).boundedTo(area.size()).expandedTo(window.minimumSize());
     if (size != window.size()) window.resize(size);
 
-    QPoint topLeft = window.geometry().topLeft();
+    // pos() is the frame's corner, as move() takes it; the contents start inside the frame.
+    QPoint topLeft = window.pos() + QPoint(frame.left(), frame.top());
     const int freeWidth = area.width() - size.width(), freeHeight = area.height() - size.height();
     if (placement == WindowPlacement::CentreOnScreen)
         topLeft = area.topLeft() + QPoint(freeWidth / 2, freeHeight / 2);
@@ -58,7 +58,6 @@ void fitToScreen(QWidget& window, WindowPlacement placement) {
         topLeft = area.topLeft() + QPoint(freeWidth / 2, freeHeight / 3);
     topLeft.setX(std::clamp(topLeft.x(), area.left(), area.right() + 1 - size.width()));
     topLeft.setY(std::clamp(topLeft.y(), area.top(), area.bottom() + 1 - size.height()));
-    // move() places the frame's corner; the contents start inside the frame.
     const bool moved = window.testAttribute(Qt::WA_Moved);
     window.move(topLeft - QPoint(frame.left(), frame.top()));
     // A dialog shown again is placed over its parent anew, as it would be without this.
