@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -119,16 +118,12 @@ TEST(OpenDialog, FilterListsTheShownReadersOfTheRegistry) {
 
 TEST(OpenDialog, EachExtensionIsOfferedOnceThoughTwoReadersKnowIt) {
     initLibrary();
-    const QStringList parts = TPGOpenDialog().BuildFilter().split('|');
-    ASSERT_GE(parts.size(), 4);
-    const QStringList patterns = parts[1].split("; ");
-    EXPECT_TRUE(patterns.contains("*.gif"));
-    EXPECT_EQ(patterns.count("*.gif"), 1) << parts[1].toStdString();
-    EXPECT_EQ(QSet<QString>(patterns.begin(), patterns.end()).size(), patterns.size()) << parts[1].toStdString();
-    QStringList entries;  // the pattern of every single-format entry
-    for (qsizetype i = 3; i + 1 < parts.size(); i += 2) entries << parts[i];
-    EXPECT_EQ(entries.count("*.gif"), 1);
-    EXPECT_EQ(QSet<QString>(entries.begin(), entries.end()).size(), entries.size());
+    const QStringList parts = TPGOpenDialog().BuildFilter().split('|');  // name|patterns|name|...
+    QStringList patterns = parts.value(1).split("; ");
+    for (qsizetype i = 3; i < parts.size(); i += 2) patterns << parts[i];  // each single-format entry
+    ASSERT_TRUE(patterns.contains("*.gif"));
+    for (const QString& pattern : patterns)  // once among all image files, once on its own
+        if (pattern != "*.*") EXPECT_EQ(patterns.count(pattern), 2) << pattern.toStdString();
 }
 
 TEST(OpenDialog, OptionsKeepShareAware) {

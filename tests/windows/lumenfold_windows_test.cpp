@@ -1,5 +1,4 @@
-// Every window of Lumenfold on a 1024 x 600 screen, and the two header/footer editors, which open
-// at a size that gives every control its size hint, the same each time.
+// Lumenfold's windows on a 1024 x 600 screen, and their Help buttons.
 #include "components/folder_browse_window.h"
 #include "components/item_properties_dialog.h"
 #include "imaging/open_dialog.h"
@@ -13,15 +12,10 @@
 #include "site_manager/options_dialog.h"
 #include "site_manager/site_options_dialog.h"
 #include "tests/site_manager/main_window_fixture.h"
-#include "tests/windows/help_checks.h"
 #include "tests/windows/window_checks.h"
 
 #include <QCheckBox>
 #include <QTabWidget>
-
-using testing_support::Centred;
-
-namespace {
 
 class LumenfoldWindows : public MainWindowTest {
 protected:
@@ -32,49 +26,31 @@ protected:
     }
 };
 
-struct WindowCase {
-    const char* name;
-    Centred centred;
-    std::function<QWidget*(TfrmMain& main, std::vector<std::unique_ptr<QWidget>>& owned)> open;
-};
-
-template <typename Window, typename... Args>
-QWidget* make(std::vector<std::unique_ptr<QWidget>>& owned, Args&&... args) {
-    owned.push_back(std::make_unique<Window>(std::forward<Args>(args)...));
-    return owned.back().get();
-}
-
-}  // namespace
-
 TEST_F(LumenfoldWindows, EveryWindowFitsTheScreen) {
-    auto composer = std::make_unique<TdlgNewHeaderFooter>(main.get());
-    const WindowCase cases[] = {
-        {"lumenfold_main", Centred::Yes, [](TfrmMain& m, auto&) { return &m; }},
-        {"options", Centred::Yes, [](TfrmMain& m, auto& o) { return make<TdlgOptions>(o, &m); }},
-        {"site_options", Centred::Yes, [](TfrmMain& m, auto& o) { return make<TdlgSIteOptions>(o, &m); }},
-        {"about", Centred::Yes, [](TfrmMain& m, auto& o) { return make<TAboutBox>(o, &m); }},
-        {"site_editor", Centred::Yes, [](TfrmMain&, auto&) { return dlgEditSite; }},
-        {"add_images", Centred::No, [](TfrmMain& m, auto& o) { return make<TdlgAddImages>(o, &m); }},
-        {"copy_settings", Centred::Yes, [](TfrmMain& m, auto& o) { return make<TdlgCopySettings>(o, &m); }},
-        {"layout_settings", Centred::No, [](TfrmMain&, auto&) { return dlgThumbOptions; }},
-        {"compliance_test", Centred::No, [](TfrmMain& m, auto& o) { return make<TdlgStyle>(o, &m); }},
-        {"build", Centred::No, [](TfrmMain& m, auto& o) { return make<TdlgBuildProgress>(o, &m); }},
-        {"html_editor", Centred::Yes, [](TfrmMain& m, auto& o) { return make<TfrmRichEdit>(o, &m); }},
-        {"header_composer", Centred::No, [&](TfrmMain&, auto&) { return composer.get(); }},
-        {"header_list", Centred::No,
-         [&](TfrmMain& m, auto& o) { return make<TdlgHeaderFooter>(o, *composer, &m); }},
-        {"open_image", Centred::No, [](TfrmMain& m, auto& o) { return make<TPGOpenDialog>(o, &m); }},
-        {"browse_folder", Centred::No, [](TfrmMain& m, auto& o) { return make<TFolderBrowseWindow>(o, &m); }},
-        {"item_properties", Centred::No,
-         [this](TfrmMain& m, auto& o) {
-             return make<TItemPropertiesDialog>(o, platform::shell::itemForPath(data.path()), &m);
-         }},
+    TdlgOptions options(main.get());
+    TdlgSIteOptions siteOptions(main.get());
+    TAboutBox about(main.get());
+    TdlgAddImages addImages(main.get());
+    TdlgCopySettings copySettings(main.get());
+    TdlgStyle compliance(main.get());
+    TdlgBuildProgress build(main.get());
+    TfrmRichEdit htmlEditor(main.get());
+    TdlgNewHeaderFooter composer(main.get());
+    TdlgHeaderFooter list(composer, main.get());
+    TPGOpenDialog openImage(main.get());
+    TFolderBrowseWindow browseFolder(main.get());
+    TItemPropertiesDialog properties(platform::shell::itemForPath(data.path()), main.get());
+    const std::tuple<const char*, QWidget*, bool> windows[] = {
+        {"lumenfold_main", main.get(), true}, {"options", &options, true},   {"site_options", &siteOptions, true},
+        {"about", &about, true},              {"site_editor", dlgEditSite, true}, {"add_images", &addImages, false},
+        {"copy_settings", &copySettings, true}, {"layout_settings", dlgThumbOptions, false},
+        {"compliance_test", &compliance, false}, {"build", &build, false}, {"html_editor", &htmlEditor, true},
+        {"header_composer", &composer, false}, {"header_list", &list, false}, {"open_image", &openImage, false},
+        {"browse_folder", &browseFolder, false}, {"item_properties", &properties, false},
     };
-    for (const WindowCase& c : cases) {
-        std::vector<std::unique_ptr<QWidget>> owned;
-        QWidget* window = c.open(*main, owned);
+    for (const auto& [name, window, centred] : windows) {
         window->show();
-        testing_support::expectFitsScreen(*window, c.name, c.centred);
+        testing_support::expectFitsScreen(*window, name, centred);
         if (window != main.get()) window->hide();
     }
 }
@@ -88,8 +64,7 @@ TEST_F(LumenfoldWindows, HeaderAndFooterEditorsGiveEveryControlItsSizeHintEachTi
         for (bool header : {true, false, true}) {
             isHeader->setChecked(header);
             dialog->show();
-            QApplication::processEvents();
-            testing_support::expectControlsAtSizeHint(*dialog, dialog->windowTitle());
+            testing_support::expectFitsScreen(*dialog, "header_footer", false, /*wholeHints=*/true);
             if (first.isEmpty()) first = dialog->size();
             EXPECT_EQ(dialog->size(), first) << dialog->windowTitle().toStdString();
             dialog->hide();
@@ -106,8 +81,8 @@ TEST_F(LumenfoldWindows, EveryHelpButtonOpensTheHtmlHelpAtTheTopicOfItsWindow) {
     TdlgStyle compliance(main.get());
     TdlgBuildProgress build(main.get());
     const std::pair<QPushButton*, int> buttons[] = {
-        {main->BitBtn1, 0},         {options.BitBtn3, 25}, {siteOptions.BitBtn3, 26}, {dlgEditSite->BitBtn1, 27},
-        {list.BitBtn2, 28},         {composer.BitBtn3, 29}, {compliance.BitBtn3, 56}, {build.BitBtn1, 38},
+        {main->BitBtn1, 0},  {options.BitBtn3, 25},  {siteOptions.BitBtn3, 26}, {dlgEditSite->BitBtn1, 27},
+        {list.BitBtn2, 28},  {composer.BitBtn3, 29}, {compliance.BitBtn3, 56}, {build.BitBtn1, 38},
     };
     for (const auto& [button, context] : buttons) {
         button->click();
@@ -120,15 +95,12 @@ TEST_F(LumenfoldWindows, EveryHelpButtonOpensTheHtmlHelpAtTheTopicOfItsWindow) {
         dlgThumbOptions->btnHelp->click();
         help.expectTopic(pageContexts[page], "layout settings page " + std::to_string(page));
     }
-}
 
-TEST_F(LumenfoldWindows, HelpThatCannotBeOpenedSaysSo) {
-    platform::setDocumentOpenerForTesting([](const QString&) { return false; });
+    platform::setDocumentOpenerForTesting([](const QString&) { return false; });  // no browser
     testing_support::MessageScript script;
     script.answer(platform::MessageResult::OK);
     main->BitBtn1->click();
     ASSERT_EQ(script.texts().size(), 1);
     EXPECT_TRUE(script.lastText().contains(platform::helpFile())) << script.lastText().toStdString();
     EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Warning);
-    platform::setDocumentOpenerForTesting([](const QString&) { return true; });
 }
