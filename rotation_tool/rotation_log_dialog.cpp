@@ -34,6 +34,7 @@ QString logDateTime() {
 }
 
 TdlgLog::TdlgLog(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     dlgLog = this;
     setWindowTitle("Rotation Process Log");
     Label1 = new QLabel;

@@ -23,6 +23,7 @@
 #include <stdexcept>
 
 TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     setWindowTitle("Site Options");
     edtname = new QLineEdit;
     edtname->setToolTip("Enter a name for this site");

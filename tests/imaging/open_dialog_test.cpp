@@ -117,6 +117,16 @@ TEST(OpenDialog, FilterListsTheShownReadersOfTheRegistry) {
     EXPECT_TRUE(filter.contains("|PNG - "));
 }
 
+TEST(OpenDialog, EachExtensionIsOfferedOnceThoughTwoReadersKnowIt) {
+    initLibrary();
+    const QStringList parts = TPGOpenDialog().BuildFilter().split('|');  // name|patterns|name|...
+    QStringList patterns = parts.value(1).split("; ");
+    for (qsizetype i = 3; i < parts.size(); i += 2) patterns << parts[i];  // each single-format entry
+    ASSERT_TRUE(patterns.contains("*.gif"));
+    for (const QString& pattern : patterns)  // once among all image files, once on its own
+        if (pattern != "*.*") EXPECT_EQ(patterns.count(pattern), 2) << pattern.toStdString();
+}
+
 TEST(OpenDialog, OptionsKeepShareAware) {
     TPGOpenDialog dialog;
     EXPECT_EQ(dialog.GetOptions(), uint32_t(ofHideReadOnly | ofShareAware));
@@ -165,6 +175,26 @@ TEST(OpenDialog, OnlyTheFileTheSelectionRestsOnIsLoaded) {
         EXPECT_FALSE(dialog.InfoValid());
         EXPECT_TRUE(dialog.InfoLines().isEmpty());
         EXPECT_EQ(TCreateOpenSaveDialogPaintPGThread::LoadCount, 1);
+    }
+}
+
+TEST(OpenDialog, TheInformationLinesAreShownWhole) {
+    const QString folder = sampleFolder();
+    TPGOpenDialog dialog;
+    dialog.show();
+    const QWidget* panel = dialog.findChild<QWidget*>("InfoPanel");
+    ASSERT_NE(panel, nullptr);
+    for (const char* file : {"picture0.bmp", "picture1.png"}) {
+        restOn(dialog, folder + file);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.InfoValid(); }, 5000)) << file;
+        const QStringList lines = dialog.InfoLines();
+        const QFontMetrics metrics(panel->font());
+        int widest = 0;
+        for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+        // The dialog's layout follows the panel's new size as its events come in.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return panel->width() >= widest; }, 5000))
+            << file << ": " << panel->width() << " for " << widest;
+        EXPECT_GE(panel->height(), int(lines.size()) * metrics.height()) << file;
     }
 }
 
