@@ -332,7 +332,7 @@ TEST_F(RotationToolTest, TheTimerRunsRotateAllOnceAndClosesTheWindowWithoutWriti
     ASSERT_TRUE(main->Timer1->isActive());
     EXPECT_EQ(main->Timer1->interval(), 300);
     options->chkcreatebackup->setChecked(true);  // changed but never saved in this mode
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }, 30000));
     EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
     EXPECT_EQ(data.read("options.ini"), "[Options]\r\nUseRotations=True\r\n");
 }
