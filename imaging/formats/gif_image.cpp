@@ -251,8 +251,8 @@ const QImage* TGIFImage::GetBitmap() {
     if (int64_t(width) * height > GIFMaxImagePixels) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     auto bitmap = std::make_unique<QImage>();
     if (frame->Width() == width && frame->Height() == height) {
+        // Shared, not copied: whichever of the two is written to first detaches.
         frame->AssignTo(*bitmap);
-        *bitmap = bitmap->copy();
     } else if (width > 0 && height > 0) {
         // Frame 0 at its place on the logical screen, clipped to it, without transparency.
         *bitmap = QImage(width, height, QImage::Format_Indexed8);
@@ -348,7 +348,7 @@ void TGIFImage::Assign(const QImage& Bitmap) {
 
 void TGIFImage::AssignTo(QImage& Bitmap) {
     const QImage* bitmap = GetBitmap();
-    Bitmap = bitmap ? bitmap->copy() : QImage();
+    Bitmap = bitmap ? *bitmap : QImage();  // shared until either side is written
 }
 
 void TGIFImage::Draw(QPainter& Canvas, const QRect& Rect) {
