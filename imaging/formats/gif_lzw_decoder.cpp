@@ -70,7 +70,6 @@ public:
             if (!Stream.isSequential() && remaining < count) {
                 Frame.Warning(1, GIFMessageText(GifMessage::PrematureEndOfData));
                 count = int(std::max<qint64>(0, remaining));
-                EndOfData = true;
             }
             const qint64 got = Stream.read(reinterpret_cast<char*>(Buffer.data()), count);
             BufferLength = int(std::max<qint64>(0, got));
