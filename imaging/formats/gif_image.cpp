@@ -181,12 +181,6 @@ void TGIFImage::Clear() {
     SetPalette(GifPalette());
 }
 
-int64_t TGIFImage::TotalPixels() const {
-    int64_t total = 0;
-    for (int i = 0; i < Images().Count(); ++i) total += int64_t(Images().Frame(i)->Data.size());
-    return total;
-}
-
 void TGIFImage::SetWidth(int Width) {
     for (int i = 0; i < Images().Count(); ++i) {
         const TGIFSubImage* f = Images().Frame(i);
@@ -290,7 +284,12 @@ int TGIFImage::Add(const QImage& Bitmap) {
 
 int TGIFImage::Add(TGIFSubImage* Frame) {
     if (!Frame) RaiseGIFError(GifMessage::UnsupportedObjectType);
-    // A frame taken from another image now reports to this one, with its extensions.
+    // A frame taken from another image now reports to this one, with its extensions and pixels.
+    if (Frame->Image != this) {
+        const int64_t pixels = int64_t(Frame->Data.size());
+        if (Frame->Image) Frame->Image->HeldPixels -= pixels;
+        HeldPixels += pixels;
+    }
     Frame->Image = this;
     Frame->Extensions.Image = this;
     for (TGIFItem* extension : Frame->Extensions.Items) extension->Image = this;
@@ -436,6 +435,24 @@ int TGIFImage::GetBitsPerPixel() const {
 }
 
 void TGIFImage::LoadFromStream(QIODevice& Stream) {
+    if (Stream.isSequential() || qobject_cast<QBuffer*>(&Stream)) return ReadStream(Stream);
+    // The frames are read a byte at a time with steps back, which a file answers with a system
+    // call each; the rest of the file is read from memory instead, and the file is left behind
+    // what was read.
+    const qint64 start = Stream.pos();
+    QByteArray bytes = Stream.readAll();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    try {
+        ReadStream(buffer);
+    } catch (...) {
+        Stream.seek(start + buffer.pos());
+        throw;
+    }
+    Stream.seek(start + buffer.pos());
+}
+
+void TGIFImage::ReadStream(QIODevice& Stream) {
     const QString message = GIFMessageText(GifMessage::Loading);
     Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     try {
