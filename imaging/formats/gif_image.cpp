@@ -255,8 +255,12 @@ const QImage* TGIFImage::GetBitmap() {
         // table or the dither cube), so the screen takes that table; the uncovered screen shows the
         // global table's first colour wherever that table holds it.
         const GifPalette global = GetPalette();
-        const QImage* rendered = frame->GetBitmap();
-        GifPalette palette = rendered ? rendered->colorTable() : global;
+        // A frame reaching past the screen is not rendered whole: its visible pixels are its
+        // indices (unless dithered), so a few bytes declaring a huge frame cost only the screen.
+        const bool composeVisible = !frame->Bitmap && !DoDither() && !frame->Empty() &&
+                                    (frame->Left() + frame->Width() > width || frame->Top() + frame->Height() > height);
+        const QImage* rendered = composeVisible ? nullptr : frame->GetBitmap();
+        GifPalette palette = composeVisible ? frame->RenderPalette(false) : rendered ? rendered->colorTable() : global;
         qsizetype backdrop = global.isEmpty() ? 0 : palette.indexOf(global.first());
         if (backdrop < 0 && palette.size() < 256) {
             palette.append(global.first());
@@ -265,11 +269,15 @@ const QImage* TGIFImage::GetBitmap() {
         if (palette.isEmpty()) palette.append(qRgb(0, 0, 0));
         bitmap->setColorTable(palette);
         bitmap->fill(uint(std::max<qsizetype>(0, backdrop)));
-        if (rendered) {
+        if (rendered || composeVisible) {
             const int x0 = frame->Left(), y0 = frame->Top();
             const int x1 = std::min(width, x0 + frame->Width()), y1 = std::min(height, y0 + frame->Height());
-            for (int y = y0; y < y1; ++y)
-                if (x1 > x0) std::memcpy(bitmap->scanLine(y) + x0, rendered->constScanLine(y - y0), size_t(x1 - x0));
+            for (int y = y0; y < y1 && x1 > x0; ++y) {
+                uint8_t* out = bitmap->scanLine(y) + x0;
+                const uint8_t* source = rendered ? rendered->constScanLine(y - y0) : frame->RowPixels(y - y0);
+                if (source) std::memcpy(out, source, size_t(x1 - x0));
+                else std::memset(out, 0, size_t(x1 - x0));
+            }
         }
     }
     CachedBitmap = std::move(bitmap);

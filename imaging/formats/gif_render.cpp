@@ -53,17 +53,21 @@ bool TGIFSubImage::HasMask() {
     return Mask != nullptr;
 }
 
-void TGIFSubImage::Render(bool Dithered) {
-    const int width = Width(), height = Height();
-    auto target = std::make_unique<QImage>(width, height, QImage::Format_Indexed8);
-    if (target->isNull()) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
+GifPalette TGIFSubImage::RenderPalette(bool Dithered) {
     GifPalette palette = GetPalette();
     // Pixels beyond the colour table show black instead of indexing past the palette.
     int largest = 0;
     for (size_t i = 0; i < Data.size(); ++i) largest = std::max<int>(largest, Data[i]);
     if (Dithered) largest = 215;
     while (palette.size() <= largest) palette.append(qRgb(0, 0, 0));
-    target->setColorTable(palette);
+    return palette;
+}
+
+void TGIFSubImage::Render(bool Dithered) {
+    const int width = Width(), height = Height();
+    auto target = std::make_unique<QImage>(width, height, QImage::Format_Indexed8);
+    if (target->isNull()) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
+    target->setColorTable(RenderPalette(Dithered));
 
     const bool wantMask = MaskStale && Transparent;
     MaskStale = false;

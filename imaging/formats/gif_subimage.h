@@ -80,6 +80,8 @@ public:
 
     // Rendering and drawing.
     const QImage* GetBitmap();
+    // The colour table the rendered bitmap has (padded with black up to the largest pixel value).
+    GifPalette RenderPalette(bool Dithered);
     bool HasMask();
     QRect ScaleRect(const QRect& Rect) const;
     void Draw(QPainter& Canvas, const QRect& Rect, bool WithTransparency);
