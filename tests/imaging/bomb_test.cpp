@@ -134,6 +134,9 @@ TEST(Bombs, EachIsRefusedOrLoadsWithinTheMemoryLimit) {
         {"gif_huge_frame_few_bytes.gif", readByRegistryGifReader, "65535x2000 1-bit"},
         {"gif_huge_frames_behind_small.gif", readByRegistry, "1x1 8-bit"},
         {"gif_huge_frames_behind_small.gif", readByGifImage, "1x1 frames 9 held 524281"},
+        // A frame reaching far past a small screen costs the screen, not the frame.
+        {"gif_huge_frame_on_small_screen.gif", readByRegistry, "2x2 8-bit"},
+        {"gif_huge_frame_on_small_screen.gif", readByGifImage, "2x2 frames 1 held 65535"},
         {"gif_huge_interlaced_few_bytes.gif", readByGifImage, "65535x2000 frames 1 held 65535"},
         {"gif_huge_interlaced_few_bytes.gif", readByRegistry, "65535x2000 8-bit"},
         // A cut file: the missing pixels are 0, reported once.

@@ -78,6 +78,12 @@ def gif_huge_frames_behind_small():
     return "gif_huge_frames_behind_small.gif", _gif_header(1, 1) + _gif_frame(1, 1, _one_pixel_data()) + big * 8 + b";"
 
 
+def gif_huge_frame_on_small_screen():
+    """A 2 x 2 logical screen whose only frame declares 65535 x 2000 pixels with a few bytes."""
+    data = _lzw_codes([4, 1, 0, 1, 5], 2)
+    return "gif_huge_frame_on_small_screen.gif", _gif_header(2, 2) + _gif_frame(65535, 2000, data) + b";"
+
+
 def gif_huge_interlaced_few_bytes():
     """An interlaced frame of 65535 x 2000 whose data fill part of its first row."""
     frame = bytearray(_gif_frame(65535, 2000, _lzw_codes([4, 1, 1, 0, 5], 2)))
@@ -103,6 +109,7 @@ BOMBS = {
     "gif_200000_frames": gif_200000_frames,
     "gif_huge_frame_few_bytes": gif_huge_frame_few_bytes,
     "gif_huge_frames_behind_small": gif_huge_frames_behind_small,
+    "gif_huge_frame_on_small_screen": gif_huge_frame_on_small_screen,
     "gif_huge_interlaced_few_bytes": gif_huge_interlaced_few_bytes,
     "gif_truncated": gif_truncated,
     "gif_two_colours_code_size_8": gif_two_colours_code_size_8,
