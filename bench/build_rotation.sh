@@ -7,7 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DLUMENFOLD_BENCH=ON >/dev/null
 cmake --build "$build" --target bench_build_rotation >/dev/null
 work=${LUMENFOLD_BENCH_DIR:-/tmp/lumenfold_build_rotation_bench}
 mkdir -p "$work"

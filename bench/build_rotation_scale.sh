@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DLUMENFOLD_BENCH=ON >/dev/null
 cmake --build "$build" --target bench_build_rotation_scale >/dev/null
 work=$(mktemp -d "${LUMENFOLD_BENCH_DIR:-${TMPDIR:-/tmp}}/build_rotation_scale.XXXXXX")
 trap 'rm -rf "$work"' EXIT

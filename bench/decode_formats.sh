@@ -14,7 +14,7 @@ if ! command -v pngtopnm >/dev/null || ! command -v tifftopnm >/dev/null || ! co
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends netpbm >/dev/null
 fi
-cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DLUMENFOLD_BENCH=ON >/dev/null
 cmake --build "$build" --target bench_decode_formats >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,11 +1,13 @@
 // Decoding a 6000 x 4000 photograph at full size and at 1/8 scale, and making a 150-pixel
-// thumbnail of it (decode at 1/8, resample into the box, encode), as the site builder does.
+// thumbnail of it (decode at 1/8, resample into the box, encode), as the site builder does, and
+// the image open dialog's preview of it (load, fit into the preview box, convert for the display).
 // The photograph is generated here: a smooth gradient with noise, saved at quality 90.
 // LUMENFOLD_BENCH_DIR names a directory to keep it in (bench/jpeg_decode.sh uses the same file
 // for its comparison); otherwise a temporary directory is used.
 #include "imaging/format_registry.h"
 #include "imaging/formats/jpeg_format.h"
 #include "imaging/imaging_init.h"
+#include "imaging/open_dialog_worker.h"
 #include "imaging/pixel_graphic.h"
 
 #include <QDir>
@@ -99,9 +101,23 @@ void BM_Thumbnail150(benchmark::State& state) {
 
 }  // namespace
 
+// What the open dialog's worker does once the selection rests on the photograph.
+void BM_OpenDialogPreview(benchmark::State& state) {
+    TPreviewJob job;
+    job.FileName = photoPath;
+    job.BoxWidth = 134;
+    job.BoxHeight = 134;
+    for (auto _ : state) {
+        auto preview = TCreateOpenSaveDialogPaintPGThread::MakePreview(job, {});
+        if (!preview || preview->GetWidth() != 134) state.SkipWithError("no 134-pixel preview");
+        benchmark::DoNotOptimize(preview.get());
+    }
+}
+
 BENCHMARK(BM_DecodeFullSize)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_DecodeEighthScale)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Thumbnail150)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_OpenDialogPreview)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv) {
     InitImagingLibrary();

@@ -13,7 +13,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DLUMENFOLD_BENCH=ON >/dev/null
 cmake --build "$build" --target bench_scale Spindleway >/dev/null
 bench=$build/bench/bench_scale
 if [ -n "${SCALE_DIR:-}" ]; then work=$SCALE_DIR; mkdir -p "$work"; else

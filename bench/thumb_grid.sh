@@ -13,7 +13,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${BUILD_DIR:-$root/build}" 2>/dev/null && pwd || echo "${BUILD_DIR:-$root/build}")
-cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DLUMENFOLD_BENCH=ON >/dev/null
 cmake --build "$build" --target thumb_grid_bench tree_expand_bench >/dev/null
 export QT_QPA_PLATFORM=offscreen
 data=$build/bench_data/thumb_grid

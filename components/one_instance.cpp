@@ -1,5 +1,7 @@
 #include "components/one_instance.h"
 
+#include "platform/file_replacement.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
-#include <QSaveFile>
 #include <QThread>
 #include <QWidget>
 #include <QtEndian>
@@ -300,8 +301,8 @@ QString TOneInstance::storedServerName() const {
 }
 
 bool TOneInstance::storeServerName(const QString& name) {
-    QSaveFile block(blockPath_);
-    block.setDirectWriteFallback(false);
-    const QByteArray bytes = name.toUtf8().left(BlockSize);
-    return block.open(QIODevice::WriteOnly) && block.write(bytes) == bytes.size() && block.commit();
+    // The block only matters while this copy runs, so it does not wait for the disk (a start
+    // would wait behind every other program's writes); every write is still checked.
+    platform::FileReplacement block(blockPath_, platform::FileReplacement::Sync::Deferred);
+    return block.open() && block.write(name.toUtf8().left(BlockSize)) && block.commit();
 }

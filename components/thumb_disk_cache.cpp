@@ -3,11 +3,13 @@
 #include "imaging/format_registry.h"
 #include "imaging/imaging_init.h"
 #include "imaging/pixel_graphic.h"
+#include "platform/file_ops.h"
+#include "platform/file_replacement.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -78,10 +80,10 @@ void TThumbDiskCache::WriteIndex() {
         QFile::remove(name);
         return;
     }
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) return;  // a cache that cannot be written is simply not kept
-    for (const QString& path : index_) file.write(path.toUtf8() + "\r\n");
-    file.commit();
+    QByteArray lines;
+    for (const QString& path : index_) lines += path.toUtf8() + "\r\n";
+    // An index that cannot be written keeps the last one written: the cache is simply not kept.
+    platform::writeFileAtomically(name, lines);
 }
 
 bool TThumbDiskCache::Load(const QString& Path, TPixelGraphic& Graphic) {
@@ -107,10 +109,13 @@ void TThumbDiskCache::Add(const QString& Path, TPixelGraphic& Thumb) {
     try {
         if (SaveFormat.toUpper() == QLatin1String(".JPG")) JpegQuality = 90;
         Thumb.SetColorResolutionMode(0);  // silent colour conversion
-        QSaveFile file(cacheFilePath(Path));
-        if (!file.open(QIODevice::WriteOnly)) throw std::runtime_error("cache file");
-        Thumb.SaveToStreamExt(file, GetFileExtension(SaveFormat));
-        if (!file.commit()) throw std::runtime_error("cache file");
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        Thumb.SaveToStreamExt(encoded, GetFileExtension(SaveFormat));
+        // A cache file is made again whenever it cannot be read, so it does not wait for the disk
+        // (a grid fills the cache while the user scrolls); every write is still checked.
+        platform::FileReplacement file(cacheFilePath(Path), platform::FileReplacement::Sync::Deferred);
+        if (!file.open() || !file.write(encoded.data()) || !file.commit()) throw std::runtime_error("cache file");
     } catch (const std::exception&) {
         JpegQuality = quality;
         return;  // a thumbnail that cannot be cached is made again next time

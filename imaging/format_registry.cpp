@@ -5,7 +5,9 @@
 #include "imaging/pg_messages.h"
 #include "imaging/pixel_graphic.h"
 #include "platform/dialogs.h"
+#include "platform/file_ops.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -186,13 +188,13 @@ void writeWith(TFileFormatWriter& writer, TPixelGraphic& graphic, bool toFile, c
         writer.Write(*stream, graphic);
         return;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EPixelGraphic(FormatMessage1(31, QStringLiteral("Create ") + fileName));
-    writer.Write(file, graphic);
-    if (!file.flush() || file.error() != QFileDevice::NoError)
+    // Encoded in memory first, so that a writer that fails half-way, or a full disk, leaves the
+    // file that was there whole.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    writer.Write(encoded, graphic);
+    if (!platform::writeFileAtomically(fileName, encoded.data()))
         throw EPixelGraphic(FormatMessage1(31, QStringLiteral("Write ") + fileName));
-    file.close();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "imaging/imaging_init.h"
 #include "imaging/pg_messages.h"
 #include "platform/dialogs.h"
+#include "platform/window_fit.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -26,11 +28,18 @@ constexpr int ClockSize = 15;
 
 int displayDepthOverride = 0;
 
+// Each extension is offered once: the library has two GIF readers, and a second "*.gif" entry
+// would only repeat the first.
 std::vector<const TFileFormatReader*> shownReaders() {
     SortFormatLists();
     std::vector<const TFileFormatReader*> shown;
-    for (const auto& reader : FileFormatReaders)
-        if (reader->ShowInFilter) shown.push_back(reader.get());
+    QStringList extensions;
+    for (const auto& reader : FileFormatReaders) {
+        const QString extension = reader->Extension.toLower();
+        if (!reader->ShowInFilter || extensions.contains(extension)) continue;
+        extensions << extension;
+        shown.push_back(reader.get());
+    }
     return shown;
 }
 
@@ -102,29 +111,52 @@ private:
     TPGOpenDialog& dialog_;
 };
 
-// The information panel: the file's description and size lines, spread over its height.
+// The information panel: the file's description and size lines, spread over its height. It is
+// tall enough for the four lines a file can have and widens to the longest line shown (up to a
+// limit beyond which a line is elided), so that no line is cut off.
 class TPGInfoPanel : public QWidget {
 public:
-    explicit TPGInfoPanel(TPGOpenDialog& Dialog) : dialog_(Dialog) { setFixedSize(InfoPanelSize); }
+    explicit TPGInfoPanel(TPGOpenDialog& Dialog) : dialog_(Dialog) {
+        setObjectName(QStringLiteral("InfoPanel"));
+        setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+        setFont(InfoFont());
+    }
+
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(font());
+        // Only widening: the dialog does not jump back and forth as the selection moves.
+        for (const QString& line : dialog_.InfoLines())
+            width_ = std::max(width_, metrics.horizontalAdvance(line) + 2 * TextMargin);
+        return {std::min(width_, InfoPanelMaxWidth), std::max(InfoPanelSize.height(), 4 * metrics.height())};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         const QStringList lines = dialog_.InfoLines();
         if (lines.isEmpty()) return;
         QPainter painter(this);
-        QFont font(PreviewInfoFont.FaceName);
-        font.setPixelSize(std::max(8, std::abs(PreviewInfoFont.Height) + 3));
-        font.setWeight(QFont::Weight(std::clamp(PreviewInfoFont.Weight, 100, 900)));
-        painter.setFont(font);
         painter.setPen(palette().color(QPalette::WindowText));
+        const QFontMetrics metrics(font());
         const int n = int(lines.size());
         for (int k = 0; k < n; ++k)
             painter.drawText(QRect(0, k * height() / n, width(), height() / n), Qt::AlignLeft | Qt::AlignTop,
-                             lines[k]);
+                             metrics.elidedText(lines[k], Qt::ElideRight, width()));
     }
 
 private:
+    static constexpr int TextMargin = 2;
+    static constexpr int InfoPanelMaxWidth = 360;
+
+    static QFont InfoFont() {
+        QFont font(PreviewInfoFont.FaceName);
+        font.setPixelSize(std::max(8, std::abs(PreviewInfoFont.Height) + 3));
+        font.setWeight(QFont::Weight(std::clamp(PreviewInfoFont.Weight, 100, 900)));
+        return font;
+    }
+
     TPGOpenDialog& dialog_;
+    mutable int width_ = InfoPanelSize.width();
 };
 
 TPGOpenDialog::TPGOpenDialog(QWidget* Parent) : QFileDialog(Parent) {
@@ -249,6 +281,7 @@ void TPGOpenDialog::StartPreview() {
     StopWorker();
     // Paths have no length limit here; a directory or a file no reader knows starts nothing.
     infoValid_ = QFileInfo(currentPath_).isFile() && GetGraphicFileInfo(currentPath_, 0, infoDescription_, info_);
+    infoPanel_->updateGeometry();
     infoPanel_->update();
     if (!infoValid_) return;
     TPreviewJob job;
@@ -275,6 +308,11 @@ void TPGOpenDialog::ClearPreview() {
     preview_.reset();
     clockPercent_ = -1;
     previewPanel_->update();
+}
+
+void TPGOpenDialog::showEvent(QShowEvent* Event) {
+    QFileDialog::showEvent(Event);
+    if (!Event->spontaneous()) platform::fitToScreen(*this, platform::WindowPlacement::UpperThird);
 }
 
 void TPGOpenDialog::customEvent(QEvent* Event) {

@@ -66,6 +66,8 @@ public:
 
 protected:
     void customEvent(QEvent* Event) override;
+    // Opens horizontally centred, a third of the free height from the top, inside the screen.
+    void showEvent(QShowEvent* Event) override;
 
 private:
     friend class TPGPreviewPanel;

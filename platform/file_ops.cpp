@@ -1,12 +1,15 @@
 #include "platform/file_ops.h"
 
+#include "platform/file_replacement.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -46,33 +49,37 @@ bool setReadOnly(const QString& path, bool readOnly) {
     return QFile::setPermissions(path, p);
 }
 
+namespace {
+
+// Streams source into a replacement of destination that is not yet committed; null on a failure.
+// The copy keeps the source's permissions, and its owner can always write it so that it can be
+// replaced later.
+std::unique_ptr<FileReplacement> copyIntoReplacement(const QString& source, const QString& destination,
+                                                     FileReplacement::Sync sync) {
+    QFile in(source);
+    struct stat sourceInfo {};
+    if (!in.open(QIODevice::ReadOnly) || ::fstat(in.handle(), &sourceInfo) != 0) return nullptr;
+    auto out = std::make_unique<FileReplacement>(destination, sync, mode_t((sourceInfo.st_mode & 07777) | S_IWUSR));
+    if (!out->open()) return nullptr;
+    constexpr qint64 chunk = 1 << 20;
+    while (!in.atEnd()) {
+        const QByteArray buffer = in.read(chunk);
+        if ((buffer.isEmpty() && in.error() != QFileDevice::NoError) || !out->write(buffer)) return nullptr;
+    }
+    return out;
+}
+
+}  // namespace
+
 bool copyFile(const QString& source, const QString& destination, bool failIfExists) {
     if (failIfExists && QFileInfo::exists(destination)) return false;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    QSaveFile out(destination);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    constexpr qint64 chunk = 1 << 20;
-    QByteArray buffer;
-    while (!in.atEnd()) {
-        buffer = in.read(chunk);
-        if (buffer.isEmpty() && in.error() != QFileDevice::NoError) {
-            out.cancelWriting();
-            return false;
-        }
-        if (out.write(buffer) != buffer.size()) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    if (failIfExists && QFileInfo::exists(destination)) {
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) return false;
-    QFile::setPermissions(destination, in.permissions() | QFileDevice::WriteOwner);
-    return true;
+    const auto out = copyIntoReplacement(source, destination, FileReplacement::Sync::Now);
+    return out && out->commit(!failIfExists);
+}
+
+QString copyToTemporaryBeside(const QString& source, const QString& destination) {
+    const auto out = copyIntoReplacement(source, destination, FileReplacement::Sync::Deferred);
+    return out && out->close() ? out->takeTemporary() : QString();
 }
 
 bool renameFile(const QString& from, const QString& to) {
@@ -103,14 +110,8 @@ bool shellDeleteFiles(const QStringList& paths) {
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& data) {
-    QSaveFile out(path);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    if (out.write(data) != data.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    FileReplacement out(path);
+    return out.open() && out.write(data) && out.commit();
 }
 
 QStringList readTextLines(const QString& path) {

@@ -20,8 +20,13 @@ bool setReadOnly(const QString& path, bool readOnly);
 
 // Copies source to destination. With failIfExists an existing destination makes the copy fail.
 // The data is written under a temporary name in the destination directory and renamed over the
-// destination, so a copy cut short never leaves a truncated file behind.
+// destination only when every byte reached the disk, so a copy cut short never leaves a truncated
+// file behind and never harms the file it would have replaced.
 bool copyFile(const QString& source, const QString& destination, bool failIfExists);
+// Copies source into a hidden temporary file beside destination, each write checked, without
+// waiting for the disk: the caller syncs the file system and then renames it over destination.
+// Empty when the copy could not be made (nothing is left behind).
+QString copyToTemporaryBeside(const QString& source, const QString& destination);
 // Renames (moves) a file; fails when the destination exists.
 bool renameFile(const QString& from, const QString& to);
 bool deleteFile(const QString& path);
@@ -31,7 +36,8 @@ bool removeDirectory(const QString& path);  // an empty directory
 // Deletes every path in the list, directories with all their contents. Returns true when all went.
 bool shellDeleteFiles(const QStringList& paths);
 
-// Writes data to path through a temporary file and a rename; true on success.
+// Writes data to path through a temporary file that reaches the disk before it is renamed over
+// path; false on any failure, with the old file at path left as it was.
 bool writeFileAtomically(const QString& path, const QByteArray& data);
 
 // Flushes everything written to the file system that holds directory (one wait for the disk for

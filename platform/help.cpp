@@ -14,15 +14,17 @@ QString& helpPath() {
     return path;
 }
 
-// The help file is an HTML document whose topics are anchors named "context<n>".
 bool openHelp(const QString& anchor) {
     if (!fileExists(helpPath())) {
         showWarning("Unable to locate the help file, " + helpPath());
         return false;
     }
-    QString target = QUrl::fromLocalFile(helpPath()).toString();
-    if (!anchor.isEmpty()) target += "#" + anchor;
-    return openDocument(target);
+    QUrl url = QUrl::fromLocalFile(helpPath());
+    if (!anchor.isEmpty()) url.setFragment(anchor);
+    if (openDocument(url.toString())) return true;
+    showWarning("Unable to open the help file, " + helpPath() +
+                ", in a web browser!  Open it in your browser yourself, or set a default browser for HTML files.");
+    return false;
 }
 }  // namespace
 

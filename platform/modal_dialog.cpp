@@ -17,7 +17,9 @@ QHBoxLayout* ModalDialog::buttonRow(std::initializer_list<QPushButton*> buttons)
 
 void ModalDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+    if (event->spontaneous()) return;
+    FormShow();
+    fitToScreen(*this, placement_);
 }
 
 }  // namespace platform

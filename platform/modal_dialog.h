@@ -1,7 +1,8 @@
 #pragma once
 // Base of the programs' dialogs: closing the window counts as Cancel, buttons end the dialog with
-// a modal result, and showing the dialog runs its FormShow.
+// a modal result, and showing the dialog runs its FormShow and then fits it to the screen.
 #include "platform/dialogs.h"
+#include "platform/window_fit.h"
 
 #include <QDialog>
 #include <initializer_list>
@@ -29,6 +30,11 @@ protected:
     void showEvent(QShowEvent* event) override;
     // Runs each time the dialog is shown, before it takes input.
     virtual void FormShow() {}
+    // Dialogs open over their parent unless they ask to be centred on the screen.
+    void setPlacement(WindowPlacement placement) { placement_ = placement; }
+
+private:
+    WindowPlacement placement_ = WindowPlacement::KeepPlace;
 };
 
 }  // namespace platform

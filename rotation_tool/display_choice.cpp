@@ -2,11 +2,15 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QtGlobal>
 #include <chrono>
 #include <dlfcn.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <future>
 #include <memory>
 #include <string>
@@ -52,6 +56,20 @@ bool xDisplayAnswers(const char* display, int timeoutMs) {
         answer->set_value(ok);
     }).detach();
     return answered.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready && answered.get();
+}
+
+void provideRuntimeDirectory() {
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) return;
+    const uid_t user = ::geteuid();
+    const passwd* account = ::getpwuid(user);
+    const QByteArray name = account ? QByteArray(account->pw_name) : QByteArray::number(user);
+    const QByteArray directory = QFile::encodeName(QDir::tempPath()) + "/runtime-" + name;
+    ::mkdir(directory.constData(), 0700);
+    // Only a directory of this user's that nobody else may enter will do.
+    struct stat info {};
+    if (::lstat(directory.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user &&
+        (info.st_mode & 0777) == 0700)
+        qputenv("XDG_RUNTIME_DIR", directory);
 }
 
 void choosePlatform(bool unattended) {

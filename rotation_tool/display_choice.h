@@ -10,6 +10,11 @@ namespace rotation_tool {
 // checked only for an unattended run (an interactive one needs its window shown).
 void choosePlatform(bool unattended);
 
+// A scheduler's environment has no session, so no XDG_RUNTIME_DIR: the application object would
+// then fall back to a per-user directory in the temporary directory and say so on every start.
+// Sets the variable to that directory, made private to the user, when it is not set.
+void provideRuntimeDirectory();
+
 // True when the X display named by the text accepts a connection within the time.
 bool xDisplayAnswers(const char* display, int timeoutMs);
 

@@ -17,6 +17,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -61,6 +62,10 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     big.setPixelSize(16);
     Label7->setFont(big);
     Label7->setWordWrap(true);
+    Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the two lines of its longest text, also while it is empty or shows one line, so that
+    // the controls below stay where they are while progress comes and goes.
+    Label7->setMinimumHeight(2 * QFontMetrics(big).lineSpacing());
 
     // The directory listing the engine works from; never shown.
     FileBox = new QListWidget(this);
@@ -96,6 +101,10 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     layout->addWidget(Label7);
     layout->addLayout(body, 1);
     resize(600, 440);
+    // The window's size limits are settled before it has a platform window: a platform without
+    // size hints (the display-less one an unattended run uses) would complain when they came later.
+    ensurePolished();
+    layout->activate();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(300);
@@ -134,7 +143,7 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::FormCreate(const QStringList& arguments) {
-    platform::setHelpFile(fixpath(platform::executableDirectory(), true) + "Lumefold.hlp");
+    platform::setHelpFile(fixpath(platform::executableDirectory(), true) + platform::HelpFileName);
     UnattendedRun = false;
     const QString first = arguments.value(0);
     if (first.isEmpty()) return;

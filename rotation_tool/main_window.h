@@ -69,15 +69,19 @@ public:
     void btnRotateCurrentClick(QObject* sender);
     void btnrotateallClick();
     bool RotationExists(const QString& key, int n);
-    void RotateCurrentRotation(int n);
+    // True when every file of the rotation went live.
+    bool RotateCurrentRotation(int n);
     void CopyRotationFile(const QString& source, const QString& target);
     // One file of a copy pass, by native paths (names may hold any bytes), and how it went.
     using FileCopy = rotation_tool::FileCopy;
-    // Copies a pass of files as CopyRotationFile would, each live file replaced whole and on its
-    // own. Each step runs for all files side by side on the run's worker pool, so the disk
-    // stores many files at once; every file is on the disk before it replaces its live file, and
-    // the whole pass is when this returns.
-    void CopyRotationFiles(QList<FileCopy>& copies);
+    enum class CopyOutcome { AllPublished, NothingChanged, PartlyPublished };
+    // Copies the files of a rotation in two phases. First each new file is written beside its
+    // target under a temporary name and forced to the disk, side by side on the run's worker pool;
+    // when one fails, the temporary files and the directories made for them are removed again and
+    // the live directory is as it was. Only when all are whole are they renamed over their
+    // targets, pass by pass (FileCopy::pass, in the list's order), backups as the options ask.
+    // Every file that failed gets an error line.
+    CopyOutcome CopyRotationFiles(QList<FileCopy>& copies);
     void savecurrentsiterotation(qint64 n);
     void EnableControls(bool on);
     void edtrotationdirectoryChange();

@@ -5,6 +5,7 @@
 #include "platform/hourglass.h"
 #include "platform/ini_file.h"
 #include "rotation_tool/main_window.h"
+#include "rotation_tool/rotation_contents.h"
 #include "rotation_tool/rotation_files.h"
 #include "rotation_tool/rotation_log_dialog.h"
 #include "rotation_tool/rotation_options_dialog.h"
@@ -23,28 +24,21 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <limits>
 #include <optional>
 #include <semaphore>
+#include <vector>
+#include <unistd.h>
 
 namespace rotation_tool {
 
 namespace {
 
-// A page by its name's extension, whatever other bytes the name holds.
-bool isPage(const QByteArray& fileName) {
-    const QByteArray lower = fileName.toLower();
-    return lower.endsWith(".html") || lower.endsWith(".htm");
-}
-
 // The file system makes and renames the files of a directory one at a time: more threads doing
 // so only spin on its lock. Waiting for the disk is what the other threads of the pool are for.
 constexpr int kThreadsChangingADirectory = 2;
-
-// Files of a pass made before they are stored and renamed together: each holds a descriptor
-// until then, well below the usual limit of 1024 per process.
-constexpr qsizetype kFilesOpenAtOnce = 256;
 
 constexpr qint64 kProgressPaintMs = 50;
 
@@ -89,15 +83,17 @@ void TfrmMain::btnRotateCurrentClick(QObject* sender) {
             break;
         }
     }
+    bool updated = false;
     if (found) {
-        RotateCurrentRotation(int(*found));
-        savecurrentsiterotation(*found + 1);
+        // A site that did not go live whole keeps its position, so the next run tries it again.
+        updated = RotateCurrentRotation(int(*found));
+        if (updated) savecurrentsiterotation(*found + 1);
     } else {
         dlgLog->Addwarning("A valid rotation could not be found for the site, " + tsiterecord.Name, true);
     }
 
     if (fromButton) {
-        dlgLog->Label1->setText(found ? "The current site has been updated!"
+        dlgLog->Label1->setText(updated ? "The current site has been updated!"
                                       : "The current site was not updated.  View log for details");
         dlgLog->ShowModal();
         dlgLog->clearLog();
@@ -169,24 +165,33 @@ QList<QByteArray> TfrmMain::listedFileNames() const {
     return names;
 }
 
-void TfrmMain::RotateCurrentRotation(int n) {
+bool TfrmMain::RotateCurrentRotation(int n) {
     const QByteArray source = nativeDirectory(edtrotationdirectory->text());
     const QByteArray live = nativeDirectory(tsiterecord.LivePath);
+    const QString number = QString::number(n);
     try {
-        // Thumbnails and images go first, so that the pages never point at files not yet there.
-        QList<FileCopy> thumbnails, others, pages;
-        const QByteArray thumbs = source + "thumbs/";
-        bool listed = false;
-        for (const QByteArray& f : regularFileNames(thumbs, &listed)) thumbnails.append({thumbs + f, live + "thumbs/" + f});
-        for (const QByteArray& f : listedFileNames()) (isPage(f) ? pages : others).append({source + f, live + f});
-        for (QList<FileCopy>* pass : {&thumbnails, &others, &pages})
-            if (!pass->isEmpty()) CopyRotationFiles(*pass);
-        dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + QString::number(n), false);
+        RotationContents contents = rotationContents(source, live, listedFileNames());
+        for (const QByteArray& directory : contents.unreadable)
+            dlgLog->Addwarning("Error encountered changing to the directory, " + QFile::decodeName(directory) + "!", true);
+        switch (contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies) : CopyOutcome::NothingChanged) {
+        case CopyOutcome::AllPublished:
+            dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + number, false);
+            return true;
+        case CopyOutcome::NothingChanged:
+            dlgLog->Addwarning("The site, " + tsiterecord.Name + ", was NOT updated to rotation " + number +
+                                   ": not every file could be written, so the live site was left as it was",
+                               true);
+            return false;
+        case CopyOutcome::PartlyPublished:
+            dlgLog->Addwarning("The site, " + tsiterecord.Name + ", was only partly updated to rotation " + number +
+                                   ": the files above could not be put in place; the next run copies this rotation again",
+                               true);
+            return false;
+        }
     } catch (...) {
-        dlgLog->Addwarning("Unspecified error encountered whilst updaing the " + tsiterecord.Name + ", rotation " +
-                               QString::number(n),
-                           true);
     }
+    dlgLog->Addwarning("Unspecified error encountered whilst updaing the " + tsiterecord.Name + ", rotation " + number, true);
+    return false;
 }
 
 void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
@@ -194,52 +199,113 @@ void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
     CopyRotationFiles(one);
 }
 
-void TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
-    // The directories of the pass exist before the workers copy into them.
-    QList<QByteArray> directories;
+namespace {
+
+// The directories a path needs that do not exist yet, outermost first.
+QList<QByteArray> missingDirectories(const QByteArray& directory) {
+    QList<QByteArray> missing;
+    for (QByteArray d = directory; d.size() > 1 && !platform::directoryExists(QFile::decodeName(d));) {
+        missing.prepend(d);
+        const qsizetype slash = d.lastIndexOf('/');
+        if (slash < 0) break;
+        d.truncate(slash);
+    }
+    return missing;
+}
+
+}  // namespace
+
+TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
+    // The directories the copies go to exist before the workers write into them; those made here
+    // go again when nothing could be published.
+    QList<QByteArray> directories, madeDirectories;
+    bool directoriesReady = true;
     for (const FileCopy& copy : copies) {
-        const QByteArray directory = copy.target.left(copy.target.lastIndexOf('/') + 1);
+        const QByteArray directory = copy.target.left(copy.target.lastIndexOf('/'));
         if (directories.contains(directory)) continue;
         directories << directory;
-        const QString name = QFile::decodeName(directory.chopped(1));
-        if (!platform::directoryExists(name)) createnewdirectory(name);
+        const QList<QByteArray> missing = missingDirectories(directory);
+        if (missing.isEmpty()) continue;
+        if (!createnewdirectory(QFile::decodeName(directory))) {
+            directoriesReady = false;
+            break;
+        }
+        madeDirectories += missing;
+    }
+    const auto leaveAsItWas = [&] {
+        for (FileCopy& copy : copies) discardFile(copy);
+        std::sort(madeDirectories.begin(), madeDirectories.end(),
+                  [](const QByteArray& a, const QByteArray& b) { return a.size() > b.size(); });
+        for (const QByteArray& directory : madeDirectories) ::rmdir(directory.constData());
+    };
+    if (!directoriesReady) {
+        leaveAsItWas();
+        return CopyOutcome::NothingChanged;
     }
 
-    const bool keepBackups = backupsWanted();
-    FileCopy* items = copies.data();  // detached here, before the workers touch it
-    // The workers make and fill the temporary files; only the steps that change a directory wait
-    // for a turn. Each worker forces its own file to the disk before the file is given its name, so
-    // even a power cut never leaves a live name on a file that is not whole; only this pass's files
-    // are flushed, never the rest of the file system. The files stay open until their rename
-    // (unnamed ones would vanish when closed), so a batch is bounded by the number of open files.
+    // First every new file is made whole on the disk under a temporary name beside its target.
+    // The workers make and fill the files; only the steps that change a directory wait for a
+    // turn. Each worker forces its own file to the disk, so only this rotation's files are
+    // flushed, never the rest of the file system. After the first failure the rest is skipped.
     std::counting_semaphore<> turns(kThreadsChangingADirectory);
     const auto inTurn = [&turns](const auto& step) {
         turns.acquire();
         step();
         turns.release();
     };
-    for (qsizetype first = 0; first < copies.size(); first += kFilesOpenAtOnce) {
-        FileCopy* batch = items + first;
-        const std::size_t count = std::size_t(std::min<qsizetype>(kFilesOpenAtOnce, copies.size() - first));
-        workers_->forEach(count, [batch, &inTurn](std::size_t i) {
-            inTurn([&] { createFile(batch[i]); });
-            fillFile(batch[i]);
-            settleFile(batch[i]);
-        });
-        workers_->forEach(count, [batch, keepBackups, &inTurn](std::size_t i) {
-            inTurn([&] { installFile(batch[i], keepBackups); });
-        });
+    FileCopy* items = copies.data();  // detached here, before the workers touch it
+    std::atomic<bool> failed = false;
+    std::vector<char> notStaged(std::size_t(copies.size()), 0);  // tried and failed, not skipped
+    workers_->forEach(notStaged.size(), [items, &inTurn, &failed, fails = notStaged.data()](std::size_t i) {
+        if (failed) return;
+        inTurn([&] { createFile(items[i]); });
+        fillFile(items[i]);
+        settleFile(items[i]);
+        if (!isStaged(items[i])) {
+            fails[i] = 1;
+            failed = true;
+        }
+    });
+    const auto logFailure = [this](const FileCopy& copy) {
+        dlgLog->Addwarning("Could not copy the file, " + QFile::decodeName(copy.source) + ", for site, " +
+                               tsiterecord.Name + "!",
+                           true);
+    };
+    if (failed) {
+        for (qsizetype i = 0; i < copies.size(); ++i)
+            if (notStaged[std::size_t(i)]) logFailure(copies[i]);
+        leaveAsItWas();
+        return CopyOutcome::NothingChanged;
     }
-    // Each file went to the disk before it replaced its live file; now its name does too, so even
-    // after a power cut no page of a later pass is there without the images of this one.
-    for (const QByteArray& directory : directories) syncDirectory(directory);
 
-    for (const FileCopy& copy : copies) {
-        if (!copy.published)
-            dlgLog->Addwarning("Could not copy the file, " + QFile::decodeName(copy.source) + ", for site, " +
-                                   tsiterecord.Name + "!",
-                               true);
+    // Only when all are whole do they replace the live files, pass by pass. Each pass's names go
+    // to the disk before the next pass starts, so even after a power cut no page is live without
+    // the images it shows.
+    const bool keepBackups = backupsWanted();
+    for (qsizetype first = 0; first < copies.size();) {
+        qsizetype end = first;
+        while (end < copies.size() && copies[end].pass == copies[first].pass) ++end;
+        FileCopy* pass = items + first;
+        workers_->forEach(std::size_t(end - first), [pass, keepBackups, &inTurn](std::size_t i) {
+            inTurn([&] { installFile(pass[i], keepBackups); });
+        });
+        QList<QByteArray> synced;
+        for (qsizetype i = first; i < end; ++i) {
+            const QByteArray directory = copies[i].target.left(copies[i].target.lastIndexOf('/') + 1);
+            if (!synced.contains(directory)) {
+                synced << directory;
+                syncDirectory(directory);
+            }
+        }
+        first = end;
     }
+    bool all = true;
+    for (const FileCopy& copy : copies) {
+        if (copy.published) continue;
+        all = false;
+        logFailure(copy);
+    }
+    return all ? CopyOutcome::AllPublished : CopyOutcome::PartlyPublished;
 }
 
 void TfrmMain::savecurrentsiterotation(qint64 n) {

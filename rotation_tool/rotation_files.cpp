@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -109,29 +108,6 @@ QByteArray stagedCopy(int source, mode_t mode, const QByteArray& target) {
     return path;
 }
 
-// Gives an open unnamed file (O_TMPFILE) the name; fails with EEXIST when the name is taken.
-bool linkOpenFile(int fd, const QByteArray& name) {
-    if (::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0) return true;
-    if (errno == EEXIST) return false;
-    // Linking by descriptor needs a privilege; the descriptor's path in /proc does not.
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0;
-}
-
-// Gives an open unnamed file a free temporary name beside the target (its path in *path).
-bool linkUnderTemporaryName(int fd, const QByteArray& target, QByteArray* path) {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QByteArray suffix(kTemporaryRandomLength, 'X');
-        for (char& c : suffix) c = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
-        *path = directoryOf(target) + "/" + kTemporaryPrefix + suffix;
-        if (linkOpenFile(fd, *path)) return true;
-        if (errno != EEXIST) break;
-    }
-    path->clear();
-    return false;
-}
-
 // Keeps the old target under its backup name when no file of that name exists yet.
 bool keepBackup(const QByteArray& target) {
     const QByteArray backup = nativeBackupFileName(target);
@@ -189,10 +165,9 @@ void docopyfile(const QString& source, const QString& target) {
 
 void createFile(FileCopy& copy) {
     copy.published = false;
-    // An unnamed file gets its name only when it is whole: a new target then costs one directory
-    // change instead of a create and a rename, and a kill leaves nothing behind.
-    copy.descriptor = ::open(directoryOf(copy.target).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (copy.descriptor >= 0) return;
+    copy.staged.clear();
+    struct stat old {};
+    if (::lstat(copy.target.constData(), &old) == 0 && S_ISDIR(old.st_mode)) return;  // never replaced by a file
     copy.descriptor = makeTemporaryFile(copy.target, &copy.staged);
     if (copy.descriptor < 0) copy.staged.clear();
 }
@@ -208,7 +183,12 @@ void fillFile(FileCopy& copy) {
 }
 
 void settleFile(FileCopy& copy) {
-    if (copy.descriptor >= 0 && ::fdatasync(copy.descriptor) != 0) discardFile(copy);
+    if (copy.descriptor < 0) return;
+    const bool synced = ::fdatasync(copy.descriptor) == 0;
+    // The close is the last chance to hear of a failed write.
+    const bool closed = ::close(copy.descriptor) == 0;
+    copy.descriptor = -1;
+    if (!synced || !closed) discardFile(copy);
 }
 
 void discardFile(FileCopy& copy) {
@@ -219,38 +199,17 @@ void discardFile(FileCopy& copy) {
 }
 
 void installFile(FileCopy& copy, bool keepBackupOfTarget) {
-    if (copy.descriptor < 0) return;
-    if (copy.staged.isEmpty()) {
-        // An unnamed file: linked in where the target does not exist yet, else named beside it and
-        // renamed over it below.
-        if (linkOpenFile(copy.descriptor, copy.target)) {
-            ::close(copy.descriptor);  // its data is on the disk already: the name is what counted
-            copy.descriptor = -1;
-            copy.published = true;
-            return;
-        }
-        if (errno != EEXIST || !linkUnderTemporaryName(copy.descriptor, copy.target, &copy.staged)) {
-            discardFile(copy);
-            return;
-        }
-    }
-    if (::close(copy.descriptor) != 0) {
-        copy.descriptor = -1;
-        discardFile(copy);
-        return;
-    }
-    copy.descriptor = -1;
-    const QByteArray staged = copy.staged;
-    copy.staged.clear();
+    if (!isStaged(copy)) return;
     struct stat old {};
     const bool replacing = ::lstat(copy.target.constData(), &old) == 0;
     // Without its backup the old version would be lost: then the old target stays as it is.
     const bool ready = !(replacing && S_ISDIR(old.st_mode)) && !(replacing && keepBackupOfTarget && !keepBackup(copy.target));
-    if (ready && ::rename(staged.constData(), copy.target.constData()) == 0) {
+    if (ready && ::rename(copy.staged.constData(), copy.target.constData()) == 0) {
         copy.published = true;
+        copy.staged.clear();
         return;
     }
-    ::unlink(staged.constData());
+    discardFile(copy);
 }
 
 bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackupOfTarget) {
@@ -283,27 +242,42 @@ void removeLeftoverTemporaries(const QString& directory) {
     }
 }
 
-QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok) {
+namespace {
+
+// Names of the entries of a directory of one kind (S_IFREG or S_IFDIR), links followed, in byte
+// order.
+QList<QByteArray> entriesOfType(const QByteArray& directory, mode_t type, bool* ok) {
     QList<QByteArray> names;
     DIR* dir = ::opendir(directory.constData());
     *ok = dir != nullptr;
     if (!dir) return names;
     const int dirFd = ::dirfd(dir);
+    const unsigned char plainType = type == S_IFDIR ? DT_DIR : DT_REG;
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..") continue;
-        // The entry's type where the file system gives it; links (to regular files) are followed.
-        if (entry->d_type == DT_REG) {
+        // The entry's type where the file system gives it; links are followed.
+        if (entry->d_type == plainType) {
             names << name;
             continue;
         }
         if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
         struct stat info {};
-        if (::fstatat(dirFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode)) names << name;
+        if (::fstatat(dirFd, entry->d_name, &info, 0) == 0 && (info.st_mode & S_IFMT) == type) names << name;
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+}  // namespace
+
+QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok) {
+    return entriesOfType(directory, S_IFREG, ok);
+}
+
+QList<QByteArray> subdirectoryNames(const QByteArray& directory, bool* ok) {
+    return entriesOfType(directory, S_IFDIR, ok);
 }
 
 void syncDirectory(const QByteArray& directory) {

@@ -32,23 +32,29 @@ bool createnewdirectory(const QString& path);
 void docopyfile(const QString& source, const QString& target);
 
 // One file on its way into the live directory, by native paths (names may hold any bytes). It
-// goes in steps, so that a pass can run them for many files side by side:
-//  1. createFile: an empty temporary file beside the target, unnamed (O_TMPFILE) where the file
-//     system allows, else named ".spindleway-XXXXXX";
+// goes in steps, so that many files can take each step side by side, and so that a rotation can
+// have every new file whole on the disk before the first one goes live:
+//  1. createFile: an empty temporary file ".spindleway-XXXXXX" beside the target (a target that
+//     is a directory fails here already);
 //  2. fillFile: the new content goes into it (its writing to the disk is started);
-//  3. settleFile: it is forced to the disk (this file only, never the whole file system);
-//  4. installFile: an unnamed file is linked under the target's name when that is free, else
-//     under a temporary name first; then, with backups, the old target is kept under its backup name unless a file of
+//  3. settleFile: it is forced to the disk (this file only, never the whole file system) and
+//     closed: `staged` now names a whole copy;
+//  4. installFile: with backups, the old target is kept under its backup name unless a file of
 //     that name exists already (the oldest replaced version is the one kept): a hard link where
 //     the file system allows, else a whole copy; then the temporary file is renamed over the
 //     target.
 // So at every instant the target holds either its old or its new content, whole. A step that
-// fails removes the temporary file and leaves the old target as it was; `published` tells.
+// fails removes the temporary file and leaves the old target as it was: `staged` is then empty
+// and `published` false. A run killed between the steps leaves only temporary names behind,
+// which removeLeftoverTemporaries clears.
 struct FileCopy {
     FileCopy() = default;
-    FileCopy(QByteArray from, QByteArray to) : source(std::move(from)), target(std::move(to)) {}
+    FileCopy(QByteArray from, QByteArray to, int order = 0)
+        : source(std::move(from)), target(std::move(to)), pass(order) {}
     QByteArray source;
     QByteArray target;
+    // Files go live pass by pass, lowest first; within a pass in any order.
+    int pass = 0;
     bool published = false;
     // Between the steps.
     QByteArray staged;
@@ -57,7 +63,9 @@ struct FileCopy {
 void createFile(FileCopy& copy);
 void fillFile(FileCopy& copy);
 void settleFile(FileCopy& copy);
-// Drops a copy whose temporary file could not be stored: the target stays as it was.
+// True between a settled file and its install.
+inline bool isStaged(const FileCopy& copy) { return !copy.staged.isEmpty() && copy.descriptor < 0; }
+// Drops a copy before its install: the temporary file goes, the target stays as it was.
 void discardFile(FileCopy& copy);
 void installFile(FileCopy& copy, bool keepBackup);
 
@@ -74,6 +82,8 @@ void removeLeftoverTemporaries(const QString& directory);
 // Names of the regular files of a directory (links to regular files included, dot files
 // included), exactly as stored, in byte order. False in *ok when the directory cannot be read.
 QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok);
+// The same for its subdirectories (links to directories included).
+QList<QByteArray> subdirectoryNames(const QByteArray& directory, bool* ok);
 
 // Forces the directory's entries (renames, new links) to the disk.
 void syncDirectory(const QByteArray& directory);

@@ -34,6 +34,7 @@ QString logDateTime() {
 }
 
 TdlgLog::TdlgLog(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     dlgLog = this;
     setWindowTitle("Rotation Process Log");
     Label1 = new QLabel;
@@ -75,7 +76,8 @@ void TdlgLog::Addwarning(const QString& message, bool isError) {
     const QString when = logDateTime();
     if (isError) {
         ErrorFlag = true;
-        addPlainLine("! " + when + " - " + message);
+        errorLines_ << "! " + when + " - " + message;
+        addPlainLine(errorLines_.last());
     } else if (!dlgRotOpt || !dlgRotOpt->chkonlylogerrors->isChecked()) {
         addPlainLine("* " + when + " - " + message);
     }
@@ -86,14 +88,21 @@ QStringList TdlgLog::lines() const {
     return memwarning->toPlainText().split('\n');
 }
 
-void TdlgLog::clearLog() { memwarning->clear(); }
+void TdlgLog::clearLog() {
+    memwarning->clear();
+    errorLines_.clear();
+}
 
 void TdlgLog::addPlainLine(const QString& line) { memwarning->appendPlainText(line); }
 
 void TdlgLog::btnSaveLogClick() {
     const QString fileName = dlgRotOpt ? dlgRotOpt->edtfilename->text() : QString();
     if (!fileName.isEmpty() && platform::writeTextLines(fileName, lines())) return;
-    if (!UnattendedRun) platform::showWarning("Error saving your log to " + fileName);
+    // Unattended, the log stays as it is, but the run's error output names the failure.
+    if (UnattendedRun)
+        errorLines_ << "! " + logDateTime() + " - Error saving your log to " + fileName;
+    else
+        platform::showWarning("Error saving your log to " + fileName);
 }
 
 void TdlgLog::btnEmailClick() {

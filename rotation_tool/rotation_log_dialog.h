@@ -31,11 +31,17 @@ public:
     // dialog does not restrict the log to errors).
     void Addwarning(const QString& message, bool isError);
     QStringList lines() const;
+    // The error lines among them, each whole even when its message spans several lines, and a
+    // failed unattended save of the log (in that form, though it stays out of the log).
+    const QStringList& errorLines() const { return errorLines_; }
     void clearLog();
     void addPlainLine(const QString& line);
 
     void btnSaveLogClick();
     void btnEmailClick();
+
+private:
+    QStringList errorLines_;
 };
 
 extern TdlgLog* dlgLog;

@@ -9,9 +9,11 @@
 #include "rotation_tool/run_mode.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
+    rotation_tool::provideRuntimeDirectory();
     rotation_tool::choosePlatform(argc > 1 && rotation_tool::isRotateArgument(QString::fromLocal8Bit(argv[1])));
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumenfold Pro Rotation Site Tool");
@@ -42,5 +44,9 @@ int main(int argc, char** argv) {
 
     if (!mainWindow.OneInstance1->isFirstInstance()) return 0;
     mainWindow.show();
-    return app.exec();
+    const int status = app.exec();
+    if (!UnattendedRun) return status;
+    // A scheduler learns of a failed run from its exit status, and passes its error output on.
+    for (const QString& line : log.errorLines()) std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    return log.errorLines().isEmpty() ? status : 1;
 }

@@ -25,7 +25,7 @@ fi
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLUMENFOLD_FUZZ=ON -DLUMENFOLD_TESTS=OFF "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_C_FLAGS=$flags" >/dev/null
+  -DLUMENFOLD_FUZZ=ON -DLUMENFOLD_TESTS=OFF -DLUMENFOLD_BENCH=OFF "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_C_FLAGS=$flags" >/dev/null
 targets=()
 for f in "${formats[@]}"; do targets+=("fuzz_$f"); done
 cmake --build "$build" -j4 --target "${targets[@]}"

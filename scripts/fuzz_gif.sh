@@ -12,7 +12,7 @@ build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 flags="-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLUMENFOLD_FUZZ=ON -DLUMENFOLD_TESTS=OFF "-DCMAKE_CXX_FLAGS=$flags" >/dev/null
+  -DLUMENFOLD_FUZZ=ON -DLUMENFOLD_TESTS=OFF -DLUMENFOLD_BENCH=OFF "-DCMAKE_CXX_FLAGS=$flags" >/dev/null
 cmake --build "$build" --target fuzz_gif
 corpus=$build/fuzz-gif-corpus
 mkdir -p "$corpus"

@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those that are missing.
+# Installs the Debian packages that are missing, for the programs only or for everything.
+# Usage: scripts/install_deps.sh [programs|all]   (default all: the programs, tests and benchmarks)
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libpng-dev zlib1g-dev libgtest-dev
-          libbenchmark-dev libjpeg-turbo-progs python3-aiosmtpd python3-pil fonts-dejavu-core
-          libtiff-tools netpbm)
+what=${1:-all}
+# Building and running Lumenfold and Spindleway.
+packages=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libpng-dev zlib1g-dev fonts-dejavu-core)
+case "$what" in
+  programs) ;;
+  # The tests, their reference tools and sample makers, and the benchmarks.
+  all) packages+=(libgtest-dev libbenchmark-dev libjpeg-turbo-progs python3-aiosmtpd python3-pil
+                  libtiff-tools netpbm) ;;
+  *) echo "usage: $0 [programs|all]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DLUMENFOLD_BENCH=ON >/dev/null
 cmake --build "$build" --target make_nav_buttons >/dev/null
 "$build/bench/make_nav_buttons" "$root/data"
 ls -l "$root"/data/Samples/*.gif "$root"/data/navgraph/*.gif

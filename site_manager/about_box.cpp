@@ -22,6 +22,7 @@ QLabel* linkLabel(const QString& text) {
 
 TAboutBox::TAboutBox(QWidget* parent, QString product, QString version)
     : platform::ModalDialog(parent), product_(std::move(product)), version_(std::move(version)) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     auto* panel = new QFrame;
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);

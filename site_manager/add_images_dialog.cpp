@@ -42,6 +42,7 @@ const QString GridFormats = QStringLiteral(
     "*.JPE;*.JPG;*.GIF;*.BMP;*.DIB;*.RLE;*.PCX;*.WMF;*.EMF;*.JIF;*.PNG;*.TIF;*.TGA;*.PBM;*.PGM;*.PPM;*.jpeg;*.TIFF");
 const QString CopyCaption = QStringLiteral("Copy to current Site");
 const int DragThreshold = 10;
+const int RotationPanelWidth = 340;
 
 // Copying a file onto itself would delete it before the copy: the batch stops here instead.
 void sameAsSourceMessage() {
@@ -124,10 +125,11 @@ TdlgAddImages::TdlgAddImages(QWidget* parent) : platform::ModalDialog(parent) {
     BitBtn1 = new QPushButton("Close");
     BitBtn1->setAutoDefault(false);
 
-    // The source side takes what the dialog gains in width; the rotation side keeps its own.
+    // The source side takes what the dialog gains or loses in width; the rotation side keeps its own.
+    rotationGroup->setFixedWidth(RotationPanelWidth);
     auto* panels = new QHBoxLayout;
-    panels->addWidget(sourceGroup, 3);
-    panels->addWidget(rotationGroup, 2);
+    panels->addWidget(sourceGroup, 1);
+    panels->addWidget(rotationGroup, 0);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(panels, 1);
     layout->addLayout(buttonRow({BitBtn1}));

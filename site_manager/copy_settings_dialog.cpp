@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 TdlgCopySettings::TdlgCopySettings(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     setWindowTitle("Copy Settings");
     cmbsites = new QComboBox;
     lbxrotation = new QListWidget;

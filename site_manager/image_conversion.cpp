@@ -2,6 +2,9 @@
 
 #include "imaging/imaging_init.h"
 #include "imaging/pixel_graphic.h"
+#include "platform/file_ops.h"
+
+#include <QBuffer>
 
 #include <QFileInfo>
 #include <algorithm>
@@ -27,16 +30,23 @@ bool checksupportedformat(const QString& fileName) {
 
 bool checkHTMLsupportedformat(const QString& fileName) { return extensionListed(fileName, "*.JPE;*.JPG;*.GIF"); }
 
-bool savetojpeg(TPixelGraphic& image, const QString& fileName, bool progressive, int quality) {
+QByteArray jpegBytes(TPixelGraphic& image, bool progressive, int quality) {
     // A reader that could not load its file (a damaged metafile) leaves the image empty.
-    if (image.GetEmpty() || image.GetWidth() < 1 || image.GetHeight() < 1) return false;
+    if (image.GetEmpty() || image.GetWidth() < 1 || image.GetHeight() < 1) return {};
     try {
         JpegQuality = uint8_t(std::clamp(quality, 1, 100));
         JpegProgressive = progressive;
         image.SetColorResolutionMode(0);
-        image.SaveToFile(fileName);
-        return true;
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        image.SaveToStreamExt(encoded, "jpg");
+        return encoded.data();
     } catch (const std::exception&) {
-        return false;
+        return {};
     }
+}
+
+bool savetojpeg(TPixelGraphic& image, const QString& fileName, bool progressive, int quality) {
+    const QByteArray jpeg = jpegBytes(image, progressive, quality);
+    return !jpeg.isEmpty() && platform::writeFileAtomically(fileName, jpeg);
 }

@@ -1,11 +1,11 @@
 #include "site_manager/image_copy_batch.h"
 
 #include "platform/file_ops.h"
+#include "platform/file_replacement.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QUuid>
 #include <cstdio>
 #include <unistd.h>
 
@@ -13,44 +13,25 @@ namespace {
 
 QByteArray nativeName(const QString& path) { return QFile::encodeName(path); }
 
-
-
 }  // namespace
 
 ImageCopyBatch::~ImageCopyBatch() {
     for (const Pending& p : pending_) QFile::remove(p.temporary);
 }
 
-QString ImageCopyBatch::temporaryNameFor(const QString& destination) {
-    const QFileInfo info(destination);
-    const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix();
-    return info.absolutePath() + "/.~" + QUuid::createUuid().toString(QUuid::Id128).left(12) + suffix;
-}
-
 bool ImageCopyBatch::copy(const QString& source, const QString& destination) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    const QString temporary = temporaryNameFor(destination);
-    QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
-    constexpr qint64 chunk = 1 << 20;
-    bool ok = true;
-    while (ok && !in.atEnd()) {
-        const QByteArray buffer = in.read(chunk);
-        ok = !(buffer.isEmpty() && in.error() != QFileDevice::NoError) && out.write(buffer) == buffer.size();
-    }
-    ok = out.flush() && ok;
-    out.close();
-    if (!ok) {
-        QFile::remove(temporary);
-        return false;
-    }
-    QFile::setPermissions(temporary, in.permissions() | QFileDevice::WriteOwner);
+    const QString temporary = platform::copyToTemporaryBeside(source, destination);
+    if (temporary.isEmpty()) return false;
     add(temporary, destination);
     return true;
 }
 
-void ImageCopyBatch::adopt(const QString& temporary, const QString& destination) { add(temporary, destination); }
+bool ImageCopyBatch::write(const QByteArray& data, const QString& destination) {
+    platform::FileReplacement out(destination, platform::FileReplacement::Sync::Deferred);
+    if (!out.open() || !out.write(data) || !out.close()) return false;
+    add(out.takeTemporary(), destination);
+    return true;
+}
 
 void ImageCopyBatch::add(const QString& temporary, const QString& destination) {
     // A later copy for the same destination replaces the earlier one.

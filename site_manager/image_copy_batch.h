@@ -17,10 +17,8 @@ public:
 
     // Copies source to a temporary file for destination. False when it cannot be copied.
     bool copy(const QString& source, const QString& destination);
-    // A free temporary name beside destination, ending in the destination's extension (writers
-    // choose the format by it); adopt() then takes the written file over.
-    static QString temporaryNameFor(const QString& destination);
-    void adopt(const QString& temporary, const QString& destination);
+    // Writes data (a converted image) to a temporary file for destination. False when it cannot.
+    bool write(const QByteArray& data, const QString& destination);
     // True when a copy for destination waits to be placed.
     bool holds(const QString& destination) const;
 

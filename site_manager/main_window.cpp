@@ -102,7 +102,7 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::FormShow() {
-    platform::setHelpFile(platform::executableDirectory() + "Lumefold.hlp");
+    platform::setHelpFile(platform::executableDirectory() + platform::HelpFileName);
     initDataDirectory();
     SupportFiles.clear();
     SupportFileNames.clear();

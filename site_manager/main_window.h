@@ -55,7 +55,8 @@ public:
     QString fixpath(const QString& path, bool withSlash) const;
     QString generatenewsitename() const;
     bool addsite(const QString& key);
-    void savecurrentsite();
+    // False when the site file or sites.ini could not be written; they keep what they held.
+    bool savecurrentsite();
     bool loadsite(const QString& key);
     void deletecurrentsite();
     bool createnewdirectory(const QString& path);

@@ -23,6 +23,7 @@ QLabel* wrapped(const QString& text) {
 }  // namespace
 
 TdlgOptions::TdlgOptions(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     setWindowTitle("Options");
 
     auto* rotations = new QGroupBox("Support Rotations?");

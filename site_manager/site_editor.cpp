@@ -49,6 +49,7 @@ void makeBold(QWidget* widget) {
 }  // namespace
 
 TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     setWindowTitle("Edit Site");
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
 

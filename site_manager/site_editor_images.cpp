@@ -86,12 +86,8 @@ bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
         } else {
             auto image = std::make_unique<TPixelGraphic>();
             image->LoadFromFile(source);
-            const QString temporary = ImageCopyBatch::temporaryNameFor(target);
-            if (!savetojpeg(*image, temporary, true, ApplicationOptions.DefaultJPEGCompression)) {
-                QFile::remove(temporary);
-                throw std::runtime_error("conversion failed");
-            }
-            batch.adopt(temporary, target);
+            const QByteArray jpeg = jpegBytes(*image, true, ApplicationOptions.DefaultJPEGCompression);
+            if (jpeg.isEmpty() || !batch.write(jpeg, target)) throw std::runtime_error("conversion failed");
         }
         if (&batch == &single && !single.finish().isEmpty()) throw std::runtime_error("copy not placed");
         return true;

@@ -22,6 +22,14 @@
 
 namespace {
 
+const QString SaveErrorText = "Error encountered saving the settings for the current rotation.  Ensure you have "
+                              "sufficient disk space and write access to this drive";
+
+// Saves the site's record; a failure is told once (unless the caller has already told it).
+void saveSite(bool failureAlreadyShown = false) {
+    if (frmMain && !frmMain->savecurrentsite() && !failureAlreadyShown) platform::showWarning(SaveErrorText);
+}
+
 // The directory the rotation click looks for: Rotation_Path, else the site path + "Rotation" + n.
 QString rotationClickDirectory(int rotationNumber) {
     const QString section = "Rotation_" + QString::number(rotationNumber);
@@ -57,8 +65,8 @@ void TdlgEditSite::FormShow() {
 }
 
 void TdlgEditSite::FormClose() {
-    SaveRotation(CurrentRotationNumber, true);
-    if (frmMain) frmMain->savecurrentsite();
+    const bool rotationSaved = SaveRotation(CurrentRotationNumber, true);
+    saveSite(!rotationSaved);
 }
 
 void TdlgEditSite::lbxrotationsClick() {
@@ -96,7 +104,7 @@ void TdlgEditSite::btnNewRotationClick() {
         CurrentRotationStatus = 0;
         if (!SaveRotation(newRotation, true)) return;
         tsiterecord.RotationCount += 1;
-        if (frmMain) frmMain->savecurrentsite();
+        saveSite();
         loadrotationlist(tsiterecord.key, lbxrotations);
         CurrentRotationNumber = lbxrotations->count();
         lbxrotations->setCurrentRow(lbxrotations->count() - 1);
@@ -122,15 +130,16 @@ void TdlgEditSite::btndeleterotationClick() {
                              platform::MessageButtons::YesNo) == platform::MessageResult::No)
         return;
     if (platform::directoryExists(directory)) dodeletedir(directory);
+    bool erased = true;
     try {
         platform::IniFile(siteFileName(tsiterecord.key))
             .eraseSection("Rotation_" + QString::number(CurrentRotationNumber));
     } catch (const platform::IniWriteError&) {
-        platform::showWarning("Error encountered saving the settings for the current rotation.  Ensure you have "
-                              "sufficient disk space and write access to this drive");
+        platform::showWarning(SaveErrorText);
+        erased = false;
     }
     tsiterecord.RotationCount -= 1;
-    if (frmMain) frmMain->savecurrentsite();
+    saveSite(!erased);
     FormShow();
 }
 

@@ -1,6 +1,7 @@
 #include "site_manager/site_list_form.h"
 
 #include "platform/ini_file.h"
+#include "platform/window_fit.h"
 #include "site_manager/site_record.h"
 #include "site_manager/site_status_panel.h"
 
@@ -97,6 +98,7 @@ void TSiteListForm::showEvent(QShowEvent* event) {
     if (!shown_ && !event->spontaneous()) {
         shown_ = true;
         FormShow();
+        platform::fitToScreen(*this, platform::WindowPlacement::CentreOnScreen);
     }
 }
 

@@ -20,8 +20,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <exception>
+#include <stdexcept>
 
 TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     setWindowTitle("Site Options");
     edtname = new QLineEdit;
     edtname->setToolTip("Enter a name for this site");
@@ -167,8 +169,9 @@ void TdlgSIteOptions::BitBtn1Click() {
         edtBaseHTMLName->setCurrentText(first);
         tsiterecord.BaseHTMLName = first;
         tsiterecord.CurrentRotationPosition = spnrotpos->value();
-        frmMain->savecurrentsite();
+        const bool saved = frmMain->savecurrentsite();
         frmMain->rebuildSiteNameList();
+        if (!saved) throw std::runtime_error("site file not written");
     } catch (const std::exception&) {
         platform::showWarning("An error was encountered saving your option changes!");
     }

@@ -61,7 +61,7 @@ bool TfrmMain::addsite(const QString& key) {
     }
 }
 
-void TfrmMain::savecurrentsite() {
+bool TfrmMain::savecurrentsite() {
     try {
         platform::IniFile site(siteFileName(tsiterecord.key));
         // Spindleway moves the position on while the site is open here: unless the user has
@@ -81,8 +81,9 @@ void TfrmMain::savecurrentsite() {
         tsiterecord.CurrentRotationPosition = position;
         loadedRotationPosition_ = position;
         platform::IniFile(sitesFileName()).writeString(kSites, tsiterecord.key, tsiterecord.Name);
+        return true;
     } catch (const std::exception&) {
-        // Saving is silent by design; the next save tries again.
+        return false;  // the files keep what they held; the caller tells the user
     }
 }
 

@@ -47,10 +47,11 @@ void markTransparentColour(TGIFImage& gif, TPixelGraphic& graphic) {
     graphic.SetTransparent(false);
     TGIFSubImage* frame = gif.Images().Frame(0);
     if (!frame || !frame->Transparent || !frame->GraphicControlExtension) return;
-    const QImage* rendered = frame->GetBitmap();
+    // The rendered frame's colour table, without rendering a frame that was not rendered whole.
+    const GifPalette palette = frame->RenderPalette(gif.DoDither());
     const int key = frame->GraphicControlExtension->GetTransparentColorIndex();
-    if (!rendered || key >= rendered->colorCount()) return;
-    const QRgb colour = rendered->color(key);
+    if (frame->Empty() || key >= palette.size()) return;
+    const QRgb colour = palette[key];
     graphic.SetTransparent(true);
     graphic.SetTransparentColor(pgRGB(uint8_t(qRed(colour)), uint8_t(qGreen(colour)), uint8_t(qBlue(colour))));
 }

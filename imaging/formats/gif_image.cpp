@@ -3,6 +3,7 @@
 #include "imaging/formats/gif_image.h"
 
 #include "imaging/formats/gif_painter.h"
+#include "platform/file_ops.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -181,12 +182,6 @@ void TGIFImage::Clear() {
     SetPalette(GifPalette());
 }
 
-int64_t TGIFImage::TotalPixels() const {
-    int64_t total = 0;
-    for (int i = 0; i < Images().Count(); ++i) total += int64_t(Images().Frame(i)->Data.size());
-    return total;
-}
-
 void TGIFImage::SetWidth(int Width) {
     for (int i = 0; i < Images().Count(); ++i) {
         const TGIFSubImage* f = Images().Frame(i);
@@ -251,8 +246,8 @@ const QImage* TGIFImage::GetBitmap() {
     if (int64_t(width) * height > GIFMaxImagePixels) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     auto bitmap = std::make_unique<QImage>();
     if (frame->Width() == width && frame->Height() == height) {
+        // Shared, not copied: whichever of the two is written to first detaches.
         frame->AssignTo(*bitmap);
-        *bitmap = bitmap->copy();
     } else if (width > 0 && height > 0) {
         // Frame 0 at its place on the logical screen, clipped to it, without transparency.
         *bitmap = QImage(width, height, QImage::Format_Indexed8);
@@ -261,8 +256,12 @@ const QImage* TGIFImage::GetBitmap() {
         // table or the dither cube), so the screen takes that table; the uncovered screen shows the
         // global table's first colour wherever that table holds it.
         const GifPalette global = GetPalette();
-        const QImage* rendered = frame->GetBitmap();
-        GifPalette palette = rendered ? rendered->colorTable() : global;
+        // A frame reaching past the screen is not rendered whole: its visible pixels are its
+        // indices (unless dithered), so a few bytes declaring a huge frame cost only the screen.
+        const bool composeVisible = !frame->Bitmap && !DoDither() && !frame->Empty() &&
+                                    (frame->Left() + frame->Width() > width || frame->Top() + frame->Height() > height);
+        const QImage* rendered = composeVisible ? nullptr : frame->GetBitmap();
+        GifPalette palette = composeVisible ? frame->RenderPalette(false) : rendered ? rendered->colorTable() : global;
         qsizetype backdrop = global.isEmpty() ? 0 : palette.indexOf(global.first());
         if (backdrop < 0 && palette.size() < 256) {
             palette.append(global.first());
@@ -271,11 +270,15 @@ const QImage* TGIFImage::GetBitmap() {
         if (palette.isEmpty()) palette.append(qRgb(0, 0, 0));
         bitmap->setColorTable(palette);
         bitmap->fill(uint(std::max<qsizetype>(0, backdrop)));
-        if (rendered) {
+        if (rendered || composeVisible) {
             const int x0 = frame->Left(), y0 = frame->Top();
             const int x1 = std::min(width, x0 + frame->Width()), y1 = std::min(height, y0 + frame->Height());
-            for (int y = y0; y < y1; ++y)
-                if (x1 > x0) std::memcpy(bitmap->scanLine(y) + x0, rendered->constScanLine(y - y0), size_t(x1 - x0));
+            for (int y = y0; y < y1 && x1 > x0; ++y) {
+                uint8_t* out = bitmap->scanLine(y) + x0;
+                const uint8_t* source = rendered ? rendered->constScanLine(y - y0) : frame->RowPixels(y - y0);
+                if (source) std::memcpy(out, source, size_t(x1 - x0));
+                else std::memset(out, 0, size_t(x1 - x0));
+            }
         }
     }
     CachedBitmap = std::move(bitmap);
@@ -290,7 +293,12 @@ int TGIFImage::Add(const QImage& Bitmap) {
 
 int TGIFImage::Add(TGIFSubImage* Frame) {
     if (!Frame) RaiseGIFError(GifMessage::UnsupportedObjectType);
-    // A frame taken from another image now reports to this one, with its extensions.
+    // A frame taken from another image now reports to this one, with its extensions and pixels.
+    if (Frame->Image != this) {
+        const int64_t pixels = int64_t(Frame->Data.size());
+        if (Frame->Image) Frame->Image->HeldPixels -= pixels;
+        HeldPixels += pixels;
+    }
     Frame->Image = this;
     Frame->Extensions.Image = this;
     for (TGIFItem* extension : Frame->Extensions.Items) extension->Image = this;
@@ -348,7 +356,7 @@ void TGIFImage::Assign(const QImage& Bitmap) {
 
 void TGIFImage::AssignTo(QImage& Bitmap) {
     const QImage* bitmap = GetBitmap();
-    Bitmap = bitmap ? bitmap->copy() : QImage();
+    Bitmap = bitmap ? *bitmap : QImage();  // shared until either side is written
 }
 
 void TGIFImage::Draw(QPainter& Canvas, const QRect& Rect) {
@@ -436,6 +444,24 @@ int TGIFImage::GetBitsPerPixel() const {
 }
 
 void TGIFImage::LoadFromStream(QIODevice& Stream) {
+    if (Stream.isSequential() || qobject_cast<QBuffer*>(&Stream)) return ReadStream(Stream);
+    // The frames are read a byte at a time with steps back, which a file answers with a system
+    // call each; the rest of the file is read from memory instead, and the file is left behind
+    // what was read.
+    const qint64 start = Stream.pos();
+    QByteArray bytes = Stream.readAll();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    try {
+        ReadStream(buffer);
+    } catch (...) {
+        Stream.seek(start + buffer.pos());
+        throw;
+    }
+    Stream.seek(start + buffer.pos());
+}
+
+void TGIFImage::ReadStream(QIODevice& Stream) {
     const QString message = GIFMessageText(GifMessage::Loading);
     Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     try {
@@ -473,11 +499,10 @@ void TGIFImage::LoadFromFile(const QString& FileName) {
 }
 
 void TGIFImage::SaveToFile(const QString& FileName) {
-    QFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        RaiseGIFError(QStringLiteral("Cannot create file ") + FileName);
-    SaveToStream(file);
-    if (!file.flush() || file.error() != QFileDevice::NoError)
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    SaveToStream(encoded);
+    if (!platform::writeFileAtomically(FileName, encoded.data()))
         RaiseGIFError(QStringLiteral("Cannot write file ") + FileName);
 }
 

@@ -134,10 +134,12 @@ public:
     GifPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
 
 private:
+    void ReadStream(QIODevice& Stream);
     void FreeBitmap();
     void StopDrawPainter();
-    int64_t TotalPixels() const;
     friend class TGIFSubImage;
+
+    int64_t HeldPixels = 0;  // pixel bytes all frames that report to this image hold together
 
     bool Drawing = false;
     bool PaletteGuard = false;

@@ -70,7 +70,6 @@ public:
             if (!Stream.isSequential() && remaining < count) {
                 Frame.Warning(1, GIFMessageText(GifMessage::PrematureEndOfData));
                 count = int(std::max<qint64>(0, remaining));
-                EndOfData = true;
             }
             const qint64 got = Stream.read(reinterpret_cast<char*>(Buffer.data()), count);
             BufferLength = int(std::max<qint64>(0, got));
@@ -178,11 +177,13 @@ private:
 }  // namespace
 
 void TGIFSubImage::Decode(QIODevice& Stream) {
-    NewImage();
+    // The pixels grow row by row with the data, so a frame that declares far more pixels than its
+    // few bytes can fill costs no more than what they fill.
+    NewImage(false);
     auto decoder = std::make_unique<LZWDecoder>(*this, Stream);
     if (!decoder->Start()) return;
     const int width = Width(), height = Height();
-    if (Data.empty()) {
+    if (DataSize == 0) {
         decoder->NextPixel();
         decoder->SkipToTerminator();
         return;
@@ -196,31 +197,30 @@ void TGIFSubImage::Decode(QIODevice& Stream) {
         } catch (const GIFException&) {
         }
     };
+    // Fills one row; false when the data ended. The row is held only once its first pixel came.
+    auto fillRow = [&](int row) {
+        int pixel = decoder->NextPixel();
+        if (pixel < 0) return false;
+        const int64_t end = (int64_t(row) + 1) * width;
+        if (int64_t(Data.size()) < end) ResizeData(end);
+        uint8_t* line = Data.data() + int64_t(row) * width;
+        for (int x = 0;;) {
+            line[x] = uint8_t(pixel);
+            if (++x == width) return true;
+            pixel = decoder->NextPixel();
+            if (pixel < 0) return false;
+        }
+    };
     try {
-        uint8_t* out = Data.data();
         if (!Interlaced()) {
-            const int64_t total = int64_t(width) * height;
-            for (int64_t i = 0; i < total; ++i) {
-                const int pixel = decoder->NextPixel();
-                if (pixel < 0) break;
-                out[i] = uint8_t(pixel);
-            }
+            for (int row = 0; row < height; ++row)
+                if (!fillRow(row)) break;
         } else {
             static const int firstRow[4] = {0, 4, 2, 1};
             static const int step[4] = {8, 8, 4, 2};
             bool ended = false;
             for (int pass = 0; pass < 4 && !ended; ++pass)
-                for (int row = firstRow[pass]; row < height && !ended; row += step[pass]) {
-                    uint8_t* line = out + int64_t(row) * width;
-                    for (int x = 0; x < width; ++x) {
-                        const int pixel = decoder->NextPixel();
-                        if (pixel < 0) {
-                            ended = true;
-                            break;
-                        }
-                        line[x] = uint8_t(pixel);
-                    }
-                }
+                for (int row = firstRow[pass]; row < height && !ended; row += step[pass]) ended = !fillRow(row);
         }
     } catch (...) {
         finish();

@@ -175,6 +175,7 @@ private:
 }  // namespace
 
 void TGIFSubImage::Encode(QIODevice& Stream) {
+    FillPixels();
     int bits = ColorMap.Count > 0 ? ColorMap.BitsPerPixel() : (Image ? Image->GetBitsPerPixel() : 8);
     // Pixels beyond the colour table (kept from a damaged file) must still be codes below the
     // clear code, so the code size covers the largest pixel value.

@@ -138,7 +138,10 @@ void TGIFList::Delete(int Index) {
 }
 
 void TGIFList::Clear() {
-    while (!Items.empty()) Delete(0);
+    // Front to back, in one pass: erasing each from the front would move the rest every time.
+    std::vector<TGIFItem*> items;
+    items.swap(Items);
+    for (TGIFItem* item : items) delete item;
 }
 
 void TGIFExtensionList::LoadFromStream(QIODevice& Stream, TGIFSubImage* Parent) {
@@ -314,6 +317,7 @@ bool TGIFColorMap::ReorderByUse(TGIFSubImage& Frame, bool Truncate) {
     IsSorted = true;
     std::vector<UsageEntry> pairs(size_t(Count), UsageEntry{0, 0});
     for (int i = 0; i < Count; ++i) pairs[size_t(i)] = {i, 0};
+    Frame.FillPixels();
     const size_t pixels = std::min(Frame.Data.size(), size_t(Frame.Width()) * size_t(Frame.Height()));
     for (size_t p = 0; p < pixels; ++p)
         if (Frame.Data[p] < Count) ++pairs[Frame.Data[p]].Uses;

@@ -195,12 +195,9 @@ private:
 
     void DecodeImage(const std::array<uint8_t, 768>& table) {
         const int depth = Sub.Depth;
-        // Codes wider than the colour table (damaged or careless files) still need room for
-        // their pixel values: the pixel format also covers the LZW code size.
-        const int codeSize = Position < File.size() ? std::min(8, int(uint8_t(File[Position]))) : 0;
-        // (The smallest code size, 2, also serves 1-bit images.)
-        const int formatDepth = codeSize > 2 ? std::max(depth, codeSize) : depth;
-        const TPGPixelFormat format = formatDepth <= 1 ? PixelFormat1Bit : formatDepth <= 4 ? PixelFormat4Bit : PixelFormat8Bit;
+        // The pixel format follows the colour table, whatever LZW code size the data use; pixel
+        // values the format cannot hold become 0.
+        const TPGPixelFormat format = depth <= 1 ? PixelFormat1Bit : depth <= 4 ? PixelFormat4Bit : PixelFormat8Bit;
         // Sizes no real GIF has are refused before anything is allocated.
         if (int64_t(Sub.Width) * Sub.Height > GIFMaxImagePixels) throw DamagedData();
         Graphic->SetSize(Sub.Width, Sub.Height, format);

@@ -53,17 +53,21 @@ bool TGIFSubImage::HasMask() {
     return Mask != nullptr;
 }
 
-void TGIFSubImage::Render(bool Dithered) {
-    const int width = Width(), height = Height();
-    auto target = std::make_unique<QImage>(width, height, QImage::Format_Indexed8);
-    if (target->isNull()) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
+GifPalette TGIFSubImage::RenderPalette(bool Dithered) {
     GifPalette palette = GetPalette();
     // Pixels beyond the colour table show black instead of indexing past the palette.
     int largest = 0;
     for (size_t i = 0; i < Data.size(); ++i) largest = std::max<int>(largest, Data[i]);
     if (Dithered) largest = 215;
     while (palette.size() <= largest) palette.append(qRgb(0, 0, 0));
-    target->setColorTable(palette);
+    return palette;
+}
+
+void TGIFSubImage::Render(bool Dithered) {
+    const int width = Width(), height = Height();
+    auto target = std::make_unique<QImage>(width, height, QImage::Format_Indexed8);
+    if (target->isNull()) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
+    target->setColorTable(RenderPalette(Dithered));
 
     const bool wantMask = MaskStale && Transparent;
     MaskStale = false;
@@ -92,11 +96,13 @@ void TGIFSubImage::Render(bool Dithered) {
 void TGIFSubImage::RenderDirectRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes,
                                     int TransparentIndex) {
     const int width = Width(), height = Height();
+    const std::vector<uint8_t> zeros(size_t(width), 0);  // rows the data never reached
     const QString message = GIFMessageText(GifMessage::Rendering);
     for (int y = 0; y < height; ++y) {
         if (y % 32 == 0 && Image)
             Image->Progress(this, GifProgressStage::Running, y * 100 / height, false, QRect(0, 0, 0, 0), message);
-        const uint8_t* source = Data.data() + int64_t(y) * width;
+        const uint8_t* source = RowPixels(y);
+        if (!source) source = zeros.data();
         std::memcpy(Target.scanLine(y), source, size_t(width));
         if (TransparentIndex >= 0) {
             uint8_t* maskRow = &MaskBuffer[size_t(y) * size_t(MaskRowBytes)];
@@ -109,6 +115,7 @@ void TGIFSubImage::RenderDirectRows(QImage& Target, std::vector<uint8_t>& MaskBu
 void TGIFSubImage::RenderDitheredRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes,
                                       int TransparentIndex) {
     const int width = Width(), height = Height();
+    const std::vector<uint8_t> zeros(size_t(width), 0);  // rows the data never reached
     const QString message = GIFMessageText(GifMessage::Rendering);
     TGIFColorMap& map = ActiveColorMap();
     auto colourOf = [&](int index) -> GifColor {
@@ -125,7 +132,8 @@ void TGIFSubImage::RenderDitheredRows(QImage& Target, std::vector<uint8_t>& Mask
         if (y % 32 == 0 && Image)
             Image->Progress(this, GifProgressStage::Running, y * 100 / height, false, QRect(0, 0, 0, 0), message);
         for (int c = 0; c < 3; ++c) std::fill(next[c].begin(), next[c].end(), 0);
-        const uint8_t* source = Data.data() + int64_t(y) * width;
+        const uint8_t* source = RowPixels(y);
+        if (!source) source = zeros.data();
         uint8_t* out = Target.scanLine(y);
         uint8_t* maskRow = TransparentIndex >= 0 ? &MaskBuffer[size_t(y) * size_t(MaskRowBytes)] : nullptr;
         const int dir = leftToRight ? 1 : -1;

@@ -18,8 +18,7 @@ TGIFSubImage::~TGIFSubImage() {
 void TGIFSubImage::Clear() {
     Extensions.Clear();
     ColorMap.Clear();
-    Data.clear();
-    Data.shrink_to_fit();
+    ResizeData(0);
     DataSize = 0;
     SetHeight(0);
     SetWidth(0);
@@ -29,22 +28,34 @@ void TGIFSubImage::Clear() {
     FreeMask();
 }
 
-bool TGIFSubImage::Empty() const { return Data.empty() || DataSize == 0 || Width() == 0 || Height() == 0; }
+bool TGIFSubImage::Empty() const { return DataSize == 0 || Width() == 0 || Height() == 0; }
 
-void TGIFSubImage::NewImage() {
-    Data.clear();
-    Data.shrink_to_fit();
+void TGIFSubImage::NewImage(bool Allocate) {
+    ResizeData(0);
     DataSize = 0;
     const int64_t size = int64_t(Width()) * Height();
     if (size == 0) return;
-    const int64_t othersTotal = Image ? Image->TotalPixels() : 0;
-    if (size > GIFMaxImagePixels || othersTotal + size > GIFMaxTotalPixels) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
+    if (size > GIFMaxImagePixels) RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
+    if (Allocate) ResizeData(size);
+    DataSize = int(size);
+}
+
+void TGIFSubImage::FillPixels() {
+    if (int64_t(Data.size()) < DataSize) ResizeData(DataSize);
+}
+
+void TGIFSubImage::ResizeData(int64_t Size) {
+    const int64_t held = int64_t(Data.size());
+    if (Size == held) return;
+    if (Size > held && Image && Image->HeldPixels + (Size - held) > GIFMaxTotalPixels)
+        RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     try {
-        Data.assign(size_t(size), 0);
+        Data.resize(size_t(Size), 0);
     } catch (const std::bad_alloc&) {
         RaiseGIFError(QString::fromLatin1(OutOfSystemResourcesText));
     }
-    DataSize = int(size);
+    if (Size == 0) Data.shrink_to_fit();
+    if (Image) Image->HeldPixels += Size - held;
 }
 
 void TGIFSubImage::FreeBitmap() { Bitmap.reset(); }

@@ -56,8 +56,16 @@ public:
 
     void Clear();
     bool Empty() const;
-    // Allocates Width * Height bytes of pixels (zeroed); too large a frame raises GIFException.
-    void NewImage();
+    // Sizes the frame's pixels to Width * Height (zeroed); too large a frame raises GIFException.
+    // Without Allocate the pixels are not held yet: the decoder grows them as its data fill them.
+    void NewImage(bool Allocate = true);
+    // Makes Data hold all DataSize pixels; those the data never reached are 0.
+    void FillPixels();
+    // Pixels of row Y, or nullptr for a row the data never reached (all 0).
+    const uint8_t* RowPixels(int Y) const {
+        const size_t at = size_t(Y) * size_t(Width());
+        return at + size_t(Width()) <= Data.size() ? Data.data() + at : nullptr;
+    }
     void FreeBitmap();
     void NewBitmap();
     void FreeMask();
@@ -72,6 +80,8 @@ public:
 
     // Rendering and drawing.
     const QImage* GetBitmap();
+    // The colour table the rendered bitmap has (padded with black up to the largest pixel value).
+    GifPalette RenderPalette(bool Dithered);
     bool HasMask();
     QRect ScaleRect(const QRect& Rect) const;
     void Draw(QPainter& Canvas, const QRect& Rect, bool WithTransparency);
@@ -81,6 +91,8 @@ public:
     std::unique_ptr<QImage> Mask;    // monochrome, 1 = transparent
     bool MaskStale = true;
     std::optional<GifPalette> Palette;  // cached palette
+    // The pixels decoded so far, row by row; DataSize is the frame's whole pixel count, and pixels
+    // beyond Data are 0. Resize only through ResizeData, which keeps the image's count of them.
     std::vector<uint8_t> Data;
     int DataSize = 0;
     TGIFLocalColorMap ColorMap{this};
@@ -90,6 +102,8 @@ public:
     TGIFGraphicControlExtension* GraphicControlExtension = nullptr;
 
 private:
+    // Sets Data's size, counting it against the pixel memory of the whole image.
+    void ResizeData(int64_t Size);
     void Render(bool Dithered);
     void RenderDirectRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes, int TransparentIndex);
     void RenderDitheredRows(QImage& Target, std::vector<uint8_t>& MaskBuffer, int MaskRowBytes, int TransparentIndex);

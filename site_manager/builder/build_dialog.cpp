@@ -345,9 +345,15 @@ bool TdlgBuildProgress::copySupportFiles(const BuildSettings& settings) {
             QDir().mkpath(QFileInfo(target).absolutePath());
             // A file that already lies in the rotation directory would be deleted by replacing it
             // with itself.
-            if (!sameFile(found, target)) docopyfile(found.isEmpty() ? source : found, target, false);
+            const QString from = found.isEmpty() ? source : found;
+            // Pages that link a file that could not be copied would go live broken: the build stops.
+            if (!sameFile(found, target) && copyReplacing(from, target, false) == CopyOutcome::Failed) {
+                platform::showWarning("An error was encountered copying the file, " + from + "!");
+                return false;
+            }
         } catch (const std::exception&) {
             platform::messageBox("Error encountered copying the file, " + source + ", to your site directory!");
+            return false;
         }
         if (CheckCancel()) return false;
     }
@@ -366,12 +372,15 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
         showMessage("Creating Buttons for page " + QString::number(n));
         const QString label = settings.edtpagenumberprefix + QString::number(n);
         // Each style graphic decides its buttons' format, so the two kinds may differ.
+        bool notWritten = false;
         bool made = createbutton(selected, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, true)),
-                                 comboColourValue(settings.cmbIndexTextColour), label, font);
+                                 comboColourValue(settings.cmbIndexTextColour), label, font, &notWritten);
         currentButtonExtension_ = ButtonExtension;
         made = made && createbutton(other, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, false)),
-                                    comboColourValue(settings.cmbNonCurrentIndexText), label, font);
+                                    comboColourValue(settings.cmbNonCurrentIndexText), label, font, &notWritten);
         otherButtonExtension_ = ButtonExtension;
+        // A directory that cannot take a button cannot take the pages either.
+        if (notWritten) return reportWriteFailure(pageDirectory);
         if (!made) {
             useButtons = false;
             return platform::askOkCancel(
@@ -413,10 +422,13 @@ bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStr
             showMessage("Creating Thumbnail for " + name);
             std::optional<ShrunkImage> shrunk = pool.takeNext(keepWaiting);
             if (cancelled) return false;
-            const bool made = shrunk && shrunk->Outcome == ShrunkImage::Result::Made &&
-                              writeThumbnail(*shrunk->Pixels, thumbnailDirectory + ThumbnailFileName(name),
-                                             settings.spnJPEGQuality);
-            if (!made && !askToContinueAfterThumbnailError()) {
+            const bool shrunkWell = shrunk && shrunk->Outcome == ShrunkImage::Result::Made;
+            // An image that cannot be read may be skipped; a thumbnail that cannot be written
+            // stops the build, as every later file would fail alike.
+            if (shrunkWell && !writeThumbnail(*shrunk->Pixels, thumbnailDirectory + ThumbnailFileName(name),
+                                              settings.spnJPEGQuality))
+                return reportWriteFailure(thumbnailDirectory);
+            if (!shrunkWell && !askToContinueAfterThumbnailError()) {
                 platform::messageBox("Error encountered creating the thumbnail, " + name);
                 return false;
             }
@@ -427,7 +439,10 @@ bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStr
 }
 
 bool TdlgBuildProgress::syncOutput(const QString& directory) {
-    if (platform::syncFileSystemOf(directory)) return true;
+    return platform::syncFileSystemOf(directory) || reportWriteFailure(directory);
+}
+
+bool TdlgBuildProgress::reportWriteFailure(const QString& directory) {
     platform::showWarning("Error encountered writing to the directory, " + directory + ".  Building will terminate!");
     return false;
 }

@@ -83,6 +83,8 @@ private:
     bool makeThumbnails(const BuildSettings& settings, const QStringList& images);
     // Makes a step's output durable with one sync; false (after a box) when it cannot.
     bool syncOutput(const QString& directory);
+    // Tells the user that the build could not write into directory and stops; always false.
+    bool reportWriteFailure(const QString& directory);
 
     static constexpr int RefreshMilliseconds = 50;
     QElapsedTimer sinceEvents_;  // since events were last let through

@@ -14,6 +14,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int FieldWidth = 320;
+}
+
 TdlgNewHeaderFooter::TdlgNewHeaderFooter(QWidget* parent) : platform::ModalDialog(parent) {
     chkisheader = new QCheckBox(this);
     chkisheader->hide();
@@ -55,6 +59,11 @@ TdlgNewHeaderFooter::TdlgNewHeaderFooter(QWidget* parent) : platform::ModalDialo
     grid->addWidget(rdbtextlink, row++, 0, 1, 3);
     field("Text:", edttext);
     field("Link (URL):", edttextlink);
+    // Wide enough to show a URL or a line of HTML whole; the message then wraps the same way each
+    // time, so the dialog opens at one size.
+    for (QLineEdit* edit : {edtRawHTML, edtimageurl, edtimagelink, edtalttext, edttext, edttextlink})
+        edit->setMinimumWidth(FieldWidth);
+    grid->setColumnStretch(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblmessage);
     layout->addLayout(grid);

@@ -21,6 +21,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int MessageWidth = 440;
+}
+
 TdlgHeaderFooter::TdlgHeaderFooter(TdlgNewHeaderFooter& composer, QWidget* parent)
     : platform::ModalDialog(parent), composer_(composer) {
     chkisheader = new QCheckBox(this);
@@ -53,6 +57,8 @@ TdlgHeaderFooter::TdlgHeaderFooter(TdlgNewHeaderFooter& composer, QWidget* paren
     int row = 0;
     for (QPushButton* button : {bkmkup, bkmkdown, btnadd, btnmodify, btnremove, btnclearall})
         list->addWidget(button, row++, 1);
+    // The message wraps at one width, so the dialog opens at one size with room for every button.
+    lblmessage->setMinimumWidth(MessageWidth);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblmessage);
     layout->addWidget(grpfile);

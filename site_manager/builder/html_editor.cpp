@@ -61,6 +61,7 @@ QStringList TfrmRichEdit::snippetRows() {
 }
 
 TfrmRichEdit::TfrmRichEdit(QWidget* parent) : platform::ModalDialog(parent) {
+    setPlacement(platform::WindowPlacement::CentreOnScreen);
     setWindowTitle("Create HTML");
     resize(560, 380);
     Editor = new SnippetTextEdit;

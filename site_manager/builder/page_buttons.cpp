@@ -68,7 +68,7 @@ QByteArray encodedButton(TPixelGraphic& button, const QString& extension) {
 }  // namespace
 
 bool createbutton(const QString& styleGraphic, const QString& target, uint32_t textColour, const QString& label,
-                  const ButtonFont& font) {
+                  const ButtonFont& font, bool* notWritten) {
     try {
         TPixelGraphic style;
         style.LoadFromFile(styleGraphic);
@@ -81,12 +81,12 @@ bool createbutton(const QString& styleGraphic, const QString& target, uint32_t t
         button.GetCanvas().Painter().drawImage(0, 0, overlay);
         button.FreeCanvasHandle();
         button.SetColorResolutionMode(0);
-        if (style.GetBitCount() == 24) {
-            ButtonExtension = ".jpg";
-            return writeBuildFile(target + ".jpg", encodedButton(button, "jpg"));
-        }
-        ButtonExtension = ".gif";
-        return writeBuildFile(target + ".gif", encodedButton(button, "gif"));
+        const QString extension = style.GetBitCount() == 24 ? "jpg" : "gif";
+        ButtonExtension = "." + extension;
+        const QByteArray encoded = encodedButton(button, extension);
+        if (writeBuildFile(target + ButtonExtension, encoded)) return true;
+        if (notWritten) *notWritten = true;
+        return false;
     } catch (const std::exception&) {
         return false;
     }

@@ -73,9 +73,9 @@ SmtpSink::SmtpSink() {
     server_.setProcessChannelMode(QProcess::SeparateChannels);
     server_.setReadChannel(QProcess::StandardOutput);
     server_.start();
-    if (!server_.waitForStarted(5000)) throw std::runtime_error("cannot start /usr/bin/python3 for the SMTP sink");
+    if (!server_.waitForStarted(30000)) throw std::runtime_error("cannot start /usr/bin/python3 for the SMTP sink");
     // The script reports its port only once it listens, so connections are accepted from then on.
-    const QDeadlineTimer deadline(10000);
+    const QDeadlineTimer deadline(60000);
     QByteArray out;
     while (!out.contains('\n') && !deadline.hasExpired() && server_.state() == QProcess::Running) {
         server_.waitForReadyRead(int(deadline.remainingTime()));

@@ -49,7 +49,7 @@ TEST(FolderDialog, OptionsStayConsistent) {
 
 TEST(FolderDialog, PlacedOverItsOwnerOnTheScreenOrAtItsPosition) {
     QWidget owner;
-    owner.setGeometry(200, 100, 800, 600);
+    owner.setGeometry(50, 40, 700, 500);  // every place below lies inside the 800 x 600 test screen
     owner.show();
     TFolderDialog dialog(&owner);
     dialog.setLeft(368);
@@ -66,7 +66,7 @@ TEST(FolderDialog, PlacedOverItsOwnerOnTheScreenOrAtItsPosition) {
          }},
         {bfScreenCenter,
          [&](const QSize& size) { return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 3); }},
-        {{}, [](const QSize&) { return QPoint(200 + 368, 100 + 32); }},
+        {{}, [](const QSize&) { return QPoint(50 + 368, 40 + 32); }},
     };
     MessageScript script;
     for (const Case& c : cases) {
@@ -78,7 +78,7 @@ TEST(FolderDialog, PlacedOverItsOwnerOnTheScreenOrAtItsPosition) {
                                                                                 << offset.x() << "," << offset.y();
             if (!c.centring) {  // a new position moves the open dialog
                 dialog.setLeft(10);
-                EXPECT_EQ(d.pos(), QPoint(200 + 10, 100 + 32));
+                EXPECT_EQ(d.pos(), QPoint(50 + 10, 40 + 32));
                 dialog.setLeft(368);
             }
             return int(platform::mrCancel);

@@ -54,6 +54,6 @@ int main(int argc, char** argv) {
         for (const QString& argument : arguments) say("arg:" + argument);
         if (--toServe == 0) QTimer::singleShot(0, &app, [] { QCoreApplication::exit(10); });
     });
-    QTimer::singleShot(envNumber("ONEINSTANCE_PROBE_STAY_MS", 20000), &app, [] { QCoreApplication::exit(11); });
+    QTimer::singleShot(envNumber("ONEINSTANCE_PROBE_STAY_MS", 120000), &app, [] { QCoreApplication::exit(11); });
     return app.exec();
 }

@@ -277,13 +277,13 @@ TEST_F(ShellTreeTest, MonitorShowsANewFolderInAnOpenNodeAndDropsAnEmptiedIndicat
     a->setExpanded(true);
     ASSERT_TRUE(a->MonitorStarted());
     mkdir("a/two");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(a, "two") != nullptr; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(a, "two") != nullptr; }, 30000));
     // A renamed folder is replaced by its new name.
     ASSERT_TRUE(QDir(root + "/a").rename("one", "uno"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(a, "uno") && !childNamed(a, "one"); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return childNamed(a, "uno") && !childNamed(a, "one"); }, 30000));
     // Deleting the last subfolder of a closed node removes its expand indicator.
     ASSERT_TRUE(QDir(root + "/b").rmdir("only"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return b->childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicator; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return b->childIndicatorPolicy() == QTreeWidgetItem::DontShowIndicator; }, 30000));
 }
 
 TEST_F(ShellTreeTest, ACollapsedNodeIsNotRefreshed) {
@@ -326,7 +326,7 @@ TEST_F(ShellTreeTest, DestroyingNodesWhileTheirMonitorsReportNeverDeadlocks) {
     QCoreApplication::processEvents();
     stop = true;
     churn.join();
-    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_LT(timer.elapsed(), 10000);  // about half a second: a guard against a stall, not a speed figure
 }
 
 TEST_F(ShellTreeTest, ThreeHundredOpenFoldersShareOneInotifyInstance) {
@@ -354,7 +354,7 @@ TEST_F(ShellTreeTest, MonitorReportsItsOwnFolderAndDirectSubfoldersOnly) {
     EXPECT_EQ(changes, 0);
     monitor.Resume();
     mkdir("w/sub/x");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 30000));
     changes = 0;
     mkdir("w/sub/deep/y");  // two levels down: the subfolder's own monitor would see it
     QTest::qWait(200);
@@ -366,12 +366,12 @@ TEST_F(ShellTreeTest, MonitorReportsItsOwnFolderAndDirectSubfoldersOnly) {
     changes = 0;
     mkdir("w/after");
     mkdir("v/x");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 30000));
     QTest::qWait(100);
     EXPECT_EQ(changes, 1) << "one report for the new folder, none for the old one";
 
     monitor.setDirectory(root + "/missing");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return invalid == 1; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return invalid == 1; }, 30000));
 }
 
 }  // namespace

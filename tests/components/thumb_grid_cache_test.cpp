@@ -4,6 +4,7 @@
 #include "components/thumb_disk_cache.h"
 #include "components/thumb_grid.h"
 #include "imaging/imaging_init.h"
+#include "tests/common/file_size_limit.h"
 #include "tests/components/thumb_grid_test_support.h"
 
 #include <QDir>
@@ -202,4 +203,36 @@ TEST(ThumbGridCache, ABoxWithoutPixelsPaintsNoPicture) {
     grid->SetThumbnailWidth(90);
     grid->SetThumbnailHeight(0);
     EXPECT_EQ(CentreColour(*grid, 1), background);
+}
+
+// On a full disk the cache keeps what it had: neither a thumbnail file nor the index is replaced,
+// and a thumbnail that was not stored is not listed.
+TEST_F(ThumbDiskCacheTest, AFullDiskLeavesTheCachedFilesAndTheIndexWhole) {
+    TThumbDiskCache disk;
+    disk.SetDirectory(cache.path());
+    disk.Add("/p/old.jpg", thumb);
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(cache.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    // Files that differ from what the cache would write now, so that a write would show.
+    write(TThumbDiskCache::IndexFileName, "/p/old.jpg\r\n/p/gone.jpg\r\n");
+    write(TThumbDiskCache::CacheFileName("/p/new.jpg", ".jpg"), "an older thumbnail of new.jpg");
+    const auto files = [&] {
+        QStringList all;
+        for (const QFileInfo& info : QDir(cache.path()).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile file(info.filePath());
+            all << info.fileName() + "=" + (file.open(QIODevice::ReadOnly) ? file.readAll().toHex() : "?");
+        }
+        return all;
+    };
+    const QStringList before = files();
+    for (const bool index : {false, true}) {
+        const QStringList listed = testing_support::runWithFileSizeLimit(8, [&] {
+            index ? disk.WriteIndex() : disk.Add("/p/new.jpg", thumb);
+            return disk.Index();
+        });
+        EXPECT_EQ(listed, QStringList{"/p/old.jpg"}) << index;
+        EXPECT_EQ(files(), before) << index;
+    }
 }

@@ -250,10 +250,13 @@ TEST(GifLzw, ShortDataLeavesZerosAndWarns) {
     frame.SetWidth(4);
     frame.SetHeight(4);
     frame.Decode(in);
+    // Only the row the data reached is held; the others are 0 when the pixels are wanted whole.
+    EXPECT_EQ(frame.Data.size(), 4u);
+    frame.FillPixels();
     ASSERT_EQ(frame.Data.size(), 16u);
     EXPECT_EQ(frame.Data[0], 1);
     EXPECT_EQ(std::count(frame.Data.begin(), frame.Data.end(), 0), 15);
-    EXPECT_TRUE(warnings.Messages.contains("Premature end of data"));
+    EXPECT_EQ(warnings.Messages, QStringList{"Premature end of data"});
     // Data cut right after the terminator: the missing pixels are 0 with an under-run warning.
     Warnings second;
     second.attach(image);
@@ -293,7 +296,8 @@ TEST(GifLzw, DamagedDataEndsDecodingWithAnError) {
         decodeInto(wild, packCodes(8, codes), 64, 64);
     } catch (const GIFException&) {
     }
-    EXPECT_EQ(wild.Data.size(), 64u * 64u);
+    EXPECT_EQ(wild.DataSize, 64 * 64);
+    EXPECT_LE(wild.Data.size(), 64u * 64u);
 }
 
 TEST(GifLzw, OutOfRangePixelsStillRoundTrip) {

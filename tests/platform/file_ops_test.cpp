@@ -1,8 +1,12 @@
 #include "platform/file_ops.h"
+#include "platform/ini_file.h"
+#include "tests/common/file_size_limit.h"
 #include "tests/common/temp_data_dir.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <functional>
+#include <vector>
 #include <gtest/gtest.h>
 
 using testing_support::TempDataDir;
@@ -55,4 +59,40 @@ TEST(FileOps, TextLinesRoundTripWithCrLf) {
     EXPECT_EQ(platform::readTextLines(dir.file("l.txt")), (QStringList{"one", "", "three"}));
     dir.write("unix.txt", "a\nb");
     EXPECT_EQ(platform::readTextLines(dir.file("unix.txt")), (QStringList{"a", "b"}));
+}
+
+// On a full disk (a child whose files may not grow past 8 bytes) every writer fails and says so,
+// and the file it would have replaced keeps every byte, with no temporary file left beside it.
+TEST(FileOps, WritesThatCannotBeMadeOnAFullDiskLeaveTheOldFileWhole) {
+    TempDataDir dir;
+    const QString target = dir.write("target/sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+    const QString source = dir.write("Next.gif", "GIF89a new navigation graphic");
+    const std::vector<std::function<bool()>> writes = {
+        [&] {
+            try {
+                platform::IniFile(target).writeString("Sites", "Site_2", "Shop");
+                return true;
+            } catch (const platform::IniWriteError&) {
+                return false;
+            }
+        },
+        [&] { return platform::writeTextLines(target, {"Header", "Footer"}); },
+        [&] { return platform::copyFile(source, target, false); },
+    };
+    for (size_t i = 0; i < writes.size(); ++i) {
+        EXPECT_EQ(testing_support::runWithFileSizeLimit(8, [&] { return QStringList{writes[i]() ? "written" : "failed"}; }),
+                  QStringList{"failed"}) << i;
+        EXPECT_EQ(dir.read("target/sites.ini"), "[Sites]\r\nSite_1=Garden\r\n") << i;
+        EXPECT_EQ(QDir(dir.file("target")).entryList(QDir::Files | QDir::Hidden), QStringList{"sites.ini"}) << i;
+    }
+    EXPECT_TRUE(writes[0]());  // the same write succeeds with room on the disk
+}
+
+TEST(FileOps, AWriteThroughALinkReplacesTheFileItLeadsTo) {
+    TempDataDir dir;
+    const QString kept = dir.write("elsewhere/sites.ini", "old");
+    ASSERT_TRUE(QFile::link(kept, dir.file("sites.ini")));
+    ASSERT_TRUE(platform::writeFileAtomically(dir.file("sites.ini"), "new"));
+    EXPECT_TRUE(QFileInfo(dir.file("sites.ini")).isSymLink());
+    EXPECT_EQ(dir.read("elsewhere/sites.ini"), "new");
 }

@@ -1,6 +1,7 @@
 // The folder namespace over a real temporary tree: nearest existing folders, attributes of
 // hidden, linked and looping folders, the chain from the Desktop, ordering and renames.
 #include "platform/shell_namespace.h"
+#include "tests/common/without_permission_override.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <unistd.h>
 
 namespace {
@@ -124,9 +126,10 @@ TEST_F(ShellNamespaceTest, AttributesOfHiddenLinkedAndLoopingFolders) {
 }
 
 TEST_F(ShellNamespaceTest, UnreadableFolderHasNoChildren) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     ASSERT_TRUE(QDir().mkpath(root + "/locked/inner"));
     QFile::setPermissions(root + "/locked", QFile::Permissions());
+    testing_support::WithoutPermissionOverride asPlainUser;
+    ASSERT_EQ(::opendir(QFile::encodeName(root + "/locked").constData()), nullptr);
     const shell::Item locked = shell::itemForPath(root + "/locked");
     EXPECT_FALSE(locked.attributes & shell::HASSUBFOLDER);
     EXPECT_TRUE(shell::children(locked, shell::Folders).isEmpty());

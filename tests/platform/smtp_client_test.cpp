@@ -373,7 +373,7 @@ TEST(SmtpClient, ASilentServerTimesOut) {
     } catch (const SmtpError& e) {
         EXPECT_TRUE(QString(e.what()).contains("timed out")) << e.what();
     }
-    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_LT(timer.elapsed(), 6000);  // its own 300 ms, not the default 20 s
     EXPECT_EQ(log.names, QStringList({"hostResolved", "connectionFailed"}));
     EXPECT_FALSE(client.Connected());
 }

@@ -3,6 +3,7 @@
 #include "site_manager/site_paths.h"
 #include "tests/rotation_tool/rotation_fixture.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -29,7 +30,7 @@ TEST_F(RotationToolTest, AnUnknownArgumentIsReportedAndTheToolStaysInteractive) 
     EXPECT_FALSE(UnattendedRun);
     EXPECT_FALSE(main->Timer1->isActive());
     EXPECT_EQ(main->windowTitle(), "Lumenfold Pro - Site Rotation Tool");
-    EXPECT_EQ(platform::helpFile(), data.path() + "Lumefold.hlp");
+    EXPECT_EQ(platform::helpFile(), data.path() + "Lumefold.html");
 }
 
 TEST_F(RotationToolTest, NoArgumentIsInteractiveAndRotateIsUnattended) {
@@ -134,4 +135,22 @@ TEST_F(RotationToolTest, AboutBoxShowsTheToolsOwnName) {
     EXPECT_EQ(product, "Spindleway");
     EXPECT_EQ(caption, "About Spindleway");
     EXPECT_EQ(version, "Version 1.0");
+}
+
+TEST_F(RotationToolTest, TheBannerKeepsItsPlaceAndTheControlsTheirsThroughRotateAll) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    startTool();
+    QApplication::processEvents();
+    const auto places = [this] {
+        return std::make_tuple(main->Label7->geometry(), main->lbxsites->mapTo(main.get(), QPoint()),
+                               main->btnRotateCurrent->mapTo(main.get(), QPoint()), main->size());
+    };
+    const auto before = places();
+    MessageScript script;
+    script.onDialog([](QDialog&) { return int(platform::mrOk); });  // the log shown at the end
+    main->btnrotateallClick();
+    QApplication::processEvents();
+    EXPECT_TRUE(main->Label7->text().isEmpty());
+    EXPECT_TRUE(places() == before);
 }

@@ -145,6 +145,8 @@ TEST_F(RotationToolTest, SaveLogReplacesTheFileAndReportsFailuresOnlyInteractive
         EXPECT_EQ(script.lastText(), "Error saving your log to " + data.path() + "no/such/dir/log.txt");
     }
     UnattendedRun = true;
-    log->btnSaveLogClick();  // silently dropped: the failing responder would catch any box
+    log->btnSaveLogClick();  // no box (the failing responder would catch one), the log unchanged
     EXPECT_EQ(log->lines(), QStringList({"second", "third"}));
+    ASSERT_EQ(log->errorLines().size(), 1);  // but the run's error output will tell
+    EXPECT_TRUE(log->errorLines()[0].endsWith(" - Error saving your log to " + data.path() + "no/such/dir/log.txt"));
 }

@@ -37,7 +37,12 @@ TEST(SpindlewayProcess, RotatesUnattendedWithoutADisplayAndEnds) {
     process.start();
     ASSERT_TRUE(process.waitForFinished(30000)) << process.readAllStandardError().toStdString();
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
+    // The skipped site is an error line: the run fails and says so on its error output.
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray errors = process.readAllStandardError();
+    EXPECT_TRUE(errors.startsWith("! ") && errors.endsWith(" - Skipping site, Kitchen, which does not have autorotation enabled!\n"))
+        << errors.toStdString();
+    EXPECT_EQ(process.readAllStandardOutput(), "");
 
     EXPECT_EQ(readFile(live + "/Index.html"), "rotation 2");
     EXPECT_EQ(readFile(live + "/Index.~htm"), "old page");

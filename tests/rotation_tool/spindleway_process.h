@@ -4,6 +4,8 @@
 #include "tests/common/qt_print.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QStringList>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -24,6 +26,20 @@ inline QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Every directory ("path/") and file ("path: content") below a directory, by relative path.
+inline QStringList treeContents(const QString& directory) {
+    QStringList tree;
+    QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(directory).relativeFilePath(path);
+        tree << (it.fileInfo().isDir() ? relative + "/" : relative + ": " + QString::fromLatin1(readFile(path)));
+    }
+    tree.sort();
+    return tree;
+}
+
 class SpindlewayData {
 public:
     // Copies the program into a fresh data directory. Copies of one executable name are one
@@ -39,11 +55,11 @@ public:
     QString programName() const { return "Spindleway_" + QFileInfo(dir_.path()).fileName(); }
     QString programPath() const { return path_ + programName(); }
 
-    // As a scheduler starts it: no display, no platform chosen, started elsewhere than its
+    // As a scheduler starts it: no display, no session, no platform chosen, started elsewhere than its
     // directory. Variables given are set on top.
     void prepare(QProcess& process, const QMap<QString, QString>& variables = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"}) env.remove(name);
         for (auto it = variables.begin(); it != variables.end(); ++it) env.insert(it.key(), it.value());
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QDir::tempPath());  // not the data directory: it must find its own

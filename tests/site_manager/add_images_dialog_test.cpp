@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QSplitter>
 #include <QUrl>
 
 using platform::MessageResult;
@@ -188,6 +189,23 @@ void AddImagesTest::expectRotationShown(bool rotations) {
 TEST_F(AddImagesTest, SelectImagesShowsTheCurrentRotation) { expectRotationShown(true); }
 
 TEST_F(AddImagesTest, WithRotationsOffTheDialogSpeaksOfTheSiteAndItsVersion) { expectRotationShown(false); }
+
+TEST_F(AddImagesTest, WideningOrNarrowingTheDialogKeepsTheRotationPanelsWidth) {
+    startWithImages(true);
+    MessageScript script;
+    inAddImages(script, [&](TdlgEditSite&, TdlgAddImages& dialog) {
+        QWidget* rotationPanel = dialog.FileBox->parentWidget();
+        QWidget* sourcePanel = dialog.Splitter1->parentWidget();
+        QApplication::processEvents();
+        const int width = rotationPanel->width(), sourceWidth = sourcePanel->width();
+        for (int change : {400, -100}) {
+            dialog.resize(dialog.width() + change, dialog.height());
+            QApplication::processEvents();
+            EXPECT_EQ(rotationPanel->width(), width) << change;
+            EXPECT_NE(sourcePanel->width(), sourceWidth) << change;
+        }
+    });
+}
 
 TEST_F(AddImagesTest, TheCopyButtonCountsTheSelectedThumbnails) {
     startWithImages(true);

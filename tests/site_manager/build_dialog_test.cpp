@@ -445,7 +445,7 @@ TEST_F(BuildDialogTest, BuildAllStartsByItselfAndAsksNoPreview) {
             dialog.show();
             EXPECT_TRUE(dialog.Timer1->isActive());
             EXPECT_EQ(dialog.Timer1->interval(), 300);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.result() != 0; }, 5000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.result() != 0; }, 30000));
             return dialog.result();
         });
         editor.btnBuildAllClick();

@@ -1,0 +1,14 @@
+#pragma once
+// A full disk without root: a child process whose files may not grow past a few bytes, so that
+// the kernel fails its writes with EFBIG.
+#include <QStringList>
+#include <functional>
+
+namespace testing_support {
+
+// Forks; the child lowers RLIMIT_FSIZE to limitBytes, ignores SIGXFSZ, runs body and hands back
+// the lines it returns. A test failure inside the child, or a child that dies, adds a line that
+// says so, so the parent's comparison fails.
+QStringList runWithFileSizeLimit(long limitBytes, const std::function<QStringList()>& body);
+
+}  // namespace testing_support

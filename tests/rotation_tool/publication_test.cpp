@@ -1,0 +1,137 @@
+// The built program publishing a rotation: whole or not at all, sub-folders included, and an
+// unattended run that tells its scheduler how it went.
+#include "tests/common/link_checker.h"
+#include "tests/rotation_tool/spindleway_process.h"
+
+#include <QRegularExpression>
+#include <csignal>
+#include <sys/resource.h>
+
+using testing_support::readFile;
+using testing_support::SpindlewayData;
+using testing_support::treeContents;
+using testing_support::writeFile;
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;  // -1: did not end normally in time
+    QByteArray out, err;
+};
+
+// An unattended run; with a limit, no file may grow past that many bytes (the kernel refuses the
+// write instead of ending the process).
+RunResult rotate(const SpindlewayData& data, rlim_t fileSizeLimit = 0) {
+    QProcess process;
+    data.prepare(process);
+    process.setArguments({"/ROTATE"});
+    if (fileSizeLimit > 0) {
+        process.setChildProcessModifier([fileSizeLimit] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+    process.start();
+    RunResult run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QStringList errorLinesOf(const QStringList& log) { return log.filter(QRegularExpression("^! ")); }
+
+// A site with a template whose assets live in sub-folders, as a build leaves it.
+void addSubFolderRotation(const SpindlewayData& data, const QByteArray& mark) {
+    const QString r = data.rotation(1);
+    writeFile(r + "Index.html", "<html><head><link rel=\"stylesheet\" href=\"css/site.css\"></head>"
+                                "<body><img src=\"img/paper.gif\"><a href=\"page2.html\"><img src=\"thumbs/a_thb.jpg\"></a>"
+                                "<img src=\"img/icons/next.gif\">" + mark + "</body></html>");
+    writeFile(r + "page2.html", "<html><body><img src=\"a.jpg\"><a href=\"Index.html\">back</a>" + mark + "</body></html>");
+    writeFile(r + "a.jpg", "image " + mark);
+    writeFile(r + "thumbs/a_thb.jpg", "thumb " + mark);
+    writeFile(r + "css/site.css", "body { color: black } /* " + mark + " */");
+    writeFile(r + "img/paper.gif", "paper " + mark);
+    writeFile(r + "img/icons/next.gif", "next " + mark);
+}
+
+}  // namespace
+
+TEST(SpindlewayPublication, SubFolderAssetsGoLiveAndEveryLinkResolves) {
+    SpindlewayData data;
+    data.addSite(1, 1);
+    data.addRotationSection(1);
+    addSubFolderRotation(data, "new");
+
+    const RunResult run = rotate(data);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "");  // a clean run is silent
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(treeContents(data.live()), treeContents(data.rotation(1)));
+    EXPECT_EQ(testing_support::pageReferences(readFile(data.live() + "Index.html")).size(), 5);  // all checked below
+    EXPECT_EQ(testing_support::brokenLinks(data.live()), QStringList());
+    EXPECT_EQ(data.storedPosition(), "2");
+}
+
+// Each failed write fails the run: exit status 1, the log's error lines on the error output, and
+// nothing lost. A later run with room to write publishes the rotation.
+TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {
+    constexpr rlim_t kLimit = 16 * 1024;
+    const struct {
+        const char* what;
+        QByteArray bigRotationFile;  // relative to the rotation; empty: none
+        QByteArray siteFilePadding;  // bytes added to the site file
+        bool liveUnchanged;          // else the rotation is live
+        QString expectedError;       // %1: the data directory
+    } cases[] = {
+        {"an image of the rotation past the limit", "img/big.jpg", "", true,
+         "Could not copy the file, %1Site_1/R1/img/big.jpg, for site, Garden!"},
+        {"a site file past the limit", "", "; " + QByteArray(64 * 1024, 'x') + "\r\n", false,
+         "Could not save the next rotation position of the site, Garden, to %1Site_1.ini!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpindlewayData data;
+        data.addSite(1, 1, c.siteFilePadding);
+        data.addRotationSection(1);
+        addSubFolderRotation(data, "new");
+        if (!c.bigRotationFile.isEmpty()) writeFile(data.rotation(1) + c.bigRotationFile, QByteArray(64 * 1024, 'b'));
+        writeFile(data.path() + "options.ini", "[Options]\r\nCreateBackups=True\r\n");
+        // The live site holds an older version of some of the files, and a file of its own.
+        writeFile(data.live() + "Index.html", "old index");
+        writeFile(data.live() + "img/paper.gif", "old paper");
+        writeFile(data.live() + "thumbs/a_thb.jpg", "old thumb");
+        writeFile(data.live() + "counter.txt", "visitors");
+        const auto liveBefore = treeContents(data.live());
+        const QByteArray siteBefore = readFile(data.path() + "Site_1.ini");
+
+        const RunResult failed = rotate(data, kLimit);
+        EXPECT_EQ(failed.exitCode, 1);
+        EXPECT_EQ(failed.out, "");
+        const QStringList errors = errorLinesOf(data.logLines());
+        EXPECT_EQ(QString::fromLocal8Bit(failed.err).split('\n', Qt::SkipEmptyParts), errors);
+        EXPECT_EQ(errors.filter(" - " + QString(c.expectedError).arg(data.path())).size(), 1) << errors.join("\n").toStdString();
+        EXPECT_EQ(readFile(data.path() + "Site_1.ini"), siteBefore);  // the position as it was, every byte
+        if (c.liveUnchanged) {
+            EXPECT_EQ(treeContents(data.live()), liveBefore);
+            EXPECT_EQ(errors.filter(" - The site, Garden, was NOT updated to rotation 1: ").size(), 1);
+        } else {
+            EXPECT_EQ(readFile(data.live() + "css/site.css"), readFile(data.rotation(1) + "css/site.css"));
+            EXPECT_EQ(readFile(data.live() + "Index.~htm"), "old index");
+        }
+
+        const RunResult clean = rotate(data);
+        EXPECT_EQ(clean.exitCode, 0);
+        EXPECT_EQ(clean.out + clean.err, "");
+        // The rotation, the live site's own file, and the oldest version of each replaced file.
+        const QStringList live = treeContents(data.live());
+        for (const QString& entry : treeContents(data.rotation(1)) + QStringList{"Index.~htm: old index",
+                                                                                 "counter.txt: visitors",
+                                                                                 "img/paper.~gi: old paper",
+                                                                                 "thumbs/a_thb.~jp: old thumb"})
+            EXPECT_TRUE(live.contains(entry)) << entry.toStdString();
+        EXPECT_EQ(data.storedPosition(), "2");
+    }
+}

@@ -1,0 +1,129 @@
+// The site-gallery program on a full disk (a child process whose files may not grow past 8 bytes):
+// each failed save, image copy or build step comes to the user once, as its operation's message,
+// and every file of the data directory keeps every byte it had.
+#include "site_manager/site_options_dialog.h"
+#include "tests/common/file_size_limit.h"
+#include "tests/site_manager/main_window_fixture.h"
+
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QImage>
+#include <QLineEdit>
+#include <QMap>
+#include <QRadioButton>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+
+TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes) {
+    // Site_1 with one rotation built before: images, thumbnails, a button and pages.
+    const QString source = qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") + "/data/navgraph/";
+    const QString rotation = data.path() + "site/Rotation_1/";
+    data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+    data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
+                             "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\\\r\n");
+    const QString plain = data.write("Styles/plain.htm", "<html><body>***INDEX***<hr>***CONTENT***</body></html>");
+    for (const QString& old : {"Index.html", "a.html", "Page_Button_On_1.gif", "thumbs/a_thb.jpg", "thumbs/photo_thb.jpg",
+                               "thumbs/Next_thb.jpg"})
+        data.write("site/Rotation_1/" + old, "built before: " + old.toUtf8());
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    ASSERT_TRUE(image.save(rotation + "a.jpg") && image.save(rotation + "photo.jpg") &&
+                image.save(data.path() + "Styles/photo.png"));
+    ASSERT_TRUE(QFile::copy(source + "Previous.gif", rotation + "Next.gif"));  // an older graphic
+    data.write("Styles/a.jpg", "a newer a.jpg");
+    startProgram();
+    clickSite("Site_1");
+
+    const QString copyError = "Error encountered copying the file, %1!  You may be out of disk space or do not have "
+                              "write access to the directory you are copying to";
+    const QString overwrite = "A file by the name of %1 already exists.  Are you sure you want to overwrite it?";
+    const QString writeError = "Error encountered writing to the directory, %1.  Building will terminate!";
+    const QString rotationSaveError = "Error encountered saving the settings for the current rotation.  Ensure you "
+                                      "have sufficient disk space and write access to this drive";
+    // Build! with the layout settings made by setUp; the editor's close then cannot save either.
+    const auto build = [&](const std::function<void()>& setUp, bool keepThumbnails) {
+        return [=](MessageScript& script) {
+            inEditor(script, [&](TdlgEditSite& editor) {
+                editor.cmbstyle->setCurrentText(plain);
+                setUp();
+                script.onDialog([&](QDialog& d) {
+                    auto& dialog = dynamic_cast<TdlgBuildProgress&>(d);
+                    dialog.chkNoThumbRecreate->setChecked(keepThumbnails);
+                    script.answer(MessageResult::OK).answer(MessageResult::OK);
+                    dialog.btnokClick();
+                    dialog.BitBtn2Click();  // still open: the build failed
+                    return dialog.result();
+                });
+                editor.btnbuildClick(editor.btnbuild);
+            });
+        };
+    };
+    const auto drop = [&](const QString& file) {
+        return [=](MessageScript& script) {
+            inEditor(script, [&](TdlgEditSite& editor) {
+                script.answer(MessageResult::Yes).answer(MessageResult::OK).answer(MessageResult::OK);
+                editor.DropFileTarget1Drop({data.path() + "Styles/" + file});
+            });
+        };
+    };
+    struct Operation {
+        const char* name;
+        std::function<void(MessageScript&)> run;
+        QStringList boxes;
+    };
+    const std::vector<Operation> operations = {
+        {"site options", [&](MessageScript& script) {
+             script.onDialog([&](QDialog& d) {
+                 dynamic_cast<TdlgSIteOptions&>(d).edtname->setText("Corner Garden");
+                 script.answer(MessageResult::OK);
+                 dynamic_cast<TdlgSIteOptions&>(d).BitBtn1Click();
+                 return d.result();
+             });
+             main->btnsiteoptionsClick();
+         }, {"An error was encountered saving your option changes!"}},
+        {"site editor", [&](MessageScript& script) {
+             script.answer(MessageResult::OK);
+             inEditor(script, [](TdlgEditSite&) {});
+         }, {rotationSaveError}},
+        {"image conversion", drop("photo.png"),
+         {overwrite.arg(rotation + "photo.jpg"), copyError.arg(data.path() + "Styles/photo.png"), rotationSaveError}},
+        {"image copy", drop("a.jpg"),
+         {overwrite.arg(rotation + "a.jpg"), copyError.arg(data.path() + "Styles/a.jpg"), rotationSaveError}},
+        {"support file", build([&] {
+             dlgThumbOptions->Chkusecustombuttons->setChecked(true);
+             dlgThumbOptions->edtnextfile->setText(source + "Next.gif");
+         }, false), {"An error was encountered copying the file, " + source + "Next.gif!", rotationSaveError}},
+        {"page button", build([&] {
+             dlgThumbOptions->chkImageButtons->setChecked(true);
+             dlgThumbOptions->edtSelectedImageButton->setText(source + "Index.gif");
+         }, false), {writeError.arg(rotation), rotationSaveError}},
+        {"thumbnail", build([] {}, false), {writeError.arg(rotation + "thumbs/"), rotationSaveError}},
+        {"image page", build([&] {
+             dlgThumbOptions->rdbHTMLImageWindow->setChecked(true);
+             dlgThumbOptions->cmbimagestyle->setCurrentText(plain);
+         }, true), {"Error encountered creating your Image Display pages.  Please ensure you have enough disk space",
+                    rotationSaveError}},
+        {"thumbnail page", build([] {}, true),
+         {"Error encountered creating your HTML pages.  Please ensure you have enough disk space", rotationSaveError}},
+    };
+    const auto files = [&] {
+        QMap<QString, QByteArray> all;
+        for (QDirIterator it(data.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile file(it.next());
+            all[file.fileName()] = file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable";
+        }
+        return all;
+    };
+    const auto before = files();
+    for (const Operation& operation : operations) {
+        const QStringList boxes = testing_support::runWithFileSizeLimit(8, [&] {
+            MessageScript script;
+            operation.run(script);
+            return script.texts();
+        });
+        EXPECT_EQ(boxes, operation.boxes) << operation.name;
+        EXPECT_EQ(files(), before) << operation.name;
+    }
+}

@@ -1,0 +1,106 @@
+// Lumenfold's windows on a 1024 x 600 screen, and their Help buttons.
+#include "components/folder_browse_window.h"
+#include "components/item_properties_dialog.h"
+#include "imaging/open_dialog.h"
+#include "platform/shell_namespace.h"
+#include "site_manager/about_box.h"
+#include "site_manager/add_images_dialog.h"
+#include "site_manager/builder/header_footer_editor_composer.h"
+#include "site_manager/builder/header_footer_editor_list.h"
+#include "site_manager/builder/html_editor.h"
+#include "site_manager/copy_settings_dialog.h"
+#include "site_manager/options_dialog.h"
+#include "site_manager/site_options_dialog.h"
+#include "tests/site_manager/main_window_fixture.h"
+#include "tests/windows/window_checks.h"
+
+#include <QCheckBox>
+#include <QTabWidget>
+
+class LumenfoldWindows : public MainWindowTest {
+protected:
+    void SetUp() override {
+        writeGardenSite(true);
+        testing_support::copyHelpFileTo(data.path());
+        startWithGardenSite();
+    }
+};
+
+TEST_F(LumenfoldWindows, EveryWindowFitsTheScreen) {
+    TdlgOptions options(main.get());
+    TdlgSIteOptions siteOptions(main.get());
+    TAboutBox about(main.get());
+    TdlgAddImages addImages(main.get());
+    TdlgCopySettings copySettings(main.get());
+    TdlgStyle compliance(main.get());
+    TdlgBuildProgress build(main.get());
+    TfrmRichEdit htmlEditor(main.get());
+    TdlgNewHeaderFooter composer(main.get());
+    TdlgHeaderFooter list(composer, main.get());
+    TPGOpenDialog openImage(main.get());
+    TFolderBrowseWindow browseFolder(main.get());
+    TItemPropertiesDialog properties(platform::shell::itemForPath(data.path()), main.get());
+    const std::tuple<const char*, QWidget*, bool> windows[] = {
+        {"lumenfold_main", main.get(), true}, {"options", &options, true},   {"site_options", &siteOptions, true},
+        {"about", &about, true},              {"site_editor", dlgEditSite, true}, {"add_images", &addImages, false},
+        {"copy_settings", &copySettings, true}, {"layout_settings", dlgThumbOptions, false},
+        {"compliance_test", &compliance, false}, {"build", &build, false}, {"html_editor", &htmlEditor, true},
+        {"header_composer", &composer, false}, {"header_list", &list, false}, {"open_image", &openImage, false},
+        {"browse_folder", &browseFolder, false}, {"item_properties", &properties, false},
+    };
+    for (const auto& [name, window, centred] : windows) {
+        window->show();
+        testing_support::expectFitsScreen(*window, name, centred);
+        if (window != main.get()) window->hide();
+    }
+}
+
+TEST_F(LumenfoldWindows, HeaderAndFooterEditorsGiveEveryControlItsSizeHintEachTime) {
+    TdlgNewHeaderFooter composer(main.get());
+    TdlgHeaderFooter list(composer, main.get());
+    const std::pair<QWidget*, QCheckBox*> dialogs[] = {{&composer, composer.chkisheader}, {&list, list.chkisheader}};
+    for (const auto& [dialog, isHeader] : dialogs) {
+        QSize first;
+        for (bool header : {true, false, true}) {
+            isHeader->setChecked(header);
+            dialog->show();
+            testing_support::expectFitsScreen(*dialog, "header_footer", false, /*wholeHints=*/true);
+            if (first.isEmpty()) first = dialog->size();
+            EXPECT_EQ(dialog->size(), first) << dialog->windowTitle().toStdString();
+            dialog->hide();
+        }
+    }
+}
+
+TEST_F(LumenfoldWindows, EveryHelpButtonOpensTheHtmlHelpAtTheTopicOfItsWindow) {
+    testing_support::OpenedHelp help;
+    TdlgOptions options(main.get());
+    TdlgSIteOptions siteOptions(main.get());
+    TdlgNewHeaderFooter composer(main.get());
+    TdlgHeaderFooter list(composer, main.get());
+    TdlgStyle compliance(main.get());
+    TdlgBuildProgress build(main.get());
+    const std::pair<QPushButton*, int> buttons[] = {
+        {main->BitBtn1, 0},  {options.BitBtn3, 25},  {siteOptions.BitBtn3, 26}, {dlgEditSite->BitBtn1, 27},
+        {list.BitBtn2, 28},  {composer.BitBtn3, 29}, {compliance.BitBtn3, 56}, {build.BitBtn1, 38},
+    };
+    for (const auto& [button, context] : buttons) {
+        button->click();
+        help.expectTopic(context, button->window()->metaObject()->className());
+    }
+    const int pageContexts[] = {31, 32, 32, 33, 34, 36};
+    ASSERT_EQ(dlgThumbOptions->PageControl1->count(), 6);
+    for (int page = 0; page < 6; ++page) {
+        dlgThumbOptions->PageControl1->setCurrentIndex(page);
+        dlgThumbOptions->btnHelp->click();
+        help.expectTopic(pageContexts[page], "layout settings page " + std::to_string(page));
+    }
+
+    platform::setDocumentOpenerForTesting([](const QString&) { return false; });  // no browser
+    testing_support::MessageScript script;
+    script.answer(platform::MessageResult::OK);
+    main->BitBtn1->click();
+    ASSERT_EQ(script.texts().size(), 1);
+    EXPECT_TRUE(script.lastText().contains(platform::helpFile())) << script.lastText().toStdString();
+    EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Warning);
+}
