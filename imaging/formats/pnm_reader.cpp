@@ -44,15 +44,15 @@ enum class HeaderCheck {
     Accepted,
     EmptySize,    // width or height 0
     BadMaximum,   // a maximum of 0 (scaling divides by it), or 256 or more in a binary variant
-    TooLarge      // the pixels would not fit the largest image the library allocates
+    TooLarge      // more pixels, or more pixel bytes, than the library holds
 };
 
 HeaderCheck checkHeader(const PxMHeader& h) {
     if (h.Width == 0 || h.Height == 0) return HeaderCheck::EmptySize;
     if (h.Maximum == 0 || (isBinary(h.Kind) && h.Maximum >= 256)) return HeaderCheck::BadMaximum;
+    if (!TPixelGraphic::WithinPixelLimit(h.Width, h.Height)) return HeaderCheck::TooLarge;
     const int64_t bytesPerLine = (h.Width * bitCountOf(h.Kind) + 31) / 32 * 4;
-    if (h.Width > TPixelGraphic::MaxImageBytes || bytesPerLine * h.Height > TPixelGraphic::MaxImageBytes)
-        return HeaderCheck::TooLarge;
+    if (bytesPerLine * h.Height > TPixelGraphic::MaxImageBytes) return HeaderCheck::TooLarge;
     return HeaderCheck::Accepted;
 }
 
