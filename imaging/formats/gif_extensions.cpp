@@ -7,6 +7,7 @@
 #include <QIODevice>
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -93,9 +94,12 @@ GifExtensionClass TAppExtensionList::Find(const GifApplicationId& Identifier) co
 namespace {
 std::unique_ptr<TExtensionList> extensionRegistry;
 std::unique_ptr<TAppExtensionList> appExtensionRegistry;
+// The registries are built on first use, which may come from two loading threads at once.
+std::mutex registryCreation;
 }  // namespace
 
 TExtensionList& ExtensionList() {
+    const std::lock_guard<std::mutex> lock(registryCreation);
     if (!extensionRegistry) {
         extensionRegistry = std::make_unique<TExtensionList>();
         extensionRegistry->Add(0x01, &TGIFTextExtension::ClassInfo);
@@ -107,6 +111,7 @@ TExtensionList& ExtensionList() {
 }
 
 TAppExtensionList& AppExtensionList() {
+    const std::lock_guard<std::mutex> lock(registryCreation);
     if (!appExtensionRegistry) {
         appExtensionRegistry = std::make_unique<TAppExtensionList>();
         appExtensionRegistry->Add(MakeApplicationId("NETSCAPE2.0"), &TGIFAppExtNSLoop::ClassInfo);
@@ -116,6 +121,7 @@ TAppExtensionList& AppExtensionList() {
 }
 
 void FreeExtensionRegistries() {
+    const std::lock_guard<std::mutex> lock(registryCreation);
     extensionRegistry.reset();
     appExtensionRegistry.reset();
 }
