@@ -96,6 +96,13 @@ public:
             if (c < '0' || c > '9') return value;
         }
     }
+    // One pixel of a plain bitmap: a single digit, with or without blanks around it ("0101" is
+    // four pixels). True for a set (black) pixel.
+    bool BitmapDigit() {
+        uint8_t c = Char();
+        while (c < '0' || c > '9') c = Char();
+        return c != '0';
+    }
     PxMHeader Header() {
         if (In.Byte() != 'P') raisePxM(FormatMessage1(34, QStringLiteral("PBM, PGM, PPM")));
         PxMHeader h;
@@ -125,7 +132,7 @@ void readRow(PxMInput& input, const PxMHeader& h, uint8_t* row, std::vector<uint
     case Variant::TextBitmap:
         std::fill(row, row + (width + 7) / 8, 0);
         for (int x = 0; x < width; ++x)
-            if (input.Number() == 0) row[x / 8] |= uint8_t(0x80 >> (x % 8));
+            if (!input.BitmapDigit()) row[x / 8] |= uint8_t(0x80 >> (x % 8));
         break;
     case Variant::TextGray:
         for (int x = 0; x < width; ++x) row[x] = scaled(input.Number(), h.Maximum);
