@@ -198,7 +198,14 @@ TPCXFileFormatReader::TPCXFileFormatReader() {
     HasSignature = true;
 }
 
-bool TPCXFileFormatReader::IsFormat(const uint8_t* Header) const { return Header[0] == 10; }
+// Beyond the manufacturer byte, the version, the run-length encoding byte and the bits per plane
+// must be ones this reader knows: other files that begin with 10 (a Targa file with a 10-byte ID
+// field) are left to their own readers.
+bool TPCXFileFormatReader::IsFormat(const uint8_t* Header) const {
+    const uint8_t version = Header[1], encoding = Header[2], bitsPerPlane = Header[3];
+    const bool knownVersion = version == 0 || (version >= 2 && version <= 5);
+    return Header[0] == 10 && knownVersion && encoding == 1 && (bitsPerPlane == 1 || bitsPerPlane == 8);
+}
 
 void TPCXFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) {
     if (ImageIndex != 0) raisePcx(FormatMessage1(7, QStringLiteral("Index")));
