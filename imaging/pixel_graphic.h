@@ -81,6 +81,13 @@ class TPixelGraphic {
 public:
     // Largest pixel memory a graphic may allocate; larger sizes fail like a failed DIB section.
     static constexpr int64_t MaxImageBytes = int64_t(1) << 30;
+    // Most pixels a graphic may hold, whatever its format: readers refuse larger images before
+    // they allocate or read anything, so a small file cannot claim gigabytes.
+    static constexpr int64_t MaxPixels = int64_t(1) << 28;
+    // True when a Width x Height image stays within MaxPixels (sizes of any range, no overflow).
+    static constexpr bool WithinPixelLimit(int64_t Width, int64_t Height) {
+        return Width >= 0 && Height >= 0 && Width <= MaxPixels && Height <= MaxPixels && Width * Height <= MaxPixels;
+    }
 
     TPixelGraphic();
     virtual ~TPixelGraphic();
