@@ -361,6 +361,14 @@ void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic, bool CoreHeader) {
     readDibBody(in, Graphic, header);
 }
 
+void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic) {
+    uint8_t size[4];
+    if (Stream.peek(reinterpret_cast<char*>(size), 4) != 4) raiseBmp(GetMessageText(32));
+    if (le32(size) != 12 && le32(size) != 40)
+        raiseBmp(FormatMessage1(27, QStringLiteral("BitmapInfoHeader/BitmapCoreHeader")));
+    ReadPackedDib(Stream, Graphic, le32(size) == 12);
+}
+
 TBMPFileFormatReader::TBMPFileFormatReader() {
     Extension = QStringLiteral("bmp");
     Description = BmpDescription;
