@@ -29,8 +29,10 @@ struct TPGJpegErrorManager {
 jpeg_error_mgr* PGJpegStdError(TPGJpegErrorManager& Manager, int WarningMode);
 
 // Codec-side limits that keep hostile files from running away: the memory the codec may allocate
-// for itself and the number of scans a progressive file may have.
-constexpr long PGJpegMaxCodecMemory = 1L << 30;
+// for itself and the number of scans a progressive file may have. 512 MB hold the whole-image
+// coefficients of a progressive photograph of 89 megapixels in full colour resolution (178 at
+// half), whatever scale it is decoded at.
+constexpr long PGJpegMaxCodecMemory = 1L << 29;
 constexpr int PGJpegMaxScans = 1000;
 void PGJpegInstallLimits(j_decompress_ptr cinfo, jpeg_progress_mgr& Progress);
 

@@ -81,6 +81,13 @@ class TPixelGraphic {
 public:
     // Largest pixel memory a graphic may allocate; larger sizes fail like a failed DIB section.
     static constexpr int64_t MaxImageBytes = int64_t(1) << 30;
+    // Most pixels a graphic may hold, whatever its format: readers refuse larger images before
+    // they allocate or read anything, so a small file cannot claim gigabytes.
+    static constexpr int64_t MaxPixels = int64_t(1) << 28;
+    // True when a Width x Height image stays within MaxPixels (sizes of any range, no overflow).
+    static constexpr bool WithinPixelLimit(int64_t Width, int64_t Height) {
+        return Width >= 0 && Height >= 0 && Width <= MaxPixels && Height <= MaxPixels && Width * Height <= MaxPixels;
+    }
 
     TPixelGraphic();
     virtual ~TPixelGraphic();
@@ -183,15 +190,15 @@ public:
     // Reads Count bytes in ten pieces with progress events; returns the bytes read.
     int64_t ReadWithProgress(QIODevice& Stream, char* Buffer, int64_t Count, bool& Abort);
 
-    // Clipboard exchange as packed DIBs (40-byte information header, palette, pixels). Formats
-    // other than CF_BITMAP and CF_DIB, or no data, raise EPGUnknownClipboardFormat.
+    // Clipboard exchange as packed DIBs: written with a 40-byte information header, palette and
+    // pixels; read by the BMP module's packed-DIB reader (12- or 40-byte headers, 1 to 32 bits,
+    // RLE and bit fields). Formats other than CF_BITMAP and CF_DIB, or no data, raise
+    // EPGUnknownClipboardFormat.
     static constexpr int CF_BITMAP = 2;
     static constexpr int CF_DIB = 8;
     virtual void LoadFromClipboardFormat(int Format, const QByteArray* Data);
     virtual void SaveToClipboardFormat(int& Format, QByteArray& Data);
     void SaveToDIBStream(QIODevice& Stream);
-    // Reads an uncompressed packed DIB of 1, 4, 8 or 24 bits per pixel.
-    void LoadFromDIBStream(QIODevice& Stream);
 
     // Form streaming: a length-prefixed BMP image.
     void WriteData(QIODevice& Stream);

@@ -189,7 +189,7 @@ void TPixelGraphic::SetSize(int w, int h, TPGPixelFormat f) {
     BitmapInfo = TPGBitmapInfoHeader();
     const int64_t bytesPerLine = ((int64_t(GetBitCount()) * w + 31) / 32) * 4;
     const int64_t imageSize = bytesPerLine * h;
-    if (imageSize > MaxImageBytes) {
+    if (imageSize > MaxImageBytes || !WithinPixelLimit(w, h)) {
         BytesPerLine = 0;
         ImageSize = 0;
         throw EPixelGraphic(FormatMessage1(31, QStringLiteral("CreateDIBSection")));

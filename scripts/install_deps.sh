@@ -7,9 +7,10 @@ what=${1:-all}
 packages=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libpng-dev zlib1g-dev fonts-dejavu-core)
 case "$what" in
   programs) ;;
-  # The tests, their reference tools and sample makers, and the benchmarks.
+  # The tests, their reference tools and sample makers, and the benchmarks; imagemagick with its
+  # extra coders (the WMF reader) renders metafiles a second time for a test.
   all) packages+=(libgtest-dev libbenchmark-dev libjpeg-turbo-progs python3-aiosmtpd python3-pil
-                  libtiff-tools netpbm) ;;
+                  libtiff-tools netpbm imagemagick libmagickcore-6.q16-6-extra) ;;
   *) echo "usage: $0 [programs|all]" >&2; exit 2 ;;
 esac
 missing=()

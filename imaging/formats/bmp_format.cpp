@@ -290,11 +290,12 @@ TPGPixelFormat formatOf(int bitCount) {
     }
 }
 
-// Refuses an image larger than the library holds before allocating it.
+// Refuses an image larger than the library holds before allocating it. The pixel count is
+// checked first, so that the byte count below stays far inside 64 bits.
 void checkSize(const DibHeader& h) {
     const int64_t height = h.height();
     const int64_t bits = h.BitCount > 8 ? 24 : h.BitCount;
-    if (h.Width < 0 || height > INT32_MAX) raiseBmp(FormatMessage1(27, QStringLiteral("image")));
+    if (!TPixelGraphic::WithinPixelLimit(h.Width, height)) raiseBmp(FormatMessage1(27, QStringLiteral("image")));
     const int64_t bytes = ((bits * h.Width + 31) / 32) * 4 * height;
     if (bytes > TPixelGraphic::MaxImageBytes || int64_t(h.SizeImage) > TPixelGraphic::MaxImageBytes)
         raiseBmp(FormatMessage1(27, QStringLiteral("image")));
@@ -358,6 +359,14 @@ void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic, bool CoreHeader) {
     BmpInput in(Stream);
     const DibHeader header = readHeader(in, CoreHeader);
     readDibBody(in, Graphic, header);
+}
+
+void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic) {
+    uint8_t size[4];
+    if (Stream.peek(reinterpret_cast<char*>(size), 4) != 4) raiseBmp(GetMessageText(32));
+    if (le32(size) != 12 && le32(size) != 40)
+        raiseBmp(FormatMessage1(27, QStringLiteral("BitmapInfoHeader/BitmapCoreHeader")));
+    ReadPackedDib(Stream, Graphic, le32(size) == 12);
 }
 
 TBMPFileFormatReader::TBMPFileFormatReader() {

@@ -94,13 +94,12 @@ GifExtensionClass TAppExtensionList::Find(const GifApplicationId& Identifier) co
 namespace {
 std::unique_ptr<TExtensionList> extensionRegistry;
 std::unique_ptr<TAppExtensionList> appExtensionRegistry;
-// Images load on several threads at once (the builder, the open dialog's preview): the first
-// use of a registry must create it once.
+// The registries are built on first use, which may come from two loading threads at once.
 std::mutex registryCreation;
 }  // namespace
 
 TExtensionList& ExtensionList() {
-    std::lock_guard<std::mutex> lock(registryCreation);
+    const std::lock_guard<std::mutex> lock(registryCreation);
     if (!extensionRegistry) {
         extensionRegistry = std::make_unique<TExtensionList>();
         extensionRegistry->Add(0x01, &TGIFTextExtension::ClassInfo);
@@ -112,7 +111,7 @@ TExtensionList& ExtensionList() {
 }
 
 TAppExtensionList& AppExtensionList() {
-    std::lock_guard<std::mutex> lock(registryCreation);
+    const std::lock_guard<std::mutex> lock(registryCreation);
     if (!appExtensionRegistry) {
         appExtensionRegistry = std::make_unique<TAppExtensionList>();
         appExtensionRegistry->Add(MakeApplicationId("NETSCAPE2.0"), &TGIFAppExtNSLoop::ClassInfo);
@@ -122,7 +121,7 @@ TAppExtensionList& AppExtensionList() {
 }
 
 void FreeExtensionRegistries() {
-    std::lock_guard<std::mutex> lock(registryCreation);
+    const std::lock_guard<std::mutex> lock(registryCreation);
     extensionRegistry.reset();
     appExtensionRegistry.reset();
 }

@@ -30,6 +30,8 @@ public:
     // Width, height (the information header's height halved) and bit count; zeros when the
     // index is out of range or the entry cannot be read.
     TIconEntryInfo GetEntryInfo(QIODevice& Stream, qint64 Base, int Index) const;
+    // The same for every entry, the directory checked once: empty when it is not valid.
+    std::vector<TIconEntryInfo> GetEntryInfos(QIODevice& Stream, qint64 Base) const;
     // Loads one entry; false (and no image) when the entry is refused. The position is kept.
     bool LoadImage(QIODevice& Stream, qint64 Base, int Index);
     void Release();
@@ -54,6 +56,8 @@ private:
     int MaskRowBytes = 0;
 };
 
+// The registered reader object is shared by every thread that loads: each call works on a
+// handler of its own.
 class tIcoFileFormatReader : public TFileFormatReader {
 public:
     tIcoFileFormatReader();
@@ -61,9 +65,6 @@ public:
     bool IsFormat(const uint8_t* Header) const override;
     void Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) override;
     void GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphicInfo& Info) override;
-
-private:
-    tIconHandler Handler;
 };
 
 // Appends the icon reader to the registry.

@@ -67,6 +67,19 @@ EntryCheck checkEntry(int width, int height, int bits, int type) {
     return EntryCheck::Accepted;
 }
 
+qint64 imageOffset(IconInput& in, qint64 base, int index) {
+    return base + in.Long(base + DirectoryHeaderSize + qint64(index) * EntrySize + 12);
+}
+
+// Width, height and bit count of the image whose information header starts at Image.
+TIconEntryInfo imageInfoAt(IconInput& in, qint64 image) {
+    TIconEntryInfo info;
+    info.Width = int(in.Long(image + 4));
+    info.Height = int(in.Long(image + 8)) / 2;
+    info.BitCount = in.Word(image + 14);
+    return info;
+}
+
 QString colourCount(int bits) {
     switch (bits) {
     case 1: return QStringLiteral("2");
@@ -102,15 +115,33 @@ TIconEntryInfo tIconHandler::GetEntryInfo(QIODevice& Stream, qint64 Base, int In
     if (Index < 0 || Index >= directory.Count) return {};
     try {
         IconInput in(Stream);
-        const qint64 image = Base + in.Long(Base + DirectoryHeaderSize + qint64(Index) * EntrySize + 12);
-        TIconEntryInfo info;
-        info.Width = int(in.Long(image + 4));
-        info.Height = int(in.Long(image + 8)) / 2;
-        info.BitCount = in.Word(image + 14);
-        return info;
+        return imageInfoAt(in, imageOffset(in, Base, Index));
     } catch (const EndOfIcon&) {
         return {};
     }
+}
+
+std::vector<TIconEntryInfo> tIconHandler::GetEntryInfos(QIODevice& Stream, qint64 Base) const {
+    const TIconDirectory directory = ReadDirectory(Stream, Base);
+    std::vector<TIconEntryInfo> infos;
+    IconInput in(Stream);
+    // The directory in one sweep first, then the images: reading alternately from both would
+    // refill the input buffer twice an entry.
+    std::vector<qint64> images;
+    try {
+        for (int i = 0; i < directory.Count; ++i) images.push_back(imageOffset(in, Base, i));
+    } catch (const EndOfIcon&) {
+        return infos;  // the directory was checked, so only a stream that shrank ends here
+    }
+    infos.reserve(images.size());
+    for (const qint64 image : images) {
+        try {
+            infos.push_back(imageInfoAt(in, image));
+        } catch (const EndOfIcon&) {
+            infos.push_back({});  // an entry whose header lies past the end reads as zeros
+        }
+    }
+    return infos;
 }
 
 bool tIconHandler::LoadImage(QIODevice& Stream, qint64 Base, int Index) {
@@ -184,22 +215,19 @@ bool tIcoFileFormatReader::IsFormat(const uint8_t* Header) const {
 void tIcoFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) {
     Graphic.SetTransparentColor(IconTransparentColor);
     Graphic.SetTransparent(true);
-    Handler.TransparentColor = IconTransparentColor;
+    tIconHandler handler;
+    handler.TransparentColor = IconTransparentColor;
     const qint64 base = Stream.pos();
-    const TIconDirectory directory = Handler.ReadDirectory(Stream, base);
+    const TIconDirectory directory = handler.ReadDirectory(Stream, base);
     if (directory.Type != 1 || directory.Count < 1) throw EPixelGraphic(QStringLiteral("Not an Icon file"));
-    if (ImageIndex < 0 || ImageIndex >= directory.Count || !Handler.LoadImage(Stream, base, ImageIndex))
+    if (ImageIndex < 0 || ImageIndex >= directory.Count || !handler.LoadImage(Stream, base, ImageIndex))
         throw EPixelGraphic(QStringLiteral("Index out of bounds"));
-    struct Releaser {
-        tIconHandler& H;
-        ~Releaser() { H.Release(); }
-    } releaser{Handler};
-    const int width = Handler.Width(), height = Handler.Height();
+    const int width = handler.Width(), height = handler.Height();
     if (IconReaderMode == 0) {
-        Graphic.SetSize(width, height, Handler.BitsPerPixel() == 1 ? PixelFormat1Bit : Handler.BitsPerPixel() == 4 ? PixelFormat4Bit : PixelFormat8Bit);
+        Graphic.SetSize(width, height, handler.BitsPerPixel() == 1 ? PixelFormat1Bit : handler.BitsPerPixel() == 4 ? PixelFormat4Bit : PixelFormat8Bit);
         Graphic.SetTransparent(false);
-        Graphic.SetPaletteCount(Handler.Colors());
-        for (int i = 0; i < Handler.Colors(); ++i) Graphic.SetPaletteColor(i, Handler.TableColor(i));
+        Graphic.SetPaletteCount(handler.Colors());
+        for (int i = 0; i < handler.Colors(); ++i) Graphic.SetPaletteColor(i, handler.TableColor(i));
     } else if (IconReaderMode == 1) {
         Graphic.SetSize(width, height, PixelFormat24Bit);
         Graphic.SetTransparent(true);
@@ -209,8 +237,8 @@ void tIcoFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     TProgressScope progress(Graphic);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (IconReaderMode == 0) Graphic.SetPixel(x, y, uint32_t(Handler.ColorIndex(x, y)));
-            else Graphic.SetPixel(x, y, Handler.Color(x, y));
+            if (IconReaderMode == 0) Graphic.SetPixel(x, y, uint32_t(handler.ColorIndex(x, y)));
+            else Graphic.SetPixel(x, y, handler.Color(x, y));
         }
         if (progress.Row(y, height - 1)) break;
     }
@@ -219,10 +247,12 @@ void tIcoFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
 void tIcoFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphicInfo& Info) {
     TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
     const qint64 base = Stream.pos();
-    const TIconDirectory directory = Handler.ReadDirectory(Stream, base);
+    const tIconHandler handler;
+    const TIconDirectory directory = handler.ReadDirectory(Stream, base);
     if (directory.Type != 1 || directory.Count < 1) throw EPixelGraphic(QStringLiteral("Not an Icon file"));
     Info.ImageCount = directory.Count;
-    const TIconEntryInfo first = Handler.GetEntryInfo(Stream, base, 0);
+    const std::vector<TIconEntryInfo> entries = handler.GetEntryInfos(Stream, base);
+    const TIconEntryInfo first = entries.empty() ? TIconEntryInfo() : entries.front();
     Info.Width = first.Width;
     Info.Height = first.Height;
     Info.BitCount = first.BitCount;
@@ -231,8 +261,7 @@ void tIcoFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphic
         return;
     }
     int minBits = first.BitCount, maxBits = first.BitCount, minWidth = first.Width, maxWidth = first.Width;
-    for (int i = 1; i < directory.Count; ++i) {
-        const TIconEntryInfo e = Handler.GetEntryInfo(Stream, base, i);
+    for (const TIconEntryInfo& e : entries) {
         minBits = std::min(minBits, e.BitCount);
         maxBits = std::max(maxBits, e.BitCount);
         minWidth = std::min(minWidth, e.Width);

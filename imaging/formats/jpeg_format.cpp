@@ -60,7 +60,13 @@ struct Compressor {
     }
 };
 
-enum class Outcome { Done, CodecError, Unsupported, TooLarge };
+enum class Outcome {
+    Done,
+    CodecError,   // the codec failed; its message is in the error manager
+    Unsupported,  // a colour layout the graphic cannot hold
+    TooLarge,     // more pixels, or more codec memory, than the library allows
+    TooShort      // the data cannot hold the picture its header declares
+};
 
 struct DecodeRequest {
     const std::function<int(int, int)>* ChooseScale = nullptr;
@@ -72,6 +78,36 @@ struct DecodeRequest {
 // large photograph can still be read at a reduced scale.
 bool outputTooLarge(const jpeg_decompress_struct& info) {
     return int64_t(info.output_width) * int64_t(info.output_height) > PGJpegMaxPixels;
+}
+
+// A file of several scans (progressive) is decoded through coefficient buffers of the whole image,
+// at any output scale: 64 two-byte coefficients for every 8 x 8 block of every component, the
+// blocks rounded up to whole sampling units. Needs the header read; 0 for a single scan.
+int64_t coefficientBytes(jpeg_decompress_struct& info) {
+    if (!jpeg_has_multiple_scans(&info)) return 0;
+    int64_t total = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& comp = info.comp_info[c];
+        const int64_t h = comp.h_samp_factor, v = comp.v_samp_factor;
+        const int64_t columns = (int64_t(comp.width_in_blocks) + h - 1) / h * h;
+        const int64_t rows = (int64_t(comp.height_in_blocks) + v - 1) / v * v;
+        total += columns * rows * int64_t(sizeof(JBLOCK));
+    }
+    return total;
+}
+
+// Buffers up to this size are allowed whatever the data; past it, a Huffman-coded file must be
+// long enough to code every block in at least one bit (the least a scan spends on a block), so
+// that a few hundred bytes cannot make the codec allocate and clear hundreds of megabytes.
+constexpr int64_t CoefficientAllowance = int64_t(64) << 20;
+
+Outcome checkCoefficients(jpeg_decompress_struct& info, QIODevice& stream) {
+    const int64_t bytes = coefficientBytes(info);
+    if (bytes > PGJpegMaxCodecMemory) return Outcome::TooLarge;
+    if (bytes <= CoefficientAllowance || info.arith_code || stream.isSequential()) return Outcome::Done;
+    const int64_t blocks = bytes / int64_t(sizeof(JBLOCK));
+    const int64_t left = stream.size() - stream.pos() + int64_t(info.src->bytes_in_buffer);
+    return left * 8 < blocks ? Outcome::TooShort : Outcome::Done;
 }
 
 // Creates the codec object and reads the header. Must be called right after setjmp succeeded.
@@ -109,6 +145,7 @@ Outcome runDecode(Decompressor& d, QIODevice& stream, TPixelGraphic& graphic, co
 #endif
     jpeg_calc_output_dimensions(&info);
     if (outputTooLarge(info)) return Outcome::TooLarge;
+    if (const Outcome coefficients = checkCoefficients(info, stream); coefficients != Outcome::Done) return coefficients;
     const int components = info.out_color_components;
     if (components != 1 && components != 3) return Outcome::Unsupported;
     const int width = int(info.output_width), height = int(info.output_height);
@@ -149,6 +186,7 @@ void decode(QIODevice& stream, TPixelGraphic& graphic, const DecodeRequest& requ
     case Outcome::CodecError: raiseJpg(codecText(d.Error));
     case Outcome::Unsupported: raiseJpg(GetMessageText(30));
     case Outcome::TooLarge: raiseJpg(FormatMessage1(27, QStringLiteral("image")));
+    case Outcome::TooShort: raiseJpg(GetMessageText(32));
     }
 }
 

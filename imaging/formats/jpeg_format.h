@@ -2,6 +2,7 @@
 // The JPEG format: readers and writers for the registry ("jpg", "jpeg", "jif") on the system's
 // libjpeg, and a direct loader that decodes at 1/1, 1/2, 1/4 or 1/8 scale for thumbnails.
 #include "imaging/format_registry.h"
+#include "imaging/pixel_graphic.h"
 
 #include <functional>
 
@@ -51,8 +52,8 @@ public:
     QString ClassName() const override { return QStringLiteral("TJIFFileFormatWriter"); }
 };
 
-// Largest number of pixels a JPEG may declare before decoding is refused.
-constexpr int64_t PGJpegMaxPixels = int64_t(1) << 28;
+// Largest number of pixels a JPEG may decode to: the library's own limit.
+constexpr int64_t PGJpegMaxPixels = TPixelGraphic::MaxPixels;
 
 // Thumbnail loading: reads the header once, asks ChooseScale (given the full width and height)
 // for the scale denominator (1, 2, 4 or 8; other values count as 1), and decodes at that scale

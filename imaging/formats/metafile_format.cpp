@@ -1,6 +1,8 @@
 // The WMF and EMF readers: load the data into a TMetafile and play it onto the graphic.
 #include "imaging/formats/metafile_format.h"
 
+#include "imaging/formats/bmp_format.h"
+#include "imaging/pg_messages.h"
 #include "imaging/pixel_graphic.h"
 #include "platform/metafile.h"
 
@@ -11,12 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
-
-// The largest picture played, in pixels (its working copy takes 4 bytes a pixel). Fuzzing builds
-// lower it to keep each run small.
-#ifndef METAFILE_MAX_PIXELS
-#define METAFILE_MAX_PIXELS (TPixelGraphic::MaxImageBytes / 4)
-#endif
+#include <cstring>
 
 namespace {
 
@@ -40,47 +37,75 @@ TPGPixelFormat pixelFormatFor(size_t paletteCount) {
     return PixelFormat8Bit;
 }
 
-// A packed DIB of a bitmap record, decoded by the library's DIB loader. The declared size is
-// checked against the data first, so a damaged record cannot ask for a huge allocation.
-QImage decodeDib(const QByteArray& dib) {
-    if (dib.size() < 16) return QImage();
+// The largest bitmap a bitmap record may unpack to: compressed (RLE) data can declare far more
+// pixels than it holds, and a record's bitmap is never shown larger than the picture.
+constexpr int64_t MaxRecordBitmapPixels = int64_t(MetafileMaxSide) * MetafileMaxSide;
+
+bool recordBitmapWithinLimit(const QByteArray& dib) {
+    if (dib.size() < 12) return false;
     const auto* b = reinterpret_cast<const uint8_t*>(dib.constData());
-    const uint32_t headerSize = get32(b);
-    if (headerSize < 40) return QImage();  // the loader reads information headers of 40 bytes and more
-    const int64_t width = int32_t(get32(b + 4)), height = std::abs(int64_t(int32_t(get32(b + 8))));
-    const int bits = get16(b + 14);
-    if (width <= 0 || height <= 0 || bits <= 0 || bits > 32) return QImage();
-    const int64_t rowBytes = (width * bits + 31) / 32 * 4;
-    if (rowBytes * height > int64_t(dib.size())) return QImage();
+    const bool core = get32(b) == 12;
+    if (!core && dib.size() < 16) return false;
+    const int64_t width = core ? get16(b + 4) : int64_t(int32_t(get32(b + 4)));
+    const int64_t height = core ? get16(b + 6) : std::abs(int64_t(int32_t(get32(b + 8))));
+    return width >= 0 && width * height <= MaxRecordBitmapPixels;
+}
+
+// The bitmap of a bitmap record, read by the BMP module's packed-DIB reader (every bit depth,
+// RLE and bit fields); an unreadable bitmap is left out of the picture.
+QImage decodeDib(const QByteArray& dib) {
+    if (!recordBitmapWithinLimit(dib)) return QImage();
     try {
         QBuffer buffer;
         buffer.setData(dib);
         buffer.open(QIODevice::ReadOnly);
         TPixelGraphic graphic;
-        graphic.LoadFromDIBStream(buffer);
+        ReadPackedDib(buffer, graphic);
         return graphic.ToQImage();
     } catch (const std::exception&) {
-        return QImage();  // an unreadable bitmap is left out of the picture
+        return QImage();
     }
 }
 
-// Copies what was drawn into the graphic; pixels still white keep the graphic's cleared background.
-void storePicture(const QImage& picture, TPixelGraphic& graphic) {
+// Plays the metafile straight into a 24-bit graphic's pixels, so the picture exists once. The
+// graphic keeps its bottom row first; the painter draws top row first, and the rows are turned
+// over afterwards.
+void playInto24Bits(const TMetafile& metafile, TPixelGraphic& graphic) {
+    const int width = graphic.GetWidth(), height = graphic.GetHeight(), stride = graphic.GetBytesPerLine();
+    uint8_t* bits = graphic.GetBits();
+    std::memset(bits, 0xFF, size_t(graphic.GetImageSize()));  // white
+    {
+        QImage view(bits, width, height, stride, QImage::Format_BGR888);
+        QPainter painter(&view);
+        metafile.Draw(painter, QRect(0, 0, width, height));
+    }
+    std::vector<uint8_t> scratch(static_cast<size_t>(stride));
+    for (int y = 0; y < height / 2; ++y) {
+        uint8_t* a = bits + size_t(y) * size_t(stride);
+        uint8_t* b = bits + size_t(height - 1 - y) * size_t(stride);
+        std::memcpy(scratch.data(), a, scratch.size());
+        std::memcpy(a, b, scratch.size());
+        std::memcpy(b, scratch.data(), scratch.size());
+    }
+}
+
+// Plays the metafile onto a white RGB picture and maps what was drawn into the palette of the
+// graphic (cleared to white before); the picture is the only full-colour copy.
+void playIntoPalette(const TMetafile& metafile, TPixelGraphic& graphic) {
+    const int width = graphic.GetWidth(), height = graphic.GetHeight();
+    QImage picture(width, height, QImage::Format_RGB32);
+    if (picture.isNull()) throw EPGInvalidSize(QStringLiteral("Invalid Metafile"));
+    picture.fill(Qt::white);
+    {
+        QPainter painter(&picture);
+        metafile.Draw(painter, QRect(0, 0, width, height));
+    }
     const QRgb white = qRgb(255, 255, 255);
-    for (int y = 0; y < picture.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        if (graphic.GetPixelFormat() == PixelFormat24Bit) {
-            uint8_t* out = graphic.GetScanLine(y);
-            for (int x = 0; x < picture.width(); ++x) {
-                out[3 * x] = uint8_t(qBlue(row[x]));
-                out[3 * x + 1] = uint8_t(qGreen(row[x]));
-                out[3 * x + 2] = uint8_t(qRed(row[x]));
-            }
-            continue;
-        }
-        for (int x = 0; x < picture.width(); ++x)
-            if (row[x] != white) graphic.SetPixelColor(x, y, pgRGB(uint8_t(qRed(row[x])), uint8_t(qGreen(row[x])),
-                                                                    uint8_t(qBlue(row[x]))));
+        for (int x = 0; x < width; ++x)
+            if (row[x] != white)
+                graphic.SetPixelColor(x, y, pgRGB(uint8_t(qRed(row[x])), uint8_t(qGreen(row[x])), uint8_t(qBlue(row[x]))));
     }
 }
 
@@ -127,12 +152,11 @@ void FitMetafileSize(int& Width, int& Height, bool Preview) {
             h /= f;
         }
     }
-    // A huge extent is scaled down to the largest picture the library holds.
-    const double limit = double(METAFILE_MAX_PIXELS);
-    if (w * h > limit) {
-        const double f = std::sqrt(limit / (w * h));
-        w *= f;
-        h *= f;
+    // A larger extent is drawn with its longer side at the limit, keeping its shape.
+    const double longer = std::max(w, h);
+    if (longer > MetafileMaxSide) {
+        w = w * MetafileMaxSide / longer;
+        h = h * MetafileMaxSide / longer;
     }
     Width = std::max(1, int(std::lround(w)));
     Height = std::max(1, int(std::lround(h)));
@@ -179,10 +203,8 @@ void tWMFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int) 
         progress.Step();
         TMetafile metafile;
         bool placeable = false;
-        if (!LoadMetafile(Stream, metafile, placeable)) {
-            Graphic.FireProgressEnd();
-            return;
-        }
+        // Data that is no metafile is refused like any other unknown data; the graphic is unchanged.
+        if (!LoadMetafile(Stream, metafile, placeable)) throw EPGUnknownFileFormat(GetMessageText(6));
         progress.Step();
         int width = metafile.Width(), height = metafile.Height();
         FitMetafileSize(width, height, Graphic.GetFastJpegDct());
@@ -201,15 +223,14 @@ void tWMFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int) 
             Graphic.Clear();
         }
         progress.Step();
-        QImage picture(width, height, QImage::Format_RGB32);
-        if (picture.isNull()) throw EPGInvalidSize(QStringLiteral("Invalid Metafile"));
-        picture.fill(Qt::white);
-        {
-            QPainter painter(&picture);
-            metafile.Draw(painter, QRect(0, 0, width, height));
-        }
         Graphic.BeginUpdate();
-        storePicture(picture, Graphic);
+        try {
+            if (format == PixelFormat24Bit) playInto24Bits(metafile, Graphic);
+            else playIntoPalette(metafile, Graphic);
+        } catch (...) {
+            Graphic.EndUpdate();
+            throw;
+        }
         Graphic.EndUpdate();
         progress.Step();
     } catch (...) {
@@ -241,13 +262,17 @@ tEMFFileFormatReader::tEMFFileFormatReader() {
     Extension = QStringLiteral("emf");
     Description = QStringLiteral("Enhanced Metafile");
     Enhanced = true;
-    // Chosen by its extension: the probe refuses the 108-byte headers most writers use today, and
-    // the registry never picks a reader that has a probe by extension.
-    HasSignature = false;
+    // Found by its header, whatever the name: the registry never picks a reader with a probe by
+    // its extension, so data that is no metafile is refused even when named ".emf".
+    HasSignature = true;
 }
 
+// The header record: type 1 and a size in whole 32-bit words of at least the 88 bytes of the
+// first header layout (100 and 108 bytes with later extensions, more with a description inside).
+// The signature at offset 40 lies beyond the probe; loading checks it.
 bool tEMFFileFormatReader::IsFormat(const uint8_t* Header) const {
-    return get32(Header) == 1 && int32_t(get32(Header + 4)) <= 100;
+    const uint32_t size = get32(Header + 4);
+    return get32(Header) == 1 && size >= 88 && size % 4 == 0;
 }
 
 void RegisterMetafileReaders() {

@@ -1,18 +1,24 @@
 #pragma once
 // Readers of Windows metafiles (WMF) and enhanced metafiles (EMF): the metafile is played onto a
-// white canvas of its own size (fitted into 130 pixels when the graphic asks for a preview).
+// white canvas of its own size (fitted into 130 pixels when the graphic asks for a preview), its
+// longer side at most MetafileMaxSide pixels.
 #include "imaging/format_registry.h"
 
 #include <QByteArray>
 
 class TMetafile;
 
+// The longest side, in pixels, a metafile is drawn at: a metafile is a drawing that scales to any
+// size, and its declared extent can be anything up to 2^31 pixels, so a larger one is drawn at
+// this size with its shape kept. Enough for a gallery's largest pictures; at most 48 MB of pixels.
+constexpr int MetafileMaxSide = 4096;
+
 class tWMFFileFormatReader : public TFileFormatReader {
 public:
     tWMFFileFormatReader();
     QString ClassName() const override { return QStringLiteral("tWMFFileFormatReader"); }
     bool IsFormat(const uint8_t* Header) const override;
-    // Never raises for a file that is no metafile: the graphic is then left as it was.
+    // Data that is no metafile raises EPGUnknownFileFormat and leaves the graphic as it was.
     void Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) override;
     // Raises EPixelGraphic "Invalid Metafile" for a file that is no metafile.
     void GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphicInfo& Info) override;
@@ -35,8 +41,8 @@ public:
 
 // The 22-byte placeable header made up for a WMF without one (width and height in pixels).
 QByteArray MakePlaceableHeader(int Width, int Height, int UnitsPerInch);
-// The size a metafile is drawn at: fitted into 130 pixels under the preview flag, and within the
-// image size limit.
+// The size a metafile is drawn at: fitted into 130 pixels under the preview flag, and with its
+// longer side at most MetafileMaxSide.
 void FitMetafileSize(int& Width, int& Height, bool Preview);
 // Appends the WMF and then the EMF reader to FileFormatReaders.
 void RegisterMetafileReaders();

@@ -66,6 +66,7 @@ enum class HeaderCheck {
     Accepted,
     UnknownSubformat,  // palette information, reserved byte or plane layout not readable
     BadWindow,         // an empty or inverted window
+    TooLarge,          // more pixels than the library holds
     ShortLines         // bytes per line too few for the width: the rows would not fit the line
 };
 
@@ -76,6 +77,7 @@ HeaderCheck checkLayout(const PcxHeader& h) {
 
 HeaderCheck checkSizes(const PcxHeader& h) {
     if (h.Width <= 0 || h.Height <= 0) return HeaderCheck::BadWindow;
+    if (!TPixelGraphic::WithinPixelLimit(h.Width, h.Height)) return HeaderCheck::TooLarge;
     const int64_t needed = h.BitsPerPlane == 1 ? (h.Width + 7) / 8 : h.Width;
     if (h.BytesPerLine < needed) return HeaderCheck::ShortLines;
     return HeaderCheck::Accepted;
@@ -196,14 +198,25 @@ TPCXFileFormatReader::TPCXFileFormatReader() {
     HasSignature = true;
 }
 
-bool TPCXFileFormatReader::IsFormat(const uint8_t* Header) const { return Header[0] == 10; }
+// Beyond the manufacturer byte, the version, the run-length encoding byte and the bits per plane
+// must be ones this reader knows: other files that begin with 10 (a Targa file with a 10-byte ID
+// field) are left to their own readers.
+bool TPCXFileFormatReader::IsFormat(const uint8_t* Header) const {
+    const uint8_t version = Header[1], encoding = Header[2], bitsPerPlane = Header[3];
+    const bool knownVersion = version == 0 || (version >= 2 && version <= 5);
+    return Header[0] == 10 && knownVersion && encoding == 1 && (bitsPerPlane == 1 || bitsPerPlane == 8);
+}
 
 void TPCXFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int ImageIndex) {
     if (ImageIndex != 0) raisePcx(FormatMessage1(7, QStringLiteral("Index")));
     Graphic.SetImageGamma(DisplayGamma);
     const PcxHeader h = readHeader(Stream);
-    if (checkLayout(h) != HeaderCheck::Accepted || checkSizes(h) != HeaderCheck::Accepted)
-        raisePcx(GetMessageText(33));
+    if (checkLayout(h) != HeaderCheck::Accepted) raisePcx(GetMessageText(33));
+    switch (checkSizes(h)) {
+    case HeaderCheck::Accepted: break;
+    case HeaderCheck::TooLarge: raisePcx(FormatMessage1(27, QStringLiteral("image")));
+    default: raisePcx(GetMessageText(33));
+    }
     const Layout layout = layoutOf(h);
     std::array<uint8_t, 768> palette{};
     if (layout == Layout::Bits8 && !readEndPalette(Stream, palette)) raisePcx(GetMessageText(33));

@@ -100,8 +100,10 @@ void checkLibraryVersions() {
     if (!pngOk || !zlibOk) raisePng(QStringLiteral("Invalid library version"));
 }
 
-// Pure size check before anything is allocated: the widest row is 3 bytes a pixel.
+// Pure size check before anything is allocated: the pixel count, and the widest row is 3 bytes a
+// pixel.
 bool fitsImageCap(png_uint_32 width, png_uint_32 height) {
+    if (!TPixelGraphic::WithinPixelLimit(width, height)) return false;
     const int64_t stride = ((24 * int64_t(width) + 31) / 32) * 4;
     return stride * int64_t(height) <= TPixelGraphic::MaxImageBytes;
 }

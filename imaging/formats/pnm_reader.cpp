@@ -44,15 +44,15 @@ enum class HeaderCheck {
     Accepted,
     EmptySize,    // width or height 0
     BadMaximum,   // a maximum of 0 (scaling divides by it), or 256 or more in a binary variant
-    TooLarge      // the pixels would not fit the largest image the library allocates
+    TooLarge      // more pixels, or more pixel bytes, than the library holds
 };
 
 HeaderCheck checkHeader(const PxMHeader& h) {
     if (h.Width == 0 || h.Height == 0) return HeaderCheck::EmptySize;
     if (h.Maximum == 0 || (isBinary(h.Kind) && h.Maximum >= 256)) return HeaderCheck::BadMaximum;
+    if (!TPixelGraphic::WithinPixelLimit(h.Width, h.Height)) return HeaderCheck::TooLarge;
     const int64_t bytesPerLine = (h.Width * bitCountOf(h.Kind) + 31) / 32 * 4;
-    if (h.Width > TPixelGraphic::MaxImageBytes || bytesPerLine * h.Height > TPixelGraphic::MaxImageBytes)
-        return HeaderCheck::TooLarge;
+    if (bytesPerLine * h.Height > TPixelGraphic::MaxImageBytes) return HeaderCheck::TooLarge;
     return HeaderCheck::Accepted;
 }
 
@@ -96,6 +96,13 @@ public:
             if (c < '0' || c > '9') return value;
         }
     }
+    // One pixel of a plain bitmap: a single digit, with or without blanks around it ("0101" is
+    // four pixels). True for a set (black) pixel.
+    bool BitmapDigit() {
+        uint8_t c = Char();
+        while (c < '0' || c > '9') c = Char();
+        return c != '0';
+    }
     PxMHeader Header() {
         if (In.Byte() != 'P') raisePxM(FormatMessage1(34, QStringLiteral("PBM, PGM, PPM")));
         PxMHeader h;
@@ -125,7 +132,7 @@ void readRow(PxMInput& input, const PxMHeader& h, uint8_t* row, std::vector<uint
     case Variant::TextBitmap:
         std::fill(row, row + (width + 7) / 8, 0);
         for (int x = 0; x < width; ++x)
-            if (input.Number() == 0) row[x / 8] |= uint8_t(0x80 >> (x % 8));
+            if (!input.BitmapDigit()) row[x / 8] |= uint8_t(0x80 >> (x % 8));
         break;
     case Variant::TextGray:
         for (int x = 0; x < width; ++x) row[x] = scaled(input.Number(), h.Maximum);

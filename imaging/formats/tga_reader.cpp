@@ -56,6 +56,7 @@ enum class HeaderCheck {
     Accepted,
     BadDepth,     // a pixel depth other than 8, 16, 24 or 32
     EmptySize,    // width or height 0: nothing to read
+    TooLarge,     // more pixels than the library holds
     BadColorMap   // the first entry lies beyond the map's length, or entries of an unknown size
 };
 
@@ -64,6 +65,7 @@ bool readsColorMap(const TgaHeader& h) { return h.Depth == 8 && h.ColorMapType =
 HeaderCheck checkHeader(const TgaHeader& h) {
     if (h.Depth != 8 && h.Depth != 16 && h.Depth != 24 && h.Depth != 32) return HeaderCheck::BadDepth;
     if (h.Width == 0 || h.Height == 0) return HeaderCheck::EmptySize;
+    if (!TPixelGraphic::WithinPixelLimit(h.Width, h.Height)) return HeaderCheck::TooLarge;
     if (readsColorMap(h) && (h.FirstEntry > h.MapLength || (h.EntryBits != 16 && h.EntryBits != 24 && h.EntryBits != 32)))
         return HeaderCheck::BadColorMap;
     return HeaderCheck::Accepted;
@@ -185,7 +187,11 @@ void TTGAFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     Graphic.SetImageGamma(DisplayGamma);
     TStreamByteReader in(Stream, 1024, [] { raiseTga(GetMessageText(32)); });
     const TgaHeader h = readHeader(in);
-    if (checkHeader(h) != HeaderCheck::Accepted) raiseTga(GetMessageText(30));
+    switch (checkHeader(h)) {
+    case HeaderCheck::Accepted: break;
+    case HeaderCheck::TooLarge: raiseTga(FormatMessage1(27, QStringLiteral("image")));
+    default: raiseTga(GetMessageText(30));
+    }
     in.Skip(h.IdLength);
     const std::vector<TColor> colours = readColorMap(in, h);
     if (!dataCanFill(h, in.StreamSize() - in.Position())) raiseTga(GetMessageText(32));

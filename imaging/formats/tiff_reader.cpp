@@ -39,13 +39,15 @@ void checkCompression(uint32_t compression) {
 enum class SizeCheck {
     Accepted,
     BadWidth,  // 0, or more than the largest image the library allocates
-    BadLength
+    BadLength,
+    TooLarge   // more pixels than the library holds
 };
 
 SizeCheck checkSize(const TTiffDirectory& d, int bitsPerPixel) {
     const int64_t rowBytes = (int64_t(d.ImageWidth) * bitsPerPixel + 31) / 32 * 4;
     if (d.ImageWidth == 0 || rowBytes > TPixelGraphic::MaxImageBytes) return SizeCheck::BadWidth;
     if (d.ImageLength == 0 || rowBytes * d.ImageLength > TPixelGraphic::MaxImageBytes) return SizeCheck::BadLength;
+    if (!TPixelGraphic::WithinPixelLimit(d.ImageWidth, d.ImageLength)) return SizeCheck::TooLarge;
     return SizeCheck::Accepted;
 }
 
@@ -187,6 +189,7 @@ void TTIFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     case SizeCheck::Accepted: break;
     case SizeCheck::BadWidth: RaiseTiff(FormatMessage1(7, QStringLiteral("ImageWidth")));
     case SizeCheck::BadLength: RaiseTiff(FormatMessage1(7, QStringLiteral("ImageLength")));
+    case SizeCheck::TooLarge: RaiseTiff(FormatMessage1(27, QStringLiteral("image")));
     }
     const int64_t rowsPerStrip = effectiveRowsPerStrip(d, Graphic.GetWarningMode());
     const int width = int(d.ImageWidth), height = int(d.ImageLength);

@@ -220,7 +220,16 @@ TEST_F(JpegTest, AbsurdDimensionsAreRefusedBeforeAnyAllocation) {
 }
 
 // A grey JPEG of any size written row by row, so that the test never holds the whole picture.
-void writeLargeGreyJpeg(const QString& path, int width, int height) {
+// How a large test photograph is coded.
+struct LargeJpeg {
+    int Components = 1;        // 1 grey, 3 colour
+    bool Progressive = false;
+    bool FullChroma = false;   // colour sampled like brightness (4:4:4) instead of 4:2:0
+    bool Flat = false;         // one colour, the least data a file of that size can have
+};
+
+// Squares of 2000 x 1500 pixels alternating light and dark (or one flat grey).
+void writeLargeJpeg(const QString& path, int width, int height, const LargeJpeg& kind = {}) {
     FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
     ASSERT_NE(file, nullptr);
     jpeg_compress_struct info{};
@@ -230,14 +239,19 @@ void writeLargeGreyJpeg(const QString& path, int width, int height) {
     jpeg_stdio_dest(&info, file);
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
+    info.input_components = kind.Components;
+    info.in_color_space = kind.Components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 50, TRUE);
+    if (kind.FullChroma) info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
+    if (kind.Progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(width));
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * size_t(kind.Components));
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) row[size_t(x)] = JSAMPLE((x / 2000 + y / 1500) % 2 ? 200 : 40);
+        for (int x = 0; x < width; ++x) {
+            const JSAMPLE value = kind.Flat ? 128 : JSAMPLE((x / 2000 + y / 1500) % 2 ? 200 : 40);
+            for (int c = 0; c < kind.Components; ++c) row[size_t(x) * size_t(kind.Components) + size_t(c)] = value;
+        }
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -246,9 +260,40 @@ void writeLargeGreyJpeg(const QString& path, int width, int height) {
     std::fclose(file);
 }
 
+TEST_F(JpegTest, LargePhotosOfEveryCodingLoadAndThumbnail) {
+    const struct {
+        const char* Name;
+        int Width, Height;
+        LargeJpeg Kind;
+        bool FullSize;  // also loaded at full size through the registry
+    } cases[] = {
+        {"baseline.jpg", 6000, 4000, {3, false, false, false}, true},
+        {"progressive.jpg", 6000, 4000, {3, true, false, false}, true},
+        // 144 MB of coefficients from a file that holds little more than one bit a block.
+        {"progressive_flat_444.jpg", 6000, 4000, {3, true, true, true}, true},
+        // A 50-megapixel camera's progressive export at full colour resolution: 302 MB of coefficients.
+        {"progressive_50mp_444.jpg", 8688, 5792, {3, true, true, false}, false},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.file(QLatin1String(c.Name));
+        writeLargeJpeg(path, c.Width, c.Height, c.Kind);
+        TPixelGraphic thumbnail;
+        LoadJpegFileScaled(path, thumbnail, 8, true);
+        EXPECT_EQ(thumbnail.GetWidth(), (c.Width + 7) / 8) << c.Name;
+        EXPECT_EQ(thumbnail.GetHeight(), (c.Height + 7) / 8) << c.Name;
+        if (!c.Kind.Flat) EXPECT_GT(pgRed(thumbnail.GetPixelColor(260, 10)), 150) << c.Name;
+        if (!c.FullSize) continue;
+        TPixelGraphic full;
+        full.LoadFromFile(path);
+        EXPECT_EQ(full.GetWidth(), c.Width) << c.Name;
+        EXPECT_EQ(full.GetHeight(), c.Height) << c.Name;
+        EXPECT_NEAR(pgGreen(full.GetPixelColor(2100, 10)), c.Kind.Flat ? 128 : 200, 8) << c.Name;
+    }
+}
+
 TEST_F(JpegTest, APhotoAboveThePixelLimitStillDecodesAtAReducedScale) {
     const QString path = dir.file("panorama.jpg");
-    writeLargeGreyJpeg(path, 20000, 15000);  // 300 million pixels: above the limit at full size
+    writeLargeJpeg(path, 20000, 15000);  // 300 million pixels: above the limit at full size
     TPixelGraphic g;
     EXPECT_THROW(LoadJpegFileScaled(path, g, 1, true), EPGJPGFileFormatReaderWriter);
     const TPGJpegScaledInfo info = LoadJpegFileScaled(path, g, 8, true);

@@ -34,9 +34,13 @@ def placeable(left, top, right, bottom, inch):
 
 
 def wmf(records, objects, header=None):
-    body = b"".join(records) + wmf_record(0)
+    records = list(records) + [wmf_record(0)]
+    body = b"".join(records)
     size_words = (18 + len(body)) // 2
-    std = struct.pack("<HHHIHIH", 1, 9, 0x0300, size_words, objects, 64, 0)
+    # The header's max-record field: the size in words of the largest record (readers size their
+    # record buffer by it).
+    max_record = max(len(r) // 2 for r in records)
+    std = struct.pack("<HHHIHIH", 1, 9, 0x0300, size_words, objects, max_record, 0)
     return (header or b"") + std + body
 
 
@@ -102,6 +106,65 @@ def dib_2x2():
     header = struct.pack("<IiiHHIIiiII", 40, 2, 2, 1, 24, 0, 16, 0, 0, 0, 0)
     row = bytes([0, 0, 255, 0, 0, 255]) + b"\0\0"
     return header + row + row
+
+
+def framed_wmf_records():
+    """A 400 x 200 pixel picture filled to its edges: another renderer that fits the drawing's
+    extent into its image draws it at the same place."""
+    return [brush(0xFFC080), select(0), pen(5, 0, 0), select(1), rect(0, 0, 6000, 3000), wmf_record(0x01F0, 0),
+            brush(RED), select(0), rect(1500, 750, 4500, 2250), wmf_record(0x01F0, 0),
+            brush(0x00FF00), select(0), rect(300, 300, 1200, 2700, 0x0418)]
+
+
+# --- packed DIBs of every layout, for bitmap records and the clipboard ------------------------
+
+def packed_dib(width, height, bits, pixels, compression=0, masks=b"", palette=()):
+    pal = b"".join(struct.pack("<BBBB", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF, 0) for c in palette)
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, compression, len(pixels), 0, 0, len(palette), 0)
+    return header + masks + pal + pixels
+
+
+def solid_rows(width, height, pixel, bytes_per_pixel):
+    row = pixel * width
+    row += b"\0" * (-len(row) % 4)
+    return row * height
+
+
+# name: (packed DIB of 4 x 4 pixels, its colour as 0xRRGGBB)
+PACKED_DIBS = {
+    "rgb555.dib": (packed_dib(4, 4, 16, solid_rows(4, 4, struct.pack("<H", 0x001F), 2)), 0x0000FF),
+    "rgb32.dib": (packed_dib(4, 4, 32, solid_rows(4, 4, struct.pack("<I", 0x00FF00FF), 4)), 0xFF00FF),
+    "bitfields565.dib": (packed_dib(4, 4, 16, solid_rows(4, 4, struct.pack("<H", 0x07E0), 2), 3,
+                                    struct.pack("<III", 0xF800, 0x07E0, 0x001F)), 0x00FF00),
+    # Red in the low byte: the masks decide which bits are which colour.
+    "bitfields32.dib": (packed_dib(4, 4, 32, solid_rows(4, 4, struct.pack("<I", 0x0000FFFF), 4), 3,
+                                   struct.pack("<III", 0x0000FF, 0x00FF00, 0xFF0000)), 0xFFFF00),
+    "rle8.dib": (packed_dib(4, 4, 8, bytes([4, 1, 0, 0]) * 4 + bytes([0, 1]), 1, palette=(0, 0x00FFFF)), 0x00FFFF),
+    "rle4.dib": (packed_dib(4, 4, 4, bytes([4, 0x11, 0, 0]) * 4 + bytes([0, 1]), 2, palette=(0, 0x800000)),
+                 0x800000),
+    # Top-down rows.
+    "topdown24.dib": (packed_dib(4, -4, 24, solid_rows(4, 4, bytes([0x40, 0x80, 0xC0]), 3)), 0xC08040),
+}
+
+
+def dib_places():
+    """Each packed DIB with the 40 x 40 pixel square of a 400 x 200 picture it is stretched over."""
+    return [(name, dib, colour, 20 + 50 * i, 80) for i, (name, (dib, colour)) in enumerate(PACKED_DIBS.items())]
+
+
+def wmf_dib_records():
+    return [wmf_record(0x0F43, raw=struct.pack("<IHhhhhhhhh", 0xCC0020, 0, 4, 4, 0, 0, 40, 40, top, left) + dib)
+            for _, dib, _, left, top in dib_places()]
+
+
+def emf_dib_records():
+    records = []
+    for _, dib, _, left, top in dib_places():
+        info = 40 + (12 if struct.unpack_from("<I", dib, 16)[0] == 3 else 0) + 4 * struct.unpack_from("<I", dib, 32)[0]
+        fixed = (struct.pack("<4i", 0, 0, 0, 0) + struct.pack("<6i", left, top, 0, 0, 4, 4)
+                 + struct.pack("<IIII", 80, info, 80 + info, len(dib) - info) + struct.pack("<IIii", 0, 0xCC0020, 40, 40))
+        records.append(emf_record(81, fixed + dib))
+    return records
 
 
 # --- enhanced metafiles -------------------------------------------------------------------
@@ -196,6 +259,9 @@ def all_files():
         "palette16.emf": emf(emf_red_rect_records(100, 50, 300, 150), 400, 200, palette=SYSTEM16),
         "header108.emf": emf(emf_red_rect_records(100, 50, 300, 150), 400, 200, header_size=108),
         "all_records.emf": emf(all_emf_records(), 400, 200),
+        "framed.wmf": wmf(framed_wmf_records(), 2, placeable(0, 0, 6000, 3000, 1440)),
+        "bitmaps.wmf": wmf(wmf_dib_records(), 1, placeable(0, 0, 400, 200, 96)),
+        "bitmaps.emf": emf(emf_dib_records(), 400, 200),
         "huge.wmf": wmf(red_rect_records(0, 0, 16000, 16000), 2, placeable(0, 0, 32000, 32000, 1)),
     }
     good = files["rect_placeable.wmf"]
@@ -207,6 +273,14 @@ def all_files():
     files["badheader.emf"] = b"\x01\0\0\0\x58\0\0\0" + b"\0" * 32 + b"XEMF" + b"\0" * 60
     files["garbage.emf"] = b"\x01\0\0\0\x58\0\0\0" + bytes((i * 53 + 7) % 256 for i in range(300))
     return files
+
+
+def write_packed_dibs(outdir):
+    """The packed DIBs on their own, as a clipboard holds them."""
+    for name, (dib, _) in PACKED_DIBS.items():
+        with open(os.path.join(outdir, name), "wb") as f:
+            f.write(dib)
+    return list(PACKED_DIBS)
 
 
 def write_with_suffix(outdir, suffix):
