@@ -14,6 +14,7 @@
 #include "imaging/imaging_init.h"
 #include "imaging/open_dialog_worker.h"
 #include "imaging/pixel_graphic.h"
+#include "platform/dialogs.h"
 #include "site_manager/builder/thumbnail_maker.h"
 #include "site_manager/image_conversion.h"
 
@@ -98,6 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool initialised = [] {
         InitImagingLibrary();
         SortFormatLists();
+        // The conversion asks about codec warnings as the editor does; the user goes on.
+        platform::setMessageResponder([](const platform::MessageRequest&) { return platform::MessageResult::OK; });
         return true;
     }();
     (void)initialised;
