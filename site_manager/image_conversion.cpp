@@ -33,6 +33,10 @@ bool checkHTMLsupportedformat(const QString& fileName) { return extensionListed(
 QByteArray jpegBytes(TPixelGraphic& image, bool progressive, int quality) {
     // A reader that could not load its file (a damaged metafile) leaves the image empty.
     if (image.GetEmpty() || image.GetWidth() < 1 || image.GetHeight() < 1) return {};
+    // JPEG holds at most 65500 pixels a side: a wider picture is refused before its colours are
+    // converted, which would cost a full-size 24-bit copy for nothing.
+    constexpr int JpegMaxSide = 65500;
+    if (image.GetWidth() > JpegMaxSide || image.GetHeight() > JpegMaxSide) return {};
     try {
         JpegQuality = uint8_t(std::clamp(quality, 1, 100));
         JpegProgressive = progressive;

@@ -165,4 +165,12 @@ TEST_F(SiteEditorDropTest, DroppedMetafilesBecomeJpegsOrGiveTheCopyErrorBox) {
     TPixelGraphic empty;
     EXPECT_FALSE(savetojpeg(empty, siteDir + "empty.jpg", false, 80));
     EXPECT_FALSE(QFileInfo::exists(siteDir + "empty.jpg"));
+    // JPEG's side limit: a picture one pixel wider is refused, as the encoder would refuse it.
+    for (const int width : {65500, 65501}) {
+        TPixelGraphic wide;
+        wide.SetSize(width, 1, PixelFormat1Bit);
+        const QString target = siteDir + QString("wide%1.jpg").arg(width);
+        EXPECT_EQ(savetojpeg(wide, target, false, 80), width == 65500) << width;
+        EXPECT_EQ(QFileInfo::exists(target), width == 65500) << width;
+    }
 }
