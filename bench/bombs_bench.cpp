@@ -2,7 +2,7 @@
 // process of its own so that its wall time and peak memory are its own:
 //   grid     the thumbnail grid's thumbnail (90 x 75 box)
 //   build    the build's thumbnail (100 x 100 box), shrunk and encoded
-//   convert  the site editor's conversion of a dropped file to JPEG (load, then save at the
+//   convert  the site editor's conversion of a dropped file to JPEG (load, then encode at the
 //            editor's default quality); dropped JPEG and GIF files are copied as they are, so their
 //            row shows what a conversion of them would cost
 //   preview  the open dialog's preview (134 x 134 box, 24-bit display)
@@ -74,14 +74,14 @@ Read buildRead(const QString& file, const QString& work) {
     return {true, QSize(shrunk.Pixels->GetWidth(), shrunk.Pixels->GetHeight())};
 }
 
-Read convertRead(const QString& file, const QString& work) {
+Read convertRead(const QString& file) {
     TPixelGraphic image;
     try {
         image.LoadFromFile(file);
     } catch (const std::exception&) {
         return {};  // the editor reports the file as not copied
     }
-    if (!savetojpeg(image, work + "/converted.jpg", true, 80)) return {};
+    if (jpegBytes(image, true, 80).isEmpty()) return {};
     return {true, QSize(image.GetWidth(), image.GetHeight())};
 }
 
@@ -136,7 +136,7 @@ int child(const std::string& path, const QString& file) {
     Read read;
     if (path == "grid") read = gridRead(file);
     else if (path == "build") read = buildRead(file, work.path());
-    else if (path == "convert") read = convertRead(file, work.path());
+    else if (path == "convert") read = convertRead(file);
     else if (path == "preview") read = previewRead(file);
     else if (path == "decode") read = thumbnailLoad(file);
     else if (path == "info") read = declared(file);

@@ -71,7 +71,7 @@ void conversion(const QString& file) {
         return;  // the GIF codec's errors, reported the same way
     }
     if (int64_t(image.GetWidth()) * image.GetHeight() <= MaxEncodedPixels)
-        (void)savetojpeg(image, workDirectory() + "/converted.jpg", true, 80);
+        (void)jpegBytes(image, true, 80);
 }
 
 void preview(const QString& file, int boxWidth, int boxHeight, uint8_t choice) {
