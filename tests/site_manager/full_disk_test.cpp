@@ -1,5 +1,5 @@
 // The site-gallery program on a full disk (a child process whose files may not grow past 8 bytes):
-// each failed save, image copy or build step comes to the user once, as its operation's message,
+// each failed save, image copy, build step or deletion comes to the user once, as its operation's message,
 // and every file of the data directory keeps every byte it had. On a disk that takes the writes
 // but fails the sync that ends a build step, the step replaces none of the files built before.
 #include "site_manager/site_options_dialog.h"
@@ -10,6 +10,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
 #include <QRadioButton>
 
@@ -111,6 +112,14 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
           rotationSaveError}},
         {"thumbnail page", build([] {}, true),
          {"Error encountered creating your HTML pages.  Please ensure you have enough disk space", rotationSaveError}},
+        {"delete site", [&](MessageScript& script) {
+             script.answer(MessageResult::Yes).answer(MessageResult::OK);
+             main->btndeletesiteClick();
+             EXPECT_EQ(main->lbxsites->count(), 1);
+         }, QString("Are you sure you want to delete the current site, Garden?  \r\n\r\nNote: This will also "
+                    "delete the directory, " + data.path() + "site/ and all files that it contains!")
+                    .split('\n')  // the child hands its boxes back line by line
+                << "Error encountered saving your settings!  You may be out of disk space!"},
     };
     const auto files = [&](const QString& root) {
         QMap<QString, QByteArray> all;
