@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -15,12 +16,16 @@ namespace {
 
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
+constexpr int kRandomDigits = 12;
+constexpr int kSuffixLength = 16;
+
 // A hidden name that keeps the target's extension, so tools that look at it see the right kind.
 QString temporaryNameBeside(const QString& target) {
     const QFileInfo info(target);
-    const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix().left(16);
+    const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix().left(kSuffixLength);
     const quint64 random = QRandomGenerator::global()->generate64();
-    return info.absolutePath() + "/.~" + QString::number(random, 16).rightJustified(16, '0').left(12) + suffix;
+    const QString digits = QString::number(random, 16).rightJustified(16, '0').left(kRandomDigits);
+    return info.absolutePath() + "/.~" + digits + suffix;
 }
 
 void syncDirectoryOf(const QString& path) {
@@ -31,6 +36,13 @@ void syncDirectoryOf(const QString& path) {
 }
 
 }  // namespace
+
+bool isReplacementTemporaryName(const QString& fileName) {
+    // The suffix is what QFileInfo::suffix gives: no dot in it.
+    static const QRegularExpression form(QRegularExpression::anchoredPattern(
+        QStringLiteral("\\.~[0-9a-f]{%1}(\\.[^./]{1,%2})?").arg(kRandomDigits).arg(kSuffixLength)));
+    return form.match(fileName).hasMatch();
+}
 
 FileReplacement::FileReplacement(const QString& target, Sync sync, std::optional<mode_t> mode)
     : target_(target), sync_(sync), mode_(mode) {

@@ -11,6 +11,11 @@
 
 namespace platform {
 
+// True for the name (no directory) of a temporary file that a FileReplacement makes beside its
+// target: ".~", twelve hex digits, then the target's extension. One found on its own was left by
+// a program that ended before its rename.
+bool isReplacementTemporaryName(const QString& fileName);
+
 class FileReplacement {
 public:
     enum class Sync {

@@ -1,5 +1,8 @@
 #include "rotation_tool/rotation_contents.h"
 
+#include "platform/file_replacement.h"
+
+#include <QFile>
 #include <QSet>
 #include <algorithm>
 #include <sys/stat.h>
@@ -38,6 +41,8 @@ public:
 
     void addFiles(const QByteArray& relative, const QList<QByteArray>& names, bool inThumbs) {
         for (const QByteArray& name : names) {
+            // A temporary file left by a build that never finished is not part of the gallery.
+            if (platform::isReplacementTemporaryName(QFile::decodeName(name))) continue;
             const int pass = inThumbs ? kThumbnailPass : isPage(name) ? kPagePass : kFilePass;
             contents.copies.append({source_ + relative + name, live_ + relative + name, pass});
         }

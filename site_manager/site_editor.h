@@ -16,8 +16,9 @@ class QListWidget;
 class QPushButton;
 class TDropFileTarget;
 class TFileListBox;
-class ImageCopyBatch;
-
+namespace platform {
+class ReplacementBatch;
+}
 
 // The rotation whose settings the controls hold (from 1); -1 when none has been loaded since the
 // editor was shown.
@@ -120,7 +121,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ImageCopyBatch* copyBatch_ = nullptr;  // the copies of the drop in progress
+    platform::ReplacementBatch* copyBatch_ = nullptr;  // the copies of the drop in progress
     bool rotationLocated_ = false;          // the selected rotation is loaded and its directory exists
     QString unlocatedDirectory_;            // the selected rotation's directory when it is missing
 };

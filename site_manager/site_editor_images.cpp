@@ -6,12 +6,12 @@
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/hourglass.h"
+#include "platform/replacement_batch.h"
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/application_options.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
-#include "site_manager/image_copy_batch.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 
@@ -58,8 +58,8 @@ std::optional<bool> askOverwrite(const QString& fileName) {
 }  // namespace
 
 bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
-    ImageCopyBatch single;
-    ImageCopyBatch& batch = copyBatch_ ? *copyBatch_ : single;
+    platform::ReplacementBatch single;
+    platform::ReplacementBatch& batch = copyBatch_ ? *copyBatch_ : single;
     auto taken = [&](const QString& name) { return platform::fileExists(name) || batch.holds(name); };
     try {
         if (!checksupportedformat(source))
@@ -153,7 +153,7 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
 void TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
     if (refuseUnlocatedRotation()) return;
     const QString directory = fixpath(FileBox->Directory(), true);
-    ImageCopyBatch batch;
+    platform::ReplacementBatch batch;
     copyBatch_ = &batch;
     for (const QString& source : files) {
         const QString destination = directory + QFileInfo(source).fileName();

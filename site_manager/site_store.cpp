@@ -134,13 +134,16 @@ void TfrmMain::deletecurrentsite() {
                               ", so it cannot be deleted.  The site, " + tsiterecord.Name + ", has been kept.");
         return;
     }
-    const QString file = siteFileName(tsiterecord.key);
-    if (platform::fileExists(file)) platform::deleteFile(file);
-    if (!tsiterecord.Path.isEmpty() && platform::directoryExists(tsiterecord.Path)) dodeletedir(tsiterecord.Path);
+    // The site leaves the list first: when that cannot be stored, its files stay with it.
     try {
         platform::IniFile(sitesFileName()).deleteKey(kSites, tsiterecord.key);
     } catch (const std::exception&) {
+        platform::messageBox("Error encountered saving your settings!  You may be out of disk space!");
+        return;
     }
+    const QString file = siteFileName(tsiterecord.key);
+    if (platform::fileExists(file)) platform::deleteFile(file);
+    if (!tsiterecord.Path.isEmpty() && platform::directoryExists(tsiterecord.Path)) dodeletedir(tsiterecord.Path);
     QListWidgetItem* selected = lbxsites->currentItem();
     if (selected && selected->text() == tsiterecord.key) delete lbxsites->takeItem(lbxsites->row(selected));
     rebuildSiteNameList();

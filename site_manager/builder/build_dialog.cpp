@@ -5,6 +5,7 @@
 #include "platform/file_ops.h"
 #include "platform/help.h"
 #include "platform/hourglass.h"
+#include "platform/replacement_batch.h"
 #include "platform/undecodable_names.h"
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/build_settings_from_dialogs.h"
@@ -367,6 +368,7 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
     const QString other = settings.edtotherImageButton.isEmpty() ? settings.edtSelectedImageButton
                                                                  : settings.edtotherImageButton;
     const ButtonFont font = buttonFont(settings);
+    platform::ReplacementBatch output;
     for (int n = 1; n <= pageCount; ++n) {
         step();
         showMessage("Creating Buttons for page " + QString::number(n));
@@ -374,21 +376,23 @@ bool TdlgBuildProgress::makePageButtons(const BuildSettings& settings, int pageC
         // Each style graphic decides its buttons' format, so the two kinds may differ.
         bool notWritten = false;
         bool made = createbutton(selected, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, true)),
-                                 comboColourValue(settings.cmbIndexTextColour), label, font, &notWritten);
+                                 comboColourValue(settings.cmbIndexTextColour), label, font, &notWritten, &output);
         currentButtonExtension_ = ButtonExtension;
         made = made && createbutton(other, pageDirectory + ApplyLowercase(settings, PageButtonFileName(n, false)),
-                                    comboColourValue(settings.cmbNonCurrentIndexText), label, font, &notWritten);
+                                    comboColourValue(settings.cmbNonCurrentIndexText), label, font, &notWritten,
+                                    &output);
         otherButtonExtension_ = ButtonExtension;
         // A directory that cannot take a button cannot take the pages either.
         if (notWritten) return reportWriteFailure(pageDirectory);
         if (!made) {
             useButtons = false;
-            return platform::askOkCancel(
+            const bool textIndex = platform::askOkCancel(
                 "An error was encountered creating your page index buttons.  A text index will be created instead.");
+            return textIndex && placeOutput(output, pageDirectory);
         }
         if (CheckCancel()) return false;
     }
-    return true;
+    return placeOutput(output, pageDirectory);
 }
 
 bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStringList& images) {
@@ -413,6 +417,7 @@ bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStr
     // Workers decode and shrink ahead; the outcomes are taken here in build order, so messages,
     // the count and any failure box come at each image's turn.
     ThumbnailPool pool(sources, settings.SpnThumbW, settings.SpnThumbH, ThumbnailWorkerThreads);
+    platform::ReplacementBatch output;
     bool cancelled = false;
     const auto keepWaiting = [&] { return !(cancelled = CheckCancel()); };
     for (int i = 0; i < images.size(); ++i) {
@@ -426,7 +431,7 @@ bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStr
             // An image that cannot be read may be skipped; a thumbnail that cannot be written
             // stops the build, as every later file would fail alike.
             if (shrunkWell && !writeThumbnail(*shrunk->Pixels, thumbnailDirectory + ThumbnailFileName(name),
-                                              settings.spnJPEGQuality))
+                                              settings.spnJPEGQuality, &output))
                 return reportWriteFailure(thumbnailDirectory);
             if (!shrunkWell && !askToContinueAfterThumbnailError()) {
                 platform::messageBox("Error encountered creating the thumbnail, " + name);
@@ -435,11 +440,11 @@ bool TdlgBuildProgress::makeThumbnails(const BuildSettings& settings, const QStr
         }
         if (CheckCancel()) return false;
     }
-    return syncOutput(thumbnailDirectory);
+    return placeOutput(output, thumbnailDirectory);
 }
 
-bool TdlgBuildProgress::syncOutput(const QString& directory) {
-    return platform::syncFileSystemOf(directory) || reportWriteFailure(directory);
+bool TdlgBuildProgress::placeOutput(platform::ReplacementBatch& step, const QString& directory) {
+    return step.finish().isEmpty() || reportWriteFailure(directory);
 }
 
 bool TdlgBuildProgress::reportWriteFailure(const QString& directory) {
@@ -464,7 +469,9 @@ bool TdlgBuildProgress::build() {
             for (int i = 0; i < lbximages->count(); ++i) images << lbximages->item(i)->text();
             BuildSettings built = buildSettingsFromDialogs();
             if (built.ForceLowercase && !publishLowercaseNames(built.pageDirectory(), images)) throw BuildStopped();
+            platform::ReplacementBatch pageStep;  // before the pages that write into it
             PageGenerator pages(std::move(built), images);
+            pages.setOutput(&pageStep);
             const BuildSettings& settings = pages.settings();
             pages.setMessageHandler([this](const QString& text) { showMessage(text); });
             pages.setDescriptionIniPath(DescriptionIniPath);
@@ -487,9 +494,15 @@ bool TdlgBuildProgress::build() {
                 step();
                 return CheckCancel();
             };
-            result = makeDirectories(thumbs) && !CheckCancel() && copySupportFiles(settings);
+            result = makeDirectories(thumbs) && !CheckCancel();
+            if (result) {
+                // A gallery published with them would serve half-written files.
+                removeLeftoverTemporaries(pageDirectory);
+                removeLeftoverTemporaries(thumbs);
+            }
+            result = result && copySupportFiles(settings);
             if (result && useButtons && pageCount > 0)
-                result = makePageButtons(settings, pageCount, useButtons) && syncOutput(pageDirectory);
+                result = makePageButtons(settings, pageCount, useButtons);
             pages.setUseButtons(useButtons);
             pages.setButtonExtension(currentButtonExtension_, otherButtonExtension_);
             if (result && !settings.NoThumbnailMode) result = makeThumbnails(settings, images);
@@ -498,13 +511,13 @@ bool TdlgBuildProgress::build() {
                 if (run == PageGenerator::RunResult::Failed)
                     platform::showWarning(
                         "Error encountered creating your Image Display pages.  Please ensure you have enough disk space");
-                result = run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
+                result = run == PageGenerator::RunResult::Done && placeOutput(pageStep, pageDirectory);
             }
             if (result) {
                 const PageGenerator::RunResult run = pages.writeThumbPages(afterPage);
                 if (run == PageGenerator::RunResult::Failed)
                     platform::showWarning("Error encountered creating your HTML pages.  Please ensure you have enough disk space");
-                result = run == PageGenerator::RunResult::Done && syncOutput(pageDirectory);
+                result = run == PageGenerator::RunResult::Done && placeOutput(pageStep, pageDirectory);
             }
         } catch (const std::exception&) {
             result = false;

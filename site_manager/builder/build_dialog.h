@@ -16,6 +16,9 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+namespace platform {
+class ReplacementBatch;
+}
 
 // Set by Cancel while a build runs; the build asks at its next check.
 extern bool CancelRequested;
@@ -81,8 +84,9 @@ private:
     bool copySupportFiles(const BuildSettings& settings);
     bool makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons);
     bool makeThumbnails(const BuildSettings& settings, const QStringList& images);
-    // Makes a step's output durable with one sync; false (after a box) when it cannot.
-    bool syncOutput(const QString& directory);
+    // Makes a step's output (written into directory) durable with one sync and only then replaces
+    // its targets; false (after a box) when it cannot, and then no target is replaced.
+    bool placeOutput(platform::ReplacementBatch& step, const QString& directory);
     // Tells the user that the build could not write into directory and stops; always false.
     bool reportWriteFailure(const QString& directory);
 

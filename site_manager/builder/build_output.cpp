@@ -1,8 +1,11 @@
 #include "site_manager/builder/build_output.h"
 
 #include "platform/file_replacement.h"
+#include "platform/replacement_batch.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -18,9 +21,17 @@ mode_t outputMode(const QString& path) {
 
 }  // namespace
 
-bool writeBuildFile(const QString& path, const QByteArray& data) {
-    // Waiting for the disk on every file would make a build crawl; the build syncs the file
-    // system once per step and fails when that sync fails.
+bool writeBuildFile(const QString& path, const QByteArray& data, platform::ReplacementBatch* step) {
+    // Waiting for the disk on every file would make a build crawl: the step syncs once.
+    if (step) return step->write(data, path, outputMode(path));
     platform::FileReplacement out(path, platform::FileReplacement::Sync::Deferred, outputMode(path));
     return out.open() && out.write(data) && out.commit();
+}
+
+void removeLeftoverTemporaries(const QString& directory) {
+    const QDir dir(directory);
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!entry.isSymLink() && platform::isReplacementTemporaryName(entry.fileName()))
+            QFile::remove(entry.filePath());
+    }
 }

@@ -53,7 +53,7 @@ QImage labelSheet(const QSize& size, uint32_t textColour, const QString& label, 
 }
 
 // The button as the writer of extension ("jpg": baseline at quality 99, or "gif") encodes it. It is
-// written like every page and thumbnail of the build: whole, by rename, synced with its step.
+// written like every page and thumbnail of the build: whole, placed when its step is synced.
 QByteArray encodedButton(TPixelGraphic& button, const QString& extension) {
     if (extension == QLatin1String("jpg")) {
         JpegQuality = 99;
@@ -68,7 +68,7 @@ QByteArray encodedButton(TPixelGraphic& button, const QString& extension) {
 }  // namespace
 
 bool createbutton(const QString& styleGraphic, const QString& target, uint32_t textColour, const QString& label,
-                  const ButtonFont& font, bool* notWritten) {
+                  const ButtonFont& font, bool* notWritten, platform::ReplacementBatch* step) {
     try {
         TPixelGraphic style;
         style.LoadFromFile(styleGraphic);
@@ -84,7 +84,7 @@ bool createbutton(const QString& styleGraphic, const QString& target, uint32_t t
         const QString extension = style.GetBitCount() == 24 ? "jpg" : "gif";
         ButtonExtension = "." + extension;
         const QByteArray encoded = encodedButton(button, extension);
-        if (writeBuildFile(target + ButtonExtension, encoded)) return true;
+        if (writeBuildFile(target + ButtonExtension, encoded, step)) return true;
         if (notWritten) *notWritten = true;
         return false;
     } catch (const std::exception&) {

@@ -13,6 +13,10 @@
 #include <functional>
 #include <optional>
 
+namespace platform {
+class ReplacementBatch;
+}
+
 class PageGenerator {
 public:
     // images: the file names (no directory) of the build, in build order. The page-number prefix
@@ -43,6 +47,8 @@ public:
     // The ini form of the description file (see prepareDescriptionFile).
     // Read once here: every caption of the build looks its description up in the table.
     void setDescriptionIniPath(const QString& path) { descriptions_ = DescriptionTable(path); }
+    // The batch the pages are left in until their step places them; none writes each page at once.
+    void setOutput(platform::ReplacementBatch* step) { output_ = step; }
     // Progress texts such as "Creating Index for Page 2".
     void setMessageHandler(std::function<void(const QString&)> handler) { message_ = std::move(handler); }
     // Reads the pixel size of an image file (for the maximum image size); nothing when unreadable.
@@ -114,5 +120,6 @@ private:
     std::function<void(const QString&)> message_;
     ImageSizeReader imageSize_;
     HeaderFooterLists headerFooter_;
+    platform::ReplacementBatch* output_ = nullptr;
     bool pageUtf8_ = true;  // the encoding of the template last read, used for its page
 };

@@ -48,7 +48,7 @@ QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
 bool PageGenerator::createHTMLImagepage(const QString& path, int i, const QString& indexHtml, int p) {
     try {
         const QString text = imagePageText(i, indexHtml, p);
-        writePage(path, text, pageUtf8_);
+        writePage(path, text, pageUtf8_, output_);
         return true;
     } catch (...) {
         return false;

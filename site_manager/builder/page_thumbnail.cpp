@@ -73,7 +73,7 @@ QString PageGenerator::thumbPageText(int p, const QString& indexHtml, int firstI
 bool PageGenerator::createHTMLThumbpage(const QString& path, int p, const QString& indexHtml, int firstImage) {
     try {
         const QString text = thumbPageText(p, indexHtml, firstImage);
-        writePage(path, text, pageUtf8_);
+        writePage(path, text, pageUtf8_, output_);
         return true;
     } catch (...) {
         return false;

@@ -95,12 +95,12 @@ QString loadTemplate(const QString& path, bool* utf8) {
     return decodeUserText(file.readAll(), utf8);
 }
 
-void writePage(const QString& path, const QString& text, bool utf8) {
+void writePage(const QString& path, const QString& text, bool utf8, platform::ReplacementBatch* step) {
     QString normalised = text;
     normalised.replace("\r\n", "\n").replace('\r', '\n');
     if (normalised.endsWith('\n')) normalised.chop(1);
     normalised.replace('\n', "\r\n");
     normalised += "\r\n";
     const QByteArray data = utf8 ? normalised.toUtf8() : toLatin1WithReferences(normalised);
-    if (!writeBuildFile(path, data)) throw PageBuildError("Cannot write the page " + path);
+    if (!writeBuildFile(path, data, step)) throw PageBuildError("Cannot write the page " + path);
 }

@@ -5,6 +5,10 @@
 
 #include <QString>
 
+namespace platform {
+class ReplacementBatch;
+}
+
 inline constexpr char ContentPlaceholder[] = "***CONTENT***";
 inline constexpr char IndexPlaceholder[] = "***INDEX***";
 inline constexpr char HeaderPlaceholder[] = "***HEADER***";
@@ -29,5 +33,5 @@ QString decodeUserText(const QByteArray& data, bool* utf8 = nullptr);
 // The text of a template; raises PageBuildError when it cannot be read. utf8 tells how it was read.
 QString loadTemplate(const QString& path, bool* utf8 = nullptr);
 // Writes a page as lines ended by CR LF, in UTF-8 or (utf8 false) in Latin-1 like its template;
-// raises PageBuildError when it cannot be written.
-void writePage(const QString& path, const QString& text, bool utf8 = true);
+// raises PageBuildError when it cannot be written. Left in step when given (see writeBuildFile).
+void writePage(const QString& path, const QString& text, bool utf8 = true, platform::ReplacementBatch* step = nullptr);

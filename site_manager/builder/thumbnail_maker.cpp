@@ -87,7 +87,7 @@ ShrunkImage shrinkImage(const QString& source, int W, int H) {
     return shrunk;
 }
 
-bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality) {
+bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality, platform::ReplacementBatch* step) {
     try {
         JpegQuality = uint8_t(std::clamp(quality, 1, 100));
         JpegProgressive = true;
@@ -98,7 +98,7 @@ bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality
             const std::lock_guard lock(registryInUse);
             thumbnail.SaveToStreamExt(encoded, "jpg");
         }
-        return writeBuildFile(target, encoded.data());
+        return writeBuildFile(target, encoded.data(), step);
     } catch (const std::exception&) {
         return false;
     }

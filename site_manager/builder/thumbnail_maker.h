@@ -7,6 +7,9 @@
 #include <memory>
 
 class TPixelGraphic;
+namespace platform {
+class ReplacementBatch;
+}
 
 // The outcome of shrinking one image.
 struct ShrunkImage {
@@ -24,9 +27,10 @@ struct ShrunkImage {
 // fitting rule gives the whole picture for W x H (never enlarging). Shows no
 // box: any thread may call it.
 ShrunkImage shrinkImage(const QString& source, int W, int H);
-// Writes the thumbnail as a progressive JPEG of the given quality; false on
-// failure.
-bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality);
+// Writes the thumbnail as a progressive JPEG of the given quality, left in step
+// when given (see writeBuildFile); false on failure.
+bool writeThumbnail(TPixelGraphic& thumbnail, const QString& target, int quality,
+                    platform::ReplacementBatch* step = nullptr);
 
 // Both halves for one image. On a failure the user is asked whether to go on:
 // true means written or go on, false means stop.

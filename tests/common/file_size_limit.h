@@ -1,6 +1,8 @@
 #pragma once
 // A full disk without root: a child process whose files may not grow past a few bytes, so that
-// the kernel fails its writes with EFBIG.
+// the kernel fails its writes with EFBIG. And a disk that fails late: a child whose file-system
+// syncs fail with EIO, as they do when data taken earlier cannot be stored after all (delayed
+// allocation, a network file system).
 #include <QStringList>
 #include <functional>
 
@@ -10,5 +12,7 @@ namespace testing_support {
 // the lines it returns. A test failure inside the child, or a child that dies, adds a line that
 // says so, so the parent's comparison fails.
 QStringList runWithFileSizeLimit(long limitBytes, const std::function<QStringList()>& body);
+// The same, but every write succeeds and every syncfs() of the child fails with EIO.
+QStringList runWithFailingFileSystemSync(const std::function<QStringList()>& body);
 
 }  // namespace testing_support

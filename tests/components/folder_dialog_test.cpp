@@ -5,6 +5,7 @@
 #include "components/shell_tree.h"
 #include "tests/common/message_responder.h"
 #include "tests/common/qt_print.h"
+#include "tests/common/temporary_home.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -91,12 +92,7 @@ TEST(FolderDialog, PlacedOverItsOwnerOnTheScreenOrAtItsPosition) {
 // Computer alike (a folder in the home folder goes through its volume there); a folder made in
 // the selected, empty folder appears.
 TEST(FolderDialog, DirectorySelectsItsNearestFolderUnderEveryRoot) {
-    QTemporaryDir home;
-    const struct RestoreHome {
-        QByteArray saved = qgetenv("HOME");
-        ~RestoreHome() { qputenv("HOME", saved); }
-    } restoreHome;
-    qputenv("HOME", QFile::encodeName(home.path()));
+    const testing_support::TemporaryHome home;
     const QString nearest = QDir::cleanPath(home.filePath("sites/shop"));
     ASSERT_TRUE(QDir().mkpath(nearest));
     for (const TShellFolder root : {sfoDesktopExpanded, sfoDesktop, sfoMyComputer}) {

@@ -4,6 +4,7 @@
 #include "components/disc_monitor_watcher.h"
 #include "components/shell_mask.h"
 #include "components/shell_tree.h"
+#include "tests/common/temporary_home.h"
 #include "tests/common/qt_print.h"
 
 #include <QDir>
@@ -115,12 +116,7 @@ TEST_F(ShellTreeTest, LinkedFoldersCarryTheLinkOverlayAndPathSelectsTheNearestEx
 // nearest existing folder) with the nodes above it open; a folder made later in the selected,
 // empty folder appears in it.
 TEST_F(ShellTreeTest, PathSelectsUnderEveryRootAndAnEmptySelectedFolderShowsNewSubfolders) {
-    QTemporaryDir home;
-    const struct RestoreHome {
-        QByteArray saved = qgetenv("HOME");
-        ~RestoreHome() { qputenv("HOME", saved); }
-    } restoreHome;
-    qputenv("HOME", QFile::encodeName(home.path()));
+    const testing_support::TemporaryHome home;
     const QString inHome = QDir::cleanPath(home.path()) + "/Pictures/trip";
     ASSERT_TRUE(QDir().mkpath(inHome));
     mkdir("site/photos");

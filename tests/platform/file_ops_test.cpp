@@ -1,5 +1,7 @@
 #include "platform/file_ops.h"
+#include "platform/file_replacement.h"
 #include "platform/ini_file.h"
+#include "platform/replacement_batch.h"
 #include "tests/common/file_size_limit.h"
 #include "tests/common/temp_data_dir.h"
 
@@ -95,4 +97,38 @@ TEST(FileOps, AWriteThroughALinkReplacesTheFileItLeadsTo) {
     ASSERT_TRUE(platform::writeFileAtomically(dir.file("sites.ini"), "new"));
     EXPECT_TRUE(QFileInfo(dir.file("sites.ini")).isSymLink());
     EXPECT_EQ(dir.read("elsewhere/sites.ini"), "new");
+}
+
+// A batch replaces no target before its one sync: until finish() the old files keep their bytes
+// beside the new temporaries, which a failed sync or a discard removes.
+TEST(FileOps, ABatchReplacesItsTargetsOnlyAfterItsSync) {
+    TempDataDir dir;
+    const QString page = dir.write("site/Index.html", "old page"), thumb = dir.write("site/a_thb.jpg", "old thumb");
+    const auto entries = [&] { return QDir(dir.file("site")).entryList(QDir::Files | QDir::Hidden); };
+    for (const std::string ending : {"finish", "failed sync", "discard"}) {
+        platform::ReplacementBatch batch;
+        ASSERT_TRUE(batch.write("new page", page) && batch.write("new thumb", thumb));
+        const QStringList pending = entries();
+        ASSERT_EQ(pending.size(), 4) << ending;
+        for (const QString& name : pending)
+            EXPECT_EQ(platform::isReplacementTemporaryName(name), name.startsWith(".~")) << name.toStdString();
+        EXPECT_EQ(dir.read("site/Index.html") + dir.read("site/a_thb.jpg"), "old pageold thumb");
+        if (ending == "finish")
+            EXPECT_TRUE(batch.finish().isEmpty());
+        else if (ending == "failed sync")
+            EXPECT_EQ(testing_support::runWithFailingFileSystemSync([&] { return batch.finish(); }),
+                      (QStringList{page, thumb}));
+        else
+            batch.discard();
+        EXPECT_EQ(entries(), (QStringList{"a_thb.jpg", "Index.html"})) << ending;
+        const QByteArray expected = ending == "finish" ? "new pagenew thumb" : "old pageold thumb";
+        EXPECT_EQ(dir.read("site/Index.html") + dir.read("site/a_thb.jpg"), expected) << ending;
+        dir.write("site/Index.html", "old page");
+        dir.write("site/a_thb.jpg", "old thumb");
+    }
+    // Names a replacement never makes.
+    for (const char* name : {".~0123456789ab.tar.gz", ".~0123456789AB.jpg", ".~0123456789a.jpg", "~0123456789ab.jpg",
+                             ".~0123456789ab.jpg.part"})
+        EXPECT_FALSE(platform::isReplacementTemporaryName(name)) << name;
+    EXPECT_TRUE(platform::isReplacementTemporaryName(".~0123456789ab"));
 }

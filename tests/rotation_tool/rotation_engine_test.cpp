@@ -401,6 +401,10 @@ TEST_F(RotationToolTest, EveryRegularFileIsPublishedWhateverItsNameAndOwnLeftove
     data.write("live_Site_1/.spindleway-notes.txt", "the user's own");
     data.write("live_Site_1/.spindleway-ab3", "the user's own too");
     data.write("live_Site_1/Index.html", "old index");
+    // What a build that never finished leaves in the rotation, and a user file that only looks alike.
+    data.write("Site_1/R1/.~0123456789ab.html", "half a page");
+    data.write("Site_1/R1/thumbs/.~00000000000f.jpg", "half a thumbnail");
+    data.write("Site_1/R1/.~0123456789ab.tar.gz", "the user's own");
     data.write("options.ini", "[Options]\r\nCreateBackups=True\r\n");
     struct stat oldIndex {};
     ASSERT_EQ(::stat((liveDir + "Index.html").constData(), &oldIndex), 0);
@@ -421,6 +425,9 @@ TEST_F(RotationToolTest, EveryRegularFileIsPublishedWhateverItsNameAndOwnLeftove
         EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + gone)) << gone;
     EXPECT_EQ(live("Site_1", ".spindleway-notes.txt"), "the user's own");
     EXPECT_EQ(live("Site_1", ".spindleway-ab3"), "the user's own too");
+    for (const char* unpublished : {".~0123456789ab.html", "thumbs/.~00000000000f.jpg"})
+        EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + unpublished)) << unpublished;
+    EXPECT_EQ(live("Site_1", ".~0123456789ab.tar.gz"), "the user's own");
 
     // The backup is the old file itself, linked under its backup name.
     struct stat backup {};

@@ -1,6 +1,7 @@
 // The site-gallery program on a full disk (a child process whose files may not grow past 8 bytes):
-// each failed save, image copy or build step comes to the user once, as its operation's message,
-// and every file of the data directory keeps every byte it had.
+// each failed save, image copy, build step or deletion comes to the user once, as its operation's message,
+// and every file of the data directory keeps every byte it had. On a disk that takes the writes
+// but fails the sync that ends a build step, the step replaces none of the files built before.
 #include "site_manager/site_options_dialog.h"
 #include "tests/common/file_size_limit.h"
 #include "tests/site_manager/main_window_fixture.h"
@@ -9,6 +10,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMap>
 #include <QRadioButton>
 
@@ -43,7 +45,7 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
     const QString rotationSaveError = "Error encountered saving the settings for the current rotation.  Ensure you "
                                       "have sufficient disk space and write access to this drive";
     // Build! with the layout settings made by setUp; the editor's close then cannot save either.
-    const auto build = [&](const std::function<void()>& setUp, bool keepThumbnails) {
+    const auto build = [&](const std::function<void()>& setUp, bool keepThumbnails, int boxes = 2) {
         return [=](MessageScript& script) {
             inEditor(script, [&](TdlgEditSite& editor) {
                 editor.cmbstyle->setCurrentText(plain);
@@ -51,7 +53,7 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
                 script.onDialog([&](QDialog& d) {
                     auto& dialog = dynamic_cast<TdlgBuildProgress&>(d);
                     dialog.chkNoThumbRecreate->setChecked(keepThumbnails);
-                    script.answer(MessageResult::OK).answer(MessageResult::OK);
+                    for (int i = 0; i < boxes; ++i) script.answer(MessageResult::OK);
                     dialog.btnokClick();
                     dialog.BitBtn2Click();  // still open: the build failed
                     return dialog.result();
@@ -67,6 +69,14 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
                 editor.DropFileTarget1Drop({data.path() + "Styles/" + file});
             });
         };
+    };
+    const auto buttons = [&] {
+        dlgThumbOptions->chkImageButtons->setChecked(true);
+        dlgThumbOptions->edtSelectedImageButton->setText(source + "Index.gif");
+    };
+    const auto imagePages = [&] {
+        dlgThumbOptions->rdbHTMLImageWindow->setChecked(true);
+        dlgThumbOptions->cmbimagestyle->setCurrentText(plain);
     };
     struct Operation {
         const char* name;
@@ -95,28 +105,31 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
              dlgThumbOptions->Chkusecustombuttons->setChecked(true);
              dlgThumbOptions->edtnextfile->setText(source + "Next.gif");
          }, false), {"An error was encountered copying the file, " + source + "Next.gif!", rotationSaveError}},
-        {"page button", build([&] {
-             dlgThumbOptions->chkImageButtons->setChecked(true);
-             dlgThumbOptions->edtSelectedImageButton->setText(source + "Index.gif");
-         }, false), {writeError.arg(rotation), rotationSaveError}},
+        {"page button", build(buttons, false), {writeError.arg(rotation), rotationSaveError}},
         {"thumbnail", build([] {}, false), {writeError.arg(rotation + "thumbs/"), rotationSaveError}},
-        {"image page", build([&] {
-             dlgThumbOptions->rdbHTMLImageWindow->setChecked(true);
-             dlgThumbOptions->cmbimagestyle->setCurrentText(plain);
-         }, true), {"Error encountered creating your Image Display pages.  Please ensure you have enough disk space",
-                    rotationSaveError}},
+        {"image page", build(imagePages, true),
+         {"Error encountered creating your Image Display pages.  Please ensure you have enough disk space",
+          rotationSaveError}},
         {"thumbnail page", build([] {}, true),
          {"Error encountered creating your HTML pages.  Please ensure you have enough disk space", rotationSaveError}},
+        {"delete site", [&](MessageScript& script) {
+             script.answer(MessageResult::Yes).answer(MessageResult::OK);
+             main->btndeletesiteClick();
+             EXPECT_EQ(main->lbxsites->count(), 1);
+         }, QString("Are you sure you want to delete the current site, Garden?  \r\n\r\nNote: This will also "
+                    "delete the directory, " + data.path() + "site/ and all files that it contains!")
+                    .split('\n')  // the child hands its boxes back line by line
+                << "Error encountered saving your settings!  You may be out of disk space!"},
     };
-    const auto files = [&] {
+    const auto files = [&](const QString& root) {
         QMap<QString, QByteArray> all;
-        for (QDirIterator it(data.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
             QFile file(it.next());
             all[file.fileName()] = file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable";
         }
         return all;
     };
-    const auto before = files();
+    const auto before = files(data.path());
     for (const Operation& operation : operations) {
         const QStringList boxes = testing_support::runWithFileSizeLimit(8, [&] {
             MessageScript script;
@@ -124,6 +137,26 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
             return script.texts();
         });
         EXPECT_EQ(boxes, operation.boxes) << operation.name;
-        EXPECT_EQ(files(), before) << operation.name;
+        EXPECT_EQ(files(data.path()), before) << operation.name;
+    }
+    // The settings are saved there; the built files stay as they were, with no temporary left.
+    const std::vector<Operation> failedSyncs = {
+        {"page button", build(buttons, false, 1), {writeError.arg(rotation)}},
+        {"thumbnail", build([] {}, false, 1), {writeError.arg(rotation + "thumbs/")}},
+        {"image page", build(imagePages, true, 1), {writeError.arg(rotation)}},
+        {"thumbnail page", build([] {}, true, 1), {writeError.arg(rotation)}},
+    };
+    const auto built = files(rotation);
+    // Temporaries of a build that never finished: the next build removes them.
+    data.write("site/Rotation_1/.~0123456789ab.html", "half a page");
+    data.write("site/Rotation_1/thumbs/.~00000000000f.jpg", "half a thumbnail");
+    for (const Operation& operation : failedSyncs) {
+        const QStringList boxes = testing_support::runWithFailingFileSystemSync([&] {
+            MessageScript script;
+            operation.run(script);
+            return script.texts();
+        });
+        EXPECT_EQ(boxes, operation.boxes) << operation.name;
+        EXPECT_EQ(files(rotation), built) << operation.name;
     }
 }
