@@ -43,6 +43,13 @@ def bmp_rle8_30000(path):
     _write(path, _bmp(30000, 30000, 8, 1, 256, runs))
 
 
+def bmp_rle8_13_by_4194308(path):
+    """About 1 KB: 13 x 4194308 run-length coded (54 megapixels, within the pixel limit), one row of
+    runs and the end of the bitmap; the rest of the picture is left to the background."""
+    runs = b"\x0d\x07" + b"\x00\x01"
+    _write(path, _bmp(13, 4194308, 8, 1, 256, runs))
+
+
 def _icon(count):
     """COUNT directory entries that all point at one 16 x 16 4-bit image."""
     width = height = 16
@@ -139,6 +146,7 @@ BOMBS = {
     "bmp_2147483647_square_4bit.bmp": bmp_square_4bit,
     "bmp_2147483647_square_24bit.bmp": bmp_square_24bit,
     "bmp_rle8_30000_square.bmp": bmp_rle8_30000,
+    "bmp_rle8_13_by_4194308.bmp": bmp_rle8_13_by_4194308,
     "ico_4000_entries.ico": ico_4000,
     "ico_65535_entries.ico": ico_65535,
     "jpeg_progressive_16384_square.jpg": jpeg_progressive_16384,
