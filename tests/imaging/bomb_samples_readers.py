@@ -50,6 +50,12 @@ def bmp_rle8_13_by_4194308(path):
     _write(path, _bmp(13, 4194308, 8, 1, 256, runs))
 
 
+def bmp_rle8_16384_square(path):
+    """About 1 KB: 16384 x 16384 run-length coded (the pixel limit itself), one run and the end of
+    the bitmap."""
+    _write(path, _bmp(16384, 16384, 8, 1, 256, b"\x0d\x07\x00\x01"))
+
+
 def _icon(count):
     """COUNT directory entries that all point at one 16 x 16 4-bit image."""
     width = height = 16
@@ -147,6 +153,7 @@ BOMBS = {
     "bmp_2147483647_square_24bit.bmp": bmp_square_24bit,
     "bmp_rle8_30000_square.bmp": bmp_rle8_30000,
     "bmp_rle8_13_by_4194308.bmp": bmp_rle8_13_by_4194308,
+    "bmp_rle8_16384_square.bmp": bmp_rle8_16384_square,
     "ico_4000_entries.ico": ico_4000,
     "ico_65535_entries.ico": ico_65535,
     "jpeg_progressive_16384_square.jpg": jpeg_progressive_16384,
