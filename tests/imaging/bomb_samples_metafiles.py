@@ -4,57 +4,19 @@
 BOMBS maps a file name to a function writing that file; run as a program it writes all of them
 (or the ones named after the directory) into a directory:
     bomb_samples_metafiles.py OUTDIR [NAME ...]
-Standard library only.
+Standard library only (and the record builders of format_samples/_metafile.py).
 """
 import os
 import random
 import struct
 import sys
 
-RED = 0x0000FF  # COLORREF 0x00BBGGRR
-
-
-# --- standard metafiles ---------------------------------------------------------------------
-
-def wmf_record(function, *words, raw=b""):
-    body = struct.pack("<%dh" % len(words), *words) + raw
-    if len(body) % 2:
-        body += b"\0"
-    return struct.pack("<IH", 3 + len(body) // 2, function) + body
-
-
-def placeable(left, top, right, bottom, inch):
-    words = [0xCDD7, 0x9AC6, 0, left & 0xFFFF, top & 0xFFFF, right & 0xFFFF, bottom & 0xFFFF, inch, 0, 0]
-    checksum = 0
-    for w in words:
-        checksum ^= w
-    return struct.pack("<10H", *words) + struct.pack("<H", checksum)
-
-
-def wmf(records, objects, header):
-    records = list(records) + [wmf_record(0)]
-    body = b"".join(records)
-    max_record = max(len(r) // 2 for r in records)
-    std = struct.pack("<HHHIHIH", 1, 9, 0x0300, (18 + len(body)) // 2, objects, max_record, 0)
-    return header + std + body
-
-
-def red_brush_no_pen():
-    return [wmf_record(0x02FC, 0, raw=struct.pack("<IH", RED, 0)), wmf_record(0x012D, 0),
-            wmf_record(0x02FA, 5, 0, 0, raw=struct.pack("<I", 0)), wmf_record(0x012D, 1)]
-
-
-def wmf_rect(left, top, right, bottom):
-    return wmf_record(0x041B, bottom, right, top, left)
+# The record builders of the metafile samples; only the bombs' own headers and records are here.
+from format_samples._metafile import (emf_record, emf_red_rect_records, placeable, rect, red_rect_records, wmf,
+                                      wmf_record)
 
 
 # --- enhanced metafiles ---------------------------------------------------------------------
-
-def emf_record(kind, payload):
-    if len(payload) % 4:
-        payload += b"\0" * (4 - len(payload) % 4)
-    return struct.pack("<II", kind, 8 + len(payload)) + payload
-
 
 def emf(records, bounds, frame):
     """bounds in device pixels, frame in 0.01 mm; the reference device is 96 dpi."""
@@ -64,11 +26,6 @@ def emf(records, bounds, frame):
     fixed = struct.pack("<4i4iIIIIHHIIIiiii", *bounds, *frame, 0x464D4520, 0x10000, total,
                         len(records) + 2, 4, 0, 0, 0, 0, 960, 480, 254, 127)
     return struct.pack("<II", 1, 88) + fixed + body
-
-
-def emf_red_rect(left, top, right, bottom):
-    return [emf_record(39, struct.pack("<IIII", 1, 0, RED, 0)), emf_record(37, struct.pack("<I", 1)),
-            emf_record(37, struct.pack("<I", 0x80000008)), emf_record(43, struct.pack("<4i", left, top, right, bottom))]
 
 
 def rle8_dib(width, height):
@@ -93,28 +50,28 @@ def put(path, data):
 
 def huge_extent_wmf(path):
     """A placeable WMF of 32000 x 32000 units at one unit an inch: 3,072,000 pixels square."""
-    put(path, wmf(red_brush_no_pen() + [wmf_rect(0, 0, 16000, 16000)], 2, placeable(0, 0, 32000, 32000, 1)))
+    put(path, wmf(red_rect_records(0, 0, 16000, 16000), 2, placeable(0, 0, 32000, 32000, 1)))
 
 
 def wide_extent_wmf(path):
     """A placeable WMF 32767 units wide and 20 high at one unit an inch."""
-    put(path, wmf(red_brush_no_pen() + [wmf_rect(0, 0, 16000, 10)], 2, placeable(0, 0, 32767, 20, 1)))
+    put(path, wmf(red_rect_records(0, 0, 16000, 10), 2, placeable(0, 0, 32767, 20, 1)))
 
 
 def huge_frame_emf(path):
     """An EMF whose frame claims 2^31 hundredths of a millimetre each way (about 8 million pixels)."""
     big = 0x7FFFFFF0
-    put(path, emf(emf_red_rect(0, 0, 1000, 1000), (0, 0, 1000, 1000), (0, 0, big, big)))
+    put(path, emf(emf_red_rect_records(0, 0, 1000, 1000), (0, 0, 1000, 1000), (0, 0, big, big)))
 
 
 def huge_bounds_emf(path):
     """An EMF without a usable frame whose device bounds span the whole 32-bit range."""
-    put(path, emf(emf_red_rect(0, 0, 1000, 1000), (-0x7FFFFFFF, -0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF), (0, 0, 0, 0)))
+    put(path, emf(emf_red_rect_records(0, 0, 1000, 1000), (-0x7FFFFFFF, -0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF), (0, 0, 0, 0)))
 
 
 def many_fills_wmf(path):
     """3 KB of rectangles, each covering the whole of a huge extent."""
-    put(path, wmf(red_brush_no_pen() + [wmf_rect(0, 0, 32000, 32000)] * 200, 2, placeable(0, 0, 32000, 32000, 1)))
+    put(path, wmf(red_rect_records(0, 0, 32000, 32000) + [rect(0, 0, 32000, 32000)] * 199, 2, placeable(0, 0, 32000, 32000, 1)))
 
 
 def huge_font_wmf(path):
@@ -128,7 +85,7 @@ def huge_font_wmf(path):
 
 def rle_bitmap_emf(path):
     """A 400 x 200 EMF whose bitmap record's RLE8 data declares 30000 x 30000 pixels."""
-    records = emf_red_rect(100, 50, 300, 150) + [emf_stretch_dib(rle8_dib(30000, 30000), 0, 0, 50, 50, 30000, 30000)]
+    records = emf_red_rect_records(100, 50, 300, 150) + [emf_stretch_dib(rle8_dib(30000, 30000), 0, 0, 50, 50, 30000, 30000)]
     put(path, emf(records, (0, 0, 399, 199), (0, 0, 10583, 5292)))
 
 
@@ -136,7 +93,7 @@ def rle_bitmap_wmf(path):
     """A 400 x 200 WMF whose STRETCHDIB record's RLE8 data declares 30000 x 30000 pixels."""
     stretch = wmf_record(0x0F43, raw=struct.pack("<IHhhhhhhhh", 0xCC0020, 0, 30000, 30000, 0, 0, 50, 50, 0, 0)
                          + rle8_dib(30000, 30000))
-    put(path, wmf(red_brush_no_pen() + [wmf_rect(100, 50, 300, 150), stretch], 2, placeable(0, 0, 400, 200, 96)))
+    put(path, wmf(red_rect_records(100, 50, 300, 150) + [stretch], 2, placeable(0, 0, 400, 200, 96)))
 
 
 def random_emf(path):
