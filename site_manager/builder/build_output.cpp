@@ -22,9 +22,10 @@ mode_t outputMode(const QString& path) {
 }  // namespace
 
 bool writeBuildFile(const QString& path, const QByteArray& data, platform::ReplacementBatch* step) {
-    // Waiting for the disk on every file would make a build crawl: the step syncs once.
+    // Waiting for the disk on every file would make a build crawl: a build step syncs once for all
+    // its files. A single file (the editor's preview) reaches the disk before it replaces the old one.
     if (step) return step->write(data, path, outputMode(path));
-    platform::FileReplacement out(path, platform::FileReplacement::Sync::Deferred, outputMode(path));
+    platform::FileReplacement out(path, platform::FileReplacement::Sync::Now, outputMode(path));
     return out.open() && out.write(data) && out.commit();
 }
 

@@ -10,7 +10,7 @@ class ReplacementBatch;
 }
 
 // Writes data for path through a temporary file in the same directory: left closed in step, which
-// places it, or (no step) renamed over path at once. False on any failure (the temporary file is
+// places it, or (no step) synced and renamed over path at once. False on any failure (the temporary file is
 // removed and an existing file at path stays as it was).
 bool writeBuildFile(const QString& path, const QByteArray& data, platform::ReplacementBatch* step = nullptr);
 
