@@ -88,6 +88,13 @@ public:
     static constexpr bool WithinPixelLimit(int64_t Width, int64_t Height) {
         return Width >= 0 && Height >= 0 && Width <= MaxPixels && Height <= MaxPixels && Width * Height <= MaxPixels;
     }
+    // A picture of more than LargePixels whose data draw less than a sixteenth of it is refused as
+    // damaged: a few bytes declaring a huge, nearly empty picture would cost seconds to allocate,
+    // shrink and convert. Real files draw their pictures whole.
+    static constexpr int64_t LargePixels = int64_t(1) << 26;
+    static constexpr bool EnoughPixelsDrawn(int64_t Drawn, int64_t Total) {
+        return Total <= LargePixels || Drawn >= Total / 16;
+    }
 
     TPixelGraphic();
     virtual ~TPixelGraphic();

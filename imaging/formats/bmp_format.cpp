@@ -212,33 +212,27 @@ bool readMaskedPixels(BmpInput& in, TPixelGraphic& g, const DibHeader& h, const 
     return true;
 }
 
-// RLE8 and RLE4 packets; the row counts up from the bottom of the image.
-void decodeRle(const std::vector<uint8_t>& data, TPixelGraphic& g, bool rle4) {
+// Walks RLE8 and RLE4 packets, rows counting up from the bottom of the image: Run(x, y, count,
+// value) is given each run of pixels, value(k) its k-th pixel. Progress(tenth) answers false to stop.
+template <typename RunSink, typename ProgressSink>
+void walkRlePackets(const std::vector<uint8_t>& data, int64_t bottomRow, bool rle4, RunSink&& Run,
+                    ProgressSink&& Progress) {
     const size_t size = data.size();
     const size_t tenth = size / 10;
     size_t lastTenth = 0;
     size_t pos = 0;
-    int64_t x = 0, y = int64_t(g.GetHeight()) - 1;
-    const int64_t width = g.GetWidth();
-    auto put = [&](int value) {
-        if (rle4) {
-            if (x < width && y >= 0) g.SetPixel(int(x), int(y), uint32_t(value));
-        } else if (x <= INT32_MAX && y >= INT32_MIN) {
-            g.SetPixel(int(x), int(y), uint32_t(value));  // drops pixels outside, or raises when asked
-        }
-        ++x;
-    };
+    int64_t x = 0, y = bottomRow;
+    auto nibble = [rle4](int byte, int k) { return rle4 ? ((k & 1) ? byte & 0x0F : byte >> 4) : byte; };
     while (pos + 2 <= size) {
         if (tenth > 0 && pos / tenth > lastTenth) {
             lastTenth = std::min<size_t>(pos / tenth, 10);
-            bool abort = false;
-            g.FireProgress(int(lastTenth), abort, 10);
-            if (abort) return;
+            if (!Progress(int(lastTenth))) return;
         }
         const int first = data[pos], second = data[pos + 1];
         pos += 2;
         if (first > 0) {
-            for (int k = 0; k < first; ++k) put(rle4 ? ((k & 1) ? second & 0x0F : second >> 4) : second);
+            Run(x, y, first, [&](int k) { return nibble(second, k); });
+            x += first;
             continue;
         }
         if (second == 0) {
@@ -252,18 +246,50 @@ void decodeRle(const std::vector<uint8_t>& data, TPixelGraphic& g, bool rle4) {
             y -= data[pos + 1];
             pos += 2;
         } else {
+            // An absolute run; pixels whose bytes the data lack are not drawn.
             const int count = second;
             const size_t bytes = rle4 ? size_t(count + 1) / 2 : size_t(count);
             const size_t available = std::min(bytes, size - pos);
-            for (int k = 0; k < count; ++k) {
-                const size_t at = pos + (rle4 ? size_t(k) / 2 : size_t(k));
-                if (at >= pos + available) break;
-                put(rle4 ? ((k & 1) ? data[at] & 0x0F : data[at] >> 4) : data[at]);
-            }
+            const int drawn = rle4 ? std::min(count, int(available) * 2) : int(available);
+            const size_t start = pos;
+            Run(x, y, drawn, [&](int k) { return nibble(data[start + (rle4 ? size_t(k) / 2 : size_t(k))], k); });
+            x += drawn;
             pos += available;
             if ((pos & 1) && pos < size) ++pos;  // runs are padded to whole words
         }
     }
+}
+
+// How many pixels of a Width x Height picture the packets draw.
+int64_t rlePixelsDrawn(const std::vector<uint8_t>& data, int64_t width, int64_t height, bool rle4) {
+    int64_t drawn = 0;
+    walkRlePackets(
+        data, height - 1, rle4,
+        [&](int64_t x, int64_t y, int count, auto&&) {
+            if (y >= 0 && y < height && x < width) drawn += std::min<int64_t>(count, width - x);
+        },
+        [](int) { return true; });
+    return drawn;
+}
+
+void decodeRle(const std::vector<uint8_t>& data, TPixelGraphic& g, bool rle4) {
+    const int64_t width = g.GetWidth();
+    walkRlePackets(
+        data, int64_t(g.GetHeight()) - 1, rle4,
+        [&](int64_t x, int64_t y, int count, auto&& value) {
+            for (int k = 0; k < count; ++k, ++x) {
+                if (rle4) {
+                    if (x < width && y >= 0) g.SetPixel(int(x), int(y), uint32_t(value(k)));
+                } else if (x <= INT32_MAX && y >= INT32_MIN) {
+                    g.SetPixel(int(x), int(y), uint32_t(value(k)));  // drops pixels outside, or raises when asked
+                }
+            }
+        },
+        [&](int tenth) {
+            bool abort = false;
+            g.FireProgress(tenth, abort, 10);
+            return !abort;
+        });
 }
 
 void readPalette(BmpInput& in, TPixelGraphic& g, int64_t entries, int entrySize) {
@@ -339,7 +365,13 @@ void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {
             bool abort = false;
             const int64_t got = g.ReadWithProgress(in.device(), reinterpret_cast<char*>(data.data()), int64_t(data.size()), abort);
             if (got != int64_t(data.size()) && !abort) raiseBmp(GetMessageText(32));
-            if (!abort) decodeRle(data, g, compression == Compression::Rle4);
+            const bool rle4 = compression == Compression::Rle4;
+            // Data that leave a large picture almost empty are damaged (end-of-bitmap and delta
+            // packets can skip any part of it); they are refused before any pixel is touched.
+            if (!abort && !TPixelGraphic::EnoughPixelsDrawn(rlePixelsDrawn(data, h.Width, height, rle4),
+                                                            int64_t(h.Width) * height))
+                raiseBmp(GetMessageText(32));
+            if (!abort) decodeRle(data, g, rle4);
         } else {
             upright = readRawPixels(in, g);
         }

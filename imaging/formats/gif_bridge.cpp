@@ -6,6 +6,7 @@
 
 #include <QIODevice>
 #include <QImage>
+#include <QRect>
 
 #include <algorithm>
 
@@ -17,7 +18,8 @@ void refuseIndexAboveOne(int ImageIndex) {
     if (ImageIndex > 1) throw EPixelGraphic(QStringLiteral("Index > 1"));
 }
 
-// A logical screen of no width or height shows nothing; the frames' extent stands in for it.
+// A logical screen of no width or height shows nothing; the extent of the frames read stands in
+// for it.
 void coverFramesWhenScreenIsEmpty(TGIFImage& gif) {
     if (gif.GetWidth() > 0 && gif.GetHeight() > 0) return;
     int width = gif.GetWidth(), height = gif.GetHeight();
@@ -28,6 +30,18 @@ void coverFramesWhenScreenIsEmpty(TGIFImage& gif) {
     }
     gif.SetWidth(width);
     gif.SetHeight(height);
+}
+
+// A large picture that frame 0's data leave almost empty is refused before it is drawn.
+void refuseNearlyEmptyPicture(TGIFImage& gif) {
+    if (gif.Images().Count() == 0) return;
+    const TGIFSubImage* frame = gif.Images().Frame(0);
+    const QRect screen(0, 0, gif.GetWidth(), gif.GetHeight());
+    const QRect visible = QRect(frame->Left(), frame->Top(), frame->Width(), frame->Height()) & screen;
+    const int64_t drawn = std::min<int64_t>(frame->DecodedPixels, int64_t(visible.width()) * visible.height());
+    if (TPixelGraphic::EnoughPixelsDrawn(drawn, int64_t(screen.width()) * screen.height())) return;
+    const bool cut = frame->DecodedPixels < frame->DataSize;
+    throw GIFException(GIFMessageText(cut ? GifMessage::PrematureEndOfData : GifMessage::InvalidData));
 }
 
 }  // namespace
@@ -69,11 +83,13 @@ void TGIFFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     bool abort = false;
     try {
         Graphic.FireProgress(10, abort, 100);
-        gif->LoadFromStream(Stream);
+        // The picture is frame 0; later frames are not read.
+        gif->LoadFromStream(Stream, true);
         Graphic.FireProgress(90, abort, 100);
         Graphic.FireProgress(100, abort, 100);
         if (!abort) {
             coverFramesWhenScreenIsEmpty(*gif);
+            refuseNearlyEmptyPicture(*gif);
             QImage bitmap;
             gif->AssignTo(bitmap);
             // A GIF without a single pixel is no image.
@@ -96,7 +112,7 @@ void TGIFFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphic
     TFileFormatReader::GetInfo(Stream, ImageIndex, Info);
     refuseIndexAboveOne(ImageIndex);
     TGIFImage gif;
-    gif.LoadFromStream(Stream);
+    gif.LoadFromStream(Stream, true);
     Info.ImageCount = 1;
     Info.BitCount = 8;
     Info.ColorsText = QStringLiteral("256");

@@ -25,7 +25,7 @@ QString GIFClipboardMimeType() {
 
 // ---- frame list ----
 
-void TGIFImageList::LoadFromStream(QIODevice& Stream, TGIFImage* Parent) {
+void TGIFImageList::LoadFromStream(QIODevice& Stream, TGIFImage* Parent, bool FirstFrameOnly) {
     uint8_t b;
     if (!ReadByte(Stream, b)) return;
     for (;;) {
@@ -44,7 +44,7 @@ void TGIFImageList::LoadFromStream(QIODevice& Stream, TGIFImage* Parent) {
             Parent->Progress(Parent, GifProgressStage::Running, size > 0 ? int(Stream.pos() * 100 / size) : 0, false,
                              QRect(0, 0, 0, 0), GIFMessageText(GifMessage::Loading));
         Add(frame.release());
-        if (!ReadByte(Stream, b)) return;
+        if (FirstFrameOnly || !ReadByte(Stream, b)) return;
     }
 }
 
@@ -443,8 +443,8 @@ int TGIFImage::GetBitsPerPixel() const {
     return result;
 }
 
-void TGIFImage::LoadFromStream(QIODevice& Stream) {
-    if (Stream.isSequential() || qobject_cast<QBuffer*>(&Stream)) return ReadStream(Stream);
+void TGIFImage::LoadFromStream(QIODevice& Stream, bool FirstFrameOnly) {
+    if (Stream.isSequential() || qobject_cast<QBuffer*>(&Stream)) return ReadStream(Stream, FirstFrameOnly);
     // The frames are read a byte at a time with steps back, which a file answers with a system
     // call each; the rest of the file is read from memory instead, and the file is left behind
     // what was read.
@@ -453,7 +453,7 @@ void TGIFImage::LoadFromStream(QIODevice& Stream) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     try {
-        ReadStream(buffer);
+        ReadStream(buffer, FirstFrameOnly);
     } catch (...) {
         Stream.seek(start + buffer.pos());
         throw;
@@ -461,15 +461,17 @@ void TGIFImage::LoadFromStream(QIODevice& Stream) {
     Stream.seek(start + buffer.pos());
 }
 
-void TGIFImage::ReadStream(QIODevice& Stream) {
+void TGIFImage::ReadStream(QIODevice& Stream, bool FirstFrameOnly) {
     const QString message = GIFMessageText(GifMessage::Loading);
     Progress(this, GifProgressStage::Starting, 0, false, QRect(0, 0, 0, 0), message);
     try {
         Clear();
         Header().LoadFromStream(Stream);
-        Images().LoadFromStream(Stream, this);
-        TGIFTrailer trailer(this);
-        trailer.LoadFromStream(Stream);
+        Images().LoadFromStream(Stream, this, FirstFrameOnly);
+        if (!FirstFrameOnly) {
+            TGIFTrailer trailer(this);
+            trailer.LoadFromStream(Stream);
+        }
     } catch (...) {
         Progress(this, GifProgressStage::Ending, 0, true, QRect(0, 0, 0, 0), message);
         throw;

@@ -23,8 +23,9 @@ class TGIFImageList : public TGIFList {
 public:
     using TGIFList::TGIFList;
     TGIFSubImage* Frame(int Index) const { return static_cast<TGIFSubImage*>(GetItem(Index)); }
-    // Reads the frames between the header and the trailer.
-    void LoadFromStream(QIODevice& Stream, TGIFImage* Parent);
+    // Reads the frames between the header and the trailer; with FirstFrameOnly it stops after
+    // frame 0, leaving the stream behind it.
+    void LoadFromStream(QIODevice& Stream, TGIFImage* Parent, bool FirstFrameOnly = false);
     void SaveToStream(QIODevice& Stream) override;
 };
 
@@ -96,7 +97,9 @@ public:
     void RemovePainter(TGIFPainter* Painter);
     int PainterCount();
 
-    void LoadFromStream(QIODevice& Stream);
+    // With FirstFrameOnly only frame 0 is read (and no trailer): a still picture shows nothing
+    // else, and a file of many frames then costs no more than its first.
+    void LoadFromStream(QIODevice& Stream, bool FirstFrameOnly = false);
     void SaveToStream(QIODevice& Stream);
     void LoadFromFile(const QString& FileName);
     void SaveToFile(const QString& FileName);
@@ -134,7 +137,7 @@ public:
     GifPainterEvent OnPainterStart, OnFramePaint, OnAnimationLoop, OnPainterEnd;
 
 private:
-    void ReadStream(QIODevice& Stream);
+    void ReadStream(QIODevice& Stream, bool FirstFrameOnly);
     void FreeBitmap();
     void StopDrawPainter();
     friend class TGIFSubImage;

@@ -180,6 +180,7 @@ void TGIFSubImage::Decode(QIODevice& Stream) {
     // The pixels grow row by row with the data, so a frame that declares far more pixels than its
     // few bytes can fill costs no more than what they fill.
     NewImage(false);
+    DecodedPixels = 0;
     auto decoder = std::make_unique<LZWDecoder>(*this, Stream);
     if (!decoder->Start()) return;
     const int width = Width(), height = Height();
@@ -206,6 +207,7 @@ void TGIFSubImage::Decode(QIODevice& Stream) {
         uint8_t* line = Data.data() + int64_t(row) * width;
         for (int x = 0;;) {
             line[x] = uint8_t(pixel);
+            ++DecodedPixels;
             if (++x == width) return true;
             pixel = decoder->NextPixel();
             if (pixel < 0) return false;

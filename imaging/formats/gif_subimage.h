@@ -95,6 +95,8 @@ public:
     // beyond Data are 0. Resize only through ResizeData, which keeps the image's count of them.
     std::vector<uint8_t> Data;
     int DataSize = 0;
+    // The pixels the last decoding filled from the data (DataSize when they were all there).
+    int64_t DecodedPixels = 0;
     TGIFLocalColorMap ColorMap{this};
     GifImageDescriptor ImageDescriptor;
     TGIFExtensionList Extensions;

@@ -56,6 +56,23 @@ def bmp_rle8_16384_square(path):
     _write(path, _bmp(16384, 16384, 8, 1, 256, b"\x0d\x07\x00\x01"))
 
 
+def _bmp_rle8_rows_drawn(rows):
+    """8192 x 8193 run-length coded (just over 2^26 pixels) whose bottom ROWS rows are drawn in
+    255-pixel runs of grey 9; the end of the bitmap leaves the rest to the background."""
+    row = b"\xff\x09" * 32 + b"\x20\x09" + b"\x00\x00"
+    return _bmp(8192, 8193, 8, 1, 256, row * rows + b"\x00\x01")
+
+
+def bmp_rle8_sixteenth_drawn(path):
+    """About 35 KB: 513 rows of 8193, just over a sixteenth of the picture."""
+    _write(path, _bmp_rle8_rows_drawn(513))
+
+
+def bmp_rle8_under_sixteenth_drawn(path):
+    """About 35 KB: 512 rows of 8193, just under a sixteenth of the picture."""
+    _write(path, _bmp_rle8_rows_drawn(512))
+
+
 def _icon(count):
     """COUNT directory entries that all point at one 16 x 16 4-bit image."""
     width = height = 16
@@ -154,6 +171,8 @@ BOMBS = {
     "bmp_rle8_30000_square.bmp": bmp_rle8_30000,
     "bmp_rle8_13_by_4194308.bmp": bmp_rle8_13_by_4194308,
     "bmp_rle8_16384_square.bmp": bmp_rle8_16384_square,
+    "bmp_rle8_sixteenth_drawn.bmp": bmp_rle8_sixteenth_drawn,
+    "bmp_rle8_under_sixteenth_drawn.bmp": bmp_rle8_under_sixteenth_drawn,
     "ico_4000_entries.ico": ico_4000,
     "ico_65535_entries.ico": ico_65535,
     "jpeg_progressive_16384_square.jpg": jpeg_progressive_16384,

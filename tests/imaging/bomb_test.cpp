@@ -56,11 +56,7 @@ QString readByRegistryGifReader(const QString& path) {
     return describe(graphic);
 }
 
-QString readByGifImage(const QString& path) {
-    TGIFImage gif;
-    QStringList warnings;
-    gif.OnWarning = [&](const void*, uint8_t, const QString& message) { warnings << message; };
-    gif.LoadFromFile(path);
+QString describeGif(TGIFImage& gif, const QStringList& warnings) {
     // Pixel bytes the frames hold: only what their data filled.
     int64_t held = 0;
     for (int i = 0; i < gif.Images().Count(); ++i) held += int64_t(gif.Images().Frame(i)->Data.size());
@@ -70,6 +66,25 @@ QString readByGifImage(const QString& path) {
         .arg(gif.Images().Count())
         .arg(held)
         .arg(warnings.isEmpty() ? QString() : QStringLiteral(" warns ") + warnings.join(QLatin1Char('|')));
+}
+
+QString readByGifImage(const QString& path) {
+    TGIFImage gif;
+    QStringList warnings;
+    gif.OnWarning = [&](const void*, uint8_t, const QString& message) { warnings << message; };
+    gif.LoadFromFile(path);
+    return describeGif(gif, warnings);
+}
+
+// What a still picture reads: frame 0, without the frames behind it or the trailer.
+QString readFirstFrame(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("cannot open");
+    TGIFImage gif;
+    QStringList warnings;
+    gif.OnWarning = [&](const void*, uint8_t, const QString& message) { warnings << message; };
+    gif.LoadFromStream(file, true);
+    return describeGif(gif, warnings);
 }
 
 // Runs Read in a child with limited address space; its line, "refused: <message>", or how the
@@ -127,9 +142,10 @@ TEST(Bombs, EachIsRefusedOrLoadsWithinTheMemoryLimit) {
         {"gif_10000_frames.gif", readByRegistryGifReader, "1x1 1-bit"},
         {"gif_200000_frames.gif", readByRegistry, "1x1 8-bit"},
         {"gif_200000_frames.gif", readByGifImage, "1x1 frames 200000 held 200000"},
-        // Huge frames whose few bytes fill one row hold that row only; the picture itself is as
-        // large as declared.
-        {"gif_huge_frame_few_bytes.gif", readByRegistry, "65535x2000 8-bit"},
+        {"gif_200000_frames.gif", readFirstFrame, "1x1 frames 1 held 1"},
+        // Huge frames whose few bytes fill one row hold that row only; a picture of this size that
+        // its data leave almost empty is refused.
+        {"gif_huge_frame_few_bytes.gif", readByRegistry, "refused: Premature end of data"},
         {"gif_huge_frame_few_bytes.gif", readByGifImage, "65535x2000 frames 1 held 65535"},
         {"gif_huge_frame_few_bytes.gif", readByRegistryGifReader, "65535x2000 1-bit"},
         {"gif_huge_frames_behind_small.gif", readByRegistry, "1x1 8-bit"},
@@ -138,7 +154,7 @@ TEST(Bombs, EachIsRefusedOrLoadsWithinTheMemoryLimit) {
         {"gif_huge_frame_on_small_screen.gif", readByRegistry, "2x2 8-bit"},
         {"gif_huge_frame_on_small_screen.gif", readByGifImage, "2x2 frames 1 held 65535"},
         {"gif_huge_interlaced_few_bytes.gif", readByGifImage, "65535x2000 frames 1 held 65535"},
-        {"gif_huge_interlaced_few_bytes.gif", readByRegistry, "65535x2000 8-bit"},
+        {"gif_huge_interlaced_few_bytes.gif", readByRegistry, "refused: Premature end of data"},
         // A cut file: the missing pixels are 0, reported once.
         {"gif_truncated.gif", readByGifImage, "16x16 frames 1 held 32 warns Premature end of data"},
         {"gif_truncated.gif", readByRegistry, "16x16 8-bit"},

@@ -117,7 +117,11 @@ TEST_F(ReaderBombs, EachIsRefusedOrReadAtItsTrueSizeWithinBoundedMemory) {
         {"bmp_rle8_30000_square.bmp", "BMP: Invalid size of image"},
         // Within the pixel limit: read at its size, the bottom row from its one run (grey 7).
         {"bmp_rle8_13_by_4194308.bmp", nullptr, 13, 4194308, 1, {{12, 4194307, pgRGB(7, 7, 7)}, {0, 0, black}}},
-        {"bmp_rle8_16384_square.bmp", nullptr, 16384, 16384, 1, {{12, 16383, pgRGB(7, 7, 7)}, {0, 0, black}}},
+        // Past 2^26 pixels the data must draw at least a sixteenth of the picture.
+        {"bmp_rle8_16384_square.bmp", "BMP: Unexpected end of file"},
+        {"bmp_rle8_under_sixteenth_drawn.bmp", "BMP: Unexpected end of file"},
+        {"bmp_rle8_sixteenth_drawn.bmp", nullptr, 8192, 8193, 1,
+         {{8191, 8192, pgRGB(9, 9, 9)}, {0, 8192 - 512, pgRGB(9, 9, 9)}, {0, 8192 - 513, black}}},
         // Every entry is the same 16 x 16 image whose row y holds grey 240 - 16 y.
         {"ico_4000_entries.ico", nullptr, 16, 16, 4000, {{0, 0, pgRGB(240, 240, 240)}, {15, 15, black}}},
         {"ico_65535_entries.ico", nullptr, 16, 16, 65535, {{0, 1, pgRGB(224, 224, 224)}}},
