@@ -97,17 +97,20 @@ int64_t coefficientBytes(jpeg_decompress_struct& info) {
 }
 
 // Buffers up to this size are allowed whatever the data; past it, a Huffman-coded file must be
-// long enough to code every block in at least one bit (the least a scan spends on a block), so
+// long enough to code every block in at least one bit (the least a scan spends on a block), an
+// arithmetic-coded one (which can code a flat block in less) at least one bit in 64 blocks, so
 // that a few hundred bytes cannot make the codec allocate and clear hundreds of megabytes.
-constexpr int64_t CoefficientAllowance = int64_t(64) << 20;
+constexpr int64_t CoefficientAllowance = int64_t(32) << 20;
+constexpr int64_t ArithmeticBlocksPerBit = 64;
 
 Outcome checkCoefficients(jpeg_decompress_struct& info, QIODevice& stream) {
     const int64_t bytes = coefficientBytes(info);
     if (bytes > PGJpegMaxCodecMemory) return Outcome::TooLarge;
-    if (bytes <= CoefficientAllowance || info.arith_code || stream.isSequential()) return Outcome::Done;
+    if (bytes <= CoefficientAllowance || stream.isSequential()) return Outcome::Done;
     const int64_t blocks = bytes / int64_t(sizeof(JBLOCK));
     const int64_t left = stream.size() - stream.pos() + int64_t(info.src->bytes_in_buffer);
-    return left * 8 < blocks ? Outcome::TooShort : Outcome::Done;
+    const int64_t blocksPerBit = info.arith_code ? ArithmeticBlocksPerBit : 1;
+    return left * 8 * blocksPerBit < blocks ? Outcome::TooShort : Outcome::Done;
 }
 
 // Creates the codec object and reads the header. Must be called right after setjmp succeeded.

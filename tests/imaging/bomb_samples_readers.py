@@ -95,8 +95,10 @@ def ico_65535(path):
     _write(path, _icon(65535))
 
 
-def _progressive_jpeg(width, height):
-    """A tiny progressive JPEG whose frame header declares WIDTH x HEIGHT."""
+def _progressive_jpeg(width, height, arithmetic=False):
+    """A tiny progressive JPEG whose frame header declares WIDTH x HEIGHT; with ARITHMETIC the
+    frame header says its scans are arithmetic-coded (what they hold is then garbage to a decoder,
+    which is read only once the coefficient buffers exist)."""
     from PIL import Image
     buffer = io.BytesIO()
     Image.new("RGB", (16, 16), (90, 140, 200)).save(buffer, "JPEG", quality=50, progressive=True,
@@ -104,6 +106,8 @@ def _progressive_jpeg(width, height):
     data = bytearray(buffer.getvalue())
     sof = data.find(b"\xff\xc2")
     struct.pack_into(">HH", data, sof + 5, height, width)
+    if arithmetic:
+        data[sof + 1] = 0xCA
     return bytes(data)
 
 
@@ -115,6 +119,16 @@ def jpeg_progressive_16384(path):
 def jpeg_progressive_8192(path):
     """Declares 8192 x 8192 (200 MB of coefficients) with data for a few blocks."""
     _write(path, _progressive_jpeg(8192, 8192))
+
+
+def jpeg_progressive_4096(path):
+    """Declares 4096 x 4096 (50 MB of coefficients) with data for a few blocks."""
+    _write(path, _progressive_jpeg(4096, 4096))
+
+
+def jpeg_arithmetic_8192(path):
+    """Arithmetic-coded, progressive, declaring 8192 x 8192 (200 MB of coefficients)."""
+    _write(path, _progressive_jpeg(8192, 8192, arithmetic=True))
 
 
 def pcx_65534_square(path):
@@ -177,6 +191,8 @@ BOMBS = {
     "ico_65535_entries.ico": ico_65535,
     "jpeg_progressive_16384_square.jpg": jpeg_progressive_16384,
     "jpeg_progressive_8192_square.jpg": jpeg_progressive_8192,
+    "jpeg_progressive_4096_square.jpg": jpeg_progressive_4096,
+    "jpeg_arithmetic_8192_square.jpg": jpeg_arithmetic_8192,
     "pcx_65534_square.pcx": pcx_65534_square,
     "tga_rle_65535_square.tga": tga_65535_square,
     "pbm_100000_square.pbm": pbm_100000_square,

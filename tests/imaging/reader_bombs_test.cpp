@@ -127,6 +127,8 @@ TEST_F(ReaderBombs, EachIsRefusedOrReadAtItsTrueSizeWithinBoundedMemory) {
         {"ico_65535_entries.ico", nullptr, 16, 16, 65535, {{0, 1, pgRGB(224, 224, 224)}}},
         {"jpeg_progressive_16384_square.jpg", "JPG: Invalid size of image"},
         {"jpeg_progressive_8192_square.jpg", "JPG: Unexpected end of file"},
+        {"jpeg_progressive_4096_square.jpg", "JPG: Unexpected end of file"},
+        {"jpeg_arithmetic_8192_square.jpg", "JPG: Unexpected end of file"},
         {"pcx_65534_square.pcx", "PCX: Invalid size of image"},
         {"tga_rle_65535_square.tga", "TGA: Invalid size of image"},
         {"pbm_100000_square.pbm", "PBM, PGM, PPM: Not supported subformat"},
