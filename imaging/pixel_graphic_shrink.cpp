@@ -52,35 +52,86 @@ Taps axisTaps(int sourceSize, int targetSize) {
 
 uint8_t clampByte(float v) { return uint8_t(std::clamp(int(std::lround(v)), 0, 255)); }
 
-// One source row as blue, green, red bytes.
-void sourceRow(const TPixelGraphic& source, int y, std::vector<uint8_t>& row) {
-    const int width = source.GetWidth();
-    if (source.GetPixelFormat() == PixelFormat24Bit) {
-        const uint8_t* line = source.GetScanLine(y);
-        row.assign(line, line + size_t(width) * 3);
-        return;
+// Rows of a picture of any pixel format as blue, green, red bytes; indexed pixels go through a
+// table of the palette made once, an index past the palette fails as it does for GetPixelColor.
+class RowReader {
+public:
+    explicit RowReader(const TPixelGraphic& source) : Source(source) {
+        if (source.GetPixelFormat() == PixelFormat24Bit) return;
+        const int entries = 1 << source.GetBitCount();
+        const int known = source.GetPaletteIdent() == pTrueColor ? entries : std::min(entries, source.GetPaletteCount());
+        for (int i = 0; i < known; ++i) Colours.push_back(source.GetPaletteColor(i));
     }
-    for (int x = 0; x < width; ++x) {
-        const TColor c = source.GetPixelColor(x, y);
-        row[size_t(x) * 3] = pgBlue(c);
-        row[size_t(x) * 3 + 1] = pgGreen(c);
-        row[size_t(x) * 3 + 2] = pgRed(c);
+
+    void read(int y, std::vector<uint8_t>& row) const {
+        const int width = Source.GetWidth();
+        const uint8_t* line = Source.GetScanLine(y);
+        const TPGPixelFormat format = Source.GetPixelFormat();
+        if (format == PixelFormat24Bit) {
+            std::copy(line, line + size_t(width) * 3, row.begin());
+            return;
+        }
+        for (int x = 0; x < width; ++x) {
+            const int index = pgPackedIndex(line, x, format);
+            const TColor c = index < int(Colours.size()) ? Colours[size_t(index)] : Source.GetPaletteColor(index);
+            row[size_t(x) * 3] = pgBlue(c);
+            row[size_t(x) * 3 + 1] = pgGreen(c);
+            row[size_t(x) * 3 + 2] = pgRed(c);
+        }
     }
+
+private:
+    const TPixelGraphic& Source;
+    std::vector<TColor> Colours;
+};
+
+// A picture held as blue, green, red bytes, row after row.
+struct BgrPicture {
+    int Width = 0, Height = 0;
+    std::vector<uint8_t> Bytes;
+};
+
+// Averages Factor X x Factor Y blocks of the source (the last ones may be smaller): one pass over
+// its pixels, so that a huge picture costs one reading of them.
+BgrPicture boxReduce(const TPixelGraphic& source, const RowReader& reader, int factorX, int factorY) {
+    const int sourceWidth = source.GetWidth(), sourceHeight = source.GetHeight();
+    BgrPicture reduced;
+    reduced.Width = (sourceWidth + factorX - 1) / factorX;
+    reduced.Height = (sourceHeight + factorY - 1) / factorY;
+    reduced.Bytes.resize(size_t(reduced.Width) * size_t(reduced.Height) * 3);
+    std::vector<uint8_t> row(size_t(sourceWidth) * 3);
+    std::vector<uint64_t> sums(size_t(reduced.Width) * 3);
+    for (int by = 0; by < reduced.Height; ++by) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const int firstRow = by * factorY, rows = std::min(factorY, sourceHeight - firstRow);
+        for (int y = firstRow; y < firstRow + rows; ++y) {
+            reader.read(y, row);
+            for (int x = 0; x < sourceWidth; ++x) {
+                uint64_t* sum = &sums[size_t(x / factorX) * 3];
+                sum[0] += row[size_t(x) * 3];
+                sum[1] += row[size_t(x) * 3 + 1];
+                sum[2] += row[size_t(x) * 3 + 2];
+            }
+        }
+        uint8_t* out = reduced.Bytes.data() + size_t(by) * size_t(reduced.Width) * 3;
+        for (int bx = 0; bx < reduced.Width; ++bx) {
+            const uint64_t count = uint64_t(std::min(factorX, sourceWidth - bx * factorX)) * uint64_t(rows);
+            for (int c = 0; c < 3; ++c) out[bx * 3 + c] = uint8_t((sums[size_t(bx) * 3 + c] + count / 2) / count);
+        }
+    }
+    return reduced;
 }
 
-}  // namespace
-
-void ShrinkSmoothly(const TPixelGraphic& Source, TPixelGraphic& Target, int Width, int Height) {
-    const int sourceWidth = Source.GetWidth(), sourceHeight = Source.GetHeight();
-    Target.SetSize(Width, Height, PixelFormat24Bit);
-    if (sourceWidth <= 0 || sourceHeight <= 0 || Width <= 0 || Height <= 0) return;
+// The separable cubic from a picture of SourceWidth x SourceHeight whose rows Row gives.
+template <typename RowFunction>
+void cubicShrink(int sourceWidth, int sourceHeight, RowFunction&& Row, TPixelGraphic& Target, int Width, int Height) {
     const Taps across = axisTaps(sourceWidth, Width);
     const Taps down = axisTaps(sourceHeight, Height);
     // Horizontal pass row by row into floats, then the vertical pass.
     std::vector<float> narrowed(size_t(sourceHeight) * size_t(Width) * 3);
     std::vector<uint8_t> row(size_t(sourceWidth) * 3);
     for (int y = 0; y < sourceHeight; ++y) {
-        sourceRow(Source, y, row);
+        Row(y, row);
         float* out = narrowed.data() + size_t(y) * size_t(Width) * 3;
         for (int x = 0; x < Width; ++x) {
             const float* w = across.Weights.data() + across.Offset[size_t(x)];
@@ -108,4 +159,31 @@ void ShrinkSmoothly(const TPixelGraphic& Source, TPixelGraphic& Target, int Widt
         uint8_t* line = Target.GetScanLine(y);
         for (size_t i = 0; i < stride; ++i) line[i] = clampByte(sum[i]);
     }
+}
+
+}  // namespace
+
+void ShrinkSmoothly(const TPixelGraphic& Source, TPixelGraphic& Target, int Width, int Height) {
+    const int sourceWidth = Source.GetWidth(), sourceHeight = Source.GetHeight();
+    Target.SetSize(Width, Height, PixelFormat24Bit);
+    if (sourceWidth <= 0 || sourceHeight <= 0 || Width <= 0 || Height <= 0) return;
+    const RowReader reader(Source);
+    // A picture more than twice the target is first averaged down by whole factors to at least
+    // twice the target (as the JPEG decoder's reduced decodes are): the cubic's support grows
+    // with the reduction, and over a huge picture it would read every pixel several times.
+    const int factorX = std::max(1, sourceWidth / (2 * Width)), factorY = std::max(1, sourceHeight / (2 * Height));
+    if (factorX == 1 && factorY == 1) {
+        cubicShrink(sourceWidth, sourceHeight, [&](int y, std::vector<uint8_t>& row) { reader.read(y, row); }, Target,
+                    Width, Height);
+        return;
+    }
+    const BgrPicture reduced = boxReduce(Source, reader, factorX, factorY);
+    const size_t stride = size_t(reduced.Width) * 3;
+    cubicShrink(
+        reduced.Width, reduced.Height,
+        [&](int y, std::vector<uint8_t>& row) {
+            const uint8_t* line = reduced.Bytes.data() + size_t(y) * stride;
+            std::copy(line, line + stride, row.begin());
+        },
+        Target, Width, Height);
 }
