@@ -292,17 +292,27 @@ void decodeRle(const std::vector<uint8_t>& data, TPixelGraphic& g, bool rle4) {
         });
 }
 
-void readPalette(BmpInput& in, TPixelGraphic& g, int64_t entries, int entrySize) {
-    const int64_t maxEntries = int64_t(1) << g.GetBitCount();
+// The colour table as stored: blue, green, red (and a fourth byte unless Core) per entry.
+struct PaletteBytes {
+    std::vector<uint8_t> Bytes;
+    int EntrySize = 4;
+};
+
+PaletteBytes readPaletteBytes(BmpInput& in, int bitCount, int64_t entries, int entrySize) {
+    const int64_t maxEntries = int64_t(1) << bitCount;
     in.requireAvailable(entries * entrySize);
-    std::vector<uint8_t> bytes(size_t(std::min(entries, maxEntries) * entrySize));
-    in.read(bytes.data(), int64_t(bytes.size()));
+    PaletteBytes palette{std::vector<uint8_t>(size_t(std::min(entries, maxEntries) * entrySize)), entrySize};
+    in.read(palette.Bytes.data(), int64_t(palette.Bytes.size()));
     // Entries no pixel can index are skipped.
     in.skip((entries - std::min(entries, maxEntries)) * entrySize);
-    const int count = int(std::min(entries, maxEntries));
+    return palette;
+}
+
+void applyPalette(TPixelGraphic& g, const PaletteBytes& palette) {
+    const int count = int(palette.Bytes.size() / size_t(palette.EntrySize));
     g.SetPaletteCount(count);
     for (int i = 0; i < count; ++i) {
-        const uint8_t* e = &bytes[size_t(i) * size_t(entrySize)];
+        const uint8_t* e = &palette.Bytes[size_t(i) * size_t(palette.EntrySize)];
         g.SetPaletteColor(i, pgRGB(e[2], e[1], e[0]));
     }
 }
@@ -357,22 +367,27 @@ void readDibBody(BmpInput& in, TPixelGraphic& g, const DibHeader& h) {
         const TPGPixelFormat format = formatOf(h.BitCount);
         const int64_t entries = h.Core || h.ClrUsed == 0 ? (int64_t(1) << h.BitCount) : int64_t(h.ClrUsed);
         in.requireAvailable(entries * (h.Core ? 3 : 4) + (rle ? int64_t(h.SizeImage) : h.stride() * h.height()));
-        g.SetSize(h.Width, height, format);
-        PrepareFreshPixels(g);  // pixels no packet reaches (or a short file leaves) stay at index 0
-        readPalette(in, g, entries, h.Core ? 3 : 4);
+        const PaletteBytes palette = readPaletteBytes(in, h.BitCount, entries, h.Core ? 3 : 4);
         if (rle) {
+            // The packets are read before the pixels are made: data that leave a large picture
+            // almost empty are damaged (end-of-bitmap and delta packets can skip any part of it)
+            // and are refused before anything is allocated.
             std::vector<uint8_t> data(h.SizeImage);
             bool abort = false;
             const int64_t got = g.ReadWithProgress(in.device(), reinterpret_cast<char*>(data.data()), int64_t(data.size()), abort);
             if (got != int64_t(data.size()) && !abort) raiseBmp(GetMessageText(32));
             const bool rle4 = compression == Compression::Rle4;
-            // Data that leave a large picture almost empty are damaged (end-of-bitmap and delta
-            // packets can skip any part of it); they are refused before any pixel is touched.
             if (!abort && !TPixelGraphic::EnoughPixelsDrawn(rlePixelsDrawn(data, h.Width, height, rle4),
                                                             int64_t(h.Width) * height))
                 raiseBmp(GetMessageText(32));
+            g.SetSize(h.Width, height, format);
+            PrepareFreshPixels(g);  // pixels no packet reaches stay at index 0
+            applyPalette(g, palette);
             if (!abort) decodeRle(data, g, rle4);
         } else {
+            g.SetSize(h.Width, height, format);
+            PrepareFreshPixels(g);  // pixels a short file leaves stay at index 0
+            applyPalette(g, palette);
             upright = readRawPixels(in, g);
         }
     }

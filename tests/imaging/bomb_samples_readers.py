@@ -50,6 +50,12 @@ def bmp_rle8_13_by_4194308(path):
     _write(path, _bmp(13, 4194308, 8, 1, 256, runs))
 
 
+def bmp_rle8_13_by_15925252(path):
+    """About 1 KB: 13 x 15925252 run-length coded (207 megapixels in rows of 13), one row of runs
+    and the end of the bitmap; refusing it once took 0.2 s of scanning the empty rows."""
+    _write(path, _bmp(13, 15925252, 8, 1, 256, b"\x0d\x07\x00\x01"))
+
+
 def bmp_rle8_16384_square(path):
     """About 1 KB: 16384 x 16384 run-length coded (the pixel limit itself), one run and the end of
     the bitmap."""
@@ -185,6 +191,7 @@ BOMBS = {
     "bmp_rle8_30000_square.bmp": bmp_rle8_30000,
     "bmp_rle8_13_by_4194308.bmp": bmp_rle8_13_by_4194308,
     "bmp_rle8_16384_square.bmp": bmp_rle8_16384_square,
+    "bmp_rle8_13_by_15925252.bmp": bmp_rle8_13_by_15925252,
     "bmp_rle8_sixteenth_drawn.bmp": bmp_rle8_sixteenth_drawn,
     "bmp_rle8_under_sixteenth_drawn.bmp": bmp_rle8_under_sixteenth_drawn,
     "ico_4000_entries.ico": ico_4000,

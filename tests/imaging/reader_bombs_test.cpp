@@ -119,6 +119,7 @@ TEST_F(ReaderBombs, EachIsRefusedOrReadAtItsTrueSizeWithinBoundedMemory) {
         {"bmp_rle8_13_by_4194308.bmp", nullptr, 13, 4194308, 1, {{12, 4194307, pgRGB(7, 7, 7)}, {0, 0, black}}},
         // Past 2^26 pixels the data must draw at least a sixteenth of the picture.
         {"bmp_rle8_16384_square.bmp", "BMP: Unexpected end of file"},
+        {"bmp_rle8_13_by_15925252.bmp", "BMP: Unexpected end of file"},
         {"bmp_rle8_under_sixteenth_drawn.bmp", "BMP: Unexpected end of file"},
         {"bmp_rle8_sixteenth_drawn.bmp", nullptr, 8192, 8193, 1,
          {{8191, 8192, pgRGB(9, 9, 9)}, {0, 8192 - 512, pgRGB(9, 9, 9)}, {0, 8192 - 513, black}}},
