@@ -6,10 +6,10 @@ BOMBS maps a file name to a function writing that file; run as a program it writ
     bomb_samples_metafiles.py OUTDIR [NAME ...]
 Standard library only (and the record builders of format_samples/_metafile.py).
 """
-import os
 import random
 import struct
-import sys
+
+from bomb_command_line import write_bombs, write_to_path
 
 # The record builders of the metafile samples; only the bombs' own headers and records are here.
 from format_samples._metafile import (emf_record, emf_red_rect_records, placeable, rect, red_rect_records, wmf,
@@ -120,17 +120,5 @@ BOMBS = {
 }
 
 
-def main(argv):
-    if len(argv) < 2:
-        sys.stderr.write(__doc__)
-        return 2
-    outdir, names = argv[1], argv[2:] or list(BOMBS)
-    os.makedirs(outdir, exist_ok=True)
-    for name in names:
-        BOMBS[name](os.path.join(outdir, name))
-    print("%d bomb files written to %s" % (len(names), outdir))
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    write_bombs(__doc__, BOMBS, write_to_path)

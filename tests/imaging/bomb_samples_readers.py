@@ -8,10 +8,10 @@ header is made to declare the large size.
 Usage: /usr/bin/python3 bomb_samples_readers.py OUTDIR [NAME ...]
 """
 import io
-import os
 import struct
-import sys
 import zlib
+
+from bomb_command_line import write_bombs, write_to_path
 
 
 def _write(path, data):
@@ -209,16 +209,5 @@ BOMBS = {
 }
 
 
-def main():
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    outdir = sys.argv[1]
-    names = sys.argv[2:] or sorted(BOMBS)
-    os.makedirs(outdir, exist_ok=True)
-    for name in names:
-        BOMBS[name](os.path.join(outdir, name))
-    print(f"{len(names)} files written to {outdir}")
-
-
 if __name__ == "__main__":
-    main()
+    write_bombs(__doc__, BOMBS, write_to_path)

@@ -8,7 +8,8 @@ Usage: /usr/bin/python3 make_bomb_samples.py OUTDIR [NAME ...]
 """
 import os
 import struct
-import sys
+
+from bomb_command_line import write_bombs
 
 
 # ---- GIF ----
@@ -116,21 +117,11 @@ BOMBS = {
 }
 
 
-def main():
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    outdir = sys.argv[1]
-    names = sys.argv[2:] or sorted(BOMBS)
-    unknown = [n for n in names if n not in BOMBS]
-    if unknown:
-        sys.exit("unknown bombs: " + " ".join(unknown))
-    os.makedirs(outdir, exist_ok=True)
-    for name in names:
-        file_name, data = BOMBS[name]()
-        with open(os.path.join(outdir, file_name), "wb") as f:
-            f.write(data)
-    print(f"{len(names)} bomb files written to {outdir}")
+def _save(bomb, outdir, _name):
+    file_name, data = bomb()
+    with open(os.path.join(outdir, file_name), "wb") as f:
+        f.write(data)
 
 
 if __name__ == "__main__":
-    main()
+    write_bombs(__doc__, BOMBS, _save)

@@ -17,6 +17,19 @@
 #include <QCheckBox>
 #include <QTabWidget>
 
+// The dialogs with a Help button, each made once for a test.
+struct HelpDialogs {
+    explicit HelpDialogs(QWidget* parent)
+        : options(parent), siteOptions(parent), compliance(parent), build(parent), composer(parent),
+          list(composer, parent) {}
+    TdlgOptions options;
+    TdlgSIteOptions siteOptions;
+    TdlgStyle compliance;
+    TdlgBuildProgress build;
+    TdlgNewHeaderFooter composer;
+    TdlgHeaderFooter list;
+};
+
 class LumenfoldWindows : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -27,25 +40,20 @@ protected:
 };
 
 TEST_F(LumenfoldWindows, EveryWindowFitsTheScreen) {
-    TdlgOptions options(main.get());
-    TdlgSIteOptions siteOptions(main.get());
+    HelpDialogs d(main.get());
     TAboutBox about(main.get());
     TdlgAddImages addImages(main.get());
     TdlgCopySettings copySettings(main.get());
-    TdlgStyle compliance(main.get());
-    TdlgBuildProgress build(main.get());
     TfrmRichEdit htmlEditor(main.get());
-    TdlgNewHeaderFooter composer(main.get());
-    TdlgHeaderFooter list(composer, main.get());
     TPGOpenDialog openImage(main.get());
     TFolderBrowseWindow browseFolder(main.get());
     TItemPropertiesDialog properties(platform::shell::itemForPath(data.path()), main.get());
     const std::tuple<const char*, QWidget*, bool> windows[] = {
-        {"lumenfold_main", main.get(), true}, {"options", &options, true},   {"site_options", &siteOptions, true},
+        {"lumenfold_main", main.get(), true}, {"options", &d.options, true}, {"site_options", &d.siteOptions, true},
         {"about", &about, true},              {"site_editor", dlgEditSite, true}, {"add_images", &addImages, false},
         {"copy_settings", &copySettings, true}, {"layout_settings", dlgThumbOptions, false},
-        {"compliance_test", &compliance, false}, {"build", &build, false}, {"html_editor", &htmlEditor, true},
-        {"header_composer", &composer, false}, {"header_list", &list, false}, {"open_image", &openImage, false},
+        {"compliance_test", &d.compliance, false}, {"build", &d.build, false}, {"html_editor", &htmlEditor, true},
+        {"header_composer", &d.composer, false}, {"header_list", &d.list, false}, {"open_image", &openImage, false},
         {"browse_folder", &browseFolder, false}, {"item_properties", &properties, false},
     };
     for (const auto& [name, window, centred] : windows) {
@@ -74,15 +82,10 @@ TEST_F(LumenfoldWindows, HeaderAndFooterEditorsGiveEveryControlItsSizeHintEachTi
 
 TEST_F(LumenfoldWindows, EveryHelpButtonOpensTheHtmlHelpAtTheTopicOfItsWindow) {
     testing_support::OpenedHelp help;
-    TdlgOptions options(main.get());
-    TdlgSIteOptions siteOptions(main.get());
-    TdlgNewHeaderFooter composer(main.get());
-    TdlgHeaderFooter list(composer, main.get());
-    TdlgStyle compliance(main.get());
-    TdlgBuildProgress build(main.get());
+    HelpDialogs d(main.get());
     const std::pair<QPushButton*, int> buttons[] = {
-        {main->BitBtn1, 0},  {options.BitBtn3, 25},  {siteOptions.BitBtn3, 26}, {dlgEditSite->BitBtn1, 27},
-        {list.BitBtn2, 28},  {composer.BitBtn3, 29}, {compliance.BitBtn3, 56}, {build.BitBtn1, 38},
+        {main->BitBtn1, 0},    {d.options.BitBtn3, 25},  {d.siteOptions.BitBtn3, 26}, {dlgEditSite->BitBtn1, 27},
+        {d.list.BitBtn2, 28},  {d.composer.BitBtn3, 29}, {d.compliance.BitBtn3, 56}, {d.build.BitBtn1, 38},
     };
     for (const auto& [button, context] : buttons) {
         button->click();
