@@ -1,5 +1,6 @@
 #include "imaging/pixel_graphic_shrink.h"
 
+#include "imaging/pixel_colours.h"
 #include "imaging/pixel_graphic.h"
 
 #include <algorithm>
@@ -52,38 +53,6 @@ Taps axisTaps(int sourceSize, int targetSize) {
 
 uint8_t clampByte(float v) { return uint8_t(std::clamp(int(std::lround(v)), 0, 255)); }
 
-// Rows of a picture of any pixel format as blue, green, red bytes; indexed pixels go through a
-// table of the palette made once, an index past the palette fails as it does for GetPixelColor.
-class RowReader {
-public:
-    explicit RowReader(const TPixelGraphic& source) : Source(source) {
-        if (source.GetPixelFormat() == PixelFormat24Bit) return;
-        const int entries = 1 << source.GetBitCount();
-        const int known = source.GetPaletteIdent() == pTrueColor ? entries : std::min(entries, source.GetPaletteCount());
-        for (int i = 0; i < known; ++i) Colours.push_back(source.GetPaletteColor(i));
-    }
-
-    void read(int y, std::vector<uint8_t>& row) const {
-        const int width = Source.GetWidth();
-        const uint8_t* line = Source.GetScanLine(y);
-        const TPGPixelFormat format = Source.GetPixelFormat();
-        if (format == PixelFormat24Bit) {
-            std::copy(line, line + size_t(width) * 3, row.begin());
-            return;
-        }
-        for (int x = 0; x < width; ++x) {
-            const int index = pgPackedIndex(line, x, format);
-            const TColor c = index < int(Colours.size()) ? Colours[size_t(index)] : Source.GetPaletteColor(index);
-            row[size_t(x) * 3] = pgBlue(c);
-            row[size_t(x) * 3 + 1] = pgGreen(c);
-            row[size_t(x) * 3 + 2] = pgRed(c);
-        }
-    }
-
-private:
-    const TPixelGraphic& Source;
-    std::vector<TColor> Colours;
-};
 
 // A picture held as blue, green, red bytes, row after row.
 struct BgrPicture {
@@ -93,7 +62,7 @@ struct BgrPicture {
 
 // Averages Factor X x Factor Y blocks of the source (the last ones may be smaller): one pass over
 // its pixels, so that a huge picture costs one reading of them.
-BgrPicture boxReduce(const TPixelGraphic& source, const RowReader& reader, int factorX, int factorY) {
+BgrPicture boxReduce(const TPixelGraphic& source, const TPixelColours& reader, int factorX, int factorY) {
     const int sourceWidth = source.GetWidth(), sourceHeight = source.GetHeight();
     BgrPicture reduced;
     reduced.Width = (sourceWidth + factorX - 1) / factorX;
@@ -105,7 +74,7 @@ BgrPicture boxReduce(const TPixelGraphic& source, const RowReader& reader, int f
         std::fill(sums.begin(), sums.end(), 0);
         const int firstRow = by * factorY, rows = std::min(factorY, sourceHeight - firstRow);
         for (int y = firstRow; y < firstRow + rows; ++y) {
-            reader.read(y, row);
+            reader.ReadRow(y, row);
             for (int x = 0; x < sourceWidth; ++x) {
                 uint64_t* sum = &sums[size_t(x / factorX) * 3];
                 sum[0] += row[size_t(x) * 3];
@@ -167,13 +136,13 @@ void ShrinkSmoothly(const TPixelGraphic& Source, TPixelGraphic& Target, int Widt
     const int sourceWidth = Source.GetWidth(), sourceHeight = Source.GetHeight();
     Target.SetSize(Width, Height, PixelFormat24Bit);
     if (sourceWidth <= 0 || sourceHeight <= 0 || Width <= 0 || Height <= 0) return;
-    const RowReader reader(Source);
+    const TPixelColours reader(Source, TPixelColours::PastPalette::Raise);
     // A picture more than twice the target is first averaged down by whole factors to at least
     // twice the target (as the JPEG decoder's reduced decodes are): the cubic's support grows
     // with the reduction, and over a huge picture it would read every pixel several times.
     const int factorX = std::max(1, sourceWidth / (2 * Width)), factorY = std::max(1, sourceHeight / (2 * Height));
     if (factorX == 1 && factorY == 1) {
-        cubicShrink(sourceWidth, sourceHeight, [&](int y, std::vector<uint8_t>& row) { reader.read(y, row); }, Target,
+        cubicShrink(sourceWidth, sourceHeight, [&](int y, std::vector<uint8_t>& row) { reader.ReadRow(y, row); }, Target,
                     Width, Height);
         return;
     }

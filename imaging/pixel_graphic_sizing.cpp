@@ -1,5 +1,6 @@
 // TPixelGraphic: pixel memory (SetSize) and resampling with error-diffusion dithering (StretchFrom).
 #include "imaging/pixel_graphic.h"
+#include "imaging/pixel_colours.h"
 
 #include "imaging/pg_messages.h"
 
@@ -239,42 +240,13 @@ void TPixelGraphic::StretchFrom(const TPixelGraphic& Source) {
     else StretchRect(Source);
 }
 
-namespace {
-
-// Reads source pixels as colour channels, fast for 24-bit sources.
-struct SourceReader {
-    const TPixelGraphic& s;
-    std::vector<TColor> palette;
-    explicit SourceReader(const TPixelGraphic& source) : s(source) {
-        if (s.GetPixelFormat() != PixelFormat24Bit)
-            for (int i = 0; i < s.GetPaletteCount(); ++i) palette.push_back(s.GetPaletteColor(i));
-        if (palette.empty()) palette.push_back(0);
-    }
-    void read(const uint8_t* row, int x, int& r, int& g, int& b) const {
-        if (s.GetPixelFormat() == PixelFormat24Bit) {
-            const uint8_t* p = row + size_t(x) * 3;
-            b = p[0];
-            g = p[1];
-            r = p[2];
-            return;
-        }
-        const int index = pgPackedIndex(row, x, s.GetPixelFormat());
-        const TColor c = palette[size_t(index) < palette.size() ? size_t(index) : 0];
-        r = pgRed(c);
-        g = pgGreen(c);
-        b = pgBlue(c);
-    }
-};
-
-}  // namespace
-
 void TPixelGraphic::StretchRect(const TPixelGraphic& Source) {
     if (Width < 1 || Height < 1 || Source.Width < 1 || Source.Height < 1 || !Bits || !Source.Bits) return;
     std::unique_ptr<TPGDither> dither;
     if (Dither && PixelFormat != PixelFormat24Bit) dither = std::make_unique<TPGDither>(*this);
     const std::vector<AxisMap> columns = buildAxis(Source.Width, Width, StretchMode);
     const std::vector<AxisMap> rows = buildAxis(Source.Height, Height, StretchMode);
-    const SourceReader reader(Source);
+    const TPixelColours reader(Source, TPixelColours::PastPalette::FirstEntry);
     FireProgressBegin();
     bool abort = false;
     for (int y = 0; y < Height && !abort; ++y) {
@@ -292,7 +264,7 @@ void TPixelGraphic::StretchRect(const TPixelGraphic& Source) {
                 int64_t rowSum[3] = {0, 0, 0};
                 for (int bIdx = 0; bIdx < cm.count; ++bIdx) {
                     int r, g, b;
-                    reader.read(srow, cm.first + bIdx, r, g, b);
+                    reader.Read(srow, cm.first + bIdx, r, g, b);
                     const int w = cm.weight(bIdx);
                     rowSum[0] += int64_t(r) * w;
                     rowSum[1] += int64_t(g) * w;
@@ -319,7 +291,7 @@ void TPixelGraphic::CopyRect(const TPixelGraphic& Source) {
     } else {
         std::unique_ptr<TPGDither> dither;
         if (Dither && PixelFormat != PixelFormat24Bit) dither = std::make_unique<TPGDither>(*this);
-        const SourceReader reader(Source);
+        const TPixelColours reader(Source, TPixelColours::PastPalette::FirstEntry);
         bool abort = false;
         for (int y = 0; y < h && !abort; ++y) {
             if (dither) dither->NextRow();
@@ -328,7 +300,7 @@ void TPixelGraphic::CopyRect(const TPixelGraphic& Source) {
             for (int k = 0; k < w; ++k) {
                 const int x = forward ? k : w - 1 - k;
                 int r, g, b;
-                reader.read(srow, x, r, g, b);
+                reader.Read(srow, x, r, g, b);
                 StorePixelColor(x, y, r, g, b, dither.get(), forward ? 1 : -1);
             }
             if (OnProgress) OnProgress(this, y, abort, h - 1);
