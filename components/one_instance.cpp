@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -19,6 +20,7 @@
 #include <functional>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -41,6 +43,18 @@ QString currentUser() {
 #else
     return qEnvironmentVariable("USERNAME");
 #endif
+}
+
+// The same directory under any of its names: its device and inode, or its canonical path where
+// it cannot be examined.
+QString directoryIdentity(const QString& directory) {
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (::stat(QFile::encodeName(directory).constData(), &info) == 0)
+        return QString::number(quint64(info.st_dev)) + ":" + QString::number(quint64(info.st_ino));
+#endif
+    const QString canonical = QFileInfo(directory).canonicalFilePath();
+    return canonical.isEmpty() ? directory : canonical;
 }
 
 QString cutArgument(const QString& argument) {
@@ -129,7 +143,7 @@ TOneInstance::TOneInstance(QWidget* owner, const QString& programName) : QObject
     if (OneInstanceInProcess) throw OneInstanceError("Drop only one of these components on your form !");
     const QString name =
         programName.isEmpty() ? QFileInfo(QCoreApplication::arguments().value(0)).fileName() : programName;
-    key_ = KeyFor(name);
+    key_ = KeyFor(name, QCoreApplication::applicationDirPath());
     OneInstanceInProcess = this;
 }
 
@@ -143,14 +157,15 @@ TOneInstance::~TOneInstance() {
     if (OneInstanceInProcess == this) OneInstanceInProcess = nullptr;
 }
 
-QString TOneInstance::KeyFor(const QString& programName) {
+QString TOneInstance::KeyFor(const QString& programName, const QString& programDirectory) {
     // Readable part: the letters and digits of the name; the hash keeps different names apart.
     QString readable;
     for (const QChar c : programName) {
         if (readable.size() >= 24) break;
         if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')) readable += c;
     }
-    const QByteArray identity = (currentUser() + QChar(0) + programName).toUtf8();
+    const QByteArray identity =
+        (currentUser() + QChar(0) + programName + QChar(0) + directoryIdentity(programDirectory)).toUtf8();
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex().left(16));
     return "oneinst-" + readable + "-" + hash;
@@ -288,7 +303,10 @@ void TOneInstance::DoInstanceStarted(const QStringList& arguments) {
     if (ShowOnNewInstance && owner_) {
         QWidget* window = owner_->window();
         if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-        window->raise();
+        // Without a display (an unattended run) there is nothing to stack, and asking would only
+        // print a complaint of the platform into the run's output.
+        const QString platform = QGuiApplication::platformName();
+        if (platform != "offscreen" && platform != "minimal") window->raise();
         window->activateWindow();
     }
     emit OnInstanceStarted(arguments);

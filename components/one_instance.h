@@ -3,15 +3,17 @@
 // window is built, Loaded() decides: the first copy listens, a later copy hands its command-line
 // arguments to the first one (which comes to the front) and then ends without showing a window.
 //
-// Copies meet through a key made from the program's file name without its directory, so copies of
-// the same program name meet even when started from different folders, and two programs with
-// different names never do. The key also carries the user, so different users never meet.
+// Copies meet through a key made from the program's file name and its directory (the program's
+// data directory, which copies in other folders do not share), so only copies of one program
+// started from one folder meet: two programs with different names never do, nor two copies in
+// different folders. The key also carries the user, so different users never meet.
 //
 // The meeting place is a lock file and a small block file in the temporary directory, or in
 // FallbackDirectory when the temporary directory cannot hold them. The first copy answers later
 // copies from a thread of its own, so a later copy is answered at once however long the first
 // copy's own work keeps its event loop away; the arguments then reach the owner through the
 // event loop.
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -34,7 +36,8 @@ public:
     static constexpr int MaxHandedArguments = 10;
     static constexpr int MaxArgumentLength = 300;
 
-    // programName defaults to the file name of argument 0; it only decides which copies meet.
+    // programName defaults to the file name of argument 0; with the program's directory it decides
+    // which copies meet.
     // Only one component may exist in a process at a time.
     explicit TOneInstance(QWidget* owner, const QString& programName = QString());
     ~TOneInstance() override;
@@ -55,8 +58,10 @@ public:
     // False when this copy handed its arguments to a running copy and must end; its main window
     // is then not to be shown.
     bool isFirstInstance() const { return !mustEnd_; }
-    // The name copies meet under; safe for shared memory, file names and local sockets.
-    static QString KeyFor(const QString& programName);
+    // The name copies meet under; safe for shared memory, file names and local sockets. The
+    // directory counts by identity, whatever path names it.
+    static QString KeyFor(const QString& programName,
+                          const QString& programDirectory = QCoreApplication::applicationDirPath());
     QString key() const { return key_; }
 
 signals:

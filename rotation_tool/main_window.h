@@ -21,6 +21,9 @@ class QRect;
 class QTimer;
 class TOneInstance;
 
+namespace platform {
+class IniFile;
+}
 namespace rotation_tool {
 class WorkerPool;
 }
@@ -97,6 +100,12 @@ private:
     // from start up to count and then from 1: only numbers that have a section in the site file
     // or an existing default directory, so a huge count costs no more than a small one.
     QList<qint64> rotationCandidates(qint64 start, qint64 count);
+    // Every rotation number of the current site that has a section or a default directory, sorted.
+    QList<qint64> rotationNumbers(const platform::IniFile& site);
+    // The directory of rotation n of the current site, as stored or by default.
+    QString rotationDirectory(const platform::IniFile& site, qint64 n) const;
+    // The directories of all rotations of the current site (native, with a trailing "/").
+    QList<QByteArray> siteRotationDirectories();
     // The files of the directory in edtrotationdirectory, by their names as stored.
     QList<QByteArray> listedFileNames() const;
 

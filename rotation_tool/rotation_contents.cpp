@@ -1,8 +1,13 @@
 #include "rotation_tool/rotation_contents.h"
 
 #include "platform/file_replacement.h"
+#include "site_manager/builder/support_files.h"
+#include "site_manager/builder/template_filling.h"
+#include "site_manager/builder/template_references.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <sys/stat.h>
@@ -11,10 +16,17 @@ namespace rotation_tool {
 
 namespace {
 
+const QByteArray kThumbs = "thumbs";
+
 // A page by its name's extension, whatever other bytes the name holds.
 bool isPage(const QByteArray& fileName) {
     const QByteArray lower = fileName.toLower();
     return lower.endsWith(".html") || lower.endsWith(".htm");
+}
+
+// Neither a temporary file of an unfinished build nor one of this program's own.
+bool isGalleryFile(const QByteArray& fileName) {
+    return !platform::isReplacementTemporaryName(QFile::decodeName(fileName)) && !isOwnTemporaryName(fileName);
 }
 
 struct Identity {
@@ -31,63 +43,111 @@ bool identityOf(const QByteArray& path, Identity* id) {
     return true;
 }
 
-class Walk {
+bool isRegularFile(const QByteArray& path) {
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The sub-folder files a page refers to, as the build finds a template's support files: relative
+// paths below the page's directory with at least one folder, cleaned, each once, in page order.
+// References that leave the directory, absolute paths and web addresses are left out.
+QList<QByteArray> pageSubFolderReferences(const QByteArray& page) {
+    QFile file(QFile::decodeName(page));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    bool complete = true;
+    QList<QByteArray> references;
+    for (QString reference : templateReferences(decodeUserText(file.readAll()), &complete)) {
+        reference.replace('\\', '/');
+        const qsizetype query = reference.indexOf(QRegularExpression("[?#]"));
+        if (query >= 0) reference.truncate(query);
+        if (reference.startsWith('/') || reference.contains(':')) continue;  // absolute, or another scheme
+        const QString clean = QDir::cleanPath(reference);
+        if (!clean.contains('/') || clean == ".." || clean.startsWith("../")) continue;
+        const QByteArray relative = QFile::encodeName(clean);
+        if (!references.contains(relative)) references << relative;
+    }
+    return references;
+}
+
+class Contents {
 public:
-    Walk(const QByteArray& source, const QByteArray& live) : source_(source), live_(live) {
-        Identity root{};
-        if (identityOf(source, &root)) seen_.insert(root);
-        haveLive_ = identityOf(live, &liveId_);
+    Contents(const QByteArray& source, const QByteArray& live, const QList<QByteArray>& otherRotations)
+        : source_(source), live_(live) {
+        Identity own{}, id{};
+        const bool haveOwn = identityOf(source, &own);
+        if (identityOf(live, &id)) closed_.insert(id);
+        for (const QByteArray& rotation : otherRotations)
+            if (identityOf(rotation, &id) && !(haveOwn && id == own)) closed_.insert(id);
     }
 
-    void addFiles(const QByteArray& relative, const QList<QByteArray>& names, bool inThumbs) {
-        for (const QByteArray& name : names) {
-            // A temporary file left by a build that never finished is not part of the gallery.
-            if (platform::isReplacementTemporaryName(QFile::decodeName(name))) continue;
-            const int pass = inThumbs ? kThumbnailPass : isPage(name) ? kPagePass : kFilePass;
-            contents.copies.append({source_ + relative + name, live_ + relative + name, pass});
+    void add(const QByteArray& relative, RotationPass pass) {
+        if (taken_.contains(relative)) return;
+        taken_.insert(relative);
+        result.copies.append({source_ + relative, live_ + relative, pass});
+    }
+
+    void addTopLevel(const QList<QByteArray>& names) {
+        for (const QByteArray& name : names)
+            if (isGalleryFile(name)) add(name, isPage(name) ? kPagePass : kFilePass);
+    }
+
+    void addThumbnails() {
+        const QByteArray folder = source_ + kThumbs + "/";
+        Identity id{};
+        if (!identityOf(folder, &id) || closed_.contains(id)) return;
+        bool listed = false;
+        const QList<QByteArray> names = regularFileNames(folder, &listed);
+        if (!listed) {
+            result.unreadable << folder;
+            return;
         }
+        for (const QByteArray& name : names)
+            if (isGalleryFile(name)) add(kThumbs + "/" + name, kThumbnailPass);
     }
 
-    // The subdirectories of source + relative, depth first.
-    void walkBelow(const QByteArray& relative, bool inThumbs) {
-        bool ok = false;
-        for (const QByteArray& name : subdirectoryNames(source_ + relative, &ok)) {
-            const QByteArray sub = relative + name + "/";
-            Identity id{};
-            if (!identityOf(source_ + sub, &id) || (haveLive_ && id == liveId_) || seen_.contains(id)) continue;
-            seen_.insert(id);
-            const bool thumbs = inThumbs || (relative.isEmpty() && name == "thumbs");
-            bool listed = false;
-            const QList<QByteArray> files = regularFileNames(source_ + sub, &listed);
-            if (!listed) {
-                contents.unreadable << source_ + sub;
-                continue;
+    void addReferencesOf(const QByteArray& page) {
+        for (QByteArray relative : pageSubFolderReferences(source_ + page)) {
+            if (!isRegularFile(source_ + relative)) {
+                // Found as the build finds support files, without regard to letter case.
+                const QString found = findFileIgnoringCase(QFile::decodeName(source_), QFile::decodeName(relative));
+                if (found.isEmpty()) continue;
+                relative = QFile::encodeName(QDir(QFile::decodeName(source_)).relativeFilePath(found));
             }
-            addFiles(sub, files, thumbs);
-            walkBelow(sub, thumbs);
+            const QByteArray name = relative.mid(relative.lastIndexOf('/') + 1);
+            if (!isGalleryFile(name) || insideClosedFolder(relative)) continue;
+            add(relative, relative.startsWith(kThumbs + "/") ? kThumbnailPass : isPage(name) ? kPagePass : kFilePass);
         }
-        if (!ok) contents.unreadable << source_ + relative;
     }
 
-    RotationContents contents;
+    RotationContents result;
 
 private:
+    // True when a folder on the way to the file is the live directory or another rotation.
+    bool insideClosedFolder(const QByteArray& relative) const {
+        for (qsizetype slash = relative.indexOf('/'); slash > 0; slash = relative.indexOf('/', slash + 1)) {
+            Identity id{};
+            if (!identityOf(source_ + relative.left(slash), &id) || closed_.contains(id)) return true;
+        }
+        return false;
+    }
+
     QByteArray source_, live_;
-    Identity liveId_{};
-    bool haveLive_ = false;
-    QSet<Identity> seen_;
+    QSet<Identity> closed_;
+    QSet<QByteArray> taken_;
 };
 
 }  // namespace
 
 RotationContents rotationContents(const QByteArray& source, const QByteArray& live,
-                                  const QList<QByteArray>& topLevelFiles) {
-    Walk walk(source, live);
-    walk.addFiles({}, topLevelFiles, false);
-    walk.walkBelow({}, false);
-    std::stable_sort(walk.contents.copies.begin(), walk.contents.copies.end(),
+                                  const QList<QByteArray>& topLevelFiles, const QList<QByteArray>& otherRotations) {
+    Contents contents(source, live, otherRotations);
+    contents.addTopLevel(topLevelFiles);
+    contents.addThumbnails();
+    for (const QByteArray& name : topLevelFiles)
+        if (isPage(name) && isGalleryFile(name)) contents.addReferencesOf(name);
+    std::stable_sort(contents.result.copies.begin(), contents.result.copies.end(),
                      [](const FileCopy& a, const FileCopy& b) { return a.pass < b.pass; });
-    return walk.contents;
+    return contents.result;
 }
 
 }  // namespace rotation_tool

@@ -1,6 +1,9 @@
 #pragma once
-// What of a built rotation goes live, and in which order: every regular file of the rotation
-// directory and of all its subdirectories, at the same place below the live directory.
+// What of a built rotation goes live, and in which order: the files of the rotation directory
+// itself, those of its "thumbs" folder, and the files of other sub-folders that its pages refer to
+// (their stylesheets and images), at the same place below the live directory. Nothing else of a
+// sub-folder goes live: a rotation directory may be the site directory, holding the site's other
+// rotations and the user's own folders beside the gallery.
 #include "rotation_tool/rotation_files.h"
 
 #include <QByteArray>
@@ -14,15 +17,15 @@ enum RotationPass { kThumbnailPass = 0, kFilePass = 1, kPagePass = 2 };
 
 struct RotationContents {
     QList<FileCopy> copies;  // by pass
-    // Subdirectories of the rotation that could not be listed (native paths).
+    // Sub-folders of the rotation that could not be listed (native paths).
     QList<QByteArray> unreadable;
 };
 
 // The copies of a rotation directory into the live directory (both native, with a trailing "/").
-// The files of the rotation directory itself are given (as the window lists them); its
-// subdirectories are walked here. A directory reached twice through links, and the live
-// directory when it lies inside the rotation, are left out.
+// The files of the rotation directory itself are given (as the window lists them). No file is
+// taken from inside the live directory or from inside one of the site's rotation directories
+// (otherRotations, native) other than this one, whatever path a page gives.
 RotationContents rotationContents(const QByteArray& source, const QByteArray& live,
-                                  const QList<QByteArray>& topLevelFiles);
+                                  const QList<QByteArray>& topLevelFiles, const QList<QByteArray>& otherRotations);
 
 }  // namespace rotation_tool

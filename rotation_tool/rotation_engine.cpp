@@ -116,10 +116,10 @@ const QHash<QString, QList<qint64>>& TfrmMain::numberedSubdirectories(const QStr
     return *numberedSubdirectories_.insert(directory, index);
 }
 
-QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
-    // Any other number has neither a section nor its default directory, so it cannot be valid.
+QList<qint64> TfrmMain::rotationNumbers(const platform::IniFile& site) {
+    // Any other number has neither a section nor its default directory.
     QSet<qint64> possible;
-    for (const QString& section : platform::IniFile(siteFileName(tsiterecord.key)).readSections()) {
+    for (const QString& section : site.readSections()) {
         const qint64 n = numberAfter(section, "Rotation_");
         if (n >= 0) possible.insert(n);
     }
@@ -131,7 +131,11 @@ QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
     }
     QList<qint64> sorted(possible.begin(), possible.end());
     std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
 
+QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
+    const QList<qint64> sorted = rotationNumbers(platform::IniFile(siteFileName(tsiterecord.key)));
     // The search order: start up to the count, then 1 up to just before start, each once; start
     // alone when that range is empty.
     QList<qint64> candidates;
@@ -139,16 +143,25 @@ QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
         if (n >= start && n <= count) candidates << n;
     for (const qint64 n : sorted)
         if (n >= 1 && n < start && n <= count) candidates << n;
-    if (start > count && possible.contains(start)) candidates << start;
+    if (start > count && sorted.contains(start)) candidates << start;
     return candidates;
 }
 
+QString TfrmMain::rotationDirectory(const platform::IniFile& site, qint64 n) const {
+    const QString stored = site.readString("Rotation_" + QString::number(n), "Rotation_Path",
+                                           defaultRotationDirectory(tsiterecord.Path, "rotation_", n));
+    return withExistingCase(expandpath(fixpath(stored, true)));
+}
+
+QList<QByteArray> TfrmMain::siteRotationDirectories() {
+    const platform::IniFile site(siteFileName(tsiterecord.key));
+    QList<QByteArray> directories;
+    for (const qint64 n : rotationNumbers(site)) directories << nativeDirectory(rotationDirectory(site, n));
+    return directories;
+}
+
 bool TfrmMain::RotationExists(const QString& key, int n) {
-    const platform::IniFile site(siteFileName(key));
-    const QString section = "Rotation_" + QString::number(n);
-    const QString stored =
-        site.readString(section, "Rotation_Path", defaultRotationDirectory(tsiterecord.Path, "rotation_", n));
-    const QString directory = withExistingCase(expandpath(fixpath(stored, true)));
+    const QString directory = rotationDirectory(platform::IniFile(siteFileName(key)), n);
     if (!platform::directoryExists(directory)) return false;
     // Setting the same text again would not re-read the listing, so re-read it by hand then.
     if (edtrotationdirectory->text() == directory)
@@ -170,7 +183,7 @@ bool TfrmMain::RotateCurrentRotation(int n) {
     const QByteArray live = nativeDirectory(tsiterecord.LivePath);
     const QString number = QString::number(n);
     try {
-        RotationContents contents = rotationContents(source, live, listedFileNames());
+        RotationContents contents = rotationContents(source, live, listedFileNames(), siteRotationDirectories());
         for (const QByteArray& directory : contents.unreadable)
             dlgLog->Addwarning("Error encountered changing to the directory, " + QFile::decodeName(directory) + "!", true);
         switch (contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies) : CopyOutcome::NothingChanged) {
@@ -382,8 +395,8 @@ void TfrmMain::btnrotateallClick() {
                     btnRotateCurrentClick(nullptr);
                     ++updated;
                 } else {
-                    dlgLog->Addwarning("Skipping site, " + tsiterecord.Name + ", which does not have autorotation enabled!",
-                                       true);
+                    dlgLog->AddSkipWarning("Skipping site, " + tsiterecord.Name +
+                                           ", which does not have autorotation enabled!");
                 }
             } catch (...) {
                 dlgLog->Addwarning("Error analysing the status of Site " + QString::number(i), true);

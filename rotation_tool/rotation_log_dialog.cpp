@@ -83,6 +83,11 @@ void TdlgLog::Addwarning(const QString& message, bool isError) {
     }
 }
 
+void TdlgLog::AddSkipWarning(const QString& message) {
+    ErrorFlag = true;
+    addPlainLine("! " + logDateTime() + " - " + message);
+}
+
 QStringList TdlgLog::lines() const {
     if (memwarning->document()->isEmpty()) return {};
     return memwarning->toPlainText().split('\n');

@@ -30,9 +30,13 @@ public:
     // Adds "! " or "* " + date-time + " - " + message (information lines only when the options
     // dialog does not restrict the log to errors).
     void Addwarning(const QString& message, bool isError);
+    // An error line for a site the user left out of the rotation: it sets the error flag (a log
+    // mailed only on errors still goes), but it is no failure of the run, so it stays out of
+    // errorLines().
+    void AddSkipWarning(const QString& message);
     QStringList lines() const;
-    // The error lines among them, each whole even when its message spans several lines, and a
-    // failed unattended save of the log (in that form, though it stays out of the log).
+    // The failures among the error lines, each whole even when its message spans several lines,
+    // and a failed unattended save of the log (in that form, though it stays out of the log).
     const QStringList& errorLines() const { return errorLines_; }
     void clearLog();
     void addPlainLine(const QString& line);

@@ -2,6 +2,7 @@
 // and ends; otherwise its window waits for the user.
 #include "components/one_instance.h"
 #include "platform/dialogs.h"
+#include "platform/file_ops.h"
 #include "rotation_tool/display_choice.h"
 #include "rotation_tool/main_window.h"
 #include "rotation_tool/rotation_log_dialog.h"
@@ -42,11 +43,17 @@ int main(int argc, char** argv) {
         });
     }
 
-    if (!mainWindow.OneInstance1->isFirstInstance()) return 0;
+    if (!mainWindow.OneInstance1->isFirstInstance()) {
+        if (!rotation_tool::isRotateArgument(arguments.value(0))) return 0;
+        // A scheduled run that rotated nothing must not look like one that did.
+        std::fprintf(stderr, "%s\n",
+                     rotation_tool::otherCopyRunningText(platform::executableDirectory()).toLocal8Bit().constData());
+        return rotation_tool::kExitOtherCopyRunning;
+    }
     mainWindow.show();
     const int status = app.exec();
     if (!UnattendedRun) return status;
     // A scheduler learns of a failed run from its exit status, and passes its error output on.
     for (const QString& line : log.errorLines()) std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    return log.errorLines().isEmpty() ? status : 1;
+    return log.errorLines().isEmpty() ? status : rotation_tool::kExitRunFailed;
 }

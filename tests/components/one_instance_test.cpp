@@ -201,35 +201,40 @@ TEST(OneInstance, ProgramsWithDifferentNamesDoNotMeet) {
     EXPECT_EQ(started.at(0).at(0).toStringList(), QStringList{"same name"});
 }
 
-TEST(OneInstance, CopiesOfTheSameProgramNameMeetAcrossFolders) {
-    // Two builds of one program in different folders: the name comes from argument 0.
-    QTemporaryDir dirA, dirB;
+// Copies meet by program name and folder (the program's data directory): a copy of the same name in
+// another folder is another program, and the same folder reached by another path is the same.
+TEST(OneInstance, CopiesMeetOnlyInTheSameFolderByIdentity) {
+    QTemporaryDir dirA, dirB, links;
     const QString fileName = freshName();
     const QString programA = dirA.path() + "/" + fileName;
     const QString programB = dirB.path() + "/" + fileName;
     ASSERT_TRUE(QFile::copy(probePath(), programA));
     ASSERT_TRUE(QFile::copy(probePath(), programB));
+    const QString linkedFolder = links.path() + "/to A";
+    ASSERT_TRUE(QFile::link(dirA.path(), linkedFolder));
+    const QString programViaLink = linkedFolder + "/" + fileName;
 
-    Probe first({}, {{"ONEINSTANCE_PROBE_SERVE", "1"}}, programA);
-    ASSERT_TRUE(first.waitForLine("first"));
-    Probe later({"from", "B"}, {}, programB);
-    EXPECT_EQ(later.finish(), 20);
-    EXPECT_EQ(later.lines(), QStringList{"not first"});
-    EXPECT_EQ(first.finish(), 10);
-    EXPECT_EQ(first.received(), QList<QStringList>{QStringList({"from", "B"})});
-
-    // A differently named copy of the same program is another program.
-    const QString renamed = dirB.path() + "/" + freshName();
-    ASSERT_TRUE(QFile::copy(probePath(), renamed));
-    Probe again({}, {{"ONEINSTANCE_PROBE_SERVE", "1"}}, programA);
-    ASSERT_TRUE(again.waitForLine("first"));
-    Probe stranger({}, {}, renamed);
-    EXPECT_EQ(stranger.finish(), 10);
-    EXPECT_EQ(stranger.lines(), QStringList{"first"});
-    Probe last({"last"}, {}, programB);
-    EXPECT_EQ(last.finish(), 20);
-    EXPECT_EQ(again.finish(), 10);
-    EXPECT_EQ(again.received(), QList<QStringList>{QStringList{"last"}});
+    const struct {
+        const char* what;
+        QString later;
+        bool meets;
+    } cases[] = {
+        {"the same folder", programA, true},
+        {"the same folder through a link", programViaLink, true},
+        {"another folder", programB, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Probe first({}, {{"ONEINSTANCE_PROBE_SERVE", "1"}, {"ONEINSTANCE_PROBE_STAY_MS", "60000"}}, programA);
+        ASSERT_TRUE(first.waitForLine("first"));
+        Probe later({"from", c.what}, {}, c.later);
+        EXPECT_EQ(later.finish(), c.meets ? 20 : 10);
+        EXPECT_EQ(later.lines(), QStringList{c.meets ? "not first" : "first"});
+        if (c.meets) {
+            EXPECT_EQ(first.finish(), 10);
+            EXPECT_EQ(first.received(), QList<QStringList>{QStringList({"from", c.what})});
+        }
+    }
 }
 
 TEST(OneInstance, AfterTheFirstCopyEndsTheNextStartIsFirst) {

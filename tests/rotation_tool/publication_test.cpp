@@ -86,8 +86,8 @@ TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {
         bool liveUnchanged;          // else the rotation is live
         QString expectedError;       // %1: the data directory
     } cases[] = {
-        {"an image of the rotation past the limit", "img/big.jpg", "", true,
-         "Could not copy the file, %1Site_1/R1/img/big.jpg, for site, Garden!"},
+        {"an image of the rotation past the limit", "big.jpg", "", true,
+         "Could not copy the file, %1Site_1/R1/big.jpg, for site, Garden!"},
         {"a site file past the limit", "", "; " + QByteArray(64 * 1024, 'x') + "\r\n", false,
          "Could not save the next rotation position of the site, Garden, to %1Site_1.ini!"},
     };

@@ -1,6 +1,7 @@
 #pragma once
 // The built rotation tool run as a scheduler runs it: a copy of the program in a temporary data
 // directory (the data directory is the executable's own), started without a display.
+#include "components/one_instance.h"
 #include "tests/common/qt_print.h"
 
 #include <QDir>
@@ -42,9 +43,9 @@ inline QStringList treeContents(const QString& directory) {
 
 class SpindlewayData {
 public:
-    // Copies the program into a fresh data directory. Copies of one executable name are one
-    // program to each other, so each data directory's copy gets a name of its own: tests that run
-    // at the same time, or a Spindleway the developer has open, never take it for a second copy.
+    // Copies the program into a fresh data directory. Copies in different data directories are
+    // different programs to each other, so tests that run at the same time, or a Spindleway the
+    // developer has open, never take this one for a second copy.
     SpindlewayData() : path_(dir_.path() + "/") {
         const QString program = qEnvironmentVariable("LUMENFOLD_BIN_DIR") + "/Spindleway";
         EXPECT_TRUE(QFileInfo::exists(program)) << program.toStdString();
@@ -52,7 +53,7 @@ public:
         QFile::setPermissions(programPath(), QFile::permissions(program));
     }
     QString path() const { return path_; }
-    QString programName() const { return "Spindleway_" + QFileInfo(dir_.path()).fileName(); }
+    QString programName() const { return "Spindleway"; }
     QString programPath() const { return path_ + programName(); }
 
     // As a scheduler starts it: no display, no session, no platform chosen, started elsewhere than its
@@ -87,6 +88,8 @@ public:
         const int at = site.indexOf("CurrentRotationPosition=");
         return at < 0 ? QString() : QString::fromUtf8(site.mid(at + 24, site.indexOf('\r', at) - at - 24));
     }
+    // The name the single-instance lock and block of this data directory's copies go under.
+    QString instanceKey() const { return TOneInstance::KeyFor(programName(), path_); }
     QStringList logLines() const {
         return QString::fromUtf8(readFile(path_ + "log.txt")).split("\r\n", Qt::SkipEmptyParts);
     }

@@ -2,6 +2,7 @@
 // counts, a site file that cannot be written, a dead display, no place for the single-instance
 // lock, and a mail server that never answers while the next scheduled start comes.
 #include "components/one_instance.h"
+#include "rotation_tool/run_mode.h"
 #include "tests/rotation_tool/spindleway_process.h"
 
 #include <QDirIterator>
@@ -226,9 +227,9 @@ TEST(SpindlewayUnattended, WithoutATemporaryDirectoryTheLockGoesIntoTheDataDirec
     QProcess first;
     data.prepare(first, brokenTemp);
     first.start();
-    const QString block = data.path() + TOneInstance::KeyFor(data.programName()) + ".block";
+    const QString block = data.path() + data.instanceKey() + ".block";
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(block); }, 60000));
-    EXPECT_EQ(runToEnd(data, {"/ROTATE"}, brokenTemp), 0);
+    EXPECT_EQ(runToEnd(data, {"/ROTATE"}, brokenTemp), rotation_tool::kExitOtherCopyRunning);
     first.kill();
     first.waitForFinished(5000);
     EXPECT_FALSE(QFileInfo::exists(data.live() + "Index.html"));
@@ -237,7 +238,7 @@ TEST(SpindlewayUnattended, WithoutATemporaryDirectoryTheLockGoesIntoTheDataDirec
     // No lock anywhere (a directory stands where the lock file would go): the run still rotates
     // and says why it went on without one.
     QFile::remove(block);
-    ASSERT_TRUE(QDir().mkpath(data.path() + TOneInstance::KeyFor(data.programName()) + ".lock/x"));
+    ASSERT_TRUE(QDir().mkpath(data.path() + data.instanceKey() + ".lock/x"));
     EXPECT_EQ(runToEnd(data, {"/ROTATE"}, brokenTemp), 1);  // its error line fails the run
     EXPECT_EQ(readFile(data.live() + "Index.html"), "rotation 1");
     EXPECT_EQ(data.storedPosition(), "2");
@@ -271,7 +272,7 @@ TEST(SpindlewayUnattended, ASecondStartWhileTheFirstWaitsForTheMailServerEndsAtO
 
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(runToEnd(data, {"/ROTATE"}), 0);
+    EXPECT_EQ(runToEnd(data, {"/ROTATE"}), rotation_tool::kExitOtherCopyRunning);
     EXPECT_LT(timer.elapsed(), 5000);  // answered at once (a run takes well under a second), not after 10 s
 
     mailer->abort();  // the mail fails now and the first run ends
@@ -282,4 +283,8 @@ TEST(SpindlewayUnattended, ASecondStartWhileTheFirstWaitsForTheMailServerEndsAtO
     const QStringList log = data.logLines();
     EXPECT_EQ(log.filter("sucessfully updated").size(), 1) << log.join("\n").toStdString();
     EXPECT_TRUE(hasLine(log, "!", "E-mail posting of Log failed!")) << log.join("\n").toStdString();
+    // Being contacted by the second start added nothing to the first run's output.
+    EXPECT_EQ(QString::fromLocal8Bit(first.readAllStandardError()).split('\n', Qt::SkipEmptyParts),
+              log.filter(QRegularExpression("^! ")));
+    EXPECT_EQ(first.readAllStandardOutput(), "");
 }
