@@ -79,11 +79,12 @@ public:
     using FileCopy = rotation_tool::FileCopy;
     enum class CopyOutcome { AllPublished, NothingChanged, PartlyPublished };
     // Copies the files of a rotation in two phases. First each new file is written beside its
-    // target under a temporary name and forced to the disk, side by side on the run's worker pool;
-    // when one fails, the temporary files and the directories made for them are removed again and
-    // the live directory is as it was. Only when all are whole are they renamed over their
-    // targets, pass by pass (FileCopy::pass, in the list's order), backups as the options ask.
-    // Every file that failed gets an error line.
+    // target under a temporary name, side by side on the run's worker pool, and then all are
+    // forced to the disk with one sync of the file system; when a file or the sync fails, the
+    // temporary files and the directories made for them are removed again and the live
+    // directory is as it was. Only when all are whole are they renamed over their targets, pass
+    // by pass (FileCopy::pass, in the list's order), backups as the options ask. Every file that
+    // failed gets an error line.
     CopyOutcome CopyRotationFiles(QList<FileCopy>& copies);
     void savecurrentsiterotation(qint64 n);
     void EnableControls(bool on);

@@ -256,10 +256,9 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
         return CopyOutcome::NothingChanged;
     }
 
-    // First every new file is made whole on the disk under a temporary name beside its target.
-    // The workers make and fill the files; only the steps that change a directory wait for a
-    // turn. Each worker forces its own file to the disk, so only this rotation's files are
-    // flushed, never the rest of the file system. After the first failure the rest is skipped.
+    // First every new file is written whole under a temporary name beside its target. The
+    // workers make and fill the files; only the steps that change a directory wait for a turn.
+    // After the first failure the rest is skipped.
     std::counting_semaphore<> turns(kThreadsChangingADirectory);
     const auto inTurn = [&turns](const auto& step) {
         turns.acquire();
@@ -273,7 +272,7 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
         if (failed) return;
         inTurn([&] { createFile(items[i]); });
         fillFile(items[i]);
-        settleFile(items[i]);
+        closeFile(items[i]);
         if (!isStaged(items[i])) {
             fails[i] = 1;
             failed = true;
@@ -287,6 +286,14 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
     if (failed) {
         for (qsizetype i = 0; i < copies.size(); ++i)
             if (notStaged[std::size_t(i)]) logFailure(copies[i]);
+        leaveAsItWas();
+        return CopyOutcome::NothingChanged;
+    }
+    // Then all of them reach the disk together, before any replaces a live file.
+    if (!flushFiles(copies)) {
+        dlgLog->Addwarning("Could not store the files for site, " + tsiterecord.Name + ", on the disk of " +
+                               fixpath(tsiterecord.LivePath, true) + "!",
+                           true);
         leaveAsItWas();
         return CopyOutcome::NothingChanged;
     }

@@ -1,10 +1,12 @@
 #include "rotation_tool/rotation_files.h"
 
 #include "rotation_tool/rotation_log_dialog.h"
+#include "platform/file_ops.h"
 #include "site_manager/file_helpers.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -182,13 +184,27 @@ void fillFile(FileCopy& copy) {
     discardFile(copy);
 }
 
-void settleFile(FileCopy& copy) {
+void closeFile(FileCopy& copy) {
     if (copy.descriptor < 0) return;
-    const bool synced = ::fdatasync(copy.descriptor) == 0;
-    // The close is the last chance to hear of a failed write.
     const bool closed = ::close(copy.descriptor) == 0;
     copy.descriptor = -1;
-    if (!synced || !closed) discardFile(copy);
+    if (!closed) discardFile(copy);
+}
+
+bool flushFiles(const QList<FileCopy>& copies) {
+    // One sync of each file system costs about what the copy itself does; a sync of each file
+    // would wait for the disk once a file.
+    QSet<dev_t> synced;
+    bool stored = true;
+    for (const FileCopy& copy : copies) {
+        struct stat info {};
+        if (!isStaged(copy)) continue;
+        if (::stat(copy.staged.constData(), &info) != 0) return false;
+        if (synced.contains(info.st_dev)) continue;
+        synced.insert(info.st_dev);
+        stored = platform::syncFileSystemOf(QFile::decodeName(directoryOf(copy.staged))) && stored;
+    }
+    return stored;
 }
 
 void discardFile(FileCopy& copy) {
@@ -213,10 +229,12 @@ void installFile(FileCopy& copy, bool keepBackupOfTarget) {
 }
 
 bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackupOfTarget) {
-    FileCopy copy{source, target};
+    QList<FileCopy> copies{{source, target}};
+    FileCopy& copy = copies.first();
     createFile(copy);
     fillFile(copy);
-    settleFile(copy);
+    closeFile(copy);
+    if (!flushFiles(copies)) discardFile(copy);
     installFile(copy, keepBackupOfTarget);
     return copy.published;
 }

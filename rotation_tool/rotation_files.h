@@ -37,9 +37,10 @@ void docopyfile(const QString& source, const QString& target);
 //  1. createFile: an empty temporary file ".spindleway-XXXXXX" beside the target (a target that
 //     is a directory fails here already);
 //  2. fillFile: the new content goes into it (its writing to the disk is started);
-//  3. settleFile: it is forced to the disk (this file only, never the whole file system) and
-//     closed: `staged` now names a whole copy;
-//  4. installFile: with backups, the old target is kept under its backup name unless a file of
+//  3. closeFile: it is closed, the last chance to hear of a failed write;
+//  4. flushFiles: the closed files of a whole rotation are forced to the disk together, one
+//     file-system sync for each file system they lie on: `staged` now names a whole copy;
+//  5. installFile: with backups, the old target is kept under its backup name unless a file of
 //     that name exists already (the oldest replaced version is the one kept): a hard link where
 //     the file system allows, else a whole copy; then the temporary file is renamed over the
 //     target.
@@ -62,9 +63,12 @@ struct FileCopy {
 };
 void createFile(FileCopy& copy);
 void fillFile(FileCopy& copy);
-void settleFile(FileCopy& copy);
-// True between a settled file and its install.
+void closeFile(FileCopy& copy);
+// True between a closed file and its install.
 inline bool isStaged(const FileCopy& copy) { return !copy.staged.isEmpty() && copy.descriptor < 0; }
+// Forces every staged file of the list to the disk. False when a file system could not store
+// them: none of them can then be trusted, and the caller discards them all.
+bool flushFiles(const QList<FileCopy>& copies);
 // Drops a copy before its install: the temporary file goes, the target stays as it was.
 void discardFile(FileCopy& copy);
 void installFile(FileCopy& copy, bool keepBackup);

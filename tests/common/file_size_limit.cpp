@@ -58,21 +58,20 @@ QStringList runWithFileSizeLimit(long limitBytes, const std::function<QStringLis
         body);
 }
 
+bool failFileSystemSyncs() {
+    // A seccomp filter of the process's own: syncfs answers EIO, every other call runs.
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_syncfs, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
 QStringList runWithFailingFileSystemSync(const std::function<QStringList()>& body) {
-    return runInChild(
-        [] {
-            // A seccomp filter of the child's own: syncfs answers EIO, every other call runs.
-            sock_filter filter[] = {
-                BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-                BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_syncfs, 0, 1),
-                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
-                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-            };
-            const sock_fprog program{sizeof filter / sizeof filter[0], filter};
-            return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-                   ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
-        },
-        body);
+    return runInChild(failFileSystemSyncs, body);
 }
 
 }  // namespace testing_support

@@ -14,5 +14,8 @@ namespace testing_support {
 QStringList runWithFileSizeLimit(long limitBytes, const std::function<QStringList()>& body);
 // The same, but every write succeeds and every syncfs() of the child fails with EIO.
 QStringList runWithFailingFileSystemSync(const std::function<QStringList()>& body);
+// Makes every later syncfs() of this process and of the programs it starts fail with EIO; for a
+// child process before it starts a program. False when it could not.
+bool failFileSystemSyncs();
 
 }  // namespace testing_support

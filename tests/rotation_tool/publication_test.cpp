@@ -1,5 +1,6 @@
 // The built program publishing a rotation: whole or not at all, sub-folders included, and an
 // unattended run that tells its scheduler how it went.
+#include "tests/common/file_size_limit.h"
 #include "tests/common/link_checker.h"
 #include "tests/rotation_tool/spindleway_process.h"
 
@@ -20,18 +21,20 @@ struct RunResult {
 };
 
 // An unattended run; with a limit, no file may grow past that many bytes (the kernel refuses the
-// write instead of ending the process).
-RunResult rotate(const SpindlewayData& data, rlim_t fileSizeLimit = 0) {
+// write instead of ending the process); with failingSync, the disk takes every write but cannot
+// store the data when the program syncs its file system.
+RunResult rotate(const SpindlewayData& data, rlim_t fileSizeLimit = 0, bool failingSync = false) {
     QProcess process;
     data.prepare(process);
     process.setArguments({"/ROTATE"});
-    if (fileSizeLimit > 0) {
-        process.setChildProcessModifier([fileSizeLimit] {
+    process.setChildProcessModifier([fileSizeLimit, failingSync] {
+        if (fileSizeLimit > 0) {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
+        }
+        if (failingSync && !testing_support::failFileSystemSyncs()) ::_exit(99);
+    });
     process.start();
     RunResult run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
@@ -83,13 +86,16 @@ TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {
         const char* what;
         QByteArray bigRotationFile;  // relative to the rotation; empty: none
         QByteArray siteFilePadding;  // bytes added to the site file
+        bool failingSync;            // instead of the file-size limit
         bool liveUnchanged;          // else the rotation is live
         QString expectedError;       // %1: the data directory
     } cases[] = {
-        {"an image of the rotation past the limit", "big.jpg", "", true,
+        {"an image of the rotation past the limit", "big.jpg", "", false, true,
          "Could not copy the file, %1Site_1/R1/big.jpg, for site, Garden!"},
-        {"a site file past the limit", "", "; " + QByteArray(64 * 1024, 'x') + "\r\n", false,
+        {"a site file past the limit", "", "; " + QByteArray(64 * 1024, 'x') + "\r\n", false, false,
          "Could not save the next rotation position of the site, Garden, to %1Site_1.ini!"},
+        {"a disk that cannot store what it took", "", "", true, true,
+         "Could not store the files for site, Garden, on the disk of %1www/!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -107,7 +113,7 @@ TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {
         const auto liveBefore = treeContents(data.live());
         const QByteArray siteBefore = readFile(data.path() + "Site_1.ini");
 
-        const RunResult failed = rotate(data, kLimit);
+        const RunResult failed = c.failingSync ? rotate(data, 0, true) : rotate(data, kLimit);
         EXPECT_EQ(failed.exitCode, 1);
         EXPECT_EQ(failed.out, "");
         const QStringList errors = errorLinesOf(data.logLines());

@@ -465,7 +465,8 @@ TEST(RotationFileSteps, ANewTargetIsLinkedInWholeAndOneMadeMeanwhileIsReplacedSa
         rotation_tool::createFile(copy);
         if (c.appearsMeanwhile) write(copy.target, c.appearsMeanwhile);
         rotation_tool::fillFile(copy);
-        rotation_tool::settleFile(copy);
+        rotation_tool::closeFile(copy);
+        ASSERT_TRUE(rotation_tool::flushFiles({copy}));
         rotation_tool::installFile(copy, true);
         EXPECT_TRUE(copy.published) << c.name;
         EXPECT_EQ(copy.descriptor, -1) << c.name;
