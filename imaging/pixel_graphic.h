@@ -198,14 +198,17 @@ public:
     int64_t ReadWithProgress(QIODevice& Stream, char* Buffer, int64_t Count, bool& Abort);
 
     // Clipboard exchange as packed DIBs: written with a 40-byte information header, palette and
-    // pixels; read by the BMP module's packed-DIB reader (12- or 40-byte headers, 1 to 32 bits,
-    // RLE and bit fields). Formats other than CF_BITMAP and CF_DIB, or no data, raise
-    // EPGUnknownClipboardFormat.
+    // pixels; read by LoadFromDIBStream (12- or 40-byte headers, told by the header's size field).
+    // Formats other than CF_BITMAP and CF_DIB, or no data, raise EPGUnknownClipboardFormat.
     static constexpr int CF_BITMAP = 2;
     static constexpr int CF_DIB = 8;
     virtual void LoadFromClipboardFormat(int Format, const QByteArray* Data);
     virtual void SaveToClipboardFormat(int& Format, QByteArray& Data);
     void SaveToDIBStream(QIODevice& Stream);
+    // Reads a packed DIB (header, palette, pixels) at the stream's position with the BMP module's
+    // reader: 1 to 32 bits, RLE and bit fields; the 12-byte OS/2 header when CoreHeader, the
+    // 40-byte Windows header otherwise.
+    void LoadFromDIBStream(QIODevice& Stream, bool CoreHeader);
 
     // Form streaming: a length-prefixed BMP image.
     void WriteData(QIODevice& Stream);

@@ -1,4 +1,5 @@
-// TPixelGraphic: clipboard exchange as packed device-independent bitmaps.
+// TPixelGraphic: packed device-independent bitmaps, read and written, and the clipboard exchange
+// built on them.
 #include "imaging/pixel_graphic.h"
 
 #include "imaging/formats/bmp_format.h"
@@ -49,6 +50,8 @@ void TPixelGraphic::SaveToDIBStream(QIODevice& Stream) {
         throw EPixelGraphic(FormatMessage1(31, QStringLiteral("Write")));
 }
 
+void TPixelGraphic::LoadFromDIBStream(QIODevice& Stream, bool CoreHeader) { ReadPackedDib(Stream, *this, CoreHeader); }
+
 void TPixelGraphic::LoadFromClipboardFormat(int Format, const QByteArray* Data) {
     if ((Format != CF_BITMAP && Format != CF_DIB) || !Data) throw EPGUnknownClipboardFormat(GetMessageText(4));
     BeginUpdate();
@@ -56,7 +59,7 @@ void TPixelGraphic::LoadFromClipboardFormat(int Format, const QByteArray* Data) 
         QBuffer buffer;
         buffer.setData(*Data);
         buffer.open(QIODevice::ReadOnly);
-        ReadPackedDib(buffer, *this);
+        LoadFromDIBStream(buffer, PackedDibHasCoreHeader(buffer));
         ImageGamma = DisplayGamma;
     } catch (...) {
         DetectPaletteIdent();

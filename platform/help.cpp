@@ -4,7 +4,7 @@
 #include "platform/file_ops.h"
 #include "platform/shell_open.h"
 
-#include <QUrl>
+#include <QFileInfo>
 
 namespace platform {
 
@@ -14,23 +14,30 @@ QString& helpPath() {
     return path;
 }
 
-bool openHelp(const QString& anchor) {
-    if (!fileExists(helpPath())) {
-        showWarning("Unable to locate the help file, " + helpPath());
+// "<dir>/Lumefold_context27.html" beside "<dir>/Lumefold.html"; none without a help file.
+QString topicPage(int context) {
+    if (helpPath().isEmpty()) return QString();
+    const QFileInfo help(helpPath());
+    return help.path() + "/" + help.completeBaseName() + "_context" + QString::number(context) + "." + help.suffix();
+}
+
+bool openHelpPage(const QString& page) {
+    if (!fileExists(page)) {
+        showWarning("Unable to locate the help file, " + page);
         return false;
     }
-    QUrl url = QUrl::fromLocalFile(helpPath());
-    if (!anchor.isEmpty()) url.setFragment(anchor);
-    if (openDocument(url.toString())) return true;
-    showWarning("Unable to open the help file, " + helpPath() +
-                ", in a web browser!  Open it in your browser yourself, or set a default browser for HTML files.");
-    return false;
+    openDocumentWatched(page, [page](bool opened) {
+        if (!opened)
+            showWarning("Unable to open the help file, " + page +
+                        ", in a web browser!  Open it in your browser yourself, or set a default browser for HTML files.");
+    });
+    return true;
 }
 }  // namespace
 
 void setHelpFile(const QString& path) { helpPath() = path; }
 QString helpFile() { return helpPath(); }
-bool showHelpContents() { return openHelp(QString()); }
-bool showHelpContext(int context) { return openHelp("context" + QString::number(context)); }
+bool showHelpContents() { return openHelpPage(helpPath()); }
+bool showHelpContext(int context) { return openHelpPage(topicPage(context)); }
 
 }  // namespace platform

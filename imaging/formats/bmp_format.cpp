@@ -408,12 +408,12 @@ void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic, bool CoreHeader) {
     readDibBody(in, Graphic, header);
 }
 
-void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic) {
+bool PackedDibHasCoreHeader(QIODevice& Stream) {
     uint8_t size[4];
     if (Stream.peek(reinterpret_cast<char*>(size), 4) != 4) raiseBmp(GetMessageText(32));
     if (le32(size) != 12 && le32(size) != 40)
         raiseBmp(FormatMessage1(27, QStringLiteral("BitmapInfoHeader/BitmapCoreHeader")));
-    ReadPackedDib(Stream, Graphic, le32(size) == 12);
+    return le32(size) == 12;
 }
 
 TBMPFileFormatReader::TBMPFileFormatReader() {
@@ -428,7 +428,7 @@ void TBMPFileFormatReader::Read(QIODevice& Stream, TPixelGraphic& Graphic, int I
     if (ImageIndex != 0) raiseBmp(FormatMessage1(7, QStringLiteral("Index")));
     BmpInput in(Stream);
     const bool core = readFileHeaderIsCore(in);
-    ReadPackedDib(Stream, Graphic, core);
+    Graphic.LoadFromDIBStream(Stream, core);
 }
 
 void TBMPFileFormatReader::GetInfo(QIODevice& Stream, int ImageIndex, TPGGraphicInfo& Info) {

@@ -44,6 +44,7 @@ public:
 // Reads a packed DIB (header, palette, pixels) at the stream's position into the graphic; the
 // 12-byte OS/2 header when CoreHeader, the 40-byte Windows header otherwise.
 void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic, bool CoreHeader);
-// The same for a packed DIB whose header size field tells its kind (12 or 40 bytes), as on the
-// clipboard and in metafile records; other header sizes are refused.
-void ReadPackedDib(QIODevice& Stream, TPixelGraphic& Graphic);
+// Whether the packed DIB at the stream's position has the 12-byte OS/2 header (true) or the
+// 40-byte Windows header (false), told by its header size field, as on the clipboard and in
+// metafile records; other header sizes are refused. The stream's position is kept.
+bool PackedDibHasCoreHeader(QIODevice& Stream);

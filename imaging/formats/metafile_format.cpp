@@ -51,7 +51,7 @@ bool recordBitmapWithinLimit(const QByteArray& dib) {
     return width >= 0 && width * height <= MaxRecordBitmapPixels;
 }
 
-// The bitmap of a bitmap record, read by the BMP module's packed-DIB reader (every bit depth,
+// The bitmap of a bitmap record, read as a packed DIB by the BMP module's reader (every bit depth,
 // RLE and bit fields); an unreadable bitmap is left out of the picture.
 QImage decodeDib(const QByteArray& dib) {
     if (!recordBitmapWithinLimit(dib)) return QImage();
@@ -60,7 +60,7 @@ QImage decodeDib(const QByteArray& dib) {
         buffer.setData(dib);
         buffer.open(QIODevice::ReadOnly);
         TPixelGraphic graphic;
-        ReadPackedDib(buffer, graphic);
+        graphic.LoadFromDIBStream(buffer, PackedDibHasCoreHeader(buffer));
         return graphic.ToQImage();
     } catch (const std::exception&) {
         return QImage();

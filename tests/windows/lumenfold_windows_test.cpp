@@ -83,20 +83,28 @@ TEST_F(LumenfoldWindows, HeaderAndFooterEditorsGiveEveryControlItsSizeHintEachTi
 TEST_F(LumenfoldWindows, EveryHelpButtonOpensTheHtmlHelpAtTheTopicOfItsWindow) {
     testing_support::OpenedHelp help;
     HelpDialogs d(main.get());
-    const std::pair<QPushButton*, int> buttons[] = {
-        {main->BitBtn1, 0},    {d.options.BitBtn3, 25},  {d.siteOptions.BitBtn3, 26}, {dlgEditSite->BitBtn1, 27},
-        {d.list.BitBtn2, 28},  {d.composer.BitBtn3, 29}, {d.compliance.BitBtn3, 56}, {d.build.BitBtn1, 38},
+    const std::pair<QPushButton*, const char*> buttons[] = {
+        {main->BitBtn1, "Lumenfold Pro Help"},
+        {d.options.BitBtn3, "Options"},
+        {d.siteOptions.BitBtn3, "Site Options"},
+        {dlgEditSite->BitBtn1, "Edit Site"},
+        {d.list.BitBtn2, "Header and footer lists"},
+        {d.composer.BitBtn3, "Editing a header or footer"},
+        {d.compliance.BitBtn3, "HTML Compliance"},
+        {d.build.BitBtn1, "Build Site"},
     };
-    for (const auto& [button, context] : buttons) {
+    for (const auto& [button, heading] : buttons) {
         button->click();
-        help.expectTopic(context, button->window()->metaObject()->className());
+        help.expectTopic(heading, button->window()->metaObject()->className());
     }
-    const int pageContexts[] = {31, 32, 32, 33, 34, 36};
+    const char* pageTopics[] = {"Settings: Thumbnails", "Settings: Page Index and Page Index 2",
+                                "Settings: Page Index and Page Index 2", "Settings: Image Display",
+                                "Settings: Page Text", "Settings: Other"};
     ASSERT_EQ(dlgThumbOptions->PageControl1->count(), 6);
     for (int page = 0; page < 6; ++page) {
         dlgThumbOptions->PageControl1->setCurrentIndex(page);
         dlgThumbOptions->btnHelp->click();
-        help.expectTopic(pageContexts[page], "layout settings page " + std::to_string(page));
+        help.expectTopic(pageTopics[page], "layout settings page " + std::to_string(page));
     }
 
     platform::setDocumentOpenerForTesting([](const QString&) { return false; });  // no browser

@@ -23,7 +23,7 @@ TEST_F(RotationToolTest, EverySpindlewayWindowFitsTheScreenAndItsHelpOpensAtItsT
     }
     testing_support::OpenedHelp help;
     main->BitBtn1->click();
-    help.expectTopic(42, "main window");
+    help.expectTopic("Spindleway: the site rotation tool", "main window");
     options->BitBtn1->click();
-    help.expectTopic(55, "options");
+    help.expectTopic("Rotation Options", "options");
 }

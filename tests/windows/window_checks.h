@@ -1,6 +1,6 @@
 #pragma once
 // Checks of windows open on the test screen (1024 x 600, see tests/CMakeLists.txt), and what a
-// Help button opened, through the opener seam, checked against the real help file.
+// Help button opened, through the opener seam, checked against the help the build made.
 #include "platform/help.h"
 #include "platform/shell_open.h"
 
@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QScreen>
@@ -56,33 +57,39 @@ inline void expectFitsScreen(QWidget& window, const std::string& name, bool cent
     EXPECT_TRUE(window.grab().save(artifacts + QString::fromStdString(name) + ".png"));
 }
 
-// Puts the program's help file into the data directory, as the build does beside the programs.
+// Puts the programs' help, as the build leaves it beside the programs (the help file and a page
+// per topic), into the data directory.
 inline void copyHelpFileTo(const QString& dataDirectory) {
-    const QString source = qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") + "/data/" + platform::HelpFileName;
-    ASSERT_TRUE(QFile::copy(source, dataDirectory + platform::HelpFileName)) << source.toStdString();
+    const QDir built(qEnvironmentVariable("LUMENFOLD_BIN_DIR"));
+    const QStringList pages = built.entryList({QFileInfo(platform::HelpFileName).completeBaseName() + "*.html"});
+    ASSERT_TRUE(pages.contains(platform::HelpFileName)) << built.path().toStdString();
+    for (const QString& page : pages) ASSERT_TRUE(QFile::copy(built.filePath(page), dataDirectory + page));
 }
 
-// Records what the Help buttons open; expectTopic checks that the last URL is the help file at the
-// context's topic (0: at its contents) and that the file has that topic with text.
+// Records what the Help buttons hand to the opener; expectTopic checks that the last target is a
+// page beside the help file, without a fragment an opener could drop, whose body begins with the
+// topic's heading and its text.
 class OpenedHelp {
 public:
-    OpenedHelp() { platform::setDocumentOpenerForTesting([this](const QString& url) { return urls << url, true; }); }
+    OpenedHelp() { platform::setDocumentOpenerForTesting([this](const QString& url) { return targets << url, true; }); }
     ~OpenedHelp() { platform::setDocumentOpenerForTesting([](const QString&) { return true; }); }
 
-    void expectTopic(int context, const std::string& where) const {
-        ASSERT_FALSE(urls.isEmpty()) << where;
-        const QUrl url(urls.last());
-        EXPECT_EQ(url.toLocalFile(), platform::helpFile()) << where;
-        EXPECT_TRUE(url.path().endsWith(".html")) << where;
-        const QString anchor = context ? "context" + QString::number(context) : QString();
-        EXPECT_EQ(url.fragment(), anchor) << where;
-        QFile file(url.toLocalFile());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << where;
-        const QRegularExpression topic("id=\"" + anchor + "\">[^<]+</h2>\\s*<p>\\w");
-        EXPECT_TRUE(anchor.isEmpty() || topic.match(QString::fromUtf8(file.readAll())).hasMatch()) << where;
+    void expectTopic(const QString& heading, const std::string& where) const {
+        ASSERT_FALSE(targets.isEmpty()) << where;
+        const QString target = targets.last();
+        EXPECT_FALSE(target.contains('#')) << where << ": " << target.toStdString();
+        const QFileInfo page(target.startsWith("file:") ? QUrl(target).toLocalFile() : target);
+        EXPECT_EQ(page.absolutePath(), QFileInfo(platform::helpFile()).absolutePath()) << where;
+        EXPECT_EQ(page.suffix(), "html") << where;
+        QFile file(page.filePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << where << ": " << target.toStdString();
+        const QString html = QString::fromUtf8(file.readAll());
+        const QRegularExpression start("<body>\\s*<h([12])[^>]*>" + QRegularExpression::escape(heading) +
+                                       "</h\\1>\\s*<p>\\w");
+        EXPECT_TRUE(start.match(html).hasMatch()) << where << ": " << target.toStdString();
     }
 
-    QStringList urls;
+    QStringList targets;
 };
 
 }  // namespace testing_support
