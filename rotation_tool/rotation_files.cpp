@@ -1,7 +1,7 @@
 #include "rotation_tool/rotation_files.h"
 
-#include "rotation_tool/rotation_log_dialog.h"
 #include "platform/file_ops.h"
+#include "rotation_tool/rotation_log_dialog.h"
 #include "site_manager/file_helpers.h"
 
 #include <QFile>

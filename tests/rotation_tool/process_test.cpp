@@ -20,18 +20,19 @@ namespace {
 void addGardenAndKitchen(const SpindlewayData& data, bool rotationsBuilt) {
     const QString site = data.path() + "Garden/";
     writeFile(data.path() + "sites.ini", "[Sites]\r\nSite_1=Garden\r\nSite_2=Kitchen\r\n");
-    writeFile(data.path() + "Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\Garden\r\nLivePath=" +
-                                              data.live().toUtf8() +
-                                              "\r\nAutoRotate=True\r\nRotationCount=2\r\nCurrentRotationPosition=1\r\n"
-                                              "[Rotation_1]\r\nRotation_Path=%\\Garden\\\r\n"
-                                              "[Rotation_2]\r\nRotation_Path=%\\Garden\\Rotation_2\\\r\n");
+    writeFile(data.path() + "Site_1.ini",
+              "[General]\r\nName=Garden\r\nPath=%\\Garden\r\nLivePath=" + data.live().toUtf8() +
+                  "\r\nAutoRotate=True\r\nRotationCount=2\r\nCurrentRotationPosition=1\r\n"
+                  "[Rotation_1]\r\nRotation_Path=%\\Garden\\\r\n"
+                  "[Rotation_2]\r\nRotation_Path=%\\Garden\\Rotation_2\\\r\n");
     writeFile(data.path() + "Site_2.ini", "[General]\r\nName=Kitchen\r\nPath=%\\Kitchen\r\nAutoRotate=False\r\n");
     const QString first = rotationsBuilt ? "Index.html" : "Unbuilt.html";
-    writeFile(site + first, "<html><head><link rel=\"stylesheet\" href=\"css/site.css\"></head><body "
-                            "background=\"img/paper.gif\"><a href=\"a.html\"><img src=\"thumbs/a_thb.jpg\"></a>"
-                            "<img src=\"img/icons/Next.gif?v=2\"><img src=\"Rotation_2/b.jpg\">"
-                            "<img src=\"private/../a.jpg\"><img src=\"../outside.jpg\"><img src=\"img/missing.gif\">"
-                            "</body></html>");
+    writeFile(site + first,
+              "<html><head><link rel=\"stylesheet\" href=\"css/site.css\"></head><body "
+              "background=\"img/paper.gif\"><a href=\"a.html\"><img src=\"thumbs/a_thb.jpg\"></a>"
+              "<img src=\"img/icons/Next.gif?v=2\"><img src=\"Rotation_2/b.jpg\">"
+              "<img src=\"private/../a.jpg\"><img src=\"../outside.jpg\"><img src=\"img/missing.gif\">"
+              "</body></html>");
     writeFile(site + "a.html", "<html><body><img src=\"a.jpg\"></body></html>");
     writeFile(site + "a.jpg", "photo a");
     writeFile(site + "thumbs/a_thb.jpg", "thumb a");
@@ -95,10 +96,18 @@ TEST(SpindlewayProcess, OnlyTheGalleryGoesLiveAndTheSchedulerHearsOnlyOfRealFail
     } cases[] = {
         {"a site beside one that does not rotate", true, Other::None, 0, {}, true},
         {"another copy of another data directory open", true, Other::OtherDataDirectory, 0, {}, true},
-        {"no valid rotation", false, Other::None, rotation_tool::kExitRunFailed,
-         {"A valid rotation could not be found for the site, Garden"}, false},
-        {"another copy of the same data directory open", true, Other::SameDataDirectory,
-         rotation_tool::kExitOtherCopyRunning, {}, false},
+        {"no valid rotation",
+         false,
+         Other::None,
+         rotation_tool::kExitRunFailed,
+         {"A valid rotation could not be found for the site, Garden"},
+         false},
+        {"another copy of the same data directory open",
+         true,
+         Other::SameDataDirectory,
+         rotation_tool::kExitOtherCopyRunning,
+         {},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -133,7 +142,8 @@ TEST(SpindlewayProcess, OnlyTheGalleryGoesLiveAndTheSchedulerHearsOnlyOfRealFail
             EXPECT_TRUE(errors[i].startsWith("! ") && errors[i].endsWith(" - " + c.errorMessages[i]))
                 << errors[i].toStdString();
         // The skipped site stays in the log as an error line, though it fails nothing.
-        EXPECT_EQ(data.logLines().filter(" - Skipping site, Kitchen, which does not have autorotation enabled!").size(), 1)
+        EXPECT_EQ(data.logLines().filter(" - Skipping site, Kitchen, which does not have autorotation enabled!").size(),
+                  1)
             << data.logLines().join("\n").toStdString();
         if (c.rotated) {
             EXPECT_EQ(treeContents(data.live()), gardenLive(data));
