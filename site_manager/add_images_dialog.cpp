@@ -11,6 +11,8 @@
 #include "platform/ini_file.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/rotation_images.h"
+#include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
@@ -180,12 +182,13 @@ void TdlgAddImages::FormShow() {
     cmbrotation->clear();
     for (int n = 1; n <= dlgEditSite->lbxrotations->count(); ++n)
         cmbrotation->addItem(rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site"));
+    // The rotation first: its list follows the directory and counts by that rotation's settings.
+    cmbrotation->setCurrentIndex(dlgEditSite->lbxrotations->currentRow());
     const QString directory = dlgEditSite->edtrotationdirectory->text();
     if (edtrotationdirectory->text() == directory)
         edtrotationdirectoryChange();  // the same directory, read again: the editor may have changed it
     else
         edtrotationdirectory->setText(directory);
-    cmbrotation->setCurrentIndex(dlgEditSite->lbxrotations->currentRow());
 }
 
 void TdlgAddImages::dirSourceChange() {
@@ -215,6 +218,9 @@ void TdlgAddImages::cmbrotationChange() {
 
 void TdlgAddImages::edtrotationdirectoryChange() {
     const QString directory = edtrotationdirectory->text();
+    // The list shows what a build of the chosen rotation would take as images, as the editor's does.
+    const QStringList support = rotationSupportFileNames(tsiterecord.key, cmbrotation->currentIndex() + 1);
+    FileBox->Accept = [support](const QString& name) { return isRotationImage(name, support); };
     try {
         FileBox->ApplyFilePath(directory);
         rotationLocated_ = true;

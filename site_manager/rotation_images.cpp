@@ -1,6 +1,7 @@
 #include "site_manager/rotation_images.h"
 
 #include "components/file_list_box.h"
+#include "platform/file_replacement.h"
 #include "site_manager/builder/template_filling.h"
 #include "site_manager/builder/template_references.h"
 
@@ -16,6 +17,8 @@ QString fileNameOf(const QString& path) { return QFileInfo(QString(path).replace
 
 bool isRotationImage(const QString& fileName, const QStringList& supportFileNames) {
     if (!matchesFileMask(fileName, RotationImageMask)) return false;
+    // A half-written file of a build or copy that never finished is no photo.
+    if (platform::isReplacementTemporaryName(fileName)) return false;
     if (fileName.contains("_THB", Qt::CaseInsensitive) || fileName.contains("PAGE_BUTTON_", Qt::CaseInsensitive))
         return false;
     for (const QString& support : supportFileNames)

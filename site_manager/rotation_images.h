@@ -9,8 +9,9 @@
 inline const QString RotationImageMask = QStringLiteral("*.gif;*.jpe;*.jpg");
 
 // True when the file name matches the image mask and names none of the files a build puts into
-// the rotation itself: thumbnails ("_thb"), page buttons ("Page_Button_") and the support files
-// (compared by their file names, in any case).
+// the rotation itself: thumbnails ("_thb"), page buttons ("Page_Button_"), the support files
+// (compared by their file names, in any case) and the temporary files of a build or copy that
+// never finished.
 bool isRotationImage(const QString& fileName, const QStringList& supportFileNames);
 
 // The support file names a build copies for these settings: the navigation graphics and the

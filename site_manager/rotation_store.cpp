@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -395,6 +396,43 @@ QStringList storedSupportFileNames(const IniFile& ini, int n) {
     return supportFileNamesFor(navigation, templates);
 }
 
+// The rotation in the editor's controls counts by the settings it has there now.
+QStringList supportFileNamesOf(const IniFile& ini, const QString& siteKey, int n) {
+    if (dlgEditSite && siteKey == tsiterecord.key && n == CurrentRotationNumber)
+        return dlgEditSite->currentSupportFileNames();
+    return storedSupportFileNames(ini, n);
+}
+
+// Hands each rotation's list line to take, rotation 1 first; the lines made before a failure
+// stay taken.
+void forEachRotationLine(const QString& siteKey, const std::function<void(int row, const QString& line)>& take) {
+    try {
+        const IniFile ini(siteFileName(siteKey));
+        const bool rotations = ApplicationOptions.UseRotations;
+        int count = wholeNumber(ini.readString("General", "RotationCount", "10")).value_or(10);
+        if (!rotations) count = qMin(count, 1);
+        const QString sitePath = readStoredPath(ini.readString("General", "Path", QString()));
+        const QString baseName = ini.readString("General", "BaseHTMLName", "Index.html");
+
+        for (int n = 1; n <= count; ++n) {
+            QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
+            const QString defaultDirectory = rotations ? defaultRotationDirectory(sitePath, "rotation_", n) : sitePath;
+            const QString directory = withExistingCase(
+                fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true));
+            if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
+                const QStringList support = supportFileNamesOf(ini, siteKey, n);
+                line += " : " + QString::number(countRotationImages(directory, support)) + " Images";
+                line += entryIgnoringCase(directory, baseName, QDir::Files).isEmpty() ? " : NOT BUILT" : " : Built";
+            } else {
+                line += " : ERROR! Not found!";
+            }
+            take(n - 1, line);
+        }
+    } catch (const std::exception&) {
+        // What was listed so far stays.
+    }
+}
+
 }  // namespace
 
 bool SaveRotation(int rotationNumber, bool writeStatusAndPath) {
@@ -436,33 +474,21 @@ bool LoadRotation(const QString& siteKey, int rotationNumber, bool loadPath, boo
 void loadrotationlist(const QString& siteKey, QListWidget* list) {
     platform::Hourglass hourglass;
     list->clear();
-    try {
-        const IniFile ini(siteFileName(siteKey));
-        const bool rotations = ApplicationOptions.UseRotations;
-        int count = wholeNumber(ini.readString("General", "RotationCount", "10")).value_or(10);
-        if (!rotations) count = qMin(count, 1);
-        const QString sitePath = readStoredPath(ini.readString("General", "Path", QString()));
-        const QString baseName = ini.readString("General", "BaseHTMLName", "Index.html");
+    forEachRotationLine(siteKey, [list](int, const QString& line) { list->addItem(line); });
+}
 
-        for (int n = 1; n <= count; ++n) {
-            QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
-            const QString defaultDirectory = rotations ? defaultRotationDirectory(sitePath, "rotation_", n) : sitePath;
-            const QString directory = withExistingCase(
-                fixpath(readStoredPath(ini.readString(sectionName(n), "Rotation_Path", defaultDirectory)), true));
-            if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
-                // The rotation in the editor's controls counts by the settings it has there now.
-                const bool edited = dlgEditSite && siteKey == tsiterecord.key && n == CurrentRotationNumber;
-                const QStringList support =
-                    edited ? dlgEditSite->currentSupportFileNames() : storedSupportFileNames(ini, n);
-                line += " : " + QString::number(countRotationImages(directory, support)) + " Images";
-                line += entryIgnoringCase(directory, baseName, QDir::Files).isEmpty() ? " : NOT BUILT" : " : Built";
-            } else {
-                line += " : ERROR! Not found!";
-            }
-            list->addItem(line);
-        }
+void refreshRotationList(const QString& siteKey, QListWidget* list) {
+    platform::Hourglass hourglass;
+    forEachRotationLine(siteKey, [list](int row, const QString& line) {
+        if (row < list->count()) list->item(row)->setText(line);
+    });
+}
+
+QStringList rotationSupportFileNames(const QString& siteKey, int rotationNumber) {
+    try {
+        return supportFileNamesOf(IniFile(siteFileName(siteKey)), siteKey, rotationNumber);
     } catch (const std::exception&) {
-        // What was listed so far stays.
+        return {};
     }
 }
 

@@ -3,6 +3,7 @@
 // edited they live in the controls of the site editor and the layout settings dialog; these
 // functions move them between the two. A key missing from a section leaves its control as it is.
 #include <QString>
+#include <QStringList>
 
 class QListWidget;
 class TColourCombo;
@@ -18,6 +19,12 @@ bool LoadRotation(const QString& siteKey, int rotationNumber, bool loadPath, boo
 
 // One line per rotation of the site: "Rotation 2 : 14 Images : Built" and the like.
 void loadrotationlist(const QString& siteKey, QListWidget* list);
+// The lines the list already holds made again from the rotations as they are now; the selection
+// and the current row stay.
+void refreshRotationList(const QString& siteKey, QListWidget* list);
+// The names of the support files a build of the rotation copies into its directory (never its
+// images): by the editor's controls for the rotation they hold, else by its stored settings.
+QStringList rotationSupportFileNames(const QString& siteKey, int rotationNumber);
 
 // The stored colour text into a colour combo ("Default", a colour name, "$" hex or decimal).
 void SetColourComboFromString(TColourCombo* combo, const QString& text);

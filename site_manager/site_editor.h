@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -124,6 +125,7 @@ private:
     platform::ReplacementBatch* copyBatch_ = nullptr;  // the copies of the drop in progress
     bool rotationLocated_ = false;          // the selected rotation is loaded and its directory exists
     QString unlocatedDirectory_;            // the selected rotation's directory when it is missing
+    std::optional<QStringList> listedSupportFileNames_;  // taken once for each reading of FileBox
 };
 
 extern TdlgEditSite* dlgEditSite;

@@ -12,8 +12,10 @@
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
+#include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
 
 #include <QFile>
 #include <QCheckBox>
@@ -107,9 +109,12 @@ QStringList TdlgEditSite::currentSupportFileNames() const {
 
 void TdlgEditSite::edtrotationdirectoryChange() {
     const QString directory = edtrotationdirectory->text();
-    // The list shows what the build would take as images.
-    const QStringList support = currentSupportFileNames();
-    FileBox->Accept = [support](const QString& name) { return isRotationImage(name, support); };
+    // The list shows what the build would take as images, by the settings as they are when it is
+    // read: a build after a change of navigation graphics or template must not list its own files.
+    FileBox->Accept = [this](const QString& name) {
+        if (!listedSupportFileNames_) listedSupportFileNames_ = currentSupportFileNames();
+        return isRotationImage(name, *listedSupportFileNames_);
+    };
     try {
         FileBox->ApplyFilePath(directory);
     } catch (const std::exception&) {
@@ -118,8 +123,11 @@ void TdlgEditSite::edtrotationdirectoryChange() {
 }
 
 void TdlgEditSite::FileBoxChange() {
+    listedSupportFileNames_.reset();  // the next reading asks the settings again
     lblfilecount->setText(QString::number(FileBox->count()) + " Images");
     if (CurrentRotationStatus < 1) CurrentRotationStatus = 1;
+    // The rotation lines count images as well; the add-images dialog may have changed any rotation.
+    refreshRotationList(tsiterecord.key, lbxrotations);
 }
 
 void TdlgEditSite::FileBoxKeyUp(int key) {

@@ -159,6 +159,13 @@ TdlgBuildProgress::TdlgBuildProgress(QWidget* parent) : platform::ModalDialog(pa
 void TdlgBuildProgress::FormShow() {
     {
         platform::Hourglass hourglass;
+        // A build that was killed left its half-written files behind: they go before the images
+        // are listed, so that none is taken for a photo or published with the gallery.
+        const BuildSettings settings = buildSettingsFromDialogs();
+        if (!settings.pageDirectory().isEmpty()) {
+            removeLeftoverTemporaries(settings.pageDirectory());
+            removeLeftoverTemporaries(thumbnailDirectory(settings));
+        }
         lbximages->clear();
         for (const QString& name : dlgEditSite->FileBox->fileNames())
             if (isRotationImage(name, SupportFileNames)) lbximages->addItem(name);
@@ -495,11 +502,6 @@ bool TdlgBuildProgress::build() {
                 return CheckCancel();
             };
             result = makeDirectories(thumbs) && !CheckCancel();
-            if (result) {
-                // A gallery published with them would serve half-written files.
-                removeLeftoverTemporaries(pageDirectory);
-                removeLeftoverTemporaries(thumbs);
-            }
             result = result && copySupportFiles(settings);
             if (result && useButtons && pageCount > 0)
                 result = makePageButtons(settings, pageCount, useButtons);

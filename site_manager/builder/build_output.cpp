@@ -30,6 +30,7 @@ bool writeBuildFile(const QString& path, const QByteArray& data, platform::Repla
 }
 
 void removeLeftoverTemporaries(const QString& directory) {
+    if (directory.isEmpty()) return;  // never the process's current directory
     const QDir dir(directory);
     for (const QFileInfo& entry : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (!entry.isSymLink() && platform::isReplacementTemporaryName(entry.fileName()))

@@ -15,6 +15,7 @@ class ReplacementBatch;
 bool writeBuildFile(const QString& path, const QByteArray& data, platform::ReplacementBatch* step = nullptr);
 
 // Removes the temporary files that a build or copy which never finished left in directory (not
-// below it), so that they are not published with the gallery. Links are left alone.
+// below it), so that they are not published with the gallery. Links and an empty directory name
+// are left alone.
 void removeLeftoverTemporaries(const QString& directory);
 

@@ -12,6 +12,7 @@
 #include "tests/site_manager/drop_events.h"
 #include "tests/site_manager/main_window_fixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QUrl>
 
@@ -120,6 +122,11 @@ protected:
     void startWithImages(bool rotations) {
         writeGardenSite(rotations);
         rotationDir = rotations ? siteDir + "Rotation_1/" : siteDir;
+        writeSourceImages();
+        startWithGardenSite();
+    }
+
+    void writeSourceImages() {
         sourceDir = data.path() + "source pictures/";
         QDir().mkpath(sourceDir);
         writeJpeg(sourceDir + "beach.jpg", Qt::blue);
@@ -128,7 +135,16 @@ protected:
         writeJpeg(sourceDir + "same.jpg", Qt::red);
         writeGif(sourceDir + "map.gif");
         data.write("source pictures/notes.txt", "not an image");
-        startWithGardenSite();
+    }
+
+    // The shipped templates and navigation graphics in the data directory.
+    void copyShippedData() {
+        for (const QString& folder : {QString("Styles"), QString("navgraph")}) {
+            const QString from = qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") + "/data/" + folder;
+            QDir().mkpath(data.path() + folder);
+            for (const QString& name : QDir(from).entryList(QDir::Files))
+                ASSERT_TRUE(QFile::copy(from + "/" + name, data.path() + folder + "/" + name)) << name.toStdString();
+        }
     }
 
     // Opens Select Images in the site editor and runs the body on the shown dialog, which is then
@@ -431,12 +447,7 @@ TEST_F(AddImagesTest, CopyingFromTheRotationDirectoryOrALinkToItNeverDeletesAnIm
 
 TEST_F(AddImagesTest, ImagesChosenWithSelectImagesBuildIntoPagesWhoseLinksAllResolve) {
     startWithImages(true);
-    for (const QString& folder : {QString("Styles"), QString("navgraph")}) {
-        const QString from = qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") + "/data/" + folder;
-        QDir().mkpath(data.path() + folder);
-        for (const QString& name : QDir(from).entryList(QDir::Files))
-            ASSERT_TRUE(QFile::copy(from + "/" + name, data.path() + folder + "/" + name)) << name.toStdString();
-    }
+    copyShippedData();
     QFile::remove(sourceDir + "same.jpg");
     const QString artifacts = QCoreApplication::applicationDirPath() + "/artifacts/";
     ASSERT_TRUE(QDir().mkpath(artifacts));
@@ -475,4 +486,156 @@ TEST_F(AddImagesTest, ImagesChosenWithSelectImagesBuildIntoPagesWhoseLinksAllRes
             << image.toStdString();
     EXPECT_TRUE(QFileInfo::exists(rotationDir + "Index.html"));
     EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+}
+
+namespace {
+
+QStringList rotationLines(const TdlgEditSite& editor) {
+    QStringList lines;
+    for (int i = 0; i < editor.lbxrotations->count(); ++i) lines << editor.lbxrotations->item(i)->text();
+    return lines;
+}
+
+}  // namespace
+
+// A built rotation holds page buttons, navigation graphics and a style sheet beside its photos: the
+// add-images dialog lists and counts only the photos, as the editor does, for the rotation the
+// editor holds and for one it reads from the site file. Every way of adding or removing images
+// renews the editor's rotation lines at once, without a build.
+TEST_F(AddImagesTest, EveryListOfARotationCountsItsPhotosAndTheRotationLinesFollowEveryChange) {
+    writeGardenSite(true);
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=2\r\n"
+                             "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\n"
+                             "[Rotation_2]\r\nRotation_Path=%\\site\\Rotation_2\r\n");
+    rotationDir = siteDir + "Rotation_1/";
+    const QString secondDir = siteDir + "Rotation_2/";
+    QDir().mkpath(rotationDir);
+    QDir().mkpath(secondDir);
+    QStringList photos;
+    for (int i = 1; i <= 5; ++i) {
+        photos << QString("photo%1.jpg").arg(i);
+        writeJpeg(rotationDir + photos.last(), Qt::darkGreen);
+    }
+    writeSourceImages();
+    copyShippedData();
+    startWithGardenSite();
+
+    // Opens Select Images, runs the body on the dialog and closes it.
+    const auto inDialog = [](TdlgEditSite& editor, MessageScript& script,
+                             const std::function<void(TdlgAddImages&)>& body) {
+        script.onDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TdlgAddImages&>(d);
+            body(dialog);
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+            return dialog.result();
+        });
+        QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
+    };
+    const auto selectNames = [](TFileListBox& list, const QStringList& names) {
+        list.clearSelection();
+        for (const QString& name : names) list.item(list.fileNames().indexOf(name))->setSelected(true);
+    };
+    const auto expectList = [](TdlgAddImages& dialog, const QStringList& names) {
+        EXPECT_EQ(dialog.FileBox->fileNames(), names);
+        EXPECT_EQ(dialog.lblfilecount->text(), QString::number(names.size()) + " Images");
+    };
+    const QStringList built{"Index.gif", "Next.gif", "Page_Button_1.gif", "Page_Button_On_3.gif", "Previous.gif"};
+
+    struct Change {
+        const char* Way;
+        std::function<void(TdlgEditSite&, MessageScript&)> Make;
+        QStringList Lines;  // the editor's rotation lines right afterwards
+    };
+    const Change changes[] = {
+        {"two files dropped on the editor's list",
+         [&](TdlgEditSite& editor, MessageScript&) {
+             TDropFileSource source;
+             source.Files = {sourceDir + "beach.jpg", sourceDir + "map.gif"};
+             std::unique_ptr<QMimeData> files(source.createMimeData());
+             EXPECT_TRUE(dropOn(editor.FileBox->viewport(), *files));
+         },
+         {"Rotation 1 : 7 Images : Built", "Rotation 2 : 0 Images : NOT BUILT"}},
+        {"one thumbnail copied with the add-images dialog",
+         [&](TdlgEditSite& editor, MessageScript& script) {
+             inDialog(editor, script, [&](TdlgAddImages& dialog) {
+                 browse(dialog, sourceDir);
+                 clickCell(*dialog.ThumbGrid, 1);  // dunes.jpg
+                 QTest::mouseClick(dialog.btncopy2site, Qt::LeftButton);
+                 expectList(dialog, {"beach.jpg", "dunes.jpg", "map.gif", "photo1.jpg", "photo2.jpg", "photo3.jpg",
+                                     "photo4.jpg", "photo5.jpg"});
+             });
+         },
+         {"Rotation 1 : 8 Images : Built", "Rotation 2 : 0 Images : NOT BUILT"}},
+        {"a file dropped on the add-images dialog's list of rotation 2",
+         [&](TdlgEditSite& editor, MessageScript& script) {
+             inDialog(editor, script, [&](TdlgAddImages& dialog) {
+                 QTest::keyClick(dialog.cmbrotation, Qt::Key_Down);
+                 ASSERT_EQ(QDir(dialog.FileBox->Directory()).absolutePath(), QDir(secondDir).absolutePath());
+                 TDropFileSource source;
+                 source.Files = {sourceDir + "harbour.jpeg"};
+                 std::unique_ptr<QMimeData> files(source.createMimeData());
+                 EXPECT_TRUE(dropOn(dialog.FileBox->viewport(), *files));
+                 expectList(dialog, {"harbour.jpeg"});
+             });
+         },
+         {"Rotation 1 : 8 Images : Built", "Rotation 2 : 1 Images : NOT BUILT"}},
+        {"one image deleted in the editor",
+         [&](TdlgEditSite& editor, MessageScript& script) {
+             selectNames(*editor.FileBox, {"map.gif"});
+             script.answer(MessageResult::Yes);
+             QTest::keyClick(editor.FileBox, Qt::Key_Delete);
+         },
+         {"Rotation 1 : 7 Images : Built", "Rotation 2 : 1 Images : NOT BUILT"}},
+        {"two images deleted in the add-images dialog",
+         [&](TdlgEditSite& editor, MessageScript& script) {
+             inDialog(editor, script, [&](TdlgAddImages& dialog) {
+                 selectNames(*dialog.FileBox, {"beach.jpg", "dunes.jpg"});
+                 script.answer(MessageResult::Yes);
+                 QTest::keyClick(dialog.FileBox, Qt::Key_Delete);
+                 expectList(dialog, photos);
+             });
+         },
+         {"Rotation 1 : 5 Images : Built", "Rotation 2 : 1 Images : NOT BUILT"}},
+    };
+
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.spnHorzCOunt->setValue(2);
+        o.spnVertCOunt->setValue(1);  // three pages, so three page buttons of each kind
+        o.Chkusecustombuttons->setChecked(true);
+        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
+        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
+        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
+        o.chkImageButtons->setChecked(true);
+        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
+        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
+        buildInEditor(script, editor);
+        ASSERT_EQ(script.texts(), QStringList{"Your build has been completed.  Would you like to preview it now?"});
+        for (const QString& name : built) ASSERT_TRUE(QFileInfo::exists(rotationDir + name)) << name.toStdString();
+        EXPECT_EQ(rotationLines(editor),
+                  (QStringList{"Rotation 1 : 5 Images : Built", "Rotation 2 : 0 Images : NOT BUILT"}));
+
+        script.clear();
+        inDialog(editor, script, [&](TdlgAddImages& dialog) { expectList(dialog, photos); });
+        for (const Change& change : changes) {
+            SCOPED_TRACE(change.Way);
+            script.clear();
+            change.Make(editor, script);
+            EXPECT_EQ(rotationLines(editor), change.Lines);
+        }
+        EXPECT_EQ(editor.FileBox->fileNames(), photos);
+
+        // With rotation 2 in the editor, rotation 1 is listed by the settings stored for it.
+        script.clear();
+        editor.lbxrotations->setCurrentRow(1);
+        editor.lbxrotationsClick();
+        inDialog(editor, script, [&](TdlgAddImages& dialog) {
+            expectList(dialog, {"harbour.jpeg"});
+            QTest::keyClick(dialog.cmbrotation, Qt::Key_Up);
+            expectList(dialog, photos);
+        });
+        EXPECT_TRUE(script.texts().isEmpty()) << script.texts().join('\n').toStdString();
+    });
 }

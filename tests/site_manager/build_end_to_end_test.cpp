@@ -4,6 +4,7 @@
 // layout and every link of every page must resolve.
 #include "components/file_list_box.h"
 #include "imaging/pixel_graphic.h"
+#include "platform/file_replacement.h"
 #include "platform/ini_file.h"
 #include "platform/shell_open.h"
 #include "site_manager/builder/build_dialog.h"
@@ -594,6 +595,99 @@ TEST_F(BuildEndToEndTest, TheBuildsOwnFilesAreNeverCountedOrListedAsImages) {
         EXPECT_EQ(editor.FileBox->fileNames(), photos);
         EXPECT_EQ(editor.lblfilecount->text(), "5 Images");
         EXPECT_EQ(rotationLine(editor), "Rotation 1 : 5 Images : Built");
+    });
+}
+
+namespace {
+
+// What a build killed in the middle of a step leaves of one of its files: the bytes written so far
+// in the step's temporary file beside the target, never renamed over it. Gives the temporary.
+QString leaveAsAKilledBuild(const QString& target, const QByteArray& bytes) {
+    platform::FileReplacement file(target, platform::FileReplacement::Sync::Deferred);
+    if (!file.open() || !file.write(bytes) || !file.close()) return QString();
+    return file.takeTemporary();
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The files under dir that a build or copy leaves while it writes (".~" and twelve hex digits).
+QStringList temporariesUnder(const QString& dir) {
+    QStringList found;
+    for (const QString& name : namesUnder(dir))
+        if (QFileInfo(name).fileName().startsWith(".~")) found << name;
+    return found;
+}
+
+}  // namespace
+
+// A build killed in any step leaves half-written files in the rotation or in thumbs/. The next
+// build neither lists, counts, thumbnails, links nor pages them: it asks only its closing question
+// and leaves exactly the layout a clean build leaves, without a temporary and without a 14th page.
+TEST_F(BuildEndToEndTest, ABuildKilledInAnyStepNeverPoisonsTheNextOne) {
+    startWithSite();
+    QStringList photos;
+    for (int i = 1; i <= 13; ++i) photos << QString("photo%1.jpg").arg(i, 2, 10, QChar('0'));
+    const struct {
+        const char* Step;
+        QStringList Targets;  // in the rotation directory
+        const char* BytesOf;  // the built file whose bytes the killed build was writing
+        bool Whole;           // all of them, else half
+    } killed[] = {
+        {"copying the navigation graphics", {"Next.gif", "Previous.gif", "Index.gif"}, "Next.gif", false},
+        {"making the page buttons", {"Page_Button_On_13.gif", "Page_Button_13.gif"}, "Page_Button_13.gif", false},
+        {"making the thumbnails", {"thumbs/photo01_thb.jpg", "thumbs/photo13_thb.jpg"}, "thumbs/photo13_thb.jpg", true},
+        {"writing the image pages", {"photo01.html", "photo13.html"}, "photo13.html", false},
+        {"writing the thumbnail pages", {"Index.html", "Index13.html"}, "Index13.html", false},
+        {"adding a photo", {"photo14.jpg"}, "photo01.jpg", true},
+    };
+    const auto rotationLine = [](const TdlgEditSite& editor) { return editor.lbxrotations->item(0)->text(); };
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        for (const QString& photo : photos) writeJpeg(rotationDir + photo, 64, 48, Qt::darkGreen);
+        editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+        TdlgThumbOptions& o = *dlgThumbOptions;
+        o.spnHorzCOunt->setValue(1);
+        o.spnVertCOunt->setValue(1);  // one photo a page: any file taken for a photo makes Index14.html
+        o.rdbHTMLImageWindow->setChecked(true);
+        o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+        useShippedButtons(o);
+        buildInEditor(script, editor);
+        ASSERT_EQ(script.texts(), QStringList{Preview});
+        const QStringList clean = namesUnder(rotationDir);
+        ASSERT_TRUE(clean.contains("Index13.html") && clean.contains("Page_Button_13.gif"));
+        ASSERT_FALSE(clean.contains("Index14.html"));
+
+        for (const auto& kill : killed) {
+            SCOPED_TRACE(kill.Step);
+            const QByteArray bytes = bytesOf(rotationDir + kill.BytesOf);
+            ASSERT_FALSE(bytes.isEmpty());
+            for (const QString& target : kill.Targets) {
+                const QString temporary =
+                    leaveAsAKilledBuild(rotationDir + target, kill.Whole ? bytes : bytes.left(bytes.size() / 2));
+                ASSERT_TRUE(QFileInfo(temporary).fileName().startsWith(".~")) << temporary.toStdString();
+            }
+            ASSERT_EQ(temporariesUnder(rotationDir).size(), kill.Targets.size());
+            // Before any build: neither the image list nor the rotation line takes them for photos.
+            editor.FileBox->Update();
+            EXPECT_EQ(editor.FileBox->fileNames(), photos);
+            EXPECT_EQ(rotationLine(editor), "Rotation 1 : 13 Images : Built");
+
+            script.clear();
+            QStringList listed;
+            buildInEditor(script, editor, MessageResult::No, [&](TdlgBuildProgress& build) {
+                EXPECT_EQ(temporariesUnder(rotationDir), QStringList());  // gone before the images are listed
+                for (int i = 0; i < build.lbximages->count(); ++i) listed << build.lbximages->item(i)->text();
+            });
+            EXPECT_EQ(script.texts(), QStringList{Preview});
+            EXPECT_EQ(listed, photos);
+            EXPECT_EQ(temporariesUnder(rotationDir), QStringList());
+            EXPECT_EQ(namesUnder(rotationDir), clean);
+            EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+            EXPECT_EQ(rotationLine(editor), "Rotation 1 : 13 Images : Built");
+        }
     });
 }
 
