@@ -80,34 +80,43 @@ bool outputTooLarge(const jpeg_decompress_struct& info) {
     return int64_t(info.output_width) * int64_t(info.output_height) > PGJpegMaxPixels;
 }
 
-// A file of several scans (progressive) is decoded through coefficient buffers of the whole image,
-// at any output scale: 64 two-byte coefficients for every 8 x 8 block of every component, the
-// blocks rounded up to whole sampling units. Needs the header read; 0 for a single scan.
-int64_t coefficientBytes(jpeg_decompress_struct& info) {
-    if (!jpeg_has_multiple_scans(&info)) return 0;
+// Every 8 x 8 block of every component that the scans code, the blocks rounded up to whole
+// sampling units. Needs the header read.
+int64_t codedBlocks(const jpeg_decompress_struct& info) {
     int64_t total = 0;
     for (int c = 0; c < info.num_components; ++c) {
         const jpeg_component_info& comp = info.comp_info[c];
         const int64_t h = comp.h_samp_factor, v = comp.v_samp_factor;
         const int64_t columns = (int64_t(comp.width_in_blocks) + h - 1) / h * h;
         const int64_t rows = (int64_t(comp.height_in_blocks) + v - 1) / v * v;
-        total += columns * rows * int64_t(sizeof(JBLOCK));
+        total += columns * rows;
     }
     return total;
 }
 
-// Buffers up to this size are allowed whatever the data; past it, a Huffman-coded file must be
-// long enough to code every block in at least one bit (the least a scan spends on a block), an
-// arithmetic-coded one (which can code a flat block in less) at least one bit in 64 blocks, so
-// that a few hundred bytes cannot make the codec allocate and clear hundreds of megabytes.
+// A file of several scans (progressive) is decoded through coefficient buffers of the whole image
+// at any output scale (64 two-byte coefficients a block); up to CoefficientAllowance of them are
+// allowed whatever the data. A single scan decodes straight into the bitmap, whose pixels are what
+// a large picture costs; up to LargePixels of them are allowed whatever the data.
+// Past these sizes the data must hold at least one bit for every block. A Huffman-coded scan
+// spends at least two on a block (a DC code and an end-of-block code, each one bit or longer):
+// libjpeg codes a flat picture in 2.0 bits a block with tables fitted to it and in 4.7 to 6.0 with
+// its standard tables, at any quality, and photographs take far more, so one bit leaves real files
+// twice the margin while a few hundred bytes declaring a huge picture fall short a thousandfold.
+// Arithmetic coding adapts until a flat block costs about a thousandth of a bit, so no size tells a
+// flat picture from a bomb there; it is held to one bit in 64 blocks, which a smooth gradient
+// passes twenty-fold (0.4 bits a block): of real files, only huge, nearly flat ones are refused.
 constexpr int64_t CoefficientAllowance = int64_t(32) << 20;
 constexpr int64_t ArithmeticBlocksPerBit = 64;
 
-Outcome checkCoefficients(jpeg_decompress_struct& info, QIODevice& stream) {
-    const int64_t bytes = coefficientBytes(info);
-    if (bytes > PGJpegMaxCodecMemory) return Outcome::TooLarge;
-    if (bytes <= CoefficientAllowance || stream.isSequential()) return Outcome::Done;
-    const int64_t blocks = bytes / int64_t(sizeof(JBLOCK));
+Outcome checkDataSize(jpeg_decompress_struct& info, QIODevice& stream) {
+    const int64_t blocks = codedBlocks(info);
+    const bool multiScan = jpeg_has_multiple_scans(&info);
+    const int64_t coefficientBytes = multiScan ? blocks * int64_t(sizeof(JBLOCK)) : 0;
+    if (coefficientBytes > PGJpegMaxCodecMemory) return Outcome::TooLarge;
+    const bool large = multiScan ? coefficientBytes > CoefficientAllowance
+                                 : int64_t(info.image_width) * int64_t(info.image_height) > TPixelGraphic::LargePixels;
+    if (!large || stream.isSequential()) return Outcome::Done;
     const int64_t left = stream.size() - stream.pos() + int64_t(info.src->bytes_in_buffer);
     const int64_t blocksPerBit = info.arith_code ? ArithmeticBlocksPerBit : 1;
     return left * 8 * blocksPerBit < blocks ? Outcome::TooShort : Outcome::Done;
@@ -148,7 +157,7 @@ Outcome runDecode(Decompressor& d, QIODevice& stream, TPixelGraphic& graphic, co
 #endif
     jpeg_calc_output_dimensions(&info);
     if (outputTooLarge(info)) return Outcome::TooLarge;
-    if (const Outcome coefficients = checkCoefficients(info, stream); coefficients != Outcome::Done) return coefficients;
+    if (const Outcome data = checkDataSize(info, stream); data != Outcome::Done) return data;
     const int components = info.out_color_components;
     if (components != 1 && components != 3) return Outcome::Unsupported;
     const int width = int(info.output_width), height = int(info.output_height);

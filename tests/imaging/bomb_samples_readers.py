@@ -3,8 +3,8 @@
 PNG readers, and standard files those readers once misread.
 
 BOMBS maps a file name to a function that writes the file at the given path. Only the standard
-library is used, except for the progressive JPEGs, which Pillow encodes small before their frame
-header is made to declare the large size.
+library is used, except for the JPEGs, which Pillow encodes small before their frame header is
+made to declare the large size.
 Usage: /usr/bin/python3 bomb_samples_readers.py OUTDIR [NAME ...]
 """
 import io
@@ -101,16 +101,16 @@ def ico_65535(path):
     _write(path, _icon(65535))
 
 
-def _progressive_jpeg(width, height, arithmetic=False):
-    """A tiny progressive JPEG whose frame header declares WIDTH x HEIGHT; with ARITHMETIC the
-    frame header says its scans are arithmetic-coded (what they hold is then garbage to a decoder,
-    which is read only once the coefficient buffers exist)."""
+def _declaring_jpeg(width, height, progressive=True, arithmetic=False):
+    """A tiny JPEG (progressive or baseline) whose frame header declares WIDTH x HEIGHT; with
+    ARITHMETIC the frame header says its scans are arithmetic-coded (what they hold is then garbage
+    to a decoder, which is read only once the coefficient buffers exist)."""
     from PIL import Image
     buffer = io.BytesIO()
-    Image.new("RGB", (16, 16), (90, 140, 200)).save(buffer, "JPEG", quality=50, progressive=True,
+    Image.new("RGB", (16, 16), (90, 140, 200)).save(buffer, "JPEG", quality=50, progressive=progressive,
                                                     optimize=True, subsampling=2)
     data = bytearray(buffer.getvalue())
-    sof = data.find(b"\xff\xc2")
+    sof = data.find(b"\xff\xc2" if progressive else b"\xff\xc0")
     struct.pack_into(">HH", data, sof + 5, height, width)
     if arithmetic:
         data[sof + 1] = 0xCA
@@ -119,22 +119,27 @@ def _progressive_jpeg(width, height, arithmetic=False):
 
 def jpeg_progressive_16384(path):
     """About 500 bytes declaring 16384 x 16384: 805 MB of coefficients at any scale."""
-    _write(path, _progressive_jpeg(16384, 16384))
+    _write(path, _declaring_jpeg(16384, 16384))
 
 
 def jpeg_progressive_8192(path):
     """Declares 8192 x 8192 (200 MB of coefficients) with data for a few blocks."""
-    _write(path, _progressive_jpeg(8192, 8192))
+    _write(path, _declaring_jpeg(8192, 8192))
 
 
 def jpeg_progressive_4096(path):
     """Declares 4096 x 4096 (50 MB of coefficients) with data for a few blocks."""
-    _write(path, _progressive_jpeg(4096, 4096))
+    _write(path, _declaring_jpeg(4096, 4096))
 
 
 def jpeg_arithmetic_8192(path):
     """Arithmetic-coded, progressive, declaring 8192 x 8192 (200 MB of coefficients)."""
-    _write(path, _progressive_jpeg(8192, 8192, arithmetic=True))
+    _write(path, _declaring_jpeg(8192, 8192, arithmetic=True))
+
+
+def jpeg_baseline_16384(path):
+    """About 300 bytes, baseline, declaring 16384 x 16384: an 805 MB bitmap from a single scan."""
+    _write(path, _declaring_jpeg(16384, 16384, progressive=False))
 
 
 def pcx_65534_square(path):
@@ -200,6 +205,7 @@ BOMBS = {
     "jpeg_progressive_8192_square.jpg": jpeg_progressive_8192,
     "jpeg_progressive_4096_square.jpg": jpeg_progressive_4096,
     "jpeg_arithmetic_8192_square.jpg": jpeg_arithmetic_8192,
+    "jpeg_baseline_16384_square.jpg": jpeg_baseline_16384,
     "pcx_65534_square.pcx": pcx_65534_square,
     "tga_rle_65535_square.tga": tga_65535_square,
     "pbm_100000_square.pbm": pbm_100000_square,

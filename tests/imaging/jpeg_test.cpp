@@ -226,6 +226,8 @@ struct LargeJpeg {
     bool Progressive = false;
     bool FullChroma = false;   // colour sampled like brightness (4:4:4) instead of 4:2:0
     bool Flat = false;         // one colour, the least data a file of that size can have
+    bool FittedTables = false;  // Huffman tables fitted to the picture, not the standard ones
+    int Quality = 50;
 };
 
 // Squares of 2000 x 1500 pixels alternating light and dark (or one flat grey).
@@ -242,7 +244,8 @@ void writeLargeJpeg(const QString& path, int width, int height, const LargeJpeg&
     info.input_components = kind.Components;
     info.in_color_space = kind.Components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 50, TRUE);
+    jpeg_set_quality(&info, kind.Quality, TRUE);
+    info.optimize_coding = kind.FittedTables;
     if (kind.FullChroma) info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = 1;
     if (kind.Progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
@@ -271,6 +274,10 @@ TEST_F(JpegTest, LargePhotosOfEveryCodingLoadAndThumbnail) {
         {"progressive.jpg", 6000, 4000, {3, true, false, false}, true},
         // 144 MB of coefficients from a file that holds little more than one bit a block.
         {"progressive_flat_444.jpg", 6000, 4000, {3, true, true, true}, true},
+        // Past 2^26 pixels a single scan must carry a bit a block; flat ones carry two, or more with
+        // the standard tables.
+        {"baseline_flat_fitted.jpg", 8192, 8193, {1, false, false, true, true, 75}, true},
+        {"baseline_flat_420.jpg", 8192, 8193, {3, false, false, true, false, 75}, false},
         // A 50-megapixel camera's progressive export at full colour resolution: 302 MB of coefficients.
         {"progressive_50mp_444.jpg", 8688, 5792, {3, true, true, false}, false},
     };
@@ -302,6 +309,42 @@ TEST_F(JpegTest, APhotoAboveThePixelLimitStillDecodesAtAReducedScale) {
     EXPECT_EQ(g.GetHeight(), 1875);
     EXPECT_GT(pgRed(g.GetPixelColor(260, 10)), 150);   // the first light square
     EXPECT_LT(pgRed(g.GetPixelColor(10, 10)), 90);
+}
+
+// The data of a baseline picture past 2^26 pixels must hold a bit for every block: a flat file cut
+// to 55 % of its two bits a block still loads with the cut filled in, at 45 % it is damaged beyond
+// that and refused on every path, as is a small file declaring a huge frame.
+TEST_F(JpegTest, LargeBaselinePicturesMustCarryABitForEachBlock) {
+    const QString flatPath = dir.file("flat.jpg");
+    writeLargeJpeg(flatPath, 8192, 8193, {1, false, false, true, true, 75});
+    const QByteArray flat = imaging_test::readFile(flatPath);
+    const struct {
+        const char* Name;
+        QByteArray Data;
+        const char* Refusal;  // nullptr: loads at its size
+    } cases[] = {
+        {"cut_55.jpg", flat.left(flat.size() * 55 / 100), nullptr},
+        {"cut_45.jpg", flat.left(flat.size() * 45 / 100), "JPG: Unexpected end of file"},
+        {"declares_16384.jpg", withFrameSize(jpegBytes(16, 16), 16384, 16384), "JPG: Unexpected end of file"},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.write(QLatin1String(c.Name), c.Data);
+        TPixelGraphic g;
+        g.SetWarningMode(0);
+        for (int denominator : {1, 8}) {
+            try {
+                if (denominator == 1)
+                    g.LoadFromFile(path);
+                else
+                    LoadJpegFileScaled(path, g, denominator, true);
+                EXPECT_EQ(c.Refusal, nullptr) << c.Name << " at 1/" << denominator;
+                EXPECT_EQ(g.GetWidth(), 8192 / denominator) << c.Name;
+            } catch (const EPGJPGFileFormatReaderWriter& e) {
+                EXPECT_EQ(e.message().toStdString(), c.Refusal ? c.Refusal : "loads")
+                    << c.Name << " at 1/" << denominator;
+            }
+        }
+    }
 }
 
 TEST_F(JpegTest, TruncatedFilesFollowTheWarningMode) {

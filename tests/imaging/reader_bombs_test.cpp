@@ -130,6 +130,8 @@ TEST_F(ReaderBombs, EachIsRefusedOrReadAtItsTrueSizeWithinBoundedMemory) {
         {"jpeg_progressive_8192_square.jpg", "JPG: Unexpected end of file"},
         {"jpeg_progressive_4096_square.jpg", "JPG: Unexpected end of file"},
         {"jpeg_arithmetic_8192_square.jpg", "JPG: Unexpected end of file"},
+        // A single scan, too, must carry data for its blocks past 2^26 pixels.
+        {"jpeg_baseline_16384_square.jpg", "JPG: Unexpected end of file"},
         {"pcx_65534_square.pcx", "PCX: Invalid size of image"},
         {"tga_rle_65535_square.tga", "TGA: Invalid size of image"},
         {"pbm_100000_square.pbm", "PBM, PGM, PPM: Not supported subformat"},
