@@ -47,7 +47,9 @@ void TdlgEditSite::FormShow() {
     rotationLocated_ = false;
     unlocatedDirectory_ = tsiterecord.Path;
     seedTemplateList();
-    grpRotations->setTitle(QString());
+    // Blank rather than empty: an empty caption would give its line to the controls below, and
+    // the editor would change size with it.
+    grpRotations->setTitle(QStringLiteral(" "));
     lbxrotations->setCurrentRow(-1);
     lbxrotations->clearSelection();
     edtsite->setText(tsiterecord.Name);
