@@ -37,6 +37,13 @@ QLineEdit* edit(const QString& hint) {
     return e;
 }
 
+// A value put into an edit is shown from its start, as when it was typed and the caret went home;
+// a long address or path would otherwise show only its end.
+void showText(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
 }  // namespace
 
 TdlgRotOpt::TdlgRotOpt(QWidget* parent) : platform::ModalDialog(parent) {
@@ -148,12 +155,12 @@ TdlgRotOpt::~TdlgRotOpt() {
 }
 
 void TdlgRotOpt::readOptions(const platform::IniFile& ini) {
-    edtemailfrom->setText(ini.readString(kOptions, "MailFrom", kDefaultSender));
-    edtemailto->setText(ini.readString(kOptions, "MailTo", QString()));
-    edtuserid->setText(ini.readString(kOptions, "MailUserID", QString()));
-    edtport->setText(ini.readString(kOptions, "MailPort", "25"));
-    edthost->setText(ini.readString(kOptions, "MailHost", QString()));
-    edtfilename->setText(ini.readString(kOptions, "LogFileName", DataDirectory + "log.txt"));
+    showText(edtemailfrom, ini.readString(kOptions, "MailFrom", kDefaultSender));
+    showText(edtemailto, ini.readString(kOptions, "MailTo", QString()));
+    showText(edtuserid, ini.readString(kOptions, "MailUserID", QString()));
+    showText(edtport, ini.readString(kOptions, "MailPort", "25"));
+    showText(edthost, ini.readString(kOptions, "MailHost", QString()));
+    showText(edtfilename, ini.readString(kOptions, "LogFileName", DataDirectory + "log.txt"));
     chkonlylogerrors->setChecked(platform::onUnlessFalse(ini.readString(kOptions, "LogOnlyErrors", "True")));
     chklogging->setChecked(platform::onUnlessFalse(ini.readString(kOptions, "Logging", "True")));
     chkcreatebackup->setChecked(platform::onOnlyIfTrue(ini.readString(kOptions, "CreateBackups", "False")));
@@ -187,7 +194,7 @@ void TdlgRotOpt::BitBtn3Click() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("Text Files (*.txt)");
     if (platform::showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    edtfilename->setText(dialog.selectedFiles().first());
+    showText(edtfilename, dialog.selectedFiles().first());
 }
 
 void TdlgRotOpt::BitBtn1Click() { platform::showHelpContext(55); }

@@ -204,6 +204,11 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     plain.setBold(false);
     for (QWidget* child : grpRotations->findChildren<QWidget*>()) child->setFont(plain);
     for (QWidget* bold : std::initializer_list<QWidget*>{lblstatus, btnbuild, btnBuildAll}) makeBold(bold);
+    // The status line wraps within two lines of its own (a missing directory's path is long), so
+    // that neither its length nor its text makes the editor wider or taller.
+    lblstatus->setWordWrap(true);
+    lblstatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    lblstatus->setFixedHeight(2 * lblstatus->fontMetrics().lineSpacing() + 2 * lblstatus->margin());
 
     connect(lbxrotations, &QListWidget::itemClicked, this, [this] { lbxrotationsClick(); });
     runClickOnKeyboardSelection(lbxrotations, [this] { lbxrotationsClick(); });

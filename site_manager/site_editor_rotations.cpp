@@ -26,8 +26,10 @@ const QString SaveErrorText = "Error encountered saving the settings for the cur
                               "sufficient disk space and write access to this drive";
 
 // Saves the site's record; a failure is told once (unless the caller has already told it).
-void saveSite(bool failureAlreadyShown = false) {
-    if (frmMain && !frmMain->savecurrentsite() && !failureAlreadyShown) platform::showWarning(SaveErrorText);
+bool saveSite(bool failureAlreadyShown = false) {
+    if (!frmMain || frmMain->savecurrentsite()) return true;
+    if (!failureAlreadyShown) platform::showWarning(SaveErrorText);
+    return false;
 }
 
 // The directory the rotation click looks for: Rotation_Path, else the site path + "Rotation" + n.
@@ -45,7 +47,9 @@ void TdlgEditSite::FormShow() {
     rotationLocated_ = false;
     unlocatedDirectory_ = tsiterecord.Path;
     seedTemplateList();
-    grpRotations->setTitle(QString());
+    // Blank rather than empty: an empty caption would give its line to the controls below, and
+    // the editor would change size with it.
+    grpRotations->setTitle(QStringLiteral(" "));
     lbxrotations->setCurrentRow(-1);
     lbxrotations->clearSelection();
     edtsite->setText(tsiterecord.Name);
@@ -100,9 +104,18 @@ void TdlgEditSite::btnNewRotationClick() {
         // The new section holds its directory and its status (not built) before the list reads it;
         // the other settings are inherited from the controls.
         const int newRotation = lbxrotations->count() + 1;
+        const QString leftDirectory = edtrotationdirectory->text();
+        const int leftStatus = CurrentRotationStatus;
         edtrotationdirectory->setText(directory);
         CurrentRotationStatus = 0;
-        if (!SaveRotation(newRotation, true)) return;
+        if (!SaveRotation(newRotation, true)) {
+            // The rotation left stays current: it gets its own directory and status back, so that
+            // its next save writes what it held.
+            edtrotationdirectory->setText(leftDirectory);
+            showRotationImages();
+            CurrentRotationStatus = leftStatus;
+            return;
+        }
         tsiterecord.RotationCount += 1;
         saveSite();
         loadrotationlist(tsiterecord.key, lbxrotations);
@@ -129,17 +142,21 @@ void TdlgEditSite::btndeleterotationClick() {
                              platform::MessageKind::Confirmation,
                              platform::MessageButtons::YesNo) == platform::MessageResult::No)
         return;
-    if (platform::directoryExists(directory)) dodeletedir(directory);
-    bool erased = true;
+    // The site file lets go of the rotation before its files go. When it cannot be written, the
+    // rotation stays listed and current, and its next save puts back whatever was written.
     try {
         platform::IniFile(siteFileName(tsiterecord.key))
             .eraseSection("Rotation_" + QString::number(CurrentRotationNumber));
     } catch (const platform::IniWriteError&) {
         platform::showWarning(SaveErrorText);
-        erased = false;
+        return;
     }
     tsiterecord.RotationCount -= 1;
-    saveSite(!erased);
+    if (!saveSite()) {
+        tsiterecord.RotationCount += 1;
+        return;
+    }
+    if (platform::directoryExists(directory)) dodeletedir(directory);
     FormShow();
 }
 

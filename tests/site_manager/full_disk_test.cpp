@@ -2,12 +2,14 @@
 // each failed save, image copy, build step or deletion comes to the user once, as its operation's message,
 // and every file of the data directory keeps every byte it had. On a disk that takes the writes
 // but fails the sync that ends a build step, the step replaces none of the files built before.
+#include "components/file_list_box.h"
 #include "site_manager/site_options_dialog.h"
 #include "tests/common/file_size_limit.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
 #include <QDirIterator>
+#include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
@@ -112,6 +114,25 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
           rotationSaveError}},
         {"thumbnail page", build([] {}, true),
          {"Error encountered creating your HTML pages.  Please ensure you have enough disk space", rotationSaveError}},
+        {"delete rotation", [&](MessageScript& script) {
+             inEditor(script, [&](TdlgEditSite& editor) {
+                 const QStringList images = editor.FileBox->fileNames();
+                 EXPECT_FALSE(images.isEmpty());
+                 script.answer(MessageResult::Yes).answer(MessageResult::OK);
+                 editor.btndeleterotationClick();
+                 // Still listed, current and loadable; the close cannot save it either.
+                 EXPECT_EQ(editor.lbxrotations->count(), 1);
+                 EXPECT_EQ(tsiterecord.RotationCount, 1);
+                 editor.lbxrotations->setCurrentRow(0);
+                 script.answer(MessageResult::OK);
+                 editor.lbxrotationsClick();
+                 EXPECT_EQ(CurrentRotationNumber, 1);
+                 EXPECT_EQ(editor.grpRotations->title(), "Rotation 1");
+                 EXPECT_EQ(editor.FileBox->fileNames(), images);
+                 script.answer(MessageResult::OK);
+             });
+         }, {"Are you sure you want to remove Rotation 1 and delete all files in the directory, " + rotation + "?",
+             rotationSaveError, rotationSaveError, rotationSaveError}},
         {"delete site", [&](MessageScript& script) {
              script.answer(MessageResult::Yes).answer(MessageResult::OK);
              main->btndeletesiteClick();
@@ -158,5 +179,65 @@ TEST_F(MainWindowTest, OnAFullDiskEachFailureIsToldOnceAndEveryFileKeepsItsBytes
         });
         EXPECT_EQ(boxes, operation.boxes) << operation.name;
         EXPECT_EQ(files(rotation), built) << operation.name;
+    }
+}
+
+// A disk with room for the settings of the rotation being left but not for a new section: New
+// Rotation stops with the store's message, the rotation left stays current with its own directory
+// and status, and Close writes back exactly what its section held.
+TEST_F(MainWindowTest, ANewRotationThatCannotBeSavedLeavesTheCurrentRotationsSectionAsItWas) {
+    const QString rotationSaveError = "Error encountered saving the settings for the current rotation.  Ensure you "
+                                      "have sufficient disk space and write access to this drive";
+    struct Case {
+        const char* name;
+        int rotations;
+        int current;  // the rotation selected before New Rotation
+        const char* status;
+    };
+    const Case cases[] = {
+        {"the only rotation, built", 1, 1, "2"},
+        {"the second of two, images changed", 2, 2, "1"},
+    };
+    for (const Case& c : cases) {
+        QByteArray site = "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=" +
+                          QByteArray::number(c.rotations) + "\r\n";
+        for (int n = 1; n <= c.rotations; ++n) {
+            const QByteArray number = QByteArray::number(n);
+            site += "[Rotation_" + number + "]\r\nStatus=" + c.status +
+                    "\r\nRotation_Path=%\\site\\Rotation_" + number + "\\\r\n";
+            data.write("site/Rotation_" + number + "/a.jpg", "an image");
+        }
+        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+        data.write("Site_1.ini", site);
+        startWithGardenSite();
+        const auto select = [&](TdlgEditSite& editor) {
+            editor.lbxrotations->setCurrentRow(c.current - 1);
+            editor.lbxrotationsClick();
+        };
+        {
+            // Once through the editor: every section holds all the settings the editor writes.
+            MessageScript script;
+            inEditor(script, select);
+        }
+        const QByteArray before = data.read("Site_1.ini");
+        const QStringList boxes = testing_support::runWithFileSizeLimit(before.size(), [&] {
+            MessageScript script;
+            inEditor(script, [&](TdlgEditSite& editor) {
+                select(editor);
+                script.answer(MessageResult::OK);
+                QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+                EXPECT_EQ(CurrentRotationNumber, c.current) << c.name;
+                EXPECT_EQ(editor.lbxrotations->count(), c.rotations) << c.name;
+                EXPECT_EQ(QDir(editor.edtrotationdirectory->text()).absolutePath(),
+                          data.path() + "site/Rotation_" + QString::number(c.current))
+                    << c.name;
+            });
+            return script.texts();
+        });
+        EXPECT_EQ(boxes, QStringList{rotationSaveError}) << c.name;
+        EXPECT_EQ(QString::fromUtf8(data.read("Site_1.ini")), QString::fromUtf8(before)) << c.name;
+        stopProgram();
+        resetProgramGlobals();
     }
 }

@@ -15,6 +15,7 @@
 #include "tests/windows/window_checks.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QTabWidget>
 
 // The dialogs with a Help button, each made once for a test.
@@ -114,4 +115,35 @@ TEST_F(LumenfoldWindows, EveryHelpButtonOpensTheHtmlHelpAtTheTopicOfItsWindow) {
     ASSERT_EQ(script.texts().size(), 1);
     EXPECT_TRUE(script.lastText().contains(platform::helpFile())) << script.lastText().toStdString();
     EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Warning);
+}
+
+void PrintTo(const QSize& size, std::ostream* os) { *os << size.width() << "x" << size.height(); }
+
+// The editor's size does not follow what it happens to show: a rotation whose directory is gone
+// (no group caption, a long error line) or one that is found, opened in either order.
+TEST_F(LumenfoldWindows, TheSiteEditorOpensAtOneSizeEachTime) {
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
+                             "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\\\r\n");
+    stopProgram();
+    startWithGardenSite();
+    const QString rotation = siteDir + "Rotation_1";
+    const std::pair<const char*, bool> openings[] = {{"missing", false}, {"found", true}, {"missing_again", false}};
+    QSize first;
+    for (const auto& [name, found] : openings) {
+        if (found)
+            ASSERT_TRUE(QDir().mkpath(rotation));
+        else
+            ASSERT_TRUE(QDir(rotation).removeRecursively());
+        testing_support::MessageScript script;
+        script.onDialog([&](QDialog& editor) {
+            EXPECT_EQ(dlgEditSite->lblstatus->text().startsWith("Error!"), !found) << name;
+            testing_support::expectFitsScreen(editor, std::string("site_editor_") + name, true);
+            if (first.isEmpty()) first = editor.size();
+            EXPECT_EQ(editor.size(), first) << name;
+            QTest::mouseClick(dlgEditSite->BitBtn2, Qt::LeftButton);
+            return editor.result();
+        });
+        QTest::mouseClick(main->btnedtsite, Qt::LeftButton);
+        EXPECT_EQ(script.dialogsShown(), 1) << name;
+    }
 }
