@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace {
 
@@ -47,25 +46,6 @@ protected:
 
     testing_support::TempDataDir data;
 };
-
-// The outcome reported is the opener's: success only when it ran and exited with status 0.
-TEST_F(HelpOpener, TheOpenersExitStatusDecidesTheOutcome) {
-    const std::pair<const char*, bool> endings[] = {
-        {"exit 0", true}, {"exit 3", false}, {"kill -KILL $$", false}, {"", false}};
-    for (const auto& [ending, expected] : endings) {
-        SCOPED_TRACE(ending);
-        if (*ending)
-            useOpener(ending);
-        else
-            platform::setOpenerProgramForTesting(data.file("no such opener"));
-        release();
-        std::optional<bool> opened;
-        platform::openDocumentWatched(data.file("Lumefold.html"), [&](bool ok) { opened = ok; });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return opened.has_value(); }, HangGuardMs));
-        EXPECT_EQ(*opened, expected);
-        QFile::remove(data.file("release"));
-    }
-}
 
 // A topic opens as its own page (no "#fragment" that an opener could drop); an opener that fails
 // only after it started, or one that cannot start, brings the message naming that page, while the
