@@ -583,13 +583,7 @@ TEST_F(AddImagesTest, EveryListOfARotationCountsItsPhotosAndTheRotationLinesFoll
         TdlgThumbOptions& o = *dlgThumbOptions;
         o.spnHorzCOunt->setValue(2);
         o.spnVertCOunt->setValue(1);  // three pages, so three page buttons of each kind
-        o.Chkusecustombuttons->setChecked(true);
-        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
-        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
-        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
-        o.chkImageButtons->setChecked(true);
-        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
-        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
+        useShippedButtons(o);
         buildInEditor(script, editor);
         ASSERT_EQ(script.texts(), QStringList{"Your build has been completed.  Would you like to preview it now?"});
         for (const QString& name : built) ASSERT_TRUE(QFileInfo::exists(rotationDir + name)) << name.toStdString();

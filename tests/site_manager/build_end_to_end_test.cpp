@@ -76,18 +76,6 @@ protected:
         editor.edtfooterfile->setText(footers);
     }
 
-    // Image pages with the navigation bar, the shipped graphics as custom and page buttons.
-    void useShippedButtons(TdlgThumbOptions& o) {
-        o.chkimagenavigationbar->setChecked(true);
-        o.Chkusecustombuttons->setChecked(true);
-        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
-        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
-        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
-        o.chkImageButtons->setChecked(true);
-        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
-        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
-    }
-
     QString rotationDir;
 };
 

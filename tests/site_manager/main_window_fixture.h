@@ -13,7 +13,9 @@
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -118,6 +120,19 @@ protected:
             return build.result();
         });
         QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
+    }
+
+    // Image pages with the navigation bar, and the shipped navigation graphics (from the data
+    // directory's navgraph folder) as custom and page buttons.
+    void useShippedButtons(TdlgThumbOptions& o) {
+        o.chkimagenavigationbar->setChecked(true);
+        o.Chkusecustombuttons->setChecked(true);
+        o.edtpreviousfile->setText(data.path() + "navgraph/Previous.gif");
+        o.edtnextfile->setText(data.path() + "navgraph/Next.gif");
+        o.edtindexfile->setText(data.path() + "navgraph/Index.gif");
+        o.chkImageButtons->setChecked(true);
+        o.edtSelectedImageButton->setText(data.path() + "navgraph/Index.gif");
+        o.edtotherImageButton->setText(data.path() + "navgraph/Index.gif");
     }
 
     testing_support::TempDataDir data;
