@@ -403,9 +403,10 @@ QStringList supportFileNamesOf(const IniFile& ini, const QString& siteKey, int n
     return storedSupportFileNames(ini, n);
 }
 
-// Hands each rotation's list line to take, rotation 1 first; the lines made before a failure
-// stay taken.
-void forEachRotationLine(const QString& siteKey, const std::function<void(int row, const QString& line)>& take) {
+// Hands each rotation's list line to take, rotation 1 first (only rotation `only` when it is not
+// 0); the lines made before a failure stay taken.
+void forEachRotationLine(const QString& siteKey, const std::function<void(int row, const QString& line)>& take,
+                         int only = 0) {
     try {
         const IniFile ini(siteFileName(siteKey));
         const bool rotations = ApplicationOptions.UseRotations;
@@ -414,7 +415,7 @@ void forEachRotationLine(const QString& siteKey, const std::function<void(int ro
         const QString sitePath = readStoredPath(ini.readString("General", "Path", QString()));
         const QString baseName = ini.readString("General", "BaseHTMLName", "Index.html");
 
-        for (int n = 1; n <= count; ++n) {
+        for (int n = only > 0 ? only : 1; n <= (only > 0 ? qMin(only, count) : count); ++n) {
             QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
             const QString defaultDirectory = rotations ? defaultRotationDirectory(sitePath, "rotation_", n) : sitePath;
             const QString directory = withExistingCase(
@@ -477,11 +478,11 @@ void loadrotationlist(const QString& siteKey, QListWidget* list) {
     forEachRotationLine(siteKey, [list](int, const QString& line) { list->addItem(line); });
 }
 
-void refreshRotationList(const QString& siteKey, QListWidget* list) {
+void refreshRotationList(const QString& siteKey, QListWidget* list, int rotationNumber) {
     platform::Hourglass hourglass;
-    forEachRotationLine(siteKey, [list](int row, const QString& line) {
-        if (row < list->count()) list->item(row)->setText(line);
-    });
+    forEachRotationLine(
+        siteKey, [list](int row, const QString& line) { if (row < list->count()) list->item(row)->setText(line); },
+        rotationNumber);
 }
 
 QStringList rotationSupportFileNames(const QString& siteKey, int rotationNumber) {

@@ -19,9 +19,9 @@ bool LoadRotation(const QString& siteKey, int rotationNumber, bool loadPath, boo
 
 // One line per rotation of the site: "Rotation 2 : 14 Images : Built" and the like.
 void loadrotationlist(const QString& siteKey, QListWidget* list);
-// The lines the list already holds made again from the rotations as they are now; the selection
-// and the current row stay.
-void refreshRotationList(const QString& siteKey, QListWidget* list);
+// The lines the list already holds made again from the rotations as they are now (only the line of
+// rotationNumber when it is above 0); the selection and the current row stay.
+void refreshRotationList(const QString& siteKey, QListWidget* list, int rotationNumber = 0);
 // The names of the support files a build of the rotation copies into its directory (never its
 // images): by the editor's controls for the rotation they hold, else by its stored settings.
 QStringList rotationSupportFileNames(const QString& siteKey, int rotationNumber);

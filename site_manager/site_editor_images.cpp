@@ -126,8 +126,8 @@ void TdlgEditSite::FileBoxChange() {
     listedSupportFileNames_.reset();  // the next reading asks the settings again
     lblfilecount->setText(QString::number(FileBox->count()) + " Images");
     if (CurrentRotationStatus < 1) CurrentRotationStatus = 1;
-    // The rotation lines count images as well; the add-images dialog may have changed any rotation.
-    refreshRotationList(tsiterecord.key, lbxrotations);
+    // The line of the rotation shown counts its images as well.
+    if (CurrentRotationNumber > 0) refreshRotationList(tsiterecord.key, lbxrotations, CurrentRotationNumber);
 }
 
 void TdlgEditSite::FileBoxKeyUp(int key) {
@@ -183,6 +183,8 @@ void TdlgEditSite::btnAddFilesClick() {
     if (refuseUnlocatedRotation()) return;
     if (dlgAddImages) dlgAddImages->ShowModal();
     FileBox->Update();
+    // The dialog may have changed the images of any rotation.
+    refreshRotationList(tsiterecord.key, lbxrotations);
 }
 
 void TdlgEditSite::showRotationImages() {
