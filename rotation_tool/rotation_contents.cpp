@@ -105,6 +105,20 @@ public:
             if (isGalleryFile(name)) add(kThumbs + "/" + name, kThumbnailPass);
     }
 
+    // True when the rotation has a sub-folder whose files a page could refer to and that is not
+    // published whole (the thumbnails' folder is, unless it has folders of its own): only then are
+    // its pages read.
+    bool hasOpenSubFolders() const {
+        bool listed = false;
+        for (const QByteArray& name : subdirectoryNames(source_, &listed)) {
+            Identity id{};
+            if (!identityOf(source_ + name, &id) || closed_.contains(id)) continue;
+            bool thumbsListed = false;
+            if (name != kThumbs || !subdirectoryNames(source_ + name, &thumbsListed).isEmpty()) return true;
+        }
+        return !listed;  // when it cannot be listed, the pages tell
+    }
+
     void addReferencesOf(const QByteArray& page) {
         for (QByteArray relative : pageSubFolderReferences(source_ + page)) {
             if (!isRegularFile(source_ + relative)) {
@@ -143,8 +157,9 @@ RotationContents rotationContents(const QByteArray& source, const QByteArray& li
     Contents contents(source, live, otherRotations);
     contents.addTopLevel(topLevelFiles);
     contents.addThumbnails();
-    for (const QByteArray& name : topLevelFiles)
-        if (isPage(name) && isGalleryFile(name)) contents.addReferencesOf(name);
+    if (contents.hasOpenSubFolders())
+        for (const QByteArray& name : topLevelFiles)
+            if (isPage(name) && isGalleryFile(name)) contents.addReferencesOf(name);
     std::stable_sort(contents.result.copies.begin(), contents.result.copies.end(),
                      [](const FileCopy& a, const FileCopy& b) { return a.pass < b.pass; });
     return contents.result;
