@@ -58,7 +58,8 @@ QList<QByteArray> pageSubFolderReferences(const QByteArray& page) {
     QList<QByteArray> references;
     for (QString reference : templateReferences(decodeUserText(file.readAll()), &complete)) {
         reference.replace('\\', '/');
-        const qsizetype query = reference.indexOf(QRegularExpression("[?#]"));
+        static const QRegularExpression queryOrAnchor("[?#]");
+        const qsizetype query = reference.indexOf(queryOrAnchor);
         if (query >= 0) reference.truncate(query);
         if (reference.startsWith('/') || reference.contains(':')) continue;  // absolute, or another scheme
         const QString clean = QDir::cleanPath(reference);

@@ -193,16 +193,21 @@ void closeFile(FileCopy& copy) {
 
 bool flushFiles(const QList<FileCopy>& copies) {
     // One sync of each file system costs about what the copy itself does; a sync of each file
-    // would wait for the disk once a file.
+    // would wait for the disk once a file. The file systems are told apart by the directories
+    // the files lie in, each looked at once.
+    QSet<QByteArray> directories;
     QSet<dev_t> synced;
     bool stored = true;
     for (const FileCopy& copy : copies) {
-        struct stat info {};
         if (!isStaged(copy)) continue;
-        if (::stat(copy.staged.constData(), &info) != 0) return false;
+        const QByteArray directory = directoryOf(copy.staged);
+        if (directories.contains(directory)) continue;
+        directories.insert(directory);
+        struct stat info {};
+        if (::stat(directory.constData(), &info) != 0) return false;
         if (synced.contains(info.st_dev)) continue;
         synced.insert(info.st_dev);
-        stored = platform::syncFileSystemOf(QFile::decodeName(directoryOf(copy.staged))) && stored;
+        stored = platform::syncFileSystemOf(QFile::decodeName(directory)) && stored;
     }
     return stored;
 }
