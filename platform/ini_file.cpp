@@ -248,6 +248,13 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value) 
     writeString(section, key, boolText(value));
 }
 
+void IniFile::writeStringIfMissing(const QString& section, const QString& key, const QString& value) {
+    if (!update_ && valueExists(section, key)) return;  // nothing to write
+    change([=](IniDocument& d) {
+        if (!d.value(section, key)) d.setValue(section, key, value);
+    });
+}
+
 void IniFile::eraseSection(const QString& section) {
     if (!update_ && !sectionExists(section)) return;  // nothing to write
     change([=](IniDocument& d) { d.eraseSection(section); });

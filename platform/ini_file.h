@@ -52,6 +52,9 @@ public:
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);  // "True"/"False"
+    // Writes the value only where the file, as the write (or the update's commit) finds it, holds
+    // none for the key: a value another program stores meanwhile stays.
+    void writeStringIfMissing(const QString& section, const QString& key, const QString& value);
     void eraseSection(const QString& section);
     void deleteKey(const QString& section, const QString& key);
 

@@ -142,18 +142,13 @@ void TdlgEditSite::btndeleterotationClick() {
                              platform::MessageKind::Confirmation,
                              platform::MessageButtons::YesNo) == platform::MessageResult::No)
         return;
-    // The site file lets go of the rotation before its files go. When it cannot be written, the
-    // rotation stays listed and current, and its next save puts back whatever was written.
-    try {
-        platform::IniFile(siteFileName(tsiterecord.key))
-            .eraseSection("Rotation_" + QString::number(CurrentRotationNumber));
-    } catch (const platform::IniWriteError&) {
-        platform::showWarning(SaveErrorText);
-        return;
-    }
+    // The site file lets go of the rotation, its section and its count in one replacement,
+    // before its files go. When it cannot be written it keeps every byte, and the rotation stays
+    // listed and current.
     tsiterecord.RotationCount -= 1;
-    if (!saveSite()) {
+    if (!saveSiteRecordErasingSection(tsiterecord, "Rotation_" + QString::number(CurrentRotationNumber))) {
         tsiterecord.RotationCount += 1;
+        platform::showWarning(SaveErrorText);
         return;
     }
     if (platform::directoryExists(directory)) dodeletedir(directory);

@@ -23,3 +23,8 @@ QString siteFileName(const QString& key);
 // otherwise). False when the file cannot be read or holds no path; fields read so far keep
 // their new values.
 bool readSiteRecord(const QString& key, SiteRecord& record);
+
+// Stores the record in [General] of its site file and erases the section, as one replacement of
+// the file made on the file as it stands (under the lock its writers take). The rotation position
+// the file holds stays. False when the file cannot be written; it then keeps every byte.
+bool saveSiteRecordErasingSection(const SiteRecord& record, const QString& section);

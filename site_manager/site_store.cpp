@@ -11,6 +11,7 @@
 
 #include <QListWidget>
 #include <exception>
+#include <optional>
 
 SiteRecord tsiterecord;
 
@@ -18,6 +19,22 @@ namespace {
 const QString kSites = QStringLiteral("Sites");
 const QString kGeneral = QStringLiteral("General");
 constexpr int kLastSiteNumber = 90000;
+
+// The record's [General] keys, in their order, into an update of its site file. Without a
+// position the one the file holds when the update is written stays (Spindleway moves it on from
+// its own process); the record's goes only where the file holds none.
+void writeGeneral(platform::IniFile& site, const SiteRecord& record, std::optional<int> position) {
+    site.writeString(kGeneral, "Name", record.Name);
+    site.writeString(kGeneral, "Path", ::truncatepath(record.Path));
+    site.writeString(kGeneral, "LivePath", record.LivePath);
+    site.writeBool(kGeneral, "AutoRotate", record.AutoRotate);
+    if (position)
+        site.writeInteger(kGeneral, "CurrentRotationPosition", *position);
+    else
+        site.writeStringIfMissing(kGeneral, "CurrentRotationPosition", QString::number(record.CurrentRotationPosition));
+    site.writeString(kGeneral, "BaseHTMLName", record.BaseHTMLName);
+    site.writeInteger(kGeneral, "RotationCount", record.RotationCount);
+}
 }  // namespace
 
 QString sitesFileName() { return DataDirectory + "sites.ini"; }
@@ -70,13 +87,7 @@ bool TfrmMain::savecurrentsite() {
         if (loadedRotationPosition_ == position && site.valueExists(kGeneral, "CurrentRotationPosition"))
             position = site.readInteger(kGeneral, "CurrentRotationPosition", position);
         platform::IniUpdate update(site);
-        site.writeString(kGeneral, "Name", tsiterecord.Name);
-        site.writeString(kGeneral, "Path", ::truncatepath(tsiterecord.Path));
-        site.writeString(kGeneral, "LivePath", tsiterecord.LivePath);
-        site.writeBool(kGeneral, "AutoRotate", tsiterecord.AutoRotate);
-        site.writeInteger(kGeneral, "CurrentRotationPosition", position);
-        site.writeString(kGeneral, "BaseHTMLName", tsiterecord.BaseHTMLName);
-        site.writeInteger(kGeneral, "RotationCount", tsiterecord.RotationCount);
+        writeGeneral(site, tsiterecord, position);
         update.commit();
         tsiterecord.CurrentRotationPosition = position;
         loadedRotationPosition_ = position;
@@ -84,6 +95,19 @@ bool TfrmMain::savecurrentsite() {
         return true;
     } catch (const std::exception&) {
         return false;  // the files keep what they held; the caller tells the user
+    }
+}
+
+bool saveSiteRecordErasingSection(const SiteRecord& record, const QString& section) {
+    try {
+        platform::IniFile site(siteFileName(record.key));
+        platform::IniUpdate update(site);
+        site.eraseSection(section);
+        writeGeneral(site, record, std::nullopt);
+        update.commit();
+        return true;
+    } catch (const std::exception&) {
+        return false;
     }
 }
 

@@ -1,12 +1,15 @@
 // The site editor driven through the main window: rotations, images, the checks before a build
 // and the preview.
 #include "components/file_list_box.h"
+#include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/header_footer_editor_composer.h"
 #include "site_manager/builder/header_footer_editor_list.h"
 #include "site_manager/copy_settings_dialog.h"
 #include "site_manager/rotation_store.h"
+#include "tests/common/file_size_limit.h"
+#include "tests/common/without_permission_override.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
@@ -194,6 +197,106 @@ TEST_F(SiteEditorTest, DeletingTheLastOfThreeRotationsRemovesItsSectionAndDirect
     EXPECT_FALSE(QFileInfo::exists(siteDir + "Rotation_3"));
     EXPECT_FALSE(siteFile().sectionExists("Rotation_3"));
     EXPECT_EQ(siteFile().readString("General", "RotationCount", ""), "2");
+}
+
+// Delete Rotation erases the section and stores the count in one replacement of the site file:
+// when it cannot be written the file keeps every byte and the rotation stays listed, current and
+// loadable with its directory; when it can, every other byte of the file stays. "Room for the
+// file as it is" fails only a file that grows: erasing the section alone would fit, the record's
+// missing [General] keys stored with the count do not.
+TEST_F(SiteEditorTest, DeleteRotationChangesTheSiteFileInOneWriteOrNotAtAll) {
+    using Body = std::function<QStringList()>;
+    struct Case {
+        const char* name;
+        const char* lineEnd;
+        bool completeGeneral;
+        std::function<QStringList(qint64 fileSize, const Body&)> failing;  // none: the write succeeds
+    };
+    const QString siteFileName = data.file("Site_1.ini");
+    const Case cases[] = {
+        {"room for the file as it is", "\r\n", false,
+         [](qint64 size, const Body& body) { return testing_support::runWithFileSizeLimit(size, body); }},
+        {"no room at all", "\r\n", false,
+         [](qint64, const Body& body) { return testing_support::runWithFileSizeLimit(8, body); }},
+        {"read-only site file", "\r\n", true,
+         [&](qint64, const Body& body) {
+             platform::setReadOnly(siteFileName, true);
+             const QStringList boxes = body();
+             platform::setReadOnly(siteFileName, false);
+             return boxes;
+         }},
+        {"read-only data directory", "\r\n", true,
+         [&](qint64, const Body& body) {
+             testing_support::WithoutPermissionOverride asUser;
+             QFile::setPermissions(data.path(), QFile::ReadOwner | QFile::ExeOwner);
+             const QStringList boxes = body();
+             QFile::setPermissions(data.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+             return boxes;
+         }},
+        {"CRLF, unknown keys and sections", "\r\n", true, nullptr},
+        {"LF", "\n", true, nullptr},
+    };
+    const QString saveError =
+        "Error encountered saving the settings for the current rotation.  Ensure you have "
+        "sufficient disk space and write access to this drive";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeGardenSite(true);
+        const QString confirmation =
+            "Are you sure you want to remove Rotation 2 and delete all files in the directory, " + siteDir +
+            "Rotation_2/?";
+        QByteArray site = "[General]\r\nName=Garden\r\nPath=%\\site/\r\n";
+        if (c.completeGeneral)
+            site += "LivePath=\r\nAutoRotate=False\r\nCurrentRotationPosition=1\r\nBaseHTMLName=Index.html\r\n";
+        site +=
+            "RotationCount=2\r\nUnknown=kept\r\n[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\\\r\nOdd=kept\r\n"
+            "[Rotation_2]\r\nRotation_Path=%\\site\\Rotation_2\\\r\n[Notes]\r\n; a comment\r\nkept=yes";
+        data.write("Site_1.ini", site.replace("\r\n", c.lineEnd));
+        for (const char* rotation : {"Rotation_1", "Rotation_2"}) {
+            ASSERT_TRUE(QDir().mkpath(siteDir + rotation));
+            writeJpeg(siteDir + rotation + "/photo.jpg");
+        }
+        startWithGardenSite();
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            editor.lbxrotations->setCurrentRow(1);
+            editor.lbxrotationsClick();  // rotation 1 is saved whole on the way
+            const QByteArray before = data.read("Site_1.ini");
+            const QStringList images = editor.FileBox->fileNames();
+            ASSERT_FALSE(images.isEmpty());
+            const Body deleteRotation = [&] {
+                script.clear();
+                script.answer(MessageResult::Yes);
+                if (c.failing) script.answer(MessageResult::OK);
+                editor.btndeleterotationClick();
+                if (!c.failing) return script.texts();
+                EXPECT_EQ(rotationLines(editor).size(), 2);
+                EXPECT_EQ(tsiterecord.RotationCount, 2);
+                EXPECT_EQ(CurrentRotationNumber, 2);
+                EXPECT_EQ(editor.grpRotations->title(), "Rotation 2");
+                script.answer(MessageResult::OK);  // its save on the way cannot be written either
+                editor.lbxrotationsClick();
+                EXPECT_EQ(CurrentRotationNumber, 2);
+                EXPECT_EQ(editor.FileBox->fileNames(), images);
+                return script.texts();
+            };
+            if (c.failing) {
+                EXPECT_EQ(c.failing(before.size(), deleteRotation), (QStringList{confirmation, saveError, saveError}));
+                EXPECT_EQ(QString::fromUtf8(data.read("Site_1.ini")), QString::fromUtf8(before));
+                EXPECT_TRUE(QFileInfo::exists(siteDir + "Rotation_2/photo.jpg"));
+                return;
+            }
+            EXPECT_EQ(deleteRotation(), QStringList{confirmation});
+            const qsizetype section = before.indexOf("[Rotation_2]"), next = before.indexOf("[Notes]");
+            QByteArray expected = before.left(section) + before.mid(next);
+            expected.replace("RotationCount=2", "RotationCount=1");
+            EXPECT_EQ(QString::fromUtf8(data.read("Site_1.ini")), QString::fromUtf8(expected));
+            EXPECT_EQ(rotationLines(editor), QStringList{"Rotation 1 : 1 Images : NOT BUILT"});
+            EXPECT_FALSE(QFileInfo::exists(siteDir + "Rotation_2"));
+        });
+        stopProgram();
+        resetProgramGlobals();
+    }
 }
 
 TEST_F(SiteEditorTest, ARotationWhoseDirectoryIsGoneCannotBeSelected) {
