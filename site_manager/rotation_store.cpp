@@ -403,31 +403,6 @@ QStringList supportFileNamesOf(const IniFile& ini, const QString& siteKey, int n
     return storedSupportFileNames(ini, n);
 }
 
-// withExistingCase for the many paths of one list: each parent directory is listed at most once,
-// however many lines look into it, so that a line costs the same whatever the number of rotations.
-class ExistingCase {
-public:
-    QString operator()(const QString& path) {
-        const bool trailingSlash = path.endsWith('/');
-        const QString bare = trailingSlash ? path.chopped(1) : path;
-        if (bare.isEmpty() || QFileInfo::exists(bare)) return path;
-        const QFileInfo info(bare);
-        const QString parent = info.dir().path();
-        auto listed = entries_.find(parent);
-        if (listed == entries_.end()) {
-            QHash<QString, QString> byFoldedName;  // the first entry in list order wins, as withExistingCase takes it
-            for (const QString& entry : info.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-                if (!byFoldedName.contains(entry.toCaseFolded())) byFoldedName.insert(entry.toCaseFolded(), entry);
-            listed = entries_.insert(parent, byFoldedName);
-        }
-        const QString entry = listed->value(info.fileName().toCaseFolded());
-        return entry.isEmpty() ? path : parent + "/" + entry + (trailingSlash ? "/" : "");
-    }
-
-private:
-    QHash<QString, QHash<QString, QString>> entries_;  // parent directory -> folded name -> entry
-};
-
 // Hands each rotation's list line to take, rotation 1 first (only rotation `only` when it is not
 // 0); the lines made before a failure stay taken.
 void forEachRotationLine(const QString& siteKey, const std::function<void(int row, const QString& line)>& take,

@@ -64,17 +64,24 @@ QString changeextension(const QString& fileName, const QString& newExtension) {
     return fileName + newExtension;
 }
 
-QString withExistingCase(const QString& path) {
+QString ExistingCase::operator()(const QString& path) {
     const bool trailingSlash = path.endsWith('/');
     const QString bare = trailingSlash ? path.chopped(1) : path;
     if (bare.isEmpty() || QFileInfo::exists(bare)) return path;
     const QFileInfo info(bare);
-    const QStringList entries = info.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries)
-        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            return info.dir().path() + "/" + entry + (trailingSlash ? "/" : "");
-    return path;
+    const QString parent = info.dir().path();
+    auto listed = entries_.find(parent);
+    if (listed == entries_.end()) {
+        QHash<QString, QString> byFoldedName;  // the first entry in list order wins
+        for (const QString& entry : info.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            if (!byFoldedName.contains(entry.toCaseFolded())) byFoldedName.insert(entry.toCaseFolded(), entry);
+        listed = entries_.insert(parent, byFoldedName);
+    }
+    const QString entry = listed->value(info.fileName().toCaseFolded());
+    return entry.isEmpty() ? path : parent + "/" + entry + (trailingSlash ? "/" : "");
 }
+
+QString withExistingCase(const QString& path) { return ExistingCase()(path); }
 
 QString defaultRotationDirectory(const QString& sitePath, const QString& stem, qint64 n) {
     return withExistingCase(fixpath(sitePath, true) + stem + QString::number(n));

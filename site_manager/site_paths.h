@@ -1,6 +1,7 @@
 #pragma once
 // The data directory and the data-relative path form of the site files ("%\" + the part after
 // the data directory). Both programs use these helpers.
+#include <QHash>
 #include <QString>
 
 // The directory of the running executable with a trailing "/"; set when a main window is shown.
@@ -22,6 +23,16 @@ QString changeextension(const QString& fileName, const QString& newExtension);
 // rotation directories are spelt "rotation_<n>" while New Rotation makes "Rotation_<n>", and file
 // names here are case-sensitive); otherwise the path unchanged.
 QString withExistingCase(const QString& path);
+
+// withExistingCase for the many paths of one list: each parent directory is listed at most once,
+// however many paths look into it, so that a path costs the same whatever the number of paths.
+class ExistingCase {
+public:
+    QString operator()(const QString& path);
+
+private:
+    QHash<QString, QHash<QString, QString>> entries_;  // parent directory -> folded name -> entry
+};
 
 // The directory of rotation n when its section has no Rotation_Path: the site path with its
 // separator, then stem + n; withExistingCase where only the letter case differs on disk.
