@@ -16,6 +16,7 @@
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/builder/build_output.h"
 #include "site_manager/builder/support_files.h"
+#include "site_manager/builder/thumbnail_files.h"
 #include "site_manager/builder/thumbnail_maker.h"
 #include "site_manager/builder/thumbnail_pool.h"
 #include "site_manager/builder/thumbnail_sizing.h"
@@ -325,6 +326,14 @@ void TdlgBuildProgress::reportUnreadableNames(const QString& pageDirectory) {
                               names.join('\n') + "\n\nRename them to show them in the gallery.");
 }
 
+bool TdlgBuildProgress::removeThumbnailsOfRemovedImages(const BuildSettings& settings) {
+    const QStringList failed = removeOrphanedThumbnails(settings, SupportFileNames);
+    if (failed.isEmpty()) return true;
+    platform::showWarning("Error encountered deleting the thumbnail, " + failed.first() +
+                          ".  Building will terminate!");
+    return false;
+}
+
 bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
     if (thumbnailDirectory.isEmpty() ||
         (!platform::directoryExists(thumbnailDirectory) && !createnewdirectory(thumbnailDirectory))) {
@@ -476,6 +485,7 @@ bool TdlgBuildProgress::build() {
             for (int i = 0; i < lbximages->count(); ++i) images << lbximages->item(i)->text();
             BuildSettings built = buildSettingsFromDialogs();
             if (built.ForceLowercase && !publishLowercaseNames(built.pageDirectory(), images)) throw BuildStopped();
+            if (!removeThumbnailsOfRemovedImages(built)) throw BuildStopped();
             platform::ReplacementBatch pageStep;  // before the pages that write into it
             PageGenerator pages(std::move(built), images);
             pages.setOutput(&pageStep);

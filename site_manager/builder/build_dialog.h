@@ -80,6 +80,9 @@ private:
     // Names the rotation's images that the gallery leaves out because their names cannot be read
     // (not valid UTF-8), in one box; nothing when there are none.
     void reportUnreadableNames(const QString& pageDirectory);
+    // Thumbnails of images no longer in the rotation go before the build writes, so that they are
+    // not published; false (after a box) when one cannot be removed.
+    bool removeThumbnailsOfRemovedImages(const BuildSettings& settings);
     bool makeDirectories(const QString& thumbnailDirectory);
     bool copySupportFiles(const BuildSettings& settings);
     bool makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons);

@@ -7,6 +7,7 @@
 #include "platform/file_replacement.h"
 #include "platform/ini_file.h"
 #include "platform/shell_open.h"
+#include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/page_names.h"
@@ -59,6 +60,15 @@ protected:
             for (const QString& name : QDir(sourceData(folder)).entryList(QDir::Files))
                 ASSERT_TRUE(QFile::copy(sourceData(folder) + "/" + name, data.path() + folder + "/" + name)) << name.toStdString();
         }
+        startWithGardenSite();
+    }
+
+    // The program started again over options.ini with these options and an empty rotation.
+    void restartWithOptions(const QString& options) {
+        stopProgram();
+        data.write("options.ini", ("[Options]\r\nUseRotations=True\r\n" + options).toUtf8());
+        QDir(rotationDir).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(rotationDir));
         startWithGardenSite();
     }
 
@@ -712,5 +722,97 @@ TEST_F(BuildEndToEndTest, ThumbnailsHaveExactlyTheFittingRulesSize) {
         EXPECT_EQ(QImage(rotationDir + "thumbs/" + name + "_thb.jpg").size(), c.fitted) << name.toStdString();
         const QString attributes = QString("WIDTH=%1 HEIGHT=%2").arg(c.fitted.width()).arg(c.fitted.height());
         EXPECT_TRUE(readPage(rotationDir + name + ".html").contains(attributes)) << name.toStdString();
+    }
+}
+
+// A photo removed in the site editor, in the add-images dialog or behind the program's back takes
+// the thumbnail the build made of it along; nothing else near it goes, and the thumbnails of the
+// photos that stay are kept.
+TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
+    enum class Removal { EditorDeleteKey, AddImagesDeleteKey, FileManagerThenBuild };
+    const struct {
+        const char* Label;
+        Removal How;
+        bool ThumbsFolder;
+        bool Lowercase;
+    } rows[] = {
+        {"Delete key in the site editor", Removal::EditorDeleteKey, true, false},
+        {"Delete key in the site editor, thumbnails beside the pages", Removal::EditorDeleteKey, false, false},
+        {"Delete key in the add-images dialog", Removal::AddImagesDeleteKey, true, false},
+        {"removed in a file manager, then built", Removal::FileManagerThenBuild, true, false},
+        {"removed in a file manager, then built with lower-case names", Removal::FileManagerThenBuild, true, true},
+    };
+    // The user's own files in thumbs/, none of them a thumbnail the build made of a photo.
+    const QStringList userFiles{"gone_THB.JPG", "gone_thb.jpg.bak", "gone_thb.png", "notes.txt"};
+    startWithSite();
+    auto addImages = std::make_unique<TdlgAddImages>();
+    dlgAddImages = addImages.get();
+    const auto forgetAddImages = qScopeGuard([] { dlgAddImages = nullptr; });
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Label);
+        restartWithOptions(QString("UseThumbsDirectory=%1\r\nForceLowercase=%2\r\n")
+                               .arg(row.ThumbsFolder ? "True" : "False", row.Lowercase ? "True" : "False"));
+        const QString thumbs = rotationDir + "thumbs/";
+        // Where the build puts thumbnails, and the same name in the other place, which is no thumbnail.
+        const QString built = row.ThumbsFolder ? thumbs : rotationDir;
+        const QString elsewhere = row.ThumbsFolder ? rotationDir : thumbs;
+        QDir().mkpath(thumbs);
+        for (const QString& name : userFiles) data.write(QDir(data.path()).relativeFilePath(thumbs + name), "mine");
+        data.write(QDir(data.path()).relativeFilePath(elsewhere + "gone_thb.jpg"), "mine too");
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            for (const char* photo : {"keep.jpg", "Sea View.jpg", "gone.jpg"})
+                writeJpeg(rotationDir + photo, 120, 90, Qt::darkBlue);
+            editor.FileBox->Update();
+            editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+            buildInEditor(script, editor);
+            ASSERT_EQ(script.texts(), QStringList{Preview});
+            ASSERT_TRUE(QFileInfo::exists(built + "gone_thb.jpg"));
+            script.clear();
+
+            const auto deleteGone = [&script](TFileListBox& list) {
+                const int index = list.fileNames().indexOf("gone.jpg");
+                ASSERT_GE(index, 0);
+                list.clearSelection();
+                list.item(index)->setSelected(true);
+                script.answer(MessageResult::Yes);
+                QTest::keyClick(&list, Qt::Key_Delete);
+                EXPECT_EQ(script.texts(), QStringList{"Are you sure you want to delete the file, gone.jpg?"});
+            };
+            switch (row.How) {
+            case Removal::EditorDeleteKey: deleteGone(*editor.FileBox); break;
+            case Removal::AddImagesDeleteKey:
+                script.onDialog([&](QDialog& d) {
+                    auto& dialog = dynamic_cast<TdlgAddImages&>(d);
+                    deleteGone(*dialog.FileBox);
+                    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                    return dialog.result();
+                });
+                QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
+                break;
+            case Removal::FileManagerThenBuild:
+                ASSERT_TRUE(QFile::remove(rotationDir + "gone.jpg"));
+                editor.FileBox->Update();
+                buildInEditor(script, editor);
+                EXPECT_EQ(script.texts(), QStringList{Preview});
+                break;
+            }
+        });
+        EXPECT_FALSE(QFileInfo::exists(rotationDir + "gone.jpg"));
+        const QString sea = row.Lowercase ? "sea view" : "Sea View";
+        QStringList photos{"keep.jpg", sea + ".jpg"};
+        QStringList expectedThumbs = userFiles, expectedPages = photos;
+        (row.ThumbsFolder ? expectedThumbs : expectedPages) << "keep_thb.jpg" << sea + "_thb.jpg";
+        (row.ThumbsFolder ? expectedPages : expectedThumbs) << "gone_thb.jpg";  // the user's, not built
+        const QString firstPage = row.Lowercase ? "index.html" : "Index.html";
+        expectedPages << "gallery.css" << firstPage;
+        expectedThumbs.sort(Qt::CaseInsensitive);
+        expectedPages.sort(Qt::CaseInsensitive);
+        EXPECT_EQ(filesIn(thumbs), expectedThumbs);
+        EXPECT_EQ(filesIn(rotationDir), expectedPages);
+        if (row.How == Removal::FileManagerThenBuild) {
+            EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+            EXPECT_FALSE(readPage(rotationDir + firstPage).contains("gone"));
+        }
     }
 }
