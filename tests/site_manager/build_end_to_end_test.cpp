@@ -816,3 +816,90 @@ TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
         }
     }
 }
+
+// A photo whose thumbnail or display page would have a name longer than the file system takes
+// (255 bytes) is left out of the build with one box naming it; the others are built and no page
+// links to it. The photo itself stays.
+TEST_F(BuildEndToEndTest, APhotoWhoseOutputNamesAreTooLongIsLeftOutAndTheBuildGoesOn) {
+    const struct {
+        const char* Label;
+        QString Stem;
+        QStringList Photos;  // beside the normal ones; the first in the list is left out
+        bool ImagePages;
+        bool ThumbsFolder;
+    } rows[] = {
+        {"a 248-byte name with _thb.jpg passes 255 bytes", QString(248, 'p'), {".jpg"}, true, true},
+        {"124 two-byte letters, thumbnails beside the pages, no display pages", QString(124, QChar(0xe9)), {".jpg"},
+         false, false},
+        // Both ask for one display page, so each gets a page named after its whole name (256
+        // bytes); with the first left out, the other has its own page again.
+        {"two photos of a 247-byte name share a page name", QString(247, 's'), {".gif", ".jpg"}, true, true},
+    };
+    const QStringList others{"alpha.jpg", "beta.jpg"};
+    startWithSite();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Label);
+        restartWithOptions(QString("UseThumbsDirectory=%1\r\n").arg(row.ThumbsFolder ? "True" : "False"));
+        MessageScript script;
+        QStringList listed;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            for (const QString& name : others) writeJpeg(rotationDir + name, 120, 90, Qt::darkRed);
+            for (const QString& extension : row.Photos) {
+                if (extension == ".gif")
+                    writeGif(rotationDir + row.Stem + extension, 120, 90);
+                else
+                    writeJpeg(rotationDir + row.Stem + extension, 120, 90, Qt::darkRed);
+            }
+            editor.FileBox->Update();
+            editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+            TdlgThumbOptions& o = *dlgThumbOptions;
+            o.rdbHTMLImageWindow->setChecked(row.ImagePages);
+            o.rdbDisplayasimage->setChecked(!row.ImagePages);
+            o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+            script.answer(MessageResult::OK);
+            buildInEditor(
+                script, editor, MessageResult::No,
+                [&](TdlgBuildProgress& build) {
+                    for (int i = 0; i < build.lbximages->count(); ++i) listed << build.lbximages->item(i)->text();
+                },
+                [](TdlgBuildProgress& build) { EXPECT_EQ(build.result(), platform::mrOk); });
+        });
+        QStringList photos;
+        for (const QString& extension : row.Photos) photos << row.Stem + extension;
+        ASSERT_EQ(listed.size(), others.size() + photos.size());
+        // The first of the long ones in build order is left out.
+        QString leftOut;
+        for (const QString& name : listed)
+            if (photos.contains(name)) {
+                leftOut = name;
+                break;
+            }
+        EXPECT_EQ(script.texts(),
+                  (QStringList{"These images are left out of the gallery because their names are too long for the "
+                               "file names of their thumbnails or pages:\n\n" +
+                                   leftOut + "\n\nRename them to show them in the gallery.",
+                               Preview}));
+        EXPECT_EQ(CurrentRotationStatus, 2);
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + leftOut));
+        const QString thumbs = row.ThumbsFolder ? rotationDir + "thumbs/" : rotationDir;
+        for (const QString& name : others) {
+            const QString stem = QFileInfo(name).completeBaseName();
+            EXPECT_TRUE(QFileInfo::exists(thumbs + stem + "_thb.jpg")) << name.toStdString();
+            EXPECT_EQ(QFileInfo::exists(rotationDir + stem + ".html"), row.ImagePages);
+        }
+        EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+        // No page refers to the photo left out, by its name or by a name made of it.
+        const bool stemShared = photos.size() > 1;
+        int pages = 0;
+        for (const QString& page : QDir(rotationDir).entryList({"*.html"}, QDir::Files)) {
+            ++pages;
+            for (const QString& reference : testing_support::pageReferences(readPage(rotationDir + page))) {
+                const QString target = testing_support::localTarget(reference);
+                EXPECT_FALSE(target.startsWith(leftOut) || (!stemShared && target.contains(row.Stem)))
+                    << page.toStdString() << ": " << target.toStdString();
+            }
+        }
+        EXPECT_EQ(pages, 1 + (row.ImagePages ? others.size() + photos.size() - 1 : 0));
+        EXPECT_TRUE(readPage(rotationDir + "Index.html").contains("alpha_thb.jpg"));
+    }
+}
