@@ -344,7 +344,7 @@ bool TdlgBuildProgress::leaveOutTooLongNames(const BuildSettings& settings, QStr
 }
 
 bool TdlgBuildProgress::removeThumbnailsOfRemovedImages(const BuildSettings& settings) {
-    const QStringList failed = removeOrphanedThumbnails(settings, SupportFileNames);
+    const QStringList failed = removeOrphanedThumbnails(settings);
     if (failed.isEmpty()) return true;
     platform::showWarning("Error encountered deleting the thumbnail, " + failed.first() +
                           ".  Building will terminate!");

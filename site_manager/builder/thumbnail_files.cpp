@@ -1,5 +1,6 @@
 #include "site_manager/builder/thumbnail_files.h"
 
+#include "components/file_list_box.h"
 #include "platform/file_ops.h"
 #include "site_manager/builder/page_names.h"
 #include "site_manager/builder/thumbnail_sizing.h"
@@ -16,7 +17,7 @@ QString builtThumbnailPath(const QString& rotationDirectory, const QString& imag
     return thumbnailDirectory(settings) + ThumbnailFileName(imageName);
 }
 
-QStringList removeOrphanedThumbnails(const BuildSettings& settings, const QStringList& supportFileNames) {
+QStringList removeOrphanedThumbnails(const BuildSettings& settings) {
     const QString pageDirectory = settings.pageDirectory();
     BuildSettings withThumbs = settings;  // the folder is cleaned whatever the option says now
     withThumbs.UseThumbsDirectory = true;
@@ -31,7 +32,8 @@ QStringList removeOrphanedThumbnails(const BuildSettings& settings, const QStrin
         return {};
     QSet<QString> expected;
     for (const QString& name : rotation.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!isRotationImage(name, supportFileNames)) continue;
+        // Any file that can be an image keeps its thumbnail, also one that is now a support file.
+        if (!matchesFileMask(name, RotationImageMask)) continue;
         // With the lower-case option the build renames an image before it makes its thumbnail.
         expected.insert(ThumbnailFileName(name));
         expected.insert(ThumbnailFileName(ApplyLowercase(settings, name)));

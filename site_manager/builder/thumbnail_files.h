@@ -11,8 +11,8 @@
 QString builtThumbnailPath(const QString& rotationDirectory, const QString& imageName, bool useThumbsDirectory);
 
 // Removes from the rotation's "thumbs/" folder the build's thumbnails ("<name>_thb.jpg") of images
-// the rotation directory no longer holds, by the build's names for its current images (the
-// lower-case option's too). Other files, and anything outside that folder, stay. Nothing is
-// removed when the rotation directory cannot be read or the folder is a link. Gives the paths
-// that could not be removed.
-QStringList removeOrphanedThumbnails(const BuildSettings& settings, const QStringList& supportFileNames);
+// the rotation directory no longer holds, by the build's names for the files there that can be
+// images (the lower-case option's names too). Other files, and anything outside that folder,
+// stay. Nothing is removed when the rotation directory cannot be read or the folder is a link.
+// Gives the paths that could not be removed.
+QStringList removeOrphanedThumbnails(const BuildSettings& settings);
