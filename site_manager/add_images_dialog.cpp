@@ -249,13 +249,7 @@ void TdlgAddImages::FileBoxKeyUp(int key) {
     if (selected.isEmpty()) return;
     const QString directory = locatedRotationDirectory();
     if (directory.isEmpty()) return;
-    auto remove = [&](const QString& name) {
-        try {
-            dodeletefile(directory + name, false);  // it reports its own failures
-        } catch (const std::exception&) {
-            platform::showWarning("Error encountered deleting the file, " + name + "?");
-        }
-    };
+    auto remove = [&](const QString& name) { deleteRotationImage(directory, name); };
     if (selected.size() == 1) {
         if (platform::confirmYesNo("Are you sure you want to delete the file, " + selected.first() + "?"))
             remove(selected.first());

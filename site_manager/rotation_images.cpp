@@ -1,13 +1,19 @@
 #include "site_manager/rotation_images.h"
 
 #include "components/file_list_box.h"
+#include "platform/dialogs.h"
+#include "platform/file_ops.h"
 #include "platform/file_replacement.h"
+#include "site_manager/application_options.h"
 #include "site_manager/builder/template_filling.h"
 #include "site_manager/builder/template_references.h"
+#include "site_manager/builder/thumbnail_files.h"
+#include "site_manager/file_helpers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <exception>
 
 namespace {
 
@@ -45,4 +51,18 @@ int countRotationImages(const QString& directory, const QStringList& supportFile
     for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (isRotationImage(name, supportFileNames)) ++count;
     return count;
+}
+
+void deleteRotationImage(const QString& directory, const QString& name) {
+    const QString image = directory + name;
+    try {
+        dodeletefile(image, false);  // it reports its own failures; a declined question is none
+    } catch (const std::exception&) {
+        platform::showWarning("Error encountered deleting the file, " + name + "?");
+    }
+    if (platform::fileExists(image)) return;
+    // A thumbnail left behind would be published with the next build.
+    const QString thumbnail = builtThumbnailPath(directory, name, ApplicationOptions.UseThumbsDirectory);
+    if (platform::fileExists(thumbnail) && !platform::deleteFile(thumbnail))
+        platform::showWarning("Error encountered deleting the thumbnail, " + thumbnail + "!");
 }

@@ -20,3 +20,8 @@ QStringList supportFileNamesFor(const QStringList& navigationFiles, const QStrin
 
 // The number of gallery images in a directory.
 int countRotationImages(const QString& directory, const QStringList& supportFileNames);
+
+// Deletes the image name of the rotation directory (a read-only file is asked about first, and
+// every failure is told) and, once it is gone, the thumbnail the build made of it: in "thumbs/"
+// or beside the pages by the thumbs-directory option.
+void deleteRotationImage(const QString& directory, const QString& name);

@@ -135,14 +135,7 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
     const QStringList selected = FileBox->selectedFileNames();
     if (selected.isEmpty() || refuseUnlocatedRotation()) return;
     const QString directory = fixpath(FileBox->Directory(), true);
-    // dodeletefile reports its own failures, and a declined question is no failure.
-    auto remove = [&](const QString& name) {
-        try {
-            dodeletefile(directory + name, false);
-        } catch (const std::exception&) {
-            platform::showWarning("Error encountered deleting the file, " + name + "?");
-        }
-    };
+    auto remove = [&](const QString& name) { deleteRotationImage(directory, name); };
     if (selected.size() == 1) {
         const QString name = selected.first();
         if (!platform::confirmYesNo("Are you sure you want to delete the file, " + name + "?")) return;

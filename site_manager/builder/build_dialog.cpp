@@ -10,12 +10,14 @@
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/build_settings_from_dialogs.h"
 #include "site_manager/builder/descriptions.h"
+#include "site_manager/builder/name_limits.h"
 #include "site_manager/builder/page_buttons.h"
 #include "site_manager/builder/page_generator.h"
 #include "site_manager/builder/page_names.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/builder/build_output.h"
 #include "site_manager/builder/support_files.h"
+#include "site_manager/builder/thumbnail_files.h"
 #include "site_manager/builder/thumbnail_maker.h"
 #include "site_manager/builder/thumbnail_pool.h"
 #include "site_manager/builder/thumbnail_sizing.h"
@@ -309,20 +311,44 @@ bool TdlgBuildProgress::publishLowercaseNames(const QString& pageDirectory, QStr
                                   ".  Building will terminate!");
             return false;
         }
+        for (QListWidgetItem* item : lbximages->findItems(images[i], Qt::MatchExactly | Qt::MatchCaseSensitive))
+            item->setText(lower);
         images[i] = lower;
-        lbximages->item(i)->setText(lower);
     }
     return true;
+}
+
+void TdlgBuildProgress::reportLeftOutImages(const QString& reason, const QStringList& names) {
+    if (names.isEmpty()) return;
+    platform::showInformation("These images are left out of the gallery because " + reason + ":\n\n" +
+                              names.join('\n') + "\n\nRename them to show them in the gallery.");
 }
 
 void TdlgBuildProgress::reportUnreadableNames(const QString& pageDirectory) {
     QStringList names;
     for (const QString& name : platform::undecodableFileNames(pageDirectory))
         if (matchesFileMask(name, dlgEditSite->FileBox->Mask) && isRotationImage(name, SupportFileNames)) names << name;
-    if (names.isEmpty()) return;
-    platform::showInformation("These images are left out of the gallery because their names are not valid UTF-8 "
-                              "text:\n\n" +
-                              names.join('\n') + "\n\nRename them to show them in the gallery.");
+    reportLeftOutImages("their names are not valid UTF-8 text", names);
+}
+
+bool TdlgBuildProgress::leaveOutTooLongNames(const BuildSettings& settings, QStringList& images) {
+    const QStringList tooLong = imagesWithTooLongOutputNames(settings, images);
+    if (tooLong.isEmpty()) return true;
+    reportLeftOutImages("their names are too long for the file names of their thumbnails or pages", tooLong);
+    for (const QString& name : tooLong) images.removeOne(name);
+    if (images.isEmpty()) {
+        platform::showWarning("The current Site or Rotation does not contain any images!");
+        return false;
+    }
+    return true;
+}
+
+bool TdlgBuildProgress::removeThumbnailsOfRemovedImages(const BuildSettings& settings) {
+    const QStringList failed = removeOrphanedThumbnails(settings);
+    if (failed.isEmpty()) return true;
+    platform::showWarning("Error encountered deleting the thumbnail, " + failed.first() +
+                          ".  Building will terminate!");
+    return false;
 }
 
 bool TdlgBuildProgress::makeDirectories(const QString& thumbnailDirectory) {
@@ -475,7 +501,9 @@ bool TdlgBuildProgress::build() {
             QStringList images;
             for (int i = 0; i < lbximages->count(); ++i) images << lbximages->item(i)->text();
             BuildSettings built = buildSettingsFromDialogs();
+            if (!leaveOutTooLongNames(built, images)) throw BuildStopped();
             if (built.ForceLowercase && !publishLowercaseNames(built.pageDirectory(), images)) throw BuildStopped();
+            if (!removeThumbnailsOfRemovedImages(built)) throw BuildStopped();
             platform::ReplacementBatch pageStep;  // before the pages that write into it
             PageGenerator pages(std::move(built), images);
             pages.setOutput(&pageStep);

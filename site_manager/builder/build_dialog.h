@@ -77,9 +77,17 @@ private:
     // With the lower-case option: the rotation's images renamed to their lower-case names (and so
     // listed), since the pages link them by those names; false (after a box) on a clash.
     bool publishLowercaseNames(const QString& pageDirectory, QStringList& images);
+    // Names images the gallery leaves out, and why, in one box; nothing when there are none.
+    void reportLeftOutImages(const QString& reason, const QStringList& names);
     // Names the rotation's images that the gallery leaves out because their names cannot be read
     // (not valid UTF-8), in one box; nothing when there are none.
     void reportUnreadableNames(const QString& pageDirectory);
+    // Leaves out of images (after one box naming them) those whose thumbnail or display page name
+    // is too long for the file system; false (after a box) when no image is left.
+    bool leaveOutTooLongNames(const BuildSettings& settings, QStringList& images);
+    // Thumbnails of images no longer in the rotation go before the build writes, so that they are
+    // not published; false (after a box) when one cannot be removed.
+    bool removeThumbnailsOfRemovedImages(const BuildSettings& settings);
     bool makeDirectories(const QString& thumbnailDirectory);
     bool copySupportFiles(const BuildSettings& settings);
     bool makePageButtons(const BuildSettings& settings, int pageCount, bool& useButtons);

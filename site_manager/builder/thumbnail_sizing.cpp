@@ -17,5 +17,5 @@ QSize calculatedimensions(int w, int h, int W, int H) {
 
 QString ThumbnailFileName(const QString& imageName) {
     if (imageName.isEmpty()) return QString();
-    return changeextension(imageName, "") + "_thb.jpg";
+    return changeextension(imageName, "") + ThumbnailFileSuffix;
 }

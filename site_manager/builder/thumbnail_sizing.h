@@ -8,5 +8,7 @@
 
 // Fits w x h into the box W x H keeping the aspect ratio; never enlarges.
 QSize calculatedimensions(int w, int h, int W, int H);
-// The image's name without extension followed by "_thb.jpg"; empty for an empty name.
+// What a thumbnail's name ends with, after the image's name without extension.
+inline const QString ThumbnailFileSuffix = QStringLiteral("_thb.jpg");
+// The image's name without extension followed by ThumbnailFileSuffix; empty for an empty name.
 QString ThumbnailFileName(const QString& imageName);

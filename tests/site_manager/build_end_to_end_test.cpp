@@ -7,6 +7,7 @@
 #include "platform/file_replacement.h"
 #include "platform/ini_file.h"
 #include "platform/shell_open.h"
+#include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/page_names.h"
@@ -59,6 +60,15 @@ protected:
             for (const QString& name : QDir(sourceData(folder)).entryList(QDir::Files))
                 ASSERT_TRUE(QFile::copy(sourceData(folder) + "/" + name, data.path() + folder + "/" + name)) << name.toStdString();
         }
+        startWithGardenSite();
+    }
+
+    // The program started again over options.ini with these options and an empty rotation.
+    void restartWithOptions(const QString& options) {
+        stopProgram();
+        data.write("options.ini", ("[Options]\r\nUseRotations=True\r\n" + options).toUtf8());
+        QDir(rotationDir).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(rotationDir));
         startWithGardenSite();
     }
 
@@ -712,5 +722,138 @@ TEST_F(BuildEndToEndTest, ThumbnailsHaveExactlyTheFittingRulesSize) {
         EXPECT_EQ(QImage(rotationDir + "thumbs/" + name + "_thb.jpg").size(), c.fitted) << name.toStdString();
         const QString attributes = QString("WIDTH=%1 HEIGHT=%2").arg(c.fitted.width()).arg(c.fitted.height());
         EXPECT_TRUE(readPage(rotationDir + name + ".html").contains(attributes)) << name.toStdString();
+    }
+}
+
+// A photo removed in the site editor, in the add-images dialog or behind the program's back takes
+// the thumbnail the build made of it along; the user's files near it and the thumbnails of the
+// photos that stay are kept.
+TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
+    enum class Removal { EditorDeleteKey, AddImagesDeleteKey, FileManagerThenBuild };
+    const struct {
+        const char* Label;
+        Removal How;
+        bool ThumbsFolder;
+        bool Lowercase;
+    } rows[] = {
+        {"Delete key in the site editor", Removal::EditorDeleteKey, true, false},
+        {"Delete key in the site editor, thumbnails beside the pages", Removal::EditorDeleteKey, false, false},
+        {"Delete key in the add-images dialog", Removal::AddImagesDeleteKey, true, false},
+        {"removed in a file manager, then built", Removal::FileManagerThenBuild, true, false},
+        {"removed in a file manager, then built with lower-case names", Removal::FileManagerThenBuild, true, true},
+    };
+    startWithSite();
+    auto addImages = std::make_unique<TdlgAddImages>();
+    dlgAddImages = addImages.get();
+    const auto forgetAddImages = qScopeGuard([] { dlgAddImages = nullptr; });
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Label);
+        restartWithOptions(QString("UseThumbsDirectory=%1\r\nForceLowercase=%2\r\n")
+                               .arg(row.ThumbsFolder ? "True" : "False", row.Lowercase ? "True" : "False"));
+        // The user's files, none a thumbnail the build made: in thumbs/, and the thumbnail's name
+        // where the build does not put thumbnails.
+        QStringList thumbs{"gone_THB.JPG", "gone_thb.jpg.bak", "gone_thb.png", "notes.txt"};
+        QStringList pages{"keep.jpg", "Sea View.jpg", "gone.jpg"};
+        for (const QString& name : thumbs) data.write("site/Rotation_1/thumbs/" + name, "mine");
+        data.write(QString("site/Rotation_1/") + (row.ThumbsFolder ? "" : "thumbs/") + "gone_thb.jpg", "mine");
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            for (const QString& photo : pages) writeJpeg(rotationDir + photo, 120, 90, Qt::darkBlue);
+            editor.FileBox->Update();
+            editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+            buildInEditor(script, editor);
+            script.clear();
+            const auto deleteGone = [&script](TFileListBox& list) {
+                list.clearSelection();
+                ASSERT_GE(list.fileNames().indexOf("gone.jpg"), 0);
+                list.item(list.fileNames().indexOf("gone.jpg"))->setSelected(true);
+                script.answer(MessageResult::Yes);
+                QTest::keyClick(&list, Qt::Key_Delete);
+                EXPECT_EQ(script.texts(), QStringList{"Are you sure you want to delete the file, gone.jpg?"});
+            };
+            if (row.How == Removal::EditorDeleteKey) deleteGone(*editor.FileBox);
+            if (row.How == Removal::AddImagesDeleteKey) {
+                script.onDialog([&](QDialog& d) {
+                    auto& dialog = dynamic_cast<TdlgAddImages&>(d);
+                    deleteGone(*dialog.FileBox);
+                    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                    return dialog.result();
+                });
+                QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
+            }
+            if (row.How == Removal::FileManagerThenBuild) {
+                ASSERT_TRUE(QFile::remove(rotationDir + "gone.jpg"));
+                editor.FileBox->Update();
+                buildInEditor(script, editor);
+                EXPECT_EQ(script.texts(), QStringList{Preview});
+            }
+        });
+        const QString sea = row.Lowercase ? "sea view" : "Sea View";
+        pages = QStringList{"keep.jpg", sea + ".jpg", "gallery.css", row.Lowercase ? "index.html" : "Index.html"};
+        (row.ThumbsFolder ? thumbs : pages) << "keep_thb.jpg" << sea + "_thb.jpg";
+        (row.ThumbsFolder ? pages : thumbs) << "gone_thb.jpg";  // the user's
+        thumbs.sort(Qt::CaseInsensitive);
+        pages.sort(Qt::CaseInsensitive);
+        EXPECT_EQ(filesIn(rotationDir + "thumbs"), thumbs);
+        EXPECT_EQ(filesIn(rotationDir), pages);
+        if (row.How == Removal::FileManagerThenBuild)
+            EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+    }
+}
+
+// A photo whose thumbnail or display page would have a name longer than the file system takes
+// (255 bytes) is left out of the build with one box naming it; the others are built and no page
+// links to it. The photo itself stays.
+TEST_F(BuildEndToEndTest, APhotoWhoseOutputNamesAreTooLongIsLeftOutAndTheBuildGoesOn) {
+    const struct {
+        const char* Label;
+        QString Stem;
+        QString LeftOut, Kept;  // extensions of the photos of that name; the first in build order goes
+        bool ImagePages;
+        bool ThumbsFolder;
+    } rows[] = {
+        {"a 248-byte name with _thb.jpg passes 255 bytes", QString(248, 'p'), ".jpg", "", true, true},
+        {"124 two-byte letters, thumbnails beside the pages", QString(124, QChar(0xe9)), ".jpg", "", false, false},
+        // Both ask for one display page, so each gets one named after its whole name (256 bytes);
+        // with the first left out, the other has its own page again.
+        {"two photos of a 247-byte name ask for one page", QString(247, 's'), ".jpe", ".jpg", true, true},
+    };
+    startWithSite();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Label);
+        restartWithOptions(QString("UseThumbsDirectory=%1\r\n").arg(row.ThumbsFolder ? "True" : "False"));
+        const QString leftOut = row.Stem + row.LeftOut;
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            for (const QString& name : {QString("alpha.jpg"), QString("beta.jpg"), leftOut, row.Stem + row.Kept})
+                if (name != row.Stem) writeJpeg(rotationDir + name, 120, 90, Qt::darkRed);
+            editor.FileBox->Update();
+            editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+            dlgThumbOptions->rdbHTMLImageWindow->setChecked(row.ImagePages);
+            dlgThumbOptions->rdbDisplayasimage->setChecked(!row.ImagePages);
+            dlgThumbOptions->cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+            script.answer(MessageResult::OK);
+            buildInEditor(script, editor, MessageResult::No, {},
+                          [](TdlgBuildProgress& build) { EXPECT_EQ(build.result(), platform::mrOk); });
+        });
+        EXPECT_EQ(script.texts(), (QStringList{"These images are left out of the gallery because their names are too "
+                                               "long for the file names of their thumbnails or pages:\n\n" +
+                                                   leftOut + "\n\nRename them to show them in the gallery.",
+                                               Preview}));
+        EXPECT_TRUE(QFileInfo::exists(rotationDir + leftOut));
+        const QString thumbs = row.ThumbsFolder ? rotationDir + "thumbs/" : rotationDir;
+        for (const char* stem : {"alpha", "beta"}) {
+            EXPECT_TRUE(QFileInfo::exists(thumbs + stem + "_thb.jpg")) << stem;
+            EXPECT_EQ(QFileInfo::exists(rotationDir + stem + ".html"), row.ImagePages) << stem;
+        }
+        const QStringList pages = QDir(rotationDir).entryList({"*.html"}, QDir::Files);
+        EXPECT_EQ(pages.size(), row.ImagePages ? 3 + int(!row.Kept.isEmpty()) : 1);
+        EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+        // No link names the photo left out, nor (unless another photo shares it) its name's stem.
+        const QString named = row.Kept.isEmpty() ? row.Stem : leftOut;
+        for (const QString& page : pages)
+            for (const QString& reference : testing_support::pageReferences(readPage(rotationDir + page)))
+                EXPECT_FALSE(testing_support::localTarget(reference).contains(named)) << page.toStdString();
+        EXPECT_TRUE(readPage(rotationDir + "Index.html").contains("alpha_thb.jpg"));
     }
 }
