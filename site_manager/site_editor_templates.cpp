@@ -89,7 +89,8 @@ void TdlgEditSite::cmbstyleExit() {
 
 void TdlgEditSite::addtexttocombolist(QComboBox* combo) {
     const QString text = combo->currentText();
-    if (text.isEmpty() || combo->findText(text, Qt::MatchFixedString) >= 0) return;
+    // Exact: a path that differs from an item only in case names another file here.
+    if (text.isEmpty() || combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0) return;
     combo->addItem(text);
     combo->setCurrentText(text);
 }

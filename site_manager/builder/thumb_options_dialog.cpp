@@ -4,6 +4,7 @@
 #include "imaging/open_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/help.h"
+#include "platform/typed_file_name_combo.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/text_format.h"
 #include "site_manager/builder/header_footer_editor.h"
@@ -306,6 +307,7 @@ void TdlgThumbOptions::buildImageDisplayPage() {
     cmbimagestyle = new QComboBox;
     cmbimagestyle->setEditable(true);
     cmbimagestyle->setInsertPolicy(QComboBox::NoInsert);
+    platform::keepTypedFileName(cmbimagestyle);
     btnbrowseimagestyle = new QPushButton("Browse..");
     btnTestCompliance = new QPushButton("Test Compliance");
     btnViewPage = new QPushButton("View Page");
