@@ -26,11 +26,9 @@ bool openHelpPage(const QString& page) {
         showWarning("Unable to locate the help file, " + page);
         return false;
     }
-    openDocumentWatched(page, [page](bool opened) {
-        if (!opened)
-            showWarning("Unable to open the help file, " + page +
-                        ", in a web browser!  Open it in your browser yourself, or set a default browser for HTML files.");
-    });
+    openDocumentReported(page, "Unable to open the help file, " + page +
+                                   ", in a web browser!  Open it in your browser yourself, or set a default browser "
+                                   "for HTML files.");
     return true;
 }
 }  // namespace

@@ -1,9 +1,9 @@
 #include "site_manager/builder/thumb_options_dialog.h"
 
-#include "components/execute_file.h"
 #include "imaging/open_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/help.h"
+#include "platform/shell_open.h"
 #include "platform/typed_file_name_combo.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/text_format.h"
@@ -693,7 +693,8 @@ void TdlgThumbOptions::btnTestComplianceClick() {
 }
 
 void TdlgThumbOptions::btnViewPageClick() {
-    ExecuteFile(cmbimagestyle->currentText(), QString(), QString(), SW_SHOWMAXIMIZED);
+    const QString file = cmbimagestyle->currentText();
+    if (!file.isEmpty()) platform::openDocumentReported(file);  // a failing opener is reported
 }
 
 void TdlgThumbOptions::btnbrowsenavigationClick(QLineEdit* target) {

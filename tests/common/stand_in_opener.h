@@ -56,6 +56,10 @@ public:
     bool waitForOpened(int timeoutMs) const {
         return QTest::qWaitFor([this] { return ran(); }, timeoutMs);
     }
+    // Waits until every opener started has ended and its end has been reported.
+    static bool waitForOpenersToEnd(int timeoutMs) {
+        return QTest::qWaitFor([] { return platform::watchedOpenersUnreported() == 0; }, timeoutMs);
+    }
 
 private:
     void forget() const {
