@@ -36,6 +36,10 @@ bool openHelpPage(const QString& page) {
 void setHelpFile(const QString& path) { helpPath() = path; }
 QString helpFile() { return helpPath(); }
 bool showHelpContents() { return openHelpPage(helpPath()); }
-bool showHelpContext(int context) { return openHelpPage(topicPage(context)); }
+bool showHelpContext(int context) {
+    // A topic the help file has no section for still finds the help: at its contents.
+    const QString page = topicPage(context);
+    return openHelpPage(fileExists(page) ? page : helpPath());
+}
 
 }  // namespace platform
