@@ -2,10 +2,23 @@
 # a page of its own beside the help file, "<name>_context<n>.html", which the programs open. The
 # pages are cut from the help file itself (its <h2 id="context<n>"> sections), so the texts are
 # written once.
+#
+# A build step runs this file as a script whenever the help file or the script changes:
+#   cmake -DHELP_SOURCE=<help file> -DHELP_DESTINATION=<data directory> -DHELP_STAMP=<file> -P help_topic_pages.cmake
+# It copies the help file into the data directory, cuts its topic pages there (pages of topics the
+# help file no longer has go) and then touches the stamp file.
+if(CMAKE_SCRIPT_MODE_FILE)
+  cmake_minimum_required(VERSION 3.25)  # the project's policies, before the function below
+endif()
+
 function(write_help_topic_pages source destination)
   get_filename_component(name ${source} NAME_WE)
   get_filename_component(contents ${source} NAME)
   file(READ ${source} help)
+  file(GLOB stale ${destination}/${name}_context*.html)
+  if(stale)
+    file(REMOVE ${stale})
+  endif()
   string(FIND "${help}" "<body>" body)
   string(SUBSTRING "${help}" 0 ${body} head)
   set(rest "${help}")
@@ -36,3 +49,10 @@ function(write_help_topic_pages source destination)
     string(SUBSTRING "${rest}" ${length} -1 rest)
   endwhile()
 endfunction()
+
+if(CMAKE_SCRIPT_MODE_FILE AND DEFINED HELP_SOURCE)
+  get_filename_component(help_name ${HELP_SOURCE} NAME)
+  file(COPY_FILE ${HELP_SOURCE} ${HELP_DESTINATION}/${help_name} ONLY_IF_DIFFERENT)
+  write_help_topic_pages(${HELP_SOURCE} ${HELP_DESTINATION})
+  file(TOUCH ${HELP_STAMP})
+endif()

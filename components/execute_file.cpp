@@ -19,5 +19,8 @@ int ExecuteFile(const QString& FileName, const QString& Params, const QString& D
         return QProcess::startDetached(FileName, args, DefaultDir) ? kStarted : kFailed;
     }
     if (!info.exists() && !FileName.contains(':')) return kFileNotFound;
-    return platform::openDocument(FileName) ? kStarted : kFailed;
+    // The desktop's opener may fail only after it started (no program for the file's type); the
+    // user hears of that from it, as the shell itself tells, not from the caller's result.
+    platform::openDocumentReported(FileName);
+    return kStarted;
 }

@@ -26,11 +26,9 @@ bool openHelpPage(const QString& page) {
         showWarning("Unable to locate the help file, " + page);
         return false;
     }
-    openDocumentWatched(page, [page](bool opened) {
-        if (!opened)
-            showWarning("Unable to open the help file, " + page +
-                        ", in a web browser!  Open it in your browser yourself, or set a default browser for HTML files.");
-    });
+    openDocumentReported(page, "Unable to open the help file, " + page +
+                                   ", in a web browser!  Open it in your browser yourself, or set a default browser "
+                                   "for HTML files.");
     return true;
 }
 }  // namespace
@@ -38,6 +36,10 @@ bool openHelpPage(const QString& page) {
 void setHelpFile(const QString& path) { helpPath() = path; }
 QString helpFile() { return helpPath(); }
 bool showHelpContents() { return openHelpPage(helpPath()); }
-bool showHelpContext(int context) { return openHelpPage(topicPage(context)); }
+bool showHelpContext(int context) {
+    // A topic the help file has no section for still finds the help: at its contents.
+    const QString page = topicPage(context);
+    return openHelpPage(fileExists(page) ? page : helpPath());
+}
 
 }  // namespace platform

@@ -15,7 +15,8 @@ QString helpFile();
 // Opens the help file at its contents. False (after a message) when the file is missing; an
 // opener that cannot be started or fails shows a message naming the file when it ends.
 bool showHelpContents();
-// Opens the page of the topic with the given context number, the same way.
+// Opens the page of the topic with the given context number, the same way; the contents when the
+// topic has no page.
 bool showHelpContext(int context);
 
 }  // namespace platform

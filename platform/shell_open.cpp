@@ -1,10 +1,9 @@
 #include "platform/shell_open.h"
 
+#include "platform/dialogs.h"
+
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QProcess>
-#include <QUrl>
 
 namespace platform {
 
@@ -19,18 +18,23 @@ QString& openerProgram() {
     return program;
 }
 
+int& unreported() {
+    static int count = 0;
+    return count;
+}
+
 // Reports the outcome once the signal that told it has returned, so that a message box shown by
 // `ended` does not run inside the process object's own signal.
 void report(const std::function<void(bool)>& ended, bool opened) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [ended, opened] { ended(opened); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [ended, opened] {
+            ended(opened);
+            --unreported();
+        },
+        Qt::QueuedConnection);
 }
 }  // namespace
-
-bool openDocument(const QString& target) {
-    if (opener()) return opener()(target);
-    const bool isUrl = target.contains(':') && !QFileInfo::exists(target);
-    return QDesktopServices::openUrl(isUrl ? QUrl(target) : QUrl::fromLocalFile(target));
-}
 
 void openDocumentWatched(const QString& target, std::function<void(bool opened)> ended) {
     if (opener()) {
@@ -52,11 +56,21 @@ void openDocumentWatched(const QString& target, std::function<void(bool opened)>
                          process->deleteLater();
                          report(ended, status == QProcess::NormalExit && exitCode == 0);
                      });
+    ++unreported();
     process->start(openerProgram().isEmpty() ? QStringLiteral("xdg-open") : openerProgram(), {target});
+}
+
+void openDocumentReported(const QString& target, const QString& failure) {
+    const QString message = failure.isEmpty() ? "Unable to open the file, " + target : failure;
+    openDocumentWatched(target, [message](bool opened) {
+        if (!opened) showWarning(message);
+    });
 }
 
 void setDocumentOpenerForTesting(DocumentOpener replacement) { opener() = std::move(replacement); }
 
 void setOpenerProgramForTesting(const QString& program) { openerProgram() = program; }
+
+int watchedOpenersUnreported() { return unreported(); }
 
 }  // namespace platform

@@ -60,6 +60,6 @@ void TAboutBox::FormShow() {
     LBLVERSION->setText("Version " + version_);
 }
 
-// Failures to open the links are not reported.
-void TAboutBox::lblemailClick() { platform::openDocument(kMailAddress); }
-void TAboutBox::lbltavrelClick() { platform::openDocument(kHomePage); }
+// A link whose opener fails says so; otherwise the click would seem to do nothing.
+void TAboutBox::lblemailClick() { platform::openDocumentReported(kMailAddress); }
+void TAboutBox::lbltavrelClick() { platform::openDocumentReported(kHomePage); }

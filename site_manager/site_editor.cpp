@@ -2,6 +2,7 @@
 
 #include "components/drop_file_target.h"
 #include "components/file_list_box.h"
+#include "platform/typed_file_name_combo.h"
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/header_footer_editor_text.h"
 #include "site_manager/builder/thumb_options_dialog.h"
@@ -108,6 +109,7 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     cmbstyle = new QComboBox;
     cmbstyle->setEditable(true);
     cmbstyle->setInsertPolicy(QComboBox::InsertAlphabetically);
+    platform::keepTypedFileName(cmbstyle);
     cmbstyle->setToolTip(
         "This is the HTML page from which all created thumbnail index pages will be based.  Any HTML page "
         "can be used but it must contain the text ***CONTENT***");

@@ -1,10 +1,10 @@
 // The site editor's templates, header and footer, the checks before a build, Build All and the
 // preview of the built site.
-#include "components/execute_file.h"
 #include "components/file_list_box.h"
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/hourglass.h"
+#include "platform/shell_open.h"
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/compliance_test_dialog.h"
@@ -89,7 +89,8 @@ void TdlgEditSite::cmbstyleExit() {
 
 void TdlgEditSite::addtexttocombolist(QComboBox* combo) {
     const QString text = combo->currentText();
-    if (text.isEmpty() || combo->findText(text, Qt::MatchFixedString) >= 0) return;
+    // Exact: a path that differs from an item only in case names another file here.
+    if (text.isEmpty() || combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0) return;
     combo->addItem(text);
     combo->setCurrentText(text);
 }
@@ -258,5 +259,7 @@ void TdlgEditSite::btnpreviewClick(QObject* sender) {
     const QString file = sender == btnviewhtml
                              ? cmbstyle->currentText()
                              : withExistingCase(fixpath(edtrotationdirectory->text(), true) + tsiterecord.BaseHTMLName);
-    if (!file.isEmpty()) ExecuteFile(file, QString(), QString(), SW_SHOWMAXIMIZED);
+    // Opened as a document whatever its permissions, and a failing opener is reported: a click
+    // that silently does nothing looks like a broken button.
+    if (!file.isEmpty()) platform::openDocumentReported(file);
 }

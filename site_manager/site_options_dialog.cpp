@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
 #include "platform/help.h"
+#include "platform/typed_file_name_combo.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
@@ -33,6 +34,7 @@ TdlgSIteOptions::TdlgSIteOptions(QWidget* parent) : platform::ModalDialog(parent
     BitBtn4->setToolTip("Browse for a directory where the site should be created on your system");
     edtBaseHTMLName = new QComboBox;
     edtBaseHTMLName->setEditable(true);
+    platform::keepTypedFileName(edtBaseHTMLName);
     edtBaseHTMLName->addItems({"Index.htm", "Index.html", "Default.htm", "Default.html"});
     chkSpindleway = new QCheckBox("Add this site to Spindleway.exe's rotation schedule");
     chkSpindleway->setToolTip(

@@ -205,12 +205,14 @@ void TfrmRichEdit::InsertTextClick(const QString& text) {
 
 void TfrmRichEdit::btnPreviewClick() {
     const QString preview = DataDirectory + "~prev.htm";
+    const QString failure = "Error encountered previewing this HTML!";
     try {
         if (platform::fileExists(preview) && !dodeletefile(preview, true)) throw PageBuildError(preview);
         // Written like a built page, so the browser reads the snippet the way it will appear.
         writePage(preview, "<BODY>\r\n" + Editor->toPlainText() + "\r\n</BODY>");
-        if (!platform::openDocument(preview)) throw PageBuildError(preview);
+        // The opener may fail only after it started; that is reported the same way.
+        platform::openDocumentReported(preview, failure);
     } catch (const PageBuildError&) {
-        platform::showWarning("Error encountered previewing this HTML!");
+        platform::showWarning(failure);
     }
 }

@@ -1,9 +1,10 @@
 #include "site_manager/builder/thumb_options_dialog.h"
 
-#include "components/execute_file.h"
 #include "imaging/open_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/help.h"
+#include "platform/shell_open.h"
+#include "platform/typed_file_name_combo.h"
 #include "site_manager/builder/compliance_test_dialog.h"
 #include "site_manager/builder/text_format.h"
 #include "site_manager/builder/header_footer_editor.h"
@@ -306,6 +307,7 @@ void TdlgThumbOptions::buildImageDisplayPage() {
     cmbimagestyle = new QComboBox;
     cmbimagestyle->setEditable(true);
     cmbimagestyle->setInsertPolicy(QComboBox::NoInsert);
+    platform::keepTypedFileName(cmbimagestyle);
     btnbrowseimagestyle = new QPushButton("Browse..");
     btnTestCompliance = new QPushButton("Test Compliance");
     btnViewPage = new QPushButton("View Page");
@@ -691,7 +693,8 @@ void TdlgThumbOptions::btnTestComplianceClick() {
 }
 
 void TdlgThumbOptions::btnViewPageClick() {
-    ExecuteFile(cmbimagestyle->currentText(), QString(), QString(), SW_SHOWMAXIMIZED);
+    const QString file = cmbimagestyle->currentText();
+    if (!file.isEmpty()) platform::openDocumentReported(file);  // a failing opener is reported
 }
 
 void TdlgThumbOptions::btnbrowsenavigationClick(QLineEdit* target) {
