@@ -56,6 +56,18 @@ qint64 numberAfter(const QString& name, const QString& prefix) {
 
 QByteArray nativeDirectory(const QString& directory) { return QFile::encodeName(fixpath(directory, true)); }
 
+QString strayPlace(StrayFile::Where where) {
+    switch (where) {
+    case StrayFile::InLiveDirectory:
+        return ", in the live directory";
+    case StrayFile::InOtherRotation:
+        return ", in another rotation of the site";
+    case StrayFile::OutsideRotation:
+        break;
+    }
+    return ", outside the rotation directory";
+}
+
 }  // namespace
 
 void TfrmMain::btnRotateCurrentClick(QObject* sender) {
@@ -186,6 +198,11 @@ bool TfrmMain::RotateCurrentRotation(int n) {
         RotationContents contents = rotationContents(source, live, listedFileNames(), siteRotationDirectories());
         for (const QByteArray& directory : contents.unreadable)
             dlgLog->Addwarning("Error encountered changing to the directory, " + QFile::decodeName(directory) + "!", true);
+        // Left out on purpose, so no failure of the run; but the user learns why a file is missing.
+        for (const StrayFile& stray : contents.strays)
+            dlgLog->AddSkipWarning("The file, " + QFile::decodeName(stray.path) + ", of site, " + tsiterecord.Name +
+                                   ", was not published: it really lies at " + QFile::decodeName(stray.realPath) +
+                                   strayPlace(stray.where));
         switch (contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies) : CopyOutcome::NothingChanged) {
         case CopyOutcome::AllPublished:
             dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + number, false);

@@ -141,3 +141,62 @@ TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {
         EXPECT_EQ(data.storedPosition(), "2");
     }
 }
+
+// Whatever links a rotation holds, only files that really lie in it go live. Each one left out is
+// named in the log as an error line, but it fails nothing: the run ends with 0, silently.
+TEST(SpindlewayPublication, OnlyFilesThatReallyLieInTheRotationGoLive) {
+    const struct {
+        const char* what;
+        QString link, target;  // a link in rotation 1, and where it leads in the data directory
+        QString file, real;    // the file of the rotation it makes, and where that really lies
+        QString place;         // the end of the file's log line; empty: it goes live
+    } cases[] = {
+        {"a top-level link to an outside file", "secret.txt", "secret.txt", "secret.txt", "secret.txt",
+         "outside the rotation directory"},
+        {"a referenced link into the other rotation", "img/b.jpg", "Site_1/R2/b.jpg", "img/b.jpg", "Site_1/R2/b.jpg",
+         "in another rotation of the site"},
+        {"a referenced link to a folder outside the site", "css", "private", "css/site.css", "private/site.css",
+         "outside the rotation directory"},
+        {"thumbs as a link to an outside folder", "thumbs", "private", "thumbs/site.css", "private/site.css",
+         "outside the rotation directory"},
+        {"a link to the live directory", "current.html", "www/Index.html", "current.html", "www/Index.html",
+         "in the live directory"},
+        {"a harmless link inside the rotation", "img/b.jpg", "Site_1/R1/a.jpg", "img/b.jpg", "", ""},
+    };
+    const QByteArray page =
+        "<html><link rel=\"stylesheet\" href=\"css/site.css\"><img src=\"img/logo.gif\">"
+        "<img src=\"img/b.jpg\"></html>";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpindlewayData data;
+        data.addSite(2, 1);
+        data.addRotationSection(1);
+        data.addRotationSection(2);
+        writeFile(data.rotation(1) + "Index.html", page);
+        writeFile(data.rotation(1) + "a.jpg", "photo a");
+        writeFile(data.rotation(2) + "Index.html", "rotation 2");
+        writeFile(data.rotation(2) + "b.jpg", "photo b");
+        writeFile(data.path() + "secret.txt", "secret");
+        writeFile(data.path() + "private/site.css", "private");
+        writeFile(data.live() + "Index.html", "the live page");
+        writeFile(data.rotation(1) + "img/logo.gif", "logo");
+        ASSERT_TRUE(QFile::link(data.path() + c.target, data.rotation(1) + c.link));
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out + run.err, "");
+        QStringList live = {"Index.html: " + QString::fromLatin1(page), "a.jpg: photo a", "img/", "img/logo.gif: logo"};
+        if (c.place.isEmpty()) live << c.file + ": photo a";
+        live.sort();
+        EXPECT_EQ(treeContents(data.live()), live);
+        EXPECT_EQ(data.storedPosition(), "2");
+        const QStringList errors = errorLinesOf(data.logLines());
+        EXPECT_EQ(errors.size(), c.place.isEmpty() ? 0 : 1) << data.logLines().join("\n").toStdString();
+        if (!c.place.isEmpty()) {
+            EXPECT_TRUE(errors.value(0).endsWith(" - The file, " + data.rotation(1) + c.file +
+                                                 ", of site, Garden, was not published: it really lies at " +
+                                                 QFileInfo(data.path() + c.real).canonicalFilePath() + ", " + c.place))
+                << errors.value(0).toStdString();
+        }
+    }
+}
