@@ -72,6 +72,14 @@ QString strayPlace(StrayFile::Where where) {
 
 void TfrmMain::btnRotateCurrentClick(QObject* sender) {
     const bool fromButton = sender != nullptr && sender == btnRotateCurrent;
+    // A site whose file cannot be read is told as such, not as one without auto-rotation.
+    if (fromButton && lbxsites->currentRow() >= 0) {
+        const QString failure = siteReadError(lbxsites->currentRow());
+        if (!failure.isEmpty()) {
+            platform::showWarning(failure);
+            return;
+        }
+    }
     if (!tsiterecord.AutoRotate) {
         report("The site, " + tsiterecord.Name + ", does not have auto-rotation enabled so it will be skipped!", false);
         return;
@@ -414,6 +422,11 @@ void TfrmMain::btnrotateallClick() {
             try {
                 lbxsites->setCurrentRow(i);
                 lbxsitesClick();
+                // A site whose file cannot be read must not pass for one that merely does not rotate.
+                if (const QString failure = siteReadError(i); !failure.isEmpty()) {
+                    dlgLog->Addwarning(failure, true);
+                    continue;
+                }
                 showProgress("Processing Site, " + tsiterecord.Name);
                 if (tsiterecord.AutoRotate) {
                     btnRotateCurrentClick(nullptr);

@@ -2,10 +2,13 @@
 // unattended run that tells its scheduler how it went.
 #include "tests/common/file_size_limit.h"
 #include "tests/common/link_checker.h"
+#include "tests/common/without_permission_override.h"
 #include "tests/rotation_tool/spindleway_process.h"
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 using testing_support::readFile;
@@ -20,14 +23,16 @@ struct RunResult {
     QByteArray out, err;
 };
 
-// An unattended run; with a limit, no file may grow past that many bytes (the kernel refuses the
-// write instead of ending the process); with failingSync, the disk takes every write but cannot
-// store the data when the program syncs its file system.
+// An unattended run, bound by the permission bits as any user's would be, root's too; with a
+// limit, no file may grow past that many bytes (the kernel refuses the write instead of ending the
+// process); with failingSync, the disk takes every write but cannot store the data when the
+// program syncs its file system.
 RunResult rotate(const SpindlewayData& data, rlim_t fileSizeLimit = 0, bool failingSync = false) {
     QProcess process;
     data.prepare(process);
     process.setArguments({"/ROTATE"});
     process.setChildProcessModifier([fileSizeLimit, failingSync] {
+        testing_support::dropPermissionOverrideAcrossExec();
         if (fileSizeLimit > 0) {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
@@ -198,5 +203,48 @@ TEST(SpindlewayPublication, OnlyFilesThatReallyLieInTheRotationGoLive) {
                                                  QFileInfo(data.path() + c.real).canonicalFilePath() + ", " + c.place))
                 << errors.value(0).toStdString();
         }
+    }
+}
+
+// A site whose file cannot be read is no site that merely does not rotate: the run names it, goes
+// on with the next site and tells the scheduler it failed.
+TEST(SpindlewayPublication, ASiteThatCannotBeReadFailsTheRunAndTheNextSiteStillRotates) {
+    QByteArray randomBytes(4096, '\0');
+    QRandomGenerator random(7);
+    random.fillRange(reinterpret_cast<quint32*>(randomBytes.data()), randomBytes.size() / 4);
+    const QByteArray validSite = "[General]\r\nName=Shed\r\nPath=%\\Shed\r\nLivePath=/nowhere\r\nAutoRotate=True\r\n";
+    const struct {
+        const char* what;
+        std::optional<QByteArray> content;  // none: no file
+        bool readable;
+    } cases[] = {
+        {"a missing site file", std::nullopt, true},
+        {"a site file without read permission", validSite, false},
+        {"a site file of random bytes", randomBytes, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpindlewayData data;
+        data.addSite(1, 1);
+        data.addRotationSection(1);
+        addSubFolderRotation(data, "new");
+        // The readable site as an editor may leave it: a byte order mark and a byte of Latin-1.
+        writeFile(data.path() + "Site_1.ini", "\xEF\xBB\xBF; G\xE4rten\r\n" + readFile(data.path() + "Site_1.ini"));
+        writeFile(data.path() + "sites.ini", "[Sites]\r\nSite_2=Shed\r\nSite_1=Garden\r\n");
+        const QString siteFile = data.path() + "Site_2.ini";
+        if (c.content) writeFile(siteFile, *c.content);
+        if (!c.readable) QFile::setPermissions(siteFile, QFileDevice::WriteOwner);
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        const QStringList errors = QString::fromLocal8Bit(run.err).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(errors.size(), 1) << run.err.toStdString();
+        EXPECT_TRUE(errors[0].startsWith("! ") &&
+                    errors[0].endsWith(" - Error analysing the status of Site 0: Site_2, " + siteFile))
+            << errors[0].toStdString();
+        EXPECT_EQ(errorLinesOf(data.logLines()), errors);
+        EXPECT_EQ(treeContents(data.live()), treeContents(data.rotation(1)));
+        EXPECT_EQ(data.storedPosition(), "2");
     }
 }
