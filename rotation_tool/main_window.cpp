@@ -186,6 +186,14 @@ void TfrmMain::lbxsitesClick() {
 
 bool TfrmMain::loadsite(const QString& key) { return readSiteRecord(key, tsiterecord); }
 
+QString TfrmMain::siteReadError(int index) const {
+    const QString key = lbxsites->item(index)->text();
+    const QString file = siteFileName(key);
+    // A file that is missing or may not be read reads as empty, as does one that is no ini file.
+    if (platform::IniFile(file).sectionExists(kGeneral)) return QString();
+    return "Error analysing the status of Site " + QString::number(index) + ": " + key + ", " + file;
+}
+
 void TfrmMain::doselectionstatus() { showSiteStatus(true); }
 
 void TfrmMain::btnOptionsClick() {

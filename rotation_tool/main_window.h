@@ -97,6 +97,10 @@ public:
 private:
     // A report that goes to the log as an error when unattended, else into a box.
     void report(const QString& text, bool asWarning);
+    // The error for the site at the list index when its site file cannot be read as one (missing,
+    // not readable, or without a [General] section); empty when it can. A readable site without a
+    // path is no such error: its rotations may have paths of their own.
+    QString siteReadError(int index) const;
     // The rotation numbers that can be valid for the current site, in the order of the search
     // from start up to count and then from 1: only numbers that have a section in the site file
     // or an existing default directory, so a huge count costs no more than a small one.

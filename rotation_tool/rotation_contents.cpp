@@ -7,9 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <sys/stat.h>
 
 namespace rotation_tool {
@@ -74,16 +77,17 @@ class Contents {
 public:
     Contents(const QByteArray& source, const QByteArray& live, const QList<QByteArray>& otherRotations)
         : source_(source), live_(live) {
-        Identity own{}, id{};
-        const bool haveOwn = identityOf(source, &own);
-        if (identityOf(live, &id)) closed_.insert(id);
+        Identity id{};
+        haveOwn_ = identityOf(source, &own_);
+        if ((haveLive_ = identityOf(live, &liveId_))) closed_.insert(liveId_);
         for (const QByteArray& rotation : otherRotations)
-            if (identityOf(rotation, &id) && !(haveOwn && id == own)) closed_.insert(id);
+            if (identityOf(rotation, &id) && !(haveOwn_ && id == own_)) closed_.insert(id);
     }
 
     void add(const QByteArray& relative, RotationPass pass) {
         if (taken_.contains(relative)) return;
         taken_.insert(relative);
+        if (isStray(source_ + relative)) return;
         result.copies.append({source_ + relative, live_ + relative, pass});
     }
 
@@ -146,9 +150,65 @@ private:
         return false;
     }
 
+    // True when the file, every link resolved, lies anywhere but in this rotation: it is then
+    // recorded as a stray. A file whose real path cannot be found is left to the copy, which
+    // reports it when it cannot be read either.
+    bool isStray(const QByteArray& path) {
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0) return false;
+        const qsizetype slash = path.lastIndexOf('/');
+        QByteArray realPath;
+        if (S_ISLNK(info.st_mode)) {
+            realPath = realPathOf(path);
+        } else {
+            // Most files are no links: their folder's real path, found once, tells.
+            const QByteArray given = path.left(slash);
+            auto folder = realFolders_.constFind(given);
+            if (folder == realFolders_.constEnd()) folder = realFolders_.insert(given, realPathOf(given));
+            if (!folder->isEmpty()) realPath = *folder + path.mid(slash);
+        }
+        if (realPath.isEmpty()) return false;
+        const std::optional<StrayFile::Where> where = placeOf(realPath.left(realPath.lastIndexOf('/')));
+        if (where) result.strays.append({path, realPath, *where});
+        return where.has_value();
+    }
+
+    static QByteArray realPathOf(const QByteArray& path) {
+        char* resolved = ::realpath(path.constData(), nullptr);
+        const QByteArray real(resolved);
+        ::free(resolved);
+        return real;
+    }
+
+    // Where a folder given by its real path lies: nothing when in this rotation and in no closed
+    // folder below it. Each folder on the way up is looked at once.
+    std::optional<StrayFile::Where> placeOf(const QByteArray& realFolder) {
+        const auto known = places_.constFind(realFolder);
+        if (known != places_.constEnd()) return *known;
+        Identity id{};
+        const bool found = identityOf(realFolder.isEmpty() ? "/" : realFolder, &id);
+        std::optional<StrayFile::Where> place;  // none: in this rotation
+        if (!(found && haveOwn_ && id == own_)) {
+            if (found && haveLive_ && id == liveId_)
+                place = StrayFile::InLiveDirectory;
+            else if (found && closed_.contains(id))
+                place = StrayFile::InOtherRotation;
+            else if (realFolder.isEmpty())
+                place = StrayFile::OutsideRotation;  // the root: the rotation was not on the way
+            else
+                place = placeOf(realFolder.left(realFolder.lastIndexOf('/')));
+        }
+        places_.insert(realFolder, place);
+        return place;
+    }
+
     QByteArray source_, live_;
+    Identity own_{}, liveId_{};
+    bool haveOwn_ = false, haveLive_ = false;
     QSet<Identity> closed_;
     QSet<QByteArray> taken_;
+    QHash<QByteArray, QByteArray> realFolders_;                  // by the folder's path as given
+    QHash<QByteArray, std::optional<StrayFile::Where>> places_;  // by the folder's real path
 };
 
 }  // namespace

@@ -15,16 +15,28 @@ namespace rotation_tool {
 // page, then the pages, so that no live page ever points at a file that is not there yet.
 enum RotationPass { kThumbnailPass = 0, kFilePass = 1, kPagePass = 2 };
 
+// A file of the rotation that stays out because it really lies elsewhere: it is, or lies in, a
+// symbolic link that leads out of the rotation directory.
+struct StrayFile {
+    enum Where { OutsideRotation, InLiveDirectory, InOtherRotation };
+    QByteArray path;      // as the rotation names it (native)
+    QByteArray realPath;  // every link resolved
+    Where where;
+};
+
 struct RotationContents {
     QList<FileCopy> copies;  // by pass
     // Sub-folders of the rotation that could not be listed (native paths).
     QList<QByteArray> unreadable;
+    // Files left out because their links lead out of the rotation.
+    QList<StrayFile> strays;
 };
 
 // The copies of a rotation directory into the live directory (both native, with a trailing "/").
 // The files of the rotation directory itself are given (as the window lists them). No file is
 // taken from inside the live directory or from inside one of the site's rotation directories
-// (otherRotations, native) other than this one, whatever path a page gives.
+// (otherRotations, native) other than this one, whatever path a page gives; nor any file whose
+// real path, every link resolved, lies anywhere but in this rotation directory (a stray).
 RotationContents rotationContents(const QByteArray& source, const QByteArray& live,
                                   const QList<QByteArray>& topLevelFiles, const QList<QByteArray>& otherRotations);
 

@@ -56,10 +56,30 @@ qint64 numberAfter(const QString& name, const QString& prefix) {
 
 QByteArray nativeDirectory(const QString& directory) { return QFile::encodeName(fixpath(directory, true)); }
 
+QString strayPlace(StrayFile::Where where) {
+    switch (where) {
+    case StrayFile::InLiveDirectory:
+        return ", in the live directory";
+    case StrayFile::InOtherRotation:
+        return ", in another rotation of the site";
+    case StrayFile::OutsideRotation:
+        break;
+    }
+    return ", outside the rotation directory";
+}
+
 }  // namespace
 
 void TfrmMain::btnRotateCurrentClick(QObject* sender) {
     const bool fromButton = sender != nullptr && sender == btnRotateCurrent;
+    // A site whose file cannot be read is told as such, not as one without auto-rotation.
+    if (fromButton && lbxsites->currentRow() >= 0) {
+        const QString failure = siteReadError(lbxsites->currentRow());
+        if (!failure.isEmpty()) {
+            platform::showWarning(failure);
+            return;
+        }
+    }
     if (!tsiterecord.AutoRotate) {
         report("The site, " + tsiterecord.Name + ", does not have auto-rotation enabled so it will be skipped!", false);
         return;
@@ -186,6 +206,11 @@ bool TfrmMain::RotateCurrentRotation(int n) {
         RotationContents contents = rotationContents(source, live, listedFileNames(), siteRotationDirectories());
         for (const QByteArray& directory : contents.unreadable)
             dlgLog->Addwarning("Error encountered changing to the directory, " + QFile::decodeName(directory) + "!", true);
+        // Left out on purpose, so no failure of the run; but the user learns why a file is missing.
+        for (const StrayFile& stray : contents.strays)
+            dlgLog->AddSkipWarning("The file, " + QFile::decodeName(stray.path) + ", of site, " + tsiterecord.Name +
+                                   ", was not published: it really lies at " + QFile::decodeName(stray.realPath) +
+                                   strayPlace(stray.where));
         switch (contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies) : CopyOutcome::NothingChanged) {
         case CopyOutcome::AllPublished:
             dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + number, false);
@@ -397,6 +422,11 @@ void TfrmMain::btnrotateallClick() {
             try {
                 lbxsites->setCurrentRow(i);
                 lbxsitesClick();
+                // A site whose file cannot be read must not pass for one that merely does not rotate.
+                if (const QString failure = siteReadError(i); !failure.isEmpty()) {
+                    dlgLog->Addwarning(failure, true);
+                    continue;
+                }
                 showProgress("Processing Site, " + tsiterecord.Name);
                 if (tsiterecord.AutoRotate) {
                     btnRotateCurrentClick(nullptr);

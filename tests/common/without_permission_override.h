@@ -3,6 +3,7 @@
 #pragma once
 
 #include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -29,5 +30,20 @@ private:
     __user_cap_data_struct saved_[2]{};
     bool active_ = false;
 };
+
+// For a child process between fork and exec (a QProcess child process modifier): the program it
+// starts has no CAP_DAC_OVERRIDE or CAP_DAC_READ_SEARCH either, even when it runs as root, which
+// would otherwise get them back at exec. Only system calls, as a forked child allows.
+inline void dropPermissionOverrideAcrossExec() {
+    for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+        ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+        ::prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_LOWER, capability, 0, 0);
+    }
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (::syscall(SYS_capget, &header, data) != 0) return;
+    data[0].inheritable &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    ::syscall(SYS_capset, &header, data);
+}
 
 }  // namespace testing_support

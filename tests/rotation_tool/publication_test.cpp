@@ -2,10 +2,13 @@
 // unattended run that tells its scheduler how it went.
 #include "tests/common/file_size_limit.h"
 #include "tests/common/link_checker.h"
+#include "tests/common/without_permission_override.h"
 #include "tests/rotation_tool/spindleway_process.h"
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 using testing_support::readFile;
@@ -20,14 +23,16 @@ struct RunResult {
     QByteArray out, err;
 };
 
-// An unattended run; with a limit, no file may grow past that many bytes (the kernel refuses the
-// write instead of ending the process); with failingSync, the disk takes every write but cannot
-// store the data when the program syncs its file system.
+// An unattended run, bound by the permission bits as any user's would be, root's too; with a
+// limit, no file may grow past that many bytes (the kernel refuses the write instead of ending the
+// process); with failingSync, the disk takes every write but cannot store the data when the
+// program syncs its file system.
 RunResult rotate(const SpindlewayData& data, rlim_t fileSizeLimit = 0, bool failingSync = false) {
     QProcess process;
     data.prepare(process);
     process.setArguments({"/ROTATE"});
     process.setChildProcessModifier([fileSizeLimit, failingSync] {
+        testing_support::dropPermissionOverrideAcrossExec();
         if (fileSizeLimit > 0) {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
@@ -138,6 +143,108 @@ TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {
                                                                                  "img/paper.~gi: old paper",
                                                                                  "thumbs/a_thb.~jp: old thumb"})
             EXPECT_TRUE(live.contains(entry)) << entry.toStdString();
+        EXPECT_EQ(data.storedPosition(), "2");
+    }
+}
+
+// Whatever links a rotation holds, only files that really lie in it go live. Each one left out is
+// named in the log as an error line, but it fails nothing: the run ends with 0, silently.
+TEST(SpindlewayPublication, OnlyFilesThatReallyLieInTheRotationGoLive) {
+    const struct {
+        const char* what;
+        QString link, target;  // a link in rotation 1, and where it leads in the data directory
+        QString file, real;    // the file of the rotation it makes, and where that really lies
+        QString place;         // the end of the file's log line; empty: it goes live
+    } cases[] = {
+        {"a top-level link to an outside file", "secret.txt", "secret.txt", "secret.txt", "secret.txt",
+         "outside the rotation directory"},
+        {"a referenced link into the other rotation", "img/b.jpg", "Site_1/R2/b.jpg", "img/b.jpg", "Site_1/R2/b.jpg",
+         "in another rotation of the site"},
+        {"a referenced link to a folder outside the site", "css", "private", "css/site.css", "private/site.css",
+         "outside the rotation directory"},
+        {"thumbs as a link to an outside folder", "thumbs", "private", "thumbs/site.css", "private/site.css",
+         "outside the rotation directory"},
+        {"a link to the live directory", "current.html", "www/Index.html", "current.html", "www/Index.html",
+         "in the live directory"},
+        {"a harmless link inside the rotation", "img/b.jpg", "Site_1/R1/a.jpg", "img/b.jpg", "", ""},
+    };
+    const QByteArray page =
+        "<html><link rel=\"stylesheet\" href=\"css/site.css\"><img src=\"img/logo.gif\">"
+        "<img src=\"img/b.jpg\"></html>";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpindlewayData data;
+        data.addSite(2, 1);
+        data.addRotationSection(1);
+        data.addRotationSection(2);
+        writeFile(data.rotation(1) + "Index.html", page);
+        writeFile(data.rotation(1) + "a.jpg", "photo a");
+        writeFile(data.rotation(2) + "Index.html", "rotation 2");
+        writeFile(data.rotation(2) + "b.jpg", "photo b");
+        writeFile(data.path() + "secret.txt", "secret");
+        writeFile(data.path() + "private/site.css", "private");
+        writeFile(data.live() + "Index.html", "the live page");
+        writeFile(data.rotation(1) + "img/logo.gif", "logo");
+        ASSERT_TRUE(QFile::link(data.path() + c.target, data.rotation(1) + c.link));
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out + run.err, "");
+        QStringList live = {"Index.html: " + QString::fromLatin1(page), "a.jpg: photo a", "img/", "img/logo.gif: logo"};
+        if (c.place.isEmpty()) live << c.file + ": photo a";
+        live.sort();
+        EXPECT_EQ(treeContents(data.live()), live);
+        EXPECT_EQ(data.storedPosition(), "2");
+        const QStringList errors = errorLinesOf(data.logLines());
+        EXPECT_EQ(errors.size(), c.place.isEmpty() ? 0 : 1) << data.logLines().join("\n").toStdString();
+        if (!c.place.isEmpty()) {
+            EXPECT_TRUE(errors.value(0).endsWith(" - The file, " + data.rotation(1) + c.file +
+                                                 ", of site, Garden, was not published: it really lies at " +
+                                                 QFileInfo(data.path() + c.real).canonicalFilePath() + ", " + c.place))
+                << errors.value(0).toStdString();
+        }
+    }
+}
+
+// A site whose file cannot be read is no site that merely does not rotate: the run names it, goes
+// on with the next site and tells the scheduler it failed.
+TEST(SpindlewayPublication, ASiteThatCannotBeReadFailsTheRunAndTheNextSiteStillRotates) {
+    QByteArray randomBytes(4096, '\0');
+    QRandomGenerator random(7);
+    random.fillRange(reinterpret_cast<quint32*>(randomBytes.data()), randomBytes.size() / 4);
+    const QByteArray validSite = "[General]\r\nName=Shed\r\nPath=%\\Shed\r\nLivePath=/nowhere\r\nAutoRotate=True\r\n";
+    const struct {
+        const char* what;
+        std::optional<QByteArray> content;  // none: no file
+        bool readable;
+    } cases[] = {
+        {"a missing site file", std::nullopt, true},
+        {"a site file without read permission", validSite, false},
+        {"a site file of random bytes", randomBytes, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpindlewayData data;
+        data.addSite(1, 1);
+        data.addRotationSection(1);
+        addSubFolderRotation(data, "new");
+        // The readable site as an editor may leave it: a byte order mark and a byte of Latin-1.
+        writeFile(data.path() + "Site_1.ini", "\xEF\xBB\xBF; G\xE4rten\r\n" + readFile(data.path() + "Site_1.ini"));
+        writeFile(data.path() + "sites.ini", "[Sites]\r\nSite_2=Shed\r\nSite_1=Garden\r\n");
+        const QString siteFile = data.path() + "Site_2.ini";
+        if (c.content) writeFile(siteFile, *c.content);
+        if (!c.readable) QFile::setPermissions(siteFile, QFileDevice::WriteOwner);
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        const QStringList errors = QString::fromLocal8Bit(run.err).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(errors.size(), 1) << run.err.toStdString();
+        EXPECT_TRUE(errors[0].startsWith("! ") &&
+                    errors[0].endsWith(" - Error analysing the status of Site 0: Site_2, " + siteFile))
+            << errors[0].toStdString();
+        EXPECT_EQ(errorLinesOf(data.logLines()), errors);
+        EXPECT_EQ(treeContents(data.live()), treeContents(data.rotation(1)));
         EXPECT_EQ(data.storedPosition(), "2");
     }
 }

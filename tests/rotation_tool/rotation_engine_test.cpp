@@ -487,3 +487,17 @@ TEST(RotationFileSteps, ANewTargetIsLinkedInWholeAndOneMadeMeanwhileIsReplacedSa
     rotation_tool::discardFile(dropped);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
+
+TEST_F(RotationToolTest, RotateCurrentOnASiteThatCannotBeReadSaysSoInABox) {
+    addSite("Site_1", "Garden", 1, 1);
+    addRotation("Site_1", 1);
+    platform::IniFile(data.file("sites.ini")).writeString("Sites", "Site_2", "Shed");  // no site file
+    startTool();
+    clickSite("Site_2");
+    MessageScript script;
+    script.answer(MessageResult::OK);
+    main->btnRotateCurrent->click();
+    EXPECT_EQ(script.texts(), QStringList{"Error analysing the status of Site 1: Site_2, " + data.file("Site_2.ini")});
+    EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Warning);
+    EXPECT_EQ(script.dialogsShown(), 0);  // no log window: nothing was rotated
+}
