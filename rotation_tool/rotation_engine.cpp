@@ -421,9 +421,13 @@ void TfrmMain::btnrotateallClick() {
         for (int i = 0; i < lbxsites->count(); ++i) {
             try {
                 lbxsites->setCurrentRow(i);
-                lbxsitesClick();
+                // As a click on the list loads it, keeping the loader's answer.
+                const bool loaded = loadsite(lbxsites->item(i)->text());
+                doselectionstatus();
                 // A site whose file cannot be read must not pass for one that merely does not rotate.
-                if (const QString failure = siteReadError(i); !failure.isEmpty()) {
+                // Only a site that did not load is looked at again: a readable one without a path
+                // may still rotate, through the paths its rotations store.
+                if (const QString failure = loaded ? QString() : siteReadError(i); !failure.isEmpty()) {
                     dlgLog->Addwarning(failure, true);
                     continue;
                 }
