@@ -422,8 +422,7 @@ void forEachRotationLine(const QString& siteKey, const std::function<void(int ro
             // into the site directory.
             QString stored = ini.readString(sectionName(n), "Rotation_Path", QString());
             if (stored.isEmpty() && !ini.valueExists(sectionName(n), "Rotation_Path"))
-                stored =
-                    rotations ? existingCase(fixpath(sitePath, true) + "rotation_" + QString::number(n)) : sitePath;
+                stored = rotations ? defaultRotationDirectory(sitePath, "rotation_", n, existingCase) : sitePath;
             const QString directory = existingCase(fixpath(readStoredPath(stored), true));
             if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
                 const QStringList support = supportFileNamesOf(ini, siteKey, n);

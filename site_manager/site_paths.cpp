@@ -84,5 +84,10 @@ QString ExistingCase::operator()(const QString& path) {
 QString withExistingCase(const QString& path) { return ExistingCase()(path); }
 
 QString defaultRotationDirectory(const QString& sitePath, const QString& stem, qint64 n) {
-    return withExistingCase(fixpath(sitePath, true) + stem + QString::number(n));
+    ExistingCase existingCase;
+    return defaultRotationDirectory(sitePath, stem, n, existingCase);
+}
+
+QString defaultRotationDirectory(const QString& sitePath, const QString& stem, qint64 n, ExistingCase& existingCase) {
+    return existingCase(fixpath(sitePath, true) + stem + QString::number(n));
 }

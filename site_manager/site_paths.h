@@ -37,3 +37,5 @@ private:
 // The directory of rotation n when its section has no Rotation_Path: the site path with its
 // separator, then stem + n; withExistingCase where only the letter case differs on disk.
 QString defaultRotationDirectory(const QString& sitePath, const QString& stem, qint64 n);
+// The same, finding the letter case through a lookup shared by many paths.
+QString defaultRotationDirectory(const QString& sitePath, const QString& stem, qint64 n, ExistingCase& existingCase);
