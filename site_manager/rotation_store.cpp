@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -403,6 +404,23 @@ QStringList supportFileNamesOf(const IniFile& ini, const QString& siteKey, int n
     return storedSupportFileNames(ini, n);
 }
 
+// The number of rotations the site editor lists for the site.
+int listedRotationCount(const IniFile& ini) {
+    const int count = wholeNumber(ini.readString("General", "RotationCount", "10")).value_or(10);
+    return ApplicationOptions.UseRotations ? count : qMin(count, 1);
+}
+
+// The directory of rotation n as the site editor lists it: the one its section stores, else the
+// default one. The default only for a section without one: finding its letter case looks into
+// the site directory.
+QString listedRotationDirectory(const IniFile& ini, int n, const QString& sitePath, ExistingCase& existingCase) {
+    QString stored = ini.readString(sectionName(n), "Rotation_Path", QString());
+    if (stored.isEmpty() && !ini.valueExists(sectionName(n), "Rotation_Path"))
+        stored = ApplicationOptions.UseRotations ? defaultRotationDirectory(sitePath, "rotation_", n, existingCase)
+                                                 : sitePath;
+    return existingCase(fixpath(readStoredPath(stored), true));
+}
+
 // Hands each rotation's list line to take, rotation 1 first (only rotation `only` when it is not
 // 0); the lines made before a failure stay taken.
 void forEachRotationLine(const QString& siteKey, const std::function<void(int row, const QString& line)>& take,
@@ -410,20 +428,14 @@ void forEachRotationLine(const QString& siteKey, const std::function<void(int ro
     try {
         const IniFile ini(siteFileName(siteKey));
         const bool rotations = ApplicationOptions.UseRotations;
-        int count = wholeNumber(ini.readString("General", "RotationCount", "10")).value_or(10);
-        if (!rotations) count = qMin(count, 1);
+        const int count = listedRotationCount(ini);
         const QString sitePath = readStoredPath(ini.readString("General", "Path", QString()));
         const QString baseName = ini.readString("General", "BaseHTMLName", "Index.html");
 
         ExistingCase existingCase;
         for (int n = only > 0 ? only : 1; n <= (only > 0 ? qMin(only, count) : count); ++n) {
             QString line = rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site ");
-            // The default directory only for a section without one: finding its letter case looks
-            // into the site directory.
-            QString stored = ini.readString(sectionName(n), "Rotation_Path", QString());
-            if (stored.isEmpty() && !ini.valueExists(sectionName(n), "Rotation_Path"))
-                stored = rotations ? defaultRotationDirectory(sitePath, "rotation_", n, existingCase) : sitePath;
-            const QString directory = existingCase(fixpath(readStoredPath(stored), true));
+            const QString directory = listedRotationDirectory(ini, n, sitePath, existingCase);
             if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
                 const QStringList support = supportFileNamesOf(ini, siteKey, n);
                 line += " : " + QString::number(countRotationImages(directory, support)) + " Images";
@@ -474,6 +486,20 @@ bool LoadRotation(const QString& siteKey, int rotationNumber, bool loadPath, boo
     dlgEditSite->cmbHeaderChange();
     dlgEditSite->cmbstyleChange();
     return result;
+}
+
+QList<SiteRotationDirectory> listedRotationDirectories(const QString& siteKey, const QString& sitePath) {
+    QList<SiteRotationDirectory> rotations;
+    try {
+        const IniFile ini(siteFileName(siteKey));
+        const QString path = readStoredPath(sitePath);
+        ExistingCase existingCase;
+        for (int n = 1, count = listedRotationCount(ini); n <= count; ++n)
+            rotations.append({n, QFile::encodeName(listedRotationDirectory(ini, n, path, existingCase))});
+    } catch (const std::exception&) {
+        // An unreadable site file lists no rotations.
+    }
+    return rotations;
 }
 
 void loadrotationlist(const QString& siteKey, QListWidget* list) {

@@ -2,6 +2,8 @@
 // The settings of each rotation live in [Rotation_<n>] of the site file. While a rotation is
 // edited they live in the controls of the site editor and the layout settings dialog; these
 // functions move them between the two. A key missing from a section leaves its control as it is.
+#include "site_manager/rotation_folders.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,10 @@ bool SaveRotations(int firstRotation, int lastRotation, bool writeStatusAndPath)
 
 // Reads [Rotation_<n>] of the given site's file into the controls.
 bool LoadRotation(const QString& siteKey, int rotationNumber, bool loadPath, bool makeCurrent);
+
+// The rotations the site editor lists for the site, with their directories (native, with a
+// trailing "/"): the one each section stores, else the default one beside the site path given.
+QList<SiteRotationDirectory> listedRotationDirectories(const QString& siteKey, const QString& sitePath);
 
 // One line per rotation of the site: "Rotation 2 : 14 Images : Built" and the like.
 void loadrotationlist(const QString& siteKey, QListWidget* list);

@@ -8,10 +8,13 @@
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
+#include "site_manager/rotation_store.h"
+#include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -151,6 +154,18 @@ void TdlgSIteOptions::BitBtn1Click() {
         platform::showInformation(
             "You have elected to automatically rotate this site, but have not entered a destination directory!");
         return;
+    }
+    if (chkSpindleway->isChecked()) {
+        // Going live into a folder a rotation publishes from would overwrite that rotation's files.
+        const QByteArray live = QFile::encodeName(fixpath(edtlivepath->text(), true));
+        if (const auto overwritten =
+                rotationFolderUnderLiveDirectory(live, listedRotationDirectories(tsiterecord.key, path))) {
+            platform::showInformation("Copying the rotation to " + edtlivepath->text() +
+                                      " would overwrite the files of rotation " +
+                                      QString::number(overwritten->rotation) + " in " +
+                                      QFile::decodeName(overwritten->folder) + "!  Please choose another directory.");
+            return;
+        }
     }
     if (!platform::directoryExists(path)) {
         if (!platform::confirmYesNo("The directory, " + path + ", does not exist.  Would you like to create it?"))
