@@ -189,8 +189,9 @@ bool TfrmMain::loadsite(const QString& key) { return readSiteRecord(key, tsitere
 QString TfrmMain::siteReadError(int index) const {
     const QString key = lbxsites->item(index)->text();
     const QString file = siteFileName(key);
-    // A file that is missing or may not be read reads as empty, as does one that is no ini file.
-    if (platform::IniFile(file).sectionExists(kGeneral)) return QString();
+    // A file that is missing or may not be read reads as empty, as does one that is no ini file;
+    // a [General] without a single key tells nothing of the site either.
+    if (!platform::IniFile(file).readSection(kGeneral).isEmpty()) return QString();
     return "Error analysing the status of Site " + QString::number(index) + ": " + key + ", " + file;
 }
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <memory>
 #include <QString>
+#include "rotation_tool/rotation_contents.h"
 #include "rotation_tool/rotation_files.h"
 #include "site_manager/site_list_form.h"
 
@@ -98,8 +99,8 @@ private:
     // A report that goes to the log as an error when unattended, else into a box.
     void report(const QString& text, bool asWarning);
     // The error for the site at the list index when its site file cannot be read as one (missing,
-    // not readable, or without a [General] section); empty when it can. A readable site without a
-    // path is no such error: its rotations may have paths of their own.
+    // not readable, or without a key in a [General] section); empty when it can. A readable site
+    // without a path is no such error: its rotations may have paths of their own.
     QString siteReadError(int index) const;
     // The rotation numbers that can be valid for the current site, in the order of the search
     // from start up to count and then from 1: only numbers that have a section in the site file
@@ -109,10 +110,10 @@ private:
     QList<qint64> rotationNumbers(const platform::IniFile& site);
     // The directory of rotation n of the current site, as stored or by default.
     QString rotationDirectory(const platform::IniFile& site, qint64 n) const;
-    // The directories of all rotations of the current site (native, with a trailing "/").
-    QList<QByteArray> siteRotationDirectories();
-    // The files of the directory in edtrotationdirectory, by their names as stored.
-    QList<QByteArray> listedFileNames() const;
+    // All rotations of the current site with their directories (native, with a trailing "/").
+    QList<SiteRotationDirectory> siteRotations();
+    // The entries of the directory in edtrotationdirectory, by their names as stored.
+    DirectoryEntries listedEntries() const;
 
     // Label7 := text, painted at once unless it was painted only just now.
     void showProgress(const QString& text);
@@ -121,6 +122,8 @@ private:
     const QHash<QString, QList<qint64>>& numberedSubdirectories(const QString& directory);
 
     std::unique_ptr<WorkerPool> workers_;
+    // The entries of the listed directory that are neither regular files nor directories.
+    QList<QByteArray> listedOthers_;
     QHash<QString, QHash<QString, QList<qint64>>> numberedSubdirectories_;
     bool rotatingAll_ = false;
     QElapsedTimer progressShown_;

@@ -2,18 +2,15 @@
 
 #include "platform/file_replacement.h"
 #include "site_manager/builder/support_files.h"
-#include "site_manager/builder/template_filling.h"
-#include "site_manager/builder/template_references.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace rotation_tool {
 
@@ -32,92 +29,64 @@ bool isGalleryFile(const QByteArray& fileName) {
     return !platform::isReplacementTemporaryName(QFile::decodeName(fileName)) && !isOwnTemporaryName(fileName);
 }
 
-struct Identity {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const Identity&) const = default;
-};
-size_t qHash(const Identity& id, size_t seed = 0) { return ::qHash(quint64(id.inode), seed) ^ quint64(id.device); }
-
-bool identityOf(const QByteArray& path, Identity* id) {
-    struct stat info {};
-    if (::stat(path.constData(), &info) != 0) return false;
-    *id = {info.st_dev, info.st_ino};
-    return true;
+// Where a link leads, as it is written.
+QByteArray linkTarget(const QByteArray& path) {
+    QByteArray target(4096, '\0');
+    const ssize_t length = ::readlink(path.constData(), target.data(), size_t(target.size()));
+    return length < 0 ? QByteArray() : target.left(length);
 }
 
-bool isRegularFile(const QByteArray& path) {
-    struct stat info {};
-    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// The sub-folder files a page refers to, as the build finds a template's support files: relative
-// paths below the page's directory with at least one folder, cleaned, each once, in page order.
-// References that leave the directory, absolute paths and web addresses are left out.
-QList<QByteArray> pageSubFolderReferences(const QByteArray& page) {
-    QFile file(QFile::decodeName(page));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    bool complete = true;
-    QList<QByteArray> references;
-    for (QString reference : templateReferences(decodeUserText(file.readAll()), &complete)) {
-        reference.replace('\\', '/');
-        static const QRegularExpression queryOrAnchor("[?#]");
-        const qsizetype query = reference.indexOf(queryOrAnchor);
-        if (query >= 0) reference.truncate(query);
-        if (reference.startsWith('/') || reference.contains(':')) continue;  // absolute, or another scheme
-        const QString clean = QDir::cleanPath(reference);
-        if (!clean.contains('/') || clean == ".." || clean.startsWith("../")) continue;
-        const QByteArray relative = QFile::encodeName(clean);
-        if (!references.contains(relative)) references << relative;
-    }
-    return references;
-}
+QByteArray folderOf(const QByteArray& path) { return path.left(path.lastIndexOf('/')); }
 
 class Contents {
 public:
     Contents(const QByteArray& source, const QByteArray& live, const QList<QByteArray>& otherRotations)
         : source_(source), live_(live) {
-        Identity id{};
-        haveOwn_ = identityOf(source, &own_);
-        if ((haveLive_ = identityOf(live, &liveId_))) closed_.insert(liveId_);
+        if (const auto own = identityOf(source)) own_ = *own;
+        if (const auto liveId = identityOf(live)) {
+            liveId_ = *liveId;
+            closed_.insert(*liveId);
+        }
         for (const QByteArray& rotation : otherRotations)
-            if (identityOf(rotation, &id) && !(haveOwn_ && id == own_)) closed_.insert(id);
+            if (const auto id = identityOf(rotation); id && id != own_) closed_.insert(*id);
     }
 
     void add(const QByteArray& relative, RotationPass pass) {
         if (taken_.contains(relative)) return;
         taken_.insert(relative);
-        if (isStray(source_ + relative)) return;
-        result.copies.append({source_ + relative, live_ + relative, pass});
+        FileCopy copy{source_ + relative, live_ + relative, pass};
+        if (check(copy)) result.copies.append(copy);
     }
 
-    void addTopLevel(const QList<QByteArray>& names) {
-        for (const QByteArray& name : names)
-            if (isGalleryFile(name)) add(name, isPage(name) ? kPagePass : kFilePass);
+    void addTopLevel(const DirectoryEntries& entries) {
+        for (const QList<QByteArray>* names : {&entries.files, &entries.others})
+            for (const QByteArray& name : *names)
+                if (isGalleryFile(name)) add(name, isPage(name) ? kPagePass : kFilePass);
     }
 
     void addThumbnails() {
         const QByteArray folder = source_ + kThumbs + "/";
-        Identity id{};
-        if (!identityOf(folder, &id) || closed_.contains(id)) return;
+        if (!identityOf(folder)) return;
         bool listed = false;
-        const QList<QByteArray> names = regularFileNames(folder, &listed);
+        QList<QByteArray> others;
+        QList<QByteArray> names = regularFileNames(folder, &listed, &others);
         if (!listed) {
             result.unreadable << folder;
             return;
         }
-        for (const QByteArray& name : names)
-            if (isGalleryFile(name)) add(kThumbs + "/" + name, kThumbnailPass);
+        // A "thumbs" that leads into another rotation or the live directory: each file is named.
+        for (const QList<QByteArray>* entries : {&names, &others})
+            for (const QByteArray& name : *entries)
+                if (isGalleryFile(name)) add(kThumbs + "/" + name, kThumbnailPass);
     }
 
     // True when the rotation has a sub-folder whose files a page could refer to and that is not
     // published whole (the thumbnails' folder is, unless it has folders of its own): only then are
-    // its pages read.
-    bool hasOpenSubFolders() const {
+    // its pages read. Folders of other rotations and the live directory count, so that a page
+    // reaching into one of them is told.
+    bool hasSubFoldersToRead() const {
         bool listed = false;
         for (const QByteArray& name : subdirectoryNames(source_, &listed)) {
-            Identity id{};
-            if (!identityOf(source_ + name, &id) || closed_.contains(id)) continue;
             bool thumbsListed = false;
             if (name != kThumbs || !subdirectoryNames(source_ + name, &thumbsListed).isEmpty()) return true;
         }
@@ -126,104 +95,125 @@ public:
 
     void addReferencesOf(const QByteArray& page) {
         for (QByteArray relative : pageSubFolderReferences(source_ + page)) {
-            if (!isRegularFile(source_ + relative)) {
-                // Found as the build finds support files, without regard to letter case.
+            struct stat info {};
+            const QByteArray path = source_ + relative;
+            if (::stat(path.constData(), &info) == 0) {
+                if (S_ISDIR(info.st_mode)) continue;
+            } else if (::lstat(path.constData(), &info) != 0) {
+                // Not there by this name: found as the build finds support files, without regard to
+                // letter case. A link there that leads nowhere is a stray of its own.
                 const QString found = findFileIgnoringCase(QFile::decodeName(source_), QFile::decodeName(relative));
                 if (found.isEmpty()) continue;
                 relative = QFile::encodeName(QDir(QFile::decodeName(source_)).relativeFilePath(found));
             }
             const QByteArray name = relative.mid(relative.lastIndexOf('/') + 1);
-            if (!isGalleryFile(name) || insideClosedFolder(relative)) continue;
+            if (!isGalleryFile(name)) continue;
             add(relative, relative.startsWith(kThumbs + "/") ? kThumbnailPass : isPage(name) ? kPagePass : kFilePass);
         }
+    }
+
+    // True when the file may go live: it then gets the real path and identity the copy checks
+    // against. Otherwise it is recorded as a stray. A file that cannot be looked at any more is
+    // left to the copy, which reports it when it cannot be read either.
+    bool check(FileCopy& copy) {
+        const QByteArray& path = copy.source;
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0) return true;
+        QByteArray realPath;
+        if (S_ISLNK(info.st_mode)) {
+            realPath = realPathOf(path);
+            if (realPath.isEmpty()) {
+                result.strays.append({path, linkTarget(path), StrayFile::DanglingLink});
+                return false;
+            }
+            if (::stat(realPath.constData(), &info) != 0) return true;
+        } else {
+            // Most files are no links: their folder's real path, found once, tells.
+            const QByteArray given = folderOf(path);
+            auto folder = realFolders_.constFind(given);
+            if (folder == realFolders_.constEnd()) folder = realFolders_.insert(given, realPathOf(given));
+            if (folder->isEmpty()) return true;
+            realPath = *folder + path.mid(path.lastIndexOf('/'));
+        }
+        if (const std::optional<StrayFile::Why> where = placeOf(folderOf(realPath))) {
+            result.strays.append({path, realPath, *where});
+            return false;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            result.strays.append({path, realPath, StrayFile::NotARegularFile});
+            return false;
+        }
+        copy.checkedPath = realPath;
+        copy.checkedIdentity = FileIdentity{info.st_dev, info.st_ino};
+        return true;
     }
 
     RotationContents result;
 
 private:
-    // True when a folder on the way to the file is the live directory or another rotation.
-    bool insideClosedFolder(const QByteArray& relative) const {
-        for (qsizetype slash = relative.indexOf('/'); slash > 0; slash = relative.indexOf('/', slash + 1)) {
-            Identity id{};
-            if (!identityOf(source_ + relative.left(slash), &id) || closed_.contains(id)) return true;
-        }
-        return false;
-    }
-
-    // True when the file, every link resolved, lies anywhere but in this rotation: it is then
-    // recorded as a stray. A file whose real path cannot be found is left to the copy, which
-    // reports it when it cannot be read either.
-    bool isStray(const QByteArray& path) {
-        struct stat info {};
-        if (::lstat(path.constData(), &info) != 0) return false;
-        const qsizetype slash = path.lastIndexOf('/');
-        QByteArray realPath;
-        if (S_ISLNK(info.st_mode)) {
-            realPath = realPathOf(path);
-        } else {
-            // Most files are no links: their folder's real path, found once, tells.
-            const QByteArray given = path.left(slash);
-            auto folder = realFolders_.constFind(given);
-            if (folder == realFolders_.constEnd()) folder = realFolders_.insert(given, realPathOf(given));
-            if (!folder->isEmpty()) realPath = *folder + path.mid(slash);
-        }
-        if (realPath.isEmpty()) return false;
-        const std::optional<StrayFile::Where> where = placeOf(realPath.left(realPath.lastIndexOf('/')));
-        if (where) result.strays.append({path, realPath, *where});
-        return where.has_value();
-    }
-
-    static QByteArray realPathOf(const QByteArray& path) {
-        char* resolved = ::realpath(path.constData(), nullptr);
-        const QByteArray real(resolved);
-        ::free(resolved);
-        return real;
-    }
-
     // Where a folder given by its real path lies: nothing when in this rotation and in no closed
     // folder below it. Each folder on the way up is looked at once.
-    std::optional<StrayFile::Where> placeOf(const QByteArray& realFolder) {
+    std::optional<StrayFile::Why> placeOf(const QByteArray& realFolder) {
         const auto known = places_.constFind(realFolder);
         if (known != places_.constEnd()) return *known;
-        Identity id{};
-        const bool found = identityOf(realFolder.isEmpty() ? "/" : realFolder, &id);
-        std::optional<StrayFile::Where> place;  // none: in this rotation
-        if (!(found && haveOwn_ && id == own_)) {
-            if (found && haveLive_ && id == liveId_)
+        const std::optional<FileIdentity> id = identityOf(realFolder.isEmpty() ? "/" : realFolder);
+        std::optional<StrayFile::Why> place;  // none: in this rotation
+        if (!(id && id == own_)) {
+            if (id && id == liveId_)
                 place = StrayFile::InLiveDirectory;
-            else if (found && closed_.contains(id))
+            else if (id && closed_.contains(*id))
                 place = StrayFile::InOtherRotation;
             else if (realFolder.isEmpty())
                 place = StrayFile::OutsideRotation;  // the root: the rotation was not on the way
             else
-                place = placeOf(realFolder.left(realFolder.lastIndexOf('/')));
+                place = placeOf(folderOf(realFolder));
         }
         places_.insert(realFolder, place);
         return place;
     }
 
     QByteArray source_, live_;
-    Identity own_{}, liveId_{};
-    bool haveOwn_ = false, haveLive_ = false;
-    QSet<Identity> closed_;
+    std::optional<FileIdentity> own_, liveId_;
+    QSet<FileIdentity> closed_;
     QSet<QByteArray> taken_;
-    QHash<QByteArray, QByteArray> realFolders_;                  // by the folder's path as given
-    QHash<QByteArray, std::optional<StrayFile::Where>> places_;  // by the folder's real path
+    QHash<QByteArray, QByteArray> realFolders_;                // by the folder's path as given
+    QHash<QByteArray, std::optional<StrayFile::Why>> places_;  // by the folder's real path
 };
 
 }  // namespace
 
-RotationContents rotationContents(const QByteArray& source, const QByteArray& live,
-                                  const QList<QByteArray>& topLevelFiles, const QList<QByteArray>& otherRotations) {
+RotationContents rotationContents(const QByteArray& source, const QByteArray& live, const DirectoryEntries& topLevel,
+                                  const QList<QByteArray>& otherRotations) {
     Contents contents(source, live, otherRotations);
-    contents.addTopLevel(topLevelFiles);
+    contents.addTopLevel(topLevel);
     contents.addThumbnails();
-    if (contents.hasOpenSubFolders())
-        for (const QByteArray& name : topLevelFiles)
+    if (contents.hasSubFoldersToRead())
+        for (const QByteArray& name : topLevel.files)
             if (isPage(name) && isGalleryFile(name)) contents.addReferencesOf(name);
     std::stable_sort(contents.result.copies.begin(), contents.result.copies.end(),
                      [](const FileCopy& a, const FileCopy& b) { return a.pass < b.pass; });
     return contents.result;
+}
+
+StrayFile strayAtCopy(const QByteArray& file, const QByteArray& source, const QByteArray& live,
+                      const QList<QByteArray>& otherRotations) {
+    Contents contents(source, live, otherRotations);
+    FileCopy copy{file, {}};
+    if (!contents.check(copy) && !contents.result.strays.isEmpty()) return contents.result.strays.first();
+    return {file, file, StrayFile::ChangedMeanwhile};
+}
+
+QList<QByteArray> foldersWrittenInto(const QList<FileCopy>& copies) {
+    QList<QByteArray> folders;
+    QSet<QByteArray> seen;
+    for (const FileCopy& copy : copies) {
+        const QByteArray folder = copy.target.left(copy.target.lastIndexOf('/') + 1);
+        if (!seen.contains(folder)) {
+            seen.insert(folder);
+            folders << folder;
+        }
+    }
+    return folders;
 }
 
 }  // namespace rotation_tool

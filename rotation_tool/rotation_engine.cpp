@@ -56,16 +56,23 @@ qint64 numberAfter(const QString& name, const QString& prefix) {
 
 QByteArray nativeDirectory(const QString& directory) { return QFile::encodeName(fixpath(directory, true)); }
 
-QString strayPlace(StrayFile::Where where) {
-    switch (where) {
+QString strayReason(const StrayFile& stray) {
+    const QString real = QFile::decodeName(stray.realPath);
+    switch (stray.why) {
     case StrayFile::InLiveDirectory:
-        return ", in the live directory";
+        return "it really lies at " + real + ", in the live directory";
     case StrayFile::InOtherRotation:
-        return ", in another rotation of the site";
+        return "it really lies at " + real + ", in another rotation of the site";
+    case StrayFile::DanglingLink:
+        return "it is a link to " + real + ", which does not exist";
+    case StrayFile::NotARegularFile:
+        return "it is not a regular file";
+    case StrayFile::ChangedMeanwhile:
+        return "it changed while it was being published";
     case StrayFile::OutsideRotation:
         break;
     }
-    return ", outside the rotation directory";
+    return "it really lies at " + real + ", outside the rotation directory";
 }
 
 }  // namespace
@@ -173,11 +180,11 @@ QString TfrmMain::rotationDirectory(const platform::IniFile& site, qint64 n) con
     return withExistingCase(expandpath(fixpath(stored, true)));
 }
 
-QList<QByteArray> TfrmMain::siteRotationDirectories() {
+QList<SiteRotationDirectory> TfrmMain::siteRotations() {
     const platform::IniFile site(siteFileName(tsiterecord.key));
-    QList<QByteArray> directories;
-    for (const qint64 n : rotationNumbers(site)) directories << nativeDirectory(rotationDirectory(site, n));
-    return directories;
+    QList<SiteRotationDirectory> rotations;
+    for (const qint64 n : rotationNumbers(site)) rotations.append({n, nativeDirectory(rotationDirectory(site, n))});
+    return rotations;
 }
 
 bool TfrmMain::RotationExists(const QString& key, int n) {
@@ -192,10 +199,10 @@ bool TfrmMain::RotationExists(const QString& key, int n) {
     return platform::fileExists(withExistingCase(directory + tsiterecord.BaseHTMLName)) && FileBox->count() > 0;
 }
 
-QList<QByteArray> TfrmMain::listedFileNames() const {
-    QList<QByteArray> names;
-    for (int i = 0; i < FileBox->count(); ++i) names << FileBox->item(i)->data(Qt::UserRole).toByteArray();
-    return names;
+DirectoryEntries TfrmMain::listedEntries() const {
+    DirectoryEntries entries{{}, listedOthers_};
+    for (int i = 0; i < FileBox->count(); ++i) entries.files << FileBox->item(i)->data(Qt::UserRole).toByteArray();
+    return entries;
 }
 
 bool TfrmMain::RotateCurrentRotation(int n) {
@@ -203,15 +210,33 @@ bool TfrmMain::RotateCurrentRotation(int n) {
     const QByteArray live = nativeDirectory(tsiterecord.LivePath);
     const QString number = QString::number(n);
     try {
-        RotationContents contents = rotationContents(source, live, listedFileNames(), siteRotationDirectories());
+        const QList<SiteRotationDirectory> rotations = siteRotations();
+        QList<QByteArray> otherRotations;
+        for (const SiteRotationDirectory& rotation : rotations) otherRotations << rotation.directory;
+        RotationContents contents = rotationContents(source, live, listedEntries(), otherRotations);
+        // Going live must never overwrite a rotation's own files, whatever way the live directory
+        // (or a folder in it) leads there: such a site is refused before anything is copied.
+        if (const auto overwritten = rotationFolderWrittenInto(live, foldersWrittenInto(contents.copies), rotations)) {
+            dlgLog->Addwarning("The site, " + tsiterecord.Name + ", was NOT updated to rotation " + number +
+                                   ": copying into its live directory, " + QFile::decodeName(live) +
+                                   ", would overwrite the files of rotation " + QString::number(overwritten->rotation) +
+                                   " in " + QFile::decodeName(overwritten->folder),
+                               true);
+            return false;
+        }
         for (const QByteArray& directory : contents.unreadable)
             dlgLog->Addwarning("Error encountered changing to the directory, " + QFile::decodeName(directory) + "!", true);
         // Left out on purpose, so no failure of the run; but the user learns why a file is missing.
-        for (const StrayFile& stray : contents.strays)
+        const auto logStray = [this](const StrayFile& stray) {
             dlgLog->AddSkipWarning("The file, " + QFile::decodeName(stray.path) + ", of site, " + tsiterecord.Name +
-                                   ", was not published: it really lies at " + QFile::decodeName(stray.realPath) +
-                                   strayPlace(stray.where));
-        switch (contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies) : CopyOutcome::NothingChanged) {
+                                   ", was not published: " + strayReason(stray));
+        };
+        for (const StrayFile& stray : contents.strays) logStray(stray);
+        const CopyOutcome outcome =
+            contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies) : CopyOutcome::NothingChanged;
+        for (const FileCopy& copy : contents.copies)
+            if (copy.leftOut) logStray(strayAtCopy(copy.source, source, live, otherRotations));
+        switch (outcome) {
         case CopyOutcome::AllPublished:
             dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + number, false);
             return true;
@@ -298,7 +323,7 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
         inTurn([&] { createFile(items[i]); });
         fillFile(items[i]);
         closeFile(items[i]);
-        if (!isStaged(items[i])) {
+        if (!isStaged(items[i]) && !items[i].leftOut) {
             fails[i] = 1;
             failed = true;
         }
@@ -346,7 +371,7 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
     }
     bool all = true;
     for (const FileCopy& copy : copies) {
-        if (copy.published) continue;
+        if (copy.published || copy.leftOut) continue;
         all = false;
         logFailure(copy);
     }
@@ -385,6 +410,7 @@ void TfrmMain::EnableControls(bool on) {
 
 void TfrmMain::edtrotationdirectoryChange() {
     FileBox->clear();
+    listedOthers_.clear();
     const QString directory = edtrotationdirectory->text();
     if (directory.isEmpty()) return;
     const QDir dir(directory);
@@ -393,8 +419,9 @@ void TfrmMain::edtrotationdirectoryChange() {
         return;
     }
     // Every regular file by its name exactly as stored: dot files and names in any encoding too.
+    // Whatever else the directory holds is kept aside, so that a rotation names what it leaves out.
     bool listed = false;
-    for (const QByteArray& name : regularFileNames(QFile::encodeName(directory), &listed)) {
+    for (const QByteArray& name : regularFileNames(QFile::encodeName(directory), &listed, &listedOthers_)) {
         auto* item = new QListWidgetItem(QFile::decodeName(name), FileBox);
         item->setData(Qt::UserRole, name);
     }

@@ -23,6 +23,11 @@ namespace {
 const QByteArray kTemporaryPrefix = ".spindleway-";
 constexpr int kTemporaryRandomLength = 6;
 
+std::function<void(const QByteArray&)>& beforeSourceOpen() {
+    static std::function<void(const QByteArray&)> hook;
+    return hook;
+}
+
 // An open descriptor closed on every way out.
 class Descriptor {
 public:
@@ -174,13 +179,27 @@ void createFile(FileCopy& copy) {
     if (copy.descriptor < 0) copy.staged.clear();
 }
 
+void setBeforeSourceOpen(std::function<void(const QByteArray& source)> hook) { beforeSourceOpen() = std::move(hook); }
+
 void fillFile(FileCopy& copy) {
     if (copy.descriptor < 0) return;
-    Descriptor in(::open(copy.source.constData(), O_RDONLY | O_CLOEXEC));
+    if (beforeSourceOpen()) beforeSourceOpen()(copy.source);
+    // A checked file is opened where the check found it, and only if that is still no link; the
+    // descriptor then tells whether it is still the file that was checked.
+    const bool checked = copy.checkedIdentity.has_value();
+    const QByteArray& path = checked ? copy.checkedPath : copy.source;
+    Descriptor in(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (checked ? O_NOFOLLOW : 0)));
+    const int openError = errno;
     struct stat info {};
-    if (in.valid() && ::fstat(in.get(), &info) == 0 && S_ISREG(info.st_mode) &&
-        fillTemporaryFile(copy.descriptor, in.get(), info.st_mode))
+    const bool opened = in.valid() && ::fstat(in.get(), &info) == 0;
+    if (checked &&
+        ((!in.valid() && openError == ELOOP) ||
+         (opened && !(S_ISREG(info.st_mode) && FileIdentity{info.st_dev, info.st_ino} == *copy.checkedIdentity)))) {
+        copy.leftOut = true;
+        discardFile(copy);
         return;
+    }
+    if (opened && S_ISREG(info.st_mode) && fillTemporaryFile(copy.descriptor, in.get(), info.st_mode)) return;
     discardFile(copy);
 }
 
@@ -268,8 +287,8 @@ void removeLeftoverTemporaries(const QString& directory) {
 namespace {
 
 // Names of the entries of a directory of one kind (S_IFREG or S_IFDIR), links followed, in byte
-// order.
-QList<QByteArray> entriesOfType(const QByteArray& directory, mode_t type, bool* ok) {
+// order; with others, the entries that are neither a regular file nor a directory go there.
+QList<QByteArray> entriesOfType(const QByteArray& directory, mode_t type, bool* ok, QList<QByteArray>* others) {
     QList<QByteArray> names;
     DIR* dir = ::opendir(directory.constData());
     *ok = dir != nullptr;
@@ -284,23 +303,34 @@ QList<QByteArray> entriesOfType(const QByteArray& directory, mode_t type, bool* 
             names << name;
             continue;
         }
-        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
+        if (entry->d_type == DT_DIR || entry->d_type == DT_REG) continue;
+        mode_t found = 0;
         struct stat info {};
-        if (::fstatat(dirFd, entry->d_name, &info, 0) == 0 && (info.st_mode & S_IFMT) == type) names << name;
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            found = DTTOIF(entry->d_type);
+        else if (::fstatat(dirFd, entry->d_name, &info, 0) == 0)
+            found = info.st_mode & S_IFMT;
+        else if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+            found = info.st_mode & S_IFMT;  // a link that leads nowhere
+        if (found == type)
+            names << name;
+        else if (others && found != 0 && found != S_IFREG && found != S_IFDIR)
+            *others << name;
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
+    if (others) std::sort(others->begin(), others->end());
     return names;
 }
 
 }  // namespace
 
-QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok) {
-    return entriesOfType(directory, S_IFREG, ok);
+QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok, QList<QByteArray>* others) {
+    return entriesOfType(directory, S_IFREG, ok, others);
 }
 
 QList<QByteArray> subdirectoryNames(const QByteArray& directory, bool* ok) {
-    return entriesOfType(directory, S_IFDIR, ok);
+    return entriesOfType(directory, S_IFDIR, ok, nullptr);
 }
 
 void syncDirectory(const QByteArray& directory) {

@@ -3,9 +3,13 @@
 // a rotation directory byte for byte, and publishing single files into the live directory.
 // Failures go to the rotation log, never to a message box, so an unattended run cannot stall on
 // them.
+#include "site_manager/rotation_folders.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -56,13 +60,25 @@ struct FileCopy {
     QByteArray target;
     // Files go live pass by pass, lowest first; within a pass in any order.
     int pass = 0;
+    // For a file of a rotation, what the check of what goes live found: the file's path with every
+    // link resolved, and which file it was. The copy then opens that path without following a link
+    // and copies only that very file; without them it opens the source as named.
+    QByteArray checkedPath;
+    std::optional<FileIdentity> checkedIdentity;
+    // Not copied because at its copy the source was no longer the file that was checked (swapped
+    // for a link, a pipe or another file meanwhile): no failure, but it stays out.
+    bool leftOut = false;
     bool published = false;
     // Between the steps.
     QByteArray staged;
     int descriptor = -1;
 };
 void createFile(FileCopy& copy);
+// Opens the source without blocking (a pipe put in its place cannot stall the run).
 void fillFile(FileCopy& copy);
+// Called with each source just before fillFile opens it; a test changes the file there, as another
+// program might between the check and the copy. Set it only while no copy runs.
+void setBeforeSourceOpen(std::function<void(const QByteArray& source)> hook);
 void closeFile(FileCopy& copy);
 // True between a closed file and its install.
 inline bool isStaged(const FileCopy& copy) { return !copy.staged.isEmpty() && copy.descriptor < 0; }
@@ -85,7 +101,9 @@ void removeLeftoverTemporaries(const QString& directory);
 
 // Names of the regular files of a directory (links to regular files included, dot files
 // included), exactly as stored, in byte order. False in *ok when the directory cannot be read.
-QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok);
+// With others, the names of the entries that are neither regular files nor directories (links
+// that lead nowhere, pipes, devices, sockets) go there, in byte order.
+QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok, QList<QByteArray>* others = nullptr);
 // The same for its subdirectories (links to directories included).
 QList<QByteArray> subdirectoryNames(const QByteArray& directory, bool* ok);
 

@@ -8,8 +8,10 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <csignal>
+#include <map>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using testing_support::readFile;
 using testing_support::SpindlewayData;
@@ -221,6 +223,7 @@ TEST(SpindlewayPublication, ASiteThatCannotBeReadFailsTheRunAndTheNextSiteStillR
         {"a missing site file", std::nullopt, true},
         {"a site file without read permission", validSite, false},
         {"a site file of random bytes", randomBytes, true},
+        {"a site file whose [General] holds no key", QByteArray("[General]\r\n"), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -246,5 +249,161 @@ TEST(SpindlewayPublication, ASiteThatCannotBeReadFailsTheRunAndTheNextSiteStillR
         EXPECT_EQ(errorLinesOf(data.logLines()), errors);
         EXPECT_EQ(treeContents(data.live()), treeContents(data.rotation(1)));
         EXPECT_EQ(data.storedPosition(), "2");
+    }
+}
+
+namespace {
+
+// Site_1 (Garden) with two built rotations, its first in the directory given, and the live
+// directory given; Site_2 (Shed), an ordinary site beside it. Returns the files of rotation 1.
+std::map<QString, QByteArray> addTwoSites(const SpindlewayData& data, const QString& live, const QString& rotation1) {
+    writeFile(data.path() + "sites.ini", "[Sites]\r\nSite_1=Garden\r\nSite_2=Shed\r\n");
+    writeFile(data.path() + "Site_1.ini", "[General]\r\nName=Garden\r\nPath=%\\Site_1\r\nLivePath=" + live.toUtf8() +
+                                              "\r\nAutoRotate=True\r\nRotationCount=2\r\nCurrentRotationPosition=2\r\n"
+                                              "[Rotation_1]\r\nRotation_Path=" +
+                                              rotation1.toUtf8() +
+                                              "\r\n[Rotation_2]\r\nRotation_Path=%\\Site_1\\R2\\\r\n");
+    writeFile(data.path() + "Site_2.ini",
+              "[General]\r\nName=Shed\r\nPath=%\\Shed\r\nLivePath=" + (data.path() + "shed-live/").toUtf8() +
+                  "\r\nAutoRotate=True\r\nRotationCount=1\r\nCurrentRotationPosition=1\r\n");
+    writeFile(data.path() + "Shed/rotation_1/Index.html", "shed");
+    const std::map<QString, QByteArray> first = {
+        {"Index.html", "<img src=\"css/logo.gif\"><img src=\"thumbs/a_thb.jpg\"> rotation 1"},
+        {"a.jpg", "photo 1"},
+        {"thumbs/a_thb.jpg", "thumb 1"},
+        {"css/logo.gif", "logo 1"},
+    };
+    for (const auto& [file, content] : first) writeFile(rotation1 + "/" + file, content);
+    for (const auto& [file, content] : first) writeFile(data.rotation(2) + file, QByteArray(content).replace("1", "2"));
+    return first;
+}
+
+}  // namespace
+
+// A live directory that lies on a rotation, however it is reached, would have the next rotation
+// overwrite that rotation's own files: the site is refused before anything is copied, the run
+// fails, and the other sites still rotate. A live directory beside or above the rotations is fine.
+TEST(SpindlewayPublication, ALiveDirectoryThatLiesOnARotationIsRefused) {
+    const struct {
+        const char* what;
+        const char* rotation1;    // relative to the data directory
+        const char* live;         // relative to the data directory
+        const char* link;         // made in the data directory before the run, leading to linkTarget
+        const char* linkTarget;   // relative to the link's folder
+        const char* overwritten;  // the folder the refusal names; empty: the site rotates
+    } cases[] = {
+        {"the live directory typed as rotation 1's", "Site_1/R1", "Site_1/R1/", "", "", "Site_1/R1/"},
+        {"the site directory, which is rotation 1, typed as the live directory", "Site_1", "Site_1", "", "", "Site_1/"},
+        {"the live directory a link to rotation 1", "Site_1/R1", "www/", "www", "Site_1/R1", "Site_1/R1/"},
+        {"a live thumbs that is a link into rotation 1's thumbs", "Site_1/R1", "www/", "www/thumbs",
+         "../Site_1/R1/thumbs", "Site_1/R1/thumbs/"},
+        {"the live directory a folder rotation 1's pages refer to", "Site_1/R1", "Site_1/R1/css/", "", "",
+         "Site_1/R1/css/"},
+        {"a live directory inside the site directory, which is rotation 1", "Site_1", "Site_1/www/", "", "", ""},
+        {"a live directory that holds the rotation directories", "Site_1/R1", "Site_1/", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpindlewayData data;
+        const QString rotation1 = data.path() + c.rotation1;
+        const std::map<QString, QByteArray> first = addTwoSites(data, data.path() + c.live, rotation1);
+        if (*c.link) {
+            QDir().mkpath(QFileInfo(data.path() + c.link).path());
+            ASSERT_EQ(::symlink(c.linkTarget, QFile::encodeName(data.path() + c.link).constData()), 0);
+        }
+        const QByteArray siteBefore = readFile(data.path() + "Site_1.ini");
+
+        const RunResult run = rotate(data);
+        for (const auto& [file, content] : first)
+            EXPECT_EQ(readFile(rotation1 + "/" + file), content) << file.toStdString();
+        EXPECT_EQ(readFile(data.path() + "shed-live/Index.html"), "shed");
+        EXPECT_EQ(run.out, "");
+        if (*c.overwritten) {
+            EXPECT_EQ(run.exitCode, 1);
+            const QStringList errors = QString::fromLocal8Bit(run.err).split('\n', Qt::SkipEmptyParts);
+            EXPECT_EQ(errors.size(), 1) << run.err.toStdString();
+            EXPECT_TRUE(
+                errors.value(0).startsWith("! ") &&
+                errors.value(0).endsWith(" - The site, Garden, was NOT updated to rotation 2: copying into its live "
+                                         "directory, " +
+                                         data.path() + c.live + (QString(c.live).endsWith('/') ? "" : "/") +
+                                         ", would overwrite the files of rotation 1 in " + data.path() + c.overwritten))
+                << errors.value(0).toStdString();
+            EXPECT_EQ(errorLinesOf(data.logLines()), errors);
+            EXPECT_EQ(readFile(data.path() + "Site_1.ini"), siteBefore);  // the position stays
+        } else {
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(readFile(data.path() + c.live + "Index.html"), readFile(data.rotation(2) + "Index.html"));
+            EXPECT_EQ(data.storedPosition(), "3");
+        }
+    }
+}
+
+// Whatever a rotation holds that does not go live is named in the log, each file with an error
+// line that fails nothing, while everything else goes live.
+TEST(SpindlewayPublication, EveryFileLeftOutIsNamed) {
+    const struct {
+        const char* what;
+        const char* link;                      // in rotation 1; empty: a named pipe "pipe.jpg" there
+        const char* target;                    // where the link leads, relative to the data directory
+        QList<QPair<QString, QString>> lines;  // the file of rotation 1 and the end of its line
+    } cases[] = {
+        {"thumbs a link to another rotation's directory",
+         "thumbs",
+         "Site_1/R2",
+         {{"thumbs/Index.html", "it really lies at %1Site_1/R2/Index.html, in another rotation of the site"},
+          {"thumbs/b.jpg", "it really lies at %1Site_1/R2/b.jpg, in another rotation of the site"}}},
+        {"thumbs a link to the live directory",
+         "thumbs",
+         "www",
+         {{"thumbs/Index.html", "it really lies at %1www/Index.html, in the live directory"}}},
+        {"a referenced file reached through a link to another rotation",
+         "r2",
+         "Site_1/R2",
+         {{"r2/b.jpg", "it really lies at %1Site_1/R2/b.jpg, in another rotation of the site"}}},
+        {"a link that leads nowhere",
+         "gone.jpg",
+         "missing.jpg",
+         {{"gone.jpg", "it is a link to %1missing.jpg, which does not exist"}}},
+        {"a link in thumbs that leads nowhere",
+         "thumbs/gone_thb.jpg",
+         "missing.jpg",
+         {{"thumbs/gone_thb.jpg", "it is a link to %1missing.jpg, which does not exist"}}},
+        {"a named pipe", "", "", {{"pipe.jpg", "it is not a regular file"}}},
+    };
+    const QByteArray page = "<html><img src=\"img/logo.gif\"><img src=\"r2/b.jpg\"></html>";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SpindlewayData data;
+        data.addSite(2, 1);
+        data.addRotationSection(1);
+        data.addRotationSection(2);
+        writeFile(data.rotation(1) + "Index.html", page);
+        writeFile(data.rotation(1) + "a.jpg", "photo a");
+        writeFile(data.rotation(1) + "img/logo.gif", "logo");
+        writeFile(data.rotation(2) + "Index.html", "rotation 2");
+        writeFile(data.rotation(2) + "b.jpg", "photo b");
+        writeFile(data.live() + "Index.html", "the live page");
+        QDir().mkpath(QFileInfo(data.rotation(1) + c.link).path());
+        if (*c.link)
+            ASSERT_TRUE(QFile::link(data.path() + c.target, data.rotation(1) + c.link));
+        else
+            ASSERT_EQ(::mkfifo(QFile::encodeName(data.rotation(1) + "pipe.jpg").constData(), 0644), 0);
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out + run.err, "");
+        QStringList live = {"Index.html: " + QString::fromLatin1(page), "a.jpg: photo a", "img/", "img/logo.gif: logo"};
+        live.sort();
+        EXPECT_EQ(treeContents(data.live()), live);
+        EXPECT_EQ(data.storedPosition(), "2");
+        QStringList expected;
+        for (const auto& [file, end] : c.lines)
+            expected << "The file, " + data.rotation(1) + file +
+                            ", of site, Garden, was not published: " + QString(end).arg(data.path());
+        QStringList logged;
+        for (const QString& line : errorLinesOf(data.logLines())) logged << line.mid(line.indexOf(" - ") + 3);
+        EXPECT_EQ(logged, expected);
     }
 }
