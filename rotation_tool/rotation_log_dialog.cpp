@@ -13,6 +13,8 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace rotation_tool {
@@ -99,6 +101,17 @@ void TdlgLog::clearLog() {
 }
 
 void TdlgLog::addPlainLine(const QString& line) { memwarning->appendPlainText(line); }
+
+// Appending leaves the cursor at the end of the last line, and the memo (which does not wrap)
+// scrolls sideways to keep it in view, cutting off every line's prefix and date. At the start of
+// the last line the newest lines stay in view, each from its start.
+void TdlgLog::FormShow() {
+    QTextCursor cursor = memwarning->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::StartOfBlock);
+    memwarning->setTextCursor(cursor);
+    memwarning->horizontalScrollBar()->setValue(0);
+}
 
 void TdlgLog::btnSaveLogClick() {
     const QString fileName = dlgRotOpt ? dlgRotOpt->edtfilename->text() : QString();

@@ -44,6 +44,9 @@ public:
     void btnSaveLogClick();
     void btnEmailClick();
 
+protected:
+    void FormShow() override;
+
 private:
     QStringList errorLines_;
 };

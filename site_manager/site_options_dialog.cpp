@@ -190,6 +190,9 @@ void TdlgSIteOptions::BitBtn1Click() {
         frmMain->rebuildSiteNameList();
         if (!saved) throw std::runtime_error("site file not written");
     } catch (const std::exception&) {
+        // The record goes back to what the site file holds, so that no later save of it (the site
+        // editor's close) stores what the user is told here was not saved.
+        frmMain->loadsite(tsiterecord.key);
         platform::showWarning("An error was encountered saving your option changes!");
     }
     done(platform::mrOk);

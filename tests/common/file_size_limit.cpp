@@ -70,6 +70,19 @@ bool failFileSystemSyncs() {
     return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
+FileSizeLimit::FileSizeLimit(long limitBytes) {
+    if (::getrlimit(RLIMIT_FSIZE, &saved_) != 0) return;
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead
+    struct rlimit lowered = saved_;
+    lowered.rlim_cur = rlim_t(limitBytes);
+    active_ = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    if (active_) ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, savedHandler_);
+}
+
 QStringList runWithFailingFileSystemSync(const std::function<QStringList()>& body) {
     return runInChild(failFileSystemSyncs, body);
 }

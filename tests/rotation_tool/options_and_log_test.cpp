@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
@@ -171,6 +174,51 @@ TEST_F(RotationToolTest, LoadedOptionsAreShownFromTheirStart) {
         });
         QTest::mouseClick(main->btnOptions, Qt::LeftButton);
         EXPECT_EQ(script.dialogsShown(), 1) << name;
+        main.reset();
+    }
+}
+
+// Log lines are wider than the log window: shown after a run, the window shows each line from its
+// start (the prefix and the date), with the newest lines in view.
+TEST_F(RotationToolTest, TheLogWindowShowsItsLinesFromTheirStart) {
+    const QString longName =
+        "The Garden Centre on the Corner of the Old Market Square and the Long Street by the River";
+    struct Case {
+        const char* name;
+        int sites;  // none of them has a built rotation: each adds an error line
+        bool rotateAll;
+    };
+    const Case cases[] = {
+        {"rotate current, one line", 1, false},
+        {"rotate all, more lines than the window is high", 20, true},
+    };
+    for (const Case& c : cases) {
+        for (int n = 1; n <= c.sites; ++n)
+            addSite("Site_" + QString::number(n), longName + " " + QString::number(n), 1, 1);
+        startTool();
+        MessageScript script;
+        script.onDialog([&](QDialog& dialog) {
+            QPlainTextEdit* memo = log->memwarning;
+            EXPECT_TRUE(dialog.isVisible()) << c.name;
+            EXPECT_GT(memo->horizontalScrollBar()->maximum(), 0) << c.name;  // the lines are wider than the memo
+            EXPECT_EQ(memo->horizontalScrollBar()->value(), 0) << c.name;
+            // The first text shown is the start of a log line: its prefix and date.
+            const QTextCursor first = memo->cursorForPosition(QPoint(2, 2));
+            EXPECT_EQ(first.positionInBlock(), 0) << c.name;
+            EXPECT_TRUE(first.block().text().startsWith("! " + rotation_tool::logDateTime().left(4)))
+                << c.name << ": " << first.block().text().toStdString();
+            // The start of the newest line is in view.
+            const QRect newest = memo->cursorRect(QTextCursor(memo->document()->lastBlock()));
+            EXPECT_TRUE(memo->viewport()->rect().contains(newest.center())) << c.name;
+            return int(platform::mrOk);
+        });
+        if (c.rotateAll) {
+            main->btnrotateall->click();
+        } else {
+            clickSite("Site_1");
+            main->btnRotateCurrent->click();
+        }
+        EXPECT_EQ(script.dialogsShown(), 1) << c.name;
         main.reset();
     }
 }
