@@ -138,8 +138,7 @@ TEST_F(OptionsDialogsTest, AnOptionsFileThatCannotBeWrittenIsReportedAtClose) {
 
 // OK in Site Options on a disk that cannot take the site: the box tells it, the dialog closes,
 // and the current site goes back to what its site file holds, so that no later save (the site
-// editor's close) stores what the user was told was not saved. The site file is written before
-// sites.ini: when only sites.ini fails, the file's new values are the site's.
+// editor's close) stores what the user was told was not saved.
 TEST_F(OptionsDialogsTest, SiteOptionsThatCannotBeSavedAreNotSavedLater) {
     using Disk = std::function<void(const QString& siteFile, const std::function<void()>& ok)>;
     struct Case {
@@ -155,25 +154,17 @@ TEST_F(OptionsDialogsTest, SiteOptionsThatCannotBeSavedAreNotSavedLater) {
         ASSERT_TRUE(full.active());
         ok();
     };
-    const auto readOnly = [](const QString& file, const std::function<void()>& ok) {
-        ASSERT_TRUE(platform::setReadOnly(file, true));
+    const Disk readOnlySiteFile = [](const QString& siteFile, const std::function<void()>& ok) {
+        ASSERT_TRUE(platform::setReadOnly(siteFile, true));
         ok();
-        platform::setReadOnly(file, false);
-    };
-    const Disk readOnlySiteFile = [&](const QString& siteFile, const std::function<void()>& ok) {
-        readOnly(siteFile, ok);
-    };
-    const Disk readOnlySitesIni = [&](const QString&, const std::function<void()>& ok) {
-        readOnly(data.file("sites.ini"), ok);
+        platform::setReadOnly(siteFile, false);
     };
     const Disk room = [](const QString&, const std::function<void()>& ok) { ok(); };
     const Case cases[] = {
         {"full disk", false, full, true, false, "Garden"},
         {"read-only site file", false, readOnlySiteFile, true, false, "Garden"},
-        {"read-only sites.ini", false, readOnlySitesIni, true, true, "Garden"},
         {"room on the disk", false, room, false, true, "Corner Garden"},
         {"new site on a full disk", true, full, true, false, "New Site"},
-        {"new site with room", true, room, false, true, "Corner Garden"},
     };
     const QString live = data.path() + "live/";
     const QString warning = "An error was encountered saving your option changes!";
