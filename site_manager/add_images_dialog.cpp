@@ -240,6 +240,15 @@ QString TdlgAddImages::locatedRotationDirectory() {
     return QString();
 }
 
+// Only the editor's rotation has its settings at hand, in the editor's controls: the pages of
+// another rotation are left as they are.
+std::optional<RotationPageNaming> TdlgAddImages::shownRotationPageNaming(const QString& directory) const {
+    if (!dlgEditSite || cmbrotation->currentIndex() + 1 != CurrentRotationNumber ||
+        !sameFile(directory, dlgEditSite->edtrotationdirectory->text()))
+        return std::nullopt;
+    return dlgEditSite->currentPageNaming(FileBox->fileNames());
+}
+
 // Names in FileBox are deleted by their full path in the rotation directory: the process's
 // current directory is wherever a file list was last pointed, often the source folder that
 // holds the originals of these very names.
@@ -249,10 +258,12 @@ void TdlgAddImages::FileBoxKeyUp(int key) {
     if (selected.isEmpty()) return;
     const QString directory = locatedRotationDirectory();
     if (directory.isEmpty()) return;
-    auto remove = [&](const QString& name) { deleteRotationImage(directory, name); };
+    auto remove = [&](const QStringList& names) {
+        deleteRotationImages(directory, names, shownRotationPageNaming(directory));
+    };
     if (selected.size() == 1) {
         if (platform::confirmYesNo("Are you sure you want to delete the file, " + selected.first() + "?"))
-            remove(selected.first());
+            remove({selected.first()});
         FileBox->Update();
         return;
     }
@@ -260,7 +271,7 @@ void TdlgAddImages::FileBoxKeyUp(int key) {
         platform::Hourglass hourglass;
         if (platform::confirmYesNo("Are you sure you want to delete these " + QString::number(selected.size()) +
                                    " files?"))
-            for (auto it = selected.crbegin(); it != selected.crend(); ++it) remove(*it);
+            remove(QStringList(selected.crbegin(), selected.crend()));
     }
     FileBox->Update();
 }

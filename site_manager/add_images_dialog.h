@@ -4,9 +4,11 @@
 // dragging files onto the rotation's list. It lives for the whole run; the site editor shows it
 // with "Select Images". Every file enters the rotation through the site editor's addimage.
 #include "platform/modal_dialog.h"
+#include "site_manager/builder/deleted_image_pages.h"
 
 #include <QPoint>
 #include <QStringList>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -71,6 +73,9 @@ private:
     // FileBox's directory with a trailing "/", or empty (after telling the user) while the
     // rotation directory could not be entered: nothing may then be copied or deleted there.
     QString locatedRotationDirectory();
+    // How the rotation shown in directory names its display pages, when it is the site editor's
+    // current rotation; nothing for another one.
+    std::optional<RotationPageNaming> shownRotationPageNaming(const QString& directory) const;
     bool rotationLocated_ = false;
 };
 

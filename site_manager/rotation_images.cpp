@@ -19,6 +19,22 @@ namespace {
 
 QString fileNameOf(const QString& path) { return QFileInfo(QString(path).replace('\\', '/')).fileName(); }
 
+// Deletes the image and, once it is gone, its thumbnail; true when the image is gone.
+bool deleteImageAndThumbnail(const QString& directory, const QString& name) {
+    const QString image = directory + name;
+    try {
+        dodeletefile(image, false);  // it reports its own failures; a declined question is none
+    } catch (const std::exception&) {
+        platform::showWarning("Error encountered deleting the file, " + name + "?");
+    }
+    if (platform::fileExists(image)) return false;
+    // A thumbnail left behind would be published with the next build.
+    const QString thumbnail = builtThumbnailPath(directory, name, ApplicationOptions.UseThumbsDirectory);
+    if (platform::fileExists(thumbnail) && !platform::deleteFile(thumbnail))
+        platform::showWarning("Error encountered deleting the thumbnail, " + thumbnail + "!");
+    return true;
+}
+
 }  // namespace
 
 bool isRotationImage(const QString& fileName, const QStringList& supportFileNames) {
@@ -53,16 +69,17 @@ int countRotationImages(const QString& directory, const QStringList& supportFile
     return count;
 }
 
-void deleteRotationImage(const QString& directory, const QString& name) {
-    const QString image = directory + name;
-    try {
-        dodeletefile(image, false);  // it reports its own failures; a declined question is none
-    } catch (const std::exception&) {
-        platform::showWarning("Error encountered deleting the file, " + name + "?");
+void deleteRotationImages(const QString& directory, const QStringList& names,
+                          const std::optional<RotationPageNaming>& pageNaming) {
+    QStringList deleted;
+    for (const QString& name : names)
+        if (deleteImageAndThumbnail(directory, name)) deleted << name;
+    if (!pageNaming || deleted.isEmpty()) return;
+    // Pages are named over the images that are really gone: a photo that stayed keeps its page.
+    // A page left behind would be published with the removed photo's name and caption.
+    for (const QString& page : displayPagesOfDeletedImages(*pageNaming, deleted)) {
+        const QString path = directory + page;
+        if (platform::fileExists(path) && !platform::deleteFile(path))
+            platform::showWarning("Error encountered deleting the page, " + path + "!");
     }
-    if (platform::fileExists(image)) return;
-    // A thumbnail left behind would be published with the next build.
-    const QString thumbnail = builtThumbnailPath(directory, name, ApplicationOptions.UseThumbsDirectory);
-    if (platform::fileExists(thumbnail) && !platform::deleteFile(thumbnail))
-        platform::showWarning("Error encountered deleting the thumbnail, " + thumbnail + "!");
 }

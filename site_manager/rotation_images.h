@@ -2,8 +2,11 @@
 // Which files of a rotation directory are its gallery images. The build's image list, the site
 // editor's image list and the image counts of the rotation lists all ask here, so that they
 // always agree.
+#include "site_manager/builder/deleted_image_pages.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The files of a rotation directory that can be images.
 inline const QString RotationImageMask = QStringLiteral("*.gif;*.jpe;*.jpg");
@@ -21,7 +24,10 @@ QStringList supportFileNamesFor(const QStringList& navigationFiles, const QStrin
 // The number of gallery images in a directory.
 int countRotationImages(const QString& directory, const QStringList& supportFileNames);
 
-// Deletes the image name of the rotation directory (a read-only file is asked about first, and
-// every failure is told) and, once it is gone, the thumbnail the build made of it: in "thumbs/"
-// or beside the pages by the thumbs-directory option.
-void deleteRotationImage(const QString& directory, const QString& name);
+// Deletes the named images of the rotation directory in the order given (a read-only file is
+// asked about first, and every failure is told). Each one gone takes along the thumbnail the build made
+// of it (in "thumbs/" or beside the pages by the thumbs-directory option) and, when the rotation's
+// page naming is given, its display page (displayPagesOfDeletedImages); an existing page that
+// cannot be removed is named in a warning box.
+void deleteRotationImages(const QString& directory, const QStringList& names,
+                          const std::optional<RotationPageNaming>& pageNaming);

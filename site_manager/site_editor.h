@@ -94,6 +94,9 @@ public:
     void showRotationImages();
     // The support files a build of the rotation in the controls copies into its directory.
     QStringList currentSupportFileNames() const;
+    // How a build of the rotation in the controls would name its pages, over these images of its
+    // directory; nothing while the layout settings dialog is missing.
+    std::optional<RotationPageNaming> currentPageNaming(const QStringList& listedImages) const;
     // With the selected rotation's directory missing: the "could not be located" box and true.
     bool refuseUnlocatedRotation();
 

@@ -9,6 +9,8 @@
 #include "platform/replacement_batch.h"
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/application_options.h"
+#include "site_manager/builder/build_inputs.h"
+#include "site_manager/builder/build_settings_from_dialogs.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
@@ -107,6 +109,11 @@ QStringList TdlgEditSite::currentSupportFileNames() const {
     return supportFileNamesFor(navigation, templates);
 }
 
+std::optional<RotationPageNaming> TdlgEditSite::currentPageNaming(const QStringList& listedImages) const {
+    if (!dlgThumbOptions || !dlgEditSite) return std::nullopt;  // the build reads both
+    return RotationPageNaming{buildSettingsFromDialogs(), buildImagesOf(listedImages)};
+}
+
 void TdlgEditSite::edtrotationdirectoryChange() {
     const QString directory = edtrotationdirectory->text();
     // The list shows what the build would take as images, by the settings as they are when it is
@@ -135,11 +142,14 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
     const QStringList selected = FileBox->selectedFileNames();
     if (selected.isEmpty() || refuseUnlocatedRotation()) return;
     const QString directory = fixpath(FileBox->Directory(), true);
-    auto remove = [&](const QString& name) { deleteRotationImage(directory, name); };
+    // Named over the list as it stands, the images to delete still in it.
+    auto remove = [&](const QStringList& names) {
+        deleteRotationImages(directory, names, currentPageNaming(FileBox->fileNames()));
+    };
     if (selected.size() == 1) {
         const QString name = selected.first();
         if (!platform::confirmYesNo("Are you sure you want to delete the file, " + name + "?")) return;
-        remove(name);
+        remove({name});
         FileBox->Update();
         return;
     }
@@ -147,7 +157,7 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
     if (!platform::confirmYesNo("Are you sure you want to delete these " + QString::number(selected.size()) +
                                 " files?"))
         return;
-    for (auto it = selected.crbegin(); it != selected.crend(); ++it) remove(*it);
+    remove(QStringList(selected.crbegin(), selected.crend()));
     FileBox->Update();
 }
 

@@ -169,8 +169,7 @@ void TdlgBuildProgress::FormShow() {
             removeLeftoverTemporaries(thumbnailDirectory(settings));
         }
         lbximages->clear();
-        for (const QString& name : dlgEditSite->FileBox->fileNames())
-            if (isRotationImage(name, SupportFileNames)) lbximages->addItem(name);
+        lbximages->addItems(buildImagesOf(dlgEditSite->FileBox->fileNames()));
     }
     lbximagesClick();
     if (BuildAllMode) Timer1->start();

@@ -35,6 +35,7 @@
 #include <QTest>
 #include <functional>
 
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -798,6 +799,98 @@ TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
         EXPECT_EQ(filesIn(rotationDir), pages);
         if (row.How == Removal::FileManagerThenBuild)
             EXPECT_EQ(testing_support::brokenLinks(rotationDir), QStringList());
+    }
+}
+
+// A photo deleted with the Delete key takes its own display page along, by the name the build
+// gives it, when the build writes display pages. Every other file of the rotation stays byte for
+// byte: the other photos' pages, the first page, a thumbnail page past the smaller page count and
+// the user's files.
+TEST_F(BuildEndToEndTest, ADeletedPhotoTakesItsOwnDisplayPageAlongAndNoOtherPage) {
+    struct Deletion {
+        bool DisplayPages;  // when built just before
+        QStringList Photos, PagesGone;
+    };
+    const struct {
+        const char* Label;
+        bool InAddImages;  // else in the site editor
+        QStringList Photos;
+        QString UserFile;
+        QList<Deletion> Deletions;
+    } rows[] = {
+        // clang-format off
+        {"one photo", false, {"alpha.jpg", "beta.jpg", "gamma.jpg"}, "", {{true, {"beta.jpg"}, {"beta.html"}}}},
+        {"two photos ask for one page", false, {"alpha.jpg", "beta.jpg", "beta.gif"}, "",
+         {{true, {"beta.gif"}, {"beta.gif.html"}}}},
+        {"two at once, one asking for another's page", true, {"alpha.jpg", "beta.jpg", "beta.gif"}, "",
+         {{true, {"alpha.jpg", "beta.gif"}, {"alpha.html", "beta.gif.html"}}}},
+        // beta.jpg.jpg has beta.jpg.html, which beta.jpg (no longer clashing with it) is given next.
+        {"a page the build gives a remaining photo", true, {"alpha.jpg", "beta.jpg", "beta.gif", "beta.jpg.jpg"}, "",
+         {{true, {"alpha.jpg", "beta.jpg.jpg"}, {"alpha.html"}}}},
+        {"a photo named like the first page", false, {"Index.jpg", "alpha.jpg", "beta.jpg"}, "",
+         {{true, {"Index.jpg"}, {"Index.jpg.html"}}}},
+        {"display pages off, then on", false, {"alpha.jpg", "beta.jpg", "gamma.jpg"}, "beta.html",
+         {{false, {"beta.jpg"}, {}}, {true, {"gamma.jpg"}, {"gamma.html"}}}},
+        // clang-format on
+    };
+    const auto rotationFiles = [this] {
+        std::map<QString, QByteArray> files;
+        for (const QString& name : QDir(rotationDir).entryList(QDir::Files)) {
+            QFile file(rotationDir + name);
+            files[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+        }
+        return files;
+    };
+    startWithSite();
+    auto addImages = std::make_unique<TdlgAddImages>();
+    dlgAddImages = addImages.get();
+    const auto forgetAddImages = qScopeGuard([] { dlgAddImages = nullptr; });
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Label);
+        restartWithOptions(QString());
+        if (!row.UserFile.isEmpty()) data.write("site/Rotation_1/" + row.UserFile, "mine");
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            for (const QString& photo : row.Photos)
+                photo.endsWith(".gif") ? writeGif(rotationDir + photo, 90, 60)
+                                       : writeJpeg(rotationDir + photo, 120, 90, Qt::darkGreen);
+            editor.cmbstyle->setCurrentText(data.path() + "Styles/Sample_With_Index.htm");
+            TdlgThumbOptions& o = *dlgThumbOptions;
+            o.spnHorzCOunt->setValue(2);
+            o.spnVertCOunt->setValue(1);
+            o.cmbimagestyle->setCurrentText(data.path() + "Styles/Sample_Image_Page.htm");
+            for (const Deletion& deletion : row.Deletions) {
+                o.rdbHTMLImageWindow->setChecked(deletion.DisplayPages);
+                o.rdbDisplayasimage->setChecked(!deletion.DisplayPages);
+                editor.FileBox->Update();
+                buildInEditor(script, editor);
+                script.clear();
+                std::map<QString, QByteArray> expected = rotationFiles();
+                ASSERT_EQ(expected.count("Index2.html"), 1u);  // past the page count after the deletion
+                for (const QString& name : deletion.Photos + deletion.PagesGone)
+                    ASSERT_EQ(expected.erase(name), 1u) << name.toStdString();
+                const auto deleteSelected = [&](TFileListBox& list) {
+                    list.clearSelection();
+                    for (const QString& photo : deletion.Photos)
+                        if (const int i = list.fileNames().indexOf(photo); i >= 0) list.item(i)->setSelected(true);
+                    script.answer(MessageResult::Yes);
+                    QTest::keyClick(&list, Qt::Key_Delete);
+                };
+                if (row.InAddImages) {
+                    script.onDialog([&](QDialog& d) {
+                        auto& dialog = dynamic_cast<TdlgAddImages&>(d);
+                        deleteSelected(*dialog.FileBox);
+                        QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                        return dialog.result();
+                    });
+                    QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
+                } else {
+                    deleteSelected(*editor.FileBox);
+                }
+                EXPECT_EQ(script.texts().size(), 1);  // the question, and no warning
+                EXPECT_EQ(rotationFiles(), expected);
+            }
+        });
     }
 }
 
