@@ -67,6 +67,20 @@ void addSubFolderRotation(const SpindlewayData& data, const QByteArray& mark) {
     writeFile(r + "img/icons/next.gif", "next " + mark);
 }
 
+// Garden at position 1 of two rotations: the first holds the page, a photo and the image
+// img/logo.gif, the second a page and the photo b.jpg; the live directory an older page.
+void addTwoRotations(const SpindlewayData& data, const QByteArray& page) {
+    data.addSite(2, 1);
+    data.addRotationSection(1);
+    data.addRotationSection(2);
+    writeFile(data.rotation(1) + "Index.html", page);
+    writeFile(data.rotation(1) + "a.jpg", "photo a");
+    writeFile(data.rotation(1) + "img/logo.gif", "logo");
+    writeFile(data.rotation(2) + "Index.html", "rotation 2");
+    writeFile(data.rotation(2) + "b.jpg", "photo b");
+    writeFile(data.live() + "Index.html", "the live page");
+}
+
 }  // namespace
 
 TEST(SpindlewayPublication, SubFolderAssetsGoLiveAndEveryLinkResolves) {
@@ -176,17 +190,9 @@ TEST(SpindlewayPublication, OnlyFilesThatReallyLieInTheRotationGoLive) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SpindlewayData data;
-        data.addSite(2, 1);
-        data.addRotationSection(1);
-        data.addRotationSection(2);
-        writeFile(data.rotation(1) + "Index.html", page);
-        writeFile(data.rotation(1) + "a.jpg", "photo a");
-        writeFile(data.rotation(2) + "Index.html", "rotation 2");
-        writeFile(data.rotation(2) + "b.jpg", "photo b");
+        addTwoRotations(data, page);
         writeFile(data.path() + "secret.txt", "secret");
         writeFile(data.path() + "private/site.css", "private");
-        writeFile(data.live() + "Index.html", "the live page");
-        writeFile(data.rotation(1) + "img/logo.gif", "logo");
         ASSERT_TRUE(QFile::link(data.path() + c.target, data.rotation(1) + c.link));
 
         const RunResult run = rotate(data);
@@ -376,15 +382,7 @@ TEST(SpindlewayPublication, EveryFileLeftOutIsNamed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SpindlewayData data;
-        data.addSite(2, 1);
-        data.addRotationSection(1);
-        data.addRotationSection(2);
-        writeFile(data.rotation(1) + "Index.html", page);
-        writeFile(data.rotation(1) + "a.jpg", "photo a");
-        writeFile(data.rotation(1) + "img/logo.gif", "logo");
-        writeFile(data.rotation(2) + "Index.html", "rotation 2");
-        writeFile(data.rotation(2) + "b.jpg", "photo b");
-        writeFile(data.live() + "Index.html", "the live page");
+        addTwoRotations(data, page);
         QDir().mkpath(QFileInfo(data.rotation(1) + c.link).path());
         if (*c.link)
             ASSERT_TRUE(QFile::link(data.path() + c.target, data.rotation(1) + c.link));

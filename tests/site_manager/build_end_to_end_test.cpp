@@ -87,7 +87,32 @@ protected:
         editor.edtfooterfile->setText(footers);
     }
 
+    // startWithSite, with the add-images dialog that the editor's "Select Images" opens.
+    void startWithSiteAndAddImages() {
+        startWithSite();
+        addImages = std::make_unique<TdlgAddImages>();
+        dlgAddImages = addImages.get();
+    }
+
+    void TearDown() override {
+        dlgAddImages = nullptr;
+        addImages.reset();
+        MainWindowTest::TearDown();
+    }
+
+    // Opens the add-images dialog from the editor, runs the body on it and closes it.
+    void inAddImages(MessageScript& script, TdlgEditSite& editor, const std::function<void(TdlgAddImages&)>& body) {
+        script.onDialog([&body](QDialog& d) {
+            auto& dialog = dynamic_cast<TdlgAddImages&>(d);
+            body(dialog);
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+            return dialog.result();
+        });
+        QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
+    }
+
     QString rotationDir;
+    std::unique_ptr<TdlgAddImages> addImages;
 };
 
 void writeJpeg(const QString& path, int width, int height, QColor colour) {
@@ -743,10 +768,7 @@ TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
         {"removed in a file manager, then built", Removal::FileManagerThenBuild, true, false},
         {"removed in a file manager, then built with lower-case names", Removal::FileManagerThenBuild, true, true},
     };
-    startWithSite();
-    auto addImages = std::make_unique<TdlgAddImages>();
-    dlgAddImages = addImages.get();
-    const auto forgetAddImages = qScopeGuard([] { dlgAddImages = nullptr; });
+    startWithSiteAndAddImages();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Label);
         restartWithOptions(QString("UseThumbsDirectory=%1\r\nForceLowercase=%2\r\n")
@@ -773,15 +795,8 @@ TEST_F(BuildEndToEndTest, ARemovedPhotoTakesItsThumbnailAlongAndNothingElse) {
                 EXPECT_EQ(script.texts(), QStringList{"Are you sure you want to delete the file, gone.jpg?"});
             };
             if (row.How == Removal::EditorDeleteKey) deleteGone(*editor.FileBox);
-            if (row.How == Removal::AddImagesDeleteKey) {
-                script.onDialog([&](QDialog& d) {
-                    auto& dialog = dynamic_cast<TdlgAddImages&>(d);
-                    deleteGone(*dialog.FileBox);
-                    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-                    return dialog.result();
-                });
-                QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
-            }
+            if (row.How == Removal::AddImagesDeleteKey)
+                inAddImages(script, editor, [&](TdlgAddImages& dialog) { deleteGone(*dialog.FileBox); });
             if (row.How == Removal::FileManagerThenBuild) {
                 ASSERT_TRUE(QFile::remove(rotationDir + "gone.jpg"));
                 editor.FileBox->Update();
@@ -841,10 +856,7 @@ TEST_F(BuildEndToEndTest, ADeletedPhotoTakesItsOwnDisplayPageAlongAndNoOtherPage
         }
         return files;
     };
-    startWithSite();
-    auto addImages = std::make_unique<TdlgAddImages>();
-    dlgAddImages = addImages.get();
-    const auto forgetAddImages = qScopeGuard([] { dlgAddImages = nullptr; });
+    startWithSiteAndAddImages();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Label);
         restartWithOptions(QString());
@@ -876,17 +888,10 @@ TEST_F(BuildEndToEndTest, ADeletedPhotoTakesItsOwnDisplayPageAlongAndNoOtherPage
                     script.answer(MessageResult::Yes);
                     QTest::keyClick(&list, Qt::Key_Delete);
                 };
-                if (row.InAddImages) {
-                    script.onDialog([&](QDialog& d) {
-                        auto& dialog = dynamic_cast<TdlgAddImages&>(d);
-                        deleteSelected(*dialog.FileBox);
-                        QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-                        return dialog.result();
-                    });
-                    QTest::mouseClick(editor.btnAddFiles, Qt::LeftButton);
-                } else {
+                if (row.InAddImages)
+                    inAddImages(script, editor, [&](TdlgAddImages& dialog) { deleteSelected(*dialog.FileBox); });
+                else
                     deleteSelected(*editor.FileBox);
-                }
                 EXPECT_EQ(script.texts().size(), 1);  // the question, and no warning
                 EXPECT_EQ(rotationFiles(), expected);
             }
