@@ -10,7 +10,6 @@
 #include <memory>
 #include <QString>
 #include "rotation_tool/rotation_contents.h"
-#include "rotation_tool/rotation_files.h"
 #include "site_manager/site_list_form.h"
 
 class QLabel;

@@ -18,12 +18,6 @@ namespace {
 
 const QByteArray kThumbs = "thumbs";
 
-// A page by its name's extension, whatever other bytes the name holds.
-bool isPage(const QByteArray& fileName) {
-    const QByteArray lower = fileName.toLower();
-    return lower.endsWith(".html") || lower.endsWith(".htm");
-}
-
 // Neither a temporary file of an unfinished build nor one of this program's own.
 bool isGalleryFile(const QByteArray& fileName) {
     return !platform::isReplacementTemporaryName(QFile::decodeName(fileName)) && !isOwnTemporaryName(fileName);
@@ -61,7 +55,7 @@ public:
     void addTopLevel(const DirectoryEntries& entries) {
         for (const QList<QByteArray>* names : {&entries.files, &entries.others})
             for (const QByteArray& name : *names)
-                if (isGalleryFile(name)) add(name, isPage(name) ? kPagePass : kFilePass);
+                if (isGalleryFile(name)) add(name, isPageFileName(name) ? kPagePass : kFilePass);
     }
 
     void addThumbnails() {
@@ -108,7 +102,9 @@ public:
             }
             const QByteArray name = relative.mid(relative.lastIndexOf('/') + 1);
             if (!isGalleryFile(name)) continue;
-            add(relative, relative.startsWith(kThumbs + "/") ? kThumbnailPass : isPage(name) ? kPagePass : kFilePass);
+            add(relative, relative.startsWith(kThumbs + "/") ? kThumbnailPass
+                          : isPageFileName(name)             ? kPagePass
+                                                             : kFilePass);
         }
     }
 
@@ -189,7 +185,7 @@ RotationContents rotationContents(const QByteArray& source, const QByteArray& li
     contents.addThumbnails();
     if (contents.hasSubFoldersToRead())
         for (const QByteArray& name : topLevel.files)
-            if (isPage(name) && isGalleryFile(name)) contents.addReferencesOf(name);
+            if (isPageFileName(name) && isGalleryFile(name)) contents.addReferencesOf(name);
     std::stable_sort(contents.result.copies.begin(), contents.result.copies.end(),
                      [](const FileCopy& a, const FileCopy& b) { return a.pass < b.pass; });
     return contents.result;

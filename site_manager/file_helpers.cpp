@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
+#include "site_manager/rotation_folders.h"
 #include "site_manager/site_paths.h"
 
 #include <QDir>
@@ -37,11 +38,9 @@ bool createnewdirectory(const QString& path) {
 }
 
 bool sameFile(const QString& a, const QString& b) {
-    struct stat sa {}, sb {};
     if (a.isEmpty() || b.isEmpty()) return false;
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    const std::optional<FileIdentity> identity = identityOf(QFile::encodeName(a));
+    return identity && identity == identityOf(QFile::encodeName(b));
 }
 
 Removal allowRemoval(const QString& fileName) {

@@ -23,9 +23,7 @@ QByteArray asFolder(const QByteArray& realPath) {
 }
 
 bool isPageName(const QByteArray& fileName) {
-    const QByteArray lower = fileName.toLower();
-    return (lower.endsWith(".html") || lower.endsWith(".htm")) &&
-           !platform::isReplacementTemporaryName(QFile::decodeName(fileName));
+    return isPageFileName(fileName) && !platform::isReplacementTemporaryName(QFile::decodeName(fileName));
 }
 
 // The pages of a directory (regular files, links followed), by their names as stored.
@@ -44,6 +42,11 @@ QList<QByteArray> pageNames(const QByteArray& directory) {
 }
 
 }  // namespace
+
+bool isPageFileName(const QByteArray& fileName) {
+    const QByteArray lower = fileName.toLower();
+    return lower.endsWith(".html") || lower.endsWith(".htm");
+}
 
 QByteArray realPathOf(const QByteArray& path) {
     char* resolved = ::realpath(path.constData(), nullptr);

@@ -18,6 +18,9 @@ size_t qHash(const FileIdentity& id, size_t seed = 0);
 // The identity of what the path leads to, every link followed; nothing when it does not exist.
 std::optional<FileIdentity> identityOf(const QByteArray& path);
 
+// A page by its name's extension (".htm", ".html", in any case), whatever other bytes it holds.
+bool isPageFileName(const QByteArray& fileName);
+
 // The path with every link resolved; empty when it cannot be resolved (a link leads nowhere).
 QByteArray realPathOf(const QByteArray& path);
 
