@@ -110,9 +110,11 @@ public:
 
     // True when the file may go live: it then gets the real path and identity the copy checks
     // against. Otherwise it is recorded as a stray. A file that cannot be looked at any more is
-    // left to the copy, which reports it when it cannot be read either.
+    // left to the copy (by the path found so far, never through a link there), which reports it
+    // when it cannot be read either.
     bool check(FileCopy& copy) {
         const QByteArray& path = copy.source;
+        copy.checkedPath = path;
         struct stat info {};
         if (::lstat(path.constData(), &info) != 0) return true;
         QByteArray realPath;
@@ -122,6 +124,7 @@ public:
                 result.strays.append({path, linkTarget(path), StrayFile::DanglingLink});
                 return false;
             }
+            copy.checkedPath = realPath;
             if (::stat(realPath.constData(), &info) != 0) return true;
         } else {
             // Most files are no links: their folder's real path, found once, tells.
