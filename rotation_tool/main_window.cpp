@@ -10,14 +10,16 @@
 #include "rotation_tool/run_mode.h"
 #include "rotation_tool/worker_pool.h"
 #include "site_manager/about_box.h"
+#include "site_manager/list_keyboard_selection.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -110,6 +112,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     Timer1->setInterval(300);
 
     connect(lbxsites, &QListWidget::itemClicked, this, [this] { lbxsitesClick(); });
+    runClickOnKeyboardSelection(lbxsites, [this] { lbxsitesClick(); });
     connect(btnRotateCurrent, &QPushButton::clicked, this, [this] { btnRotateCurrentClick(btnRotateCurrent); });
     connect(btnrotateall, &QPushButton::clicked, this, [this] { btnrotateallClick(); });
     connect(btnOptions, &QPushButton::clicked, this, [this] { btnOptionsClick(); });
@@ -209,6 +212,18 @@ void TfrmMain::btnaboutClick() {
 void TfrmMain::BitBtn1Click() { platform::showHelpContext(42); }
 
 void TfrmMain::BitBtn2Click() { close(); }
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        TSiteListForm::keyPressEvent(event);
+        return;
+    }
+    if (!btnRotateCurrent->isEnabled()) return;  // Rotate All runs
+    // As in a dialog: a button that has the focus takes Enter itself, else the default button does.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    (focused && isAncestorOf(focused) ? focused : btnRotateCurrent)->click();
+}
 
 void TfrmMain::report(const QString& text, bool asWarning) {
     if (UnattendedRun) {

@@ -12,6 +12,7 @@
 #include "rotation_tool/rotation_contents.h"
 #include "site_manager/site_list_form.h"
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -93,6 +94,10 @@ public:
     // Why this copy runs without the single-instance lock (empty when it holds one); an
     // unattended run puts it into its log.
     QString RunsWithoutLock;
+
+protected:
+    // Return and Enter press Rotate Current, the window's default button.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // A report that goes to the log as an error when unattended, else into a box.

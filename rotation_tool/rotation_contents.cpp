@@ -110,8 +110,8 @@ public:
 
     // True when the file may go live: it then gets the real path and identity the copy checks
     // against. Otherwise it is recorded as a stray. A file that cannot be looked at any more is
-    // left to the copy (by the path found so far, never through a link there), which reports it
-    // when it cannot be read either.
+    // left to the copy without an identity: the copy never opens it and names it as a file that
+    // could not be copied, as it does a file that vanished.
     bool check(FileCopy& copy) {
         const QByteArray& path = copy.source;
         copy.checkedPath = path;

@@ -183,18 +183,22 @@ void setBeforeSourceOpen(std::function<void(const QByteArray& source)> hook) { b
 
 void fillFile(FileCopy& copy) {
     if (copy.descriptor < 0) return;
+    const bool checked = !copy.checkedPath.isEmpty();
+    // A file of a rotation that its check could not look at is never opened: whatever lies at its
+    // path by now was never checked. It fails as a file that vanished does.
+    if (checked && !copy.checkedIdentity) {
+        discardFile(copy);
+        return;
+    }
     if (beforeSourceOpen()) beforeSourceOpen()(copy.source);
     // A file of a rotation is opened where its check found it, and only if that is still no link;
     // the descriptor then tells whether it is still the file that was checked.
-    const bool checked = !copy.checkedPath.isEmpty();
     const QByteArray& path = checked ? copy.checkedPath : copy.source;
     Descriptor in(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (checked ? O_NOFOLLOW : 0)));
     const int openError = errno;
     struct stat info {};
     const bool opened = in.valid() && ::fstat(in.get(), &info) == 0;
-    const auto sameAsChecked = [&] {
-        return !copy.checkedIdentity || FileIdentity{info.st_dev, info.st_ino} == *copy.checkedIdentity;
-    };
+    const auto sameAsChecked = [&] { return FileIdentity{info.st_dev, info.st_ino} == *copy.checkedIdentity; };
     if (checked && ((!in.valid() && openError == ELOOP) || (opened && !(S_ISREG(info.st_mode) && sameAsChecked())))) {
         copy.leftOut = true;
         discardFile(copy);

@@ -63,7 +63,8 @@ struct FileCopy {
     // For a file of a rotation, what the check of what goes live found: the file's path with every
     // link resolved (as named when it could not be resolved), and which file it was when it could
     // be looked at. The copy opens that path without following a link and copies only that very
-    // file; without a checked path it opens the source as named.
+    // file; one without a checked identity is never opened and fails. Without a checked path the
+    // copy opens the source as named.
     QByteArray checkedPath;
     std::optional<FileIdentity> checkedIdentity;
     // Not copied because at its copy the source was no longer the file that was checked (swapped

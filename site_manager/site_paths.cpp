@@ -50,7 +50,12 @@ QString fixpath(const QString& path, bool withSlash) {
     if (result.isEmpty()) return QString();
     if (result.startsWith('%')) result = expandpath(result);
     if (isSeparator(result.back())) {
-        if (!withSlash) result.chop(1);
+        // A stored path may end in either separator; kept, it is always "/", so that what follows
+        // goes into the folder the path names rather than beside it.
+        if (withSlash)
+            result.back() = '/';
+        else
+            result.chop(1);
     } else if (withSlash) {
         result += '/';
     }

@@ -14,7 +14,8 @@ void initDataDirectory();
 QString expandpath(const QString& path);
 // Absolute path to stored form: a path under DataDirectory becomes "%\" + the rest.
 QString truncatepath(const QString& path);
-// Trims and expands the path, then adds or removes the trailing separator.
+// Trims and expands the path, then adds or removes the trailing separator ("/" or "\"); the one
+// kept or added is always "/".
 QString fixpath(const QString& path, bool withSlash);
 // Replaces the extension of a file name (dot included); a name without one just gets it appended.
 QString changeextension(const QString& fileName, const QString& newExtension);

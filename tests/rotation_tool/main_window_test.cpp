@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 using platform::MessageResult;
@@ -153,4 +155,78 @@ TEST_F(RotationToolTest, TheBannerKeepsItsPlaceAndTheControlsTheirsThroughRotate
     QApplication::processEvents();
     EXPECT_TRUE(main->Label7->text().isEmpty());
     EXPECT_TRUE(places() == before);
+}
+
+// The site the list highlights is the one Rotate Current acts on, however it was chosen; Return and
+// Enter press Rotate Current as a default button does.
+TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
+    const QStringList keys{"Site_1", "Site_2", "Site_3"};
+    const QStringList names{"Garden", "Kitchen", "Cellar"};
+    const struct {
+        const char* clicked;  // null: nothing clicked first
+        Qt::Key move;
+        Qt::Key confirm;  // 0: the button is clicked
+        int rotated;      // index into keys
+    } cases[] = {
+        {"Site_1", Qt::Key_Down, Qt::Key(0), 1},
+        {"Site_2", Qt::Key_Up, Qt::Key_Return, 0},
+        {"Site_1", Qt::Key_End, Qt::Key_Return, 2},
+        {nullptr, Qt::Key_Home, Qt::Key_Enter, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((QString(c.clicked ? c.clicked : "none") + " then " + QKeySequence(c.move).toString()).toStdString());
+        // Site k has its rotation k built and k as its count and position, so each live page tells
+        // whose rotation it is.
+        for (int k = 1; k <= 3; ++k) {
+            addSite(keys[k - 1], names[k - 1], k, k);
+            addRotation(keys[k - 1], k);
+            QDir(livePath(keys[k - 1])).removeRecursively();
+        }
+        startTool();
+        auto* list = main->lbxsites;
+        if (c.clicked) {
+            const QRect item = list->visualItemRect(list->findItems(c.clicked, Qt::MatchExactly).first());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+        }
+        list->setFocus();
+        QTest::keyClick(list, c.move);
+        EXPECT_EQ(main->lblsitename->text(), names[c.rotated]);  // the panel follows before anything runs
+
+        QString heading;
+        MessageScript script;
+        script.onDialog([&](QDialog&) {
+            heading = log->Label1->text();
+            return int(platform::mrOk);
+        });
+        if (c.confirm)
+            QTest::keyClick(list, c.confirm, c.confirm == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        else
+            QTest::mouseClick(main->btnRotateCurrent, Qt::LeftButton);
+        EXPECT_EQ(heading, "The current site has been updated!");
+        EXPECT_EQ(tsiterecord.key, keys[c.rotated]);
+        EXPECT_EQ(main->lblsitename->text(), names[c.rotated]);
+        for (int k = 1; k <= 3; ++k) {
+            const bool rotated = k - 1 == c.rotated;
+            EXPECT_EQ(live(keys[k - 1], "Index.html"), rotated ? "index of rotation " + QByteArray::number(k) : "")
+                << keys[k - 1].toStdString();
+            EXPECT_EQ(storedPosition(keys[k - 1]), rotated ? k + 1 : k) << keys[k - 1].toStdString();
+        }
+        main.reset();
+    }
+
+    // A button that has the focus takes Enter itself; while Rotate All runs, Enter does nothing.
+    startTool();
+    MessageScript script;
+    script.onDialog([](QDialog& dialog) {
+        EXPECT_NE(qobject_cast<TAboutBox*>(&dialog), nullptr);
+        return int(platform::mrOk);
+    });
+    main->btnabout->setFocus();
+    QTest::keyClick(main->btnabout, Qt::Key_Return);
+    script.onDialog([&](QDialog&) {
+        QTest::keyClick(main.get(), Qt::Key_Return);
+        return int(platform::mrOk);
+    });
+    QTest::mouseClick(main->btnrotateall, Qt::LeftButton);
+    EXPECT_EQ(script.dialogsShown(), 2);  // the about box and Rotate All's log, nothing more
 }

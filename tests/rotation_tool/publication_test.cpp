@@ -99,6 +99,34 @@ TEST(SpindlewayPublication, SubFolderAssetsGoLiveAndEveryLinkResolves) {
     EXPECT_EQ(data.storedPosition(), "2");
 }
 
+// A live directory stored with a trailing backslash names that folder; a backslash inside a path
+// is a character of a folder's name.
+TEST(SpindlewayPublication, ALiveDirectoryEndingInABackslashNamesItsFolder) {
+    const struct {
+        const char* stored;  // relative to the data directory
+        const char* folder;  // where the rotation must go live
+    } cases[] = {{"www\\", "www/"}, {"my\\www/", "my\\www/"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        SpindlewayData data;
+        data.addSite(1, 1);
+        data.addRotationSection(1);
+        addSubFolderRotation(data, "new");
+        QByteArray site = readFile(data.path() + "Site_1.ini");
+        site.replace("LivePath=" + data.live().toUtf8(), "LivePath=" + data.path().toUtf8() + c.stored);
+        writeFile(data.path() + "Site_1.ini", site);
+        ASSERT_TRUE(QDir().mkpath(data.path() + c.folder));
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(treeContents(data.path() + c.folder), treeContents(data.rotation(1)));
+        // Nothing beside it: no "www\Index.html" in the data directory, no folder "www\".
+        const QRegularExpression beside("^" + QRegularExpression::escape(QString(c.folder).chopped(1) + "\\"));
+        EXPECT_EQ(QDir(data.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).filter(beside), QStringList());
+        EXPECT_EQ(data.storedPosition(), "2");
+    }
+}
+
 // Each failed write fails the run: exit status 1, the log's error lines on the error output, and
 // nothing lost. A later run with room to write publishes the rotation.
 TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {

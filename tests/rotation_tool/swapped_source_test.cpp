@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTimer>
 #include <atomic>
 #include <functional>
@@ -22,7 +23,20 @@ struct BeforeSourceOpen {
 
 }  // namespace
 
-TEST_F(RotationToolTest, AFileSwappedAfterItsCheckIsLeftOutAndNamedWhileTheRestGoesLive) {
+class SwappedSourceTest : public RotationToolTest {
+protected:
+    // Garden with rotation 1 built, an older page 2 live and a file outside the site; the path of
+    // the rotation's page 2, the file the tests change.
+    QByteArray addGardenWithItsPage() {
+        addSite("Site_1", "Garden", 1, 1);
+        addRotation("Site_1", 1);
+        data.write("secret.txt", "secret");
+        data.write("live_Site_1/page2.htm", "the live page 2");
+        return QFile::encodeName(data.file("Site_1/R1/page2.htm"));
+    }
+};
+
+TEST_F(SwappedSourceTest, AFileSwappedAfterItsCheckIsLeftOutAndNamedWhileTheRestGoesLive) {
     const struct {
         const char* what;
         std::function<void(const QByteArray& page, const QString& outside)> swap;
@@ -50,11 +64,7 @@ TEST_F(RotationToolTest, AFileSwappedAfterItsCheckIsLeftOutAndNamedWhileTheRestG
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        addSite("Site_1", "Garden", 1, 1);
-        addRotation("Site_1", 1);
-        data.write("secret.txt", "secret");
-        data.write("live_Site_1/page2.htm", "the live page 2");
-        const QByteArray page = QFile::encodeName(data.file("Site_1/R1/page2.htm"));
+        const QByteArray page = addGardenWithItsPage();
         std::atomic<bool> swapped = false;  // the copy's workers call the hook side by side
         BeforeSourceOpen hook([&](const QByteArray& source) {
             if (source != page || swapped.exchange(true)) return;
@@ -79,5 +89,47 @@ TEST_F(RotationToolTest, AFileSwappedAfterItsCheckIsLeftOutAndNamedWhileTheRestG
         main.reset();
         ::unlink(page.constData());
         QFile::remove(data.file("Site_1/R1/page2.htm.old"));
+    }
+}
+
+// A file that is listed but gone when what goes live is checked has no checked identity: whatever
+// appears at its path before the copy is never copied, and the rotation fails as it does for a
+// file that vanished.
+TEST_F(SwappedSourceTest, AFileTheCheckCouldNotLookAtIsNeverCopied) {
+    const struct {
+        const char* what;
+        std::function<void(const QByteArray& page, const QString& outside)> putBack;
+    } cases[] = {
+        {"back as another file",
+         [](const QByteArray& page, const QString&) {
+             QFile file(QFile::decodeName(page));
+             if (file.open(QIODevice::WriteOnly)) file.write("written meanwhile");
+         }},
+        {"back as a link to a file outside the site",
+         [](const QByteArray& page, const QString& outside) { QFile::link(outside, QFile::decodeName(page)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray page = addGardenWithItsPage();
+        startTool();
+        clickSite("Site_1");
+        main->edtrotationdirectory->setText(data.file("Site_1/R1/"));  // listed with the page
+        ASSERT_EQ(main->FileBox->findItems("page2.htm", Qt::MatchExactly).size(), 1);
+        ASSERT_EQ(::unlink(page.constData()), 0);  // gone when checked
+        std::atomic<bool> putBack = false;  // the copy's workers call the hook side by side
+        BeforeSourceOpen hook([&](const QByteArray&) {
+            if (!putBack.exchange(true)) c.putBack(page, data.file("secret.txt"));
+        });
+
+        EXPECT_FALSE(main->RotateCurrentRotation(1));
+        EXPECT_EQ(live("Site_1", "page2.htm"), "the live page 2");
+        EXPECT_EQ(live("Site_1", "Index.html"), "");  // nothing of the rotation went live
+        EXPECT_TRUE(logHasError("Could not copy the file, " + QFile::decodeName(page) + ", for site, Garden!"))
+            << log->lines().join("\n").toStdString();
+        EXPECT_TRUE(logHasError("The site, Garden, was NOT updated to rotation 1: not every file could be written, "
+                                "so the live site was left as it was"));
+
+        main.reset();
+        ::unlink(page.constData());
     }
 }

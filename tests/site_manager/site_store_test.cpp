@@ -25,6 +25,7 @@ TEST_F(MainWindowTest, PathFormsExpandTruncateAndFix) {
     EXPECT_EQ(fixpath("/srv/web/", false), "/srv/web");
     EXPECT_EQ(fixpath("/srv/web", true), "/srv/web/");
     EXPECT_EQ(fixpath("C:\\Web\\", false), "C:\\Web");
+    EXPECT_EQ(fixpath("/srv/www/site1\\", true), "/srv/www/site1/");  // the folder, not a name ending in a backslash
     EXPECT_EQ(fixpath("", true), "");
     EXPECT_EQ(fixpath("%\\Site_2", true), dd + "Site_2/");
     EXPECT_EQ(changeextension("/a.b/photo.bmp", ".jpg"), "/a.b/photo.jpg");
