@@ -15,8 +15,8 @@
 #include "site_manager/site_record.h"
 
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
