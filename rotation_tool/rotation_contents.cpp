@@ -124,7 +124,6 @@ public:
                 result.strays.append({path, linkTarget(path), StrayFile::DanglingLink});
                 return false;
             }
-            copy.checkedPath = realPath;
             if (::stat(realPath.constData(), &info) != 0) return true;
         } else {
             // Most files are no links: their folder's real path, found once, tells.

@@ -61,10 +61,10 @@ struct FileCopy {
     // Files go live pass by pass, lowest first; within a pass in any order.
     int pass = 0;
     // For a file of a rotation, what the check of what goes live found: the file's path with every
-    // link resolved (as named when it could not be resolved), and which file it was when it could
-    // be looked at. The copy opens that path without following a link and copies only that very
-    // file; one without a checked identity is never opened and fails. Without a checked path the
-    // copy opens the source as named.
+    // link resolved and which file it was. The copy opens that path without following a link and
+    // copies only that very file. A file the check could not look at keeps its path as named and
+    // has no identity: it is never opened and fails. Without a checked path (no file of a
+    // rotation) the copy opens the source as named.
     QByteArray checkedPath;
     std::optional<FileIdentity> checkedIdentity;
     // Not copied because at its copy the source was no longer the file that was checked (swapped
