@@ -10,7 +10,7 @@
 #include "rotation_tool/run_mode.h"
 #include "rotation_tool/worker_pool.h"
 #include "site_manager/about_box.h"
-#include "site_manager/list_keyboard_selection.h"
+#include "site_manager/selection_list_box.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -111,8 +111,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent, bool singleIns
     Timer1 = new QTimer(this);
     Timer1->setInterval(300);
 
-    connect(lbxsites, &QListWidget::itemClicked, this, [this] { lbxsitesClick(); });
-    runClickOnKeyboardSelection(lbxsites, [this] { lbxsitesClick(); });
+    lbxsites->setClickHandler([this] { lbxsitesClick(); });
     connect(btnRotateCurrent, &QPushButton::clicked, this, [this] { btnRotateCurrentClick(btnRotateCurrent); });
     connect(btnrotateall, &QPushButton::clicked, this, [this] { btnrotateallClick(); });
     connect(btnOptions, &QPushButton::clicked, this, [this] { btnOptionsClick(); });
@@ -183,7 +182,9 @@ void TfrmMain::Timer1Timer() {
 }
 
 void TfrmMain::lbxsitesClick() {
-    if (lbxsites->currentRow() >= 0) loadsite(lbxsites->currentItem()->text());
+    // The record is the highlighted site; with none highlighted the panel lets it go.
+    QListWidgetItem* item = lbxsites->currentItem();
+    if (item && item->isSelected()) loadsite(item->text());
     doselectionstatus();
 }
 
@@ -219,7 +220,8 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
         TSiteListForm::keyPressEvent(event);
         return;
     }
-    if (!btnRotateCurrent->isEnabled()) return;  // Rotate All runs
+    // A key held down presses once: its repeats would close the log and rotate again.
+    if (event->isAutoRepeat() || !btnRotateCurrent->isEnabled()) return;  // or Rotate All runs
     // As in a dialog: a button that has the focus takes Enter itself, else the default button does.
     auto* focused = qobject_cast<QPushButton*>(focusWidget());
     (focused && isAncestorOf(focused) ? focused : btnRotateCurrent)->click();

@@ -96,7 +96,7 @@ public:
     QString RunsWithoutLock;
 
 protected:
-    // Return and Enter press Rotate Current, the window's default button.
+    // Return and Enter press Rotate Current, the window's default button, once for each press.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

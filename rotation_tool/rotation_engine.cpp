@@ -79,8 +79,14 @@ QString strayReason(const StrayFile& stray) {
 
 void TfrmMain::btnRotateCurrentClick(QObject* sender) {
     const bool fromButton = sender != nullptr && sender == btnRotateCurrent;
-    // A site whose file cannot be read is told as such, not as one without auto-rotation.
-    if (fromButton && lbxsites->currentRow() >= 0) {
+    if (fromButton) {
+        // Only the highlighted site is rotated: with none highlighted there is nothing to rotate.
+        const QListWidgetItem* item = lbxsites->currentItem();
+        if (!item || !item->isSelected() || tsiterecord.key.isEmpty()) {
+            platform::showInformation("You have not selected a site!");
+            return;
+        }
+        // A site whose file cannot be read is told as such, not as one without auto-rotation.
         const QString failure = siteReadError(lbxsites->currentRow());
         if (!failure.isEmpty()) {
             platform::showWarning(failure);

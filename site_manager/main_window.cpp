@@ -9,9 +9,9 @@
 #include "site_manager/about_box.h"
 #include "site_manager/application_options.h"
 #include "site_manager/builder/thumb_options_dialog.h"
-#include "site_manager/list_keyboard_selection.h"
 #include "site_manager/options_dialog.h"
 #include "site_manager/recent_templates.h"
+#include "site_manager/selection_list_box.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_options_dialog.h"
 #include "site_manager/site_paths.h"
@@ -83,8 +83,7 @@ TfrmMain::TfrmMain(QWidget* parent) : TSiteListForm(parent) {
     layout->addLayout(buttons);
     resize(620, 460);
 
-    connect(lbxsites, &QListWidget::itemClicked, this, [this] { lbxsitesClick(); });
-    runClickOnKeyboardSelection(lbxsites, [this] { lbxsitesClick(); });
+    lbxsites->setClickHandler([this] { lbxsitesClick(); });
     connect(lbxsites, &QListWidget::itemDoubleClicked, this, [this] { lbxsitesDblClick(); });
     connect(btnnewsite, &QPushButton::clicked, this, [this] { btnnewsiteClick(); });
     connect(btndeletesite, &QPushButton::clicked, this, [this] { btndeletesiteClick(); });

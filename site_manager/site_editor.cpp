@@ -6,7 +6,7 @@
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/header_footer_editor_text.h"
 #include "site_manager/builder/thumb_options_dialog.h"
-#include "site_manager/list_keyboard_selection.h"
+#include "site_manager/selection_list_box.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -58,7 +58,7 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     edtsite = new QLineEdit;
     edtsite->setReadOnly(true);
     makeBold(edtsite);
-    lbxrotations = new QListWidget;
+    lbxrotations = new SelectionListBox;
     // Wide enough for a whole line of a built-up rotation without a scroll bar.
     lbxrotations->setMinimumWidth(lbxrotations->fontMetrics().horizontalAdvance("Rotation 99 : 9999 Images : NOT BUILT") +
                                   2 * lbxrotations->frameWidth() +
@@ -212,8 +212,7 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     lblstatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     lblstatus->setFixedHeight(2 * lblstatus->fontMetrics().lineSpacing() + 2 * lblstatus->margin());
 
-    connect(lbxrotations, &QListWidget::itemClicked, this, [this] { lbxrotationsClick(); });
-    runClickOnKeyboardSelection(lbxrotations, [this] { lbxrotationsClick(); });
+    lbxrotations->setClickHandler([this] { lbxrotationsClick(); });
     connect(btnNewRotation, &QPushButton::clicked, this, [this] { btnNewRotationClick(); });
     connect(btndeleterotation, &QPushButton::clicked, this, [this] { btndeleterotationClick(); });
     connect(btnCopyFrom, &QPushButton::clicked, this, [this] { btnCopyFromClick(); });

@@ -4,6 +4,7 @@
 // the settings of one rotation.
 #include "platform/modal_dialog.h"
 #include "site_manager/rotation_images.h"
+#include "site_manager/selection_list_box.h"
 
 #include <QString>
 #include <QStringList>
@@ -35,7 +36,7 @@ public:
 
     // --- Rotations ---
     QLineEdit* edtsite;
-    QListWidget* lbxrotations;
+    SelectionListBox* lbxrotations;
     QPushButton* btnNewRotation;
     QPushButton* btndeleterotation;
     QGroupBox* grpRotations;
@@ -75,6 +76,8 @@ public:
     // Rotations.
     void FormClose();
     void lbxrotationsClick();
+    // Highlights the rotation the controls hold, or none while none is current.
+    void highlightCurrentRotation();
     void btnNewRotationClick();
     void btndeleterotationClick();
     void btnCopyFromClick();

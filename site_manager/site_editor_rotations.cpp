@@ -74,10 +74,15 @@ void TdlgEditSite::FormClose() {
 }
 
 void TdlgEditSite::lbxrotationsClick() {
-    const int index = lbxrotations->currentRow();
+    const QList<QListWidgetItem*> highlighted = lbxrotations->selectedItems();
+    const int index = highlighted.isEmpty() ? -1 : lbxrotations->row(highlighted.first());
     btndeleterotation->setEnabled(ApplicationOptions.UseRotations && index >= 0 &&
                                   index == lbxrotations->count() - 1);
-    if (index < 0) return;
+    if (index < 0) {
+        // The highlight is never taken from the rotation the controls hold.
+        highlightCurrentRotation();
+        return;
+    }
     if (CurrentRotationNumber >= 0) SaveRotation(CurrentRotationNumber, true);
     const QString directory = rotationClickDirectory(index + 1);
     rotationLocated_ = platform::directoryExists(directory);
@@ -87,8 +92,19 @@ void TdlgEditSite::lbxrotationsClick() {
         // The previous rotation stays current, but its images are not this rotation's.
         unlocatedDirectory_ = directory;
         lblstatus->setText("Error!  The directory, " + directory + ", could not be located!");
+        highlightCurrentRotation();
     }
     showRotationImages();
+}
+
+void TdlgEditSite::highlightCurrentRotation() {
+    if (CurrentRotationNumber >= 1 && CurrentRotationNumber <= lbxrotations->count()) {
+        lbxrotations->setCurrentRow(CurrentRotationNumber - 1);
+    } else {
+        lbxrotations->clearSelection();
+    }
+    btndeleterotation->setEnabled(ApplicationOptions.UseRotations && CurrentRotationNumber >= 1 &&
+                                  CurrentRotationNumber == lbxrotations->count());
 }
 
 void TdlgEditSite::btnNewRotationClick() {

@@ -2,6 +2,7 @@
 
 #include "platform/ini_file.h"
 #include "platform/window_fit.h"
+#include "site_manager/selection_list_box.h"
 #include "site_manager/site_record.h"
 #include "site_manager/site_status_panel.h"
 
@@ -39,7 +40,7 @@ private:
 }  // namespace
 
 TSiteListForm::TSiteListForm(QWidget* parent) : QWidget(parent) {
-    lbxsites = new QListWidget;
+    lbxsites = new SelectionListBox;
     lbxsites->setItemDelegate(new SiteItemDelegate(this));
     lbxsites->setUniformItemSizes(true);
     lbxsitename = new QListWidget(this);

@@ -2,6 +2,8 @@
 // What both programs' main windows share: the list of site keys drawn with their display names
 // (a hidden list holds the names, index for index), and FormShow / FormClose run once, on the
 // first show and the first close.
+#include "site_manager/selection_list_box.h"
+
 #include <QWidget>
 
 class QGroupBox;
@@ -15,7 +17,7 @@ class TSiteListForm : public QWidget {
 public:
     explicit TSiteListForm(QWidget* parent = nullptr);
 
-    QListWidget* lbxsites;     // site keys; drawn with their display names
+    SelectionListBox* lbxsites;  // site keys; drawn with their display names
     QListWidget* lbxsitename;  // hidden: display names, index for index with lbxsites
     QGroupBox* statusPanel;    // "Site Status" with the labels below
     QLabel* lblsitename;

@@ -1,15 +1,18 @@
 #include "platform/help.h"
 #include "site_manager/about_box.h"
 #include "site_manager/site_paths.h"
+#include "tests/common/list_gestures.h"
 #include "tests/rotation_tool/rotation_fixture.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
@@ -229,4 +232,84 @@ TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
     });
     QTest::mouseClick(main->btnrotateall, Qt::LeftButton);
     EXPECT_EQ(script.dialogsShown(), 2);  // the about box and Rotate All's log, nothing more
+}
+
+// The site the list highlights is the record, however the highlight moved: Rotate Current rotates
+// that site and no other, and nothing while no site is highlighted. Enter held down presses once.
+TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheMouseAndKeysHighlight) {
+    const QStringList keys{"Site_1", "Site_2", "Site_3"};
+    const QStringList names{"Garden", "Kitchen", "Attic"};
+    using testing_support::rowCentre;
+    const struct {
+        const char* gesture;
+        int clickedFirst;  // the row clicked before the gesture; -1: none
+        std::function<void(QListWidget*)> act;
+        int highlighted;  // the site shown and rotated; -1: none
+    } cases[] = {
+        {"a drag from the first site to the third", 0, [](QListWidget* list) { testing_support::dragRows(list, 0, 2); }, 2},
+        {"Space on the row of the focus frame", -1,
+         [](QListWidget* list) {
+             list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+             QTest::keyClick(list, Qt::Key_Space);
+         },
+         0},
+        {"a click on empty space", 0,
+         [](QListWidget* list) {
+             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, testing_support::emptySpace(list));
+         },
+         -1},
+        {"a Ctrl+click on the highlighted row", 0,
+         [](QListWidget* list) {
+             QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(list, 0));
+         },
+         -1},
+        {"typing a letter", 0, [](QListWidget* list) { QTest::keyClicks(list, "s"); }, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.gesture);
+        for (int k = 1; k <= 3; ++k) {
+            addSite(keys[k - 1], names[k - 1], k, k);
+            addRotation(keys[k - 1], k);
+            QDir(livePath(keys[k - 1])).removeRecursively();
+        }
+        startTool();
+        auto* list = main->lbxsites;
+        if (c.clickedFirst >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, c.clickedFirst));
+        list->setFocus();
+        c.act(list);
+        EXPECT_EQ(main->lblsitename->text(), c.highlighted >= 0 ? names[c.highlighted] : QString());
+
+        MessageScript script;
+        if (c.highlighted >= 0)
+            script.onDialog([](QDialog&) { return int(platform::mrOk); });
+        else
+            script.answer(MessageResult::OK);
+        QTest::mouseClick(main->btnRotateCurrent, Qt::LeftButton);
+        if (c.highlighted < 0) EXPECT_EQ(script.lastText(), "You have not selected a site!");
+        for (int k = 1; k <= 3; ++k) {
+            const bool rotated = k - 1 == c.highlighted;
+            EXPECT_EQ(live(keys[k - 1], "Index.html"), rotated ? "index of rotation " + QByteArray::number(k) : "")
+                << keys[k - 1].toStdString();
+            EXPECT_EQ(storedPosition(keys[k - 1]), rotated ? k + 1 : k) << keys[k - 1].toStdString();
+        }
+        main.reset();
+    }
+
+    // Enter held down: one press, its repeats, one release. Each repeat would close the log and
+    // rotate again; only the first press rotates.
+    addSite("Site_1", "Garden", 5, 1);
+    for (int n = 1; n <= 5; ++n) addRotation("Site_1", n);
+    startTool();
+    QTest::mouseClick(main->lbxsites->viewport(), Qt::LeftButton, {}, rowCentre(main->lbxsites, 0));
+    MessageScript script;
+    script.onDialog([](QDialog&) { return int(platform::mrOk); });
+    for (const bool repeat : {false, true, true, true}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", repeat);
+        QApplication::sendEvent(main->lbxsites, &press);
+    }
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(main->lbxsites, &release);
+    EXPECT_EQ(script.dialogsShown(), 1);
+    EXPECT_EQ(storedPosition("Site_1"), 2);
+    EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
 }

@@ -1,6 +1,7 @@
 #include "platform/ini_file.h"
 #include "site_manager/site_options_dialog.h"
 #include "site_manager/site_paths.h"
+#include "tests/common/list_gestures.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QApplication>
@@ -199,6 +200,32 @@ TEST_F(MainWindowTest, DeleteSiteDoesNothingWhenTheSelectedItemIsNotTheCurrentSi
     EXPECT_TRUE(QFileInfo::exists(data.file("Site_1.ini")));
     EXPECT_TRUE(QFileInfo::exists(data.file("Site_2.ini")));
     EXPECT_EQ(main->lbxsites->count(), 2);
+}
+
+// The record is the highlighted site: a drag loads the site where it ends, and a click on empty
+// space lets the record go with the highlight.
+TEST_F(MainWindowTest, TheHighlightedSiteIsTheRecord) {
+    using testing_support::rowCentre;
+    data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\nSite_2=Kitchen\r\nSite_3=Attic\r\n");
+    for (const QString key : {"Site_1", "Site_2", "Site_3"})
+        writeSite(data, key, "Name=" + key.toUtf8() + "\r\nPath=%\\" + key.toUtf8() + "\\\r\n");
+    startProgram();
+    auto* list = main->lbxsites;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, 0));
+    ASSERT_EQ(tsiterecord.key, "Site_1");
+
+    testing_support::dragRows(list, 0, 2);
+    EXPECT_EQ(tsiterecord.key, "Site_3");
+    EXPECT_EQ(main->lblsitename->text(), "Site_3");
+    EXPECT_EQ(main->lbllocation->text(), data.path() + "Site_3/");
+    EXPECT_TRUE(main->btnsiteoptions->isEnabled());
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, testing_support::emptySpace(list));
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_TRUE(tsiterecord.key.isEmpty());
+    EXPECT_TRUE(main->lblsitename->text().isEmpty());
+    for (const QPushButton* button : {main->btndeletesite, main->btnsiteoptions, main->btnedtsite})
+        EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
 }
 
 TEST_F(MainWindowTest, SiteOptionsWithoutASelectionWarns) {

@@ -9,6 +9,7 @@
 #include "site_manager/copy_settings_dialog.h"
 #include "site_manager/rotation_store.h"
 #include "tests/common/file_size_limit.h"
+#include "tests/common/list_gestures.h"
 #include "tests/common/without_permission_override.h"
 #include "tests/site_manager/main_window_fixture.h"
 
@@ -312,6 +313,35 @@ TEST_F(SiteEditorTest, ARotationWhoseDirectoryIsGoneCannotBeSelected) {
         EXPECT_EQ(CurrentRotationNumber, 1);
         EXPECT_EQ(editor.lblstatus->text(),
                   "Error!  The directory, " + siteDir + "Rotation_2, could not be located!");
+        // The highlight goes back to the rotation the controls hold.
+        EXPECT_EQ(editor.lbxrotations->selectedItems(), QList{editor.lbxrotations->item(0)});
+    });
+}
+
+// The rotation the user highlights is loaded however the highlight moved; a gesture that takes the
+// highlight away leaves it on the rotation the controls hold.
+TEST_F(SiteEditorTest, TheHighlightedRotationIsTheOneLoaded) {
+    using testing_support::rowCentre;
+    startWithSite(true);
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        auto* list = editor.lbxrotations;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, 0));
+        ASSERT_EQ(CurrentRotationNumber, 1);
+
+        testing_support::dragRows(list, 0, 2);
+        EXPECT_EQ(CurrentRotationNumber, 3);
+        EXPECT_EQ(QDir(editor.edtrotationdirectory->text()), QDir(siteDir + "Rotation_3"));
+        EXPECT_TRUE(editor.btndeleterotation->isEnabled());
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(list, 2));
+        EXPECT_EQ(list->selectedItems(), QList{list->item(2)});
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, testing_support::emptySpace(list));
+        EXPECT_EQ(list->selectedItems(), QList{list->item(2)});
+        EXPECT_EQ(CurrentRotationNumber, 3);
+        EXPECT_TRUE(editor.btndeleterotation->isEnabled());
     });
 }
 
