@@ -8,6 +8,7 @@
 #include "platform/replacement_batch.h"
 #include "platform/undecodable_names.h"
 #include "site_manager/builder/build_inputs.h"
+#include "site_manager/builder/build_read_files.h"
 #include "site_manager/builder/build_settings_from_dialogs.h"
 #include "site_manager/builder/descriptions.h"
 #include "site_manager/builder/name_limits.h"
@@ -342,6 +343,14 @@ bool TdlgBuildProgress::leaveOutTooLongNames(const BuildSettings& settings, QStr
     return true;
 }
 
+bool TdlgBuildProgress::refusePageOverReadFile(const BuildSettings& settings, const QStringList& images) {
+    const std::optional<PageOverReadFile> clash = pageOverReadFile(PageGenerator(settings, images));
+    if (!clash) return false;
+    platform::showWarning("Error encountered creating the page, " + clash->Page + ".  It would replace the " +
+                          clash->Read.Kind + ", " + clash->Read.Path + ".  Building will terminate!");
+    return true;
+}
+
 bool TdlgBuildProgress::removeThumbnailsOfRemovedImages(const BuildSettings& settings) {
     const QStringList failed = removeOrphanedThumbnails(settings);
     if (failed.isEmpty()) return true;
@@ -501,6 +510,7 @@ bool TdlgBuildProgress::build() {
             for (int i = 0; i < lbximages->count(); ++i) images << lbximages->item(i)->text();
             BuildSettings built = buildSettingsFromDialogs();
             if (!leaveOutTooLongNames(built, images)) throw BuildStopped();
+            if (refusePageOverReadFile(built, images)) throw BuildStopped();
             if (built.ForceLowercase && !publishLowercaseNames(built.pageDirectory(), images)) throw BuildStopped();
             if (!removeThumbnailsOfRemovedImages(built)) throw BuildStopped();
             platform::ReplacementBatch pageStep;  // before the pages that write into it

@@ -85,6 +85,9 @@ private:
     // Leaves out of images (after one box naming them) those whose thumbnail or display page name
     // is too long for the file system; false (after a box) when no image is left.
     bool leaveOutTooLongNames(const BuildSettings& settings, QStringList& images);
+    // A page written over a template or list the build reads would destroy it: such a build stops
+    // (after a box naming both) before it writes or removes anything.
+    bool refusePageOverReadFile(const BuildSettings& settings, const QStringList& images);
     // Thumbnails of images no longer in the rotation go before the build writes, so that they are
     // not published; false (after a box) when one cannot be removed.
     bool removeThumbnailsOfRemovedImages(const BuildSettings& settings);
