@@ -52,8 +52,8 @@ void writeJpeg(const QString& path, Qt::GlobalColor colour = Qt::darkGreen) {
 
 QString located(const QString& directory) { return "Error!  The directory, " + directory + ", could not be located!"; }
 
-// Ways a rotation folder fails to be listed; each is made while the test runs without root's
-// permission override.
+// Ways a rotation folder fails to be listed. The permissions stop root only while the test has
+// taken root's permission override away.
 struct UnlistedFolder {
     const char* name;
     void (*make)(const QString& directory);
