@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -36,6 +38,19 @@ bool fileExists(const QString& path) {
 }
 
 bool directoryExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+
+bool canListDirectory(const QString& path) {
+    if (path.isEmpty()) return false;
+    DIR* dir = ::opendir(QFile::encodeName(path).constData());
+    if (!dir) return false;
+    errno = 0;
+    const bool read = ::readdir(dir) != nullptr || errno == 0;
+    // Looking up "." inside it needs search permission, which its files' names alone do not.
+    struct stat self;
+    const bool searchable = ::fstatat(::dirfd(dir), ".", &self, 0) == 0;
+    ::closedir(dir);
+    return read && searchable;
+}
 
 bool isReadOnly(const QString& path) {
     const QFileInfo info(path);

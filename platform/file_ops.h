@@ -15,6 +15,8 @@ void setExecutableDirectoryForTesting(const QString& directory);
 
 bool fileExists(const QString& path);       // a file, not a directory
 bool directoryExists(const QString& path);
+// A directory whose entries can be read and entered: one that merely exists may deny both.
+bool canListDirectory(const QString& path);
 bool isReadOnly(const QString& path);
 bool setReadOnly(const QString& path, bool readOnly);
 

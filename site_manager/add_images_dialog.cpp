@@ -183,7 +183,8 @@ void TdlgAddImages::FormShow() {
     for (int n = 1; n <= dlgEditSite->lbxrotations->count(); ++n)
         cmbrotation->addItem(rotations ? "Rotation " + QString::number(n) : QStringLiteral("Current Site"));
     // The rotation first: its list follows the directory and counts by that rotation's settings.
-    cmbrotation->setCurrentIndex(dlgEditSite->lbxrotations->currentRow());
+    cmbrotation->setCurrentIndex(CurrentRotationNumber - 1);
+    shownRotationIndex_ = cmbrotation->currentIndex();
     const QString directory = dlgEditSite->edtrotationdirectory->text();
     if (edtrotationdirectory->text() == directory)
         edtrotationdirectoryChange();  // the same directory, read again: the editor may have changed it
@@ -210,10 +211,14 @@ void TdlgAddImages::cmbrotationChange() {
     const QString fallback = defaultRotationDirectory(tsiterecord.Path, "Rotation", n.toLongLong());
     const QString directory =
         expandpath(platform::IniFile(siteFileName(tsiterecord.key)).readString("Rotation_" + n, "Rotation_Path", fallback));
-    if (platform::directoryExists(directory))
+    if (platform::canListDirectory(directory)) {
+        shownRotationIndex_ = index;
         edtrotationdirectory->setText(directory);
-    else
+    } else {
+        // The combo names the rotation whose directory and images are shown.
+        cmbrotation->setCurrentIndex(shownRotationIndex_);
         platform::showWarning("Error!  The directory, " + directory + ", could not be located!");
+    }
 }
 
 void TdlgAddImages::edtrotationdirectoryChange() {

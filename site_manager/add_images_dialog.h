@@ -77,6 +77,7 @@ private:
     // current rotation; nothing for another one.
     std::optional<RotationPageNaming> shownRotationPageNaming(const QString& directory) const;
     bool rotationLocated_ = false;
+    int shownRotationIndex_ = -1;  // the combo index of the rotation whose directory is shown
 };
 
 extern TdlgAddImages* dlgAddImages;

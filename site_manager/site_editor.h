@@ -76,8 +76,6 @@ public:
     // Rotations.
     void FormClose();
     void lbxrotationsClick();
-    // Highlights the rotation the controls hold, or none while none is current.
-    void highlightCurrentRotation();
     void btnNewRotationClick();
     void btndeleterotationClick();
     void btnCopyFromClick();
@@ -100,8 +98,11 @@ public:
     // How a build of the rotation in the controls would name its pages, over these images of its
     // directory; nothing while the layout settings dialog is missing.
     std::optional<RotationPageNaming> currentPageNaming(const QStringList& listedImages) const;
-    // With the selected rotation's directory missing: the "could not be located" box and true.
+    // While no rotation is current (none could be located since the editor was shown): the
+    // "could not be located" line for the rotation shown, and true. Nothing may then be written.
     bool refuseUnlocatedRotation();
+    // The list highlights the current rotation, or nothing while none is current.
+    void highlightCurrentRotation();
 
     // Templates and build.
     void cmbstyleChange();
@@ -129,8 +130,8 @@ protected:
 
 private:
     platform::ReplacementBatch* copyBatch_ = nullptr;  // the copies of the drop in progress
-    bool rotationLocated_ = false;          // the selected rotation is loaded and its directory exists
-    QString unlocatedDirectory_;            // the selected rotation's directory when it is missing
+    bool rotationLocated_ = false;  // a rotation is current, loaded from a directory that could be listed
+    QString unlocatedDirectory_;    // while none is current: the directory of the rotation last refused
     std::optional<QStringList> listedSupportFileNames_;  // taken once for each reading of FileBox
 };
 

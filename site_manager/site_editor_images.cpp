@@ -198,9 +198,3 @@ void TdlgEditSite::showRotationImages() {
     }
     edtrotationdirectoryChange();
 }
-
-bool TdlgEditSite::refuseUnlocatedRotation() {
-    if (rotationLocated_) return false;
-    platform::showInformation("Error!  The directory, " + unlocatedDirectory_ + ", could not be located!");
-    return true;
-}

@@ -40,12 +40,17 @@ QString rotationClickDirectory(int rotationNumber) {
     return expandpath(stored);
 }
 
+QString unlocatedText(const QString& directory) {
+    return "Error!  The directory, " + directory + ", could not be located!";
+}
+
 }  // namespace
 
 void TdlgEditSite::FormShow() {
     CurrentRotationNumber = -1;
     rotationLocated_ = false;
     unlocatedDirectory_ = tsiterecord.Path;
+    showRotationImages();  // never the images of the rotation the editor showed last
     seedTemplateList();
     // Blank rather than empty: an empty caption would give its line to the controls below, and
     // the editor would change size with it.
@@ -58,6 +63,7 @@ void TdlgEditSite::FormShow() {
     if (lbxrotations->count() > 0) {
         lbxrotations->setCurrentRow(0);
         lbxrotationsClick();
+        highlightCurrentRotation();
     }
     const bool rotations = ApplicationOptions.UseRotations;
     Label9->setText(rotations ? "This Rotation contains the following images:"
@@ -76,38 +82,31 @@ void TdlgEditSite::FormClose() {
 void TdlgEditSite::lbxrotationsClick() {
     const QList<QListWidgetItem*> highlighted = lbxrotations->selectedItems();
     const int index = highlighted.isEmpty() ? -1 : lbxrotations->row(highlighted.first());
-    btndeleterotation->setEnabled(ApplicationOptions.UseRotations && index >= 0 &&
-                                  index == lbxrotations->count() - 1);
-    if (index < 0) {
-        // The highlight is never taken from the rotation the controls hold.
-        highlightCurrentRotation();
-        return;
+    if (index >= 0) {
+        const QString directory = rotationClickDirectory(index + 1);
+        if (platform::canListDirectory(directory)) {
+            if (CurrentRotationNumber >= 0) SaveRotation(CurrentRotationNumber, true);
+            rotationLocated_ = true;
+            LoadRotation(tsiterecord.key, index + 1, true, true);
+            showRotationImages();
+        } else {
+            // The rotation that was current stays current, with its own images; with none
+            // current, the refusals name this one.
+            lblstatus->setText(unlocatedText(directory));
+            if (!rotationLocated_) unlocatedDirectory_ = directory;
+        }
     }
-    if (CurrentRotationNumber >= 0) SaveRotation(CurrentRotationNumber, true);
-    const QString directory = rotationClickDirectory(index + 1);
-    rotationLocated_ = platform::directoryExists(directory);
-    if (rotationLocated_) {
-        LoadRotation(tsiterecord.key, index + 1, true, true);
-    } else {
-        // The previous rotation stays current, but its images are not this rotation's.
-        unlocatedDirectory_ = directory;
-        lblstatus->setText("Error!  The directory, " + directory + ", could not be located!");
-        highlightCurrentRotation();
-    }
-    showRotationImages();
-}
-
-void TdlgEditSite::highlightCurrentRotation() {
-    if (CurrentRotationNumber >= 1 && CurrentRotationNumber <= lbxrotations->count()) {
-        lbxrotations->setCurrentRow(CurrentRotationNumber - 1);
-    } else {
-        lbxrotations->clearSelection();
-    }
+    // The highlight never leaves the rotation the controls hold, whatever the user clicked.
+    highlightCurrentRotation();
+    // Only the last rotation can be deleted.
     btndeleterotation->setEnabled(ApplicationOptions.UseRotations && CurrentRotationNumber >= 1 &&
                                   CurrentRotationNumber == lbxrotations->count());
 }
 
 void TdlgEditSite::btnNewRotationClick() {
+    // The controls inherit into the new rotation only from a rotation of this site; a new site
+    // (no rotations yet) takes them as they are.
+    if (lbxrotations->count() > 0 && refuseUnlocatedRotation()) return;
     if (CurrentRotationNumber == -1 || SaveRotation(CurrentRotationNumber, true)) {
         const QString directory = ApplicationOptions.UseRotations
                                       ? fixpath(tsiterecord.Path, true) + "Rotation_" +
@@ -115,6 +114,11 @@ void TdlgEditSite::btnNewRotationClick() {
                                       : tsiterecord.Path;
         if (!platform::directoryExists(directory) && !createnewdirectory(directory)) {
             platform::showInformation("Error encountered creating a new rotation directory!");
+            return;
+        }
+        // A directory that is there but cannot be listed could never become current.
+        if (!platform::canListDirectory(directory)) {
+            platform::showInformation(unlocatedText(directory));
             return;
         }
         // The new section holds its directory and its status (not built) before the list reads it;
@@ -181,8 +185,25 @@ void TdlgEditSite::btnCopyFromClick() {
 }
 
 void TdlgEditSite::btnApplytoAllClick() {
+    if (refuseUnlocatedRotation()) return;
     platform::Hourglass hourglass;
     SaveRotations(1, tsiterecord.RotationCount, false);
+}
+
+bool TdlgEditSite::refuseUnlocatedRotation() {
+    if (rotationLocated_) return false;
+    lblstatus->setText(unlocatedText(unlocatedDirectory_));
+    platform::showInformation(unlocatedText(unlocatedDirectory_));
+    return true;
+}
+
+void TdlgEditSite::highlightCurrentRotation() {
+    if (CurrentRotationNumber >= 1 && CurrentRotationNumber <= lbxrotations->count()) {
+        lbxrotations->setCurrentRow(CurrentRotationNumber - 1);
+    } else {
+        lbxrotations->setCurrentRow(-1);
+        lbxrotations->clearSelection();
+    }
 }
 
 void TdlgEditSite::BitBtn1Click() { platform::showHelpContext(27); }

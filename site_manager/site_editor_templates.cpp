@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -241,20 +242,26 @@ void TdlgEditSite::btnbuildClick(QObject* sender) {
 }
 
 void TdlgEditSite::btnBuildAllClick() {
+    if (refuseUnlocatedRotation()) return;
     platform::Hourglass hourglass;
     BuildAllMode = true;
     for (int i = 0; i < lbxrotations->count(); ++i) {
         lbxrotations->setCurrentRow(i);
         lbxrotationsClick();
-        btnbuildClick(nullptr);
+        // A rotation that could not be loaded is not built (the one still loaded is another): the
+        // line its click gave is told like any refused build.
+        if (CurrentRotationNumber != i + 1)
+            platform::showInformation(lblstatus->text());
+        else
+            btnbuildClick(nullptr);
     }
     BuildAllMode = false;
-    const int row = lbxrotations->currentRow();
     loadrotationlist(tsiterecord.key, lbxrotations);
-    lbxrotations->setCurrentRow(row);
+    highlightCurrentRotation();
 }
 
 void TdlgEditSite::btnpreviewClick(QObject* sender) {
+    if (sender != btnviewhtml && refuseUnlocatedRotation()) return;
     // withExistingCase: a build with the lower-case option writes the first page in lower case.
     const QString file = sender == btnviewhtml
                              ? cmbstyle->currentText()

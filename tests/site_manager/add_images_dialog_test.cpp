@@ -342,19 +342,25 @@ TEST_F(AddImagesTest, ARotationWhoseDirectoryIsMissingIsNotChosen) {
     inAddImages(script, [&](TdlgEditSite&, TdlgAddImages& dialog) {
         ASSERT_EQ(dialog.cmbrotation->count(), 3);
         const QString shown = dialog.edtrotationdirectory->text();
-        for (const QString& missing : {siteDir + "Rotation2", siteDir + "gone"}) {
+        const QStringList files = dialog.FileBox->fileNames();
+        // The combo goes back to the rotation whose directory and images stay shown.
+        for (const auto& [key, missing] :
+             {std::pair{Qt::Key_Down, siteDir + "Rotation2"}, std::pair{Qt::Key_End, siteDir + "gone"}}) {
             script.clear();
             script.answer(MessageResult::OK);
-            QTest::keyClick(dialog.cmbrotation, Qt::Key_Down);
+            QTest::keyClick(dialog.cmbrotation, key);
             EXPECT_EQ(script.texts(), QStringList{"Error!  The directory, " + missing + ", could not be located!"});
             EXPECT_EQ(script.requests().front().kind, platform::MessageKind::Warning);
+            EXPECT_EQ(dialog.cmbrotation->currentIndex(), 0);
             EXPECT_EQ(dialog.edtrotationdirectory->text(), shown);
+            EXPECT_EQ(dialog.FileBox->fileNames(), files);
         }
         // Once it exists, the default directory of rotation 2 is taken.
         QDir().mkpath(siteDir + "Rotation2");
         writeJpeg(siteDir + "Rotation2/other.jpg", Qt::gray);
         script.clear();
-        QTest::keyClick(dialog.cmbrotation, Qt::Key_Up);
+        QTest::keyClick(dialog.cmbrotation, Qt::Key_Down);
+        EXPECT_EQ(dialog.cmbrotation->currentIndex(), 1);
         EXPECT_TRUE(script.texts().isEmpty());
         EXPECT_EQ(dialog.edtrotationdirectory->text(), siteDir + "Rotation2");
         EXPECT_EQ(dialog.FileBox->fileNames(), QStringList{"other.jpg"});

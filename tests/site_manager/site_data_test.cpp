@@ -172,7 +172,7 @@ TEST_F(SiteDataTest, ThePositionSpindlewayStoresSurvivesLumenfoldsSaves) {
 
 // --- Missing folders and the wrong target ---
 
-TEST_F(SiteDataTest, AMissingRotationDirectoryShowsNoImagesAndRefusesEveryAction) {
+TEST_F(SiteDataTest, AMissingRotationDirectoryIsNeitherLoadedNorBuilt) {
     writeThreeRotations();
     writeJpeg(siteDir + "Rotation_1/one.jpg");
     writeJpeg(siteDir + "Rotation_2/two.jpg");
@@ -188,28 +188,21 @@ TEST_F(SiteDataTest, AMissingRotationDirectoryShowsNoImagesAndRefusesEveryAction
         selectRow(editor, 2);
         ASSERT_TRUE(QDir(siteDir + "Rotation_3").removeRecursively());
         selectRow(editor, 1);
-        selectRow(editor, 2);  // Rotation 2 stays loaded; the user sees Rotation 3 selected
+        selectRow(editor, 2);  // Rotation 2 stays loaded, with its own images
         const QString located = "Error!  The directory, " + siteDir + "Rotation_3, could not be located!";
         EXPECT_EQ(editor.lblstatus->text(), located);
         EXPECT_EQ(CurrentRotationNumber, 2);
-        EXPECT_EQ(editor.FileBox->count(), 0);
+        EXPECT_EQ(editor.FileBox->fileNames(), QStringList{"two.jpg"});
 
-        script.clear();
-        for (int i = 0; i < 4; ++i) script.answer(MessageResult::OK);
-        QTest::mouseClick(editor.btndeleterotation, Qt::LeftButton);
-        QTest::mouseClick(editor.btnbuild, Qt::LeftButton);
-        editor.DropFileTarget1Drop({siteDir + "Rotation_1/one.jpg"});
-        editor.FileBox->addItem("two.jpg");  // even a stale entry cannot reach Rotation 2's file
-        editor.FileBox->item(0)->setSelected(true);
-        QTest::keyClick(editor.FileBox, Qt::Key_Delete);
-        EXPECT_EQ(script.texts(), QStringList(4, located));
-
-        // Build All refuses the missing rotation too (the others stop at their own build checks).
+        // Build All does not build Rotation 2 again in place of the missing one (the others stop
+        // at their own build checks), and ends on the rotation still loaded.
         script.clear();
         for (int i = 0; i < 3; ++i) script.answer(MessageResult::OK);
         QTest::mouseClick(editor.btnBuildAll, Qt::LeftButton);
         EXPECT_EQ(script.texts().size(), 3);
         EXPECT_EQ(script.lastText(), located);
+        EXPECT_EQ(CurrentRotationNumber, 2);
+        EXPECT_EQ(editor.lbxrotations->currentRow(), 1);
     });
     EXPECT_TRUE(QFileInfo::exists(siteDir + "Rotation_2/two.jpg"));
     EXPECT_TRUE(siteFile().sectionExists("Rotation_3"));

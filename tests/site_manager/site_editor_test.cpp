@@ -14,7 +14,9 @@
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -47,6 +49,46 @@ void writeJpeg(const QString& path, Qt::GlobalColor colour = Qt::darkGreen) {
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(colour);
     ASSERT_TRUE(image.save(path, "JPEG"));
+}
+
+QString located(const QString& directory) { return "Error!  The directory, " + directory + ", could not be located!"; }
+
+// Ways a rotation folder fails to be listed. The permissions stop root only while the test has
+// taken root's permission override away.
+struct UnlistedFolder {
+    const char* name;
+    void (*make)(const QString& directory);
+};
+const UnlistedFolder UnlistedFolders[] = {
+    {"gone", [](const QString& d) { ASSERT_TRUE(QDir(d).removeRecursively()); }},
+    {"no permissions", [](const QString& d) { ASSERT_TRUE(QFile::setPermissions(d, {})); }},
+    {"readable but not searchable",
+     [](const QString& d) { ASSERT_TRUE(QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner)); }},
+};
+
+void restorePermissions(const QString& directory) {
+    QFile::setPermissions(directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Every file and folder below root, each file with a digest of its bytes.
+QStringList filesBelow(const QString& root) {
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        const QByteArray digest = it.fileInfo().isFile() && file.open(QIODevice::ReadOnly)
+                                      ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex()
+                                      : QByteArray("folder");
+        entries << path.mid(root.size()) + " " + QString::fromLatin1(digest);
+    }
+    entries.sort();
+    return entries;
+}
+
+void selectRotation(TdlgEditSite& editor, int row) {
+    editor.lbxrotations->setCurrentRow(row);
+    editor.lbxrotationsClick();
 }
 
 QStringList rotationLines(const TdlgEditSite& editor) {
@@ -300,22 +342,116 @@ TEST_F(SiteEditorTest, DeleteRotationChangesTheSiteFileInOneWriteOrNotAtAll) {
     }
 }
 
-TEST_F(SiteEditorTest, ARotationWhoseDirectoryIsGoneCannotBeSelected) {
-    startWithSite(true);
-    MessageScript script;
-    inEditor(script, [&](TdlgEditSite& editor) {
-        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
-        editor.lbxrotations->setCurrentRow(0);
-        editor.lbxrotationsClick();
-        ASSERT_TRUE(QDir(siteDir + "Rotation_2").removeRecursively());
-        editor.lbxrotations->setCurrentRow(1);
-        editor.lbxrotationsClick();
-        EXPECT_EQ(CurrentRotationNumber, 1);
-        EXPECT_EQ(editor.lblstatus->text(),
-                  "Error!  The directory, " + siteDir + "Rotation_2, could not be located!");
-        // The highlight goes back to the rotation the controls hold.
-        EXPECT_EQ(editor.lbxrotations->selectedItems(), QList{editor.lbxrotations->item(0)});
-    });
+// A rotation folder counts as located only when it can be listed. One that is gone or cannot be
+// read or entered is refused: the rotation loaded before stays current, with its own images.
+TEST_F(SiteEditorTest, ARotationWhoseDirectoryCannotBeListedCannotBeSelected) {
+    for (const UnlistedFolder& folder : UnlistedFolders) {
+        SCOPED_TRACE(folder.name);
+        startWithSite(true);
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+            writeJpeg(siteDir + "Rotation_1/first.jpg");
+            writeJpeg(siteDir + "Rotation_2/second.jpg");
+            selectRotation(editor, 0);
+            testing_support::WithoutPermissionOverride asUser;
+            folder.make(siteDir + "Rotation_2");
+            selectRotation(editor, 1);
+            EXPECT_EQ(CurrentRotationNumber, 1);
+            EXPECT_EQ(editor.grpRotations->title(), "Rotation 1");
+            EXPECT_EQ(editor.lblstatus->text(), located(siteDir + "Rotation_2"));
+            EXPECT_EQ(editor.FileBox->fileNames(), QStringList{"first.jpg"});
+            EXPECT_EQ(editor.lbxrotations->selectedItems(), QList{editor.lbxrotations->item(0)});
+            restorePermissions(siteDir + "Rotation_2");
+        });
+        EXPECT_TRUE(script.texts().isEmpty()) << script.texts().join('|').toStdString();
+        stopProgram();
+        resetProgramGlobals();
+    }
+}
+
+// Garden's settings stay in the controls after its editor closes. Kitchen's editor, whose first
+// rotation cannot be loaded, has no current rotation: every action that would write refuses with
+// the line for the rotation shown, and neither site's file nor folder changes.
+TEST_F(SiteEditorTest, WithNoRotationCurrentTheEditorChangesNothing) {
+    struct Action {
+        const char* name;
+        std::function<void(TdlgEditSite&)> run;
+        bool refused;  // the "could not be located" box is shown
+    };
+    const QString kitchen = data.path() + "kitchen/";
+    const QString incoming = data.path() + "incoming/";
+    const Action actions[] = {
+        {"Apply to All", [](TdlgEditSite& e) { QTest::mouseClick(e.btnApplytoAll, Qt::LeftButton); }, true},
+        {"Delete key",
+         [](TdlgEditSite& e) {
+             if (e.FileBox->count() == 0) e.FileBox->addItem("garden.jpg");  // a stale entry
+             e.FileBox->selectAll();
+             QTest::keyClick(e.FileBox, Qt::Key_Delete);
+         },
+         true},
+        {"drop", [&](TdlgEditSite& e) { e.DropFileTarget1Drop({incoming + "new.jpg"}); }, true},
+        {"Build!", [](TdlgEditSite& e) { QTest::mouseClick(e.btnbuild, Qt::LeftButton); }, true},
+        {"Build All", [](TdlgEditSite& e) { QTest::mouseClick(e.btnBuildAll, Qt::LeftButton); }, true},
+        {"Preview", [](TdlgEditSite& e) { e.btnpreviewClick(e.btnpreview); }, true},
+        {"New Rotation", [](TdlgEditSite& e) { QTest::mouseClick(e.btnNewRotation, Qt::LeftButton); }, true},
+        {"Close only", [](TdlgEditSite&) {}, false},
+    };
+    for (const UnlistedFolder& folder : UnlistedFolders) {
+        for (const Action& action : actions) {
+            SCOPED_TRACE(std::string(folder.name) + ", " + action.name);
+            writeGardenSite(true);
+            data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\nSite_2=Kitchen\r\n");
+            data.write("Site_1.ini",
+                       "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
+                       "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\n"
+                       "Horizontal_Thumb_Count=3\r\n");
+            QByteArray site =
+                "[General]\r\nName=Kitchen\r\nPath=%\\kitchen/\r\nLivePath=\r\nAutoRotate=False\r\n"
+                "CurrentRotationPosition=1\r\nBaseHTMLName=Index.html\r\nRotationCount=2\r\n";
+            for (const char* n : {"1", "2"}) {
+                site += QByteArray("[Rotation_") + n + "]\r\nRotation_Path=%\\kitchen\\Rotation_" + n +
+                        "\r\nHorizontal_Thumb_Count=5\r\nStatus=2\r\n";
+                QDir().mkpath(kitchen + "Rotation_" + n);
+                writeJpeg(kitchen + "Rotation_" + n + "/kitchen.jpg");
+            }
+            data.write("Site_2.ini", site);
+            QDir().mkpath(siteDir + "Rotation_1");
+            writeJpeg(siteDir + "Rotation_1/garden.jpg");
+            QDir().mkpath(incoming);
+            writeJpeg(incoming + "new.jpg");
+            startProgram();
+            clickSite("Site_1");
+            MessageScript garden;
+            inEditor(garden, [](TdlgEditSite&) { ASSERT_EQ(dlgThumbOptions->spnHorzCOunt->value(), 3); });
+            folder.make(kitchen + "Rotation_1");
+            const QByteArray gardenBefore = data.read("Site_1.ini"), kitchenBefore = data.read("Site_2.ini");
+            const QStringList filesBefore = filesBelow(siteDir) + filesBelow(kitchen);
+
+            clickSite("Site_2");
+            MessageScript script;
+            {
+                testing_support::WithoutPermissionOverride asUser;
+                inEditor(script, [&](TdlgEditSite& editor) {
+                    EXPECT_EQ(CurrentRotationNumber, -1);
+                    EXPECT_TRUE(editor.lbxrotations->selectedItems().isEmpty());
+                    EXPECT_EQ(editor.FileBox->count(), 0);
+                    EXPECT_EQ(editor.lblstatus->text(), located(kitchen + "Rotation_1"));
+                    if (action.refused) script.answer(MessageResult::OK);
+                    action.run(editor);
+                    EXPECT_EQ(editor.lblstatus->text(), located(kitchen + "Rotation_1"));
+                });
+                restorePermissions(kitchen + "Rotation_1");
+            }
+            EXPECT_EQ(script.texts(), action.refused ? QStringList{located(kitchen + "Rotation_1")} : QStringList());
+            EXPECT_EQ(QString::fromUtf8(data.read("Site_1.ini")), QString::fromUtf8(gardenBefore));
+            EXPECT_EQ(QString::fromUtf8(data.read("Site_2.ini")), QString::fromUtf8(kitchenBefore));
+            EXPECT_EQ(filesBelow(siteDir) + filesBelow(kitchen), filesBefore);
+            stopProgram();
+            resetProgramGlobals();
+            QDir(kitchen).removeRecursively();
+        }
+    }
 }
 
 // The rotation the user highlights is loaded however the highlight moved; a gesture that takes the
