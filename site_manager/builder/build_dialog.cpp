@@ -11,6 +11,7 @@
 #include "site_manager/builder/build_read_files.h"
 #include "site_manager/builder/build_settings_from_dialogs.h"
 #include "site_manager/builder/descriptions.h"
+#include "site_manager/builder/highlighted_moves.h"
 #include "site_manager/builder/name_limits.h"
 #include "site_manager/builder/page_buttons.h"
 #include "site_manager/builder/page_generator.h"
@@ -28,7 +29,6 @@
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -144,8 +144,8 @@ TdlgBuildProgress::TdlgBuildProgress(QWidget* parent) : platform::ModalDialog(pa
     layout->addWidget(ProgressBar);
     layout->addLayout(buttonRow({btnok, BitBtn2, BitBtn1}));
 
-    connect(lbximages, &QListWidget::currentRowChanged, this, [this] { lbximagesClick(); });
-    connect(lbximages, &QListWidget::itemClicked, this, [this] { lbximagesClick(); });
+    // The buttons follow the highlight however it moves: clicks, drags, keys, Ctrl+clicks.
+    connect(lbximages, &QListWidget::itemSelectionChanged, this, [this] { lbximagesClick(); });
     connect(bkmkup, &QPushButton::clicked, this, [this] { bkmkupClick(bkmkup); });
     connect(bkmkdown, &QPushButton::clicked, this, [this] { bkmkupClick(bkmkdown); });
     connect(btnexclude, &QPushButton::clicked, this, [this] { btnexcludeClick(); });
@@ -177,10 +177,10 @@ void TdlgBuildProgress::FormShow() {
 }
 
 void TdlgBuildProgress::lbximagesClick() {
-    const bool focused = lbximages->currentRow() >= 0;
-    bkmkup->setEnabled(focused);
-    bkmkdown->setEnabled(focused);
-    btnexclude->setEnabled(focused);
+    const bool highlighted = !lbximages->selectedItems().isEmpty();
+    bkmkup->setEnabled(highlighted);
+    bkmkdown->setEnabled(highlighted);
+    btnexclude->setEnabled(highlighted);
 }
 
 void TdlgBuildProgress::btnexcludeClick() {
@@ -197,17 +197,7 @@ void TdlgBuildProgress::btnexcludeClick() {
 }
 
 void TdlgBuildProgress::bkmkupClick(QPushButton* sender) {
-    lbximages->clearSelection();
-    const int focused = lbximages->currentRow();
-    const int count = lbximages->count();
-    if (focused < 0 || count < 2) return;
-    int target = focused + sender->property(TagProperty).toInt();
-    if (target < 0) target = count - 1;
-    if (target > count - 1) target = 0;
-    QListWidgetItem* item = lbximages->takeItem(focused);
-    lbximages->insertItem(target, item);
-    lbximages->setCurrentRow(target);
-    if (lbximages->currentRow() != target) QApplication::beep();
+    moveHighlightedRows(lbximages, sender->property(TagProperty).toInt());
 }
 
 void TdlgBuildProgress::btnokClick() {

@@ -51,7 +51,7 @@ public:
     void FormShow() override;
     void lbximagesClick();
     void btnexcludeClick();
-    // Both move buttons: the focused image moves by the button's tag, wrapping at either end.
+    // Both move buttons: the highlighted images move by the button's tag.
     void bkmkupClick(QPushButton* sender);
     void btnokClick();
     void BitBtn2Click();

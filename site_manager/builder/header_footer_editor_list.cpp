@@ -5,10 +5,10 @@
 #include "platform/help.h"
 #include "site_manager/builder/header_footer_editor_composer.h"
 #include "site_manager/builder/header_footer_editor_text.h"
+#include "site_manager/builder/highlighted_moves.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -65,7 +65,8 @@ TdlgHeaderFooter::TdlgHeaderFooter(TdlgNewHeaderFooter& composer, QWidget* paren
     layout->addWidget(grplist, 1);
     layout->addLayout(buttonRow({BitBtn3, BitBtn1, BitBtn2}));
 
-    connect(lbxheaders, &QListWidget::currentRowChanged, this, [this] { lbxheadersClick(); });
+    // The buttons follow the highlight however it moves: a click, a key, a Ctrl+click taking it away.
+    connect(lbxheaders, &QListWidget::itemSelectionChanged, this, [this] { lbxheadersClick(); });
     connect(bkmkup, &QPushButton::clicked, this, [this] { bkmkupClick(-1); });
     connect(bkmkdown, &QPushButton::clicked, this, [this] { bkmkupClick(+1); });
     connect(btnadd, &QPushButton::clicked, this, [this] { btnaddClick(); });
@@ -106,9 +107,14 @@ void TdlgHeaderFooter::FormShow() {
     lbxheadersClick();
 }
 
+QListWidgetItem* TdlgHeaderFooter::highlightedEntry() const {
+    const QList<QListWidgetItem*> highlighted = lbxheaders->selectedItems();
+    return highlighted.isEmpty() ? nullptr : highlighted.first();
+}
+
 void TdlgHeaderFooter::lbxheadersClick() {
-    const bool focused = lbxheaders->currentRow() >= 0;
-    for (QPushButton* button : {bkmkup, bkmkdown, btnremove, btnmodify}) button->setEnabled(focused);
+    const bool highlighted = highlightedEntry() != nullptr;
+    for (QPushButton* button : {bkmkup, bkmkdown, btnremove, btnmodify}) button->setEnabled(highlighted);
     btnclearall->setEnabled(lbxheaders->count() > 0);
 }
 
@@ -116,16 +122,16 @@ void TdlgHeaderFooter::btnaddClick() {
     composer_.chkisheader->setChecked(chkisheader->isChecked());
     if (composer_.ShowModal() != platform::mrOk) return;
     const QString entry = withBarsForLineBreaks(composer_.edtRawHTML->text());
-    const int focused = lbxheaders->currentRow();
-    if (focused >= 0 && focused < lbxheaders->count() - 1)
-        lbxheaders->insertItem(focused, entry);
+    const int highlighted = lbxheaders->row(highlightedEntry());
+    if (highlighted >= 0 && highlighted < lbxheaders->count() - 1)
+        lbxheaders->insertItem(highlighted, entry);
     else
         lbxheaders->addItem(entry);
     lbxheadersClick();
 }
 
 void TdlgHeaderFooter::btnmodifyClick() {
-    QListWidgetItem* item = lbxheaders->currentItem();
+    QListWidgetItem* item = highlightedEntry();
     if (!item) return;
     composer_.chkisheader->setChecked(chkisheader->isChecked());
     composer_.rdbRawHTML->setChecked(true);
@@ -135,7 +141,9 @@ void TdlgHeaderFooter::btnmodifyClick() {
 }
 
 void TdlgHeaderFooter::btnremoveClick() {
-    delete lbxheaders->takeItem(lbxheaders->currentRow());
+    QListWidgetItem* item = highlightedEntry();
+    if (!item) return;
+    delete lbxheaders->takeItem(lbxheaders->row(item));
     lbxheadersClick();
 }
 
@@ -145,17 +153,7 @@ void TdlgHeaderFooter::btnclearallClick() {
 }
 
 void TdlgHeaderFooter::bkmkupClick(int tag) {
-    const int from = lbxheaders->currentRow();
-    lbxheaders->clearSelection();
-    const int count = lbxheaders->count();
-    if (from < 0 || count < 2) return;
-    int to = from + tag;
-    if (to < 0) to = count - 1;
-    if (to > count - 1) to = 0;
-    QListWidgetItem* item = lbxheaders->takeItem(from);
-    lbxheaders->insertItem(to, item);
-    lbxheaders->setCurrentRow(to);
-    if (lbxheaders->currentRow() != to) QApplication::beep();
+    moveHighlightedRows(lbxheaders, tag);
     lbxheadersClick();
 }
 

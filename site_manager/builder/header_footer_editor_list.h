@@ -8,6 +8,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class TdlgNewHeaderFooter;
 
@@ -56,5 +57,7 @@ protected:
 
 private:
     bool loadfile();
+    // The entry the buttons act on; none while nothing is highlighted, wherever the focus frame is.
+    QListWidgetItem* highlightedEntry() const;
     TdlgNewHeaderFooter& composer_;
 };

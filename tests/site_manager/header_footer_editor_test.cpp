@@ -5,6 +5,7 @@
 #include "site_manager/builder/header_footer_editor_list.h"
 #include "site_manager/builder/html_editor.h"
 #include "site_manager/site_paths.h"
+#include "tests/site_manager/list_gestures.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
@@ -305,6 +306,57 @@ TEST_F(ListEditorTest, CancellingLoadOrSaveAsChangesNothing) {
         EXPECT_EQ(list.entries(), QStringList{"<p>other</p>"});
     });
     EXPECT_EQ(data.read("Site_4_Headers.txt"), "<p>mine</p>\r\n");
+}
+
+TEST_F(ListEditorTest, TheButtonsActOnlyOnTheHighlightedEntry) {
+    struct Row {
+        const char* name;
+        const char* gestures;     // on one two three; see gesture()
+        char button;              // U Up, D Down, M Modify (to "four"), R Remove, A Add ("four")
+        const char* entries;      // after the button, as saved
+        const char* highlighted;  // after the button
+    };
+    const Row rows[] = {
+        {"a Ctrl+click takes the highlight away: Up moves nothing", "1 ^1", 'U', "one two three", ""},
+        {"a Ctrl+click takes the highlight away: Remove deletes nothing", "2 ^2", 'R', "one two three", ""},
+        {"a click on empty space takes the highlight away: Down moves nothing", "0 _", 'D', "one two three", ""},
+        {"the focus frame alone highlights nothing: Modify opens nothing", "f", 'M', "one two three", ""},
+        {"Add with the highlight taken from the first entry appends", "0 ^0", 'A', "one two three four", ""},
+        {"Up moves the clicked entry and keeps it highlighted", "2", 'U', "one three two", "three"},
+        {"Modify replaces the entry the arrow key highlighted", "0 v", 'M', "one four three", "four"},
+        {"Remove deletes the highlighted entry", "1", 'R', "one three", "three"},
+    };
+    const auto words = [](const char* text) { return QString(text).split(' ', Qt::SkipEmptyParts); };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        data.write("Site_4_Headers.txt", "one\r\ntwo\r\nthree\r\n");
+        TdlgNewHeaderFooter rowComposer;
+        TdlgHeaderFooter editor(rowComposer);
+        editor.chkisheader->setChecked(true);
+        const bool composes = row.button == 'A' || (row.button == 'M' && *row.highlighted);
+        MessageScript script;
+        script.onDialog([&](QDialog&) {
+            editor.show();
+            QListWidget* entries = editor.lbxheaders;
+            testing_support::gesture(entries, row.gestures);
+            const QList<QPushButton*> buttons{editor.bkmkup, editor.bkmkdown, editor.btnmodify, editor.btnremove};
+            for (QPushButton* button : buttons) EXPECT_EQ(button->isEnabled(), !entries->selectedItems().isEmpty());
+            if (composes)
+                script.onDialog([&](QDialog&) {
+                    rowComposer.edtRawHTML->setText("four");
+                    return click(rowComposer, rowComposer.BitBtn1);
+                });
+            QPushButton* const pressed[] = {editor.bkmkup, editor.bkmkdown, editor.btnmodify, editor.btnremove,
+                                            editor.btnadd};
+            QTest::mouseClick(pressed[QString("UDMRA").indexOf(row.button)], Qt::LeftButton);
+            EXPECT_EQ(testing_support::highlightedTexts(entries), words(row.highlighted));
+            for (QPushButton* button : buttons) EXPECT_EQ(button->isEnabled(), *row.highlighted != 0);
+            return click(editor, editor.BitBtn3);
+        });
+        EXPECT_EQ(editor.ShowModal(), platform::mrOk);
+        EXPECT_EQ(script.dialogsShown(), composes ? 2 : 1);
+        EXPECT_EQ(data.read("Site_4_Headers.txt"), (words(row.entries).join("\r\n") + "\r\n").toUtf8());
+    }
 }
 
 namespace {
