@@ -273,7 +273,13 @@ namespace {
 // The directories a path needs that do not exist yet, outermost first.
 QList<QByteArray> missingDirectories(const QByteArray& directory) {
     QList<QByteArray> missing;
-    for (QByteArray d = directory; d.size() > 1 && !platform::directoryExists(QFile::decodeName(d));) {
+    // As folder creation reads a path, "a//b" is "a/b": a doubled separator names no folder.
+    const auto dropTrailingSeparators = [](QByteArray& path) {
+        while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+    };
+    QByteArray d = directory;
+    for (dropTrailingSeparators(d); d.size() > 1 && !platform::directoryExists(QFile::decodeName(d));
+         dropTrailingSeparators(d)) {
         missing.prepend(d);
         const qsizetype slash = d.lastIndexOf('/');
         if (slash < 0) break;

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
+#include "rotation_tool/log_file_guard.h"
 #include "rotation_tool/rotation_options_dialog.h"
 #include "rotation_tool/run_mode.h"
 
@@ -115,6 +116,16 @@ void TdlgLog::FormShow() {
 
 void TdlgLog::btnSaveLogClick() {
     const QString fileName = dlgRotOpt ? dlgRotOpt->edtfilename->text() : QString();
+    // A name stored by hand may still be one of the programs' own files: it is never replaced.
+    if (const QString own = ownFileReplacedByLog(fileName); !own.isEmpty()) {
+        const QString refusal =
+            "The log was not saved to " + fileName + ", which would replace " + own + " in the data directory";
+        if (UnattendedRun)
+            errorLines_ << "! " + logDateTime() + " - " + refusal;
+        else
+            platform::showWarning(refusal + "!");
+        return;
+    }
     if (!fileName.isEmpty() && platform::writeTextLines(fileName, lines())) return;
     // Unattended, the log stays as it is, but the run's error output names the failure.
     if (UnattendedRun)

@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/help.h"
 #include "platform/ini_file.h"
+#include "rotation_tool/log_file_guard.h"
 #include "site_manager/site_paths.h"
 
 #include <QCheckBox>
@@ -204,6 +205,12 @@ bool TdlgRotOpt::FormCloseQuery() {
     if (chklogging->isChecked() && edtfilename->text().isEmpty()) {
         platform::showWarning("You have chosen to create a log file but have not entered a filename!");
         canClose = false;
+    } else if (chklogging->isChecked()) {
+        if (const QString own = ownFileReplacedByLog(edtfilename->text()); !own.isEmpty()) {
+            platform::showWarning("The log file, " + edtfilename->text() + ", would replace " + own +
+                                  " in the data directory!  Please choose another filename.");
+            canClose = false;
+        }
     }
     if (chkEmailLog->isChecked() && (edthost->text().isEmpty() || edtport->text().isEmpty() ||
                                      edtemailto->text().isEmpty() || edtemailfrom->text().isEmpty())) {

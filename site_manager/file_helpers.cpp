@@ -7,15 +7,19 @@
 
 #include <QDir>
 #include <QFile>
-#include <sys/stat.h>
+#include <QRegularExpression>
 #include <exception>
+#include <sys/stat.h>
 
 bool createDirectoryPath(const QString& path) {
     if (path.size() <= 3) return false;
-    const QString full = fixpath(path, true);
+    // Only "/" separates folders ("\\" is a character of a name), and "a//b" is "a/b": a doubled
+    // separator must not count as a folder of its own.
+    QString full = fixpath(path, true);
+    full.replace(QRegularExpression("/{2,}"), "/");
     QStringList missing;
-    for (int i = 3; i < full.size(); ++i) {
-        if (full[i] != '/' && full[i] != '\\') continue;
+    for (int i = 1; i < full.size(); ++i) {
+        if (full[i] != '/') continue;
         const QString prefix = full.left(i + 1);
         if (!platform::directoryExists(prefix)) missing << prefix;
     }

@@ -7,9 +7,9 @@
 
 class QWidget;
 
-// Creates every missing directory of the path, outermost first. When one cannot be created, the
-// ones created by this call are removed again and the user is told. Paths of 3 characters or
-// fewer are never created.
+// Creates every missing directory of the path, outermost first. Only "/" separates them, and
+// repeated "/" count as one. When one cannot be created, the ones created by this call are
+// removed again and the user is told. Paths of 3 characters or fewer are never created.
 bool createnewdirectory(const QString& path);
 // The same without telling anyone: false when a directory could not be made (none is left behind).
 bool createDirectoryPath(const QString& path);

@@ -11,6 +11,7 @@
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"
+#include "site_manager/site_folder_owner.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -112,6 +113,12 @@ void TdlgEditSite::btnNewRotationClick() {
                                       ? fixpath(tsiterecord.Path, true) + "Rotation_" +
                                             QString::number(lbxrotations->count() + 1)
                                       : tsiterecord.Path;
+        if (const auto owner = otherSiteUsingFolder(directory, tsiterecord.key)) {
+            platform::showInformation("Creating the new rotation in " + directory + " would overwrite the files of " +
+                                      describeOwner(*owner) + " in " + owner->folder +
+                                      "!  No rotation has been created.");
+            return;
+        }
         if (!platform::directoryExists(directory) && !createnewdirectory(directory)) {
             platform::showInformation("Error encountered creating a new rotation directory!");
             return;

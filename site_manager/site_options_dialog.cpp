@@ -9,6 +9,7 @@
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
+#include "site_manager/site_folder_owner.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -166,6 +167,12 @@ void TdlgSIteOptions::BitBtn1Click() {
                                       QFile::decodeName(overwritten->folder) + "!  Please choose another directory.");
             return;
         }
+    }
+    if (const auto owner = otherSiteUsingFolder(path, tsiterecord.key)) {
+        platform::showInformation("Keeping this site in " + path + " would overwrite the files of " +
+                                  describeOwner(*owner) + " in " + owner->folder +
+                                  "!  Please choose another directory.");
+        return;
     }
     if (!platform::directoryExists(path)) {
         if (!platform::confirmYesNo("The directory, " + path + ", does not exist.  Would you like to create it?"))

@@ -2,10 +2,13 @@
 #include "tests/rotation_tool/rotation_fixture.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -220,5 +223,85 @@ TEST_F(RotationToolTest, TheLogWindowShowsItsLinesFromTheirStart) {
         }
         EXPECT_EQ(script.dialogsShown(), 1) << c.name;
         main.reset();
+    }
+}
+
+// The log is never saved over the programs' own files in the data directory, however its name
+// reaches them: the options refuse such a name at Close, and Save Log refuses it when it is stored.
+TEST_F(RotationToolTest, TheLogIsNeverSavedOverTheProgramsOwnFiles) {
+    data.write("options.ini", "[Options]\r\nLogging=True\r\n");
+    addSite("Site_1", "Garden", 1, 1);
+    data.write("Spindleway", "the program");
+    data.write("Lumenfold", "the other program");
+    QFile::link(data.file("sites.ini"), data.file("sites-link.txt"));
+    const QStringList ownFiles{"options.ini", "sites.ini", "Site_1.ini", "Spindleway", "Lumenfold"};
+    const auto contents = [&] {
+        QStringList bytes;
+        for (const QString& name : ownFiles) bytes << QString::fromUtf8(data.read(name));
+        return bytes;
+    };
+    const QStringList before = contents();
+    const QString previousDirectory = QDir::currentPath();
+    const auto restoreDirectory = qScopeGuard([&] { QDir::setCurrent(previousDirectory); });
+    QDir::setCurrent(data.path());
+    const struct {
+        QString typed;
+        QString replaced;  // empty: the name is free for a log
+    } cases[] = {
+        {data.file("sites.ini"), "sites.ini"},
+        {"./sites.ini", "sites.ini"},
+        {data.file("sites-link.txt"), "sites.ini"},
+        {data.file("options.ini"), "options.ini"},
+        {"Site_1.ini", "Site_1.ini"},
+        {data.file("Site_9.ini"), "Site_9.ini"},  // a site file to come
+        {data.file("Spindleway"), "Spindleway"},
+        {data.file("Lumenfold"), "Lumenfold"},
+        {data.file("Site_1.ini.txt"), ""},
+    };
+    startTool();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        MessageScript script;
+        bool refused = false;
+        script.onDialog([&](QDialog& dialog) {
+            options->edtfilename->setText(c.typed);
+            options->btnClose->click();
+            refused = dialog.isVisible();
+            if (refused) {
+                options->edtfilename->setText(data.file("log.txt"));
+                options->btnClose->click();
+            }
+            return dialog.result();
+        });
+        if (!c.replaced.isEmpty()) script.answer(MessageResult::OK);
+        main->btnOptions->click();
+        EXPECT_EQ(refused, !c.replaced.isEmpty());
+        if (refused)
+            EXPECT_EQ(script.texts(), QStringList{"The log file, " + c.typed + ", would replace " + c.replaced +
+                                                  " in the data directory!  Please choose another filename."});
+
+        // A name stored by hand is refused by the save itself, with a box or on the run's error output.
+        options->edtfilename->setText(c.typed);
+        log->clearLog();
+        log->addPlainLine("a log line");
+        script.clear();
+        if (!c.replaced.isEmpty()) script.answer(MessageResult::OK);
+        log->btnSaveLog->click();
+        UnattendedRun = true;
+        log->btnSaveLogClick();
+        UnattendedRun = false;
+        const QString refusal =
+            "The log was not saved to " + c.typed + ", which would replace " + c.replaced + " in the data directory";
+        if (c.replaced.isEmpty()) {
+            EXPECT_EQ(data.read("Site_1.ini.txt"), "a log line\r\n");
+            EXPECT_EQ(log->errorLines(), QStringList());
+        } else {
+            EXPECT_EQ(script.texts(), QStringList{refusal + "!"});
+            EXPECT_TRUE(log->errorLines().size() == 1 && log->errorLines()[0].endsWith(" - " + refusal))
+                << log->errorLines().join('\n').toStdString();
+            EXPECT_FALSE(QFileInfo::exists(data.file("Site_9.ini")));
+        }
+        EXPECT_EQ(contents(), before);
+        EXPECT_TRUE(QFileInfo(data.file("sites-link.txt")).isSymLink());
     }
 }

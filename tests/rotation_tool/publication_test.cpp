@@ -127,6 +127,68 @@ TEST(SpindlewayPublication, ALiveDirectoryEndingInABackslashNamesItsFolder) {
     }
 }
 
+// A live directory that does not exist yet is created as its path names it: "/" alone separates
+// folders, a doubled one counts once, and a "\\" is a character of a folder's name.
+TEST(SpindlewayPublication, AMissingLiveDirectoryIsCreatedAsItsPathNamesIt) {
+    const struct {
+        const char* stored;         // below the data directory's "out/", which exists
+        const char* folder;         // where the rotation must go live, below "out/"
+        QStringList outAfterwards;  // everything in "out/" besides the rotation's files
+    } cases[] = {
+        {"www//site1/", "www/site1/", {"www/", "www/site1/"}},
+        {"my\\www/", "my\\www/", {"my\\www/"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        SpindlewayData data;
+        data.addSite(1, 1);
+        data.addRotationSection(1);
+        addSubFolderRotation(data, "new");
+        QByteArray site = readFile(data.path() + "Site_1.ini");
+        site.replace("LivePath=" + data.live().toUtf8(), "LivePath=" + data.path().toUtf8() + "out/" + c.stored);
+        writeFile(data.path() + "Site_1.ini", site);
+        ASSERT_TRUE(QDir().mkpath(data.path() + "out"));
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(treeContents(data.path() + "out/" + c.folder), treeContents(data.rotation(1)));
+        QStringList expected = c.outAfterwards;
+        for (const QString& entry : treeContents(data.rotation(1))) expected << c.folder + entry;
+        expected.sort();
+        EXPECT_EQ(treeContents(data.path() + "out"), expected) << run.err.toStdString();
+        EXPECT_EQ(data.storedPosition(), "2");
+    }
+}
+
+// An unattended run whose stored log name is one of the programs' own files rotates, but never
+// writes the log there: it says so on its error output and fails.
+TEST(SpindlewayPublication, ALogNamedLikeTheProgramsOwnFilesIsNotWritten) {
+    for (const char* ownFile : {"sites.ini", "Site_1.ini", "options.ini", "Spindleway"}) {
+        SCOPED_TRACE(ownFile);
+        SpindlewayData data;
+        data.addSite(1, 1);
+        data.addRotationSection(1);
+        addSubFolderRotation(data, "new");
+        writeFile(data.path() + "options.ini", "[Options]\r\nLogging=True\r\nLogOnlyErrors=False\r\nLogFileName=" +
+                                                   data.path().toUtf8() + ownFile + "\r\n");
+        const QByteArray sites = readFile(data.path() + "sites.ini");
+        const QByteArray options = readFile(data.path() + "options.ini");
+        const QByteArray program = readFile(data.programPath());
+
+        const RunResult run = rotate(data);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(" - The log was not saved to " + data.path().toUtf8() + ownFile +
+                                     ", which would replace " + ownFile + " in the data directory\n"))
+            << run.err.toStdString();
+        EXPECT_EQ(readFile(data.path() + "sites.ini"), sites);
+        EXPECT_EQ(readFile(data.path() + "options.ini"), options);
+        EXPECT_EQ(readFile(data.programPath()), program);
+        EXPECT_EQ(data.storedPosition(), "2");  // the site file is the rotation's own, position and all
+        EXPECT_EQ(treeContents(data.live()), treeContents(data.rotation(1)));
+    }
+}
+
 // Each failed write fails the run: exit status 1, the log's error lines on the error output, and
 // nothing lost. A later run with room to write publishes the rotation.
 TEST(SpindlewayPublication, AFailedWriteFailsTheRunAndLosesNothing) {

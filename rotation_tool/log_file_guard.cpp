@@ -1,0 +1,45 @@
+#include "rotation_tool/log_file_guard.h"
+
+#include "platform/ini_file.h"
+#include "site_manager/file_helpers.h"
+#include "site_manager/rotation_folders.h"
+#include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace {
+
+bool isSiteFileName(const QString& name) {
+    static const QRegularExpression siteFile("^Site_[0-9]+\\.ini$");
+    return siteFile.match(name).hasMatch();
+}
+
+// The names of the files the programs keep in the data directory, those the site list names too.
+QStringList ownFileNames() {
+    QStringList names{"sites.ini", "options.ini", "Lumenfold", "Spindleway"};
+    for (const auto& [key, name] : platform::IniFile(sitesFileName()).readSectionPairs("Sites")) names << key + ".ini";
+    for (const QString& name : QDir(DataDirectory).entryList({"Site_*.ini"}, QDir::Files | QDir::Hidden))
+        if (isSiteFileName(name)) names << name;
+    return names;
+}
+
+}  // namespace
+
+QString ownFileReplacedByLog(const QString& logFileName) {
+    if (logFileName.trimmed().isEmpty() || DataDirectory.isEmpty()) return QString();
+    const QFileInfo log(logFileName);
+    const QString name = log.fileName();
+    const auto dataDirectory = identityOf(QFile::encodeName(DataDirectory));
+    const bool inDataDirectory = dataDirectory && dataDirectory == identityOf(QFile::encodeName(log.absolutePath()));
+    if (inDataDirectory && isSiteFileName(name)) return name;
+    for (const QString& own : ownFileNames()) {
+        if (inDataDirectory && name == own) return own;
+        if (sameFile(log.absoluteFilePath(), DataDirectory + own)) return own;
+    }
+    return QString();
+}
