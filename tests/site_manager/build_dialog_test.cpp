@@ -6,7 +6,7 @@
 #include "site_manager/builder/build_dialog.h"
 #include "site_manager/builder/build_inputs.h"
 #include "tests/common/link_checker.h"
-#include "tests/site_manager/list_gestures.h"
+#include "tests/common/list_gestures.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 #include "site_manager/builder/header_footer_editor_list.h"
 #include "site_manager/builder/html_editor.h"
 #include "site_manager/site_paths.h"
-#include "tests/site_manager/list_gestures.h"
+#include "tests/common/list_gestures.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
