@@ -160,9 +160,37 @@ TEST_F(RotationToolTest, TheBannerKeepsItsPlaceAndTheControlsTheirsThroughRotate
     EXPECT_TRUE(places() == before);
 }
 
+namespace {
+
+// Three sites; site k has its rotation k built and k as its count and position, so each live page
+// tells whose rotation it is.
+class SiteListTest : public RotationToolTest {
+protected:
+    void startWithThreeSites(const QStringList& keys, const QStringList& names) {
+        for (int k = 1; k <= 3; ++k) {
+            addSite(keys[k - 1], names[k - 1], k, k);
+            addRotation(keys[k - 1], k);
+            QDir(livePath(keys[k - 1])).removeRecursively();
+        }
+        startTool();
+    }
+
+    // Only the site at index rotated (none for -1) went live and moved on.
+    void expectOnlyRotated(const QStringList& keys, int rotated) {
+        for (int k = 1; k <= 3; ++k) {
+            const bool wentLive = k - 1 == rotated;
+            EXPECT_EQ(live(keys[k - 1], "Index.html"), wentLive ? "index of rotation " + QByteArray::number(k) : "")
+                << keys[k - 1].toStdString();
+            EXPECT_EQ(storedPosition(keys[k - 1]), wentLive ? k + 1 : k) << keys[k - 1].toStdString();
+        }
+    }
+};
+
+}  // namespace
+
 // The site the list highlights is the one Rotate Current acts on, however it was chosen; Return and
 // Enter press Rotate Current as a default button does.
-TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
+TEST_F(SiteListTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
     const QStringList keys{"Site_1", "Site_2", "Site_3"};
     const QStringList names{"Garden", "Kitchen", "Cellar"};
     const struct {
@@ -178,14 +206,7 @@ TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE((QString(c.clicked ? c.clicked : "none") + " then " + QKeySequence(c.move).toString()).toStdString());
-        // Site k has its rotation k built and k as its count and position, so each live page tells
-        // whose rotation it is.
-        for (int k = 1; k <= 3; ++k) {
-            addSite(keys[k - 1], names[k - 1], k, k);
-            addRotation(keys[k - 1], k);
-            QDir(livePath(keys[k - 1])).removeRecursively();
-        }
-        startTool();
+        startWithThreeSites(keys, names);
         auto* list = main->lbxsites;
         if (c.clicked) {
             const QRect item = list->visualItemRect(list->findItems(c.clicked, Qt::MatchExactly).first());
@@ -208,12 +229,7 @@ TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
         EXPECT_EQ(heading, "The current site has been updated!");
         EXPECT_EQ(tsiterecord.key, keys[c.rotated]);
         EXPECT_EQ(main->lblsitename->text(), names[c.rotated]);
-        for (int k = 1; k <= 3; ++k) {
-            const bool rotated = k - 1 == c.rotated;
-            EXPECT_EQ(live(keys[k - 1], "Index.html"), rotated ? "index of rotation " + QByteArray::number(k) : "")
-                << keys[k - 1].toStdString();
-            EXPECT_EQ(storedPosition(keys[k - 1]), rotated ? k + 1 : k) << keys[k - 1].toStdString();
-        }
+        expectOnlyRotated(keys, c.rotated);
         main.reset();
     }
 
@@ -236,7 +252,7 @@ TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
 
 // The site the list highlights is the record, however the highlight moved: Rotate Current rotates
 // that site and no other, and nothing while no site is highlighted. Enter held down presses once.
-TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheMouseAndKeysHighlight) {
+TEST_F(SiteListTest, RotateCurrentActsOnTheSiteTheMouseAndKeysHighlight) {
     const QStringList keys{"Site_1", "Site_2", "Site_3"};
     const QStringList names{"Garden", "Kitchen", "Attic"};
     using testing_support::rowCentre;
@@ -267,12 +283,7 @@ TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheMouseAndKeysHighlight) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.gesture);
-        for (int k = 1; k <= 3; ++k) {
-            addSite(keys[k - 1], names[k - 1], k, k);
-            addRotation(keys[k - 1], k);
-            QDir(livePath(keys[k - 1])).removeRecursively();
-        }
-        startTool();
+        startWithThreeSites(keys, names);
         auto* list = main->lbxsites;
         if (c.clickedFirst >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, c.clickedFirst));
         list->setFocus();
@@ -286,12 +297,7 @@ TEST_F(RotationToolTest, RotateCurrentActsOnTheSiteTheMouseAndKeysHighlight) {
             script.answer(MessageResult::OK);
         QTest::mouseClick(main->btnRotateCurrent, Qt::LeftButton);
         if (c.highlighted < 0) EXPECT_EQ(script.lastText(), "You have not selected a site!");
-        for (int k = 1; k <= 3; ++k) {
-            const bool rotated = k - 1 == c.highlighted;
-            EXPECT_EQ(live(keys[k - 1], "Index.html"), rotated ? "index of rotation " + QByteArray::number(k) : "")
-                << keys[k - 1].toStdString();
-            EXPECT_EQ(storedPosition(keys[k - 1]), rotated ? k + 1 : k) << keys[k - 1].toStdString();
-        }
+        expectOnlyRotated(keys, c.highlighted);
         main.reset();
     }
 
