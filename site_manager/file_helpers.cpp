@@ -97,8 +97,10 @@ void docopyfile(const QString& source, const QString& destination, bool ask) {
 }
 
 void dodeletedir(const QString& directory) {
-    if (directory.size() <= 3) return;
-    if (!ShellDeleteFiles(nullptr, directory, false, false))
+    // One folder, named whole: a ";" is part of its name. A path that is still relative would
+    // name whatever lies where the program happens to stand, so it is never deleted.
+    if (directory.size() <= 3 || !directory.startsWith('/')) return;
+    if (!platform::shellDeleteFiles({fixpath(directory, false)}))
         platform::showWarning("Cannot remove directory, it may be not be empty or it may be marked read-only.");
 }
 

@@ -35,7 +35,8 @@ enum class CopyOutcome { Copied, Declined, Failed };
 CopyOutcome copyReplacing(const QString& source, const QString& destination, bool ask);
 // The same, with the warning box for a failed copy.
 void docopyfile(const QString& source, const QString& destination, bool ask);
-// Deletes a directory tree; a drive root or other very short path is never touched.
+// Deletes the one directory tree named; a root or other very short path, or one that is not
+// absolute, is never touched.
 void dodeletedir(const QString& directory);
 // Deletes the ";"-separated paths, directories with all their contents.
 bool ShellDeleteFiles(QWidget* owner, const QString& paths, bool allowUndo, bool confirm);

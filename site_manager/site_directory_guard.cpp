@@ -47,3 +47,11 @@ QString whySiteDirectoryMustStay(const QString& directory, const QString& siteKe
     }
     return QString();
 }
+
+QString whyRotationDirectoryMustStay(const QString& directory, const QString& siteKey) {
+    if (const QString reason = whySiteDirectoryMustStay(directory, siteKey); !reason.isEmpty()) return reason;
+    const QString target = canonical(directory);
+    const QString site = platform::IniFile(siteFileName(siteKey)).readString("General", "Path", QString());
+    if (!target.isEmpty() && isOrInside(canonical(site), target)) return "is or holds the site directory of its site";
+    return QString();
+}

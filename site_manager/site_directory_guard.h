@@ -7,3 +7,7 @@
 // Why the site's directory must stay ("is your home directory", ...); empty when it may go or
 // does not exist. Directories are compared by what they are on disk, not by their spelling.
 QString whySiteDirectoryMustStay(const QString& directory, const QString& siteKey);
+
+// Why a rotation's directory must stay: the reasons above, and also when it is or holds its own
+// site's directory, which the site still uses. Empty when it may go or does not exist.
+QString whyRotationDirectoryMustStay(const QString& directory, const QString& siteKey);

@@ -10,6 +10,7 @@
 #include "site_manager/file_helpers.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
+#include "site_manager/site_directory_guard.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_folder_owner.h"
 #include "site_manager/site_paths.h"
@@ -164,6 +165,12 @@ void TdlgEditSite::btndeleterotationClick() {
         return;
     }
     const QString directory = edtrotationdirectory->text();
+    const QString reason = whyRotationDirectoryMustStay(directory, tsiterecord.key);
+    if (!reason.isEmpty()) {
+        platform::showWarning("The directory, " + directory + ", " + reason +
+                              ", so it cannot be deleted.  The rotation has been kept.");
+        return;
+    }
     if (platform::messageBox("Are you sure you want to remove Rotation " + QString::number(CurrentRotationNumber) +
                                  " and delete all files in the directory, " + directory + "?",
                              platform::MessageKind::Confirmation,

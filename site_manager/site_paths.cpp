@@ -32,7 +32,11 @@ QString expandpath(const QString& path) {
         rest.replace('\\', '/');
         return DataDirectory + rest;
     }
-    return trimmed;
+    // A relative path names a folder of the data directory: the working directory moves with
+    // every file list, and one stored path must name one folder for builds, rotations and deletes.
+    // A leading "\" is a root written with the other separator, as stored paths may be.
+    if (isSeparator(trimmed.front())) return trimmed;
+    return DataDirectory + trimmed;
 }
 
 QString truncatepath(const QString& path) {
@@ -48,7 +52,7 @@ QString truncatepath(const QString& path) {
 QString fixpath(const QString& path, bool withSlash) {
     QString result = trimPath(path);
     if (result.isEmpty()) return QString();
-    if (result.startsWith('%')) result = expandpath(result);
+    result = expandpath(result);
     if (isSeparator(result.back())) {
         // A stored path may end in either separator; kept, it is always "/", so that what follows
         // goes into the folder the path names rather than beside it.

@@ -10,7 +10,8 @@ extern QString DataDirectory;
 // Reads the executable's directory into DataDirectory.
 void initDataDirectory();
 
-// Stored form to absolute path: "%\rest" (or "%/rest") becomes DataDirectory + rest.
+// Stored form to absolute path: "%\rest" (or "%/rest") becomes DataDirectory + rest, and so does
+// any other path that is not absolute.
 QString expandpath(const QString& path);
 // Absolute path to stored form: a path under DataDirectory becomes "%\" + the rest.
 QString truncatepath(const QString& path);

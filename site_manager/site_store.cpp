@@ -79,6 +79,9 @@ bool TfrmMain::addsite(const QString& key) {
 }
 
 bool TfrmMain::savecurrentsite() {
+    // A path typed relative names its folder in the data directory from now on, whichever
+    // folder the program stands in when the record is next used.
+    tsiterecord.Path = ::expandpath(tsiterecord.Path);
     try {
         platform::IniFile site(siteFileName(tsiterecord.key));
         // Spindleway moves the position on while the site is open here: unless the user has

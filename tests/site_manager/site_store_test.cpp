@@ -24,7 +24,11 @@ TEST_F(MainWindowTest, PathFormsExpandTruncateAndFix) {
     EXPECT_EQ(expandpath(truncatepath(dd + "a/b/")), dd + "a/b/");
     EXPECT_EQ(fixpath("/srv/web/", false), "/srv/web");
     EXPECT_EQ(fixpath("/srv/web", true), "/srv/web/");
-    EXPECT_EQ(fixpath("C:\\Web\\", false), "C:\\Web");
+    EXPECT_EQ(fixpath("/srv/Web\\", false), "/srv/Web");
+    // A relative path names a folder of the data directory, wherever the program stands.
+    EXPECT_EQ(expandpath(" gallery "), dd + "gallery");
+    EXPECT_EQ(fixpath("gallery\\", true), dd + "gallery/");
+    EXPECT_EQ(fixpath("web/site1", false), dd + "web/site1");
     EXPECT_EQ(fixpath("/srv/www/site1\\", true), "/srv/www/site1/");  // the folder, not a name ending in a backslash
     EXPECT_EQ(fixpath("", true), "");
     EXPECT_EQ(fixpath("%\\Site_2", true), dd + "Site_2/");
