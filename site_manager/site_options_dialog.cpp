@@ -174,7 +174,8 @@ void TdlgSIteOptions::BitBtn1Click() {
                                   "!  Please choose another directory.");
         return;
     }
-    if (!platform::directoryExists(path)) {
+    // A relative folder lies in the data directory, wherever the program stands.
+    if (!platform::directoryExists(expandpath(path))) {
         if (!platform::confirmYesNo("The directory, " + path + ", does not exist.  Would you like to create it?"))
             return;
         if (!createnewdirectory(path)) {
