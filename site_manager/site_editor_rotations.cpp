@@ -65,7 +65,6 @@ void TdlgEditSite::FormShow() {
     if (lbxrotations->count() > 0) {
         lbxrotations->setCurrentRow(0);
         lbxrotationsClick();
-        highlightCurrentRotation();
     }
     const bool rotations = ApplicationOptions.UseRotations;
     Label9->setText(rotations ? "This Rotation contains the following images:"
