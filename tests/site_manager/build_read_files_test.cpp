@@ -1,178 +1,100 @@
-// A build never writes a page over a file it reads: a template, header list and the like kept in
-// the rotation under a page's name stops the build before anything is written, whatever spelling
-// or link leads to it. A name that differs only in case is another file and builds.
-#include "site_manager/builder/build_dialog.h"
-#include "site_manager/builder/build_inputs.h"
+// A build never writes a page over a file it reads: a page that would replace a template or header
+// list stops the build before anything is written, whatever link leads from one to the other. A
+// name that differs only in case is another file and builds.
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <functional>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
 
 namespace {
 
-const QByteArray ThumbnailTemplate = "<html><body>***HEADER***<hr>***CONTENT***</body></html>\r\n";
-const QByteArray ImageTemplate = "<html><body>***CONTENT***</body></html>\r\n";
-const QByteArray HeaderList = "<p>Header</p>\r\n";
+const QByteArray Template = "<html><body>***HEADER***<hr>***CONTENT***</body></html>\r\n";
 
-// The files a row lays out and the settings that name them, as the user typed them.
-struct Layout {
-    QString ThumbnailTemplate;
-    QString ImageTemplate;  // image pages are made when set
-    QString HeaderList;     // headers from a list when set
-    QString Guarded;        // the real file the build must leave as it is
-    QByteArray GuardedBytes;
-    // The refusal expected: the page and the file named in it; none for a build that goes on.
-    QString Page, Kind, Read;
-};
-
+// Paths relative to the data directory; "R/" is the rotation's folder and "linked" a link to it.
 struct Row {
-    const char* Name;
-    std::function<Layout(const QString& data, const QString& rotation)> Lay;  // both ending in "/"
+    const char* name;
+    const char* page;       // the page refused; none for a build that goes on
+    const char* kept;       // the user's file, which the build must leave as it is; a page elsewhere links to it
+    const char* thumbnail;  // the settings as typed
+    const char* image;      // image pages when set
+    const char* header;     // headers from a list when set
+    const char* kind;       // the kind of the file the refusal names, and its path as typed
+    const char* named;
 };
 
-void PrintTo(const Row& row, std::ostream* out) { *out << row.Name; }
-
-QString write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) ADD_FAILURE() << path.toStdString();
-    return path;
-}
-
-void link(const QString& target, const QString& path) {
-    if (!QFile::link(target, path)) ADD_FAILURE() << path.toStdString();
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every file and folder under dir, relative to it, links as they are.
-QStringList namesUnder(const QString& dir) {
-    QStringList names;
-    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) names << QDir(dir).relativeFilePath(it.next());
-    names.sort();
-    return names;
-}
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 const Row Rows[] = {
-    {"TemplateIsTheFirstPage",
-     [](const QString&, const QString& rotation) {
-         const QString page = write(rotation + "Index.html", ThumbnailTemplate);
-         return Layout{page, {}, {}, page, ThumbnailTemplate, page, "template", page};
-     }},
-    {"TemplateIsAnImagePage",
-     [](const QString& data, const QString& rotation) {
-         const QString thumbnail = write(data + "Styles/plain.htm", ThumbnailTemplate);
-         const QString page = write(rotation + "a.html", ImageTemplate);
-         return Layout{thumbnail, page, {}, page, ImageTemplate, page, "template", page};
-     }},
-    {"TemplateSpelledThroughDot",
-     [](const QString&, const QString& rotation) {
-         const QString page = write(rotation + "Index.html", ThumbnailTemplate);
-         const QString typed = rotation + "./Index.html";
-         return Layout{typed, {}, {}, page, ThumbnailTemplate, page, "template", typed};
-     }},
-    {"TemplateSpelledThroughALinkedFolder",
-     [](const QString& data, const QString& rotation) {
-         const QString page = write(rotation + "Index.html", ThumbnailTemplate);
-         link(QDir::cleanPath(rotation), data + "linked");
-         const QString typed = data + "linked/Index.html";
-         return Layout{typed, {}, {}, page, ThumbnailTemplate, page, "template", typed};
-     }},
-    {"FirstPageIsALinkToTheTemplate",
-     [](const QString& data, const QString& rotation) {
-         const QString kept = write(data + "Styles/mine.htm", ThumbnailTemplate);
-         const QString page = rotation + "Index.html";
-         link(kept, page);
-         return Layout{kept, {}, {}, kept, ThumbnailTemplate, page, "template", kept};
-     }},
-    {"HeaderListIsTheSecondPage",
-     [](const QString& data, const QString& rotation) {
-         const QString thumbnail = write(data + "Styles/plain.htm", ThumbnailTemplate);
-         const QString page = write(rotation + "Index2.html", HeaderList);
-         return Layout{thumbnail, {}, page, page, HeaderList, page, "header list", page};
-     }},
-    {"TemplateNamedInAnotherCaseBuilds",
-     [](const QString&, const QString& rotation) {
-         const QString kept = write(rotation + "index.html", ThumbnailTemplate);
-         return Layout{kept, {}, {}, kept, ThumbnailTemplate, {}, {}, {}};
-     }},
+    {"TemplateIsTheFirstPage", "R/Index.html", "R/Index.html", "R/Index.html", "", "", "template", "R/Index.html"},
+    {"ImagePageIsALinkToTheTemplate", "R/a.html", "Styles/mine.htm", "Styles/plain.htm", "Styles/mine.htm", "",
+     "template", "Styles/mine.htm"},
+    {"TemplateSpelledThroughALinkedFolder", "R/Index.html", "R/Index.html", "linked/Index.html", "", "", "template",
+     "linked/Index.html"},
+    {"HeaderListIsTheSecondPage", "R/Index2.html", "R/Index2.html", "Styles/plain.htm", "", "R/Index2.html",
+     "header list", "R/Index2.html"},
+    {"TemplateNamedInAnotherCaseBuilds", "", "R/index.html", "R/index.html", "", "", "", ""},
 };
 
 class BuildReadFilesTest : public MainWindowTest, public ::testing::WithParamInterface<Row> {};
 
 TEST_P(BuildReadFilesTest, APageNeverReplacesAFileTheBuildReads) {
+    const Row& row = GetParam();
+    const auto at = [](const QString& p) { return p.startsWith("R/") ? "site/Rotation_1/" + p.mid(2) : p; };
+    const auto typed = [&](const char* p) { return *p ? data.file(at(p)) : QString(); };
     writeGardenSite(true);
-    const QString rotationDir = siteDir + "Rotation_1/";
+    const QString rotation = siteDir + "Rotation_1/";
     startWithGardenSite();
     MessageScript script;
     inEditor(script, [&](TdlgEditSite& editor) {
         // Three pages of one image each, so that Index2.html is a page too.
-        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
-            QImage image(160, 120, QImage::Format_RGB32);
-            image.fill(QColor(40, 120, 200));
-            ASSERT_TRUE(image.save(rotationDir + name, "JPEG"));
-        }
+        QImage image(160, 120, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) ASSERT_TRUE(image.save(rotation + name, "JPEG"));
         dlgThumbOptions->spnHorzCOunt->setValue(1);
         dlgThumbOptions->spnVertCOunt->setValue(1);
-        const Layout layout = GetParam().Lay(data.path(), rotationDir);
-        editor.cmbstyle->setCurrentText(layout.ThumbnailTemplate);
-        dlgThumbOptions->rdbHTMLImageWindow->setChecked(!layout.ImageTemplate.isEmpty());
-        dlgThumbOptions->cmbimagestyle->setCurrentText(layout.ImageTemplate);
-        if (!layout.HeaderList.isEmpty()) {
-            editor.cmbHeader->setCurrentIndex(2);
-            editor.edtheaderfile->setText(layout.HeaderList);
+        data.write("Styles/plain.htm", Template);
+        data.write(at(row.kept), Template);
+        if (*row.page && QString(row.page) != row.kept) {
+            ASSERT_TRUE(QFile::link(typed(row.kept), typed(row.page)));
         }
-        const bool refused = !layout.Page.isEmpty();
-        const QStringList before = namesUnder(rotationDir);
+        ASSERT_TRUE(QFile::link(QDir::cleanPath(rotation), data.file("linked")));
+        editor.cmbstyle->setCurrentText(typed(row.thumbnail));
+        dlgThumbOptions->rdbHTMLImageWindow->setChecked(*row.image);
+        dlgThumbOptions->cmbimagestyle->setCurrentText(typed(row.image));
+        if (*row.header) {
+            editor.cmbHeader->setCurrentIndex(2);
+            editor.edtheaderfile->setText(typed(row.header));
+        }
+        const bool refused = *row.page;
+        const QStringList before = QDir(rotation).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         const int statusBefore = CurrentRotationStatus;
 
-        script.onDialog([&](QDialog& d) {
-            auto& dialog = dynamic_cast<TdlgBuildProgress&>(d);
-            dialog.show();
-            script.answer(refused ? MessageResult::OK : MessageResult::No);
-            dialog.btnokClick();
-            if (refused) {
-                EXPECT_EQ(dialog.result(), 0);  // the dialog stays open
-                dialog.BitBtn2Click();
-            }
-            dialog.hide();
-            return dialog.result();
-        });
-        editor.btnbuildClick(editor.btnbuild);
-
-        EXPECT_EQ(bytesOf(layout.Guarded), layout.GuardedBytes);
+        buildInEditor(script, editor, refused ? MessageResult::OK : MessageResult::No, {},
+                      [&](TdlgBuildProgress& build) {
+                          if (!refused) return;
+                          EXPECT_EQ(build.result(), 0);  // the dialog stays open
+                          build.BitBtn2Click();
+                      });
+        EXPECT_EQ(data.read(at(row.kept)), Template);
         if (refused) {
-            EXPECT_EQ(script.texts(),
-                      QStringList{"Error encountered creating the page, " + layout.Page + ".  It would replace the " +
-                                  layout.Kind + ", " + layout.Read + ".  Building will terminate!"});
-            EXPECT_EQ(namesUnder(rotationDir), before);
+            EXPECT_EQ(script.texts(), QStringList{"Error encountered creating the page, " + typed(row.page) +
+                                                  ".  It would replace the " + row.kind + ", " + typed(row.named) +
+                                                  ".  Building will terminate!"});
+            EXPECT_EQ(QDir(rotation).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
             EXPECT_EQ(CurrentRotationStatus, statusBefore);
         } else {
             EXPECT_EQ(script.texts(), QStringList{"Your build has been completed.  Would you like to preview it now?"});
-            EXPECT_TRUE(bytesOf(rotationDir + "Index.html").contains("a_thb.jpg"));
-            EXPECT_TRUE(QFileInfo::exists(rotationDir + "thumbs/c_thb.jpg"));
+            EXPECT_TRUE(data.read(at("R/Index.html")).contains("a_thb.jpg"));
         }
     });
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BuildReadFilesTest, ::testing::ValuesIn(Rows),
-                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.Name); });
+                         [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
 }  // namespace
