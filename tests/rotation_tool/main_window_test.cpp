@@ -205,7 +205,8 @@ TEST_F(SiteListTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
         {nullptr, Qt::Key_Home, Qt::Key_Enter, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE((QString(c.clicked ? c.clicked : "none") + " then " + QKeySequence(c.move).toString()).toStdString());
+        SCOPED_TRACE(
+            (QString(c.clicked ? c.clicked : "none") + " then " + QKeySequence(c.move).toString()).toStdString());
         startWithThreeSites(keys, names);
         auto* list = main->lbxsites;
         if (c.clicked) {
@@ -255,39 +256,37 @@ TEST_F(SiteListTest, RotateCurrentActsOnTheSiteTheKeyboardHighlights) {
 TEST_F(SiteListTest, RotateCurrentActsOnTheSiteTheMouseAndKeysHighlight) {
     const QStringList keys{"Site_1", "Site_2", "Site_3"};
     const QStringList names{"Garden", "Kitchen", "Attic"};
-    using testing_support::rowCentre;
+    using testing_support::gesture;
     const struct {
-        const char* gesture;
-        int clickedFirst;  // the row clicked before the gesture; -1: none
+        const char* name;
         std::function<void(QListWidget*)> act;
         int highlighted;  // the site shown and rotated; -1: none
     } cases[] = {
-        {"a drag from the first site to the third", 0, [](QListWidget* list) { testing_support::dragRows(list, 0, 2); }, 2},
-        {"Space on the row of the focus frame", -1,
-         [](QListWidget* list) {
-             list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
-             QTest::keyClick(list, Qt::Key_Space);
+        {"a drag from the first site to the third",
+         [](QListWidget* l) {
+             gesture(l, "0");
+             testing_support::dragRows(l, 0, 2);
+         },
+         2},
+        {"Space on the row of the focus frame",
+         [](QListWidget* l) {
+             l->selectionModel()->setCurrentIndex(l->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+             QTest::keyClick(l, Qt::Key_Space);
          },
          0},
-        {"a click on empty space", 0,
-         [](QListWidget* list) {
-             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, testing_support::emptySpace(list));
+        {"a click on empty space", [](QListWidget* l) { gesture(l, "0 _"); }, -1},
+        {"a Ctrl+click on the highlighted row", [](QListWidget* l) { gesture(l, "0 ^0"); }, -1},
+        {"typing a letter",
+         [](QListWidget* l) {
+             gesture(l, "0");
+             QTest::keyClicks(l, "s");
          },
-         -1},
-        {"a Ctrl+click on the highlighted row", 0,
-         [](QListWidget* list) {
-             QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(list, 0));
-         },
-         -1},
-        {"typing a letter", 0, [](QListWidget* list) { QTest::keyClicks(list, "s"); }, 1},
+         1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.gesture);
+        SCOPED_TRACE(c.name);
         startWithThreeSites(keys, names);
-        auto* list = main->lbxsites;
-        if (c.clickedFirst >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, c.clickedFirst));
-        list->setFocus();
-        c.act(list);
+        c.act(main->lbxsites);
         EXPECT_EQ(main->lblsitename->text(), c.highlighted >= 0 ? names[c.highlighted] : QString());
 
         MessageScript script;
@@ -306,7 +305,7 @@ TEST_F(SiteListTest, RotateCurrentActsOnTheSiteTheMouseAndKeysHighlight) {
     addSite("Site_1", "Garden", 5, 1);
     for (int n = 1; n <= 5; ++n) addRotation("Site_1", n);
     startTool();
-    QTest::mouseClick(main->lbxsites->viewport(), Qt::LeftButton, {}, rowCentre(main->lbxsites, 0));
+    gesture(main->lbxsites, "0");
     MessageScript script;
     script.onDialog([](QDialog&) { return int(platform::mrOk); });
     for (const bool repeat : {false, true, true, true}) {
