@@ -342,8 +342,6 @@ TEST_F(AddImagesTest, ARotationWhoseDirectoryIsMissingIsNotChosen) {
     inAddImages(script, [&](TdlgEditSite&, TdlgAddImages& dialog) {
         ASSERT_EQ(dialog.cmbrotation->count(), 3);
         const QString shown = dialog.edtrotationdirectory->text();
-        const QStringList files = dialog.FileBox->fileNames();
-        // The combo goes back to the rotation whose directory and images stay shown.
         for (const auto& [key, missing] :
              {std::pair{Qt::Key_Down, siteDir + "Rotation2"}, std::pair{Qt::Key_End, siteDir + "gone"}}) {
             script.clear();
@@ -353,7 +351,6 @@ TEST_F(AddImagesTest, ARotationWhoseDirectoryIsMissingIsNotChosen) {
             EXPECT_EQ(script.requests().front().kind, platform::MessageKind::Warning);
             EXPECT_EQ(dialog.cmbrotation->currentIndex(), 0);
             EXPECT_EQ(dialog.edtrotationdirectory->text(), shown);
-            EXPECT_EQ(dialog.FileBox->fileNames(), files);
         }
         // Once it exists, the default directory of rotation 2 is taken.
         QDir().mkpath(siteDir + "Rotation2");

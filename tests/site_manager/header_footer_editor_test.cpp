@@ -309,16 +309,14 @@ TEST_F(ListEditorTest, CancellingLoadOrSaveAsChangesNothing) {
 }
 
 TEST_F(ListEditorTest, TheButtonsActOnlyOnTheHighlightedEntry) {
-    struct Row {
+    const struct {
         const char* name;
-        const char* gestures;     // on one two three; see gesture()
+        const char* gestures;     // on one two three; see testing_support::gesture()
         char button;              // U Up, D Down, M Modify (to "four"), R Remove, A Add ("four")
-        const char* entries;      // after the button, as saved
-        const char* highlighted;  // after the button
-    };
-    const Row rows[] = {
+        const char* saved;        // the entries afterwards
+        const char* highlighted;  // afterwards
+    } rows[] = {
         {"a Ctrl+click takes the highlight away: Up moves nothing", "1 ^1", 'U', "one two three", ""},
-        {"a Ctrl+click takes the highlight away: Remove deletes nothing", "2 ^2", 'R', "one two three", ""},
         {"a click on empty space takes the highlight away: Down moves nothing", "0 _", 'D', "one two three", ""},
         {"the focus frame alone highlights nothing: Modify opens nothing", "f", 'M', "one two three", ""},
         {"Add with the highlight taken from the first entry appends", "0 ^0", 'A', "one two three four", ""},
@@ -327,35 +325,26 @@ TEST_F(ListEditorTest, TheButtonsActOnlyOnTheHighlightedEntry) {
         {"Remove deletes the highlighted entry", "1", 'R', "one three", "three"},
     };
     const auto words = [](const char* text) { return QString(text).split(' ', Qt::SkipEmptyParts); };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         data.write("Site_4_Headers.txt", "one\r\ntwo\r\nthree\r\n");
-        TdlgNewHeaderFooter rowComposer;
-        TdlgHeaderFooter editor(rowComposer);
+        TdlgHeaderFooter editor(composer);
         editor.chkisheader->setChecked(true);
+        const QList<QPushButton*> buttons{editor.bkmkup, editor.bkmkdown, editor.btnmodify, editor.btnremove};
         const bool composes = row.button == 'A' || (row.button == 'M' && *row.highlighted);
         MessageScript script;
         script.onDialog([&](QDialog&) {
             editor.show();
-            QListWidget* entries = editor.lbxheaders;
-            testing_support::gesture(entries, row.gestures);
-            const QList<QPushButton*> buttons{editor.bkmkup, editor.bkmkdown, editor.btnmodify, editor.btnremove};
-            for (QPushButton* button : buttons) EXPECT_EQ(button->isEnabled(), !entries->selectedItems().isEmpty());
-            if (composes)
-                script.onDialog([&](QDialog&) {
-                    rowComposer.edtRawHTML->setText("four");
-                    return click(rowComposer, rowComposer.BitBtn1);
-                });
-            QPushButton* const pressed[] = {editor.bkmkup, editor.bkmkdown, editor.btnmodify, editor.btnremove,
-                                            editor.btnadd};
-            QTest::mouseClick(pressed[QString("UDMRA").indexOf(row.button)], Qt::LeftButton);
-            EXPECT_EQ(testing_support::highlightedTexts(entries), words(row.highlighted));
+            testing_support::gesture(editor.lbxheaders, row.gestures);
+            if (composes) composeNext(script, "four");
+            QTest::mouseClick((buttons + QList{editor.btnadd})[QString("UDMRA").indexOf(row.button)], Qt::LeftButton);
+            EXPECT_EQ(testing_support::highlightedTexts(editor.lbxheaders), words(row.highlighted));
             for (QPushButton* button : buttons) EXPECT_EQ(button->isEnabled(), *row.highlighted != 0);
             return click(editor, editor.BitBtn3);
         });
         EXPECT_EQ(editor.ShowModal(), platform::mrOk);
         EXPECT_EQ(script.dialogsShown(), composes ? 2 : 1);
-        EXPECT_EQ(data.read("Site_4_Headers.txt"), (words(row.entries).join("\r\n") + "\r\n").toUtf8());
+        EXPECT_EQ(data.read("Site_4_Headers.txt"), (words(row.saved).join("\r\n") + "\r\n").toUtf8());
     }
 }
 

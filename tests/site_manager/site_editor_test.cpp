@@ -11,12 +11,11 @@
 #include "tests/common/file_size_limit.h"
 #include "tests/common/list_gestures.h"
 #include "tests/common/without_permission_override.h"
+#include "tests/rotation_tool/spindleway_process.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -52,44 +51,6 @@ void writeJpeg(const QString& path, Qt::GlobalColor colour = Qt::darkGreen) {
 }
 
 QString located(const QString& directory) { return "Error!  The directory, " + directory + ", could not be located!"; }
-
-// Ways a rotation folder fails to be listed. The permissions stop root only while the test has
-// taken root's permission override away.
-struct UnlistedFolder {
-    const char* name;
-    void (*make)(const QString& directory);
-};
-const UnlistedFolder UnlistedFolders[] = {
-    {"gone", [](const QString& d) { ASSERT_TRUE(QDir(d).removeRecursively()); }},
-    {"no permissions", [](const QString& d) { ASSERT_TRUE(QFile::setPermissions(d, {})); }},
-    {"readable but not searchable",
-     [](const QString& d) { ASSERT_TRUE(QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner)); }},
-};
-
-void restorePermissions(const QString& directory) {
-    QFile::setPermissions(directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-// Every file and folder below root, each file with a digest of its bytes.
-QStringList filesBelow(const QString& root) {
-    QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        const QByteArray digest = it.fileInfo().isFile() && file.open(QIODevice::ReadOnly)
-                                      ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex()
-                                      : QByteArray("folder");
-        entries << path.mid(root.size()) + " " + QString::fromLatin1(digest);
-    }
-    entries.sort();
-    return entries;
-}
-
-void selectRotation(TdlgEditSite& editor, int row) {
-    editor.lbxrotations->setCurrentRow(row);
-    editor.lbxrotationsClick();
-}
 
 QStringList rotationLines(const TdlgEditSite& editor) {
     QStringList lines;
@@ -342,111 +303,70 @@ TEST_F(SiteEditorTest, DeleteRotationChangesTheSiteFileInOneWriteOrNotAtAll) {
     }
 }
 
-// A rotation folder counts as located only when it can be listed. One that is gone or cannot be
-// read or entered is refused: the rotation loaded before stays current, with its own images.
-TEST_F(SiteEditorTest, ARotationWhoseDirectoryCannotBeListedCannotBeSelected) {
-    for (const UnlistedFolder& folder : UnlistedFolders) {
-        SCOPED_TRACE(folder.name);
-        startWithSite(true);
-        MessageScript script;
-        inEditor(script, [&](TdlgEditSite& editor) {
-            QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
-            writeJpeg(siteDir + "Rotation_1/first.jpg");
-            writeJpeg(siteDir + "Rotation_2/second.jpg");
-            selectRotation(editor, 0);
-            testing_support::WithoutPermissionOverride asUser;
-            folder.make(siteDir + "Rotation_2");
-            selectRotation(editor, 1);
-            EXPECT_EQ(CurrentRotationNumber, 1);
-            EXPECT_EQ(editor.grpRotations->title(), "Rotation 1");
-            EXPECT_EQ(editor.lblstatus->text(), located(siteDir + "Rotation_2"));
-            EXPECT_EQ(editor.FileBox->fileNames(), QStringList{"first.jpg"});
-            EXPECT_EQ(editor.lbxrotations->selectedItems(), QList{editor.lbxrotations->item(0)});
-            restorePermissions(siteDir + "Rotation_2");
-        });
-        EXPECT_TRUE(script.texts().isEmpty()) << script.texts().join('|').toStdString();
-        stopProgram();
-        resetProgramGlobals();
-    }
-}
-
-// Garden's settings stay in the controls after its editor closes. Kitchen's editor, whose first
-// rotation cannot be loaded, has no current rotation: every action that would write refuses with
-// the line for the rotation shown, and neither site's file nor folder changes.
+// Garden's settings stay in the controls after its editor closes. Kitchen's first rotation cannot
+// be listed, so none is current: every action that would write refuses with the line for it, and
+// no site file or folder changes.
 TEST_F(SiteEditorTest, WithNoRotationCurrentTheEditorChangesNothing) {
-    struct Action {
-        const char* name;
-        std::function<void(TdlgEditSite&)> run;
-        bool refused;  // the "could not be located" box is shown
-    };
-    const QString kitchen = data.path() + "kitchen/";
-    const QString incoming = data.path() + "incoming/";
-    const Action actions[] = {
-        {"Apply to All", [](TdlgEditSite& e) { QTest::mouseClick(e.btnApplytoAll, Qt::LeftButton); }, true},
-        {"Delete key",
+    const QString kitchen = data.path() + "kitchen/", unlisted = kitchen + "Rotation_1";
+    const std::pair<const char*, std::function<void(TdlgEditSite&)>> actions[] = {
+        {"Apply to All", [](TdlgEditSite& e) { QTest::mouseClick(e.btnApplytoAll, Qt::LeftButton); }},
+        {"Delete key on a stale entry",
          [](TdlgEditSite& e) {
-             if (e.FileBox->count() == 0) e.FileBox->addItem("garden.jpg");  // a stale entry
+             e.FileBox->addItem("garden.jpg");
              e.FileBox->selectAll();
              QTest::keyClick(e.FileBox, Qt::Key_Delete);
-         },
-         true},
-        {"drop", [&](TdlgEditSite& e) { e.DropFileTarget1Drop({incoming + "new.jpg"}); }, true},
-        {"Build!", [](TdlgEditSite& e) { QTest::mouseClick(e.btnbuild, Qt::LeftButton); }, true},
-        {"Build All", [](TdlgEditSite& e) { QTest::mouseClick(e.btnBuildAll, Qt::LeftButton); }, true},
-        {"Preview", [](TdlgEditSite& e) { e.btnpreviewClick(e.btnpreview); }, true},
-        {"New Rotation", [](TdlgEditSite& e) { QTest::mouseClick(e.btnNewRotation, Qt::LeftButton); }, true},
-        {"Close only", [](TdlgEditSite&) {}, false},
+         }},
+        {"drop", [&](TdlgEditSite& e) { e.DropFileTarget1Drop({data.file("incoming/new.jpg")}); }},
+        {"Build!", [](TdlgEditSite& e) { QTest::mouseClick(e.btnbuild, Qt::LeftButton); }},
+        {"Build All", [](TdlgEditSite& e) { QTest::mouseClick(e.btnBuildAll, Qt::LeftButton); }},
+        {"Preview", [](TdlgEditSite& e) { e.btnpreviewClick(e.btnpreview); }},
+        {"New Rotation", [](TdlgEditSite& e) { QTest::mouseClick(e.btnNewRotation, Qt::LeftButton); }},
+        {"Close only", {}},
     };
-    for (const UnlistedFolder& folder : UnlistedFolders) {
-        for (const Action& action : actions) {
-            SCOPED_TRACE(std::string(folder.name) + ", " + action.name);
-            writeGardenSite(true);
+    for (const bool gone : {true, false}) {
+        for (const auto& [name, run] : actions) {
+            SCOPED_TRACE(std::string(gone ? "gone, " : "not searchable, ") + name);
+            data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
             data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\nSite_2=Kitchen\r\n");
             data.write("Site_1.ini",
                        "[General]\r\nName=Garden\r\nPath=%\\site\\\r\nRotationCount=1\r\n"
-                       "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\n"
-                       "Horizontal_Thumb_Count=3\r\n");
-            QByteArray site =
-                "[General]\r\nName=Kitchen\r\nPath=%\\kitchen/\r\nLivePath=\r\nAutoRotate=False\r\n"
-                "CurrentRotationPosition=1\r\nBaseHTMLName=Index.html\r\nRotationCount=2\r\n";
-            for (const char* n : {"1", "2"}) {
-                site += QByteArray("[Rotation_") + n + "]\r\nRotation_Path=%\\kitchen\\Rotation_" + n +
-                        "\r\nHorizontal_Thumb_Count=5\r\nStatus=2\r\n";
-                QDir().mkpath(kitchen + "Rotation_" + n);
-                writeJpeg(kitchen + "Rotation_" + n + "/kitchen.jpg");
+                       "[Rotation_1]\r\nRotation_Path=%\\site\\Rotation_1\r\nHorizontal_Thumb_Count=3\r\n");
+            data.write(
+                "Site_2.ini",
+                "[General]\r\nName=Kitchen\r\nPath=%\\kitchen/\r\nRotationCount=2\r\nLivePath=\r\nAutoRotate=False\r\n"
+                "CurrentRotationPosition=1\r\nBaseHTMLName=Index.html\r\n"
+                "[Rotation_1]\r\nRotation_Path=%\\kitchen\\Rotation_1\r\nHorizontal_Thumb_Count=5\r\nStatus=2\r\n"
+                "[Rotation_2]\r\nRotation_Path=%\\kitchen\\Rotation_2\r\nHorizontal_Thumb_Count=5\r\nStatus=2\r\n");
+            for (const char* image : {"site/Rotation_1/garden.jpg", "kitchen/Rotation_1/kitchen.jpg",
+                                      "kitchen/Rotation_2/kitchen.jpg", "incoming/new.jpg"}) {
+                QDir().mkpath(QFileInfo(data.file(image)).path());
+                writeJpeg(data.file(image));
             }
-            data.write("Site_2.ini", site);
-            QDir().mkpath(siteDir + "Rotation_1");
-            writeJpeg(siteDir + "Rotation_1/garden.jpg");
-            QDir().mkpath(incoming);
-            writeJpeg(incoming + "new.jpg");
             startProgram();
             clickSite("Site_1");
-            MessageScript garden;
-            inEditor(garden, [](TdlgEditSite&) { ASSERT_EQ(dlgThumbOptions->spnHorzCOunt->value(), 3); });
-            folder.make(kitchen + "Rotation_1");
-            const QByteArray gardenBefore = data.read("Site_1.ini"), kitchenBefore = data.read("Site_2.ini");
-            const QStringList filesBefore = filesBelow(siteDir) + filesBelow(kitchen);
+            MessageScript script;
+            inEditor(script, [](TdlgEditSite&) { ASSERT_EQ(dlgThumbOptions->spnHorzCOunt->value(), 3); });
+            ASSERT_TRUE(gone ? QDir(unlisted).removeRecursively()
+                             : QFile::setPermissions(unlisted, QFile::ReadOwner | QFile::WriteOwner));
+            const QStringList before = testing_support::treeContents(data.path());
 
             clickSite("Site_2");
-            MessageScript script;
             {
-                testing_support::WithoutPermissionOverride asUser;
+                testing_support::WithoutPermissionOverride asUser;  // the folder's permissions bind root too
                 inEditor(script, [&](TdlgEditSite& editor) {
                     EXPECT_EQ(CurrentRotationNumber, -1);
                     EXPECT_TRUE(editor.lbxrotations->selectedItems().isEmpty());
                     EXPECT_EQ(editor.FileBox->count(), 0);
-                    EXPECT_EQ(editor.lblstatus->text(), located(kitchen + "Rotation_1"));
-                    if (action.refused) script.answer(MessageResult::OK);
-                    action.run(editor);
-                    EXPECT_EQ(editor.lblstatus->text(), located(kitchen + "Rotation_1"));
+                    if (run) {
+                        script.answer(MessageResult::OK);
+                        run(editor);
+                    }
+                    EXPECT_EQ(editor.lblstatus->text(), located(unlisted));
                 });
-                restorePermissions(kitchen + "Rotation_1");
             }
-            EXPECT_EQ(script.texts(), action.refused ? QStringList{located(kitchen + "Rotation_1")} : QStringList());
-            EXPECT_EQ(QString::fromUtf8(data.read("Site_1.ini")), QString::fromUtf8(gardenBefore));
-            EXPECT_EQ(QString::fromUtf8(data.read("Site_2.ini")), QString::fromUtf8(kitchenBefore));
-            EXPECT_EQ(filesBelow(siteDir) + filesBelow(kitchen), filesBefore);
+            QFile::setPermissions(unlisted, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            EXPECT_EQ(script.texts(), run ? QStringList{located(unlisted)} : QStringList());
+            EXPECT_EQ(testing_support::treeContents(data.path()), before);
             stopProgram();
             resetProgramGlobals();
             QDir(kitchen).removeRecursively();
@@ -454,31 +374,39 @@ TEST_F(SiteEditorTest, WithNoRotationCurrentTheEditorChangesNothing) {
     }
 }
 
-// The rotation the user highlights is loaded however the highlight moved; a gesture that takes the
-// highlight away leaves it on the rotation the controls hold.
-TEST_F(SiteEditorTest, TheHighlightedRotationIsTheOneLoaded) {
-    using testing_support::rowCentre;
+// The rotation the user highlights is loaded however the highlight moved, unless its folder cannot
+// be listed; the highlight never leaves the rotation the controls hold.
+TEST_F(SiteEditorTest, TheHighlightedRotationIsLoadedUnlessItsFolderCannotBeListed) {
+    using testing_support::gesture;
     startWithSite(true);
     MessageScript script;
     inEditor(script, [&](TdlgEditSite& editor) {
         QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
         QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        writeJpeg(siteDir + "Rotation_3/third.jpg");
         auto* list = editor.lbxrotations;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, 0));
+        gesture(list, "0");
         ASSERT_EQ(CurrentRotationNumber, 1);
 
         testing_support::dragRows(list, 0, 2);
         EXPECT_EQ(CurrentRotationNumber, 3);
         EXPECT_EQ(QDir(editor.edtrotationdirectory->text()), QDir(siteDir + "Rotation_3"));
-        EXPECT_TRUE(editor.btndeleterotation->isEnabled());
 
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(list, 2));
-        EXPECT_EQ(list->selectedItems(), QList{list->item(2)});
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, testing_support::emptySpace(list));
-        EXPECT_EQ(list->selectedItems(), QList{list->item(2)});
-        EXPECT_EQ(CurrentRotationNumber, 3);
-        EXPECT_TRUE(editor.btndeleterotation->isEnabled());
+        // A Ctrl+click, a click on empty space and a click on a rotation whose folder can be read
+        // but not entered leave Rotation 3 loaded and highlighted.
+        testing_support::WithoutPermissionOverride asUser;
+        ASSERT_TRUE(QFile::setPermissions(siteDir + "Rotation_2", QFile::ReadOwner | QFile::WriteOwner));
+        for (const char* gestures : {"^2", "_", "1"}) {
+            SCOPED_TRACE(gestures);
+            gesture(list, gestures);
+            EXPECT_EQ(list->selectedItems(), QList{list->item(2)});
+            EXPECT_EQ(CurrentRotationNumber, 3);
+            EXPECT_TRUE(editor.btndeleterotation->isEnabled());
+        }
+        EXPECT_EQ(editor.lblstatus->text(), located(siteDir + "Rotation_2"));
+        EXPECT_EQ(editor.FileBox->fileNames(), QStringList{"third.jpg"});
     });
+    EXPECT_TRUE(script.texts().isEmpty());
 }
 
 TEST_F(SiteEditorTest, ApplyToAllWritesTheSettingsButKeepsStatusAndDirectories) {
