@@ -1,14 +1,12 @@
 #include "platform/file_ops.h"
 #include "tests/rotation_tool/rotation_fixture.h"
+#include "tests/rotation_tool/spindleway_process.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -16,6 +14,7 @@
 
 using platform::MessageResult;
 using testing_support::MessageScript;
+using testing_support::treeContents;
 
 TEST_F(RotationToolTest, MissingOptionsTakeTheirDefaultsAndDependantsFollowTheMasters) {
     startTool();
@@ -227,81 +226,48 @@ TEST_F(RotationToolTest, TheLogWindowShowsItsLinesFromTheirStart) {
 }
 
 // The log is never saved over the programs' own files in the data directory, however its name
-// reaches them: the options refuse such a name at Close, and Save Log refuses it when it is stored.
+// reaches them: Save Log refuses such a name as it stands (as it would one stored by hand), and the
+// options refuse it at Close.
 TEST_F(RotationToolTest, TheLogIsNeverSavedOverTheProgramsOwnFiles) {
     data.write("options.ini", "[Options]\r\nLogging=True\r\n");
     addSite("Site_1", "Garden", 1, 1);
-    data.write("Spindleway", "the program");
-    data.write("Lumenfold", "the other program");
     QFile::link(data.file("sites.ini"), data.file("sites-link.txt"));
-    const QStringList ownFiles{"options.ini", "sites.ini", "Site_1.ini", "Spindleway", "Lumenfold"};
-    const auto contents = [&] {
-        QStringList bytes;
-        for (const QString& name : ownFiles) bytes << QString::fromUtf8(data.read(name));
-        return bytes;
-    };
-    const QStringList before = contents();
-    const QString previousDirectory = QDir::currentPath();
-    const auto restoreDirectory = qScopeGuard([&] { QDir::setCurrent(previousDirectory); });
-    QDir::setCurrent(data.path());
+    const QStringList before = treeContents(data.path());
     const struct {
         QString typed;
         QString replaced;  // empty: the name is free for a log
     } cases[] = {
-        {data.file("sites.ini"), "sites.ini"},
-        {"./sites.ini", "sites.ini"},
-        {data.file("sites-link.txt"), "sites.ini"},
-        {data.file("options.ini"), "options.ini"},
-        {"Site_1.ini", "Site_1.ini"},
-        {data.file("Site_9.ini"), "Site_9.ini"},  // a site file to come
-        {data.file("Spindleway"), "Spindleway"},
-        {data.file("Lumenfold"), "Lumenfold"},
-        {data.file("Site_1.ini.txt"), ""},
+        {data.file("sites.ini"), "sites.ini"},       // the site list
+        {data.file("sites-link.txt"), "sites.ini"},  // a link to it
+        {data.file("Site_1.ini"), "Site_1.ini"},     // a site file
+        {data.file("Site_9.ini"), "Site_9.ini"},     // a site file to come
+        {data.file("Spindleway"), "Spindleway"},     // a program
+        {data.file("Site_1.ini.txt"), ""},           // free, and last: it closes the options
     };
     startTool();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed.toStdString());
-        MessageScript script;
-        bool refused = false;
-        script.onDialog([&](QDialog& dialog) {
+    MessageScript script;
+    script.onDialog([&](QDialog& dialog) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.typed.toStdString());
+            const bool own = !c.replaced.isEmpty();
+            script.clear();
+            if (own) script.answer(MessageResult::OK).answer(MessageResult::OK);
             options->edtfilename->setText(c.typed);
+            log->clearLog();
+            log->addPlainLine("a log line");
+            log->btnSaveLog->click();
             options->btnClose->click();
-            refused = dialog.isVisible();
-            if (refused) {
-                options->edtfilename->setText(data.file("log.txt"));
-                options->btnClose->click();
-            }
-            return dialog.result();
-        });
-        if (!c.replaced.isEmpty()) script.answer(MessageResult::OK);
-        main->btnOptions->click();
-        EXPECT_EQ(refused, !c.replaced.isEmpty());
-        if (refused)
-            EXPECT_EQ(script.texts(), QStringList{"The log file, " + c.typed + ", would replace " + c.replaced +
-                                                  " in the data directory!  Please choose another filename."});
-
-        // A name stored by hand is refused by the save itself, with a box or on the run's error output.
-        options->edtfilename->setText(c.typed);
-        log->clearLog();
-        log->addPlainLine("a log line");
-        script.clear();
-        if (!c.replaced.isEmpty()) script.answer(MessageResult::OK);
-        log->btnSaveLog->click();
-        UnattendedRun = true;
-        log->btnSaveLogClick();
-        UnattendedRun = false;
-        const QString refusal =
-            "The log was not saved to " + c.typed + ", which would replace " + c.replaced + " in the data directory";
-        if (c.replaced.isEmpty()) {
-            EXPECT_EQ(data.read("Site_1.ini.txt"), "a log line\r\n");
-            EXPECT_EQ(log->errorLines(), QStringList());
-        } else {
-            EXPECT_EQ(script.texts(), QStringList{refusal + "!"});
-            EXPECT_TRUE(log->errorLines().size() == 1 && log->errorLines()[0].endsWith(" - " + refusal))
-                << log->errorLines().join('\n').toStdString();
-            EXPECT_FALSE(QFileInfo::exists(data.file("Site_9.ini")));
+            EXPECT_EQ(dialog.isVisible(), own);
+            const QString replaces = "would replace " + c.replaced + " in the data directory!";
+            const QStringList refusals{
+                "The log was not saved to " + c.typed + ", which " + replaces,
+                "The log file, " + c.typed + ", " + replaces + "  Please choose another filename."};
+            EXPECT_EQ(script.texts(), own ? refusals : QStringList());
+            QStringList after = treeContents(data.path());
+            EXPECT_EQ(after.removeOne("Site_1.ini.txt: a log line\r\n"), !own);  // only a free name is written
+            EXPECT_EQ(after, before);
         }
-        EXPECT_EQ(contents(), before);
-        EXPECT_TRUE(QFileInfo(data.file("sites-link.txt")).isSymLink());
-    }
+        return dialog.result();
+    });
+    main->btnOptions->click();
 }

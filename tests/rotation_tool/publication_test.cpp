@@ -1,5 +1,6 @@
 // The built program publishing a rotation: whole or not at all, sub-folders included, and an
 // unattended run that tells its scheduler how it went.
+#include "platform/ini_file.h"
 #include "tests/common/file_size_limit.h"
 #include "tests/common/link_checker.h"
 #include "tests/common/without_permission_override.h"
@@ -131,9 +132,9 @@ TEST(SpindlewayPublication, ALiveDirectoryEndingInABackslashNamesItsFolder) {
 // folders, a doubled one counts once, and a "\\" is a character of a folder's name.
 TEST(SpindlewayPublication, AMissingLiveDirectoryIsCreatedAsItsPathNamesIt) {
     const struct {
-        const char* stored;         // below the data directory's "out/", which exists
-        const char* folder;         // where the rotation must go live, below "out/"
-        QStringList outAfterwards;  // everything in "out/" besides the rotation's files
+        const char* stored;   // below the data directory's "out/", which exists
+        const char* folder;   // where the rotation must go live, below "out/"
+        QStringList madeToo;  // the folders made on the way
     } cases[] = {
         {"www//site1/", "www/site1/", {"www/", "www/site1/"}},
         {"my\\www/", "my\\www/", {"my\\www/"}},
@@ -141,23 +142,17 @@ TEST(SpindlewayPublication, AMissingLiveDirectoryIsCreatedAsItsPathNamesIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         SpindlewayData data;
-        data.addSite(1, 1);
-        data.addRotationSection(1);
-        addSubFolderRotation(data, "new");
-        QByteArray site = readFile(data.path() + "Site_1.ini");
-        site.replace("LivePath=" + data.live().toUtf8(), "LivePath=" + data.path().toUtf8() + "out/" + c.stored);
-        writeFile(data.path() + "Site_1.ini", site);
+        addTwoRotations(data, "<img src=\"img/logo.gif\">");
+        platform::IniFile(data.path() + "Site_1.ini")
+            .writeString("General", "LivePath", data.path() + "out/" + c.stored);
         ASSERT_TRUE(QDir().mkpath(data.path() + "out"));
 
         const RunResult run = rotate(data);
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.err, "");
-        EXPECT_EQ(treeContents(data.path() + "out/" + c.folder), treeContents(data.rotation(1)));
-        QStringList expected = c.outAfterwards;
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList expected = c.madeToo;
         for (const QString& entry : treeContents(data.rotation(1))) expected << c.folder + entry;
         expected.sort();
-        EXPECT_EQ(treeContents(data.path() + "out"), expected) << run.err.toStdString();
-        EXPECT_EQ(data.storedPosition(), "2");
+        EXPECT_EQ(treeContents(data.path() + "out"), expected);
     }
 }
 
@@ -167,23 +162,22 @@ TEST(SpindlewayPublication, ALogNamedLikeTheProgramsOwnFilesIsNotWritten) {
     for (const char* ownFile : {"sites.ini", "Site_1.ini", "options.ini", "Spindleway"}) {
         SCOPED_TRACE(ownFile);
         SpindlewayData data;
-        data.addSite(1, 1);
-        data.addRotationSection(1);
-        addSubFolderRotation(data, "new");
-        writeFile(data.path() + "options.ini", "[Options]\r\nLogging=True\r\nLogOnlyErrors=False\r\nLogFileName=" +
-                                                   data.path().toUtf8() + ownFile + "\r\n");
-        const QByteArray sites = readFile(data.path() + "sites.ini");
-        const QByteArray options = readFile(data.path() + "options.ini");
-        const QByteArray program = readFile(data.programPath());
+        addTwoRotations(data, "<img src=\"img/logo.gif\">");
+        const QString log = data.path() + ownFile;
+        writeFile(data.path() + "options.ini",
+                  "[Options]\r\nLogging=True\r\nLogOnlyErrors=False\r\nLogFileName=" + log.toUtf8() + "\r\n");
+        const auto kept = [&] {
+            return readFile(data.path() + "sites.ini") + readFile(data.path() + "options.ini") +
+                   readFile(data.programPath());
+        };
+        const QByteArray before = kept();
 
         const RunResult run = rotate(data);
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.contains(" - The log was not saved to " + data.path().toUtf8() + ownFile +
-                                     ", which would replace " + ownFile + " in the data directory\n"))
+        EXPECT_TRUE(run.err.contains(" - The log was not saved to " + log.toUtf8() + ", which would replace " +
+                                     ownFile + " in the data directory\n"))
             << run.err.toStdString();
-        EXPECT_EQ(readFile(data.path() + "sites.ini"), sites);
-        EXPECT_EQ(readFile(data.path() + "options.ini"), options);
-        EXPECT_EQ(readFile(data.programPath()), program);
+        EXPECT_EQ(kept(), before);
         EXPECT_EQ(data.storedPosition(), "2");  // the site file is the rotation's own, position and all
         EXPECT_EQ(treeContents(data.live()), treeContents(data.rotation(1)));
     }
