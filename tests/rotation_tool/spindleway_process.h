@@ -3,6 +3,7 @@
 // directory (the data directory is the executable's own), started without a display.
 #include "components/one_instance.h"
 #include "tests/common/qt_print.h"
+#include "tests/common/tree_contents.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -14,32 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace testing_support {
-
-inline void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(content);
-}
-
-inline QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every directory ("path/") and file ("path: content") below a directory, by relative path.
-inline QStringList treeContents(const QString& directory) {
-    QStringList tree;
-    QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(directory).relativeFilePath(path);
-        tree << (it.fileInfo().isDir() ? relative + "/" : relative + ": " + QString::fromLatin1(readFile(path)));
-    }
-    tree.sort();
-    return tree;
-}
 
 class SpindlewayData {
 public:

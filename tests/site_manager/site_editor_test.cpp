@@ -11,7 +11,7 @@
 #include "tests/common/file_size_limit.h"
 #include "tests/common/list_gestures.h"
 #include "tests/common/without_permission_override.h"
-#include "tests/rotation_tool/spindleway_process.h"
+#include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QComboBox>

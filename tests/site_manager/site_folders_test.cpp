@@ -2,7 +2,7 @@
 // keeps its files in.
 #include "platform/ini_file.h"
 #include "site_manager/site_options_dialog.h"
-#include "tests/rotation_tool/spindleway_process.h"
+#include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QFile>
