@@ -30,26 +30,35 @@ QString absoluteFolder(const QString& path) {
     return QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + rest);
 }
 
-bool sameFolder(const QString& a, const QString& b) {
-    const QString first = absoluteFolder(a), second = absoluteFolder(b);
-    if (first.isEmpty() || second.isEmpty()) return false;
-    const auto firstIdentity = identityOf(QFile::encodeName(first));
-    const auto secondIdentity = identityOf(QFile::encodeName(second));
-    if (firstIdentity && secondIdentity) return firstIdentity == secondIdentity;
-    return first == second;
+// A folder as it is compared: its absolute spelling and, where it exists, what it is on disk.
+struct ResolvedFolder {
+    explicit ResolvedFolder(const QString& path)
+        : absolute(absoluteFolder(path)), identity(identityOf(QFile::encodeName(absolute))) {}
+    QString absolute;
+    std::optional<FileIdentity> identity;
+};
+
+bool sameFolder(const ResolvedFolder& wanted, const QString& other) {
+    if (wanted.absolute.isEmpty()) return false;
+    const ResolvedFolder folder(other);
+    if (folder.absolute.isEmpty()) return false;
+    if (wanted.identity && folder.identity) return wanted.identity == folder.identity;
+    return wanted.absolute == folder.absolute;
 }
 
 }  // namespace
 
 std::optional<FolderOwner> otherSiteUsingFolder(const QString& folder, const QString& siteKey) {
+    // The folder asked about is resolved on disk once, not once for every folder it is compared with.
+    const ResolvedFolder wanted(folder);
     try {
         for (const auto& [key, name] : platform::IniFile(sitesFileName()).readSectionPairs("Sites")) {
             if (key.compare(siteKey, Qt::CaseInsensitive) == 0) continue;
             const QString sitePath = platform::IniFile(siteFileName(key)).readString("General", "Path", QString());
-            if (sameFolder(folder, sitePath)) return FolderOwner{name, 0, expandpath(sitePath)};
+            if (sameFolder(wanted, sitePath)) return FolderOwner{name, 0, expandpath(sitePath)};
             for (const SiteRotationDirectory& rotation : listedRotationDirectories(key, sitePath)) {
                 const QString rotationFolder = QFile::decodeName(rotation.directory);
-                if (sameFolder(folder, rotationFolder)) return FolderOwner{name, rotation.number, rotationFolder};
+                if (sameFolder(wanted, rotationFolder)) return FolderOwner{name, rotation.number, rotationFolder};
             }
         }
     } catch (const std::exception&) {
