@@ -1,5 +1,6 @@
 #include "rotation_tool/log_file_guard.h"
 
+#include "platform/help.h"
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/rotation_folders.h"
@@ -14,17 +15,21 @@
 
 namespace {
 
-bool isSiteFileName(const QString& name) {
+// The files of the data directory that go by a pattern: the site files and the help pages.
+bool isPatternedOwnFileName(const QString& name) {
     static const QRegularExpression siteFile("^Site_[0-9]+\\.ini$");
-    return siteFile.match(name).hasMatch();
+    static const QRegularExpression helpTopic(
+        "^" + QRegularExpression::escape(QFileInfo(platform::HelpFileName).completeBaseName()) + "_context[0-9]+\\." +
+        QFileInfo(platform::HelpFileName).suffix() + "$");
+    return siteFile.match(name).hasMatch() || helpTopic.match(name).hasMatch();
 }
 
 // The names of the files the programs keep in the data directory, those the site list names too.
 QStringList ownFileNames() {
-    QStringList names{"sites.ini", "options.ini", "Lumenfold", "Spindleway"};
+    QStringList names{"sites.ini", "options.ini", "Lumenfold", "Spindleway", platform::HelpFileName};
     for (const auto& [key, name] : platform::IniFile(sitesFileName()).readSectionPairs("Sites")) names << key + ".ini";
-    for (const QString& name : QDir(DataDirectory).entryList({"Site_*.ini"}, QDir::Files | QDir::Hidden))
-        if (isSiteFileName(name)) names << name;
+    for (const QString& name : QDir(DataDirectory).entryList(QDir::Files | QDir::Hidden))
+        if (isPatternedOwnFileName(name)) names << name;
     return names;
 }
 
@@ -32,11 +37,11 @@ QStringList ownFileNames() {
 
 QString ownFileReplacedByLog(const QString& logFileName) {
     if (logFileName.trimmed().isEmpty() || DataDirectory.isEmpty()) return QString();
-    const QFileInfo log(logFileName);
+    const QFileInfo log(storedPathOnDisk(logFileName));
     const QString name = log.fileName();
     const auto dataDirectory = identityOf(QFile::encodeName(DataDirectory));
     const bool inDataDirectory = dataDirectory && dataDirectory == identityOf(QFile::encodeName(log.absolutePath()));
-    if (inDataDirectory && isSiteFileName(name)) return name;
+    if (inDataDirectory && isPatternedOwnFileName(name)) return name;
     for (const QString& own : ownFileNames()) {
         if (inDataDirectory && name == own) return own;
         if (sameFile(log.absoluteFilePath(), DataDirectory + own)) return own;

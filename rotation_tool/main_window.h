@@ -2,15 +2,17 @@
 // The rotation tool's main window: the site list, the status of the selected site, and the
 // buttons that rotate one site or all of them. The rotation engine's methods live in
 // rotation_engine.cpp.
+#include "rotation_tool/rotation_contents.h"
+#include "site_manager/folder_owners.h"
+#include "site_manager/site_list_form.h"
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <memory>
-#include <QString>
-#include "rotation_tool/rotation_contents.h"
-#include "site_manager/site_list_form.h"
+#include <optional>
 
 class QKeyEvent;
 class QLabel;
@@ -124,11 +126,18 @@ private:
     // The subdirectories of a directory whose names end in a number, by the rest of the name in
     // lower case; listed once per run.
     const QHash<QString, QList<qint64>>& numberedSubdirectories(const QString& directory);
+    // Whose every folder of the data directory's sites is; read once per run.
+    const FolderOwners& folderOwners();
+    // The error line when copying the rotation in source into live would write into folders that
+    // are not the current site's, through the copies given; empty when it would not.
+    QString foreignFolderWrittenInto(const QByteArray& source, const QByteArray& live, int n,
+                                     const QList<QByteArray>& written);
 
     std::unique_ptr<WorkerPool> workers_;
     // The entries of the listed directory that are neither regular files nor directories.
     QList<QByteArray> listedOthers_;
     QHash<QString, QHash<QString, QList<qint64>>> numberedSubdirectories_;
+    std::optional<FolderOwners> folderOwners_;
     bool rotatingAll_ = false;
     QElapsedTimer progressShown_;
 };

@@ -44,16 +44,6 @@ constexpr qint64 kProgressPaintMs = 50;
 
 bool backupsWanted() { return dlgRotOpt && dlgRotOpt->chkcreatebackup->isChecked(); }
 
-// The number in a name of the form prefix + decimal number (as the number would be written), or
-// -1. The prefix is compared without regard to case, as section and directory names are found.
-qint64 numberAfter(const QString& name, const QString& prefix) {
-    if (name.size() <= prefix.size() || !name.startsWith(prefix, Qt::CaseInsensitive)) return -1;
-    const QString digits = name.mid(prefix.size());
-    bool ok = false;
-    const qint64 n = digits.toLongLong(&ok);
-    return ok && n >= 0 && QString::number(n) == digits ? n : -1;
-}
-
 QByteArray nativeDirectory(const QString& directory) { return QFile::encodeName(fixpath(directory, true)); }
 
 QString strayReason(const StrayFile& stray) {
@@ -100,7 +90,10 @@ void TfrmMain::btnRotateCurrentClick(QObject* sender) {
     platform::Hourglass hourglass;
     if (lbxsites->currentRow() < 0) return;
     if (fromButton) dlgLog->clearLog();
-    if (!rotatingAll_) numberedSubdirectories_.clear();
+    if (!rotatingAll_) {
+        numberedSubdirectories_.clear();
+        folderOwners_.reset();
+    }
 
     // Temporary files of a run that was killed while it copied into this live site.
     const QString live = fixpath(tsiterecord.LivePath, true);
@@ -157,7 +150,7 @@ QList<qint64> TfrmMain::rotationNumbers(const platform::IniFile& site) {
         if (n >= 0) possible.insert(n);
     }
     // Default directories are the site path, its separator, then "rotation_" + n in any case.
-    const QString zero = expandpath(fixpath(fixpath(tsiterecord.Path, true) + "rotation_0", true));
+    const QString zero = fixpath(fixpath(tsiterecord.Path, true) + "rotation_0", true);
     if (zero.endsWith("0/")) {
         const QFileInfo prefix(zero.chopped(2));
         for (const qint64 n : numberedSubdirectories(prefix.path()).value(prefix.fileName().toLower())) possible.insert(n);
@@ -183,7 +176,7 @@ QList<qint64> TfrmMain::rotationCandidates(qint64 start, qint64 count) {
 QString TfrmMain::rotationDirectory(const platform::IniFile& site, qint64 n) const {
     const QString stored = site.readString("Rotation_" + QString::number(n), "Rotation_Path",
                                            defaultRotationDirectory(tsiterecord.Path, "rotation_", n));
-    return withExistingCase(expandpath(fixpath(stored, true)));
+    return withExistingCase(fixpath(stored, true));
 }
 
 QList<SiteRotationDirectory> TfrmMain::siteRotations() {
@@ -222,12 +215,18 @@ bool TfrmMain::RotateCurrentRotation(int n) {
         RotationContents contents = rotationContents(source, live, listedEntries(), otherRotations);
         // Going live must never overwrite a rotation's own files, whatever way the live directory
         // (or a folder in it) leads there: such a site is refused before anything is copied.
-        if (const auto overwritten = rotationFolderWrittenInto(live, foldersWrittenInto(contents.copies), rotations)) {
+        const QList<QByteArray> written = QList<QByteArray>{live} + foldersWrittenInto(contents.copies);
+        if (const auto overwritten = rotationFolderWrittenInto(live, written, rotations)) {
             dlgLog->Addwarning("The site, " + tsiterecord.Name + ", was NOT updated to rotation " + number +
                                    ": copying into its live directory, " + QFile::decodeName(live) +
                                    ", would overwrite the files of rotation " + QString::number(overwritten->rotation) +
                                    " in " + QFile::decodeName(overwritten->folder),
                                true);
+            return false;
+        }
+        // Nor may it write into another site's folders or the data directory, or publish the latter.
+        if (const QString refusal = foreignFolderWrittenInto(source, live, n, written); !refusal.isEmpty()) {
+            dlgLog->Addwarning(refusal, true);
             return false;
         }
         for (const QByteArray& directory : contents.unreadable)
@@ -261,6 +260,24 @@ bool TfrmMain::RotateCurrentRotation(int n) {
     }
     dlgLog->Addwarning("Unspecified error encountered whilst updaing the " + tsiterecord.Name + ", rotation " + number, true);
     return false;
+}
+
+const FolderOwners& TfrmMain::folderOwners() {
+    if (!folderOwners_) folderOwners_ = FolderOwners::read();
+    return *folderOwners_;
+}
+
+QString TfrmMain::foreignFolderWrittenInto(const QByteArray& source, const QByteArray& live, int n,
+                                           const QList<QByteArray>& written) {
+    const QString refused =
+        "The site, " + tsiterecord.Name + ", was NOT updated to rotation " + QString::number(n) + ": ";
+    for (const OwnedFolder& owner : folderOwners().ownersOf(QFile::decodeName(source)))
+        if (owner.role == FolderRole::DataDirectory)
+            return refused + "its directory, " + QFile::decodeName(source) + ", is " + describeOwner(owner);
+    if (const auto owner = folderOwners().otherOwnerWrittenInto(written, tsiterecord.key))
+        return refused + "copying into its live directory, " + QFile::decodeName(live) +
+               ", would overwrite the files of " + describeOwner(*owner) + " in " + owner->folder;
+    return QString();
 }
 
 void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
@@ -441,6 +458,7 @@ void TfrmMain::edtrotationdirectoryChange() {
 
 void TfrmMain::btnrotateallClick() {
     numberedSubdirectories_.clear();
+    folderOwners_.reset();
     rotatingAll_ = true;
     struct EndOfRun {
         bool& rotatingAll;

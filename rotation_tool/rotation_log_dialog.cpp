@@ -1,4 +1,5 @@
 #include "rotation_tool/rotation_log_dialog.h"
+#include "site_manager/site_paths.h"
 
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
@@ -126,7 +127,9 @@ void TdlgLog::btnSaveLogClick() {
             platform::showWarning(refusal + "!");
         return;
     }
-    if (!fileName.isEmpty() && platform::writeTextLines(fileName, lines())) return;
+    // A relative name lies in the data directory, wherever the program was started from.
+    const QString onDisk = storedPathOnDisk(fileName);
+    if (!onDisk.isEmpty() && platform::writeTextLines(onDisk, lines())) return;
     // Unattended, the log stays as it is, but the run's error output names the failure.
     if (UnattendedRun)
         errorLines_ << "! " + logDateTime() + " - Error saving your log to " + fileName;

@@ -12,11 +12,9 @@
 #include <sys/stat.h>
 
 bool createDirectoryPath(const QString& path) {
-    if (path.size() <= 3) return false;
-    // Only "/" separates folders ("\\" is a character of a name), and "a//b" is "a/b": a doubled
-    // separator must not count as a folder of its own.
-    QString full = fixpath(path, true);
-    full.replace(QRegularExpression("/{2,}"), "/");
+    // The folders of the path as it is read, wherever the program stands; the root is never made.
+    const QString full = fixpath(path, true);
+    if (full.size() <= 1) return false;
     QStringList missing;
     for (int i = 1; i < full.size(); ++i) {
         if (full[i] != '/') continue;
@@ -35,7 +33,9 @@ bool createDirectoryPath(const QString& path) {
 }
 
 bool createnewdirectory(const QString& path) {
-    if (path.size() <= 3) return false;
+    // Nothing, the root, or a drive's root as another system writes it ("C:\") is never created.
+    static const QRegularExpression driveRoot("^\\s*[A-Za-z]:[\\\\/]?\\s*$");
+    if (fixpath(path, false).size() <= 1 || driveRoot.match(path).hasMatch()) return false;
     if (createDirectoryPath(path)) return true;
     platform::showWarning("An error was encountered whilst trying to create the directory, " + path);
     return false;
@@ -97,10 +97,11 @@ void docopyfile(const QString& source, const QString& destination, bool ask) {
 }
 
 void dodeletedir(const QString& directory) {
-    // One folder, named whole: a ";" is part of its name. A path that is still relative would
-    // name whatever lies where the program happens to stand, so it is never deleted.
-    if (directory.size() <= 3 || !directory.startsWith('/')) return;
-    if (!platform::shellDeleteFiles({fixpath(directory, false)}))
+    // One folder, named whole: a ";" is part of its name. It is read as every stored path is, so
+    // it is the folder the checks before the delete looked at; the root is never deleted.
+    const QString folder = fixpath(directory, false);
+    if (folder.size() <= 3) return;
+    if (!platform::shellDeleteFiles({folder}))
         platform::showWarning("Cannot remove directory, it may be not be empty or it may be marked read-only.");
 }
 

@@ -7,9 +7,9 @@
 
 class QWidget;
 
-// Creates every missing directory of the path, outermost first. Only "/" separates them, and
-// repeated "/" count as one. When one cannot be created, the ones created by this call are
-// removed again and the user is told. Paths of 3 characters or fewer are never created.
+// Creates every missing directory of the path as storedPathOnDisk reads it, outermost first. When
+// one cannot be created, the ones created by this call are removed again and the user is told.
+// The root is never created.
 bool createnewdirectory(const QString& path);
 // The same without telling anyone: false when a directory could not be made (none is left behind).
 bool createDirectoryPath(const QString& path);
@@ -35,8 +35,8 @@ enum class CopyOutcome { Copied, Declined, Failed };
 CopyOutcome copyReplacing(const QString& source, const QString& destination, bool ask);
 // The same, with the warning box for a failed copy.
 void docopyfile(const QString& source, const QString& destination, bool ask);
-// Deletes the one directory tree named; a root or other very short path, or one that is not
-// absolute, is never touched.
+// Deletes the one directory tree named, as storedPathOnDisk reads it; the root or another very
+// short path is never touched.
 void dodeletedir(const QString& directory);
 // Deletes the ";"-separated paths, directories with all their contents.
 bool ShellDeleteFiles(QWidget* owner, const QString& paths, bool allowUndo, bool confirm);

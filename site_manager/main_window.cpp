@@ -179,7 +179,9 @@ void TfrmMain::btnnewsiteClick() {
     if (lbxsites->count() > 0) lbxsites->setCurrentRow(lbxsites->count() - 1);
 
     TdlgSIteOptions dialog(this);
-    if (dialog.ShowModal() == platform::mrCancel) deletecurrentsite();
+    // The dialog made no folder when it was cancelled: whatever lies where it suggested is not the
+    // new site's, and stays.
+    if (dialog.ShowModal() == platform::mrCancel) forgetcurrentsite();
     doselectionstatus();
 }
 

@@ -59,6 +59,8 @@ public:
     bool savecurrentsite();
     bool loadsite(const QString& key);
     void deletecurrentsite();
+    // The current site leaves the list and its site file goes; its folders stay where they are.
+    bool forgetcurrentsite();
     bool createnewdirectory(const QString& path);
     bool dodeletefile(const QString& fileName, bool overwriting);
     QString changeextension(const QString& fileName, const QString& newExtension) const;

@@ -137,11 +137,16 @@ std::optional<RotationFolderMatch> rotationFolderWrittenInto(const QByteArray& l
     return std::nullopt;
 }
 
-std::optional<RotationFolderMatch> rotationFolderUnderLiveDirectory(const QByteArray& live,
-                                                                    const QList<SiteRotationDirectory>& rotations) {
-    QList<QByteArray> written;
+QList<QByteArray> foldersWrittenUnderLiveDirectory(const QByteArray& live,
+                                                   const QList<SiteRotationDirectory>& rotations) {
+    QList<QByteArray> written{live};
     for (const SiteRotationDirectory& rotation : rotations)
         for (const QByteArray& folder : rotationSubFolders(rotation.directory))
             if (!written.contains(live + folder)) written << live + folder;
-    return rotationFolderWrittenInto(live, written, rotations);
+    return written;
+}
+
+std::optional<RotationFolderMatch> rotationFolderUnderLiveDirectory(const QByteArray& live,
+                                                                    const QList<SiteRotationDirectory>& rotations) {
+    return rotationFolderWrittenInto(live, foldersWrittenUnderLiveDirectory(live, rotations), rotations);
 }

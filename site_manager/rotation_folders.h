@@ -55,6 +55,11 @@ std::optional<RotationFolderMatch> rotationFolderWrittenInto(const QByteArray& l
                                                              const QList<QByteArray>& writtenFolders,
                                                              const QList<SiteRotationDirectory>& rotations);
 
+// The folders that copying any of the rotations into the live directory would write into: the
+// live directory itself, and its "thumbs" and the other sub-folders the rotations publish from.
+QList<QByteArray> foldersWrittenUnderLiveDirectory(const QByteArray& live,
+                                                   const QList<SiteRotationDirectory>& rotations);
+
 // The first folder a rotation publishes from that copying any of the rotations into the live
 // directory would write into: the live directory itself, or its "thumbs" or another of the
 // sub-folders a rotation publishes from.

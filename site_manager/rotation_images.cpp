@@ -5,10 +5,12 @@
 #include "platform/file_ops.h"
 #include "platform/file_replacement.h"
 #include "site_manager/application_options.h"
+#include "site_manager/builder/build_read_files.h"
 #include "site_manager/builder/template_filling.h"
 #include "site_manager/builder/template_references.h"
 #include "site_manager/builder/thumbnail_files.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/rotation_folders.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,6 +35,20 @@ bool deleteImageAndThumbnail(const QString& directory, const QString& name) {
     if (platform::fileExists(thumbnail) && !platform::deleteFile(thumbnail))
         platform::showWarning("Error encountered deleting the thumbnail, " + thumbnail + "!");
     return true;
+}
+
+// What the files a build of the rotation may read are on disk: its templates, the header and
+// footer lists it names (whichever placeholders its templates hold) and its description file.
+QList<FileIdentity> filesABuildMayRead(BuildSettings settings) {
+    settings.NoThumbnailMode = false;
+    for (TemplatePlaceholders* placeholders : {&settings.Features.Thumbnail, &settings.Features.Image})
+        placeholders->Header = placeholders->Footer = true;
+    QList<FileIdentity> identities;
+    for (const BuildReadFile& file : filesTheBuildReads(settings))
+        if (const std::optional<FileIdentity> id =
+                file.Path.isEmpty() ? std::nullopt : identityOf(QFile::encodeName(file.Path)))
+            identities << *id;
+    return identities;
 }
 
 }  // namespace
@@ -77,8 +93,13 @@ void deleteRotationImages(const QString& directory, const QStringList& names,
     if (!pageNaming || deleted.isEmpty()) return;
     // Pages are named over the images that are really gone: a photo that stayed keeps its page.
     // A page left behind would be published with the removed photo's name and caption.
+    const QList<FileIdentity> read = filesABuildMayRead(pageNaming->settings);
     for (const QString& page : displayPagesOfDeletedImages(*pageNaming, deleted)) {
         const QString path = directory + page;
+        // A page that is also a template, list or description file the rotation builds from is
+        // the user's file, not the build's.
+        const std::optional<FileIdentity> id = identityOf(QFile::encodeName(path));
+        if (id && read.contains(*id)) continue;
         if (platform::fileExists(path) && !platform::deleteFile(path))
             platform::showWarning("Error encountered deleting the page, " + path + "!");
     }

@@ -50,13 +50,6 @@ std::optional<int> wholeNumber(const QString& text) {
     return value;
 }
 
-// Stored paths may have been written with either separator.
-QString readStoredPath(const QString& stored) {
-    QString path = expandpath(stored);
-    path.replace('\\', '/');
-    return path;
-}
-
 // An index outside the list leaves the combo without a selection.
 void setComboIndex(QComboBox* combo, int index) {
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
@@ -88,7 +81,7 @@ public:
     bool onUnlessFalseKey(const QString& key) const { return onUnlessFalse(text(key, "True")); }
     bool onOnlyIfTrueKey(const QString& key) const { return onOnlyIfTrue(text(key, "False")); }
     // A stored path, the control's current text as the default.
-    QString path(const QString& key, const QString& current) const { return readStoredPath(text(key, current)); }
+    QString path(const QString& key, const QString& current) const { return expandpath(text(key, current)); }
 
 private:
     IniFile ini_;
@@ -106,7 +99,7 @@ void loadThumbnailHeaderFooter(const SectionReader& reader, QComboBox* choice, Q
     }
     const QString file = reader.text(fileKey, QString());
     if (!file.isEmpty()) {
-        fileEdit->setText(readStoredPath(file));
+        fileEdit->setText(expandpath(file));
         choice->setCurrentIndex(2);
     }
 }
@@ -125,7 +118,7 @@ void loadImageHeaderFooter(const SectionReader& reader, QComboBox* choice, QLine
     }
     const QString file = reader.text(prefix + "_File", QString());
     if (!file.isEmpty()) {
-        fileEdit->setText(readStoredPath(file));
+        fileEdit->setText(expandpath(file));
         choice->setCurrentIndex(3);
     }
 }
@@ -389,11 +382,11 @@ QString entryIgnoringCase(const QString& directory, const QString& name, QDir::F
 // navigation graphics are stored only while custom buttons are on).
 QStringList storedSupportFileNames(const IniFile& ini, int n) {
     const QString section = sectionName(n);
-    QStringList navigation, templates{readStoredPath(ini.readString(section, "Style_File", QString()))};
+    QStringList navigation, templates{expandpath(ini.readString(section, "Style_File", QString()))};
     for (const char* key : {"Next_Page_File", "Previous_Page_File", "Return_To_Index_File"})
-        navigation << readStoredPath(ini.readString(section, key, QString()));
+        navigation << expandpath(ini.readString(section, key, QString()));
     if (!onUnlessFalse(ini.readString(section, "DisplayAsImage", "True")))
-        templates << readStoredPath(ini.readString(section, "Image_Style_File", QString()));
+        templates << expandpath(ini.readString(section, "Image_Style_File", QString()));
     return supportFileNamesFor(navigation, templates);
 }
 
@@ -418,7 +411,7 @@ QString listedRotationDirectory(const IniFile& ini, int n, const QString& sitePa
     if (stored.isEmpty() && !ini.valueExists(sectionName(n), "Rotation_Path"))
         stored = ApplicationOptions.UseRotations ? defaultRotationDirectory(sitePath, "rotation_", n, existingCase)
                                                  : sitePath;
-    return existingCase(fixpath(readStoredPath(stored), true));
+    return existingCase(fixpath(expandpath(stored), true));
 }
 
 // Hands each rotation's list line to take, rotation 1 first (only rotation `only` when it is not
@@ -429,7 +422,7 @@ void forEachRotationLine(const QString& siteKey, const std::function<void(int ro
         const IniFile ini(siteFileName(siteKey));
         const bool rotations = ApplicationOptions.UseRotations;
         const int count = listedRotationCount(ini);
-        const QString sitePath = readStoredPath(ini.readString("General", "Path", QString()));
+        const QString sitePath = expandpath(ini.readString("General", "Path", QString()));
         const QString baseName = ini.readString("General", "BaseHTMLName", "Index.html");
 
         ExistingCase existingCase;
@@ -492,7 +485,7 @@ QList<SiteRotationDirectory> listedRotationDirectories(const QString& siteKey, c
     QList<SiteRotationDirectory> rotations;
     try {
         const IniFile ini(siteFileName(siteKey));
-        const QString path = readStoredPath(sitePath);
+        const QString path = expandpath(sitePath);
         ExistingCase existingCase;
         for (int n = 1, count = listedRotationCount(ini); n <= count; ++n)
             rotations.append({n, QFile::encodeName(listedRotationDirectory(ini, n, path, existingCase))});

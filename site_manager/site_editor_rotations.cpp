@@ -8,11 +8,10 @@
 #include "site_manager/application_options.h"
 #include "site_manager/copy_settings_dialog.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/folder_owners.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
-#include "site_manager/site_directory_guard.h"
 #include "site_manager/site_editor.h"
-#include "site_manager/site_folder_owner.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -109,11 +108,10 @@ void TdlgEditSite::btnNewRotationClick() {
     // (no rotations yet) takes them as they are.
     if (lbxrotations->count() > 0 && refuseUnlocatedRotation()) return;
     if (CurrentRotationNumber == -1 || SaveRotation(CurrentRotationNumber, true)) {
-        const QString directory = ApplicationOptions.UseRotations
-                                      ? fixpath(tsiterecord.Path, true) + "Rotation_" +
-                                            QString::number(lbxrotations->count() + 1)
-                                      : tsiterecord.Path;
-        if (const auto owner = otherSiteUsingFolder(directory, tsiterecord.key)) {
+        const QString directory = ApplicationOptions.UseRotations ? fixpath(tsiterecord.Path, true) + "Rotation_" +
+                                                                        QString::number(lbxrotations->count() + 1)
+                                                                  : fixpath(tsiterecord.Path, true);
+        if (const auto owner = FolderOwners::read().otherOwnerOfSiteFiles(directory, tsiterecord.key)) {
             platform::showInformation("Creating the new rotation in " + directory + " would overwrite the files of " +
                                       describeOwner(*owner) + " in " + owner->folder +
                                       "!  No rotation has been created.");
@@ -164,7 +162,7 @@ void TdlgEditSite::btndeleterotationClick() {
         return;
     }
     const QString directory = edtrotationdirectory->text();
-    const QString reason = whyRotationDirectoryMustStay(directory, tsiterecord.key);
+    const QString reason = FolderOwners::read().whyFolderMustStay(directory, tsiterecord.key, CurrentRotationNumber);
     if (!reason.isEmpty()) {
         platform::showWarning("The directory, " + directory + ", " + reason +
                               ", so it cannot be deleted.  The rotation has been kept.");

@@ -7,9 +7,9 @@
 #include "platform/typed_file_name_combo.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/folder_owners.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_store.h"
-#include "site_manager/site_folder_owner.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -156,26 +156,35 @@ void TdlgSIteOptions::BitBtn1Click() {
             "You have elected to automatically rotate this site, but have not entered a destination directory!");
         return;
     }
+    // Neither the site's files nor what goes live may land on files that are not the site's own.
+    const FolderOwners owners = FolderOwners::read();
     if (chkSpindleway->isChecked()) {
-        // Going live into a folder a rotation publishes from would overwrite that rotation's files.
         const QByteArray live = QFile::encodeName(fixpath(edtlivepath->text(), true));
-        if (const auto overwritten =
-                rotationFolderUnderLiveDirectory(live, listedRotationDirectories(tsiterecord.key, path))) {
+        const QList<SiteRotationDirectory> rotations = listedRotationDirectories(tsiterecord.key, path);
+        const QList<QByteArray> written = foldersWrittenUnderLiveDirectory(live, rotations);
+        // Going live into a folder a rotation publishes from would overwrite that rotation's files.
+        if (const auto overwritten = rotationFolderWrittenInto(live, written, rotations)) {
             platform::showInformation("Copying the rotation to " + edtlivepath->text() +
                                       " would overwrite the files of rotation " +
                                       QString::number(overwritten->rotation) + " in " +
                                       QFile::decodeName(overwritten->folder) + "!  Please choose another directory.");
             return;
         }
+        if (const auto owner = owners.otherOwnerWrittenInto(written, tsiterecord.key)) {
+            platform::showInformation("Copying the rotation to " + edtlivepath->text() +
+                                      " would overwrite the files of " + describeOwner(*owner) + " in " +
+                                      owner->folder + "!  Please choose another directory.");
+            return;
+        }
     }
-    if (const auto owner = otherSiteUsingFolder(path, tsiterecord.key)) {
+    if (const auto owner = owners.otherOwnerOfSiteFiles(path, tsiterecord.key)) {
         platform::showInformation("Keeping this site in " + path + " would overwrite the files of " +
                                   describeOwner(*owner) + " in " + owner->folder +
                                   "!  Please choose another directory.");
         return;
     }
     // A relative folder lies in the data directory, wherever the program stands.
-    if (!platform::directoryExists(expandpath(path))) {
+    if (!platform::directoryExists(fixpath(path, true))) {
         if (!platform::confirmYesNo("The directory, " + path + ", does not exist.  Would you like to create it?"))
             return;
         if (!createnewdirectory(path)) {

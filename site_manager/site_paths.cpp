@@ -21,49 +21,82 @@ bool isSeparator(QChar c) { return c == '/' || c == '\\'; }
 
 }  // namespace
 
-void initDataDirectory() { DataDirectory = fixpath(platform::executableDirectory(), true); }
+void initDataDirectory() {
+    QString directory = platform::executableDirectory();
+    if (!directory.endsWith('/')) directory += '/';
+    DataDirectory = directory;
+}
+
+namespace {
+
+// The data directory with its trailing "/", also before a main window has set it.
+QString dataDirectory() {
+    if (!DataDirectory.isEmpty()) return DataDirectory;
+    const QString directory = platform::executableDirectory();
+    return directory.endsWith('/') ? directory : directory + '/';
+}
+
+// "//" counts as one "/", and "." and ".." are resolved by the names alone, as the path is
+// written, before anything is created. ".." never leaves the root.
+QString normalised(const QString& absolute) {
+    QStringList folders;
+    for (const QString& segment : absolute.split('/', Qt::SkipEmptyParts)) {
+        if (segment == ".") continue;
+        if (segment == "..") {
+            if (!folders.isEmpty()) folders.removeLast();
+            continue;
+        }
+        folders << segment;
+    }
+    return "/" + folders.join('/');
+}
+
+bool endsInSeparator(const QString& trimmed) { return !trimmed.isEmpty() && isSeparator(trimmed.back()); }
+
+}  // namespace
+
+QString storedPathOnDisk(const QString& stored) {
+    const QString text = trimPath(stored);
+    if (text.isEmpty()) return QString();
+    if (text.startsWith('/')) {
+        // A path written here: only "/" separates, a "\" is a character of a name, but a
+        // trailing "\" ends the folder as a trailing "/" does.
+        QString path = text;
+        if (path.endsWith('\\')) path.back() = '/';
+        return normalised(path);
+    }
+    // The forms a path may have been written in elsewhere, where "\" separates as "/" does: the
+    // data directory's "%\", a root written "\", and a relative path, which lies in the data
+    // directory wherever the program stands.
+    QString base = dataDirectory(), rest = text;
+    if (text.startsWith('%'))
+        rest = text.mid(2);
+    else if (text.startsWith('\\'))
+        base = "/";
+    rest.replace('\\', '/');
+    return normalised(base + rest);
+}
 
 QString expandpath(const QString& path) {
-    const QString trimmed = trimPath(path);
-    if (trimmed.isEmpty()) return QString();
-    if (trimmed.startsWith('%')) {
-        // Stored paths may come from either separator convention.
-        QString rest = trimmed.mid(2);
-        rest.replace('\\', '/');
-        return DataDirectory + rest;
-    }
-    // A relative path names a folder of the data directory: the working directory moves with
-    // every file list, and one stored path must name one folder for builds, rotations and deletes.
-    // A leading "\" is a root written with the other separator, as stored paths may be.
-    if (isSeparator(trimmed.front())) return trimmed;
-    return DataDirectory + trimmed;
+    const QString onDisk = storedPathOnDisk(path);
+    return endsInSeparator(trimPath(path)) && onDisk != "/" ? onDisk + '/' : onDisk;
 }
 
 QString truncatepath(const QString& path) {
     const QString trimmed = trimPath(path);
     if (trimmed.isEmpty()) return QString();
     // Only a path that lies under the data directory is stored relative to it; file names are
-    // case-sensitive here, so the prefix must match exactly.
-    if (!DataDirectory.isEmpty() && trimmed.startsWith(DataDirectory))
+    // case-sensitive here, so the prefix must match exactly. The "%\" form reads "\" as a
+    // separator, so a name holding one keeps its absolute form.
+    if (!DataDirectory.isEmpty() && trimmed.startsWith(DataDirectory) &&
+        !trimmed.mid(DataDirectory.size()).contains('\\'))
         return "%\\" + trimmed.mid(DataDirectory.size());
     return trimmed;
 }
 
 QString fixpath(const QString& path, bool withSlash) {
-    QString result = trimPath(path);
-    if (result.isEmpty()) return QString();
-    result = expandpath(result);
-    if (isSeparator(result.back())) {
-        // A stored path may end in either separator; kept, it is always "/", so that what follows
-        // goes into the folder the path names rather than beside it.
-        if (withSlash)
-            result.back() = '/';
-        else
-            result.chop(1);
-    } else if (withSlash) {
-        result += '/';
-    }
-    return result;
+    const QString onDisk = storedPathOnDisk(path);
+    return withSlash && !onDisk.isEmpty() && onDisk != "/" ? onDisk + '/' : onDisk;
 }
 
 QString changeextension(const QString& fileName, const QString& newExtension) {
@@ -71,6 +104,14 @@ QString changeextension(const QString& fileName, const QString& newExtension) {
     const int dot = fileName.lastIndexOf('.');
     if (dot >= nameStart) return fileName.left(dot) + newExtension;
     return fileName + newExtension;
+}
+
+qint64 numberAfter(const QString& name, const QString& prefix) {
+    if (name.size() <= prefix.size() || !name.startsWith(prefix, Qt::CaseInsensitive)) return -1;
+    const QString digits = name.mid(prefix.size());
+    bool ok = false;
+    const qint64 n = digits.toLongLong(&ok);
+    return ok && n >= 0 && QString::number(n) == digits ? n : -1;
 }
 
 QString ExistingCase::operator()(const QString& path) {

@@ -10,13 +10,21 @@ extern QString DataDirectory;
 // Reads the executable's directory into DataDirectory.
 void initDataDirectory();
 
-// Stored form to absolute path: "%\rest" (or "%/rest") becomes DataDirectory + rest, and so does
-// any other path that is not absolute.
+// The one reading of a stored path (a site, rotation or live directory, a file the settings name,
+// the log's name): the absolute path on disk, without a trailing "/" (but the root "/"), or empty.
+//  - "%\rest" is rest in the data directory; a relative path lies there too, and a path that
+//    begins with "\" in the root. In these forms "\" separates folders as "/" does.
+//  - A path that begins with "/" is separated by "/" only: a "\" in it is a character of a name,
+//    except a trailing one, which ends the folder.
+//  - "//" counts as one "/"; "." and ".." are resolved by name, before anything is created.
+// Nothing is ever taken from the working directory.
+QString storedPathOnDisk(const QString& path);
+// The same, ending in "/" when the stored text ends in a separator.
 QString expandpath(const QString& path);
-// Absolute path to stored form: a path under DataDirectory becomes "%\" + the rest.
+// Absolute path to stored form: a path under DataDirectory becomes "%\" + the rest, unless the
+// rest holds a "\", which that form would read as a separator.
 QString truncatepath(const QString& path);
-// Trims and expands the path, then adds or removes the trailing separator ("/" or "\"); the one
-// kept or added is always "/".
+// storedPathOnDisk, with a trailing "/" when withSlash.
 QString fixpath(const QString& path, bool withSlash);
 // Replaces the extension of a file name (dot included); a name without one just gets it appended.
 QString changeextension(const QString& fileName, const QString& newExtension);
@@ -35,6 +43,10 @@ public:
 private:
     QHash<QString, QHash<QString, QString>> entries_;  // parent directory -> folded name -> entry
 };
+
+// The number in a name of the form prefix + decimal number (as the number would be written), or
+// -1. The prefix is compared without regard to case, as section and directory names are found.
+qint64 numberAfter(const QString& name, const QString& prefix);
 
 // The directory of rotation n when its section has no Rotation_Path: the site path with its
 // separator, then stem + n; withExistingCase where only the letter case differs on disk.

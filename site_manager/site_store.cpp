@@ -4,8 +4,8 @@
 #include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/folder_owners.h"
 #include "site_manager/main_window.h"
-#include "site_manager/site_directory_guard.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -155,26 +155,33 @@ bool TfrmMain::loadsite(const QString& key) {
 }
 
 void TfrmMain::deletecurrentsite() {
-    const QString reason = tsiterecord.Path.isEmpty() ? QString() : whySiteDirectoryMustStay(tsiterecord.Path, tsiterecord.key);
+    const QString reason = tsiterecord.Path.isEmpty()
+                               ? QString()
+                               : FolderOwners::read().whyFolderMustStay(tsiterecord.Path, tsiterecord.key);
     if (!reason.isEmpty()) {
         platform::showWarning("The directory, " + tsiterecord.Path + ", " + reason +
                               ", so it cannot be deleted.  The site, " + tsiterecord.Name + ", has been kept.");
         return;
     }
     // The site leaves the list first: when that cannot be stored, its files stay with it.
+    const QString path = tsiterecord.Path;
+    if (!forgetcurrentsite()) return;
+    if (!path.isEmpty() && platform::directoryExists(::fixpath(path, true))) dodeletedir(path);
+}
+
+bool TfrmMain::forgetcurrentsite() {
     try {
         platform::IniFile(sitesFileName()).deleteKey(kSites, tsiterecord.key);
     } catch (const std::exception&) {
         platform::messageBox("Error encountered saving your settings!  You may be out of disk space!");
-        return;
+        return false;
     }
     const QString file = siteFileName(tsiterecord.key);
     if (platform::fileExists(file)) platform::deleteFile(file);
-    if (!tsiterecord.Path.isEmpty() && platform::directoryExists(tsiterecord.Path)) dodeletedir(tsiterecord.Path);
     QListWidgetItem* selected = lbxsites->currentItem();
     if (selected && selected->text() == tsiterecord.key) delete lbxsites->takeItem(lbxsites->row(selected));
     rebuildSiteNameList();
     lbxsites->clearSelection();
     lbxsites->setCurrentRow(-1);
+    return true;
 }
-

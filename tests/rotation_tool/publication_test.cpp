@@ -159,16 +159,20 @@ TEST(SpindlewayPublication, AMissingLiveDirectoryIsCreatedAsItsPathNamesIt) {
 // An unattended run whose stored log name is one of the programs' own files rotates, but never
 // writes the log there: it says so on its error output and fails.
 TEST(SpindlewayPublication, ALogNamedLikeTheProgramsOwnFilesIsNotWritten) {
-    for (const char* ownFile : {"sites.ini", "Site_1.ini", "options.ini", "Spindleway"}) {
+    for (const char* ownFile :
+         {"sites.ini", "Site_1.ini", "options.ini", "Spindleway", "Lumefold.html", "Lumefold_context42.html"}) {
         SCOPED_TRACE(ownFile);
         SpindlewayData data;
         addTwoRotations(data, "<img src=\"img/logo.gif\">");
+        writeFile(data.path() + "Lumefold.html", "help");
+        writeFile(data.path() + "Lumefold_context42.html", "help on the rotation tool");
         const QString log = data.path() + ownFile;
         writeFile(data.path() + "options.ini",
                   "[Options]\r\nLogging=True\r\nLogOnlyErrors=False\r\nLogFileName=" + log.toUtf8() + "\r\n");
         const auto kept = [&] {
             return readFile(data.path() + "sites.ini") + readFile(data.path() + "options.ini") +
-                   readFile(data.programPath());
+                   readFile(data.programPath()) + readFile(data.path() + "Lumefold.html") +
+                   readFile(data.path() + "Lumefold_context42.html");
         };
         const QByteArray before = kept();
 

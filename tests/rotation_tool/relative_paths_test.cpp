@@ -1,5 +1,5 @@
-// Folders stored relative are read relative to the data directory, not to the folder the
-// rotation tool was started in.
+// Folders and the log's name stored relative are read relative to the data directory, not to the
+// folder the rotation tool was started in.
 #include "tests/rotation_tool/spindleway_process.h"
 
 using testing_support::treeContents;
@@ -16,6 +16,7 @@ TEST(SpindlewayRelativePaths, RelativeSiteRotationAndLiveFoldersLieInTheDataDire
         testing_support::SpindlewayData data;
         QTemporaryDir elsewhere;
         writeFile(data.path() + "sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+        writeFile(data.path() + "options.ini", "[Options]\r\nLogging=True\r\nLogFileName=mylog.txt\r\n");
         writeFile(data.path() + "Site_1.ini",
                   "[General]\r\nName=Garden\r\nPath=Garden\r\nLivePath=www/garden\r\n"
                   "AutoRotate=True\r\nRotationCount=1\r\nCurrentRotationPosition=1\r\n" +
@@ -33,5 +34,7 @@ TEST(SpindlewayRelativePaths, RelativeSiteRotationAndLiveFoldersLieInTheDataDire
         EXPECT_EQ(treeContents(data.path() + "www/garden"),
                   (QStringList{"Index.html: <img src=\"photo.jpg\">", "photo.jpg: photo"}));
         EXPECT_EQ(treeContents(elsewhere.path()), QStringList());
+        EXPECT_EQ(testing_support::readFile(data.path() + "mylog.txt"),
+                  "Your site update completed without error!\r\n");
     }
 }

@@ -4,9 +4,14 @@
 #include "site_manager/file_helpers.h"
 #include "site_manager/site_paths.h"
 #include "tests/common/temporary_home.h"
+#include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
 
+#include "components/file_list_box.h"
+
+#include <QComboBox>
 #include <QFileInfo>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
@@ -73,11 +78,39 @@ TEST_F(DeleteScopeTest, DeleteRotationKeepsAFolderThatHoldsWhatDeleteSiteWouldKe
     }
 }
 
-TEST_F(DeleteScopeTest, ARelativeFolderIsNeverDeleted) {
+// A relative folder is the data directory's, never the one of the folder the program stands in.
+TEST_F(DeleteScopeTest, ARelativeFolderIsTheDataDirectorysNeverTheWorkingDirectorys) {
     QTemporaryDir standing;
     const auto restore = qScopeGuard([saved = QDir::currentPath()] { QDir::setCurrent(saved); });
     ASSERT_TRUE(QDir::setCurrent(standing.path()));
     ASSERT_TRUE(QDir().mkpath("gallery"));
+    ASSERT_TRUE(QDir().mkpath(data.file("gallery")));
+    startProgram();
     dodeletedir("gallery/");
     EXPECT_TRUE(QFileInfo::exists(standing.path() + "/gallery"));
+    EXPECT_FALSE(QFileInfo::exists(data.file("gallery")));
+}
+
+// Deleting a photo takes its display page along, but never when that page is a file the build
+// reads: the user's template stays.
+TEST_F(DeleteScopeTest, DeletingAPhotoKeepsItsPageWhenThatIsATemplate) {
+    writeGardenSite(true);
+    const QString rotation = siteDir + "Rotation_1/";
+    for (const char* photo : {"a.jpg", "b.jpg"}) testing_support::writeFile(rotation + photo, "photo");
+    testing_support::writeFile(rotation + "a.html", "a's old display page");
+    testing_support::writeFile(rotation + "b.html", "<html>my template ***CONTENT***</html>");
+    startWithGardenSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        editor.cmbstyle->setCurrentText(rotation + "b.html");
+        dlgThumbOptions->rdbHTMLImageWindow->setChecked(true);
+        editor.FileBox->Update();
+        editor.FileBox->selectAll();
+        script.answer(MessageResult::Yes);
+        QTest::keyClick(editor.FileBox, Qt::Key_Delete);
+    });
+    EXPECT_FALSE(QFileInfo::exists(rotation + "a.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(rotation + "b.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(rotation + "a.html"));
+    EXPECT_EQ(testing_support::readFile(rotation + "b.html"), "<html>my template ***CONTENT***</html>");
 }

@@ -15,8 +15,11 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -36,6 +39,25 @@ inline void resetProgramGlobals() {
     ButtonExtension = QStringLiteral(".gif");
     SupportFiles.clear();
     SupportFileNames.clear();
+}
+
+// Runs the built rotation tool from a copy in the data directory, as a scheduler starts it: without
+// a display, standing in another folder. Its exit status; its error output into errors.
+inline int rotateUnattendedIn(const QString& dataDirectory, const QString& workingDirectory,
+                              QString* errors = nullptr) {
+    const QString tool = dataDirectory + "Spindleway";
+    if (!QFileInfo::exists(tool)) {
+        EXPECT_TRUE(QFile::copy(qEnvironmentVariable("LUMENFOLD_BIN_DIR") + "/Spindleway", tool));
+    }
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingDirectory);
+    process.start(tool, {"/ROTATE"});
+    EXPECT_TRUE(process.waitForFinished(60000));
+    if (errors) *errors = QString::fromUtf8(process.readAllStandardError());
+    return process.exitCode();
 }
 
 class MainWindowTest : public ::testing::Test {

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QImage>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
@@ -41,16 +40,8 @@ TEST_F(RelativePathsTest, ARelativeSiteIsBuiltAndRotatedInTheDataDirectoryAfterA
     EXPECT_TRUE(QFileInfo::exists(data.file("site/Rotation_1/thumbs/photo_thb.jpg")));
 
     // The rotation tool started from that other folder, as a scheduler may start it.
-    const QString tool = data.file("Spindleway");
-    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("LUMENFOLD_BIN_DIR") + "/Spindleway", tool));
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(elsewhere.path());
-    process.start(tool, {"/ROTATE"});
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    QString errors;
+    EXPECT_EQ(rotateUnattendedIn(data.path(), elsewhere.path(), &errors), 0) << errors.toStdString();
     EXPECT_TRUE(data.read("www/garden/Index.html").contains("photo_thb.jpg"));
     EXPECT_TRUE(QFileInfo::exists(data.file("www/garden/thumbs/photo_thb.jpg")));
     EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());

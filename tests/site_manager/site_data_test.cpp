@@ -250,21 +250,24 @@ TEST_F(SiteDataTest, DeleteSiteNeverRemovesADirectoryThatMustStay) {
     EXPECT_FALSE(QFileInfo::exists(data.file("own")));
     EXPECT_EQ(platform::IniFile(data.file("sites.ini")).readSection("Sites").size(), 3);
 
-    // Cancel after New Site whose directory another site uses keeps that directory.
-    data.write("Site_5.ini", "[General]\r\nName=Uses Site_6\r\nPath=%\\Site_6\\\r\n");
-    data.write("sites.ini", "[Sites]\r\nSite_1=Data\r\nSite_2=Shared\r\nSite_4=Other\r\nSite_5=Uses Site_6\r\n");
-    QDir().mkpath(data.file("Site_6"));
+    // Cancel after New Site makes no folder, so it deletes none: an old gallery lying where the new
+    // site's folder would be stays.
+    data.write("Site_5.ini", "[General]\r\nName=Fifth\r\nPath=%\\Site_5\\\r\n");
+    data.write("sites.ini", "[Sites]\r\nSite_1=Data\r\nSite_2=Shared\r\nSite_4=Other\r\nSite_5=Fifth\r\n");
+    data.write("Site_6/Index.html", "an old gallery");
     stopProgram();
     startProgram();
     MessageScript cancel;
     cancel.onDialog([](QDialog& d) {
+        EXPECT_EQ(tsiterecord.key, "Site_6");
         d.done(platform::mrCancel);
         return d.result();
     });
-    cancel.answer(MessageResult::OK);
     QTest::mouseClick(main->btnnewsite, Qt::LeftButton);
-    EXPECT_TRUE(cancel.lastText().contains("is used by the site, Uses Site_6, as its site directory"));
-    EXPECT_TRUE(QFileInfo::exists(data.file("Site_6")));
+    EXPECT_EQ(cancel.texts(), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(data.file("Site_6.ini")));
+    EXPECT_EQ(platform::IniFile(data.file("sites.ini")).readSection("Sites").size(), 4);
+    EXPECT_EQ(data.read("Site_6/Index.html"), "an old gallery");
 }
 
 // --- Same file under another spelling ---
