@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <functional>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
@@ -32,6 +33,26 @@ protected:
             data.write(rotation + site[0] + ".jpg", QByteArray(site) + " photo");
             data.write(rotation + "thumbs/" + site[0] + "_thb.jpg", QByteArray(site) + " thumbnail");
         }
+    }
+
+    // Opens Site Options of the site, fills it in and presses OK, which must leave it open; then
+    // Cancel. The boxes shown.
+    QStringList refusedInSiteOptions(const QString& key, const std::function<void(TdlgSIteOptions&)>& fill) {
+        startProgram();
+        clickSite(key);
+        MessageScript script;
+        script.answer(MessageResult::OK);
+        script.onDialog([&](QDialog& d) {
+            auto& options = dynamic_cast<TdlgSIteOptions&>(d);
+            fill(options);
+            QTest::mouseClick(options.BitBtn1, Qt::LeftButton);
+            EXPECT_EQ(d.result(), 0);  // still open
+            QTest::mouseClick(options.BitBtn2, Qt::LeftButton);
+            return d.result();
+        });
+        main->btnsiteoptionsClick();
+        stopProgram();
+        return script.texts();
     }
 
     // The programs' files and Alpha's, as they are.
@@ -66,23 +87,13 @@ TEST_F(LiveDirectoryOwnersTest, ALiveDirectoryOnAnotherSitesFoldersOrTheDataDire
         // Site Options keeps the dialog open and stores nothing.
         writeSites({});
         const QByteArray betaBefore = data.read("Site_2.ini");
-        startProgram();
-        clickSite("Site_2");
-        MessageScript script;
-        script.answer(MessageResult::OK);
-        script.onDialog([&](QDialog& d) {
-            auto& options = dynamic_cast<TdlgSIteOptions&>(d);
-            QTest::mouseClick(options.chkSpindleway, Qt::LeftButton);
-            options.edtlivepath->setText(live);
-            QTest::mouseClick(options.BitBtn1, Qt::LeftButton);
-            EXPECT_EQ(d.result(), 0);  // still open
-            QTest::mouseClick(options.BitBtn2, Qt::LeftButton);
-            return d.result();
-        });
-        main->btnsiteoptionsClick();
-        EXPECT_EQ(script.texts(), QStringList{"Copying the rotation to " + live + " would overwrite the files of " +
-                                              owner + "!  Please choose another directory."});
-        stopProgram();
+        EXPECT_EQ(refusedInSiteOptions("Site_2",
+                                       [&](TdlgSIteOptions& options) {
+                                           QTest::mouseClick(options.chkSpindleway, Qt::LeftButton);
+                                           options.edtlivepath->setText(live);
+                                       }),
+                  QStringList{"Copying the rotation to " + live + " would overwrite the files of " + owner +
+                              "!  Please choose another directory."});
         EXPECT_EQ(data.read("Site_2.ini"), betaBefore);
 
         // Stored by hand, the rotation tool copies nothing and fails the run.
@@ -118,23 +129,10 @@ TEST_F(LiveDirectoryOwnersTest, ASiteFolderOnAnotherOwnersFilesIsRefused) {
         data.write("Site_3.ini", "[General]\r\nName=Gamma\r\nPath=%\\gamma\\\r\n");
         data.write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\nSite_2=Beta\r\nSite_3=Gamma\r\n");
         const QByteArray gammaBefore = data.read("Site_3.ini");
-        startProgram();
-        clickSite("Site_3");
-        MessageScript script;
-        script.answer(MessageResult::OK);
-        script.onDialog([&](QDialog& d) {
-            auto& options = dynamic_cast<TdlgSIteOptions&>(d);
-            options.edtpath->setText(data.file(row.folder));
-            QTest::mouseClick(options.BitBtn1, Qt::LeftButton);
-            EXPECT_EQ(d.result(), 0);  // still open
-            QTest::mouseClick(options.BitBtn2, Qt::LeftButton);
-            return d.result();
-        });
-        main->btnsiteoptionsClick();
-        EXPECT_EQ(script.texts(),
+        EXPECT_EQ(refusedInSiteOptions("Site_3",
+                                       [&](TdlgSIteOptions& options) { options.edtpath->setText(data.file(row.folder)); }),
                   QStringList{"Keeping this site in " + data.file(row.folder) + " would overwrite the files of " +
                               QString(row.owner).arg(data.path()) + "!  Please choose another directory."});
-        stopProgram();
         EXPECT_EQ(data.read("Site_3.ini"), gammaBefore);
     }
 }
