@@ -411,7 +411,7 @@ QString listedRotationDirectory(const IniFile& ini, int n, const QString& sitePa
     if (stored.isEmpty() && !ini.valueExists(sectionName(n), "Rotation_Path"))
         stored = ApplicationOptions.UseRotations ? defaultRotationDirectory(sitePath, "rotation_", n, existingCase)
                                                  : sitePath;
-    return existingCase(fixpath(expandpath(stored), true));
+    return existingCase(fixpath(stored, true));
 }
 
 // Hands each rotation's list line to take, rotation 1 first (only rotation `only` when it is not
