@@ -11,6 +11,7 @@
 #include "platform/ini_file.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/rotation_folders.h"
 #include "site_manager/rotation_images.h"
 #include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"
@@ -19,6 +20,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,8 +33,10 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <array>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 TdlgAddImages* dlgAddImages = nullptr;
 
@@ -54,6 +58,20 @@ void sameAsSourceMessage() {
 
 bool exactlyOneDragButton(Qt::MouseButtons buttons) {
     return buttons == Qt::MouseButtons(Qt::LeftButton) || buttons == Qt::MouseButtons(Qt::RightButton);
+}
+
+// The files at the names an added image can take: the target, and its JPEG form for a converted one.
+using PlacedFiles = std::array<std::optional<FileIdentity>, 2>;
+PlacedFiles placedFilesFor(const QString& target) {
+    return {identityOf(QFile::encodeName(target)), identityOf(QFile::encodeName(changeextension(target, ".jpg")))};
+}
+
+// An added image is always a new file renamed over its name, so a name now holding another file
+// than before took it; a skipped or failed one leaves both names as they were.
+bool newFilePlaced(const PlacedFiles& before, const PlacedFiles& after) {
+    for (size_t i = 0; i < after.size(); ++i)
+        if (after[i] && after[i] != before[i]) return true;
+    return false;
 }
 
 }  // namespace
@@ -144,7 +162,7 @@ TdlgAddImages::TdlgAddImages(QWidget* parent) : platform::ModalDialog(parent) {
     DropFileTarget1->OnDrop = [this](QObject*, TDragType, QPoint) {
         // A copy: the handler's boxes run event loops, and the target clears its list afterwards.
         const QStringList files = DropFileTarget1->Files;
-        if (!files.isEmpty()) DropFileTarget1Drop(files);
+        return !files.isEmpty() && DropFileTarget1Drop(files);
     };
 
     connect(dirSource, &TShellTree::OnChange, this, [this] { dirSourceChange(); });
@@ -297,22 +315,30 @@ void TdlgAddImages::btncopy2siteClick() {
     FileBox->Update();
 }
 
-void TdlgAddImages::DropFileTarget1Drop(const QStringList& files) {
+bool TdlgAddImages::DropFileTarget1Drop(const QStringList& files) {
     const QString directory = locatedRotationDirectory();
-    if (directory.isEmpty() || !dlgEditSite) return;
+    if (directory.isEmpty() || !dlgEditSite) return false;
+    bool everyFileTaken = true;
     for (const QString& source : files) {
         const QString target = directory + QFileInfo(source).fileName();
         if (sameFile(source, target)) {
             sameAsSourceMessage();
+            everyFileTaken = false;
             break;
         }
+        const PlacedFiles before = placedFilesFor(target);
         try {
-            if (!dlgEditSite->addimage(source, target)) break;
+            if (!dlgEditSite->addimage(source, target)) {
+                everyFileTaken = false;
+                break;
+            }
         } catch (const std::exception&) {
             // This file is left out; the others still come.
         }
+        if (!newFilePlaced(before, placedFilesFor(target))) everyFileTaken = false;
     }
     FileBox->Update();
+    return everyFileTaken;
 }
 
 void TdlgAddImages::ThumbGridMouseUp() {

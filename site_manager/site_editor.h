@@ -88,7 +88,8 @@ public:
     void edtrotationdirectoryChange();
     void FileBoxChange();
     void FileBoxKeyUp(int key);
-    void DropFileTarget1Drop(const QStringList& files);
+    // True when every dropped file was taken into the rotation.
+    bool DropFileTarget1Drop(const QStringList& files);
     void btnAddFilesClick();
     // The image list reads the rotation directory again; a directory that could not be located
     // shows no images.

@@ -161,24 +161,39 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
     FileBox->Update();
 }
 
-void TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
-    if (refuseUnlocatedRotation()) return;
+bool TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
+    if (refuseUnlocatedRotation()) return false;
     const QString directory = fixpath(FileBox->Directory(), true);
     platform::ReplacementBatch batch;
+    // A file is taken when the batch gains a copy for it (under its name or its JPEG form). One
+    // whose target another dropped file already claimed is not counted: it may have lost to it.
+    auto claimed = [&](const QString& destination) {
+        return batch.holds(destination) || batch.holds(changeextension(destination, ".jpg"));
+    };
+    bool everyFileTaken = true;
     copyBatch_ = &batch;
     for (const QString& source : files) {
         const QString destination = directory + QFileInfo(source).fileName();
         if (sameFile(destination, source)) {
             sameAsSourceMessage();
+            everyFileTaken = false;
             break;
         }
-        if (!addimage(source, destination)) break;
+        const bool claimedBefore = claimed(destination);
+        if (!addimage(source, destination)) {
+            everyFileTaken = false;
+            break;
+        }
+        if (claimedBefore || !claimed(destination)) everyFileTaken = false;
     }
     copyBatch_ = nullptr;
     const QStringList failed = batch.finish();
-    if (!failed.isEmpty())
+    if (!failed.isEmpty()) {
+        everyFileTaken = false;
         platform::showWarning(copyErrorText(failed.first()));
+    }
     FileBox->Update();
+    return everyFileTaken;
 }
 
 // Images are chosen in the add-images dialog, which hands each one to addimage.
