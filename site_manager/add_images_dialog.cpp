@@ -11,7 +11,7 @@
 #include "platform/ini_file.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
-#include "site_manager/rotation_folders.h"
+#include "site_manager/dropped_files.h"
 #include "site_manager/rotation_images.h"
 #include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"
@@ -20,7 +20,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -33,10 +32,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
-#include <array>
 #include <cstdlib>
 #include <exception>
-#include <optional>
 
 TdlgAddImages* dlgAddImages = nullptr;
 
@@ -58,20 +55,6 @@ void sameAsSourceMessage() {
 
 bool exactlyOneDragButton(Qt::MouseButtons buttons) {
     return buttons == Qt::MouseButtons(Qt::LeftButton) || buttons == Qt::MouseButtons(Qt::RightButton);
-}
-
-// The files at the names an added image can take: the target, and its JPEG form for a converted one.
-using PlacedFiles = std::array<std::optional<FileIdentity>, 2>;
-PlacedFiles placedFilesFor(const QString& target) {
-    return {identityOf(QFile::encodeName(target)), identityOf(QFile::encodeName(changeextension(target, ".jpg")))};
-}
-
-// An added image is always a new file renamed over its name, so a name now holding another file
-// than before took it; a skipped or failed one leaves both names as they were.
-bool newFilePlaced(const PlacedFiles& before, const PlacedFiles& after) {
-    for (size_t i = 0; i < after.size(); ++i)
-        if (after[i] && after[i] != before[i]) return true;
-    return false;
 }
 
 }  // namespace
@@ -318,27 +301,28 @@ void TdlgAddImages::btncopy2siteClick() {
 bool TdlgAddImages::DropFileTarget1Drop(const QStringList& files) {
     const QString directory = locatedRotationDirectory();
     if (directory.isEmpty() || !dlgEditSite) return false;
-    bool everyFileTaken = true;
+    DroppedFiles dropped;
     for (const QString& source : files) {
         const QString target = directory + QFileInfo(source).fileName();
         if (sameFile(source, target)) {
             sameAsSourceMessage();
-            everyFileTaken = false;
+            dropped.leftOut();
             break;
         }
-        const PlacedFiles before = placedFilesFor(target);
+        QString placedAs;
         try {
-            if (!dlgEditSite->addimage(source, target)) {
-                everyFileTaken = false;
+            const bool goOn = dlgEditSite->addimage(source, target, &placedAs);
+            dropped.tried(placedAs);
+            if (!goOn) {
+                dropped.leftOut();
                 break;
             }
         } catch (const std::exception&) {
-            // This file is left out; the others still come.
+            dropped.leftOut();  // this file is left out; the others still come
         }
-        if (!newFilePlaced(before, placedFilesFor(target))) everyFileTaken = false;
     }
     FileBox->Update();
-    return everyFileTaken;
+    return dropped.everyFileTaken();
 }
 
 void TdlgAddImages::ThumbGridMouseUp() {

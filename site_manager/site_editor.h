@@ -84,7 +84,9 @@ public:
     void Displaycurrentstatus();
 
     // Images.
-    bool addimage(const QString& source, const QString& destination);
+    // placedAs, when given, receives the name the image was put under in the rotation (its JPEG
+    // form for a converted one), or stays empty when it was not taken.
+    bool addimage(const QString& source, const QString& destination, QString* placedAs = nullptr);
     void edtrotationdirectoryChange();
     void FileBoxChange();
     void FileBoxKeyUp(int key);
