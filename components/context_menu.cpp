@@ -33,10 +33,16 @@ bool copyItem(const platform::shell::Item& item) {
     return true;
 }
 
-bool trashItem(const platform::shell::Item& item) {
+// A failure is told only where there is an owner window to tell it in; the item stays where it was.
+bool trashItem(const platform::shell::Item& item, QWidget* owner) {
     if (!platform::confirmYesNo(QString("Move \"%1\" to the Trash?").arg(item.name))) return true;
-    platform::Hourglass hourglass;
-    return QFile::moveToTrash(item.path);
+    bool trashed = false;
+    {
+        platform::Hourglass hourglass;
+        trashed = QFile::moveToTrash(item.path);
+    }
+    if (!trashed && owner) platform::showWarning("Error encountered moving the item, " + item.path + ", to the Trash!");
+    return trashed;
 }
 
 bool showProperties(const platform::shell::Item& item, QWidget* owner) {
@@ -65,7 +71,7 @@ bool runMenu(const platform::shell::Item& item, QWidget* owner, const QPoint& po
     if (!chosen || !chosen->isEnabled()) return true;
     if (chosen == open) return openItem(item);
     if (chosen == copy) return copyItem(item);
-    if (chosen == trash) return trashItem(item);
+    if (chosen == trash) return trashItem(item, owner);
     if (chosen == properties) return showProperties(item, owner);
     return true;
 }

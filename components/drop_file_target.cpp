@@ -132,15 +132,24 @@ void TDropFileTarget::dragOver(QDropEvent* event) {
 void TDropFileTarget::drop(QDropEvent* event) {
     DropEffect effect = GetDropEffect(event->modifiers());
     if (!GetDataOnEnter && !GetData(event->mimeData())) effect = Qt::IgnoreAction;
-    answer(event, effect);
     if (OnDrop) {
         const QPoint point = screenPoint(event);
+        bool taken = true;
         switch (effect) {
-        case Qt::CopyAction: OnDrop(this, TDragType::dtCopy, point); break;
-        case Qt::MoveAction: OnDrop(this, TDragType::dtMove, point); break;
-        case Qt::LinkAction: OnDrop(this, TDragType::dtLink, point); break;
+        case Qt::CopyAction:
+            taken = OnDrop(this, TDragType::dtCopy, point);
+            break;
+        case Qt::MoveAction:
+            taken = OnDrop(this, TDragType::dtMove, point);
+            break;
+        case Qt::LinkAction:
+            taken = OnDrop(this, TDragType::dtLink, point);
+            break;
         default: break;  // no single effect: nothing is dropped
         }
+        if (!taken && effect == Qt::MoveAction) effect = Qt::CopyAction;
     }
+    // Answered only now: the source learns what the handler did, not what the keys asked for.
+    answer(event, effect);
     ClearData();
 }

@@ -30,7 +30,9 @@ public:
     std::function<void(QObject* sender, QPoint point)> OnEnter;
     std::function<void(QObject* sender, QPoint point)> OnDragOver;
     std::function<void(QObject* sender)> OnLeave;
-    std::function<void(QObject* sender, TDragType type, QPoint dropPoint)> OnDrop;
+    // Answers whether every dropped file was taken. A move that was not taken whole is reported
+    // to the source as a copy, so that a source which deletes its files after a move keeps them.
+    std::function<bool(QObject* sender, TDragType type, QPoint dropPoint)> OnDrop;
     // May replace the effect chosen from the keys.
     std::function<void(QObject* sender, Qt::KeyboardModifiers keys, DropEffect& effect)> OnGetDropEffect;
 

@@ -11,6 +11,7 @@
 #include "platform/ini_file.h"
 #include "site_manager/application_options.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/dropped_files.h"
 #include "site_manager/rotation_images.h"
 #include "site_manager/rotation_store.h"
 #include "site_manager/site_editor.h"
@@ -144,7 +145,7 @@ TdlgAddImages::TdlgAddImages(QWidget* parent) : platform::ModalDialog(parent) {
     DropFileTarget1->OnDrop = [this](QObject*, TDragType, QPoint) {
         // A copy: the handler's boxes run event loops, and the target clears its list afterwards.
         const QStringList files = DropFileTarget1->Files;
-        if (!files.isEmpty()) DropFileTarget1Drop(files);
+        return !files.isEmpty() && DropFileTarget1Drop(files);
     };
 
     connect(dirSource, &TShellTree::OnChange, this, [this] { dirSourceChange(); });
@@ -297,22 +298,31 @@ void TdlgAddImages::btncopy2siteClick() {
     FileBox->Update();
 }
 
-void TdlgAddImages::DropFileTarget1Drop(const QStringList& files) {
+bool TdlgAddImages::DropFileTarget1Drop(const QStringList& files) {
     const QString directory = locatedRotationDirectory();
-    if (directory.isEmpty() || !dlgEditSite) return;
+    if (directory.isEmpty() || !dlgEditSite) return false;
+    DroppedFiles dropped;
     for (const QString& source : files) {
         const QString target = directory + QFileInfo(source).fileName();
         if (sameFile(source, target)) {
             sameAsSourceMessage();
+            dropped.leftOut();
             break;
         }
+        QString placedAs;
         try {
-            if (!dlgEditSite->addimage(source, target)) break;
+            const bool goOn = dlgEditSite->addimage(source, target, &placedAs);
+            dropped.tried(placedAs);
+            if (!goOn) {
+                dropped.leftOut();
+                break;
+            }
         } catch (const std::exception&) {
-            // This file is left out; the others still come.
+            dropped.leftOut();  // this file is left out; the others still come
         }
     }
     FileBox->Update();
+    return dropped.everyFileTaken();
 }
 
 void TdlgAddImages::ThumbGridMouseUp() {

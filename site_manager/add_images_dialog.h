@@ -63,7 +63,8 @@ public:
     // sender is fbxsource or ThumbGrid: the drag takes that one's selected files.
     void fbxsourceMouseMove(QObject* sender, Qt::MouseButtons buttons, Qt::KeyboardModifiers keys,
                             const QPoint& position);
-    void DropFileTarget1Drop(const QStringList& files);
+    // True when every dropped file was taken into the rotation.
+    bool DropFileTarget1Drop(const QStringList& files);
 
 protected:
     void FormShow() override;

@@ -99,7 +99,7 @@ TdlgEditSite::TdlgEditSite(QWidget* parent) : platform::ModalDialog(parent) {
     DropFileTarget1->OnDrop = [this](QObject*, TDragType, QPoint) {
         // A copy: the handler's boxes run event loops, and the target clears its list afterwards.
         const QStringList files = DropFileTarget1->Files;
-        if (!files.isEmpty()) DropFileTarget1Drop(files);
+        return !files.isEmpty() && DropFileTarget1Drop(files);
     };
     if (dlgAddImages) dlgAddImages->DragStartPoint = QPoint(-1, -1);
     lblfilecount = new QLabel("Total: 0 images");

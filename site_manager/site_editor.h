@@ -84,11 +84,14 @@ public:
     void Displaycurrentstatus();
 
     // Images.
-    bool addimage(const QString& source, const QString& destination);
+    // placedAs, when given, receives the name the image was put under in the rotation (its JPEG
+    // form for a converted one), or stays empty when it was not taken.
+    bool addimage(const QString& source, const QString& destination, QString* placedAs = nullptr);
     void edtrotationdirectoryChange();
     void FileBoxChange();
     void FileBoxKeyUp(int key);
-    void DropFileTarget1Drop(const QStringList& files);
+    // True when every dropped file was taken into the rotation.
+    bool DropFileTarget1Drop(const QStringList& files);
     void btnAddFilesClick();
     // The image list reads the rotation directory again; a directory that could not be located
     // shows no images.

@@ -12,6 +12,7 @@
 #include "site_manager/builder/build_inputs.h"
 #include "site_manager/builder/build_settings_from_dialogs.h"
 #include "site_manager/builder/thumb_options_dialog.h"
+#include "site_manager/dropped_files.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/image_conversion.h"
 #include "site_manager/rotation_store.h"
@@ -61,7 +62,7 @@ std::optional<bool> askOverwrite(const QString& fileName) {
 
 }  // namespace
 
-bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
+bool TdlgEditSite::addimage(const QString& source, const QString& destination, QString* placedAs) {
     platform::ReplacementBatch single;
     platform::ReplacementBatch& batch = copyBatch_ ? *copyBatch_ : single;
     auto taken = [&](const QString& name) { return platform::fileExists(name) || batch.holds(name); };
@@ -94,6 +95,7 @@ bool TdlgEditSite::addimage(const QString& source, const QString& destination) {
             if (jpeg.isEmpty() || !batch.write(jpeg, target)) throw std::runtime_error("conversion failed");
         }
         if (&batch == &single && !single.finish().isEmpty()) throw std::runtime_error("copy not placed");
+        if (placedAs) *placedAs = target;
         return true;
     } catch (const std::exception&) {
         return platform::askOkCancel(copyErrorText(source));
@@ -161,24 +163,35 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
     FileBox->Update();
 }
 
-void TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
-    if (refuseUnlocatedRotation()) return;
+bool TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
+    if (refuseUnlocatedRotation()) return false;
     const QString directory = fixpath(FileBox->Directory(), true);
     platform::ReplacementBatch batch;
     copyBatch_ = &batch;
+    DroppedFiles dropped;
     for (const QString& source : files) {
         const QString destination = directory + QFileInfo(source).fileName();
         if (sameFile(destination, source)) {
             sameAsSourceMessage();
+            dropped.leftOut();
             break;
         }
-        if (!addimage(source, destination)) break;
+        QString placedAs;
+        const bool goOn = addimage(source, destination, &placedAs);
+        dropped.tried(placedAs);
+        if (!goOn) {
+            dropped.leftOut();
+            break;
+        }
     }
     copyBatch_ = nullptr;
     const QStringList failed = batch.finish();
-    if (!failed.isEmpty())
+    if (!failed.isEmpty()) {
+        dropped.leftOut();
         platform::showWarning(copyErrorText(failed.first()));
+    }
     FileBox->Update();
+    return dropped.everyFileTaken();
 }
 
 // Images are chosen in the add-images dialog, which hands each one to addimage.

@@ -32,7 +32,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -206,10 +205,9 @@ void TdlgBuildProgress::btnokClick() {
         return;
     }
     DescriptionIniPath.clear();
-    QString temporaryIni;
+    std::optional<DescriptionSource> source;  // a temporary conversion lives until the build ends
     if (dlgThumbOptions->rdbshowdescription->isChecked()) {
-        const std::optional<DescriptionSource> source = prepareDescriptionFile(dlgThumbOptions->edtdescripfile->text());
-        if (source && source->Temporary) temporaryIni = source->IniPath;
+        source = prepareDescriptionFile(dlgThumbOptions->edtdescripfile->text());
         if (!source) {
             platform::showWarning("An error was encountered reading your description file!");
             return;
@@ -223,7 +221,7 @@ void TdlgBuildProgress::btnokClick() {
             dlgEditSite->btnpreviewClick(nullptr);
         done(platform::mrOk);
     }
-    if (!temporaryIni.isEmpty()) QFile::remove(temporaryIni);
+    if (source && source->Temporary) DescriptionIniPath.clear();  // its file goes with the source
 }
 
 void TdlgBuildProgress::BitBtn2Click() {

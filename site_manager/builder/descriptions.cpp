@@ -6,16 +6,9 @@
 #include "site_manager/builder/template_filling.h"
 #include "site_manager/builder/text_format.h"
 
+#include <QDir>
 #include <QFile>
-
 #include <QFileInfo>
-
-QString temporaryDescriptionIniPath(const QString& textFile) {
-    const QFileInfo info(textFile);
-    QString directory = info.path();
-    if (!directory.endsWith('/')) directory += '/';
-    return directory + "~" + info.completeBaseName() + ".ini";
-}
 
 bool ConvertCSVtoINI(const QString& textFile, const QString& iniFile) {
     QFile file(textFile);
@@ -41,10 +34,15 @@ bool ConvertCSVtoINI(const QString& textFile, const QString& iniFile) {
 }
 
 std::optional<DescriptionSource> prepareDescriptionFile(const QString& descriptionFile) {
-    if (QFileInfo(descriptionFile).suffix().toUpper() == "INI") return DescriptionSource{descriptionFile, false};
-    const QString iniPath = temporaryDescriptionIniPath(descriptionFile);
+    if (QFileInfo(descriptionFile).suffix().toUpper() == "INI") return DescriptionSource{descriptionFile, nullptr};
+    // Created exclusively: the name cannot be one that existed, so the conversion replaces and the
+    // build later removes nothing but this file.
+    auto temporary = std::make_unique<QTemporaryFile>(QDir::temp().filePath("descriptions-XXXXXX.ini"));
+    if (!temporary->open()) return std::nullopt;
+    const QString iniPath = temporary->fileName();
+    temporary->close();
     if (!ConvertCSVtoINI(descriptionFile, iniPath)) return std::nullopt;
-    return DescriptionSource{iniPath, true};
+    return DescriptionSource{iniPath, std::move(temporary)};
 }
 
 DescriptionTable::DescriptionTable(const QString& descriptionIniPath) {

@@ -5,16 +5,17 @@
 
 #include <QHash>
 #include <QString>
+#include <QTemporaryFile>
+#include <memory>
 #include <optional>
 
 // The ini file a build reads descriptions from.
 struct DescriptionSource {
     QString IniPath;
-    bool Temporary = false;  // a converted copy beside the text file: delete it after the build
+    // The build's own conversion of a text file, made under a new name in the system's temporary
+    // folder so that no file of the user's is ever written or removed; it goes with the source.
+    std::unique_ptr<QTemporaryFile> Temporary;
 };
-
-// "~" + the text file's name with the extension ".ini", in the text file's directory.
-QString temporaryDescriptionIniPath(const QString& textFile);
 
 // Converts "name,description" lines into an ini file with a [Descriptions] section (the first
 // comma separates; lines without a comma are ignored). False when the text file has no lines or
@@ -23,7 +24,8 @@ QString temporaryDescriptionIniPath(const QString& textFile);
 bool ConvertCSVtoINI(const QString& textFile, const QString& iniFile);
 
 // The ini form of the description file: the file itself for ".ini" (any case), else a temporary
-// conversion. Nothing on failure; the caller reports it.
+// conversion (empty, so that every lookup finds nothing, when the user builds although the text
+// file holds no entry). Nothing on failure; the caller reports it.
 std::optional<DescriptionSource> prepareDescriptionFile(const QString& descriptionFile);
 
 // The [Descriptions] section of a description file, read once for a whole build; keys are found

@@ -4,15 +4,19 @@
 #include "components/shell_tree.h"
 #include "platform/shell_open.h"
 #include "tests/common/message_responder.h"
+#include "tests/common/temporary_home.h"
+#include "tests/common/without_permission_override.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QContextMenuEvent>
@@ -178,6 +182,52 @@ TEST_F(ContextMenuTest, TreeAsksOnPopupMenuAndKeepsTheSelection) {
     tree->ShowNodeMenu(pictures, QPoint());
     EXPECT_EQ(pick.shown, 1);
     EXPECT_EQ(tree->Selected(), tree->RootNode());  // the selection comes back after the menu
+}
+
+// A Move to Trash that fails is told in the tree's window, naming the item, which stays listed; a
+// tree that shows no messages stays silent.
+TEST_F(ContextMenuTest, AFailedMoveToTrashSaysSoWhereTheTreeShowsMessages) {
+    testing_support::TemporaryHome home;  // the trash lies in a home of the test's own
+    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath("data")));
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (oldDataHome.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", oldDataHome);
+    });
+    ASSERT_TRUE(QDir().mkpath(home.filePath("data")));
+    // The item cannot leave its folder, which is read-only (for root too, below).
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const QString question = "Move \"pictures\" to the Trash?";
+    const QString failure = "Error encountered moving the item, " + folder + ", to the Trash!";
+    struct Row {
+        bool ShowMessages;
+        QStringList Texts;
+    };
+    const Row rows[] = {{true, {question, failure}}, {false, {question}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ShowMessages ? "messages shown" : "no messages");
+        auto tree = makeTree();
+        tree->ShowMessages = row.ShowMessages;
+        tree->Loaded();
+        ASSERT_EQ(tree->RootNode()->childCount(), 1);
+        MenuPick pick("Move to Trash");
+        MessageScript script;
+        script.answer(platform::MessageResult::Yes);
+        if (row.ShowMessages) script.answer(platform::MessageResult::OK);
+        {
+            testing_support::WithoutPermissionOverride asUser;
+            tree->ShowNodeMenu(static_cast<TShellNode*>(tree->RootNode()->child(0)), QPoint());
+        }
+        EXPECT_EQ(script.texts(), row.Texts);
+        if (row.ShowMessages) EXPECT_EQ(script.requests().back().kind, platform::MessageKind::Warning);
+        EXPECT_TRUE(QFileInfo(folder).isDir());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(tree->RootNode()->childCount(), 1);
+        EXPECT_EQ(tree->RootNode()->child(0)->text(0), "pictures");
+    }
 }
 
 TEST_F(ContextMenuTest, RightClickAndMenuKeyShowTheMenuOfTheirNode) {

@@ -33,6 +33,7 @@ protected:
         target.OnDrop = [this](QObject*, TDragType type, QPoint) {
             seen.events << QString("drop %1").arg(int(type));
             seen.droppedFiles = target.Files;
+            return true;
         };
     }
 

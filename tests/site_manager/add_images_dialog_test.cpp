@@ -9,6 +9,7 @@
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/build_dialog.h"
 #include "tests/common/link_checker.h"
+#include "tests/common/without_permission_override.h"
 #include "tests/site_manager/drop_events.h"
 #include "tests/site_manager/main_window_fixture.h"
 
@@ -326,6 +327,65 @@ TEST_F(AddImagesTest, DroppedFilesAreAddedButAFileOfTheRotationItselfStopsTheDro
             EXPECT_EQ(script.requests().front().kind, platform::MessageKind::Error);
             EXPECT_EQ(contents(rotationDir), before);  // nothing deleted, and the drop stopped there
         }
+    });
+}
+
+// A Shift-drop asks to move the files. On both image lists it is reported to the source as a move
+// only when every file came into the rotation, so that a file manager which deletes its files after
+// a move never loses a photo the rotation did not take.
+TEST_F(AddImagesTest, AShiftDropIsReportedAsAMoveOnlyWhenEveryFileWasTaken) {
+    startWithImages(true);
+    struct Row {
+        const char* Case;
+        QStringList Dropped;  // from the source folder
+        QList<MessageResult> Answers;
+        bool ReadOnlyRotation;
+        Qt::DropAction Reported;
+        QStringList Rotation;  // the rotation's files afterwards; same.jpg always the rotation's own
+    };
+    const Row rows[] = {
+        {"declined", {"same.jpg"}, {MessageResult::No}, false, Qt::CopyAction, {"same.jpg"}},
+        {"partly taken",
+         {"same.jpg", "beach.jpg"},
+         {MessageResult::No},
+         false,
+         Qt::CopyAction,
+         {"beach.jpg", "same.jpg"}},
+        {"copy fails", {"beach.jpg"}, {MessageResult::OK}, true, Qt::CopyAction, {"same.jpg"}},
+        {"copied", {"beach.jpg", "map.gif"}, {}, false, Qt::MoveAction, {"beach.jpg", "map.gif", "same.jpg"}},
+    };
+    const auto runRows = [&](const char* list, QWidget* target, MessageScript& script) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(list) + ": " + row.Case);
+            for (const QString& name : QDir(rotationDir).entryList(QDir::Files)) QFile::remove(rotationDir + name);
+            writeJpeg(rotationDir + "same.jpg", Qt::green);
+            QMap<QString, QByteArray> expected;
+            for (const QString& name : row.Rotation)
+                expected[name] = digest((name == "same.jpg" ? rotationDir : sourceDir) + name);
+            script.clear();
+            for (MessageResult answer : row.Answers) script.answer(answer);
+            TDropFileSource source;
+            for (const QString& name : row.Dropped) source.Files << sourceDir + name;
+            std::unique_ptr<QMimeData> files(source.createMimeData());
+            Qt::DropAction reported = Qt::IgnoreAction;
+            if (row.ReadOnlyRotation) {
+                ASSERT_TRUE(QFile::setPermissions(rotationDir, QFile::ReadOwner | QFile::ExeOwner));
+                testing_support::WithoutPermissionOverride asUser;
+                reported = dropActionOn(target, *files, Qt::ShiftModifier);
+            } else {
+                reported = dropActionOn(target, *files, Qt::ShiftModifier);
+            }
+            QFile::setPermissions(rotationDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            EXPECT_EQ(reported, row.Reported);
+            EXPECT_EQ(script.texts().size(), row.Answers.size()) << script.texts().join('\n').toStdString();
+            EXPECT_EQ(contents(rotationDir), expected);
+            for (const QString& name : row.Dropped) EXPECT_TRUE(QFileInfo::exists(sourceDir + name));
+        }
+    };
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) { runRows("editor", editor.FileBox->viewport(), script); });
+    inAddImages(script, [&](TdlgEditSite&, TdlgAddImages& dialog) {
+        runRows("add-images dialog", dialog.FileBox->viewport(), script);
     });
 }
 

@@ -7,6 +7,7 @@
 #include "site_manager/builder/build_inputs.h"
 #include "tests/common/link_checker.h"
 #include "tests/common/list_gestures.h"
+#include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
@@ -459,6 +460,46 @@ TEST_F(BuildDialogTest, DescriptionFilesThatCannotBeReadStopOrBuildWithFileNames
                                                Preview}));
         EXPECT_TRUE(readFile(rotationDir + "Index.html").contains(">a.jpg<"));
         EXPECT_FALSE(QFileInfo::exists(data.path() + "~nonsense.ini"));
+    });
+}
+
+// A text description file is read through a temporary file of the build's own: a user's
+// "~captions.ini" beside it (perhaps another rotation's description file) is neither read, nor
+// changed, nor removed.
+TEST_F(BuildDialogTest, TheBuildsTemporaryDescriptionFileNeverTouchesAFileOfTheUsers) {
+    struct Row {
+        const char* Case;
+        QByteArray Captions;
+        QStringList Answers;  // Yes to build without entries, then No to the preview
+        QString Caption;      // what the page shows for a.jpg
+    };
+    const Row rows[] = {
+        {"entries", "a.jpg,A red door\r\n", {"No"}, "A red door"},
+        {"no entry, built anyway", "no comma here\r\n", {"Yes", "No"}, ">a.jpg<"},
+    };
+    startWithSite();
+    MessageScript script;
+    inEditor(script, [&](TdlgEditSite& editor) {
+        writeImages({"a.jpg"});
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.Case);
+            script.clear();
+            QDir(data.path() + "lists").removeRecursively();
+            data.write("lists/~captions.ini", "[Descriptions]\r\na.jpg=The user's own caption\r\n");
+            dlgThumbOptions->rdbshowdescription->setChecked(true);
+            dlgThumbOptions->edtdescripfile->setText(data.write("lists/captions.txt", row.Captions));
+            const QStringList before = testing_support::treeContents(data.path() + "lists");
+            const int result = build(script, editor, [&](TdlgBuildProgress& dialog) {
+                for (const QString& answer : row.Answers)
+                    script.answer(answer == "Yes" ? MessageResult::Yes : MessageResult::No);
+                dialog.btnokClick();
+            });
+            EXPECT_EQ(result, platform::mrOk);
+            EXPECT_EQ(testing_support::treeContents(data.path() + "lists"), before);
+            const QString page = readFile(rotationDir + "Index.html");
+            EXPECT_TRUE(page.contains(row.Caption)) << page.toStdString();
+            EXPECT_FALSE(page.contains("The user's own caption"));
+        }
     });
 }
 

@@ -5,20 +5,24 @@
 #include "tests/common/message_responder.h"
 #include "tests/common/temp_data_dir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(BuilderDescriptions, TextFileIsConvertedIntoATemporaryIniBesideIt) {
+TEST(BuilderDescriptions, TextFileIsConvertedIntoATemporaryIniOfItsOwnThatGoesWithTheSource) {
     testing_support::TempDataDir dir;
     const QString text = dir.write("desc.csv", "sunset.jpg,Evening at the lake, June\r\nno comma here\r\nbeach.jpg,Sand\r\n");
-    const auto source = prepareDescriptionFile(text);
+    auto source = prepareDescriptionFile(text);
     ASSERT_TRUE(source.has_value());
     EXPECT_TRUE(source->Temporary);
-    EXPECT_EQ(source->IniPath, dir.file("~desc.ini"));
-    EXPECT_EQ(dir.read("~desc.ini"), QByteArray("[Descriptions]\r\nsunset.jpg=Evening at the lake, June\r\n"
-                                                 "no comma here\r\nbeach.jpg=Sand\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"desc.csv"});  // nothing beside it
+    QFile ini(source->IniPath);
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ini.readAll(), QByteArray("[Descriptions]\r\nsunset.jpg=Evening at the lake, June\r\n"
+                                        "no comma here\r\nbeach.jpg=Sand\r\n"));
 
     BuildSettings settings;
     settings.RotationDirectory = dir.path();
@@ -30,6 +34,10 @@ TEST(BuilderDescriptions, TextFileIsConvertedIntoATemporaryIniBesideIt) {
     EXPECT_EQ(GetDisplayFilename(settings, "VeryLongPictureName.jpg", source->IniPath), "VeryLongPictureName.jpg");
     settings.chkShowFIlenameWhenNoDesc = false;
     EXPECT_EQ(GetDisplayFilename(settings, "VeryLongPictureName.jpg", source->IniPath), "");
+
+    const QString iniPath = source->IniPath;
+    source.reset();
+    EXPECT_FALSE(QFile::exists(iniPath));
 }
 
 TEST(BuilderDescriptions, IniFileIsUsedAsItIsAndFullPathKeysAreFound) {
@@ -85,7 +93,7 @@ TEST(BuilderDescriptions, FileWithoutEntriesAsksWhetherToBuild) {
         script.answer(platform::MessageResult::Yes);
         const auto source = prepareDescriptionFile(text);
         ASSERT_TRUE(source.has_value());
-        EXPECT_FALSE(QFile::exists(source->IniPath));  // nothing written: every lookup finds nothing
+        EXPECT_EQ(QFileInfo(source->IniPath).size(), 0);  // nothing written: every lookup finds nothing
         BuildSettings settings;
         settings.chkShowFIlenameWhenNoDesc = false;
         EXPECT_EQ(LookupDescription(settings, source->IniPath, "a.jpg"), "");
