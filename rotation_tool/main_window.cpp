@@ -220,8 +220,7 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
         TSiteListForm::keyPressEvent(event);
         return;
     }
-    // A key held down presses once: its repeats would close the log and rotate again.
-    if (event->isAutoRepeat() || !btnRotateCurrent->isEnabled()) return;  // or Rotate All runs
+    if (!btnRotateCurrent->isEnabled()) return;  // Rotate All runs
     // As in a dialog: a button that has the focus takes Enter itself, else the default button does.
     auto* focused = qobject_cast<QPushButton*>(focusWidget());
     (focused && isAncestorOf(focused) ? focused : btnRotateCurrent)->click();
