@@ -183,8 +183,7 @@ void TfrmMain::Timer1Timer() {
 
 void TfrmMain::lbxsitesClick() {
     // The record is the highlighted site; with none highlighted the panel lets it go.
-    QListWidgetItem* item = lbxsites->currentItem();
-    if (item && item->isSelected()) loadsite(item->text());
+    if (const int row = lbxsites->highlightedRow(); row >= 0) loadsite(lbxsites->item(row)->text());
     doselectionstatus();
 }
 

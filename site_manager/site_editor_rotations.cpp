@@ -81,8 +81,7 @@ void TdlgEditSite::FormClose() {
 }
 
 void TdlgEditSite::lbxrotationsClick() {
-    const QList<QListWidgetItem*> highlighted = lbxrotations->selectedItems();
-    const int index = highlighted.isEmpty() ? -1 : lbxrotations->row(highlighted.first());
+    const int index = lbxrotations->highlightedRow();
     if (index >= 0) {
         const QString directory = rotationClickDirectory(index + 1);
         if (platform::canListDirectory(directory)) {
