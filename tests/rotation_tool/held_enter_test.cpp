@@ -1,7 +1,9 @@
 // Return held down presses once, in both programs: the desktop's repeats of the key press nothing,
-// whichever button has the focus, and a question the first press asks is not asked again.
+// whichever button has the focus, and a question the first press asks is not asked again. In a
+// text editor each repeat still types a line break.
 #include "site_manager/builder/header_footer_editor_composer.h"
 #include "site_manager/builder/header_footer_editor_list.h"
+#include "site_manager/builder/html_editor.h"
 #include "site_manager/site_paths.h"
 #include "tests/common/list_gestures.h"
 #include "tests/rotation_tool/rotation_fixture.h"
@@ -10,6 +12,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -51,8 +54,9 @@ TEST_F(HeldEnterTest, AHeldReturnPressesTheFocusedButtonOnce) {
     const QString clearAll = "Are you sure you want to clear all your entries?";
     const struct {
         const char* name;
-        // Sets up, holds Return on the button the case is about and says how often its action ran.
+        // Sets up, holds Return on the widget the case is about and says how often its action ran.
         std::function<int(MessageScript&)> holdAndCount;
+        int runs;
         QStringList boxes;  // what the first press asks or tells, each once
     } cases[] = {
         {"Spindleway: Rotate Current focused, a site highlighted",
@@ -66,6 +70,7 @@ TEST_F(HeldEnterTest, AHeldReturnPressesTheFocusedButtonOnce) {
              EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
              return storedPosition("Site_1") - 1;  // each rotation moves the stored position on
          },
+         1,
          {}},
         {"Spindleway: Rotate Current focused, no site highlighted",
          [this, noSite](MessageScript& script) {
@@ -76,6 +81,7 @@ TEST_F(HeldEnterTest, AHeldReturnPressesTheFocusedButtonOnce) {
              holdReturn(main->btnRotateCurrent);
              return int(script.texts().count(noSite));
          },
+         1,
          {noSite}},
         {"Lumenfold: Clear All of the header list editor, answered No",
          [this, clearAll](MessageScript& script) {
@@ -98,12 +104,28 @@ TEST_F(HeldEnterTest, AHeldReturnPressesTheFocusedButtonOnce) {
              EXPECT_EQ(entriesLeft, 2);  // only the user's answer counts
              return int(script.texts().count(clearAll));
          },
+         1,
          {clearAll}},
+        {"Lumenfold: the HTML editor types a line break for the press and for each repeat",
+         [](MessageScript& script) {
+             TfrmRichEdit editor;
+             QString typed;
+             script.onDialog([&](QDialog&) {
+                 holdReturn(editor.Editor);
+                 typed = editor.Editor->toPlainText();
+                 EXPECT_EQ(editor.result(), platform::mrNone);  // OK was not pressed
+                 return int(platform::mrCancel);
+             });
+             editor.ShowModal();
+             return int(typed.count('\n'));
+         },
+         4,
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MessageScript script;
-        EXPECT_EQ(c.holdAndCount(script), 1);
+        EXPECT_EQ(c.holdAndCount(script), c.runs);
         EXPECT_EQ(script.texts(), c.boxes);
         EXPECT_LE(script.dialogsShown(), 1);
         main.reset();
