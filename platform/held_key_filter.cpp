@@ -26,7 +26,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) return false;
+        // A key reaches the window first, which hands it to the focused widget: the widget decides.
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         return enter && key->isAutoRepeat() && !typesLineBreaks(watched);

@@ -7,28 +7,27 @@
 #include "tests/rotation_tool/rotation_fixture.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <functional>
 
 using testing_support::MessageScript;
 
 namespace {
 
-// One press, three repeats and the release, each to the widget that has the focus then.
+// One press, three repeats and the release, through the window as the desktop delivers them: to
+// the widget that has the focus.
 void holdReturn(QWidget* focused) {
+    QWindow* window = focused->window()->windowHandle();
     focused->window()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(focused->window()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     focused->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), focused);
-    const auto send = [focused](QEvent::Type type, bool repeat) {
-        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, "\r", repeat);
-        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : focused, &key);
-    };
-    for (const bool repeat : {false, true, true, true}) send(QEvent::KeyPress, repeat);
-    send(QEvent::KeyRelease, false);
+    for (const bool repeat : {false, true, true, true})
+        QTest::simulateEvent(window, true, Qt::Key_Return, Qt::NoModifier, "\r", repeat);
+    QTest::simulateEvent(window, false, Qt::Key_Return, Qt::NoModifier, "\r", false);
 }
 
 }  // namespace
