@@ -183,8 +183,7 @@ void TfrmMain::Timer1Timer() {
 
 void TfrmMain::lbxsitesClick() {
     // The record is the highlighted site; with none highlighted the panel lets it go.
-    QListWidgetItem* item = lbxsites->currentItem();
-    if (item && item->isSelected()) loadsite(item->text());
+    if (const int row = lbxsites->highlightedRow(); row >= 0) loadsite(lbxsites->item(row)->text());
     doselectionstatus();
 }
 
@@ -220,8 +219,7 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
         TSiteListForm::keyPressEvent(event);
         return;
     }
-    // A key held down presses once: its repeats would close the log and rotate again.
-    if (event->isAutoRepeat() || !btnRotateCurrent->isEnabled()) return;  // or Rotate All runs
+    if (!btnRotateCurrent->isEnabled()) return;  // Rotate All runs
     // As in a dialog: a button that has the focus takes Enter itself, else the default button does.
     auto* focused = qobject_cast<QPushButton*>(focusWidget());
     (focused && isAncestorOf(focused) ? focused : btnRotateCurrent)->click();

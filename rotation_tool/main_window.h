@@ -98,7 +98,8 @@ public:
     QString RunsWithoutLock;
 
 protected:
-    // Return and Enter press Rotate Current, the window's default button, once for each press.
+    // Return and Enter press Rotate Current, the window's default button; a held key's repeats
+    // never get here (the program drops them).
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

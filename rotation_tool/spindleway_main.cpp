@@ -3,6 +3,7 @@
 #include "components/one_instance.h"
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
+#include "platform/held_key_filter.h"
 #include "rotation_tool/display_choice.h"
 #include "rotation_tool/main_window.h"
 #include "rotation_tool/rotation_log_dialog.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     rotation_tool::choosePlatform(argc > 1 && rotation_tool::isRotateArgument(QString::fromLocal8Bit(argv[1])));
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumenfold Pro Rotation Site Tool");
+    platform::installHeldEnterFilter(app);
 
     // The three long-lived forms, in their creation order. A later copy of the tool hands its
     // command line to the running one, which comes to the front, and ends without rotating.

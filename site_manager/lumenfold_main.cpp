@@ -2,6 +2,7 @@
 #include "components/one_instance.h"
 #include "imaging/imaging_init.h"
 #include "platform/dialogs.h"
+#include "platform/held_key_filter.h"
 #include "site_manager/add_images_dialog.h"
 #include "site_manager/builder/thumb_options_dialog.h"
 #include "site_manager/main_window.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     InitImagingLibrary();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumenfold Pro");
+    platform::installHeldEnterFilter(app);
 
     // The long-lived forms, in their creation order; they last until the program ends.
     TfrmMain mainWindow;

@@ -138,8 +138,7 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::lbxsitesClick() {
-    if (lbxsites->currentRow() >= 0 && lbxsites->currentItem()->isSelected())
-        loadsite(lbxsites->currentItem()->text());
+    if (const int row = lbxsites->highlightedRow(); row >= 0) loadsite(lbxsites->item(row)->text());
     doselectionstatus();
 }
 

@@ -4,7 +4,7 @@
 
 SelectionListBox::SelectionListBox(QWidget* parent) : QListWidget(parent) {
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (inputDepth_ > 0 && !clicking_) highlightMoved_ = true;
+        if (inputDepth_ > 0) highlightMoved_ = true;
     });
     connect(this, &QListWidget::itemClicked, this, [this] {
         if (inputDepth_ > 0) rowClicked_ = true;
@@ -12,6 +12,11 @@ SelectionListBox::SelectionListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 void SelectionListBox::setClickHandler(std::function<void()> click) { click_ = std::move(click); }
+
+int SelectionListBox::highlightedRow() const {
+    const QList<QListWidgetItem*> highlighted = selectedItems();
+    return highlighted.isEmpty() ? -1 : row(highlighted.first());
+}
 
 void SelectionListBox::mousePressEvent(QMouseEvent* event) {
     ranSincePress_ = false;
@@ -43,17 +48,11 @@ void SelectionListBox::handleUserInput(Handle handle) {
 }
 
 void SelectionListBox::runClick() {
-    // While the mouse drags, the view moves the selection before the current row; the handlers
-    // read the current row, so it is brought to the highlight first.
-    const QList<QListWidgetItem*> highlighted = selectedItems();
-    if (!highlighted.isEmpty() && !highlighted.contains(currentItem()))
-        selectionModel()->setCurrentIndex(indexFromItem(highlighted.first()), QItemSelectionModel::NoUpdate);
+    // While the mouse drags, the view moves the selection before the current row; the buttons
+    // that act on the list read the current row, so it is brought to the highlight first.
+    const int highlighted = highlightedRow();
+    if (highlighted >= 0 && highlighted != currentRow())
+        selectionModel()->setCurrentIndex(model()->index(highlighted, 0), QItemSelectionModel::NoUpdate);
     ranSincePress_ = true;
-    if (!click_) return;
-    clicking_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{clicking_};
-    click_();
+    if (click_) click_();
 }

@@ -13,6 +13,8 @@ public:
     // The handler runs once for each such change, after the list has handled the input, with the
     // current row on the highlighted row.
     void setClickHandler(std::function<void()> click);
+    // The row the user sees highlighted; -1 when none is, wherever the focus frame is.
+    int highlightedRow() const;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -30,5 +32,4 @@ private:
     bool highlightMoved_ = false;  // the selection changed during that input
     bool rowClicked_ = false;      // a press and a release on one row
     bool ranSincePress_ = false;   // the handler already ran for the mouse press being handled
-    bool clicking_ = false;        // the handler runs: what it changes is code's doing
 };

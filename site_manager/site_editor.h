@@ -5,6 +5,7 @@
 #include "platform/modal_dialog.h"
 #include "site_manager/rotation_images.h"
 #include "site_manager/selection_list_box.h"
+#include "site_manager/site_editor_fresh_controls.h"
 
 #include <QString>
 #include <QStringList>
@@ -136,6 +137,7 @@ private:
     bool rotationLocated_ = false;  // a rotation is current, loaded from a directory that could be listed
     QString unlocatedDirectory_;    // while none is current: the directory of the rotation last refused
     std::optional<QStringList> listedSupportFileNames_;  // taken once for each reading of FileBox
+    std::optional<FreshRotationControls> freshControls_;  // taken when the editor is first shown
 };
 
 extern TdlgEditSite* dlgEditSite;

@@ -53,6 +53,8 @@ void TdlgEditSite::FormShow() {
     unlocatedDirectory_ = tsiterecord.Path;
     showRotationImages();  // never the images of the rotation the editor showed last
     seedTemplateList();
+    // The first showing comes before any rotation is loaded: the controls are still fresh.
+    if (!freshControls_) freshControls_.emplace(*this);
     // Blank rather than empty: an empty caption would give its line to the controls below, and
     // the editor would change size with it.
     grpRotations->setTitle(QStringLiteral(" "));
@@ -65,6 +67,8 @@ void TdlgEditSite::FormShow() {
         lbxrotations->setCurrentRow(0);
         lbxrotationsClick();
     }
+    // With no rotation loaded the controls show none of what the site edited before left there.
+    if (CurrentRotationNumber == -1) freshControls_->restore();
     const bool rotations = ApplicationOptions.UseRotations;
     Label9->setText(rotations ? "This Rotation contains the following images:"
                               : "This Site contains the following images:");
@@ -80,8 +84,7 @@ void TdlgEditSite::FormClose() {
 }
 
 void TdlgEditSite::lbxrotationsClick() {
-    const QList<QListWidgetItem*> highlighted = lbxrotations->selectedItems();
-    const int index = highlighted.isEmpty() ? -1 : lbxrotations->row(highlighted.first());
+    const int index = lbxrotations->highlightedRow();
     if (index >= 0) {
         const QString directory = rotationClickDirectory(index + 1);
         if (platform::canListDirectory(directory)) {

@@ -1,4 +1,5 @@
 // Test entry point: a headless QApplication around GoogleTest.
+#include "platform/held_key_filter.h"
 #include "platform/shell_open.h"
 #include "tests/common/message_responder.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("LUMENFOLD_SOURCE_DIR"))
         qputenv("LUMENFOLD_SOURCE_DIR", LUMENFOLD_SOURCE_DIR_DEFAULT);
     QApplication app(argc, argv);
+    // The tests run the programs' forms in this application, with the rule both programs install.
+    platform::installHeldEnterFilter(app);
     ::testing::InitGoogleTest(&argc, argv);
     testing_support::installFailingResponders();
     // Nothing a test does may start a browser or mail program on the machine.
