@@ -68,7 +68,10 @@ void TdlgEditSite::FormShow() {
         lbxrotationsClick();
     }
     // With no rotation loaded the controls show none of what the site edited before left there.
-    if (CurrentRotationNumber == -1) freshControls_->restore();
+    if (CurrentRotationNumber == -1) {
+        freshControls_->restore();
+        btnpreview->setEnabled(false);  // nor the built state of the rotation shown before
+    }
     const bool rotations = ApplicationOptions.UseRotations;
     Label9->setText(rotations ? "This Rotation contains the following images:"
                               : "This Site contains the following images:");
