@@ -1,13 +1,12 @@
 // Deleting a site or a rotation removes exactly the folder it names, and never a folder that
 // holds the data directory, the home folder or the site's own folder.
+#include "components/file_list_box.h"
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/site_paths.h"
 #include "tests/common/temporary_home.h"
 #include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
-
-#include "components/file_list_box.h"
 
 #include <QComboBox>
 #include <QFileInfo>
