@@ -3,7 +3,6 @@
 #include "platform/file_ops.h"
 #include "rotation_tool/rotation_log_dialog.h"
 #include "site_manager/file_helpers.h"
-#include "site_manager/site_paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -160,7 +159,7 @@ QByteArray nativeBackupFileName(const QByteArray& target) {
 }
 
 bool createnewdirectory(const QString& path) {
-    if (fixpath(path, false).size() <= 1) return false;  // nothing, or the root
+    if (namesNoFolderToCreate(path)) return false;
     if (createDirectoryPath(path)) return true;
     if (dlgLog) dlgLog->Addwarning("An error was encountered whilst trying to create the directory, " + path, true);
     return false;

@@ -28,7 +28,7 @@ QByteArray nativeBackupFileName(const QByteArray& target);
 
 // Creates every missing directory of the path, outermost first. On failure the directories made
 // by this call are removed again and the failure is logged. The path is read as every stored
-// path is; the root is left alone (false).
+// path is; what names no folder to create (namesNoFolderToCreate) is left alone (false).
 bool createnewdirectory(const QString& path);
 
 // Copies source over target. The data goes to a temporary file beside the target that is renamed

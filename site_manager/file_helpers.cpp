@@ -32,10 +32,13 @@ bool createDirectoryPath(const QString& path) {
     return true;
 }
 
-bool createnewdirectory(const QString& path) {
-    // Nothing, the root, or a drive's root as another system writes it ("C:\") is never created.
+bool namesNoFolderToCreate(const QString& path) {
     static const QRegularExpression driveRoot("^\\s*[A-Za-z]:[\\\\/]?\\s*$");
-    if (fixpath(path, false).size() <= 1 || driveRoot.match(path).hasMatch()) return false;
+    return fixpath(path, false).size() <= 1 || driveRoot.match(path).hasMatch();
+}
+
+bool createnewdirectory(const QString& path) {
+    if (namesNoFolderToCreate(path)) return false;
     if (createDirectoryPath(path)) return true;
     platform::showWarning("An error was encountered whilst trying to create the directory, " + path);
     return false;

@@ -11,7 +11,10 @@ class QWidget;
 // one cannot be created, the ones created by this call are removed again and the user is told.
 // The root is never created.
 bool createnewdirectory(const QString& path);
-// The same without telling anyone: false when a directory could not be made (none is left behind).
+// Nothing, the root, or a drive's root as another system writes it ("C:\"): never created, and
+// no failure to tell.
+bool namesNoFolderToCreate(const QString& path);
+// The same as createnewdirectory without telling anyone: false when a directory could not be made (none is left behind).
 bool createDirectoryPath(const QString& path);
 // True when both paths name one existing file (same device and inode), however they are spelt.
 bool sameFile(const QString& a, const QString& b);

@@ -13,11 +13,10 @@ namespace {
 
 // The rotation folders a site file names: the one each [Rotation_<n>] section stores, else its
 // default in the site folder, and every default folder ("Rotation_<n>" in any case) the site
-// folder holds, for rotations counted without a section of their own.
+// folder holds, whatever its letter case and whether or not a section names it.
 QList<std::pair<qint64, QString>> rotationFoldersOf(const platform::IniFile& site, const QString& sitePath) {
     QList<std::pair<qint64, QString>> folders;
     const QString siteFolder = fixpath(sitePath, true);
-    ExistingCase existingCase;
     for (const QString& section : site.readSections()) {
         const qint64 n = numberAfter(section, "Rotation_");
         if (n < 0) continue;
@@ -25,7 +24,7 @@ QList<std::pair<qint64, QString>> rotationFoldersOf(const platform::IniFile& sit
         if (!stored.trimmed().isEmpty())
             folders.append({n, fixpath(stored, true)});
         else if (!siteFolder.isEmpty())
-            folders.append({n, existingCase(siteFolder + "Rotation_" + QString::number(n))});
+            folders.append({n, siteFolder + "Rotation_" + QString::number(n)});
     }
     if (siteFolder.isEmpty()) return folders;
     for (const QString& entry : QDir(siteFolder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {

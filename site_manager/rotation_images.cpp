@@ -45,8 +45,7 @@ QList<FileIdentity> filesABuildMayRead(BuildSettings settings) {
         placeholders->Header = placeholders->Footer = true;
     QList<FileIdentity> identities;
     for (const BuildReadFile& file : filesTheBuildReads(settings))
-        if (const std::optional<FileIdentity> id =
-                file.Path.isEmpty() ? std::nullopt : identityOf(QFile::encodeName(file.Path)))
+        if (const std::optional<FileIdentity> id = identityOf(QFile::encodeName(file.Path)))
             identities << *id;
     return identities;
 }

@@ -19,22 +19,19 @@ QString trimPath(const QString& path) {
 
 bool isSeparator(QChar c) { return c == '/' || c == '\\'; }
 
+QString executableDirectoryWithSlash() {
+    const QString directory = platform::executableDirectory();
+    return directory.endsWith('/') ? directory : directory + '/';
+}
+
 }  // namespace
 
-void initDataDirectory() {
-    QString directory = platform::executableDirectory();
-    if (!directory.endsWith('/')) directory += '/';
-    DataDirectory = directory;
-}
+void initDataDirectory() { DataDirectory = executableDirectoryWithSlash(); }
 
 namespace {
 
 // The data directory with its trailing "/", also before a main window has set it.
-QString dataDirectory() {
-    if (!DataDirectory.isEmpty()) return DataDirectory;
-    const QString directory = platform::executableDirectory();
-    return directory.endsWith('/') ? directory : directory + '/';
-}
+QString dataDirectory() { return DataDirectory.isEmpty() ? executableDirectoryWithSlash() : DataDirectory; }
 
 // "//" counts as one "/", and "." and ".." are resolved by the names alone, as the path is
 // written, before anything is created. ".." never leaves the root.
