@@ -84,10 +84,6 @@ bool FolderOwners::Resolved::is(const Resolved& other) const { return levelsBelo
 
 bool FolderOwners::Resolved::holds(const Resolved& other) const { return levelsBelow(other, *this).has_value(); }
 
-bool FolderOwners::Resolved::liesInside(const Resolved& other) const {
-    return levelsBelow(*this, other).value_or(0) > 0;
-}
-
 FolderOwners::Resolved FolderOwners::resolve(const QString& path) {
     const QString onDisk = storedPathOnDisk(path);
     if (onDisk.isEmpty()) return {};

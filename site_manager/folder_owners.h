@@ -85,8 +85,7 @@ private:
         bool exists() const { return !chain.isEmpty() && missing.isEmpty(); }
         bool isRoot() const { return exists() && chain.size() == 1; }
         bool is(const Resolved& other) const;
-        bool holds(const Resolved& other) const;       // other is it, or lies inside it
-        bool liesInside(const Resolved& other) const;  // below other, not other itself
+        bool holds(const Resolved& other) const;  // other is it, or lies inside it
     };
     // How many folders below outer the inner path lies (0: it is outer); nothing when it lies
     // elsewhere. The one answer to every question of containment.
