@@ -8,7 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
-#include <atomic>
+#include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <mutex>
 #include <unistd.h>
@@ -117,15 +118,17 @@ TEST_F(WrittenFoldersTest, AFolderSwappedForALinkWhileTheCopyRunsIsNeverWrittenT
         const QString swapped = data.file(c.swapped), moved = swapped + ".moved", target = data.file(c.linkTo);
         const QStringList swappedBefore = treeContents(swapped), targetBefore = treeContents(target);
 
-        // The copy's threads make temporary files side by side: those after the first wait until
-        // the swap is done, so that every later file meets the link.
+        // The link takes the folder's place in one step, so that the path never leads nowhere. The
+        // copy's threads make temporary files side by side: those after the first wait until the
+        // swap is done, so that every later file meets the link.
         std::mutex swapping;
         bool swappedNow = false;
         OnTemporaryCreated hook([&](const QByteArray&) {
             const std::lock_guard<std::mutex> lock(swapping);
             if (swappedNow) return;
-            swappedNow = ::rename(QFile::encodeName(swapped).constData(), QFile::encodeName(moved).constData()) == 0 &&
-                         ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(swapped).constData()) == 0;
+            const QByteArray link = QFile::encodeName(moved), folder = QFile::encodeName(swapped);
+            swappedNow = ::symlink(QFile::encodeName(target).constData(), link.constData()) == 0 &&
+                         ::renameat2(AT_FDCWD, link.constData(), AT_FDCWD, folder.constData(), RENAME_EXCHANGE) == 0;
         });
 
         rotateAll();
@@ -138,6 +141,37 @@ TEST_F(WrittenFoldersTest, AFolderSwappedForALinkWhileTheCopyRunsIsNeverWrittenT
         EXPECT_TRUE(
             logHasError("The site, Garden, was NOT updated to rotation 2: not every file could be written, so "
                         "the live site was left as it was"));
+        EXPECT_EQ(storedPosition("Site_1"), 2);
+    }
+}
+
+// Links that stand in the live directory's path before the run are no swap: the copy goes into the
+// folders they lead to, as the checks judged them.
+TEST_F(WrittenFoldersTest, ALiveDirectoryReachedThroughLinksGoesLiveWhereTheyLead) {
+    const struct {
+        const char* what;
+        const char* link;  // below the data directory, made before the run
+        const char* to;    // below the data directory
+        const char* live;  // the stored live directory, below the data directory
+    } cases[] = {
+        {"the live directory, a link", "www", "real-www", "www/"},
+        {"its thumbs, a link to a folder elsewhere", "live_Site_1/thumbs", "shared-thumbs", "live_Site_1/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        freshDataDirectory();
+        addSite("Site_1", "Garden", 1, 1);
+        addRotation("Site_1", 1);
+        platform::IniFile(data.file("Site_1.ini")).writeString("General", "LivePath", data.path() + c.live);
+        QDir().mkpath(data.file(c.to));
+        QDir().mkpath(QFileInfo(data.file(c.link)).path());
+        ASSERT_TRUE(QFile::link(data.file(c.to), data.file(c.link)));
+
+        rotateAll();
+        EXPECT_EQ(log->errorLines(), QStringList());
+        for (const char* file : {"Index.html", "page2.htm", "photo.jpg", "thumbs/photo_thb.jpg"})
+            EXPECT_EQ(data.read(QString(c.live) + file), data.read(QString("Site_1/R1/") + file)) << file;
+        EXPECT_TRUE(QFileInfo(data.file(c.link)).isSymLink());
         EXPECT_EQ(storedPosition("Site_1"), 2);
     }
 }
