@@ -1,6 +1,7 @@
 #include "platform/file_ops.h"
 
 #include "platform/file_replacement.h"
+#include "platform/tree_delete.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -111,15 +112,7 @@ bool removeDirectory(const QString& path) { return QDir().rmdir(path); }
 bool shellDeleteFiles(const QStringList& paths) {
     bool allGone = true;
     for (const QString& p : paths) {
-        if (p.isEmpty()) continue;
-        const QFileInfo info(p);
-        if (info.isDir() && !info.isSymLink()) {
-            allGone = QDir(p).removeRecursively() && allGone;
-        } else if (info.exists() || info.isSymLink()) {
-            allGone = QFile::remove(p) && allGone;
-        } else {
-            allGone = false;
-        }
+        if (!p.isEmpty()) allGone = deleteTree(p).whole() && allGone;
     }
     return allGone;
 }

@@ -35,7 +35,8 @@ bool deleteFile(const QString& path);
 bool createDirectory(const QString& path);  // one level
 bool removeDirectory(const QString& path);  // an empty directory
 
-// Deletes every path in the list, directories with all their contents. Returns true when all went.
+// Deletes every absolute path in the list, directories with all their contents as deleteTree does
+// (never entering a mount point inside). Returns true when all went.
 bool shellDeleteFiles(const QStringList& paths);
 
 // Writes data to path through a temporary file that reaches the disk before it is renamed over

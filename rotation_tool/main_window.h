@@ -29,6 +29,7 @@ class IniFile;
 }
 namespace rotation_tool {
 class WorkerPool;
+class WrittenFolders;
 }
 
 namespace rotation_tool {
@@ -81,14 +82,16 @@ public:
     // One file of a copy pass, by native paths (names may hold any bytes), and how it went.
     using FileCopy = rotation_tool::FileCopy;
     enum class CopyOutcome { AllPublished, NothingChanged, PartlyPublished };
-    // Copies the files of a rotation in two phases. First each new file is written beside its
-    // target under a temporary name, side by side on the run's worker pool, and then all are
-    // forced to the disk with one sync of the file system; when a file or the sync fails, the
-    // temporary files and the directories made for them are removed again and the live
-    // directory is as it was. Only when all are whole are they renamed over their targets, pass
-    // by pass (FileCopy::pass, in the list's order), backups as the options ask. Every file that
-    // failed gets an error line.
-    CopyOutcome CopyRotationFiles(QList<FileCopy>& copies);
+    // Copies the files of a rotation in two phases, into the folders given as the checks judged
+    // them (each opened once; nothing is written into a folder that is no longer the one
+    // checked). First each new file is written beside its target under a temporary name, side
+    // by side on the run's worker pool, and then all are forced to the disk with one sync of the
+    // file system; when a file or the sync fails, the temporary files and the directories made
+    // for them are removed again and the live directory is as it was. Only when all are whole
+    // are they renamed over their targets, pass by pass (FileCopy::pass, in the list's order),
+    // backups as the options ask, as long as every folder is still where it was checked. Every
+    // file that failed gets an error line.
+    CopyOutcome CopyRotationFiles(QList<FileCopy>& copies, WrittenFolders& folders);
     void savecurrentsiterotation(qint64 n);
     void EnableControls(bool on);
     void edtrotationdirectoryChange();
@@ -133,6 +136,8 @@ private:
     // are not the current site's, through the copies given; empty when it would not.
     QString foreignFolderWrittenInto(const QByteArray& source, const QByteArray& live, int n,
                                      const QList<QByteArray>& written);
+    // The error line for a folder written into that is no longer the folder that was checked.
+    void logFolderChanged(const QByteArray& folder);
 
     std::unique_ptr<WorkerPool> workers_;
     // The entries of the listed directory that are neither regular files nor directories.

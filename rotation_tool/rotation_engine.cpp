@@ -11,6 +11,7 @@
 #include "rotation_tool/rotation_options_dialog.h"
 #include "rotation_tool/run_mode.h"
 #include "rotation_tool/worker_pool.h"
+#include "rotation_tool/written_folders.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
@@ -94,10 +95,6 @@ void TfrmMain::btnRotateCurrentClick(QObject* sender) {
         numberedSubdirectories_.clear();
         folderOwners_.reset();
     }
-
-    // Temporary files of a run that was killed while it copied into this live site.
-    const QString live = fixpath(tsiterecord.LivePath, true);
-    if (platform::directoryExists(live)) removeLeftoverTemporaries(live);
 
     const qint64 count = tsiterecord.RotationCount;
     qint64 start = tsiterecord.CurrentRotationPosition;
@@ -213,10 +210,15 @@ bool TfrmMain::RotateCurrentRotation(int n) {
         QList<QByteArray> otherRotations;
         for (const SiteRotationDirectory& rotation : rotations) otherRotations << rotation.directory;
         RotationContents contents = rotationContents(source, live, listedEntries(), otherRotations);
+        // The copy writes only into the very folders judged here: what each one is, is taken now,
+        // and the checks below judge that (its real path), not whatever its path leads to later.
+        // The copies' own folders are opened first, so that one that cannot be made is named.
+        const QList<QByteArray> copiedInto = foldersWrittenInto(contents.copies);
+        WrittenFolders folders(copiedInto + QList<QByteArray>{live});
+        const QList<QByteArray> written = folders.checkedPaths(QList<QByteArray>{live} + copiedInto);
         // Going live must never overwrite a rotation's own files, whatever way the live directory
         // (or a folder in it) leads there: such a site is refused before anything is copied.
-        const QList<QByteArray> written = QList<QByteArray>{live} + foldersWrittenInto(contents.copies);
-        if (const auto overwritten = rotationFolderWrittenInto(live, written, rotations)) {
+        if (const auto overwritten = rotationFolderWrittenInto(written.first(), written, rotations)) {
             dlgLog->Addwarning("The site, " + tsiterecord.Name + ", was NOT updated to rotation " + number +
                                    ": copying into its live directory, " + QFile::decodeName(live) +
                                    ", would overwrite the files of rotation " + QString::number(overwritten->rotation) +
@@ -238,7 +240,7 @@ bool TfrmMain::RotateCurrentRotation(int n) {
         };
         for (const StrayFile& stray : contents.strays) logStray(stray);
         const CopyOutcome outcome =
-            contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies) : CopyOutcome::NothingChanged;
+            contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies, folders) : CopyOutcome::NothingChanged;
         for (const FileCopy& copy : contents.copies)
             if (copy.leftOut) logStray(strayAtCopy(copy.source, source, live, otherRotations));
         switch (outcome) {
@@ -282,58 +284,46 @@ QString TfrmMain::foreignFolderWrittenInto(const QByteArray& source, const QByte
 
 void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
     QList<FileCopy> one{{QFile::encodeName(source), QFile::encodeName(target)}};
-    CopyRotationFiles(one);
+    WrittenFolders folders(foldersWrittenInto(one));
+    CopyRotationFiles(one, folders);
 }
 
-namespace {
-
-// The directories a path needs that do not exist yet, outermost first.
-QList<QByteArray> missingDirectories(const QByteArray& directory) {
-    QList<QByteArray> missing;
-    // As folder creation reads a path, "a//b" is "a/b": a doubled separator names no folder.
-    const auto dropTrailingSeparators = [](QByteArray& path) {
-        while (path.size() > 1 && path.endsWith('/')) path.chop(1);
-    };
-    QByteArray d = directory;
-    for (dropTrailingSeparators(d); d.size() > 1 && !platform::directoryExists(QFile::decodeName(d));
-         dropTrailingSeparators(d)) {
-        missing.prepend(d);
-        const qsizetype slash = d.lastIndexOf('/');
-        if (slash < 0) break;
-        d.truncate(slash);
-    }
-    return missing;
+void TfrmMain::logFolderChanged(const QByteArray& folder) {
+    dlgLog->Addwarning("Could not write into the folder, " + QFile::decodeName(folder) + ", for site, " +
+                           tsiterecord.Name + ": it is no longer the folder that was checked!",
+                       true);
 }
 
-}  // namespace
-
-TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
-    // The directories the copies go to exist before the workers write into them; those made here
-    // go again when nothing could be published.
-    QList<QByteArray> directories, madeDirectories;
-    bool directoriesReady = true;
-    for (const FileCopy& copy : copies) {
-        const QByteArray directory = copy.target.left(copy.target.lastIndexOf('/'));
-        if (directories.contains(directory)) continue;
-        directories << directory;
-        const QList<QByteArray> missing = missingDirectories(directory);
-        if (missing.isEmpty()) continue;
-        if (!createnewdirectory(QFile::decodeName(directory))) {
-            directoriesReady = false;
-            break;
-        }
-        madeDirectories += missing;
-    }
+TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies, WrittenFolders& folders) {
+    // Every folder the copies go to is opened once, or made in its open parent, as the checks
+    // judged it; those made here go again when nothing could be published.
     const auto leaveAsItWas = [&] {
         for (FileCopy& copy : copies) discardFile(copy);
-        std::sort(madeDirectories.begin(), madeDirectories.end(),
-                  [](const QByteArray& a, const QByteArray& b) { return a.size() > b.size(); });
-        for (const QByteArray& directory : madeDirectories) ::rmdir(directory.constData());
+        folders.removeMade();
     };
-    if (!directoriesReady) {
+    if (const auto failure = folders.open()) {
+        const QString folder = QFile::decodeName(failure->folder);
+        switch (failure->why) {
+        case WrittenFolders::Failure::CannotMake:
+            dlgLog->Addwarning("An error was encountered whilst trying to create the directory, " +
+                                   (folder.endsWith('/') ? folder.chopped(1) : folder),
+                               true);
+            break;
+        case WrittenFolders::Failure::CannotOpen:
+            dlgLog->Addwarning("Could not write into the folder, " + folder + ", for site, " + tsiterecord.Name + "!",
+                               true);
+            break;
+        case WrittenFolders::Failure::Changed:
+            logFolderChanged(failure->folder);
+            break;
+        }
         leaveAsItWas();
         return CopyOutcome::NothingChanged;
     }
+    // Temporary files of a run that was killed while it copied into these folders; only now, when
+    // the checks have passed, and only the folders written into.
+    for (const int folder : folders.descriptors()) removeOwnTemporaries(folder);
+    for (FileCopy& copy : copies) folders.assign(copy);
 
     // First every new file is written whole under a temporary name beside its target. The
     // workers make and fill the files; only the steps that change a directory wait for a turn.
@@ -379,26 +369,40 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies) {
 
     // Only when all are whole do they replace the live files, pass by pass. Each pass's names go
     // to the disk before the next pass starts, so even after a power cut no page is live without
-    // the images it shows.
+    // the images it shows. A folder that its path no longer leads to (moved away, a link put in
+    // its place) gets no more files: they would go live nowhere.
     const bool keepBackups = backupsWanted();
+    bool moved = false;
     for (qsizetype first = 0; first < copies.size();) {
+        if (const QByteArray changed = folders.firstChanged(); !changed.isEmpty()) {
+            logFolderChanged(changed);
+            if (first == 0) {
+                leaveAsItWas();
+                return CopyOutcome::NothingChanged;
+            }
+            for (qsizetype i = first; i < copies.size(); ++i) discardFile(copies[i]);
+            moved = true;
+            break;
+        }
         qsizetype end = first;
         while (end < copies.size() && copies[end].pass == copies[first].pass) ++end;
         FileCopy* pass = items + first;
         workers_->forEach(std::size_t(end - first), [pass, keepBackups, &inTurn](std::size_t i) {
             inTurn([&] { installFile(pass[i], keepBackups); });
         });
-        QList<QByteArray> synced;
-        for (qsizetype i = first; i < end; ++i) {
-            const QByteArray directory = copies[i].target.left(copies[i].target.lastIndexOf('/') + 1);
-            if (!synced.contains(directory)) {
-                synced << directory;
-                syncDirectory(directory);
+        QSet<int> synced;
+        for (qsizetype i = first; i < end; ++i)
+            if (!synced.contains(copies[i].folder)) {
+                synced.insert(copies[i].folder);
+                syncFolder(copies[i].folder);
             }
-        }
         first = end;
     }
-    bool all = true;
+    if (const QByteArray changed = moved ? QByteArray() : folders.firstChanged(); !changed.isEmpty()) {
+        logFolderChanged(changed);
+        moved = true;
+    }
+    bool all = !moved;
     for (const FileCopy& copy : copies) {
         if (copy.published || copy.leftOut) continue;
         all = false;

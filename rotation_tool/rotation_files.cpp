@@ -1,18 +1,16 @@
 #include "rotation_tool/rotation_files.h"
 
-#include "platform/file_ops.h"
 #include "rotation_tool/rotation_log_dialog.h"
+#include "rotation_tool/written_folders.h"
 #include "site_manager/file_helpers.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSet>
-#include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +22,11 @@ const QByteArray kTemporaryPrefix = ".spindleway-";
 constexpr int kTemporaryRandomLength = 6;
 
 std::function<void(const QByteArray&)>& beforeSourceOpen() {
+    static std::function<void(const QByteArray&)> hook;
+    return hook;
+}
+
+std::function<void(const QByteArray&)>& onTemporaryCreated() {
     static std::function<void(const QByteArray&)> hook;
     return hook;
 }
@@ -49,13 +52,6 @@ public:
 private:
     int fd_;
 };
-
-QByteArray directoryOf(const QByteArray& path) {
-    const int slash = path.lastIndexOf('/');
-    if (slash < 0) return ".";
-    if (slash == 0) return "/";
-    return path.left(slash);
-}
 
 bool copyData(int from, int to) {
     // In-kernel copy where the file systems allow it; plain reads and writes otherwise.
@@ -86,10 +82,25 @@ bool copyData(int from, int to) {
     }
 }
 
-// A new, empty temporary file beside the target: the open file (its path in *path), or -1.
-int makeTemporaryFile(const QByteArray& target, QByteArray* path) {
-    *path = directoryOf(target) + "/" + kTemporaryPrefix + QByteArray(kTemporaryRandomLength, 'X');
-    return ::mkostemp(path->data(), O_CLOEXEC);
+QByteArray randomLettersAndDigits() {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    quint64 random = QRandomGenerator::global()->generate64();
+    QByteArray letters(kTemporaryRandomLength, '\0');
+    for (char& c : letters) {
+        c = kAlphabet[random % 62];
+        random /= 62;
+    }
+    return letters;
+}
+
+// A new, empty temporary file in the open folder: the open file (its name in *name), or -1.
+int makeTemporaryFile(int folder, QByteArray* name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = kTemporaryPrefix + randomLettersAndDigits();
+        const int fd = ::openat(folder, name->constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 // Fills the open temporary file with a whole copy of the open source and starts its writing to
@@ -101,38 +112,44 @@ bool fillTemporaryFile(int out, int source, mode_t mode) {
     return true;
 }
 
-// A whole copy of the open source in a temporary file beside the target, on the disk. Returns its
-// path, or an empty path when it could not be made (nothing is then left behind).
-QByteArray stagedCopy(int source, mode_t mode, const QByteArray& target) {
-    QByteArray path;
-    Descriptor out(makeTemporaryFile(target, &path));
+// A whole copy of the open source in a temporary file in the open folder, on the disk. Returns
+// its name, or an empty name when it could not be made (nothing is then left behind).
+QByteArray stagedCopy(int source, mode_t mode, int folder) {
+    QByteArray name;
+    Descriptor out(makeTemporaryFile(folder, &name));
     if (!out.valid()) return {};
     const bool stored = fillTemporaryFile(out.get(), source, mode) && ::fdatasync(out.get()) == 0;
     if (!out.close() || !stored) {
-        ::unlink(path.constData());
+        ::unlinkat(folder, name.constData(), 0);
         return {};
     }
-    return path;
+    return name;
 }
 
-// Keeps the old target under its backup name when no file of that name exists yet.
-bool keepBackup(const QByteArray& target) {
-    const QByteArray backup = nativeBackupFileName(target);
-    if (::link(target.constData(), backup.constData()) == 0 || errno == EEXIST) return true;
+bool existsIn(int folder, const QByteArray& name) {
     struct stat info {};
-    if (::lstat(backup.constData(), &info) == 0) return true;  // the oldest backup stays
+    return ::fstatat(folder, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Keeps the old target of the open folder under its backup name when no file of that name exists
+// yet.
+bool keepBackup(int folder, const QByteArray& target) {
+    const QByteArray backup = nativeBackupFileName(target);
+    if (::linkat(folder, target.constData(), folder, backup.constData(), 0) == 0 || errno == EEXIST) return true;
+    if (existsIn(folder, backup)) return true;  // the oldest backup stays
     // No hard links here: a whole copy under a temporary name, then put in place.
-    Descriptor old(::open(target.constData(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    Descriptor old(::openat(folder, target.constData(), O_RDONLY | O_CLOEXEC));
     if (!old.valid() || ::fstat(old.get(), &info) != 0) return false;
-    const QByteArray staged = stagedCopy(old.get(), info.st_mode, target);
+    const QByteArray staged = stagedCopy(old.get(), info.st_mode, folder);
     if (staged.isEmpty()) return false;
-    bool kept = ::renameat2(AT_FDCWD, staged.constData(), AT_FDCWD, backup.constData(), RENAME_NOREPLACE) == 0;
+    bool kept = ::renameat2(folder, staged.constData(), folder, backup.constData(), RENAME_NOREPLACE) == 0;
     if (!kept && errno == EINVAL) {
         // A file system without no-replace renames: check, then rename.
-        kept = ::lstat(backup.constData(), &info) != 0 && ::rename(staged.constData(), backup.constData()) == 0;
+        kept = !existsIn(folder, backup) && ::renameat(folder, staged.constData(), folder, backup.constData()) == 0;
     }
-    if (!kept) ::unlink(staged.constData());
-    return kept || ::lstat(backup.constData(), &info) == 0;
+    if (!kept) ::unlinkat(folder, staged.constData(), 0);
+    return kept || existsIn(folder, backup);
 }
 
 }  // namespace
@@ -173,10 +190,20 @@ void docopyfile(const QString& source, const QString& target) {
 void createFile(FileCopy& copy) {
     copy.published = false;
     copy.staged.clear();
+    if (copy.folder < 0 || copy.name.isEmpty()) return;
     struct stat old {};
-    if (::lstat(copy.target.constData(), &old) == 0 && S_ISDIR(old.st_mode)) return;  // never replaced by a file
-    copy.descriptor = makeTemporaryFile(copy.target, &copy.staged);
-    if (copy.descriptor < 0) copy.staged.clear();
+    if (::fstatat(copy.folder, copy.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(old.st_mode))
+        return;  // never replaced by a file
+    copy.descriptor = makeTemporaryFile(copy.folder, &copy.staged);
+    if (copy.descriptor < 0) {
+        copy.staged.clear();
+        return;
+    }
+    if (onTemporaryCreated()) onTemporaryCreated()(copy.target);
+}
+
+void setOnTemporaryCreated(std::function<void(const QByteArray& target)> hook) {
+    onTemporaryCreated() = std::move(hook);
 }
 
 void setBeforeSourceOpen(std::function<void(const QByteArray& source)> hook) { beforeSourceOpen() = std::move(hook); }
@@ -217,21 +244,19 @@ void closeFile(FileCopy& copy) {
 
 bool flushFiles(const QList<FileCopy>& copies) {
     // One sync of each file system costs about what the copy itself does; a sync of each file
-    // would wait for the disk once a file. The file systems are told apart by the directories
-    // the files lie in, each looked at once.
-    QSet<QByteArray> directories;
+    // would wait for the disk once a file. The file systems are told apart by the folders the
+    // files lie in, each looked at once.
+    QSet<int> folders;
     QSet<dev_t> synced;
     bool stored = true;
     for (const FileCopy& copy : copies) {
-        if (!isStaged(copy)) continue;
-        const QByteArray directory = directoryOf(copy.staged);
-        if (directories.contains(directory)) continue;
-        directories.insert(directory);
+        if (!isStaged(copy) || folders.contains(copy.folder)) continue;
+        folders.insert(copy.folder);
         struct stat info {};
-        if (::stat(directory.constData(), &info) != 0) return false;
+        if (::fstat(copy.folder, &info) != 0) return false;
         if (synced.contains(info.st_dev)) continue;
         synced.insert(info.st_dev);
-        stored = platform::syncFileSystemOf(QFile::decodeName(directory)) && stored;
+        stored = ::syncfs(copy.folder) == 0 && stored;
     }
     return stored;
 }
@@ -239,17 +264,19 @@ bool flushFiles(const QList<FileCopy>& copies) {
 void discardFile(FileCopy& copy) {
     if (copy.descriptor >= 0) ::close(copy.descriptor);
     copy.descriptor = -1;
-    if (!copy.staged.isEmpty()) ::unlink(copy.staged.constData());
+    // In the folder it was made in, wherever that folder is by now.
+    if (!copy.staged.isEmpty()) ::unlinkat(copy.folder, copy.staged.constData(), 0);
     copy.staged.clear();
 }
 
 void installFile(FileCopy& copy, bool keepBackupOfTarget) {
     if (!isStaged(copy)) return;
     struct stat old {};
-    const bool replacing = ::lstat(copy.target.constData(), &old) == 0;
+    const bool replacing = ::fstatat(copy.folder, copy.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     // Without its backup the old version would be lost: then the old target stays as it is.
-    const bool ready = !(replacing && S_ISDIR(old.st_mode)) && !(replacing && keepBackupOfTarget && !keepBackup(copy.target));
-    if (ready && ::rename(copy.staged.constData(), copy.target.constData()) == 0) {
+    const bool ready = !(replacing && S_ISDIR(old.st_mode)) &&
+                       !(replacing && keepBackupOfTarget && !keepBackup(copy.folder, copy.name));
+    if (ready && ::renameat(copy.folder, copy.staged.constData(), copy.folder, copy.name.constData()) == 0) {
         copy.published = true;
         copy.staged.clear();
         return;
@@ -260,6 +287,9 @@ void installFile(FileCopy& copy, bool keepBackupOfTarget) {
 bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackupOfTarget) {
     QList<FileCopy> copies{{source, target}};
     FileCopy& copy = copies.first();
+    WrittenFolders folders({target.left(target.lastIndexOf('/') + 1)});
+    if (folders.open()) return false;
+    folders.assign(copy);
     createFile(copy);
     fillFile(copy);
     closeFile(copy);
@@ -276,17 +306,23 @@ bool isOwnTemporaryName(const QByteArray& fileName) {
     });
 }
 
-void removeLeftoverTemporaries(const QString& directory) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path root(QFile::encodeName(directory).toStdString());
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
-    for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
-        const fs::path& path = it->path();
-        if (!isOwnTemporaryName(QByteArray::fromStdString(path.filename().native()))) continue;
-        std::error_code statusError;
-        if (it->is_regular_file(statusError) && !it->is_symlink(statusError)) fs::remove(path, statusError);
+void removeOwnTemporaries(int folder) {
+    // The listing gets a descriptor of its own, so that the folder's stays open.
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listing < 0 ? nullptr : ::fdopendir(listing);
+    if (!dir) {
+        if (listing >= 0) ::close(listing);
+        return;
     }
+    QList<QByteArray> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isOwnTemporaryName(entry->d_name)) continue;
+        struct stat info {};
+        if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            found << entry->d_name;
+    }
+    ::closedir(dir);
+    for (const QByteArray& name : found) ::unlinkat(folder, name.constData(), 0);
 }
 
 namespace {
@@ -338,9 +374,8 @@ QList<QByteArray> subdirectoryNames(const QByteArray& directory, bool* ok) {
     return entriesOfType(directory, S_IFDIR, ok, nullptr);
 }
 
-void syncDirectory(const QByteArray& directory) {
-    Descriptor dir(::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid()) ::fsync(dir.get());
+void syncFolder(int folder) {
+    if (folder >= 0) ::fsync(folder);
 }
 
 }  // namespace rotation_tool

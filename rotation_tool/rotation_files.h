@@ -37,7 +37,9 @@ void docopyfile(const QString& source, const QString& target);
 
 // One file on its way into the live directory, by native paths (names may hold any bytes). It
 // goes in steps, so that many files can take each step side by side, and so that a rotation can
-// have every new file whole on the disk before the first one goes live:
+// have every new file whole on the disk before the first one goes live. Every step works in the
+// open folder of the target (`folder`, which WrittenFolders opened as the checks judged it) by the
+// names in it, never through the target's path:
 //  1. createFile: an empty temporary file ".spindleway-XXXXXX" beside the target (a target that
 //     is a directory fails here already);
 //  2. fillFile: the new content goes into it (its writing to the disk is started);
@@ -51,7 +53,7 @@ void docopyfile(const QString& source, const QString& target);
 // So at every instant the target holds either its old or its new content, whole. A step that
 // fails removes the temporary file and leaves the old target as it was: `staged` is then empty
 // and `published` false. A run killed between the steps leaves only temporary names behind,
-// which removeLeftoverTemporaries clears.
+// which the next run's removeOwnTemporaries clears from the folders it writes into.
 struct FileCopy {
     FileCopy() = default;
     FileCopy(QByteArray from, QByteArray to, int order = 0)
@@ -71,11 +73,18 @@ struct FileCopy {
     // for a link, a pipe or another file meanwhile): no failure, but it stays out.
     bool leftOut = false;
     bool published = false;
-    // Between the steps.
+    // The open folder the target lies in (owned by its WrittenFolders; -1: none, and the copy
+    // fails), and the target's name in it.
+    int folder = -1;
+    QByteArray name;
+    // Between the steps: the temporary file's name in the folder, and the open file.
     QByteArray staged;
     int descriptor = -1;
 };
 void createFile(FileCopy& copy);
+// Called with each target just after createFile made its temporary file; a test swaps a folder
+// there, as another program might while the copy runs. Set it only while no copy runs.
+void setOnTemporaryCreated(std::function<void(const QByteArray& target)> hook);
 // Opens the source without blocking (a pipe put in its place cannot stall the run).
 void fillFile(FileCopy& copy);
 // Called with each source just before fillFile opens it; a test changes the file there, as another
@@ -97,9 +106,9 @@ bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBa
 // Temporary files this program creates beside the files it publishes: ".spindleway-" followed by
 // six letters or digits.
 bool isOwnTemporaryName(const QByteArray& fileName);
-// Removes such files, left behind by a run that was killed, anywhere in the directory tree
-// (symbolic links are not followed; nothing else is touched).
-void removeLeftoverTemporaries(const QString& directory);
+// Removes such files, left behind by a run that was killed, from the open folder (not from the
+// folders inside it; links and anything else are not touched).
+void removeOwnTemporaries(int folder);
 
 // Names of the regular files of a directory (links to regular files included, dot files
 // included), exactly as stored, in byte order. False in *ok when the directory cannot be read.
@@ -109,7 +118,7 @@ QList<QByteArray> regularFileNames(const QByteArray& directory, bool* ok, QList<
 // The same for its subdirectories (links to directories included).
 QList<QByteArray> subdirectoryNames(const QByteArray& directory, bool* ok);
 
-// Forces the directory's entries (renames, new links) to the disk.
-void syncDirectory(const QByteArray& directory);
+// Forces the open folder's entries (renames, new links) to the disk.
+void syncFolder(int folder);
 
 }  // namespace rotation_tool

@@ -8,9 +8,13 @@ packages=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libpng-dev zlib1g-dev f
 case "$what" in
   programs) ;;
   # The tests, their reference tools and sample makers, and the benchmarks; imagemagick with its
-  # extra coders (the WMF reader) renders metafiles a second time for a test.
+  # extra coders (the WMF reader) renders metafiles a second time for a test. The real-display test
+  # runs both programs on an X server of its own with a window manager, sets key repeat (xset),
+  # holds a key through XTest (xdotool) and reads the windows shown (xprop); the X platform plugin
+  # comes with Qt's GUI library.
   all) packages+=(libgtest-dev libbenchmark-dev libjpeg-turbo-progs python3-aiosmtpd python3-pil
-                  libtiff-tools netpbm imagemagick libmagickcore-6.q16-6-extra) ;;
+                  libtiff-tools netpbm imagemagick libmagickcore-6.q16-6-extra
+                  xvfb openbox x11-xserver-utils x11-utils xdotool) ;;
   *) echo "usage: $0 [programs|all]" >&2; exit 2 ;;
 esac
 missing=()

@@ -301,28 +301,9 @@ void TdlgAddImages::btncopy2siteClick() {
 bool TdlgAddImages::DropFileTarget1Drop(const QStringList& files) {
     const QString directory = locatedRotationDirectory();
     if (directory.isEmpty() || !dlgEditSite) return false;
-    DroppedFiles dropped;
-    for (const QString& source : files) {
-        const QString target = directory + QFileInfo(source).fileName();
-        if (sameFile(source, target)) {
-            sameAsSourceMessage();
-            dropped.leftOut();
-            break;
-        }
-        QString placedAs;
-        try {
-            const bool goOn = dlgEditSite->addimage(source, target, &placedAs);
-            dropped.tried(placedAs);
-            if (!goOn) {
-                dropped.leftOut();
-                break;
-            }
-        } catch (const std::exception&) {
-            dropped.leftOut();  // this file is left out; the others still come
-        }
-    }
+    const bool whole = addDroppedImages(*dlgEditSite, directory, files);
     FileBox->Update();
-    return dropped.everyFileTaken();
+    return whole;
 }
 
 void TdlgAddImages::ThumbGridMouseUp() {

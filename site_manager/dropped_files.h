@@ -1,23 +1,17 @@
 #pragma once
-// What a drop on an image list took into the rotation. Its source is told "moved" only when every
-// dropped file was taken, so that a source which deletes its files after a move never loses a
-// photo the rotation did not take.
-#include <QSet>
+// Files dropped on a rotation's image list: the site editor's and the add-images dialog's take
+// them the same way.
 #include <QString>
+#include <QStringList>
 
-class DroppedFiles {
-public:
-    // One file tried: placedAs is the name it was put under in the rotation, empty when it was not.
-    void tried(const QString& placedAs) {
-        // A later file put under the same name replaced an earlier one, which was not taken after all.
-        if (placedAs.isEmpty() || placed_.contains(placedAs)) whole_ = false;
-        placed_.insert(placedAs);
-    }
-    // A file, or the rest of the drop, was left out.
-    void leftOut() { whole_ = false; }
-    bool everyFileTaken() const { return whole_; }
+class TdlgEditSite;
 
-private:
-    QSet<QString> placed_;
-    bool whole_ = true;
-};
+// Adds the dropped files, in the order received, to the rotation directory (given with its "/")
+// through the editor's addimage; the first refusal ends the drop. True only when every file was
+// copied as it is: only then may the source be told the files were moved, since a source that
+// deletes its files after a move would lose a photo the rotation did not take, or took only in a
+// converted form.
+bool addDroppedImages(TdlgEditSite& editor, const QString& directory, const QStringList& files);
+
+// The box text when a photo could not be copied into the rotation.
+QString copyErrorText(const QString& fileName);

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/file_ops.h"
+#include "platform/tree_delete.h"
 #include "site_manager/rotation_folders.h"
 #include "site_manager/site_paths.h"
 
@@ -99,13 +100,38 @@ void docopyfile(const QString& source, const QString& destination, bool ask) {
         platform::showWarning("An error was encountered copying the file, " + source + "!");
 }
 
+namespace {
+
+// The paths, no more than a handful of them named.
+QString nameList(const QStringList& paths) {
+    constexpr qsizetype named = 5;
+    if (paths.size() <= named) return paths.join(", ");
+    return paths.first(named).join(", ") + QString(" and %1 more").arg(paths.size() - named);
+}
+
+// What a delete left behind, as the warning names it.
+QString whatStayed(const platform::TreeDeletion& deletion) {
+    QStringList parts;
+    if (deletion.mountsKept.size() == 1)
+        parts << "a folder mounted inside it, " + deletion.mountsKept.first() + ", and everything in it were kept";
+    else if (!deletion.mountsKept.isEmpty())
+        parts << "the folders mounted inside it, " + nameList(deletion.mountsKept) +
+                     ", and everything in them were kept";
+    if (!deletion.failures.isEmpty()) parts << nameList(deletion.failures) + " could not be removed";
+    return parts.join("; ");
+}
+
+}  // namespace
+
 void dodeletedir(const QString& directory) {
     // One folder, named whole: a ";" is part of its name. It is read as every stored path is, so
     // it is the folder the checks before the delete looked at; the root is never deleted.
     const QString folder = fixpath(directory, false);
     if (folder.size() <= 3) return;
-    if (!platform::shellDeleteFiles({folder}))
-        platform::showWarning("Cannot remove directory, it may be not be empty or it may be marked read-only.");
+    const platform::TreeDeletion deletion = platform::deleteTree(folder);
+    if (deletion.found && !deletion.whole())
+        platform::showWarning("The directory, " + folder + ", could not be deleted whole: " + whatStayed(deletion) +
+                              ".");
 }
 
 bool ShellDeleteFiles(QWidget* /*owner*/, const QString& paths, bool /*allowUndo*/, bool /*confirm*/) {

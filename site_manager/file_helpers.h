@@ -39,7 +39,8 @@ CopyOutcome copyReplacing(const QString& source, const QString& destination, boo
 // The same, with the warning box for a failed copy.
 void docopyfile(const QString& source, const QString& destination, bool ask);
 // Deletes the one directory tree named, as storedPathOnDisk reads it; the root or another very
-// short path is never touched.
+// short path is never touched. A folder mounted inside it stays with everything in it; whatever
+// stays is named in a warning box.
 void dodeletedir(const QString& directory);
-// Deletes the ";"-separated paths, directories with all their contents.
+// Deletes the ";"-separated paths, directories with all their contents (as dodeletedir does).
 bool ShellDeleteFiles(QWidget* owner, const QString& paths, bool allowUndo, bool confirm);

@@ -23,6 +23,12 @@ namespace platform {
 class ReplacementBatch;
 }
 
+// How addimage took an image into the rotation.
+struct PlacedImage {
+    QString name;            // the file it went under; empty when it was not taken
+    bool converted = false;  // stored as a JPEG made from it, not copied as it is
+};
+
 // The rotation whose settings the controls hold (from 1); -1 when none has been loaded since the
 // editor was shown.
 extern int CurrentRotationNumber;
@@ -85,9 +91,10 @@ public:
     void Displaycurrentstatus();
 
     // Images.
-    // placedAs, when given, receives the name the image was put under in the rotation (its JPEG
-    // form for a converted one), or stays empty when it was not taken.
-    bool addimage(const QString& source, const QString& destination, QString* placedAs = nullptr);
+    // placed, when given, learns how the image was taken. With a batch the file waits in it until
+    // the caller finishes the batch; without one it is in place when addimage returns.
+    bool addimage(const QString& source, const QString& destination, PlacedImage* placed = nullptr,
+                  platform::ReplacementBatch* batch = nullptr);
     void edtrotationdirectoryChange();
     void FileBoxChange();
     void FileBoxKeyUp(int key);
@@ -133,7 +140,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    platform::ReplacementBatch* copyBatch_ = nullptr;  // the copies of the drop in progress
     bool rotationLocated_ = false;  // a rotation is current, loaded from a directory that could be listed
     QString unlocatedDirectory_;    // while none is current: the directory of the rotation last refused
     std::optional<QStringList> listedSupportFileNames_;  // taken once for each reading of FileBox

@@ -20,13 +20,12 @@
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
-#include <QFile>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
-#include <QRadioButton>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -43,12 +42,6 @@ void sameAsSourceMessage() {
                          "DropSource Demo");
 }
 
-// A copy that could not be made or put in place.
-QString copyErrorText(const QString& fileName) {
-    return "Error encountered copying the file, " + fileName +
-           "!  You may be out of disk space or do not have write access to the directory you are copying to";
-}
-
 // Yes/No/Cancel before a file of the rotation is replaced; std::nullopt for Yes (go on), else the
 // result of addimage (No skips this file, Cancel stops).
 std::optional<bool> askOverwrite(const QString& fileName) {
@@ -62,9 +55,10 @@ std::optional<bool> askOverwrite(const QString& fileName) {
 
 }  // namespace
 
-bool TdlgEditSite::addimage(const QString& source, const QString& destination, QString* placedAs) {
+bool TdlgEditSite::addimage(const QString& source, const QString& destination, PlacedImage* placed,
+                            platform::ReplacementBatch* givenBatch) {
     platform::ReplacementBatch single;
-    platform::ReplacementBatch& batch = copyBatch_ ? *copyBatch_ : single;
+    platform::ReplacementBatch& batch = givenBatch ? *givenBatch : single;
     auto taken = [&](const QString& name) { return platform::fileExists(name) || batch.holds(name); };
     try {
         if (!checksupportedformat(source))
@@ -95,7 +89,7 @@ bool TdlgEditSite::addimage(const QString& source, const QString& destination, Q
             if (jpeg.isEmpty() || !batch.write(jpeg, target)) throw std::runtime_error("conversion failed");
         }
         if (&batch == &single && !single.finish().isEmpty()) throw std::runtime_error("copy not placed");
-        if (placedAs) *placedAs = target;
+        if (placed) *placed = PlacedImage{target, !copyAsIs};
         return true;
     } catch (const std::exception&) {
         return platform::askOkCancel(copyErrorText(source));
@@ -165,33 +159,9 @@ void TdlgEditSite::FileBoxKeyUp(int key) {
 
 bool TdlgEditSite::DropFileTarget1Drop(const QStringList& files) {
     if (refuseUnlocatedRotation()) return false;
-    const QString directory = fixpath(FileBox->Directory(), true);
-    platform::ReplacementBatch batch;
-    copyBatch_ = &batch;
-    DroppedFiles dropped;
-    for (const QString& source : files) {
-        const QString destination = directory + QFileInfo(source).fileName();
-        if (sameFile(destination, source)) {
-            sameAsSourceMessage();
-            dropped.leftOut();
-            break;
-        }
-        QString placedAs;
-        const bool goOn = addimage(source, destination, &placedAs);
-        dropped.tried(placedAs);
-        if (!goOn) {
-            dropped.leftOut();
-            break;
-        }
-    }
-    copyBatch_ = nullptr;
-    const QStringList failed = batch.finish();
-    if (!failed.isEmpty()) {
-        dropped.leftOut();
-        platform::showWarning(copyErrorText(failed.first()));
-    }
+    const bool whole = addDroppedImages(*this, fixpath(FileBox->Directory(), true), files);
     FileBox->Update();
-    return dropped.everyFileTaken();
+    return whole;
 }
 
 // Images are chosen in the add-images dialog, which hands each one to addimage.

@@ -64,9 +64,10 @@ QString storedPathOnDisk(const QString& stored) {
     }
     // The forms a path may have been written in elsewhere, where "\" separates as "/" does: the
     // data directory's "%\", a root written "\", and a relative path, which lies in the data
-    // directory wherever the program stands.
+    // directory wherever the program stands. Only a separator after the "%" makes it the data
+    // directory: "%Gallery" and "%" alone are names of folders in it.
     QString base = dataDirectory(), rest = text;
-    if (text.startsWith('%'))
+    if (text.size() >= 2 && text[0] == '%' && isSeparator(text[1]))
         rest = text.mid(2);
     else if (text.startsWith('\\'))
         base = "/";

@@ -12,8 +12,10 @@ void initDataDirectory();
 
 // The one reading of a stored path (a site, rotation or live directory, a file the settings name,
 // the log's name): the absolute path on disk, without a trailing "/" (but the root "/"), or empty.
-//  - "%\rest" is rest in the data directory; a relative path lies there too, and a path that
-//    begins with "\" in the root. In these forms "\" separates folders as "/" does.
+//  - "%\rest" (or "%/rest") is rest in the data directory; a relative path lies there too, and
+//    a path that begins with "\" in the root. In these forms "\" separates folders as "/" does.
+//    A "%" not followed by a separator begins a relative name: "%Gallery" is the data
+//    directory's folder "%Gallery", "%" alone its folder "%".
 //  - A path that begins with "/" is separated by "/" only: a "\" in it is a character of a name,
 //    except a trailing one, which ends the folder.
 //  - "//" counts as one "/"; "." and ".." are resolved by name, before anything is created.

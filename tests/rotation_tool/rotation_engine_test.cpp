@@ -1,5 +1,6 @@
 #include "platform/file_ops.h"
 #include "rotation_tool/rotation_files.h"
+#include "rotation_tool/written_folders.h"
 #include "tests/rotation_tool/rotation_fixture.h"
 #include "tests/rotation_tool/spindleway_process.h"
 
@@ -421,8 +422,9 @@ TEST_F(RotationToolTest, EveryRegularFileIsPublishedWhateverItsNameAndOwnLeftove
     std::fclose(f);
     EXPECT_EQ(QByteArray(buffer, int(got)), "latin-1 photo");
 
-    for (const char* gone : {".spindleway-Ab3xYz", "thumbs/.spindleway-000000", "old/deeper/.spindleway-q1W2e3"})
+    for (const char* gone : {".spindleway-Ab3xYz", "thumbs/.spindleway-000000"})
         EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + gone)) << gone;
+    EXPECT_EQ(live("Site_1", "old/deeper/.spindleway-q1W2e3"), "left long ago");  // no file goes there
     EXPECT_EQ(live("Site_1", ".spindleway-notes.txt"), "the user's own");
     EXPECT_EQ(live("Site_1", ".spindleway-ab3"), "the user's own too");
     for (const char* unpublished : {".~0123456789ab.html", "thumbs/.~00000000000f.jpg"})
@@ -460,8 +462,11 @@ TEST(RotationFileSteps, ANewTargetIsLinkedInWholeAndOneMadeMeanwhileIsReplacedSa
         const char* appearsMeanwhile;  // written between creating and installing; null: none
         const char* backup;            // expected content of the backup; null: none
     } cases[] = {{"a.jpg", nullptr, nullptr}, {"b.jpg", "someone else's", "someone else's"}};
+    rotation_tool::WrittenFolders folders({root});
+    ASSERT_FALSE(folders.open());
     for (const auto& c : cases) {
         rotation_tool::FileCopy copy{root + "source.jpg", root + c.name};
+        folders.assign(copy);
         rotation_tool::createFile(copy);
         if (c.appearsMeanwhile) write(copy.target, c.appearsMeanwhile);
         rotation_tool::fillFile(copy);
@@ -482,6 +487,7 @@ TEST(RotationFileSteps, ANewTargetIsLinkedInWholeAndOneMadeMeanwhileIsReplacedSa
 
     // A copy dropped before its install leaves nothing, named or not.
     rotation_tool::FileCopy dropped{root + "source.jpg", root + "c.jpg"};
+    folders.assign(dropped);
     rotation_tool::createFile(dropped);
     rotation_tool::fillFile(dropped);
     rotation_tool::discardFile(dropped);

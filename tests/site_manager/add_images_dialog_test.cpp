@@ -331,17 +331,21 @@ TEST_F(AddImagesTest, DroppedFilesAreAddedButAFileOfTheRotationItselfStopsTheDro
 }
 
 // A Shift-drop asks to move the files. On both image lists it is reported to the source as a move
-// only when every file came into the rotation, so that a file manager which deletes its files after
-// a move never loses a photo the rotation did not take.
-TEST_F(AddImagesTest, AShiftDropIsReportedAsAMoveOnlyWhenEveryFileWasTaken) {
+// only when every file came into the rotation as it is, so that a file manager which deletes its
+// files after a move never loses a photo the rotation did not take, or took only as a JPEG of it.
+TEST_F(AddImagesTest, AShiftDropIsReportedAsAMoveOnlyWhenEveryFileWasTakenAsItIs) {
     startWithImages(true);
+    QImage scan(120, 80, QImage::Format_RGB32);
+    scan.fill(Qt::darkMagenta);
+    ASSERT_TRUE(scan.save(sourceDir + "scan.png", "PNG"));
     struct Row {
         const char* Case;
         QStringList Dropped;  // from the source folder
         QList<MessageResult> Answers;
         bool ReadOnlyRotation;
         Qt::DropAction Reported;
-        QStringList Rotation;  // the rotation's files afterwards; same.jpg always the rotation's own
+        QStringList Rotation;  // the rotation's copies afterwards; same.jpg always the rotation's own
+        QString Converted;     // the JPEG made from scan.png, when the rotation holds one
     };
     const Row rows[] = {
         {"declined", {"same.jpg"}, {MessageResult::No}, false, Qt::CopyAction, {"same.jpg"}},
@@ -352,6 +356,14 @@ TEST_F(AddImagesTest, AShiftDropIsReportedAsAMoveOnlyWhenEveryFileWasTaken) {
          Qt::CopyAction,
          {"beach.jpg", "same.jpg"}},
         {"copy fails", {"beach.jpg"}, {MessageResult::OK}, true, Qt::CopyAction, {"same.jpg"}},
+        {"converted", {"scan.png"}, {}, false, Qt::CopyAction, {"same.jpg"}, "scan.jpg"},
+        {"one of them converted",
+         {"beach.jpg", "scan.png"},
+         {},
+         false,
+         Qt::CopyAction,
+         {"beach.jpg", "same.jpg"},
+         "scan.jpg"},
         {"copied", {"beach.jpg", "map.gif"}, {}, false, Qt::MoveAction, {"beach.jpg", "map.gif", "same.jpg"}},
     };
     const auto runRows = [&](const char* list, QWidget* target, MessageScript& script) {
@@ -378,7 +390,14 @@ TEST_F(AddImagesTest, AShiftDropIsReportedAsAMoveOnlyWhenEveryFileWasTaken) {
             QFile::setPermissions(rotationDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             EXPECT_EQ(reported, row.Reported);
             EXPECT_EQ(script.texts().size(), row.Answers.size()) << script.texts().join('\n').toStdString();
-            EXPECT_EQ(contents(rotationDir), expected);
+            QMap<QString, QByteArray> rotation = contents(rotationDir);
+            if (!row.Converted.isEmpty()) {
+                QImage jpeg;
+                EXPECT_TRUE(jpeg.load(rotationDir + row.Converted, "JPEG"));
+                EXPECT_EQ(jpeg.size(), scan.size());
+                rotation.remove(row.Converted);
+            }
+            EXPECT_EQ(rotation, expected);
             for (const QString& name : row.Dropped) EXPECT_TRUE(QFileInfo::exists(sourceDir + name));
         }
     };

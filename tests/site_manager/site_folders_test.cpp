@@ -63,6 +63,44 @@ TEST_F(SiteFoldersTest, SiteOptionsCreatesAMissingFolderAsItsPathNamesIt) {
     }
 }
 
+// A "%" that no separator follows is part of a folder's name in the data directory: Site Options
+// makes that folder, stores it so that it reads back as the same folder, and saving the folder it
+// read back keeps it.
+TEST_F(SiteFoldersTest, SiteOptionsKeepsAFolderWhoseNameBeginsWithPercent) {
+    const struct {
+        const char* typed;
+        const char* folder;  // below the data directory
+        const char* stored;  // as Site Options first stores it; saved again it ends in "/"
+    } cases[] = {
+        {"%Gallery", "%Gallery/", "%\\%Gallery"},
+        {"%", "%/", "%\\%"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        startWithGardenAndPond("Path=%\\garden\\\r\n", "Path=%\\pond\\\r\n");
+        MessageScript script;
+        script.answer(MessageResult::Yes);  // create the folder
+        EXPECT_FALSE(typeSiteFolder(script, c.typed));
+        EXPECT_EQ(script.texts(), QStringList{"The directory, " + QString(c.typed) +
+                                              ", does not exist.  Would you like to create it?"});
+        EXPECT_EQ(treeContents(data.file(c.folder)), QStringList());
+        EXPECT_TRUE(QFileInfo(data.file(c.folder)).isDir());
+        EXPECT_EQ(platform::IniFile(data.file("Site_2.ini")).readString("General", "Path", ""), c.stored);
+        stopProgram();
+
+        startProgram();
+        clickSite("Site_2");
+        EXPECT_EQ(tsiterecord.Path, data.file(c.folder));
+        MessageScript again;
+        EXPECT_FALSE(typeSiteFolder(again, tsiterecord.Path));
+        EXPECT_EQ(again.texts(), QStringList());
+        EXPECT_EQ(platform::IniFile(data.file("Site_2.ini")).readString("General", "Path", ""),
+                  QString(c.stored) + "/");
+        stopProgram();
+        QDir(data.file(c.folder)).removeRecursively();
+    }
+}
+
 // The refused rows change nothing, so all rows share one start; the stored one comes last.
 TEST_F(SiteFoldersTest, SiteOptionsRefusesAFolderAnotherSiteKeepsItsFilesIn) {
     const struct {

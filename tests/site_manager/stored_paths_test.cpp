@@ -60,6 +60,8 @@ TEST_F(StoredPathsTest, EveryReaderFindsTheSameFolder) {
         {"a doubled /", root + "double//x/", root + "double/x"},
         {"\".\" and \"..\"", root + "./dots/x/../y/.", root + "dots/y"},
         {"relative", "web", dataDir + "web"},
+        {"a relative name beginning with %", "%Gallery", dataDir + "%Gallery"},
+        {"a relative name beginning with %20", "%20live\\", dataDir + "%20live"},
     };
     writeFile(dataDir + "built/r1/Index.html", "built page");
     for (const auto& row : rows) {

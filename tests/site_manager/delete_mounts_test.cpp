@@ -1,0 +1,184 @@
+// Delete Site and Delete Rotation stay on the file system of the folder they delete: a folder
+// mounted inside it keeps everything in it, and the user is told. The mounts are made in a mount
+// namespace of their own (this test program run again under unshare), so none outlives a test
+// that dies.
+#include "platform/ini_file.h"
+#include "tests/common/tree_contents.h"
+#include "tests/site_manager/main_window_fixture.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using platform::MessageResult;
+using testing_support::MessageScript;
+using testing_support::treeContents;
+
+namespace {
+
+// Set for the run inside the namespace: the mount namespace of the run that started it.
+constexpr char kOuterNamespace[] = "LUMENFOLD_TEST_OUTER_MOUNT_NAMESPACE";
+
+QByteArray mountNamespace() {
+    char link[64] = {};
+    const ssize_t size = ::readlink("/proc/self/ns/mnt", link, sizeof link - 1);
+    return size > 0 ? QByteArray(link, size) : QByteArray();
+}
+
+// Mounts that are undone, the last first, when the row ends.
+class Mounts {
+public:
+    ~Mounts() {
+        for (auto it = points_.crbegin(); it != points_.crend(); ++it) ::umount2(it->constData(), MNT_DETACH);
+    }
+    bool bind(const QString& source, const QString& point) {
+        return mount(QFile::encodeName(source), point, nullptr, MS_BIND, nullptr);
+    }
+    bool tmpfs(const QString& point) { return mount("lumenfold-test", point, "tmpfs", 0, "size=4m"); }
+
+private:
+    bool mount(const QByteArray& source, const QString& point, const char* type, unsigned long flags,
+               const char* options) {
+        const QByteArray target = QFile::encodeName(point);
+        if (!QDir().mkpath(point) || ::mount(source.constData(), target.constData(), type, flags, options) != 0)
+            return false;
+        points_.push_back(target);
+        return true;
+    }
+    std::vector<QByteArray> points_;
+};
+
+QStringList prefixed(const QString& prefix, const QStringList& tree) {
+    QStringList result;
+    for (const QString& entry : tree) result << prefix + entry;
+    return result;
+}
+
+// Only ever registered in the namespace that the outer test makes for it.
+class DeleteMountsInNamespace : public MainWindowTest {
+    void TestBody() override;
+};
+
+const bool innerTestRegistered = [] {
+    if (qEnvironmentVariableIsSet(kOuterNamespace))
+        ::testing::RegisterTest("DeleteMountsInNamespace", "MountedFoldersKeepEverything", nullptr, nullptr, __FILE__,
+                                __LINE__, []() -> MainWindowTest* { return new DeleteMountsInNamespace; });
+    return true;
+}();
+
+}  // namespace
+
+TEST(DeleteMounts, AFolderMountedInsideADeletedFolderKeepsEverythingInIt) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : environment.keys())
+        if (name.startsWith("GTEST_")) environment.remove(name);  // the outer run's output and shards
+    environment.insert(kOuterNamespace, QString::fromLatin1(mountNamespace()));
+    QProcess inner;
+    inner.setProcessEnvironment(environment);
+    inner.setProcessChannelMode(QProcess::MergedChannels);
+    inner.setWorkingDirectory(QCoreApplication::applicationDirPath());  // another test may have left a removed one
+    // A user namespace as well where the tests do not run as root.
+    const QStringList unshare =
+        ::geteuid() == 0 ? QStringList{"--mount"} : QStringList{"--user", "--map-root-user", "--mount"};
+    inner.start("unshare", unshare + QStringList{QCoreApplication::applicationFilePath(), "--gtest_color=no",
+                                                 "--gtest_filter=DeleteMountsInNamespace.*"});
+    ASSERT_TRUE(inner.waitForStarted());
+    const bool finished = inner.waitForFinished(30000);
+    const QString output = QString::fromUtf8(inner.readAll());
+    ASSERT_TRUE(finished) << output.toStdString();
+    EXPECT_EQ(inner.exitStatus(), QProcess::NormalExit) << output.toStdString();
+    EXPECT_EQ(inner.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+}
+
+void DeleteMountsInNamespace::TestBody() {
+    // Never mount where the mounts would outlive the test.
+    ASSERT_FALSE(mountNamespace().isEmpty());
+    ASSERT_NE(mountNamespace(), qgetenv(kOuterNamespace)) << "not in a mount namespace of its own";
+
+    enum class Source {
+        OtherSite,      // Site_2's folder, on the same file system: only the mount id tells
+        DataDirectory,  // also on the same file system
+        Drive,          // a file system of its own: the device tells
+    };
+    const struct {
+        const char* name;
+        bool rotation;  // Delete Rotation of rotation 2, else Delete Site
+        Source source;
+    } rows[] = {
+        {"another site's folder inside the site folder", false, Source::OtherSite},
+        {"the data directory inside the site folder", false, Source::DataDirectory},
+        {"a drive inside the rotation folder", true, Source::Drive},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        resetProgramGlobals();
+        QTemporaryDir outside;
+        const QString photos = outside.path() + "/Photos/";
+        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Photos\r\nSite_2=Garden\r\n");
+        data.write("Site_1.ini", ("[General]\r\nName=Photos\r\nPath=" + photos + "\r\nRotationCount=2\r\n" +
+                                  "[Rotation_1]\r\nRotation_Path=" + photos + "Rotation_1\\\r\n" +
+                                  "[Rotation_2]\r\nRotation_Path=" + photos + "Rotation_2\\\r\n")
+                                     .toUtf8());
+        data.write("Site_2.ini", "[General]\r\nName=Garden\r\nPath=%\\Garden\\\r\nRotationCount=1\r\n");
+        data.write("Garden/Index.html", "<html>the garden</html>");
+        data.write("Garden/Rotation_1/rose.txt", "a rose\r\n");
+        const QString deleted = row.rotation ? photos + "Rotation_2" : outside.path() + "/Photos";
+        for (const char* file : {"/Index.html", "/.hidden", "/shelf/old.txt", "/thumbs/page.html"})
+            testing_support::writeFile(deleted + file, QByteArray("from ") + file);
+        QDir().mkpath(photos + "Rotation_1");
+
+        Mounts mounts;
+        QString source = data.path() + "Garden";
+        if (row.source == Source::DataDirectory) source = data.path();
+        if (row.source == Source::Drive) {
+            source = outside.path() + "/drive";
+            ASSERT_TRUE(mounts.tmpfs(source));
+            testing_support::writeFile(source + "/holiday/beach.txt", "sand\r\n");
+            testing_support::writeFile(source + "/list.txt", "one\ntwo\n");
+        }
+        const QString point = deleted + "/shelf/mounted";
+        ASSERT_TRUE(mounts.bind(source, point));
+        // The delete itself takes the deleted site's entry and file out of the data directory.
+        const auto comparable = [&](QStringList tree) {
+            if (row.source == Source::DataDirectory)
+                tree.removeIf(
+                    [](const QString& e) { return e.startsWith("sites.ini:") || e.startsWith("Site_1.ini:"); });
+            return tree;
+        };
+        const QStringList sourceBefore = comparable(treeContents(source));
+
+        startProgram();
+        clickSite("Site_1");
+        MessageScript script;
+        if (row.rotation) {
+            inEditor(script, [&](TdlgEditSite& editor) {
+                editor.lbxrotations->setCurrentRow(1);
+                editor.lbxrotationsClick();
+                script.answer(MessageResult::Yes).answer(MessageResult::OK);
+                editor.btndeleterotationClick();
+            });
+        } else {
+            script.answer(MessageResult::Yes).answer(MessageResult::OK);
+            main->btndeletesiteClick();
+        }
+
+        EXPECT_EQ(comparable(treeContents(source)), sourceBefore);
+        EXPECT_EQ(treeContents(deleted),
+                  QStringList({"shelf/", "shelf/mounted/"}) + prefixed("shelf/mounted/", treeContents(source)));
+        EXPECT_EQ(script.texts().size(), 2) << script.texts().join("\n").toStdString();
+        EXPECT_EQ(script.texts().value(1), "The directory, " + deleted +
+                                               ", could not be deleted whole: a folder mounted inside it, " + point +
+                                               ", and everything in it were kept.");
+        // What the delete lets go of goes as when it fails: the site's entry, or the rotation.
+        if (row.rotation)
+            EXPECT_EQ(platform::IniFile(data.file("Site_1.ini")).readString("General", "RotationCount", ""), "1");
+        else
+            EXPECT_EQ(platform::IniFile(data.file("sites.ini")).readString("Sites", "Site_1", "gone"), "gone");
+        stopProgram();
+    }
+}
