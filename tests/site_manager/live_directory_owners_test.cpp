@@ -11,8 +11,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <functional>
-#include <sched.h>
-#include <sys/mount.h>
 
 using platform::MessageResult;
 using testing_support::MessageScript;
@@ -275,64 +273,4 @@ TEST(ShippedFolders, AreTheFoldersOfTheProgramsData) {
     shipped.sort();
     named.sort();
     EXPECT_EQ(named, shipped);
-}
-
-namespace {
-
-// A folder shown at a second place, as a bind mount shows it, for the test's thread alone: the
-// mount lives in a mount namespace of its own, which ends with the test program at the latest.
-class BindMount {
-public:
-    BindMount(const QString& folder, const QString& at) : at_(QFile::encodeName(at)) {
-        QDir().mkpath(at);
-        mounted_ = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                   ::mount(QFile::encodeName(folder).constData(), at_.constData(), nullptr, MS_BIND, nullptr) == 0;
-    }
-    ~BindMount() {
-        if (mounted_) ::umount2(at_.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    QByteArray at_;
-    bool mounted_ = false;
-};
-
-}  // namespace
-
-// Whether a folder holds another site's is asked of what it is on disk: a folder that shows, by a
-// bind mount, the folder in which another site keeps its files is kept by Delete Site.
-TEST_F(LiveDirectoryOwnersTest, DeleteSiteKeepsAFolderThatHoldsAnotherSitesThroughAMount) {
-    const struct {
-        const char* what;
-        const char* general;  // Delta's folders, in "shared/" below the data directory
-        const char* reason;
-    } rows[] = {
-        {"another site's folder", "Path=%\\shared\\delta\\\r\n", "is used by the site, Delta, as its site directory"},
-        {"another site's live directory", "Path=%\\delta\\\r\nLivePath=%\\shared\\www\\\r\n",
-         "is used by the site, Delta, as its live directory"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        QDir(data.file("shared")).removeRecursively();
-        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
-        data.write("sites.ini", "[Sites]\r\nSite_1=Gamma\r\nSite_2=Delta\r\n");
-        data.write("Site_1.ini", "[General]\r\nName=Gamma\r\nPath=" + data.file("view/").toUtf8() + "\r\n");
-        data.write("Site_2.ini", QByteArray("[General]\r\nName=Delta\r\n") + row.general);
-        data.write("shared/delta/photo.jpg", "delta photo");
-        data.write("shared/www/Index.html", "delta live page");
-        const QStringList before = treeContents(data.file("shared"));
-        const BindMount view(data.file("shared"), data.file("view"));
-        ASSERT_TRUE(view.mounted()) << "a bind mount needs the rights to make one";
-        startProgram();
-        clickSite("Site_1");
-        MessageScript script;
-        script.answer(MessageResult::Yes).answer(MessageResult::OK);
-        QTest::mouseClick(main->btndeletesite, Qt::LeftButton);
-        stopProgram();
-        EXPECT_EQ(script.texts().value(1), "The directory, " + data.file("view/") + ", " + row.reason +
-                                               ", so it cannot be deleted.  The site, Gamma, has been kept.");
-        EXPECT_EQ(treeContents(data.file("shared")), before);
-        EXPECT_TRUE(data.read("sites.ini").contains("Site_1=Gamma"));
-    }
 }
