@@ -3,6 +3,7 @@
 #include "platform/help.h"
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/folder_owners.h"
 #include "site_manager/rotation_folders.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
@@ -37,6 +38,8 @@ QStringList ownFileNames() {
 
 QString ownFileReplacedByLog(const QString& logFileName) {
     if (logFileName.trimmed().isEmpty() || DataDirectory.isEmpty()) return QString();
+    if (const auto shipped = FolderOwners::read().shippedFolderHolding(logFileName))
+        return "a file of " + describeOwner(*shipped);
     const QFileInfo log(storedPathOnDisk(logFileName));
     const QString name = log.fileName();
     const auto dataDirectory = identityOf(QFile::encodeName(DataDirectory));

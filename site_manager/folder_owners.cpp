@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -52,6 +53,8 @@ QString describeOwner(const OwnedFolder& owned) {
     switch (owned.role) {
     case FolderRole::DataDirectory:
         return "the data directory of Lumenfold Pro";
+    case FolderRole::ShippedFolder:
+        return "the " + QDir(owned.folder).dirName() + " folder of Lumenfold Pro";
     case FolderRole::SiteFolder:
         return site;
     case FolderRole::LiveDirectory:
@@ -63,34 +66,47 @@ QString describeOwner(const OwnedFolder& owned) {
     return "rotation " + QString::number(owned.rotation) + " of " + site;
 }
 
-bool FolderOwners::Resolved::is(const Resolved& other) const {
-    if (path.isEmpty() || other.path.isEmpty()) return false;
-    if (identity && other.identity) return identity == other.identity;
-    return path == other.path;
+std::optional<qsizetype> FolderOwners::levelsBelow(const Resolved& inner, const Resolved& outer) {
+    if (inner.chain.isEmpty() || outer.chain.isEmpty()) return std::nullopt;
+    if (outer.missing.isEmpty()) {
+        const qsizetype at = inner.chain.indexOf(outer.chain.first());
+        if (at < 0) return std::nullopt;
+        return at + inner.missing.size();
+    }
+    // Only what is still to be made there lies in a folder that does not exist yet.
+    if (inner.chain.first() != outer.chain.first() || inner.missing.size() < outer.missing.size()) return std::nullopt;
+    for (qsizetype i = 0; i < outer.missing.size(); ++i)
+        if (inner.missing[i] != outer.missing[i]) return std::nullopt;
+    return inner.missing.size() - outer.missing.size();
 }
 
-bool FolderOwners::Resolved::holds(const Resolved& other) const {
-    return is(other) || (!path.isEmpty() && other.path.startsWith(path));
-}
+bool FolderOwners::Resolved::is(const Resolved& other) const { return levelsBelow(*this, other) == 0; }
 
-FolderOwners::Resolved FolderOwners::resolve(const QString& folder) {
-    const QString onDisk = storedPathOnDisk(folder);
+bool FolderOwners::Resolved::holds(const Resolved& other) const { return levelsBelow(other, *this).has_value(); }
+
+FolderOwners::Resolved FolderOwners::resolve(const QString& path) {
+    const QString onDisk = storedPathOnDisk(path);
     if (onDisk.isEmpty()) return {};
     Resolved resolved;
-    const QByteArray path = QFile::encodeName(onDisk);
-    if (const std::optional<FileIdentity> id = identityOf(path))
-        resolved.identity = {quint64(id->device), quint64(id->inode)};
-    // The nearest part that exists, with its links resolved, then the rest as it is written.
-    QByteArray existing = path, rest;
+    // The nearest part that exists, with its links resolved; the names below it as written.
+    QByteArray existing = QFile::encodeName(onDisk);
     QByteArray real = realPathOf(existing);
     while (real.isEmpty() && existing.size() > 1) {
         const qsizetype slash = existing.lastIndexOf('/');
-        rest.prepend(existing.mid(slash));
+        resolved.missing.prepend(existing.mid(slash + 1));
         existing.truncate(qMax<qsizetype>(slash, 1));
         real = realPathOf(existing);
     }
-    if (real == "/") real.clear();
-    resolved.path = real + rest + "/";
+    // Each folder from there up to the root as the disk knows it: a mount point is the root of
+    // what is mounted there, and a bind mount is the folder it shows.
+    for (QByteArray folder = real; !folder.isEmpty();) {
+        const std::optional<FileIdentity> id = identityOf(folder);
+        if (!id) break;
+        resolved.chain << *id;
+        if (folder == "/") break;
+        folder.truncate(qMax<qsizetype>(folder.lastIndexOf('/'), 1));
+    }
+    if (resolved.chain.isEmpty()) return {};
     return resolved;
 }
 
@@ -104,6 +120,8 @@ void FolderOwners::add(FolderRole role, const QString& siteKey, const QString& s
 FolderOwners FolderOwners::read() {
     FolderOwners owners;
     owners.add(FolderRole::DataDirectory, QString(), QString(), 0, DataDirectory);
+    for (const QString& name : ShippedFolderNames)
+        owners.add(FolderRole::ShippedFolder, QString(), QString(), 0, DataDirectory + name);
     std::vector<std::pair<QString, QString>> sites;
     try {
         sites = platform::IniFile(sitesFileName()).readSectionPairs("Sites");
@@ -135,26 +153,44 @@ QList<OwnedFolder> FolderOwners::ownersOf(const QString& folder) const {
     return owners;
 }
 
-template <class Wanted>
-std::optional<OwnedFolder> FolderOwners::firstOtherOwner(const QString& siteKey, Wanted wanted) const {
+bool FolderOwners::ownedBy(const Entry& entry, const QString& siteKey) {
+    return !entry.owned.siteKey.isEmpty() && entry.owned.siteKey.compare(siteKey, Qt::CaseInsensitive) == 0;
+}
+
+std::optional<qsizetype> FolderOwners::levelsInsideOwner(const Entry& entry, const Resolved& folder) {
+    const std::optional<qsizetype> levels = levelsBelow(folder, entry.resolved);
+    // The shipped folders in it are owners of their own.
+    if (entry.owned.role == FolderRole::DataDirectory && levels.value_or(0) > 0) return std::nullopt;
+    return levels;
+}
+
+template <class Levels>
+std::optional<OwnedFolder> FolderOwners::nearestOtherOwner(const QString& siteKey, Levels levels) const {
+    const Entry* nearest = nullptr;
+    qsizetype fewest = 0;
     for (const Entry& entry : entries_) {
-        const bool own =
-            !entry.owned.siteKey.isEmpty() && entry.owned.siteKey.compare(siteKey, Qt::CaseInsensitive) == 0;
-        if (!own && wanted(entry)) return entry.owned;
+        if (ownedBy(entry, siteKey)) continue;
+        const std::optional<qsizetype> found = levels(entry);
+        if (found && (!nearest || *found < fewest)) {
+            nearest = &entry;
+            fewest = *found;
+        }
     }
-    return std::nullopt;
+    if (!nearest) return std::nullopt;
+    return nearest->owned;
 }
 
 QString FolderOwners::whyFolderMustStay(const QString& folder, const QString& siteKey, qint64 rotation) const {
     const Resolved target = resolve(folder);
-    if (!target.identity) return QString();  // nothing there to delete
-    if (target.path == "/") return "is the root of the file system";
+    if (!target.exists()) return QString();  // nothing there to delete
+    if (target.isRoot()) return "is the root of the file system";
     if (target.holds(resolve(QDir::homePath()))) return "is or holds your home directory";
     for (const Entry& entry : entries_) {
         const OwnedFolder& owned = entry.owned;
         if (owned.role == FolderRole::RotationThumbs || !target.holds(entry.resolved)) continue;
-        if (owned.role == FolderRole::DataDirectory) return "is or holds the data directory of Lumenfold Pro";
-        if (owned.siteKey.compare(siteKey, Qt::CaseInsensitive) != 0)
+        if (owned.role == FolderRole::DataDirectory || owned.role == FolderRole::ShippedFolder)
+            return "is or holds " + describeOwner(owned);
+        if (!ownedBy(entry, siteKey))
             return "is used by the site, " + owned.siteName + ", as its " + roleName(owned.role);
         // The site's own folders go along with the site, but a rotation takes only its own.
         if (rotation <= 0 || (owned.role == FolderRole::RotationFolder && owned.rotation == rotation)) continue;
@@ -167,20 +203,39 @@ QString FolderOwners::whyFolderMustStay(const QString& folder, const QString& si
 
 std::optional<OwnedFolder> FolderOwners::otherOwnerOfSiteFiles(const QString& folder, const QString& siteKey) const {
     const Resolved wanted = resolve(folder);
-    return firstOtherOwner(siteKey, [&wanted](const Entry& entry) {
-        // Every build of that rotation sweeps its thumbs folder, and whatever lies below it.
-        if (entry.owned.role == FolderRole::RotationThumbs) return entry.resolved.holds(wanted);
-        return entry.resolved.is(wanted);
-    });
+    return nearestOtherOwner(siteKey, [&wanted](const Entry& entry) { return levelsInsideOwner(entry, wanted); });
 }
 
 std::optional<OwnedFolder> FolderOwners::otherOwnerWrittenInto(const QList<QByteArray>& writtenFolders,
                                                                const QString& siteKey) const {
     QList<Resolved> written;
     for (const QByteArray& folder : writtenFolders) written << resolve(QFile::decodeName(folder));
-    return firstOtherOwner(siteKey, [&written](const Entry& entry) {
-        if (entry.owned.role == FolderRole::LiveDirectory) return false;
-        return std::any_of(written.cbegin(), written.cend(),
-                           [&entry](const Resolved& folder) { return entry.resolved.is(folder); });
+    return nearestOtherOwner(siteKey, [&written](const Entry& entry) {
+        std::optional<qsizetype> fewest;
+        if (entry.owned.role == FolderRole::LiveDirectory) return fewest;
+        for (const Resolved& folder : written) {
+            const std::optional<qsizetype> levels = levelsInsideOwner(entry, folder);
+            if (levels && (!fewest || *levels < *fewest)) fewest = levels;
+        }
+        return fewest;
     });
+}
+
+std::optional<OwnedFolder> FolderOwners::ownLiveDirectoryMetBy(const QString& folder, const QString& siteKey) const {
+    const Resolved wanted = resolve(folder);
+    const bool siteFolder = std::any_of(entries_.cbegin(), entries_.cend(), [&](const Entry& entry) {
+        return ownedBy(entry, siteKey) && entry.owned.role == FolderRole::SiteFolder && entry.resolved.is(wanted);
+    });
+    for (const Entry& entry : entries_) {
+        if (!ownedBy(entry, siteKey) || entry.owned.role != FolderRole::LiveDirectory) continue;
+        if (entry.resolved.holds(wanted) || (!siteFolder && wanted.holds(entry.resolved))) return entry.owned;
+    }
+    return std::nullopt;
+}
+
+std::optional<OwnedFolder> FolderOwners::shippedFolderHolding(const QString& path) const {
+    const Resolved wanted = resolve(path);
+    for (const Entry& entry : entries_)
+        if (entry.owned.role == FolderRole::ShippedFolder && entry.resolved.holds(wanted)) return entry.owned;
+    return std::nullopt;
 }

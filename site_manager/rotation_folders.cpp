@@ -145,8 +145,3 @@ QList<QByteArray> foldersWrittenUnderLiveDirectory(const QByteArray& live,
             if (!written.contains(live + folder)) written << live + folder;
     return written;
 }
-
-std::optional<RotationFolderMatch> rotationFolderUnderLiveDirectory(const QByteArray& live,
-                                                                    const QList<SiteRotationDirectory>& rotations) {
-    return rotationFolderWrittenInto(live, foldersWrittenUnderLiveDirectory(live, rotations), rotations);
-}

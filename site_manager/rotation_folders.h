@@ -59,9 +59,3 @@ std::optional<RotationFolderMatch> rotationFolderWrittenInto(const QByteArray& l
 // live directory itself, and its "thumbs" and the other sub-folders the rotations publish from.
 QList<QByteArray> foldersWrittenUnderLiveDirectory(const QByteArray& live,
                                                    const QList<SiteRotationDirectory>& rotations);
-
-// The first folder a rotation publishes from that copying any of the rotations into the live
-// directory would write into: the live directory itself, or its "thumbs" or another of the
-// sub-folders a rotation publishes from.
-std::optional<RotationFolderMatch> rotationFolderUnderLiveDirectory(const QByteArray& live,
-                                                                    const QList<SiteRotationDirectory>& rotations);

@@ -113,16 +113,20 @@ void TdlgEditSite::btnNewRotationClick() {
     // The controls inherit into the new rotation only from a rotation of this site; a new site
     // (no rotations yet) takes them as they are.
     if (lbxrotations->count() > 0 && refuseUnlocatedRotation()) return;
+    const QString directory = ApplicationOptions.UseRotations ? fixpath(tsiterecord.Path, true) + "Rotation_" +
+                                                                    QString::number(lbxrotations->count() + 1)
+                                                              : fixpath(tsiterecord.Path, true);
+    // Neither another owner's files nor what the site has live: a build there would overwrite
+    // them. Refused before anything is written.
+    const FolderOwners owners = FolderOwners::read();
+    std::optional<OwnedFolder> owner = owners.otherOwnerOfSiteFiles(directory, tsiterecord.key);
+    if (!owner) owner = owners.ownLiveDirectoryMetBy(directory, tsiterecord.key);
+    if (owner) {
+        platform::showInformation("Creating the new rotation in " + directory + " would overwrite the files of " +
+                                  describeOwner(*owner) + " in " + owner->folder + "!  No rotation has been created.");
+        return;
+    }
     if (CurrentRotationNumber == -1 || SaveRotation(CurrentRotationNumber, true)) {
-        const QString directory = ApplicationOptions.UseRotations ? fixpath(tsiterecord.Path, true) + "Rotation_" +
-                                                                        QString::number(lbxrotations->count() + 1)
-                                                                  : fixpath(tsiterecord.Path, true);
-        if (const auto owner = FolderOwners::read().otherOwnerOfSiteFiles(directory, tsiterecord.key)) {
-            platform::showInformation("Creating the new rotation in " + directory + " would overwrite the files of " +
-                                      describeOwner(*owner) + " in " + owner->folder +
-                                      "!  No rotation has been created.");
-            return;
-        }
         if (!platform::directoryExists(directory) && !createnewdirectory(directory)) {
             platform::showInformation("Error encountered creating a new rotation directory!");
             return;

@@ -232,7 +232,9 @@ TEST_F(RotationToolTest, TheLogIsNeverSavedOverTheProgramsOwnFiles) {
     data.write("options.ini", "[Options]\r\nLogging=True\r\n");
     addSite("Site_1", "Garden", 1, 1);
     QFile::link(data.file("sites.ini"), data.file("sites-link.txt"));
+    data.write("Styles/Sample_With_Index.htm", "shipped template");
     const QStringList before = treeContents(data.path());
+    const QString styles = "a file of the Styles folder of Lumenfold Pro";
     const struct {
         QString typed;
         QString replaced;  // empty: the name is free for a log
@@ -242,6 +244,8 @@ TEST_F(RotationToolTest, TheLogIsNeverSavedOverTheProgramsOwnFiles) {
         {data.file("Site_1.ini"), "Site_1.ini"},     // a site file
         {data.file("Site_9.ini"), "Site_9.ini"},     // a site file to come
         {data.file("Spindleway"), "Spindleway"},     // a program
+        {"Styles\\Sample_With_Index.htm", styles},   // a shipped template
+        {"Styles\\log.txt", styles},                 // a new file among them
         {data.file("Site_1.ini.txt"), ""},           // free, and last: it closes the options
     };
     startTool();

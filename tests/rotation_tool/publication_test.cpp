@@ -159,27 +159,40 @@ TEST(SpindlewayPublication, AMissingLiveDirectoryIsCreatedAsItsPathNamesIt) {
 // An unattended run whose stored log name is one of the programs' own files rotates, but never
 // writes the log there: it says so on its error output and fails.
 TEST(SpindlewayPublication, ALogNamedLikeTheProgramsOwnFilesIsNotWritten) {
-    for (const char* ownFile :
-         {"sites.ini", "Site_1.ini", "options.ini", "Spindleway", "Lumefold.html", "Lumefold_context42.html"}) {
-        SCOPED_TRACE(ownFile);
+    const struct {
+        const char* stored;    // the log's name; below the data directory unless it is relative
+        const char* replaced;  // as the refusal names it
+    } rows[] = {
+        {"sites.ini", "sites.ini"},
+        {"Site_1.ini", "Site_1.ini"},
+        {"options.ini", "options.ini"},
+        {"Spindleway", "Spindleway"},
+        {"Lumefold.html", "Lumefold.html"},
+        {"Lumefold_context42.html", "Lumefold_context42.html"},
+        {"Styles\\Sample_With_Index.htm", "a file of the Styles folder of Lumenfold Pro"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored);
         SpindlewayData data;
         addTwoRotations(data, "<img src=\"img/logo.gif\">");
         writeFile(data.path() + "Lumefold.html", "help");
         writeFile(data.path() + "Lumefold_context42.html", "help on the rotation tool");
-        const QString log = data.path() + ownFile;
+        writeFile(data.path() + "Styles/Sample_With_Index.htm", "shipped template");
+        const QString log = QString(row.stored).contains('\\') ? QString(row.stored) : data.path() + row.stored;
         writeFile(data.path() + "options.ini",
                   "[Options]\r\nLogging=True\r\nLogOnlyErrors=False\r\nLogFileName=" + log.toUtf8() + "\r\n");
         const auto kept = [&] {
             return readFile(data.path() + "sites.ini") + readFile(data.path() + "options.ini") +
                    readFile(data.programPath()) + readFile(data.path() + "Lumefold.html") +
-                   readFile(data.path() + "Lumefold_context42.html");
+                   readFile(data.path() + "Lumefold_context42.html") +
+                   readFile(data.path() + "Styles/Sample_With_Index.htm");
         };
         const QByteArray before = kept();
 
         const RunResult run = rotate(data);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.err.contains(" - The log was not saved to " + log.toUtf8() + ", which would replace " +
-                                     ownFile + " in the data directory\n"))
+                                     row.replaced + " in the data directory\n"))
             << run.err.toStdString();
         EXPECT_EQ(kept(), before);
         EXPECT_EQ(data.storedPosition(), "2");  // the site file is the rotation's own, position and all

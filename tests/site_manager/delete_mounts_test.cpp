@@ -1,5 +1,6 @@
 // Delete Site and Delete Rotation stay on the file system of the folder they delete: a folder
-// mounted inside it keeps everything in it, and the user is told. The mounts are made in a mount
+// mounted inside it keeps everything in it, and the user is told. A folder that is a mount of one
+// holding another site's folders is not deleted at all. The mounts are made in a mount
 // namespace of their own (this test program run again under unshare), so none outlives a test
 // that dies.
 #include "platform/ini_file.h"
@@ -57,21 +58,26 @@ QStringList prefixed(const QString& prefix, const QStringList& tree) {
     return result;
 }
 
-// Only ever registered in the namespace that the outer test makes for it.
+// Only ever registered in the namespace that the outer tests make for them.
 class DeleteMountsInNamespace : public MainWindowTest {
+    void TestBody() override;
+};
+class MountedOwnersInNamespace : public MainWindowTest {
     void TestBody() override;
 };
 
 const bool innerTestRegistered = [] {
-    if (qEnvironmentVariableIsSet(kOuterNamespace))
+    if (qEnvironmentVariableIsSet(kOuterNamespace)) {
         ::testing::RegisterTest("DeleteMountsInNamespace", "MountedFoldersKeepEverything", nullptr, nullptr, __FILE__,
                                 __LINE__, []() -> MainWindowTest* { return new DeleteMountsInNamespace; });
+        ::testing::RegisterTest("DeleteMountsInNamespace", "FoldersShowingAnotherSitesAreKept", nullptr, nullptr,
+                                __FILE__, __LINE__, []() -> MainWindowTest* { return new MountedOwnersInNamespace; });
+    }
     return true;
 }();
 
-}  // namespace
-
-TEST(DeleteMounts, AFolderMountedInsideADeletedFolderKeepsEverythingInIt) {
+// Runs one inner test: this test program again, in a mount namespace of its own.
+void runInOwnMountNamespace(const QString& innerTest) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& name : environment.keys())
         if (name.startsWith("GTEST_")) environment.remove(name);  // the outer run's output and shards
@@ -84,7 +90,7 @@ TEST(DeleteMounts, AFolderMountedInsideADeletedFolderKeepsEverythingInIt) {
     const QStringList unshare =
         ::geteuid() == 0 ? QStringList{"--mount"} : QStringList{"--user", "--map-root-user", "--mount"};
     inner.start("unshare", unshare + QStringList{QCoreApplication::applicationFilePath(), "--gtest_color=no",
-                                                 "--gtest_filter=DeleteMountsInNamespace.*"});
+                                                 "--gtest_filter=DeleteMountsInNamespace." + innerTest});
     ASSERT_TRUE(inner.waitForStarted());
     const bool finished = inner.waitForFinished(30000);
     const QString output = QString::fromUtf8(inner.readAll());
@@ -92,6 +98,17 @@ TEST(DeleteMounts, AFolderMountedInsideADeletedFolderKeepsEverythingInIt) {
     EXPECT_EQ(inner.exitStatus(), QProcess::NormalExit) << output.toStdString();
     EXPECT_EQ(inner.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+}
+
+}  // namespace
+
+TEST(DeleteMounts, AFolderMountedInsideADeletedFolderKeepsEverythingInIt) {
+    runInOwnMountNamespace("MountedFoldersKeepEverything");
+}
+
+// Whether a folder holds another site's is asked of what it is on disk, not of its path.
+TEST(DeleteMounts, AFolderThatShowsAnotherSitesFoldersIsKept) {
+    runInOwnMountNamespace("FoldersShowingAnotherSitesAreKept");
 }
 
 void DeleteMountsInNamespace::TestBody() {
@@ -180,5 +197,44 @@ void DeleteMountsInNamespace::TestBody() {
         else
             EXPECT_EQ(platform::IniFile(data.file("sites.ini")).readString("Sites", "Site_1", "gone"), "gone");
         stopProgram();
+    }
+}
+
+// A folder that shows, by a bind mount, the folder in which another site keeps its files is kept
+// by Delete Site, with everything in it.
+void MountedOwnersInNamespace::TestBody() {
+    ASSERT_NE(mountNamespace(), qgetenv(kOuterNamespace)) << "not in a mount namespace of its own";
+    const struct {
+        const char* what;
+        const char* general;  // Delta's folders, in "shared/" below the data directory
+        const char* reason;
+    } rows[] = {
+        {"another site's folder", "Path=%\\shared\\delta\\\r\n", "is used by the site, Delta, as its site directory"},
+        {"another site's live directory", "Path=%\\delta\\\r\nLivePath=%\\shared\\www\\\r\n",
+         "is used by the site, Delta, as its live directory"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        resetProgramGlobals();
+        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Gamma\r\nSite_2=Delta\r\n");
+        data.write("Site_1.ini", "[General]\r\nName=Gamma\r\nPath=" + data.file("view/").toUtf8() + "\r\n");
+        data.write("Site_2.ini", QByteArray("[General]\r\nName=Delta\r\n") + row.general);
+        data.write("shared/delta/photo.jpg", "delta photo");
+        data.write("shared/www/Index.html", "delta live page");
+        const QStringList before = treeContents(data.file("shared"));
+        Mounts mounts;
+        ASSERT_TRUE(mounts.bind(data.file("shared"), data.file("view")));
+
+        startProgram();
+        clickSite("Site_1");
+        MessageScript script;
+        script.answer(MessageResult::Yes).answer(MessageResult::OK);
+        main->btndeletesiteClick();
+        stopProgram();
+        EXPECT_EQ(script.texts().value(1), "The directory, " + data.file("view/") + ", " + row.reason +
+                                               ", so it cannot be deleted.  The site, Gamma, has been kept.");
+        EXPECT_EQ(treeContents(data.file("shared")), before);
+        EXPECT_EQ(platform::IniFile(data.file("sites.ini")).readString("Sites", "Site_1", "gone"), "Gamma");
     }
 }

@@ -1,6 +1,9 @@
-// A live directory never lies on another site's folders or on the data directory: Site Options
-// refuses it at OK, and the rotation tool refuses to copy into it, touching nothing.
+// A live directory never lies on another site's folders, nor inside them, nor on the data
+// directory or inside a folder the programs ship: Site Options refuses it at OK, and the rotation
+// tool refuses to copy into it, touching nothing. The same holds for a site's own folders, and for
+// a new rotation over what the site has live.
 #include "platform/ini_file.h"
+#include "site_manager/folder_owners.h"
 #include "site_manager/site_options_dialog.h"
 #include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
@@ -33,6 +36,34 @@ protected:
             data.write(rotation + site[0] + ".jpg", QByteArray(site) + " photo");
             data.write(rotation + "thumbs/" + site[0] + "_thb.jpg", QByteArray(site) + " thumbnail");
         }
+        // Alpha's page shows a picture of a folder of its rotation, and Alpha keeps its camera
+        // files in its site folder. Beta's rotation holds files of the same names as those.
+        data.write("alpha/Rotation_1/Index.html", "alpha page <img src=\"images/bg.jpg\">");
+        data.write("alpha/Rotation_1/images/bg.jpg", "alpha background");
+        data.write("alpha/originals/a.jpg", "alpha camera file");
+        data.write("beta/Rotation_1/bg.jpg", "beta background");
+        data.write("beta/Rotation_1/gallery.css", "beta stylesheet");
+        // The shipped templates, one of them changed by the user.
+        data.write("Styles/gallery.css", "the user's stylesheet");
+        data.write("Styles/Sample_With_Index.htm", "shipped template");
+    }
+
+    // Opens Site Options of the site, fills it in and presses OK, which must close it. The boxes
+    // shown.
+    QStringList acceptedInSiteOptions(const QString& key, const std::function<void(TdlgSIteOptions&)>& fill) {
+        startProgram();
+        clickSite(key);
+        MessageScript script;
+        script.onDialog([&](QDialog& d) {
+            auto& options = dynamic_cast<TdlgSIteOptions&>(d);
+            fill(options);
+            QTest::mouseClick(options.BitBtn1, Qt::LeftButton);
+            EXPECT_EQ(d.result(), int(platform::mrOk));
+            return d.result();
+        });
+        main->btnsiteoptionsClick();
+        stopProgram();
+        return script.texts();
     }
 
     // Opens Site Options of the site, fills it in and presses OK, which must leave it open; then
@@ -57,7 +88,7 @@ protected:
 
     // The programs' files and Alpha's, as they are.
     QStringList othersFiles() const {
-        QStringList files = treeContents(data.path() + "alpha");
+        QStringList files = treeContents(data.path() + "alpha") + treeContents(data.path() + "Styles");
         for (const char* name : {"sites.ini", "options.ini", "Site_1.ini", "Index.html", "b.jpg", "thumbs"})
             files << name +
                          (QFileInfo::exists(data.file(name)) ? ": " + readFile(data.file(name)) : QString(" absent"));
@@ -68,21 +99,32 @@ protected:
 TEST_F(LiveDirectoryOwnersTest, ALiveDirectoryOnAnotherSitesFoldersOrTheDataDirectoryIsRefused) {
     const struct {
         const char* what;
-        const char* live;  // below the data directory
-        const char* link;  // made there, leading to Alpha's rotation; empty: none
+        const char* live;    // below the data directory
+        const char* typed;   // as the user types it; empty: the full path
+        const char* linkTo;  // live is a link to this folder below the data directory; empty: none
         const char* owner;
     } rows[] = {
-        {"another site's folder", "alpha/", "", "the site, Alpha, in %1alpha/"},
-        {"another site's rotation", "alpha/Rotation_1/", "", "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/"},
-        {"another site's rotation through a link", "golive/", "golive",
+        {"another site's folder", "alpha/", "", "", "the site, Alpha, in %1alpha/"},
+        {"another site's rotation", "alpha/Rotation_1/", "", "",
          "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/"},
-        {"the data directory", "", "", "the data directory of Lumenfold Pro in %1"},
+        {"another site's rotation through a link", "golive/", "", "alpha/Rotation_1",
+         "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/"},
+        {"the data directory", "", "", "", "the data directory of Lumenfold Pro in %1"},
+        {"a folder another site's page uses", "alpha/Rotation_1/images/", "", "",
+         "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/"},
+        {"inside another site's thumbs", "alpha/Rotation_1/thumbs/x/", "", "",
+         "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/thumbs/"},
+        {"inside another site's folder", "alpha/originals/", "", "", "the site, Alpha, in %1alpha/"},
+        {"a folder another site's page uses, through a link", "golive/", "", "alpha/Rotation_1/images",
+         "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/"},
+        {"a shipped folder", "Styles/", "%\\Styles\\", "", "the Styles folder of Lumenfold Pro in %1Styles/"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        const QString live = data.file(row.live);
+        const QString live = *row.typed ? QString(row.typed) : data.file(row.live);
         const QString owner = QString(row.owner).arg(data.path());
-        if (*row.link) QFile::link(data.file("alpha/Rotation_1"), data.file(row.link));
+        const QString link = data.file(row.live).chopped(1);
+        if (*row.linkTo) ASSERT_TRUE(QFile::link(data.file(row.linkTo), link));
 
         // Site Options keeps the dialog open and stores nothing.
         writeSites({});
@@ -105,8 +147,32 @@ TEST_F(LiveDirectoryOwnersTest, ALiveDirectoryOnAnotherSitesFoldersOrTheDataDire
         EXPECT_EQ(data.read("Site_2.ini"), betaStored);
         EXPECT_TRUE(QString::fromUtf8(data.read("log.txt"))
                         .contains("The site, Beta, was NOT updated to rotation 1: copying into its live directory, " +
-                                  live + ", would overwrite the files of " + owner));
-        if (*row.link) QFile::remove(data.file(row.link));
+                                  data.file(row.live) + ", would overwrite the files of " + owner))
+            << data.read("log.txt").toStdString();
+        if (*row.linkTo) QFile::remove(link);
+    }
+}
+
+// Beside all that, a live directory of its own goes live: a fresh one, or one in the site's own
+// folder.
+TEST_F(LiveDirectoryOwnersTest, AFreshLiveDirectoryOrOneInTheSitesOwnFolderIsAccepted) {
+    for (const char* live : {"www/", "beta/live/"}) {
+        SCOPED_TRACE(live);
+        writeSites({});
+        EXPECT_EQ(acceptedInSiteOptions("Site_2",
+                                        [&](TdlgSIteOptions& options) {
+                                            QTest::mouseClick(options.chkSpindleway, Qt::LeftButton);
+                                            options.edtlivepath->setText(data.file(live));
+                                        }),
+                  QStringList());
+        EXPECT_TRUE(data.read("Site_2.ini").contains("LivePath=" + data.file(live).toUtf8() + "\r\n"));
+        const QStringList before = othersFiles();
+        QString errors;
+        EXPECT_EQ(rotateUnattendedIn(data.path(), QDir::tempPath(), &errors), 0) << errors.toStdString();
+        EXPECT_EQ(treeContents(data.file(live)), treeContents(data.file("beta/Rotation_1")));
+        EXPECT_EQ(othersFiles(), before);
+        QDir(data.file("www")).removeRecursively();
+        QDir(data.file("beta/live")).removeRecursively();
     }
 }
 
@@ -122,6 +188,11 @@ TEST_F(LiveDirectoryOwnersTest, ASiteFolderOnAnotherOwnersFilesIsRefused) {
         {"another site's live directory", "www/", "the live directory of the site, Beta, in %1www/"},
         {"inside another site's thumbs", "alpha/Rotation_1/thumbs/mine/",
          "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/thumbs/"},
+        {"inside another site's rotation", "alpha/Rotation_1/images/",
+         "rotation 1 of the site, Alpha, in %1alpha/Rotation_1/"},
+        {"inside another site's folder", "alpha/originals/", "the site, Alpha, in %1alpha/"},
+        {"inside another site's live directory", "www/beta/", "the live directory of the site, Beta, in %1www/"},
+        {"in a shipped folder", "Styles/gamma/", "the Styles folder of Lumenfold Pro in %1Styles/"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -150,4 +221,56 @@ TEST_F(LiveDirectoryOwnersTest, ARotationThatIsTheDataDirectoryNeverGoesLive) {
     EXPECT_TRUE(QString::fromUtf8(data.read("log.txt"))
                     .contains("The site, Beta, was NOT updated to rotation 1: its directory, " + data.path() +
                               ", is the data directory of Lumenfold Pro"));
+}
+
+// A new rotation is never made over what the site has live: not in its live directory, nor in a
+// folder that holds it or lies inside it. Nothing is written, no folder made.
+TEST_F(LiveDirectoryOwnersTest, NewRotationOverTheSitesOwnLiveDirectoryIsRefused) {
+    const struct {
+        const char* what;
+        const char* live;  // below the data directory
+    } rows[] = {
+        {"is the live directory", "garden/Rotation_2/"},
+        {"holds the live directory", "garden/Rotation_2/www/"},
+        {"lies inside the live directory", "garden/"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        QDir(data.file("garden")).removeRecursively();
+        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+        data.write("Site_1.ini",
+                   "[General]\r\nName=Garden\r\nPath=%\\garden\\\r\nLivePath=" + data.file(row.live).toUtf8() +
+                       "\r\nAutoRotate=True\r\nRotationCount=1\r\nCurrentRotationPosition=1\r\n"
+                       "[Rotation_1]\r\nRotation_Path=%\\garden\\Rotation_1\\\r\n");
+        data.write("garden/Rotation_1/Index.html", "rotation 1 page");
+        data.write(QString(row.live) + "Index.html", "live page");
+        startProgram();
+        clickSite("Site_1");
+        MessageScript script;
+        inEditor(script, [&](TdlgEditSite& editor) {
+            const QByteArray siteBefore = data.read("Site_1.ini");
+            const QStringList filesBefore = treeContents(data.file("garden"));
+            script.answer(MessageResult::OK);
+            editor.btnNewRotation->click();
+            EXPECT_EQ(script.texts(), QStringList{"Creating the new rotation in " + data.file("garden/Rotation_2") +
+                                                  " would overwrite the files of the live directory of the site, "
+                                                  "Garden, in " +
+                                                  data.file(row.live) + "!  No rotation has been created."});
+            EXPECT_EQ(editor.lbxrotations->count(), 1);
+            EXPECT_EQ(data.read("Site_1.ini"), siteBefore);
+            EXPECT_EQ(treeContents(data.file("garden")), filesBefore);
+        });
+        stopProgram();
+    }
+}
+
+// The folders the programs own in the data directory are those the build ships there.
+TEST(ShippedFolders, AreTheFoldersOfTheProgramsData) {
+    QStringList shipped = QDir(qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") + "/data")
+                              .entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList named = ShippedFolderNames;
+    shipped.sort();
+    named.sort();
+    EXPECT_EQ(named, shipped);
 }
