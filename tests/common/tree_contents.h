@@ -21,6 +21,17 @@ inline QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Copies a folder tree, its files and folders, into another folder.
+inline void copyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir())
+            copyTree(entry.filePath(), to + "/" + entry.fileName());
+        else
+            QFile::copy(entry.filePath(), to + "/" + entry.fileName());
+    }
+}
+
 // Every directory ("path/") and file ("path: content") below a directory, by relative path.
 inline QStringList treeContents(const QString& directory) {
     QStringList tree;

@@ -17,16 +17,6 @@ namespace {
 
 constexpr int kIdlePollMs = 100;
 
-void copyTree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            copyTree(entry.filePath(), to + "/" + entry.fileName());
-        else
-            QFile::copy(entry.filePath(), to + "/" + entry.fileName());
-    }
-}
-
 }  // namespace
 
 ProgramCopy::ProgramCopy(const QString& program) : path_(dir_.path() + "/"), program_(program) {
@@ -37,7 +27,7 @@ ProgramCopy::ProgramCopy(const QString& program) : path_(dir_.path() + "/"), pro
     if (::link(QFile::encodeName(built).constData(), QFile::encodeName(path_ + program).constData()) != 0) {
         EXPECT_TRUE(QFile::copy(built, path_ + program));
     }
-    for (const char* folder : {"Styles", "Samples", "navgraph"}) copyTree(bin + folder, path_ + folder);
+    for (const char* folder : {"Styles", "Samples", "navgraph"}) testing_support::copyTree(bin + folder, path_ + folder);
 }
 
 ProgramCopy::~ProgramCopy() {

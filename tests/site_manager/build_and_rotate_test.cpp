@@ -5,6 +5,7 @@
 #include "platform/ini_file.h"
 #include "site_manager/builder/build_dialog.h"
 #include "tests/common/link_checker.h"
+#include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCheckBox>
@@ -21,20 +22,7 @@
 
 using platform::MessageResult;
 using testing_support::MessageScript;
-
-namespace {
-
-void copyTree(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            copyTree(entry.filePath(), to + "/" + entry.fileName());
-        else
-            QFile::copy(entry.filePath(), to + "/" + entry.fileName());
-    }
-}
-
-}  // namespace
+using testing_support::copyTree;
 
 class BuildAndRotateTest : public MainWindowTest {};
 
