@@ -27,7 +27,8 @@ ProgramCopy::ProgramCopy(const QString& program) : path_(dir_.path() + "/"), pro
     if (::link(QFile::encodeName(built).constData(), QFile::encodeName(path_ + program).constData()) != 0) {
         EXPECT_TRUE(QFile::copy(built, path_ + program));
     }
-    for (const char* folder : {"Styles", "Samples", "navgraph"}) testing_support::copyTree(bin + folder, path_ + folder);
+    for (const char* folder : {"Styles", "Samples", "navgraph"})
+        testing_support::copyTree(bin + folder, path_ + folder);
 }
 
 ProgramCopy::~ProgramCopy() {
