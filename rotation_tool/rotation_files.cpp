@@ -1,8 +1,6 @@
 #include "rotation_tool/rotation_files.h"
 
-#include "rotation_tool/rotation_log_dialog.h"
 #include "rotation_tool/written_folders.h"
-#include "site_manager/file_helpers.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -173,13 +171,6 @@ QByteArray nativeBackupFileName(const QByteArray& target) {
         while (end > dot + 1 && (quint8(target[end]) & 0xC0) == 0x80) --end;
     }
     return target.left(dot) + ".~" + target.mid(dot + 1, end - dot - 1);
-}
-
-bool createnewdirectory(const QString& path) {
-    if (namesNoFolderToCreate(path)) return false;
-    if (createDirectoryPath(path)) return true;
-    if (dlgLog) dlgLog->Addwarning("An error was encountered whilst trying to create the directory, " + path, true);
-    return false;
 }
 
 void docopyfile(const QString& source, const QString& target) {

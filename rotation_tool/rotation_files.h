@@ -26,11 +26,6 @@ QString backupFileName(const QString& target);
 // The same for a native path, whatever bytes its name holds.
 QByteArray nativeBackupFileName(const QByteArray& target);
 
-// Creates every missing directory of the path, outermost first. On failure the directories made
-// by this call are removed again and the failure is logged. The path is read as every stored
-// path is; what names no folder to create (namesNoFolderToCreate) is left alone (false).
-bool createnewdirectory(const QString& path);
-
 // Copies source over target. The data goes to a temporary file beside the target that is renamed
 // over it, so the old target survives a copy that fails. Throws CopyError on failure.
 void docopyfile(const QString& source, const QString& target);
