@@ -10,6 +10,7 @@
 #include "rotation_tool/rotation_log_dialog.h"
 #include "rotation_tool/rotation_options_dialog.h"
 #include "rotation_tool/run_mode.h"
+#include "rotation_tool/turns.h"
 #include "rotation_tool/worker_pool.h"
 #include "rotation_tool/written_folders.h"
 #include "site_manager/site_paths.h"
@@ -29,7 +30,6 @@
 #include <exception>
 #include <limits>
 #include <optional>
-#include <semaphore>
 #include <vector>
 #include <unistd.h>
 
@@ -328,12 +328,8 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies, Writt
     // First every new file is written whole under a temporary name beside its target. The
     // workers make and fill the files; only the steps that change a directory wait for a turn.
     // After the first failure the rest is skipped.
-    std::counting_semaphore<> turns(kThreadsChangingADirectory);
-    const auto inTurn = [&turns](const auto& step) {
-        turns.acquire();
-        step();
-        turns.release();
-    };
+    Turns turns(kThreadsChangingADirectory);
+    const auto inTurn = [&turns](const auto& step) { turns.take(step); };
     FileCopy* items = copies.data();  // detached here, before the workers touch it
     std::atomic<bool> failed = false;
     std::vector<char> notStaged(std::size_t(copies.size()), 0);  // tried and failed, not skipped
