@@ -11,7 +11,9 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <future>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -47,15 +49,25 @@ bool xDisplayAnswers(const char* display, int timeoutMs) {
 
     // A server that accepts but never answers would hold the connection attempt for ever: the
     // attempt runs on a thread of its own that is left behind when it takes too long.
-    auto answer = std::make_shared<std::promise<bool>>();
-    std::future<bool> answered = answer->get_future();
+    // The answer is handed over under a mutex with a condition variable, as every wait of the
+    // programs is, and is shared so that a thread left behind still has it.
+    struct Answer {
+        std::mutex mutex;
+        std::condition_variable given;
+        std::optional<bool> ok;
+    };
+    auto answer = std::make_shared<Answer>();
     std::thread([=, name = std::string(display)] {
         void* connection = connect(name.c_str(), nullptr);
         const bool ok = connection && hasError(connection) == 0;
         if (connection) disconnect(connection);
-        answer->set_value(ok);
+        std::lock_guard lock(answer->mutex);
+        answer->ok = ok;
+        answer->given.notify_one();
     }).detach();
-    return answered.wait_for(std::chrono::milliseconds(timeoutMs)) == std::future_status::ready && answered.get();
+    std::unique_lock lock(answer->mutex);
+    return answer->given.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return answer->ok.has_value(); }) &&
+           *answer->ok;
 }
 
 void provideRuntimeDirectory() {
