@@ -84,7 +84,7 @@ bool FolderOwners::Resolved::is(const Resolved& other) const { return levelsBelo
 
 bool FolderOwners::Resolved::holds(const Resolved& other) const { return levelsBelow(other, *this).has_value(); }
 
-FolderOwners::Resolved FolderOwners::resolve(const QString& path) {
+FolderOwners::Resolved FolderOwners::resolve(const QString& path) const {
     const QString onDisk = storedPathOnDisk(path);
     if (onDisk.isEmpty()) return {};
     Resolved resolved;
@@ -98,13 +98,17 @@ FolderOwners::Resolved FolderOwners::resolve(const QString& path) {
         real = realPathOf(existing);
     }
     // Each folder from there up to the root as the disk knows it: a mount point is the root of
-    // what is mounted there, and a bind mount is the folder it shows.
-    for (QByteArray folder = real; !folder.isEmpty();) {
+    // what is mounted there, and on a bind mount each folder is the one the mount shows, so the
+    // folders above it are that folder's own parents, not the mount point's. The walk ends at
+    // the root; the bound keeps a mount table that leads in circles from walking for ever.
+    QByteArray folder = mounts_.sourceOf(real);
+    for (int step = 0; !folder.isEmpty() && step < 4096; ++step) {
         const std::optional<FileIdentity> id = identityOf(folder);
         if (!id) break;
         resolved.chain << *id;
         if (folder == "/") break;
         folder.truncate(qMax<qsizetype>(folder.lastIndexOf('/'), 1));
+        folder = mounts_.sourceOf(folder);
     }
     if (resolved.chain.isEmpty()) return {};
     return resolved;
@@ -119,6 +123,7 @@ void FolderOwners::add(FolderRole role, const QString& siteKey, const QString& s
 
 FolderOwners FolderOwners::read() {
     FolderOwners owners;
+    owners.mounts_ = MountSources::read();
     owners.add(FolderRole::DataDirectory, QString(), QString(), 0, DataDirectory);
     for (const QString& name : ShippedFolderNames)
         owners.add(FolderRole::ShippedFolder, QString(), QString(), 0, DataDirectory + name);

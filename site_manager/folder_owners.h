@@ -6,6 +6,7 @@
 // another. An owner's folder is owned with everything inside it. Folders are compared by what they
 // are on disk: the chain of folders from one up to the root, every link and mount resolved, by
 // device and inode, never by their spelling.
+#include "site_manager/mount_sources.h"
 #include "site_manager/rotation_folders.h"
 
 #include <QByteArray>
@@ -90,7 +91,9 @@ private:
     // How many folders below outer the inner path lies (0: it is outer); nothing when it lies
     // elsewhere. The one answer to every question of containment.
     static std::optional<qsizetype> levelsBelow(const Resolved& inner, const Resolved& outer);
-    static Resolved resolve(const QString& path);
+    // Links are followed, and a folder on a bind mount is the folder the mount shows, with that
+    // folder's own parents.
+    Resolved resolve(const QString& path) const;
     struct Entry {
         OwnedFolder owned;
         Resolved resolved;
@@ -105,5 +108,6 @@ private:
     template <class Levels>
     std::optional<OwnedFolder> nearestOtherOwner(const QString& siteKey, Levels levels) const;
 
+    MountSources mounts_;
     QList<Entry> entries_;
 };
