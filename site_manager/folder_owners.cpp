@@ -284,3 +284,12 @@ std::optional<OwnedFolder> FolderOwners::shippedFolderHolding(const QString& pat
         if (entry.owned.role == FolderRole::ShippedFolder && entry.resolved.holds(wanted)) return entry.owned;
     return std::nullopt;
 }
+
+bool FolderOwners::isDataDirectory(const QString& folder) const {
+    return levelsBelow(resolve(folder), dataDirectory_) == 0;
+}
+
+bool FolderOwners::sameOnDisk(const QString& path, const QString& other) const {
+    const Resolved one = resolve(path), two = resolve(other);
+    return one.exists() && two.exists() && levelsBelow(one, two) == 0;
+}

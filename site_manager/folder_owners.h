@@ -83,6 +83,10 @@ public:
     std::optional<OwnedFolder> ownLiveDirectoryMetBy(const QString& folder, const QString& siteKey) const;
     // The shipped folder that the path (a file or a folder) is or lies inside.
     std::optional<OwnedFolder> shippedFolderHolding(const QString& path) const;
+    // Whether the folder is the data directory, reached by whatever path.
+    bool isDataDirectory(const QString& folder) const;
+    // Whether the two paths lead to one file or folder on disk; false when either is not there.
+    bool sameOnDisk(const QString& path, const QString& other) const;
 
 private:
     // A path as it is compared: the identities of the nearest part of it that exists and of each
