@@ -29,15 +29,9 @@ protected:
     void writeSites(const KeptFolder& row) {
         resetProgramGlobals();
         initDataDirectory();  // the stored folders are read before a program starts
-        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        writeAlpha();
         data.write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\nSite_2=Beta\r\n");
-        data.write("Site_1.ini",
-                   "[General]\r\nName=Alpha\r\nPath=%\\alpha\\\r\nRotationCount=1\r\n"
-                   "[Rotation_1]\r\nRotation_Path=%\\alpha\\Rotation_1\\\r\n");
         data.write("Site_2.ini", "[General]\r\nName=Beta\r\n" + filled(row.beta).toUtf8());
-        data.write("alpha/originals/a.jpg", "alpha camera file");
-        data.write("alpha/Rotation_1/Index.html", "alpha page <img src=\"images/bg.jpg\">");
-        data.write("alpha/Rotation_1/images/bg.jpg", "alpha background");
         data.write("alpha/Rotation_1/images/style.css", "alpha stylesheet");
         data.write("alpha/Rotation_1/thumbs/x/a_thb.jpg", "alpha thumbnail");
         data.write("beta/Rotation_1/Index.html", "beta page");

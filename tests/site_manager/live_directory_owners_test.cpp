@@ -17,26 +17,16 @@ class LiveDirectoryOwnersTest : public OwnersTest {
 protected:
     // Alpha's built rotation, and Beta's, which is to go live.
     void writeSites(const QByteArray& betaLive) {
-        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        writeAlpha();
         data.write("sites.ini", "[Sites]\r\nSite_1=Alpha\r\nSite_2=Beta\r\n");
-        data.write("Site_1.ini",
-                   "[General]\r\nName=Alpha\r\nPath=%\\alpha\\\r\nRotationCount=1\r\n"
-                   "[Rotation_1]\r\nRotation_Path=%\\alpha\\Rotation_1\\\r\n");
         data.write("Site_2.ini", "[General]\r\nName=Beta\r\nPath=%\\beta\\\r\nLivePath=" + betaLive +
                                      "\r\nAutoRotate=" + (betaLive.isEmpty() ? "False" : "True") +
                                      "\r\nRotationCount=1\r\nCurrentRotationPosition=1\r\n"
                                      "[Rotation_1]\r\nRotation_Path=%\\beta\\Rotation_1\\\r\n");
-        for (const char* site : {"alpha", "beta"}) {
-            const QString rotation = QString(site) + "/Rotation_1/";
-            data.write(rotation + "Index.html", QByteArray(site) + " page");
-            data.write(rotation + site[0] + ".jpg", QByteArray(site) + " photo");
-            data.write(rotation + "thumbs/" + site[0] + "_thb.jpg", QByteArray(site) + " thumbnail");
-        }
-        // Alpha's page shows a picture of a folder of its rotation, and Alpha keeps its camera
-        // files in its site folder. Beta's rotation holds files of the same names as those.
-        data.write("alpha/Rotation_1/Index.html", "alpha page <img src=\"images/bg.jpg\">");
-        data.write("alpha/Rotation_1/images/bg.jpg", "alpha background");
-        data.write("alpha/originals/a.jpg", "alpha camera file");
+        data.write("beta/Rotation_1/Index.html", "beta page");
+        data.write("beta/Rotation_1/b.jpg", "beta photo");
+        data.write("beta/Rotation_1/thumbs/b_thb.jpg", "beta thumbnail");
+        // Beta's rotation holds files of the same names as Alpha's.
         data.write("beta/Rotation_1/bg.jpg", "beta background");
         data.write("beta/Rotation_1/gallery.css", "beta stylesheet");
         // The shipped templates, one of them changed by the user.

@@ -29,40 +29,23 @@ protected:
 
     // Opens Site Options of the site, fills it in and presses OK, which must close it. The boxes
     // shown.
-    QStringList acceptedInSiteOptions(const QString& key, const Fill& fill) {
-        startProgram();
-        clickSite(key);
-        testing_support::MessageScript script;
-        script.onDialog([&](QDialog& d) {
-            auto& options = dynamic_cast<TdlgSIteOptions&>(d);
-            fill(options);
-            QTest::mouseClick(options.BitBtn1, Qt::LeftButton);
-            EXPECT_EQ(d.result(), int(platform::mrOk));
-            return d.result();
-        });
-        main->btnsiteoptionsClick();
-        stopProgram();
-        return script.texts();
-    }
+    QStringList acceptedInSiteOptions(const QString& key, const Fill& fill) { return pressOk(key, fill, false); }
+    // Opens Site Options of the site, fills it in and presses OK, which must leave it open (after
+    // a box, answered OK); then Cancel. The boxes shown.
+    QStringList refusedInSiteOptions(const QString& key, const Fill& fill) { return pressOk(key, fill, true); }
 
-    // Opens Site Options of the site, fills it in and presses OK, which must leave it open; then
-    // Cancel. The boxes shown.
-    QStringList refusedInSiteOptions(const QString& key, const Fill& fill) {
-        startProgram();
-        clickSite(key);
-        testing_support::MessageScript script;
-        script.answer(platform::MessageResult::OK);
-        script.onDialog([&](QDialog& d) {
-            auto& options = dynamic_cast<TdlgSIteOptions&>(d);
-            fill(options);
-            QTest::mouseClick(options.BitBtn1, Qt::LeftButton);
-            EXPECT_EQ(d.result(), 0);  // still open
-            QTest::mouseClick(options.BitBtn2, Qt::LeftButton);
-            return d.result();
-        });
-        main->btnsiteoptionsClick();
-        stopProgram();
-        return script.texts();
+    // Alpha (Site_1), with multiple rotations on: its built rotation, whose page shows a picture
+    // of a folder of its rotation, and the camera files it keeps in its site folder.
+    void writeAlpha() {
+        data.write("options.ini", "[Options]\r\nUseRotations=True\r\n");
+        data.write("Site_1.ini",
+                   "[General]\r\nName=Alpha\r\nPath=%\\alpha\\\r\nRotationCount=1\r\n"
+                   "[Rotation_1]\r\nRotation_Path=%\\alpha\\Rotation_1\\\r\n");
+        data.write("alpha/Rotation_1/Index.html", "alpha page <img src=\"images/bg.jpg\">");
+        data.write("alpha/Rotation_1/a.jpg", "alpha photo");
+        data.write("alpha/Rotation_1/thumbs/a_thb.jpg", "alpha thumbnail");
+        data.write("alpha/Rotation_1/images/bg.jpg", "alpha background");
+        data.write("alpha/originals/a.jpg", "alpha camera file");
     }
 
     // Delete Site of the site, answering Yes to the question and OK to the box that follows. The
@@ -117,6 +100,24 @@ protected:
         });
         stopProgram();
         return shown;
+    }
+
+    QStringList pressOk(const QString& key, const Fill& fill, bool staysOpen) {
+        startProgram();
+        clickSite(key);
+        testing_support::MessageScript script;
+        if (staysOpen) script.answer(platform::MessageResult::OK);
+        script.onDialog([&](QDialog& d) {
+            auto& options = dynamic_cast<TdlgSIteOptions&>(d);
+            fill(options);
+            QTest::mouseClick(options.BitBtn1, Qt::LeftButton);
+            EXPECT_EQ(d.result(), staysOpen ? 0 : int(platform::mrOk));
+            if (staysOpen) QTest::mouseClick(options.BitBtn2, Qt::LeftButton);
+            return d.result();
+        });
+        main->btnsiteoptionsClick();
+        stopProgram();
+        return script.texts();
     }
 
     // A real photo of its own colour.
