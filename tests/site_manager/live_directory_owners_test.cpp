@@ -263,6 +263,26 @@ TEST_F(LiveDirectoryOwnersTest, NewRotationOverTheSitesOwnLiveDirectoryIsRefused
     }
 }
 
+// With multiple rotations off the site's one rotation is its site folder: one that is the live
+// directory's thumbs would be overwritten by every run, though the live directory holds it.
+TEST_F(LiveDirectoryOwnersTest, TheSitesOneRotationIsNeverTheLiveDirectorysThumbs) {
+    data.write("sites.ini", "[Sites]\r\nSite_1=Garden\r\n");
+    data.write("Site_1.ini", "[General]\r\nName=Garden\r\nPath=" + data.file("www/thumbs/").toUtf8() +
+                                 "\r\nLivePath=" + data.file("www/").toUtf8() + "\r\nRotationCount=0\r\n");
+    data.write("www/thumbs/g_thb.jpg", "live thumbnail");
+    startProgram();
+    clickSite("Site_1");
+    MessageScript script;
+    script.answer(MessageResult::OK);
+    inEditor(script, [&](TdlgEditSite& editor) { EXPECT_EQ(editor.lbxrotations->count(), 0); });
+    stopProgram();
+    EXPECT_EQ(script.texts(), QStringList{"Creating the new rotation in " + data.file("www/thumbs/") +
+                                          " would overwrite the files of the live directory of the site, Garden, in " +
+                                          data.file("www/") + "!  No rotation has been created."});
+    EXPECT_FALSE(platform::IniFile(data.file("Site_1.ini")).sectionExists("Rotation_1"));
+    EXPECT_EQ(treeContents(data.file("www")), QStringList({"thumbs/", "thumbs/g_thb.jpg: live thumbnail"}));
+}
+
 // The folders the programs own in the data directory are those the build ships there.
 TEST(ShippedFolders, AreTheFoldersOfTheProgramsData) {
     QStringList shipped = QDir(qEnvironmentVariable("LUMENFOLD_SOURCE_DIR") + "/data")
