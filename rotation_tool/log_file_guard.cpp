@@ -2,14 +2,11 @@
 
 #include "platform/help.h"
 #include "platform/ini_file.h"
-#include "site_manager/file_helpers.h"
 #include "site_manager/folder_owners.h"
-#include "site_manager/rotation_folders.h"
 #include "site_manager/site_paths.h"
 #include "site_manager/site_record.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
@@ -38,16 +35,15 @@ QStringList ownFileNames() {
 
 QString ownFileReplacedByLog(const QString& logFileName) {
     if (logFileName.trimmed().isEmpty() || DataDirectory.isEmpty()) return QString();
-    if (const auto shipped = FolderOwners::read().shippedFolderHolding(logFileName))
-        return "a file of " + describeOwner(*shipped);
+    const FolderOwners owners = FolderOwners::read();
+    if (const auto shipped = owners.shippedFolderHolding(logFileName)) return "a file of " + describeOwner(*shipped);
     const QFileInfo log(storedPathOnDisk(logFileName));
     const QString name = log.fileName();
-    const auto dataDirectory = identityOf(QFile::encodeName(DataDirectory));
-    const bool inDataDirectory = dataDirectory && dataDirectory == identityOf(QFile::encodeName(log.absolutePath()));
+    const bool inDataDirectory = owners.isDataDirectory(log.absolutePath());
     if (inDataDirectory && isPatternedOwnFileName(name)) return name;
     for (const QString& own : ownFileNames()) {
         if (inDataDirectory && name == own) return own;
-        if (sameFile(log.absoluteFilePath(), DataDirectory + own)) return own;
+        if (owners.sameOnDisk(log.absoluteFilePath(), DataDirectory + own)) return own;
     }
     return QString();
 }

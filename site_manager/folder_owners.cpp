@@ -41,6 +41,8 @@ QString roleName(FolderRole role) {
         return "site directory";
     case FolderRole::LiveDirectory:
         return "live directory";
+    case FolderRole::RotationThumbs:
+        return "thumbs directory";
     default:
         return "rotation directory";
     }
@@ -66,6 +68,18 @@ QString describeOwner(const OwnedFolder& owned) {
     return "rotation " + QString::number(owned.rotation) + " of " + site;
 }
 
+namespace {
+
+// The owner's folder as a sentence goes on after it: "the site directory of the site, Garden",
+// "rotation 2 of the site, Garden", "the Styles folder of Lumenfold Pro".
+QString ownerFolderName(const OwnedFolder& owned) {
+    if (owned.role == FolderRole::SiteFolder) return "the site directory of the site, " + owned.siteName;
+    const QString owner = describeOwner(owned);
+    return owner.endsWith(',') ? owner.chopped(1) : owner;
+}
+
+}  // namespace
+
 std::optional<qsizetype> FolderOwners::levelsBelow(const Resolved& inner, const Resolved& outer) {
     if (inner.chain.isEmpty() || outer.chain.isEmpty()) return std::nullopt;
     if (outer.missing.isEmpty()) {
@@ -84,7 +98,7 @@ bool FolderOwners::Resolved::is(const Resolved& other) const { return levelsBelo
 
 bool FolderOwners::Resolved::holds(const Resolved& other) const { return levelsBelow(other, *this).has_value(); }
 
-FolderOwners::Resolved FolderOwners::resolve(const QString& path) {
+FolderOwners::Resolved FolderOwners::resolve(const QString& path) const {
     const QString onDisk = storedPathOnDisk(path);
     if (onDisk.isEmpty()) return {};
     Resolved resolved;
@@ -98,13 +112,17 @@ FolderOwners::Resolved FolderOwners::resolve(const QString& path) {
         real = realPathOf(existing);
     }
     // Each folder from there up to the root as the disk knows it: a mount point is the root of
-    // what is mounted there, and a bind mount is the folder it shows.
-    for (QByteArray folder = real; !folder.isEmpty();) {
+    // what is mounted there, and on a bind mount each folder is the one the mount shows, so the
+    // folders above it are that folder's own parents, not the mount point's. The walk ends at
+    // the root; the bound keeps a mount table that leads in circles from walking for ever.
+    QByteArray folder = mounts_.sourceOf(real);
+    for (int step = 0; !folder.isEmpty() && step < 4096; ++step) {
         const std::optional<FileIdentity> id = identityOf(folder);
         if (!id) break;
         resolved.chain << *id;
         if (folder == "/") break;
         folder.truncate(qMax<qsizetype>(folder.lastIndexOf('/'), 1));
+        folder = mounts_.sourceOf(folder);
     }
     if (resolved.chain.isEmpty()) return {};
     return resolved;
@@ -119,7 +137,9 @@ void FolderOwners::add(FolderRole role, const QString& siteKey, const QString& s
 
 FolderOwners FolderOwners::read() {
     FolderOwners owners;
+    owners.mounts_ = MountSources::read();
     owners.add(FolderRole::DataDirectory, QString(), QString(), 0, DataDirectory);
+    if (!owners.entries_.isEmpty()) owners.dataDirectory_ = owners.entries_.first().resolved;
     for (const QString& name : ShippedFolderNames)
         owners.add(FolderRole::ShippedFolder, QString(), QString(), 0, DataDirectory + name);
     std::vector<std::pair<QString, QString>> sites;
@@ -157,10 +177,13 @@ bool FolderOwners::ownedBy(const Entry& entry, const QString& siteKey) {
     return !entry.owned.siteKey.isEmpty() && entry.owned.siteKey.compare(siteKey, Qt::CaseInsensitive) == 0;
 }
 
-std::optional<qsizetype> FolderOwners::levelsInsideOwner(const Entry& entry, const Resolved& folder) {
+std::optional<qsizetype> FolderOwners::levelsInsideOwner(const Entry& entry, const Resolved& folder) const {
     const std::optional<qsizetype> levels = levelsBelow(folder, entry.resolved);
+    if (!levels) return levels;
     // The shipped folders in it are owners of their own.
-    if (entry.owned.role == FolderRole::DataDirectory && levels.value_or(0) > 0) return std::nullopt;
+    if (entry.owned.role == FolderRole::DataDirectory) return *levels == 0 ? levels : std::nullopt;
+    // One site stored over the data directory must not claim every other site's folders there.
+    if (levelsBelow(dataDirectory_, entry.resolved) && levelsBelow(folder, dataDirectory_)) return std::nullopt;
     return levels;
 }
 
@@ -187,30 +210,45 @@ QString FolderOwners::whyFolderMustStay(const QString& folder, const QString& si
     if (target.holds(resolve(QDir::homePath()))) return "is or holds your home directory";
     for (const Entry& entry : entries_) {
         const OwnedFolder& owned = entry.owned;
-        if (owned.role == FolderRole::RotationThumbs || !target.holds(entry.resolved)) continue;
+        if (!target.holds(entry.resolved)) continue;
         if (owned.role == FolderRole::DataDirectory || owned.role == FolderRole::ShippedFolder)
             return "is or holds " + describeOwner(owned);
         if (!ownedBy(entry, siteKey))
             return "is used by the site, " + owned.siteName + ", as its " + roleName(owned.role);
         // The site's own folders go along with the site, but a rotation takes only its own.
-        if (rotation <= 0 || (owned.role == FolderRole::RotationFolder && owned.rotation == rotation)) continue;
+        const bool rotationsOwn = owned.role == FolderRole::RotationFolder || owned.role == FolderRole::RotationThumbs;
+        if (rotation <= 0 || (rotationsOwn && owned.rotation == rotation)) continue;
         if (owned.role == FolderRole::SiteFolder) return "is or holds the site directory of its site";
         if (owned.role == FolderRole::LiveDirectory) return "is or holds the live directory of its site";
         return "is or holds rotation " + QString::number(owned.rotation) + " of its site";
     }
+    // Nor may it lie inside another owner's folder: everything in there is that owner's.
+    if (const auto owner =
+            nearestOtherOwner(siteKey, [&](const Entry& entry) { return levelsInsideOwner(entry, target); }))
+        return "lies inside " + ownerFolderName(*owner);
     return QString();
 }
 
 std::optional<OwnedFolder> FolderOwners::otherOwnerOfSiteFiles(const QString& folder, const QString& siteKey) const {
     const Resolved wanted = resolve(folder);
-    return nearestOtherOwner(siteKey, [&wanted](const Entry& entry) { return levelsInsideOwner(entry, wanted); });
+    return nearestOtherOwner(siteKey, [&](const Entry& entry) { return levelsInsideOwner(entry, wanted); });
+}
+
+std::optional<OwnedFolder> FolderOwners::otherSitesFolderHeldBy(const QString& folder, const QString& siteKey) const {
+    const Resolved wanted = resolve(folder);
+    return nearestOtherOwner(siteKey, [&wanted](const Entry& entry) {
+        const FolderRole role = entry.owned.role;
+        const bool sites =
+            role == FolderRole::SiteFolder || role == FolderRole::RotationFolder || role == FolderRole::LiveDirectory;
+        return sites ? levelsBelow(entry.resolved, wanted) : std::nullopt;
+    });
 }
 
 std::optional<OwnedFolder> FolderOwners::otherOwnerWrittenInto(const QList<QByteArray>& writtenFolders,
                                                                const QString& siteKey) const {
     QList<Resolved> written;
     for (const QByteArray& folder : writtenFolders) written << resolve(QFile::decodeName(folder));
-    return nearestOtherOwner(siteKey, [&written](const Entry& entry) {
+    return nearestOtherOwner(siteKey, [&](const Entry& entry) {
         std::optional<qsizetype> fewest;
         if (entry.owned.role == FolderRole::LiveDirectory) return fewest;
         for (const Resolved& folder : written) {
@@ -223,12 +261,19 @@ std::optional<OwnedFolder> FolderOwners::otherOwnerWrittenInto(const QList<QByte
 
 std::optional<OwnedFolder> FolderOwners::ownLiveDirectoryMetBy(const QString& folder, const QString& siteKey) const {
     const Resolved wanted = resolve(folder);
-    const bool siteFolder = std::any_of(entries_.cbegin(), entries_.cend(), [&](const Entry& entry) {
-        return ownedBy(entry, siteKey) && entry.owned.role == FolderRole::SiteFolder && entry.resolved.is(wanted);
+    const auto siteFolder = std::find_if(entries_.cbegin(), entries_.cend(), [&](const Entry& entry) {
+        return ownedBy(entry, siteKey) && entry.owned.role == FolderRole::SiteFolder;
     });
+    const bool isSiteFolder = siteFolder != entries_.cend() && wanted.is(siteFolder->resolved);
     for (const Entry& entry : entries_) {
         if (!ownedBy(entry, siteKey) || entry.owned.role != FolderRole::LiveDirectory) continue;
-        if (entry.resolved.holds(wanted) || (!siteFolder && wanted.holds(entry.resolved))) return entry.owned;
+        const bool holdsSiteFolder =
+            siteFolder != entries_.cend() && levelsBelow(siteFolder->resolved, entry.resolved).has_value();
+        const std::optional<qsizetype> inside = levelsBelow(wanted, entry.resolved);
+        const std::optional<qsizetype> holding = levelsBelow(entry.resolved, wanted);
+        if (inside == 0 || (inside && !holdsSiteFolder) || (holding && !isSiteFolder) ||
+            levelsBelow(wanted, resolve(entry.owned.folder + "thumbs")) == 0)
+            return entry.owned;
     }
     return std::nullopt;
 }
@@ -238,4 +283,13 @@ std::optional<OwnedFolder> FolderOwners::shippedFolderHolding(const QString& pat
     for (const Entry& entry : entries_)
         if (entry.owned.role == FolderRole::ShippedFolder && entry.resolved.holds(wanted)) return entry.owned;
     return std::nullopt;
+}
+
+bool FolderOwners::isDataDirectory(const QString& folder) const {
+    return levelsBelow(resolve(folder), dataDirectory_) == 0;
+}
+
+bool FolderOwners::sameOnDisk(const QString& path, const QString& other) const {
+    const Resolved one = resolve(path), two = resolve(other);
+    return one.exists() && two.exists() && levelsBelow(one, two) == 0;
 }

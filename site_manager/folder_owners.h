@@ -6,6 +6,7 @@
 // another. An owner's folder is owned with everything inside it. Folders are compared by what they
 // are on disk: the chain of folders from one up to the root, every link and mount resolved, by
 // device and inode, never by their spelling.
+#include "site_manager/mount_sources.h"
 #include "site_manager/rotation_folders.h"
 
 #include <QByteArray>
@@ -42,7 +43,9 @@ struct OwnedFolder {
 QString describeOwner(const OwnedFolder& owned);
 
 // Every folder of every site as the site list and the site files name them now, the data
-// directory and the shipped folders. Read once for a whole run of checks.
+// directory and the shipped folders. Read once for a whole run of checks. A folder that is, or
+// holds, the data directory owns nothing inside it: what lies there is the programs' and that of
+// the sites whose folders are there.
 class FolderOwners {
 public:
     static FolderOwners read();
@@ -51,30 +54,39 @@ public:
     QList<OwnedFolder> ownersOf(const QString& folder) const;
 
     // Why a folder must not be deleted with everything in it ("is or holds your home directory",
-    // "is used by the site, Garden, as its live directory", ...); empty when it may go or does not
-    // exist. It must not be the root, hold the home or the data directory or a shipped folder, nor
-    // be or hold a folder of another site. Deleting a site (rotation 0) takes the site's own
-    // folders along; deleting one of its rotations must not take the site folder, another rotation
-    // or the live directory.
+    // "is used by the site, Garden, as its live directory", "lies inside rotation 1 of the site,
+    // Garden", ...); empty when it may go or does not exist. It must not be the root, hold the
+    // home or the data directory, nor be, hold or lie inside a shipped folder or a folder of
+    // another site. Deleting a site (rotation 0) takes the site's own folders along; deleting one
+    // of its rotations must not take the site folder, another rotation or the live directory.
     QString whyFolderMustStay(const QString& folder, const QString& siteKey, qint64 rotation = 0) const;
 
     // The nearest owner, other than the site, whose files the site would overwrite by keeping its
     // own in the folder, as its site folder or a rotation folder: the data directory itself, or a
-    // shipped folder, another site's site folder, rotation folder or live directory that the
-    // folder is or lies inside.
+    // shipped folder, another site's site folder, rotation folder, thumbs or live directory that
+    // the folder is or lies inside.
     std::optional<OwnedFolder> otherOwnerOfSiteFiles(const QString& folder, const QString& siteKey) const;
+    // The nearest folder of another site (its site folder, a rotation folder or its live
+    // directory) that the folder holds: as a site folder it would own them with everything in it.
+    std::optional<OwnedFolder> otherSitesFolderHeldBy(const QString& folder, const QString& siteKey) const;
     // The nearest owner, other than the site, into whose folder a copy of the site's rotation would
     // write, given the folders the copy writes into (native paths): the data directory itself, or
     // a shipped folder, another site's site folder, rotation folder or thumbs that one of them is
     // or lies inside. (The site's own folder may hold its live directory.)
     std::optional<OwnedFolder> otherOwnerWrittenInto(const QList<QByteArray>& writtenFolders,
                                                      const QString& siteKey) const;
-    // The site's own live directory when the folder is it, lies inside it or holds it: a rotation
-    // there would be built over what is live, or go live over itself. The site's own folder may
-    // hold it.
+    // The site's own live directory when a new rotation in the folder would be built over what is
+    // live or go live over itself: the folder is the live directory or its thumbs, or holds it
+    // (the site folder itself may), or lies inside it where the live directory is not, and does
+    // not hold, the site folder. Going live writes only the live directory's own files and its
+    // thumbs, never a rotation folder below them.
     std::optional<OwnedFolder> ownLiveDirectoryMetBy(const QString& folder, const QString& siteKey) const;
     // The shipped folder that the path (a file or a folder) is or lies inside.
     std::optional<OwnedFolder> shippedFolderHolding(const QString& path) const;
+    // Whether the folder is the data directory, reached by whatever path.
+    bool isDataDirectory(const QString& folder) const;
+    // Whether the two paths lead to one file or folder on disk; false when either is not there.
+    bool sameOnDisk(const QString& path, const QString& other) const;
 
 private:
     // A path as it is compared: the identities of the nearest part of it that exists and of each
@@ -90,7 +102,9 @@ private:
     // How many folders below outer the inner path lies (0: it is outer); nothing when it lies
     // elsewhere. The one answer to every question of containment.
     static std::optional<qsizetype> levelsBelow(const Resolved& inner, const Resolved& outer);
-    static Resolved resolve(const QString& path);
+    // Links are followed, and a folder on a bind mount is the folder the mount shows, with that
+    // folder's own parents.
+    Resolved resolve(const QString& path) const;
     struct Entry {
         OwnedFolder owned;
         Resolved resolved;
@@ -98,12 +112,15 @@ private:
     void add(FolderRole role, const QString& siteKey, const QString& siteName, qint64 rotation, const QString& folder);
     static bool ownedBy(const Entry& entry, const QString& siteKey);
     // levelsBelow of the folder in the entry's folder, as owners count: only the data directory
-    // itself is the programs' (every site's folders lie in it as a rule).
-    static std::optional<qsizetype> levelsInsideOwner(const Entry& entry, const Resolved& folder);
+    // itself is the programs' (every site's folders lie in it as a rule), and a folder that is or
+    // holds the data directory claims nothing in it.
+    std::optional<qsizetype> levelsInsideOwner(const Entry& entry, const Resolved& folder) const;
     // The other owner for which levels (how deep the folder in question lies inside the entry's
     // folder, or nothing where it does not count) gives the fewest; the first of those.
     template <class Levels>
     std::optional<OwnedFolder> nearestOtherOwner(const QString& siteKey, Levels levels) const;
 
+    MountSources mounts_;
+    Resolved dataDirectory_;
     QList<Entry> entries_;
 };

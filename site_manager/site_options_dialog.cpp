@@ -177,7 +177,10 @@ void TdlgSIteOptions::BitBtn1Click() {
             return;
         }
     }
-    if (const auto owner = owners.otherOwnerOfSiteFiles(path, tsiterecord.key)) {
+    // Nor may the site folder take another site's folders in with everything in it.
+    std::optional<OwnedFolder> owner = owners.otherOwnerOfSiteFiles(path, tsiterecord.key);
+    if (!owner) owner = owners.otherSitesFolderHeldBy(path, tsiterecord.key);
+    if (owner) {
         platform::showInformation("Keeping this site in " + path + " would overwrite the files of " +
                                   describeOwner(*owner) + " in " + owner->folder +
                                   "!  Please choose another directory.");

@@ -24,10 +24,12 @@
 #include "site_manager/builder/thumbnail_pool.h"
 #include "site_manager/builder/thumbnail_sizing.h"
 #include "site_manager/file_helpers.h"
+#include "site_manager/folder_owners.h"
 #include "site_manager/main_window.h"
 #include "site_manager/rotation_images.h"
 #include "site_manager/site_editor.h"
 #include "site_manager/site_paths.h"
+#include "site_manager/site_record.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,6 +59,20 @@ struct BuildStopped {};
 int ThumbnailWorkerThreads = 0;
 
 namespace {
+
+// Why the build must not touch the rotation's folders: its folder or its thumbs (which every build
+// sweeps, whatever the thumbs option says) is, or lies inside, a folder of another owner, as Site
+// Options judges a site folder. Empty when the build may write.
+QString otherOwnersFolderRefusal(const BuildSettings& settings) {
+    const QString pageDirectory = settings.pageDirectory();
+    if (pageDirectory.isEmpty()) return QString();
+    const FolderOwners owners = FolderOwners::read();
+    for (const QString& folder : {pageDirectory, pageDirectory + "thumbs/"})
+        if (const auto owner = owners.otherOwnerOfSiteFiles(folder, tsiterecord.key))
+            return "Building the rotation in " + folder + " would overwrite the files of " + describeOwner(*owner) +
+                   " in " + owner->folder + "!  Nothing has been built.";
+    return QString();
+}
 
 constexpr int HelpContext = 38;
 const char* const TagProperty = "tag";
@@ -164,7 +180,7 @@ void TdlgBuildProgress::FormShow() {
         // A build that was killed left its half-written files behind: they go before the images
         // are listed, so that none is taken for a photo or published with the gallery.
         const BuildSettings settings = buildSettingsFromDialogs();
-        if (!settings.pageDirectory().isEmpty()) {
+        if (!settings.pageDirectory().isEmpty() && otherOwnersFolderRefusal(settings).isEmpty()) {
             removeLeftoverTemporaries(settings.pageDirectory());
             removeLeftoverTemporaries(thumbnailDirectory(settings));
         }
@@ -202,6 +218,11 @@ void TdlgBuildProgress::bkmkupClick(QPushButton* sender) {
 void TdlgBuildProgress::btnokClick() {
     if (!NoThumbnailMode && lbximages->count() == 0) {
         platform::showWarning("The current Site or Rotation does not contain any images!");
+        return;
+    }
+    // Before anything is written, renamed or swept, the description file's conversion too.
+    if (const QString refusal = otherOwnersFolderRefusal(buildSettingsFromDialogs()); !refusal.isEmpty()) {
+        platform::showWarning(refusal);
         return;
     }
     DescriptionIniPath.clear();

@@ -6,51 +6,18 @@
 #include "platform/ini_file.h"
 #include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
+#include "tests/site_manager/mount_namespace.h"
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <sys/mount.h>
-#include <unistd.h>
 
 using platform::MessageResult;
+using testing_support::inOwnMountNamespace;
 using testing_support::MessageScript;
+using testing_support::Mounts;
+using testing_support::runInOwnMountNamespace;
 using testing_support::treeContents;
 
 namespace {
-
-// Set for the run inside the namespace: the mount namespace of the run that started it.
-constexpr char kOuterNamespace[] = "LUMENFOLD_TEST_OUTER_MOUNT_NAMESPACE";
-
-QByteArray mountNamespace() {
-    char link[64] = {};
-    const ssize_t size = ::readlink("/proc/self/ns/mnt", link, sizeof link - 1);
-    return size > 0 ? QByteArray(link, size) : QByteArray();
-}
-
-// Mounts that are undone, the last first, when the row ends.
-class Mounts {
-public:
-    ~Mounts() {
-        for (auto it = points_.crbegin(); it != points_.crend(); ++it) ::umount2(it->constData(), MNT_DETACH);
-    }
-    bool bind(const QString& source, const QString& point) {
-        return mount(QFile::encodeName(source), point, nullptr, MS_BIND, nullptr);
-    }
-    bool tmpfs(const QString& point) { return mount("lumenfold-test", point, "tmpfs", 0, "size=4m"); }
-
-private:
-    bool mount(const QByteArray& source, const QString& point, const char* type, unsigned long flags,
-               const char* options) {
-        const QByteArray target = QFile::encodeName(point);
-        if (!QDir().mkpath(point) || ::mount(source.constData(), target.constData(), type, flags, options) != 0)
-            return false;
-        points_.push_back(target);
-        return true;
-    }
-    std::vector<QByteArray> points_;
-};
 
 QStringList prefixed(const QString& prefix, const QStringList& tree) {
     QStringList result;
@@ -66,55 +33,26 @@ class MountedOwnersInNamespace : public MainWindowTest {
     void TestBody() override;
 };
 
-const bool innerTestRegistered = [] {
-    if (qEnvironmentVariableIsSet(kOuterNamespace)) {
-        ::testing::RegisterTest("DeleteMountsInNamespace", "MountedFoldersKeepEverything", nullptr, nullptr, __FILE__,
-                                __LINE__, []() -> MainWindowTest* { return new DeleteMountsInNamespace; });
-        ::testing::RegisterTest("DeleteMountsInNamespace", "FoldersShowingAnotherSitesAreKept", nullptr, nullptr,
-                                __FILE__, __LINE__, []() -> MainWindowTest* { return new MountedOwnersInNamespace; });
-    }
-    return true;
-}();
-
-// Runs one inner test: this test program again, in a mount namespace of its own.
-void runInOwnMountNamespace(const QString& innerTest) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : environment.keys())
-        if (name.startsWith("GTEST_")) environment.remove(name);  // the outer run's output and shards
-    environment.insert(kOuterNamespace, QString::fromLatin1(mountNamespace()));
-    QProcess inner;
-    inner.setProcessEnvironment(environment);
-    inner.setProcessChannelMode(QProcess::MergedChannels);
-    inner.setWorkingDirectory(QCoreApplication::applicationDirPath());  // another test may have left a removed one
-    // A user namespace as well where the tests do not run as root.
-    const QStringList unshare =
-        ::geteuid() == 0 ? QStringList{"--mount"} : QStringList{"--user", "--map-root-user", "--mount"};
-    inner.start("unshare", unshare + QStringList{QCoreApplication::applicationFilePath(), "--gtest_color=no",
-                                                 "--gtest_filter=DeleteMountsInNamespace." + innerTest});
-    ASSERT_TRUE(inner.waitForStarted());
-    const bool finished = inner.waitForFinished(30000);
-    const QString output = QString::fromUtf8(inner.readAll());
-    ASSERT_TRUE(finished) << output.toStdString();
-    EXPECT_EQ(inner.exitStatus(), QProcess::NormalExit) << output.toStdString();
-    EXPECT_EQ(inner.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
-}
+const bool innerTestsRegistered =
+    testing_support::registerInOwnMountNamespace<DeleteMountsInNamespace>(
+        "DeleteMountsInNamespace", "MountedFoldersKeepEverything", __FILE__, __LINE__) &&
+    testing_support::registerInOwnMountNamespace<MountedOwnersInNamespace>(
+        "DeleteMountsInNamespace", "FoldersShowingAnotherSitesAreKept", __FILE__, __LINE__);
 
 }  // namespace
 
 TEST(DeleteMounts, AFolderMountedInsideADeletedFolderKeepsEverythingInIt) {
-    runInOwnMountNamespace("MountedFoldersKeepEverything");
+    runInOwnMountNamespace("DeleteMountsInNamespace.MountedFoldersKeepEverything");
 }
 
 // Whether a folder holds another site's is asked of what it is on disk, not of its path.
 TEST(DeleteMounts, AFolderThatShowsAnotherSitesFoldersIsKept) {
-    runInOwnMountNamespace("FoldersShowingAnotherSitesAreKept");
+    runInOwnMountNamespace("DeleteMountsInNamespace.FoldersShowingAnotherSitesAreKept");
 }
 
 void DeleteMountsInNamespace::TestBody() {
     // Never mount where the mounts would outlive the test.
-    ASSERT_FALSE(mountNamespace().isEmpty());
-    ASSERT_NE(mountNamespace(), qgetenv(kOuterNamespace)) << "not in a mount namespace of its own";
+    ASSERT_TRUE(inOwnMountNamespace()) << "not in a mount namespace of its own";
 
     enum class Source {
         OtherSite,      // Site_2's folder, on the same file system: only the mount id tells
@@ -203,7 +141,7 @@ void DeleteMountsInNamespace::TestBody() {
 // A folder that shows, by a bind mount, the folder in which another site keeps its files is kept
 // by Delete Site, with everything in it.
 void MountedOwnersInNamespace::TestBody() {
-    ASSERT_NE(mountNamespace(), qgetenv(kOuterNamespace)) << "not in a mount namespace of its own";
+    ASSERT_TRUE(inOwnMountNamespace()) << "not in a mount namespace of its own";
     const struct {
         const char* what;
         const char* general;  // Delta's folders, in "shared/" below the data directory

@@ -4,6 +4,7 @@
 #include "site_manager/site_options_dialog.h"
 #include "tests/common/tree_contents.h"
 #include "tests/site_manager/main_window_fixture.h"
+#include "tests/site_manager/mount_namespace.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -181,4 +182,39 @@ TEST_F(SiteFoldersTest, NewRotationRefusesAFolderAnotherSiteKeepsItsFilesIn) {
         EXPECT_EQ(treeContents(data.file(c.folder)), QStringList{"Index.html: garden's page"});
         stopProgram();
     }
+}
+
+// A new rotation folder that is a bind mount of a folder inside another site's is refused as the
+// same folder reached through a link is. The mount is made in a mount namespace of the test's own.
+class SiteFoldersInNamespace : public SiteFoldersTest {
+    void TestBody() override;
+};
+const bool siteFoldersRegistered = testing_support::registerInOwnMountNamespace<SiteFoldersInNamespace>(
+    "SiteFoldersInNamespace", "NewRotationOnABindMount", __FILE__, __LINE__);
+
+TEST_F(SiteFoldersTest, NewRotationRefusesABindMountOfAFolderAnotherSiteKeepsItsFilesIn) {
+    testing_support::runInOwnMountNamespace("SiteFoldersInNamespace.NewRotationOnABindMount");
+}
+
+void SiteFoldersInNamespace::TestBody() {
+    ASSERT_TRUE(testing_support::inOwnMountNamespace()) << "not in a mount namespace of its own";
+    data.write("garden/originals/rose.jpg", "garden's camera file");
+    QDir().mkpath(data.file("pond/Rotation_1"));
+    testing_support::Mounts mounts;
+    ASSERT_TRUE(mounts.bind(data.file("garden/originals"), data.file("pond/Rotation_2")));
+    startWithGardenAndPond(
+        "Path=%\\garden\\\r\n",
+        "Path=%\\pond\\\r\nRotationCount=1\r\n[Rotation_1]\r\nRotation_Path=%\\pond\\Rotation_1\\\r\n");
+    MessageScript script;
+    script.answer(MessageResult::OK);
+    inEditor(script, [&](TdlgEditSite& editor) {
+        QTest::mouseClick(editor.btnNewRotation, Qt::LeftButton);
+        EXPECT_EQ(editor.lbxrotations->count(), 1);
+    });
+    EXPECT_EQ(script.texts(), QStringList{"Creating the new rotation in " + data.file("pond/Rotation_2") +
+                                          " would overwrite the files of the site, Garden, in " + data.file("garden/") +
+                                          "!  No rotation has been created."});
+    EXPECT_EQ(platform::IniFile(data.file("Site_2.ini")).readString("General", "RotationCount", ""), "1");
+    EXPECT_EQ(treeContents(data.file("garden")),
+              QStringList({"originals/", "originals/rose.jpg: garden's camera file"}));
 }
