@@ -7,12 +7,13 @@
 using testing_support::readFile;
 using testing_support::SpindlewayData;
 using testing_support::treeContents;
+using testing_support::windowsFile;
 using testing_support::writeFile;
 
 TEST(SpindlewaySiteFileEncodings, WindowsFilesRotateAndKeepEveryByteButThePosition) {
     const QString name = QString::fromUtf8("Tom’s Garden – €");
-    for (const auto& form : testing_support::kWindowsTextForms) {
-        SCOPED_TRACE(form.name);
+    for (const char* encoding : testing_support::kWindowsEncodings) {
+        SCOPED_TRACE(encoding);
         SpindlewayData data;
         // The five bytes Windows-1252 leaves unassigned stand in a comment, as a Windows editor kept them.
         const QString head =
@@ -20,8 +21,8 @@ TEST(SpindlewaySiteFileEncodings, WindowsFilesRotateAndKeepEveryByteButThePositi
             "\r\nPath=%\\" + name + "\\\r\nLivePath=" + data.live() +
             "\r\nAutoRotate=True\r\nRotationCount=1\r\nCurrentRotationPosition=";
         const QString tail = "\r\nUnknownKey=" + name + "\r\n";
-        const auto siteFile = [&](const QString& position) { return form.file(head + position + tail); };
-        const QByteArray sites = form.file("[Sites]\r\nSite_1=" + name + "\r\n");
+        const auto siteFile = [&](const QString& position) { return windowsFile(encoding, head + position + tail); };
+        const QByteArray sites = windowsFile(encoding, "[Sites]\r\nSite_1=" + name + "\r\n");
         writeFile(data.path() + "sites.ini", sites);
         writeFile(data.path() + "Site_1.ini", siteFile("1"));
         writeFile(data.path() + "options.ini", "[Options]\r\nLogging=True\r\nLogOnlyErrors=False\r\n");

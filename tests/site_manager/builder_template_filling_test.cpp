@@ -63,8 +63,7 @@ namespace {
 // A page is written in the encoding its template was read in; what that encoding cannot hold
 // becomes a numeric character reference, never "?".
 TEST(BuilderTemplateFilling, PagesKeepTheEncodingOfTheirTemplates) {
-    using testing_support::kUtf16LEMark;
-    using testing_support::utf16LE;
+    using testing_support::windowsFile;
     const QString content = QString::fromUtf8("Crème ’ → 😀");
     const struct {
         const char* label;
@@ -73,8 +72,8 @@ TEST(BuilderTemplateFilling, PagesKeepTheEncodingOfTheirTemplates) {
         {"Windows-1252", "Caf\xe9 Tom\x92s \x80 ***CONTENT***",
          "Caf\xe9 Tom\x92s \x80 Cr\xe8me \x92 &#8594; &#128512;\r\n"},
         {"UTF-8", "Caf\xc3\xa9 ***CONTENT***", "Caf\xc3\xa9 " + content.toUtf8() + "\r\n"},
-        {"UTF-16 LE", kUtf16LEMark + utf16LE(QString::fromUtf8("Tom’s ***CONTENT***")),
-         kUtf16LEMark + utf16LE(QString::fromUtf8("Tom’s ") + content + "\r\n")},
+        {"UTF-16 LE", windowsFile("UTF-16LE", QString::fromUtf8("Tom’s ***CONTENT***")),
+         windowsFile("UTF-16LE", QString::fromUtf8("Tom’s ") + content + "\r\n")},
     };
     for (const auto& row : rows) {
         testing_support::TempDataDir dir;

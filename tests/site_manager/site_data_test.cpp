@@ -151,17 +151,19 @@ TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndLongSnippetsAndSiteOptionsCa
 // in the file's own encoding: ’ is the byte 0x92 of Windows-1252, UTF-16 LE stays UTF-16 LE, and
 // every other byte stays as it was.
 TEST_F(SiteDataTest, SiteOptionsWritesANameInTheEncodingOfWindowsFiles) {
-    for (const auto& form : testing_support::kWindowsTextForms) {
-        SCOPED_TRACE(form.name);
+    for (const char* encoding : testing_support::kWindowsEncodings) {
+        SCOPED_TRACE(encoding);
         stopProgram();
         QDir().mkpath(data.path() + "site");
         const auto site = [&](const QString& name) {
-            return form.file(QString::fromUtf8("; “Garden” \u0081\u008D\u008F\u0090\u009D\r\n[General]\r\nName=") +
-                             name +
-                             "\r\nPath=%\\site/\r\nLivePath=\r\nAutoRotate=False\r\nCurrentRotationPosition=1\r\n"
-                             "BaseHTMLName=Index.html\r\nRotationCount=0\r\n");
+            return testing_support::windowsFile(
+                encoding, QString::fromUtf8("; “Garden” \u0081\u008D\u008F\u0090\u009D\r\n[General]\r\nName=") + name +
+                              "\r\nPath=%\\site/\r\nLivePath=\r\nAutoRotate=False\r\nCurrentRotationPosition=1\r\n"
+                              "BaseHTMLName=Index.html\r\nRotationCount=0\r\n");
         };
-        const auto sites = [&](const QString& name) { return form.file("[Sites]\r\nSite_1=" + name + "\r\n"); };
+        const auto sites = [&](const QString& name) {
+            return testing_support::windowsFile(encoding, "[Sites]\r\nSite_1=" + name + "\r\n");
+        };
         data.write("Site_1.ini", site(QString::fromUtf8("Garden – €")));
         data.write("sites.ini", sites(QString::fromUtf8("Garden – €")));
         startWithGardenSite();
