@@ -1,6 +1,7 @@
 #include "platform/file_ops.h"
 
 #include "platform/file_replacement.h"
+#include "platform/ini_document.h"
 #include "platform/tree_delete.h"
 
 #include <QCoreApplication>
@@ -125,7 +126,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& data) {
 QStringList readTextLines(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    QString text = QString::fromUtf8(file.readAll());
+    QString text = decodeFileText(file.readAll());
     text.replace("\r\n", "\n");
     text.replace('\r', '\n');
     QStringList lines = text.split('\n');

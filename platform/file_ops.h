@@ -49,7 +49,8 @@ bool syncFileSystemOf(const QString& directory);
 // Makes the renames and links made in directory durable.
 void syncDirectory(const QString& directory);
 
-// Lines of a text file (CR LF, LF or CR ends), empty when the file cannot be read.
+// Lines of a text file (CR LF, LF or CR ends, read as decodeFileText reads it), empty when the
+// file cannot be read.
 QStringList readTextLines(const QString& path);
 // Writes lines with CR LF ends; false when the file cannot be written.
 bool writeTextLines(const QString& path, const QStringList& lines);

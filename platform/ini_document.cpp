@@ -1,13 +1,98 @@
 #include "platform/ini_document.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace platform {
 
 namespace {
 
 constexpr char16_t kEscape = 0x10;  // DLE
-const QByteArray kByteOrderMark("\xEF\xBB\xBF");
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
+const QByteArray kUtf16LEMark("\xFF\xFE");
+
+// Windows-1252's characters for the bytes 0x80 to 0x9F. The five bytes it leaves unassigned
+// stand for the control characters of their own numbers, so that they write back as they were.
+constexpr char16_t kWindows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The Windows-1252 byte of a character, or -1 when it has none.
+int windows1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return int(c);
+    for (int i = 0; i < 32; ++i)
+        if (kWindows1252High[i] == c) return 0x80 + i;
+    return -1;
+}
+
+struct TextForm {
+    TextEncoding encoding = TextEncoding::Utf8;
+    QByteArray byteOrderMark;  // the mark the bytes begin with, empty for none
+};
+
+// The one decision on how a file is read, taken on its whole content.
+TextForm textFormOf(const QByteArray& bytes) {
+    if (bytes.startsWith(kUtf16LEMark)) return {TextEncoding::Utf16LE, kUtf16LEMark};
+    const QByteArray mark = bytes.startsWith(kUtf8Mark) ? kUtf8Mark : QByteArray();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString whole = utf8.decode(bytes.sliced(mark.size()));  // lazy: only a conversion checks the bytes
+    return {utf8.hasError() ? TextEncoding::Windows1252 : TextEncoding::Utf8, mark};
+}
+
+// The decoder and the encoder, side by side: whatever decodeText reads, encodeText writes back
+// as the same bytes (an odd last byte of UTF-16 has no character; the line keeps it).
+QString decodeText(const QByteArray& bytes, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return QString::fromUtf8(bytes);
+    case TextEncoding::Windows1252: {
+        QString text(bytes.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const uchar b = uchar(bytes[i]);
+            text[i] = QChar(b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char16_t(b));
+        }
+        return text;
+    }
+    case TextEncoding::Utf16LE: {
+        QString text(bytes.size() / 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            text[i] = QChar(char16_t(uchar(bytes[2 * i]) | uchar(bytes[2 * i + 1]) << 8));
+        return text;
+    }
+    }
+    return QString();
+}
+
+QByteArray encodeText(const QString& text, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return text.toUtf8();
+    case TextEncoding::Windows1252: {
+        QByteArray bytes;
+        bytes.reserve(text.size());
+        for (const QChar ch : text) {
+            const int b = windows1252Byte(ch.unicode());
+            bytes += b >= 0 ? char(b) : '?';
+        }
+        return bytes;
+    }
+    case TextEncoding::Utf16LE: {
+        QByteArray bytes;
+        bytes.reserve(text.size() * 2);
+        for (const QChar ch : text) {
+            bytes += char(ch.unicode() & 0xFF);
+            bytes += char(ch.unicode() >> 8);
+        }
+        return bytes;
+    }
+    }
+    return QByteArray();
+}
+
+// The width of one code unit, in which lines are split: a CR or LF byte inside a UTF-16
+// character is not a line end.
+qsizetype unitSize(TextEncoding encoding) { return encoding == TextEncoding::Utf16LE ? 2 : 1; }
 
 QString fold(const QString& name) { return name.toCaseFolded(); }
 
@@ -36,10 +121,10 @@ bool splitKeyValue(const QString& line, QString* key, QString* value) {
     return true;
 }
 
-bool mustEscape(const QString& value, qsizetype i, bool latin1) {
+bool mustEscape(const QString& value, qsizetype i, TextEncoding encoding) {
     const QChar ch = value[i];
     if (ch == '\r' || ch == '\n' || ch.unicode() == kEscape) return true;
-    if (latin1 && ch.unicode() > 0xFF) return true;
+    if (!canEncode(ch.unicode(), encoding)) return true;
     const bool edge = i == 0 || i == value.size() - 1;
     if (edge && ch.isSpace()) return true;  // reading trims blanks at the ends
     // Reading drops a pair of quotes around the value.
@@ -61,11 +146,25 @@ int hexDigits(const QString& text, qsizetype from, int count) {
 
 }  // namespace
 
-QString encodeIniValue(const QString& value, bool latin1) {
+QString decodeFileText(const QByteArray& bytes, TextEncoding* encoding) {
+    const TextForm form = textFormOf(bytes);
+    if (encoding) *encoding = form.encoding;
+    return decodeText(bytes.sliced(form.byteOrderMark.size()), form.encoding);
+}
+
+bool canEncode(char32_t character, TextEncoding encoding) {
+    return encoding != TextEncoding::Windows1252 || windows1252Byte(character) >= 0;
+}
+
+QByteArray encodeFileText(const QString& text, TextEncoding encoding) {
+    return (encoding == TextEncoding::Utf16LE ? kUtf16LEMark : QByteArray()) + encodeText(text, encoding);
+}
+
+QString encodeIniValue(const QString& value, TextEncoding encoding) {
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
-        if (!mustEscape(value, i, latin1)) {
+        if (!mustEscape(value, i, encoding)) {
             out += value[i];
             continue;
         }
@@ -103,26 +202,29 @@ QString decodeIniValue(const QString& stored) {
 
 IniDocument IniDocument::parse(const QByteArray& input) {
     IniDocument doc;
-    QByteArray bytes = input;
-    if (bytes.startsWith(kByteOrderMark)) {
-        doc.byteOrderMark_ = true;
-        bytes.remove(0, kByteOrderMark.size());
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString whole = utf8.decode(bytes);  // the decoder is lazy: only a conversion checks the bytes
-    doc.latin1_ = utf8.hasError();
+    const TextForm form = textFormOf(input);
+    doc.encoding_ = form.encoding;
+    doc.byteOrderMark_ = form.byteOrderMark;
+    const QByteArray bytes = input.sliced(form.byteOrderMark.size());
+    const qsizetype unit = unitSize(doc.encoding_);
+    // The code unit at i, or 0 past the end and for an incomplete last unit.
+    const auto unitAt = [&](qsizetype i) -> char16_t {
+        if (i + unit > bytes.size()) return 0;
+        return unit == 1 ? uchar(bytes[i]) : char16_t(uchar(bytes[i]) | uchar(bytes[i + 1]) << 8);
+    };
 
     doc.sections_.push_back(Section{});
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype stop = start;
-        while (stop < bytes.size() && bytes[stop] != '\r' && bytes[stop] != '\n') ++stop;
+        while (stop < bytes.size() && unitAt(stop) != '\r' && unitAt(stop) != '\n') stop += unit;
+        stop = std::min(stop, bytes.size());
         qsizetype next = stop;
-        if (next < bytes.size()) next += (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1;
+        if (next < bytes.size()) next += (unitAt(next) == '\r' && unitAt(next + unit) == '\n') ? 2 * unit : unit;
         Line line;
         line.raw = bytes.mid(start, stop - start);
         line.end = bytes.mid(stop, next - stop);
-        line.text = doc.latin1_ ? QString::fromLatin1(line.raw) : QString::fromUtf8(line.raw);
+        line.text = decodeText(line.raw, doc.encoding_);
         QString name;
         if (isSectionHeader(line.text, &name)) {
             Section section;
@@ -140,7 +242,7 @@ IniDocument IniDocument::parse(const QByteArray& input) {
 
 QByteArray IniDocument::serialize() const {
     QByteArray out;
-    if (byteOrderMark_) out += kByteOrderMark;
+    out += byteOrderMark_;
     for (const Section& section : sections_)
         for (const Line& line : section.lines) out += line.raw + line.end;
     return out;
@@ -204,18 +306,18 @@ QStringList IniDocument::sectionNames() const {
 }
 
 IniDocument::Line IniDocument::makeLine(const QString& text, const QByteArray& end) const {
-    return Line{latin1_ ? text.toLatin1() : text.toUtf8(), end, text};
+    return Line{encodeText(text, encoding_), end, text};
 }
 
 QByteArray IniDocument::defaultLineEnd() const {
     for (const Section& section : sections_)
         for (const Line& line : section.lines)
             if (!line.end.isEmpty()) return line.end;
-    return "\r\n";
+    return encodeText("\r\n", encoding_);
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value) {
-    const QString stored = encodeIniValue(value, latin1_);
+    const QString stored = encodeIniValue(value, encoding_);
     const QByteArray end = defaultLineEnd();
     const int s = findSection(section);
     if (s < 0) {

@@ -1,7 +1,7 @@
 #pragma once
 // One ini file held in memory as its lines. Lines that no write touches keep their bytes and their
-// line ends, so writing one value changes nothing else in the file. The file's encoding is kept:
-// a file that is valid UTF-8 is read and written as UTF-8, any other file as Latin-1.
+// line ends, so writing one value changes nothing else in the file. The file's encoding is decided
+// once, when it is read, and every write encodes in it (see TextEncoding).
 //
 // Values are stored escaped so that every value reads back exactly as it was written: a line
 // break, the escape character (DLE, 0x10) itself, blanks or quotes at the ends that reading would
@@ -16,7 +16,21 @@
 
 namespace platform {
 
-QString encodeIniValue(const QString& value, bool latin1);
+// How the programs read the ini and text files of their users, as the Windows programs that also
+// write them do: a file that begins with the UTF-16 LE byte order mark is UTF-16 LE, a file that is
+// valid UTF-8 (with or without its mark) is UTF-8, any other file is Windows-1252. The five bytes
+// Windows-1252 leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) read as U+0081 and so on, and are
+// written back as they were.
+enum class TextEncoding { Utf8, Windows1252, Utf16LE };
+
+// A whole file's text, read by the rules above; encoding, when given, tells how it was read.
+QString decodeFileText(const QByteArray& bytes, TextEncoding* encoding = nullptr);
+// Whether encoding holds the character; callers escape the ones it does not before encoding.
+bool canEncode(char32_t character, TextEncoding encoding);
+// A whole file in encoding, with the byte order mark UTF-16 LE needs.
+QByteArray encodeFileText(const QString& text, TextEncoding encoding);
+
+QString encodeIniValue(const QString& value, TextEncoding encoding);
 QString decodeIniValue(const QString& stored);
 
 class IniDocument {
@@ -59,8 +73,8 @@ private:
 
     std::vector<Section> sections_;
     QHash<QString, int> sectionIndex_;  // folded name -> first section of that name
-    bool latin1_ = false;
-    bool byteOrderMark_ = false;
+    TextEncoding encoding_ = TextEncoding::Utf8;
+    QByteArray byteOrderMark_;  // the mark the file began with, empty for none
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // with the page index, navigation, headers, footers and captions. It holds the build-wide state
 // the pages share (page counts, header/footer list positions, the description file, the page
 // button extension); the build pipeline drives it page by page.
+#include "platform/ini_document.h"
 #include "site_manager/builder/build_settings.h"
 #include "site_manager/builder/descriptions.h"
 #include "site_manager/builder/header_footer.h"
@@ -121,5 +122,5 @@ private:
     ImageSizeReader imageSize_;
     HeaderFooterLists headerFooter_;
     platform::ReplacementBatch* output_ = nullptr;
-    bool pageUtf8_ = true;  // the encoding of the template last read, used for its page
+    platform::TextEncoding pageEncoding_ = platform::TextEncoding::Utf8;  // of the template last read, for its page
 };

@@ -24,9 +24,7 @@ QString PageGenerator::sizeAttributes(const QString& imageName) const {
 
 QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
     if (i < 0 || i >= ImageCount()) throw PageBuildError("No image " + QString::number(i));
-    bool utf8 = true;
-    const QString templateText = loadTemplate(settings_.ImageTemplate, &utf8);
-    pageUtf8_ = utf8;
+    const QString templateText = loadTemplate(settings_.ImageTemplate, &pageEncoding_);
     const QString& name = images_.at(i);
     QString body;
     if (settings_.chkImageHeading)
@@ -48,7 +46,7 @@ QString PageGenerator::imagePageText(int i, const QString& indexHtml, int p) {
 bool PageGenerator::createHTMLImagepage(const QString& path, int i, const QString& indexHtml, int p) {
     try {
         const QString text = imagePageText(i, indexHtml, p);
-        writePage(path, text, pageUtf8_, output_);
+        writePage(path, text, pageEncoding_, output_);
         return true;
     } catch (...) {
         return false;

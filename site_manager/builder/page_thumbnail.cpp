@@ -46,9 +46,7 @@ QString PageGenerator::CreateThumbGrid(int p, int firstImage, const QString& nex
 }
 
 QString PageGenerator::thumbPageText(int p, const QString& indexHtml, int firstImage) {
-    bool utf8 = true;
-    const QString templateText = loadTemplate(settings_.ThumbnailTemplate, &utf8);
-    pageUtf8_ = utf8;
+    const QString templateText = loadTemplate(settings_.ThumbnailTemplate, &pageEncoding_);
     const int pages = PageCount();
     const QString previousPage = p <= 1 ? QString() : gethtmlpagename(settings_, p - 1);
     const QString nextPage = p >= pages ? QString() : gethtmlpagename(settings_, p + 1);
@@ -73,7 +71,7 @@ QString PageGenerator::thumbPageText(int p, const QString& indexHtml, int firstI
 bool PageGenerator::createHTMLThumbpage(const QString& path, int p, const QString& indexHtml, int firstImage) {
     try {
         const QString text = thumbPageText(p, indexHtml, firstImage);
-        writePage(path, text, pageUtf8_, output_);
+        writePage(path, text, pageEncoding_, output_);
         return true;
     } catch (...) {
         return false;

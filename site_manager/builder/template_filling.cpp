@@ -5,20 +5,21 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace {
 
-// Latin-1 text for a page whose template is Latin-1: characters beyond Latin-1 (from UTF-8
-// descriptions or lists) become numeric character references instead of "?".
-QByteArray toLatin1WithReferences(const QString& text) {
-    QByteArray data;
-    data.reserve(text.size());
+// Characters the page's encoding cannot hold (from descriptions or lists in another encoding)
+// become numeric character references instead of "?".
+QString withReferences(const QString& text, platform::TextEncoding encoding) {
+    QString out;
+    out.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
-        if (c <= 0xFF) data += char(c);
-        else data += "&#" + QByteArray::number(uint(c)) + ';';
+        if (platform::canEncode(c, encoding))
+            out += QString::fromUcs4(&c, 1);
+        else
+            out += "&#" + QString::number(uint(c)) + ';';
     }
-    return data;
+    return out;
 }
 
 // The local references (src, href, background) of a template, lower-cased like every file the
@@ -81,26 +82,23 @@ QString splicetext(const BuildSettings& settings, const QString& templateText, c
     return text;
 }
 
-QString decodeUserText(const QByteArray& data, bool* utf8) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(data);
-    const bool valid = !decoder.hasError();
-    if (utf8) *utf8 = valid;
-    return valid ? text : QString::fromLatin1(data);
+QString decodeUserText(const QByteArray& data, platform::TextEncoding* encoding) {
+    return platform::decodeFileText(data, encoding);
 }
 
-QString loadTemplate(const QString& path, bool* utf8) {
+QString loadTemplate(const QString& path, platform::TextEncoding* encoding) {
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) throw PageBuildError("Cannot read the template " + path);
-    return decodeUserText(file.readAll(), utf8);
+    return decodeUserText(file.readAll(), encoding);
 }
 
-void writePage(const QString& path, const QString& text, bool utf8, platform::ReplacementBatch* step) {
+void writePage(const QString& path, const QString& text, platform::TextEncoding encoding,
+               platform::ReplacementBatch* step) {
     QString normalised = text;
     normalised.replace("\r\n", "\n").replace('\r', '\n');
     if (normalised.endsWith('\n')) normalised.chop(1);
     normalised.replace('\n', "\r\n");
     normalised += "\r\n";
-    const QByteArray data = utf8 ? normalised.toUtf8() : toLatin1WithReferences(normalised);
+    const QByteArray data = platform::encodeFileText(withReferences(normalised, encoding), encoding);
     if (!writeBuildFile(path, data, step)) throw PageBuildError("Cannot write the page " + path);
 }

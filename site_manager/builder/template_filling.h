@@ -1,6 +1,7 @@
 #pragma once
 // Filling an HTML template: the four placeholders, the popup script of the JavaScript display
 // methods, and reading templates and writing pages as CR LF text.
+#include "platform/ini_document.h"
 #include "site_manager/builder/build_settings.h"
 
 #include <QString>
@@ -26,12 +27,13 @@ QString popupScript();
 QString splicetext(const BuildSettings& settings, const QString& templateText, const QString& content,
                    bool insertScript, const QString& footer, const QString& header, const QString& index);
 
-// Text files of the user (templates, header and footer lists, description files) are read as
-// UTF-8 when they are valid UTF-8, else as Latin-1, so that no character is lost either way.
-QString decodeUserText(const QByteArray& data, bool* utf8 = nullptr);
+// Text files of the user (templates, header and footer lists, description files) are read as the
+// ini files are (platform::decodeFileText), so that no character is lost either way.
+QString decodeUserText(const QByteArray& data, platform::TextEncoding* encoding = nullptr);
 
-// The text of a template; raises PageBuildError when it cannot be read. utf8 tells how it was read.
-QString loadTemplate(const QString& path, bool* utf8 = nullptr);
-// Writes a page as lines ended by CR LF, in UTF-8 or (utf8 false) in Latin-1 like its template;
-// raises PageBuildError when it cannot be written. Left in step when given (see writeBuildFile).
-void writePage(const QString& path, const QString& text, bool utf8 = true, platform::ReplacementBatch* step = nullptr);
+// The text of a template; raises PageBuildError when it cannot be read. encoding tells how it was read.
+QString loadTemplate(const QString& path, platform::TextEncoding* encoding = nullptr);
+// Writes a page as lines ended by CR LF, in the encoding of its template; raises PageBuildError
+// when it cannot be written. Left in step when given (see writeBuildFile).
+void writePage(const QString& path, const QString& text, platform::TextEncoding encoding = platform::TextEncoding::Utf8,
+               platform::ReplacementBatch* step = nullptr);

@@ -61,6 +61,9 @@ TEST(FileOps, TextLinesRoundTripWithCrLf) {
     EXPECT_EQ(platform::readTextLines(dir.file("l.txt")), (QStringList{"one", "", "three"}));
     dir.write("unix.txt", "a\nb");
     EXPECT_EQ(platform::readTextLines(dir.file("unix.txt")), (QStringList{"a", "b"}));
+    // Lists saved by Windows programs read as the ini files do.
+    dir.write("windows.txt", "/t/Tom\x92s.htm\r\n");
+    EXPECT_EQ(platform::readTextLines(dir.file("windows.txt")), QStringList{QString::fromUtf8("/t/Tom’s.htm")});
 }
 
 // On a full disk (a child whose files may not grow past 8 bytes) every writer fails and says so,

@@ -1,6 +1,7 @@
 #include "platform/file_ops.h"
 #include "platform/ini_file.h"
 #include "tests/common/temp_data_dir.h"
+#include "tests/common/windows_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,13 @@
 
 using platform::IniFile;
 using testing_support::TempDataDir;
+
+namespace {
+
+// A file as a Windows editor saves it as "Unicode".
+QByteArray unicodeFile(const char* text) { return testing_support::windowsFile("UTF-16LE", QString::fromUtf8(text)); }
+
+}  // namespace
 
 TEST(IniFile, MissingFileReadsAsEmptyAndNamesMatchWithoutCase) {
     TempDataDir dir;
@@ -157,6 +165,28 @@ TEST(IniFileRoundTrip, ValuesWrittenBeforeReadAsBefore) {
     EXPECT_EQ(ini.readString("Rotation_1", "Plain", ""), "padded");
 }
 
+// Files are read as the Windows programs that write them read them.
+TEST(IniFileRoundTrip, FilesReadAsWindowsReadsThem) {
+    const struct {
+        const char* label;
+        QByteArray bytes;
+        QString name;
+    } rows[] = {
+        // The bytes Windows-1252 leaves unassigned read as the control characters of their numbers.
+        {"not UTF-8: Windows-1252", "[General]\r\nName=Tom\x92s \x96 \x80 \x93\xe9\x94 \x81\x8d\x8f\x90\x9d\r\n",
+         QString::fromUtf8("Tom’s – € “é” \u0081\u008D\u008F\u0090\u009D")},
+        // U+010A and U+0D0A hold the bytes of LF and CR: only whole UTF-16 units end a line.
+        {"UTF-16 LE", unicodeFile("; x\r\n[General]\r\nName=Tom’s \u010A\u0D0A 😀\r\n"),
+         QString::fromUtf8("Tom’s \u010A\u0D0A 😀")},
+    };
+    for (const auto& row : rows) {
+        TempDataDir dir;
+        const IniFile ini(dir.write("r.ini", row.bytes));
+        EXPECT_EQ(ini.readSections(), QStringList{"General"}) << row.label;
+        EXPECT_EQ(ini.readString("General", "Name", "?"), row.name) << row.label;
+    }
+}
+
 // Writing one key changes that key's line and nothing else: encoding, line ends, comments,
 // unknown keys, blank lines and a missing final line end all stay.
 TEST(IniFileRoundTrip, WritingAKeyKeepsEveryOtherByte) {
@@ -170,8 +200,20 @@ TEST(IniFileRoundTrip, WritingAKeyKeepsEveryOtherByte) {
         {"latin1", "; Caf\xe9 list\r\n[General]\r\nName=Caf\xe9 du Nord\r\nCurrentRotationPosition=1\r\nX=\xff\xfe\r\n",
          "General", "CurrentRotationPosition", "2",
          "; Caf\xe9 list\r\n[General]\r\nName=Caf\xe9 du Nord\r\nCurrentRotationPosition=2\r\nX=\xff\xfe\r\n"},
-        {"latin1 new value", "[General]\r\nName=Caf\xe9\r\n", "General", "Name", QString::fromUtf8("Cr\xc3\xa8me \xe2\x82\xac"),
-         "[General]\r\nName=Cr\xe8me \x10u20AC\r\n"},
+        // Windows-1252 holds ’ and €; a control character and characters it has no byte for keep the escape.
+        {"windows-1252 new value", "[General]\r\nName=Caf\xe9\r\n", "General", "Name",
+         QString::fromUtf8("Tom’s Crème – € \u0092 → 😀"),
+         "[General]\r\nName=Tom\x92s Cr\xe8me \x96 \x80 \x10"
+         "92 \x10u2192 \x10uD83D\x10uDE00\r\n"},
+        {"windows-1252 unassigned bytes", "; \x81\x8d\x8f\x90\x9d\r\n[A]\r\nk=\x81\x8d\x8f\x90\x9d\r\n", "A", "k",
+         QString::fromUtf8("\u0081\u008D\u008F\u0090\u009D\u0080"),
+         "; \x81\x8d\x8f\x90\x9d\r\n[A]\r\nk=\x81\x8d\x8f\x90\x9d\x10"
+         "80\r\n"},
+        // UTF-16 LE keeps its mark and line ends; new lines are UTF-16 too.
+        {"utf-16 le", unicodeFile("[A]\r\nk=Tom’s\r\n"), "A", "k", QString::fromUtf8("Tom’s – 😀"),
+         unicodeFile("[A]\r\nk=Tom’s – 😀\r\n")},
+        {"utf-16 le new section", unicodeFile("[A]\nk=v"), "B", "x", QString::fromUtf8("€"),
+         unicodeFile("[A]\nk=v\n\n[B]\nx=€\n")},
         {"lf ends", "[A]\nk = v\n;note\nunknown=1\n\n[B]\nz=1\n", "A", "new", "n",
          "[A]\nk = v\n;note\nunknown=1\nnew=n\n\n[B]\nz=1\n"},
         {"no final end", "[A]\r\nk=v", "B", "x", "1", "[A]\r\nk=v\r\n\r\n[B]\r\nx=1\r\n"},

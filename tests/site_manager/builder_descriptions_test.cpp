@@ -70,11 +70,13 @@ TEST(BuilderDescriptions, TheTableAnswersAsTheIniFileDoesForEveryKey) {
     EXPECT_EQ(DescriptionTable().value("same.jpg"), "");
 }
 
-TEST(BuilderDescriptions, Latin1TextFileKeepsItsAccents) {
+// A description file saved by Windows in Windows-1252 reads with its accents and quotes.
+TEST(BuilderDescriptions, Windows1252TextFileKeepsItsAccentsAndQuotes) {
     testing_support::TempDataDir dir;
-    const auto source = prepareDescriptionFile(dir.write("desc.txt", QByteArray("lac.jpg,Le lac \xe0 l'aube\r\n")));
+    const auto source =
+        prepareDescriptionFile(dir.write("desc.txt", QByteArray("lac.jpg,Tom\x92s lac \xe0 l'aube\r\n")));
     ASSERT_TRUE(source.has_value());
-    EXPECT_EQ(LookupDescription(BuildSettings(), source->IniPath, "lac.jpg"), QString::fromUtf8("Le lac à l'aube"));
+    EXPECT_EQ(LookupDescription(BuildSettings(), source->IniPath, "lac.jpg"), QString::fromUtf8("Tom’s lac à l'aube"));
 }
 
 TEST(BuilderDescriptions, FileWithoutEntriesAsksWhetherToBuild) {

@@ -2,6 +2,7 @@
 
 #include "site_manager/builder/header_footer.h"
 #include "tests/common/temp_data_dir.h"
+#include "tests/common/windows_text.h"
 
 #include <gtest/gtest.h>
 
@@ -59,23 +60,28 @@ TEST(BuilderTemplateFilling, PagesAreWrittenWithCrLfLineEnds) {
 
 namespace {
 
-TEST(BuilderTemplateFilling, Latin1TemplatesKeepTheirCharacters) {
-    testing_support::TempDataDir dir;
-    bool utf8 = true;
-    const QString latin1 = loadTemplate(dir.write("l.htm", QByteArray("Caf\xe9 ***CONTENT***")), &utf8);
-    EXPECT_FALSE(utf8);
-    EXPECT_EQ(latin1, QString::fromUtf8("Café ***CONTENT***"));
-    writePage(dir.file("l_out.htm"), ReplaceString(latin1, "***CONTENT***", QString::fromUtf8("Crème")), utf8);
-    EXPECT_EQ(dir.read("l_out.htm"), QByteArray("Caf\xe9 Cr\xe8me\r\n"));
-
-    const QString unicode = loadTemplate(dir.write("u.htm", QString::fromUtf8("Café ***CONTENT***").toUtf8()), &utf8);
-    EXPECT_TRUE(utf8);
-    writePage(dir.file("u_out.htm"), ReplaceString(unicode, "***CONTENT***", QString::fromUtf8("Crème")), utf8);
-    EXPECT_EQ(dir.read("u_out.htm"), QString::fromUtf8("Café Crème\r\n").toUtf8());
-
-    // Characters a Latin-1 page cannot hold become numeric character references, never "?".
-    writePage(dir.file("l_refs.htm"), QString::fromUtf8("Caf\u00e9 \u2192 \u20ac \U0001F600"), false);
-    EXPECT_EQ(dir.read("l_refs.htm"), QByteArray("Caf\xe9 &#8594; &#8364; &#128512;\r\n"));
+// A page is written in the encoding its template was read in; what that encoding cannot hold
+// becomes a numeric character reference, never "?".
+TEST(BuilderTemplateFilling, PagesKeepTheEncodingOfTheirTemplates) {
+    using testing_support::windowsFile;
+    const QString content = QString::fromUtf8("Crème ’ → 😀");
+    const struct {
+        const char* label;
+        QByteArray templateBytes, page;
+    } rows[] = {
+        {"Windows-1252", "Caf\xe9 Tom\x92s \x80 ***CONTENT***",
+         "Caf\xe9 Tom\x92s \x80 Cr\xe8me \x92 &#8594; &#128512;\r\n"},
+        {"UTF-8", "Caf\xc3\xa9 ***CONTENT***", "Caf\xc3\xa9 " + content.toUtf8() + "\r\n"},
+        {"UTF-16 LE", windowsFile("UTF-16LE", QString::fromUtf8("Tom’s ***CONTENT***")),
+         windowsFile("UTF-16LE", QString::fromUtf8("Tom’s ") + content + "\r\n")},
+    };
+    for (const auto& row : rows) {
+        testing_support::TempDataDir dir;
+        platform::TextEncoding encoding = platform::TextEncoding::Utf8;
+        const QString text = loadTemplate(dir.write("t.htm", row.templateBytes), &encoding);
+        writePage(dir.file("page.htm"), ReplaceString(text, "***CONTENT***", content), encoding);
+        EXPECT_EQ(dir.read("page.htm"), row.page) << row.label;
+    }
 }
 
 TEST(BuilderTemplateFilling, LowerCaseOptionLowersTheTemplatesOwnLocalReferences) {

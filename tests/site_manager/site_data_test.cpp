@@ -6,6 +6,7 @@
 #include "platform/ini_file.h"
 #include "site_manager/file_helpers.h"
 #include "site_manager/site_options_dialog.h"
+#include "tests/common/windows_text.h"
 #include "tests/site_manager/main_window_fixture.h"
 
 #include <QCoreApplication>
@@ -144,6 +145,41 @@ TEST_F(SiteDataTest, ALatin1SiteFileKeepsItsBytesAndLongSnippetsAndSiteOptionsCa
     QTest::mouseClick(main->btnsiteoptions, Qt::LeftButton);
     EXPECT_EQ(data.read("sites.ini"), QByteArray("[Sites]\r\nSite_1=Caf\xe9 Gr\xfcn\r\nSite_2=Lost\r\n"));
     EXPECT_FALSE(QFileInfo::exists(data.file("Site_2.ini")));
+}
+
+// A name typed into Site Options goes into a site file and site list saved by a Windows program
+// in the file's own encoding: ’ is the byte 0x92 of Windows-1252, UTF-16 LE stays UTF-16 LE, and
+// every other byte stays as it was.
+TEST_F(SiteDataTest, SiteOptionsWritesANameInTheEncodingOfWindowsFiles) {
+    for (const char* encoding : testing_support::kWindowsEncodings) {
+        SCOPED_TRACE(encoding);
+        stopProgram();
+        QDir().mkpath(data.path() + "site");
+        const auto site = [&](const QString& name) {
+            return testing_support::windowsFile(
+                encoding, QString::fromUtf8("; “Garden” \u0081\u008D\u008F\u0090\u009D\r\n[General]\r\nName=") + name +
+                              "\r\nPath=%\\site/\r\nLivePath=\r\nAutoRotate=False\r\nCurrentRotationPosition=1\r\n"
+                              "BaseHTMLName=Index.html\r\nRotationCount=0\r\n");
+        };
+        const auto sites = [&](const QString& name) {
+            return testing_support::windowsFile(encoding, "[Sites]\r\nSite_1=" + name + "\r\n");
+        };
+        data.write("Site_1.ini", site(QString::fromUtf8("Garden – €")));
+        data.write("sites.ini", sites(QString::fromUtf8("Garden – €")));
+        startWithGardenSite();
+        const QString typed = QString::fromUtf8("Tom’s Garden – €");
+        MessageScript options;
+        options.onDialog([&](QDialog& d) {
+            auto& dialog = dynamic_cast<TdlgSIteOptions&>(d);
+            EXPECT_EQ(dialog.edtname->text(), QString::fromUtf8("Garden – €"));
+            dialog.edtname->setText(typed);
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+            return d.result();
+        });
+        QTest::mouseClick(main->btnsiteoptions, Qt::LeftButton);
+        EXPECT_EQ(data.read("Site_1.ini"), site(typed));
+        EXPECT_EQ(data.read("sites.ini"), sites(typed));
+    }
 }
 
 // Spindleway stores the next rotation position while the site is open in Lumenfold: Lumenfold's
