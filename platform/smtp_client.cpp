@@ -1,11 +1,14 @@
 #include "platform/smtp_client.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpSocket>
+#include <cctype>
 
 namespace platform {
 
@@ -18,6 +21,16 @@ constexpr qsizetype kMaxReplyLine = 64 * 1024;
 constexpr qsizetype kChunkSize = 4096;
 // QUIT is a courtesy; don't keep the user waiting long for its answer.
 constexpr int kQuitTimeoutMs = 2000;
+// Servers refuse a message with a line longer than this (CR LF not counted).
+constexpr qsizetype kMaxLineOctets = 998;
+// Quoted-printable lines stay within 76 characters, soft break included.
+constexpr qsizetype kQuotedLineLength = 76;
+// UTF-8 octets per encoded word: 39 octets make 52 base64 characters, so "=?UTF-8?B?...?=" is 64
+// characters (at most 75 allowed) and even "Subject: " with the first word keeps within 76.
+constexpr qsizetype kEncodedWordOctets = 39;
+// RFC 5321 caps a path at 256 octets with its angle brackets; a longer address would be refused
+// anyway, and the cap keeps the From and To lines short.
+constexpr qsizetype kMaxAddressOctets = 254;
 
 bool isAscii(const QString& text) {
     for (QChar c : text)
@@ -32,19 +45,96 @@ QString singleLine(const QString& text) {
     return out;
 }
 
-// Non-ASCII header text goes as a UTF-8 encoded word so no byte above 127 lands in a header.
-QByteArray headerText(const QString& text) {
+// The text as UTF-8 encoded words, one per folded line; whitespace between encoded words is
+// dropped by the reader, so the text comes back exactly. A word never ends inside a character.
+QByteArray encodedWords(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    QList<QByteArray> words;
+    for (qsizetype from = 0; from < utf8.size();) {
+        qsizetype end = qMin(from + kEncodedWordOctets, utf8.size());
+        while (end < utf8.size() && end > from && (uchar(utf8[end]) & 0xC0) == 0x80) --end;  // continuation octet
+        words += "=?UTF-8?B?" + utf8.mid(from, end - from).toBase64() + "?=";
+        from = end;
+    }
+    return words.join("\r\n ");
+}
+
+// A header's value: ASCII text that fits on the header's line goes as it is; anything else
+// becomes encoded words, so no byte above 127 lands in a header and no line grows too long.
+QByteArray headerText(const QByteArray& field, const QString& text) {
     const QString line = singleLine(text);
-    if (isAscii(line)) return line.toLatin1();
-    return "=?UTF-8?B?" + line.toUtf8().toBase64() + "?=";
+    if (isAscii(line) && field.size() + 2 + line.size() <= kMaxLineOctets) return line.toLatin1();
+    return encodedWords(line);
+}
+
+// Header words joined by spaces, each folded onto a line of its own when it would take its line
+// past 78 characters; `used` is what the line already holds ("To: ").
+QByteArray foldedWords(qsizetype used, const QList<QByteArray>& words) {
+    QByteArray out;
+    qsizetype lineLength = used;
+    for (const QByteArray& word : words) {
+        const qsizetype firstLine = word.contains('\n') ? word.indexOf('\r') : word.size();
+        if (!out.isEmpty()) {
+            const bool fold = lineLength + 1 + firstLine > 78;
+            out += fold ? "\r\n " : " ";
+            lineLength = fold ? 1 : lineLength + 1;
+        }
+        out += word;
+        lineLength = word.contains('\n') ? word.size() - word.lastIndexOf('\n') - 1 : lineLength + word.size();
+    }
+    return out;
 }
 
 // An address goes inside <...> on a command line, so it must not carry line breaks, control
 // characters or angle brackets.
 bool isUsableAddress(const QString& address) {
+    if (address.toUtf8().size() > kMaxAddressOctets) return false;
     for (QChar c : address)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == '<' || c == '>') return false;
     return true;
+}
+
+// The host name as it may stand after the "@" of a Message-ID.
+QByteArray messageIdDomain() {
+    QByteArray name;
+    for (char c : QHostInfo::localHostName().toLatin1())
+        if (std::isalnum(uchar(c)) || c == '-' || (c == '.' && !name.isEmpty() && !name.endsWith('.'))) name += c;
+    while (name.endsWith('.')) name.chop(1);
+    return name.isEmpty() ? "localhost" : name;
+}
+
+// "<" time "." process id "." random part "@" host name ">": unique across messages, runs and
+// machines, as some receiving servers want before they take a message.
+QByteArray messageId() {
+    const QByteArray time = QDateTime::currentDateTimeUtc().toString("yyyyMMddhhmmsszzz").toLatin1();
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    const QByteArray random = QByteArray::number(QRandomGenerator::system()->generate64(), 16);
+    return "<" + time + "." + pid + "." + random + "@" + messageIdDomain() + ">";
+}
+
+// One line as quoted-printable: soft line breaks ("=" at the end) keep every line within 76
+// characters, and an escape ("=XX") is never split.
+QByteArray quotedPrintable(const QByteArray& line) {
+    QByteArray out;
+    qsizetype lineLength = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        const bool last = i + 1 == line.size();
+        // Spaces and tabs at the end of a line may be lost on the way, so they are escaped there.
+        bool literal = (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !last);
+        // The final piece of the line may take the column a soft break would need.
+        const qsizetype room = last ? kQuotedLineLength : kQuotedLineLength - 1;
+        if (lineLength + (literal ? 1 : 3) > room) {
+            out += "=" + kCrLf;
+            lineLength = 0;
+        }
+        // A dot opening a line is escaped too, so no line needs the transport's doubled dot.
+        if (c == '.' && lineLength == 0) literal = false;
+        const QByteArray piece = literal ? QByteArray(1, c) : "=" + QByteArray(1, c).toHex().toUpper();
+        out += piece;
+        lineLength += piece.size();
+    }
+    return out;
 }
 
 // Headers, blank line, body and the closing "." exactly as they go out after DATA.
@@ -54,26 +144,38 @@ QByteArray messageContent(const SmtpMessage& message, const QString& from, const
     QStringList lines;
     for (const QString& line : message.Body) lines += line.split(QRegularExpression("\\r\\n|\\r|\\n"));
     bool asciiBody = true;
-    for (const QString& line : lines) asciiBody = asciiBody && isAscii(line);
+    bool longLine = false;
+    QList<QByteArray> bodyBytes;
+    for (const QString& line : lines) {
+        asciiBody = asciiBody && isAscii(line);
+        bodyBytes += line.toUtf8();
+        longLine = longLine || bodyBytes.last().size() > kMaxLineOctets;
+    }
 
     QByteArray out;
     const QString name = singleLine(message.FromName).trimmed();
-    out += "From: " + (name.isEmpty() ? QByteArray() : headerText(name) + " ") + "<" + from.toUtf8() + ">" + kCrLf;
-    out += "To: " + to.join(", ").toUtf8() + kCrLf;
-    out += "Subject: " + headerText(message.Subject) + kCrLf;
+    QList<QByteArray> fromWords;
+    if (!name.isEmpty()) fromWords += headerText("From", name);
+    fromWords += "<" + from.toUtf8() + ">";
+    out += "From: " + foldedWords(6, fromWords) + kCrLf;
+    QList<QByteArray> toWords;
+    for (const QString& address : to) toWords += address.toUtf8() + (toWords.size() + 1 < to.size() ? "," : "");
+    out += "To: " + foldedWords(4, toWords) + kCrLf;
+    out += "Subject: " + headerText("Subject", message.Subject) + kCrLf;
     out += "Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1() + kCrLf;
+    out += "Message-ID: " + messageId() + kCrLf;
     out += "X-Mailer: " + kMailer + kCrLf;
     out += "Mime-Version: 1.0" + kCrLf;
-    if (asciiBody) {
-        out += "Content-Type: text/plain; charset=us-ascii" + kCrLf;
-    } else {
-        // Labelling UTF-8 text as us-ascii would garble it for the reader.
-        out += "Content-Type: text/plain; charset=utf-8" + kCrLf;
+    out += "Content-Type: text/plain; charset=" + QByteArray(asciiBody ? "us-ascii" : "utf-8") + kCrLf;
+    // Labelling UTF-8 text as us-ascii would garble it for the reader; a line longer than servers
+    // take goes as quoted-printable, whose soft breaks the reader joins again.
+    if (longLine)
+        out += "Content-Transfer-Encoding: quoted-printable" + kCrLf;
+    else if (!asciiBody)
         out += "Content-Transfer-Encoding: 8bit" + kCrLf;
-    }
     out += kCrLf;
-    for (const QString& line : lines) {
-        const QByteArray bytes = line.toUtf8();
+    for (const QByteArray& line : bodyBytes) {
+        const QByteArray bytes = longLine ? quotedPrintable(line) : line;
         if (bytes.startsWith('.')) out += '.';
         out += bytes + kCrLf;
     }

@@ -41,6 +41,7 @@ void TdlgRotOpt::reportMailFailure(const QString& logText, const QString& boxTex
 
 bool TdlgRotOpt::sendmail() {
     platform::Hourglass hourglass;
+    mailError_.clear();
     bool sent = emailconnect();
     if (sent) sent = emailsend();
     // A port error still leaves a connection open; it is closed whatever happened.
@@ -51,7 +52,14 @@ bool TdlgRotOpt::sendmail() {
             NMSMTP1->Abort();
         }
     }
-    if (!sent) reportMailFailure("E-mail posting of Log failed!", "E-mail send failure!");
+    if (!sent) {
+        // The fixed texts don't say why; the server's answer or the connection's error does. A
+        // reply of several lines stays one line of the log.
+        const QString why = mailError_.simplified();
+        if (UnattendedRun && !why.isEmpty()) dlgLog->Addwarning(why, true);
+        reportMailFailure("E-mail posting of Log failed!",
+                          why.isEmpty() ? "E-mail send failure!" : "E-mail send failure!\n\n" + mailError_);
+    }
     return sent;
 }
 
@@ -66,7 +74,8 @@ bool TdlgRotOpt::emailconnect() {
     NMSMTP1->UserID = edtuserid->text();
     try {
         NMSMTP1->Connect();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        mailError_ = QString::fromUtf8(e.what());
         return false;
     }
     return portIsNumber;
@@ -84,7 +93,8 @@ bool TdlgRotOpt::emailsend() {
     NMSMTP1->PostMessage.Body = dlgLog->lines();
     try {
         NMSMTP1->SendMail();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        mailError_ = QString::fromUtf8(e.what());
         return false;
     }
     NMSMTP1->ClearParams();

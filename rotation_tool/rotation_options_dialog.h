@@ -87,6 +87,10 @@ private:
     void abortMail();
     // A mail failure: an error line in the log when unattended, else a warning box.
     void reportMailFailure(const QString& logText, const QString& boxText);
+
+    // Why the current mailing failed, as the client saw it (the server's answer or the
+    // connection's error); empty when nothing went wrong or the client gave no reason.
+    QString mailError_;
 };
 
 extern TdlgRotOpt* dlgRotOpt;

@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QThread>
 #include <stdexcept>
 
@@ -65,6 +66,28 @@ QStringList ReceivedMail::bodyLines() const {
     return lines;
 }
 
+QStringList ReceivedMail::decodedBodyLines() const {
+    QStringList lines = decodedBody.split(QRegularExpression("\\r\\n|\\n"));
+    if (lines.last().isEmpty()) lines.removeLast();  // the last line's end
+    return lines;
+}
+
+QList<QByteArray> ReceivedMail::rawLines() const {
+    QList<QByteArray> lines = data.split('\n');
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r')) line.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+QStringList ReceivedMail::encodedWords() const {
+    static const QRegularExpression word("=\\?[^?\\s]+\\?[BbQq]\\?[^?\\s]*\\?=");
+    const QString head = QString::fromLatin1(data.left(data.indexOf(kCrLf + kCrLf)));
+    QStringList words;
+    for (auto it = word.globalMatch(head); it.hasNext();) words += it.next().captured();
+    return words;
+}
+
 SmtpSink::SmtpSink() {
     if (!dir_.isValid()) throw std::runtime_error("cannot create a directory for the SMTP sink");
     // The system interpreter is the one that has aiosmtpd.
@@ -95,7 +118,7 @@ SmtpSink::~SmtpSink() {
     server_.waitForFinished(3000);
 }
 
-QList<ReceivedMail> SmtpSink::messages() const {
+QList<ReceivedMail> SmtpSink::everyMessage() const {
     QList<ReceivedMail> mails;
     const QDir dir(dir_.path());
     for (const QString& name : dir.entryList({"mail-*.json"}, QDir::Files, QDir::Name)) {
@@ -107,9 +130,19 @@ QList<ReceivedMail> SmtpSink::messages() const {
         mail.mailFrom = o.value("mail_from").toString();
         for (const QJsonValue& r : o.value("rcpt_tos").toArray()) mail.recipients += r.toString();
         mail.data = QByteArray::fromBase64(o.value("data").toString().toLatin1());
+        mail.refusal = o.value("refusal").toString();
+        if (o.value("subject").isString()) mail.decodedSubject = o.value("subject").toString();
+        if (o.value("body").isString()) mail.decodedBody = o.value("body").toString();
         mails += mail;
     }
     return mails;
+}
+
+QList<ReceivedMail> SmtpSink::messages() const {
+    QList<ReceivedMail> accepted;
+    for (const ReceivedMail& mail : everyMessage())
+        if (mail.refusal.isEmpty()) accepted += mail;
+    return accepted;
 }
 
 QStringList SmtpSink::events() const {

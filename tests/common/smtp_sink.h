@@ -1,7 +1,9 @@
 #pragma once
 // A real SMTP server on 127.0.0.1 for mail tests (smtp_sink.py under the system Python with
-// aiosmtpd). It keeps every message it accepts and answers 550 to any recipient whose address
-// starts with "refused@". The server lives as long as the object.
+// aiosmtpd), as strict as common mail servers. It keeps every message it gets and answers 550 to
+// any recipient whose address starts with "refused@", to a message with a line over 998 octets or
+// without Date or Message-ID, and to the data of a message for "refused-data@...". The server
+// lives as long as the object.
 #include <QByteArray>
 #include <QList>
 #include <QProcess>
@@ -16,11 +18,21 @@ struct ReceivedMail {
     QString mailFrom;        // envelope sender
     QStringList recipients;  // accepted envelope recipients
     QByteArray data;         // headers and body as received, CR LF line ends, dots unstuffed
+    QString refusal;         // the server's answer when it refused the message, else empty
+    // Subject and body as a mail reader decodes them (Python's mail library); null when it could not.
+    QString decodedSubject;
+    QString decodedBody;
 
     // The value of the first header of that name (case-insensitive), or a null string.
     QString header(const QString& name) const;
     // The body (after the blank line) as lines without their CR LF.
     QStringList bodyLines() const;
+    // The decoded body as lines.
+    QStringList decodedBodyLines() const;
+    // Every line of the data as sent, headers included, without its CR LF.
+    QList<QByteArray> rawLines() const;
+    // Every encoded word ("=?charset?B?...?=") in the headers.
+    QStringList encodedWords() const;
 };
 
 class SmtpSink {
@@ -36,6 +48,8 @@ public:
     // Accepted messages in order of arrival. A message is stored before the server answers the
     // end of its data, so whatever a client got a 250 for is already here.
     QList<ReceivedMail> messages() const;
+    // Every message whose data arrived, refused ones included.
+    QList<ReceivedMail> everyMessage() const;
     // Session events in order: "CONNECT", "HELO <name>", "QUIT", "CLOSE".
     QStringList events() const;
     // Waits until `event` has been seen `count` times; false on timeout.

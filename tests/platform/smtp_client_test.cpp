@@ -1,11 +1,13 @@
 #include "platform/smtp_client.h"
 #include "tests/common/smtp_sink.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <functional>
 #include <QHostInfo>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -429,4 +431,120 @@ TEST(SmtpClient, ARefusedHeloIsAFailure) {
     EXPECT_TRUE(error.contains("501-bad name\n501 really")) << qPrintable(error);
     EXPECT_EQ(log.names, QStringList({"hostResolved", "failure"}));
     EXPECT_FALSE(client.Connected());
+}
+
+// What a strict server takes: no line over 998 octets (a longer body line goes quoted-printable),
+// encoded words of at most 75 characters that each hold whole UTF-8 characters, and headers that
+// a reader decodes back to what was sent.
+struct ServerTakesRow {
+    const char* name;
+    QString subject;
+    QStringList body;
+    QStringList to;
+    const char* transferEncoding;  // the Content-Transfer-Encoding header, "" for none
+};
+void PrintTo(const ServerTakesRow& row, std::ostream* out) { *out << row.name; }
+
+class SmtpClientServerTakes : public ::testing::TestWithParam<ServerTakesRow> {};
+
+TEST_P(SmtpClientServerTakes, TheMailIsAcceptedAndReadsAsSent) {
+    const ServerTakesRow& row = GetParam();
+    SmtpSink sink;
+    SmtpClient client;
+    pointAt(client, sink);
+    address(client, row.to);
+    client.PostMessage.Subject = row.subject;
+    client.PostMessage.Body = row.body;
+    client.Connect();
+    const QString error = errorOf([&] { client.SendMail(); });
+    EXPECT_TRUE(error.isEmpty()) << qPrintable(error);
+
+    const auto mails = sink.everyMessage();
+    ASSERT_EQ(mails.size(), 1);
+    const auto& mail = mails[0];
+    EXPECT_EQ(mail.refusal, "");
+    for (const QByteArray& line : mail.rawLines()) EXPECT_LE(line.size(), 998) << line.left(60).constData() << "...";
+    for (const QString& word : mail.encodedWords()) {
+        EXPECT_LE(word.size(), 75) << qPrintable(word);
+        const QByteArray text = QByteArray::fromBase64(word.section('?', 3, 3).toLatin1());
+        // Invalid UTF-8 would not come back the same.
+        EXPECT_EQ(QString::fromUtf8(text).toUtf8(), text)
+            << "a character split between encoded words: " << qPrintable(word);
+    }
+    EXPECT_EQ(mail.header("Content-Transfer-Encoding"), QString(row.transferEncoding));
+    EXPECT_EQ(mail.decodedSubject, row.subject);
+    EXPECT_EQ(mail.decodedBodyLines(), row.body);
+    EXPECT_EQ(mail.recipients, row.to);
+}
+
+QString repeated(const QString& piece, int characters) {
+    QString text;
+    while (text.size() < characters) text += piece;
+    return text.left(characters);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SmtpClientServerTakes,
+    ::testing::Values(
+        ServerTakesRow{"LineOf1200Characters",
+                       "Rotation Log",
+                       // '=' and a line-opening dot must survive the encoding, a trailing space too.
+                       {"! 01/02/2024 - first", ". " + repeated("Site = Garden, ", 1200) + " ", "last"},
+                       {"admin@example.com"},
+                       "quoted-printable"},
+        ServerTakesRow{
+            "LineOf998OctetsStaysAsItIs", "Rotation Log", {repeated("g", 998), "next"}, {"admin@example.com"}, ""},
+        // 39 octets end inside the tenth of these four-octet characters.
+        ServerTakesRow{"FourOctetCharactersInTheSubject",
+                       repeated(QString::fromUtf8("\U0001F600"), 60),
+                       {"text"},
+                       {"admin@example.com"},
+                       ""},
+        ServerTakesRow{"SubjectOf1200Characters", repeated("Rotation Log ", 1200), {"text"}, {"admin@example.com"}, ""},
+        ServerTakesRow{"FortyRecipients",
+                       "Rotation Log",
+                       {"text"},
+                       [] {
+                           QStringList to;
+                           for (int i = 0; i < 40; ++i)
+                               to += QString("administrator.of.site.number.%1@galleries.example.com").arg(i);
+                           return to;
+                       }(),
+                       ""}),
+    [](const ::testing::TestParamInfo<ServerTakesRow>& info) { return std::string(info.param.name); });
+
+TEST(SmtpClient, EveryMessageCarriesADateAndAMessageIdOfItsOwn) {
+    SmtpSink sink;
+    SmtpClient client;
+    pointAt(client, sink);
+    address(client, {"admin@example.com"});
+    client.PostMessage.Body = {"text"};
+    client.Connect();
+    client.SendMail();
+    client.SendMail();  // at once, in the same second and process
+    const auto mails = sink.messages();
+    ASSERT_EQ(mails.size(), 2);
+    static const QRegularExpression form("^<([0-9]{17})\\.([0-9]+)\\.([0-9a-f]+)@([A-Za-z0-9.-]+)>$");
+    for (const auto& mail : mails) {
+        EXPECT_FALSE(mail.header("Date").isEmpty());
+        const QRegularExpressionMatch id = form.match(mail.header("Message-ID"));
+        ASSERT_TRUE(id.hasMatch()) << qPrintable(mail.header("Message-ID"));
+        EXPECT_EQ(id.captured(2).toLongLong(), QCoreApplication::applicationPid());
+        if (!QHostInfo::localHostName().isEmpty()) EXPECT_EQ(id.captured(4), QHostInfo::localHostName());
+    }
+    EXPECT_NE(mails[0].header("Message-ID"), mails[1].header("Message-ID"));
+}
+
+TEST(SmtpClient, AnAddressLongerThanAnSmtpPathIsRefusedBeforeAnythingIsSent) {
+    SmtpSink sink;
+    SmtpClient client;
+    SignalLog log(client);
+    pointAt(client, sink);
+    // 255 octets: one over what RFC 5321 lets a path hold, so the From and To lines stay short.
+    address(client, {QString(243, 'a') + "@example.com"});
+    client.Connect();
+    const QString error = errorOf([&] { client.SendMail(); });
+    EXPECT_TRUE(error.startsWith("Not a usable e-mail address: aaa")) << qPrintable(error);
+    EXPECT_EQ(log.names, QStringList({"hostResolved", "connected", "failure"}));
+    EXPECT_TRUE(sink.everyMessage().isEmpty());
 }

@@ -1,5 +1,7 @@
+#include "platform/smtp_client.h"
 #include "tests/common/smtp_sink.h"
 #include "tests/rotation_tool/rotation_fixture.h"
+#include "tests/rotation_tool/spindleway_process.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -10,7 +12,10 @@
 
 using platform::MessageResult;
 using testing_support::MessageScript;
+using testing_support::readFile;
 using testing_support::SmtpSink;
+using testing_support::SpindlewayData;
+using testing_support::writeFile;
 
 namespace {
 
@@ -33,9 +38,11 @@ protected:
                                       "EmailOnlyErrors=" + (onlyErrors ? "True" : "False") + "\r\n");
     }
 
-    void unattendedRotation() {
+    // An unattended Rotate All; a timeout given replaces the client's wait for each reply.
+    void unattendedRotation(int timeoutMs = 0) {
         startTool({"/ROTATE"});
         main->Timer1->stop();
+        if (timeoutMs > 0) options->NMSMTP1->TimeoutMs = timeoutMs;
         main->btnrotateallClick();
     }
 
@@ -80,30 +87,69 @@ TEST_F(RotationMailTest, OnlyErrorsAreMailedWhenSoAsked) {
     EXPECT_TRUE(hasLogLine(body, "!", "Skipping site, Kitchen, which does not have autorotation enabled!"));
 }
 
-TEST_F(RotationMailTest, ARefusedRecipientIsLoggedAndTheRunStillSavesItsLog) {
+// A failed mailing logs the event's line, then why it failed as the client saw it (the server's
+// answer or the connection's error), then "E-mail posting of Log failed!"; the run still saves
+// its log with all three.
+struct MailFailureRow {
+    const char* name;
+    enum Server { Sink, Closed, Silent } server;
+    const char* to;
+    const char* eventLine;
+    const char* answer;  // what the line between must hold
+};
+void PrintTo(const MailFailureRow& row, std::ostream* out) { *out << row.name; }
+
+class RotationMailFailure : public RotationMailTest, public ::testing::WithParamInterface<MailFailureRow> {};
+
+TEST_P(RotationMailFailure, TheLogSaysWhy) {
+    const MailFailureRow& row = GetParam();
     addSite("Site_1", "Garden", 1, 1);
     addRotation("Site_1", 1);
-    writeMailOptions(sink.port(), "refused@example.org", false);
-    unattendedRotation();
+    QTcpServer silent;  // takes the connection and never says a word
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    const int port = row.server == MailFailureRow::Sink     ? sink.port()
+                     : row.server == MailFailureRow::Silent ? silent.serverPort()
+                                                            : closedPort();
+    writeMailOptions(port, row.to, false);
+    unattendedRotation(row.server == MailFailureRow::Silent ? 300 : 0);
 
     EXPECT_TRUE(sink.messages().isEmpty());
-    EXPECT_TRUE(logHasError("E-mail posting of Log encountered a Failure!"));
-    EXPECT_TRUE(logHasError("E-mail posting of Log failed!"));
-    const QByteArray saved = data.read("log.txt");
-    EXPECT_TRUE(saved.startsWith("Your site update completed without error!\r\n"));
-    EXPECT_TRUE(saved.contains(" - E-mail posting of Log failed!\r\n"));
+    const QStringList lines = log->lines();
+    ASSERT_EQ(lines.size(), 4) << lines.join("\n").toStdString();
+    EXPECT_EQ(lines[0], "Your site update completed without error!");
+    EXPECT_TRUE(hasLogLine({lines[1]}, "!", row.eventLine)) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("! ") && lines[2].contains(row.answer, Qt::CaseInsensitive))
+        << lines[2].toStdString();
+    EXPECT_TRUE(hasLogLine({lines[3]}, "!", "E-mail posting of Log failed!")) << lines[3].toStdString();
+    EXPECT_EQ(data.read("log.txt"), (lines.join("\r\n") + "\r\n").toUtf8());
     EXPECT_EQ(live("Site_1", "Index.html"), "index of rotation 1");
 }
 
-TEST_F(RotationMailTest, NoServerIsAConnectionFailure) {
-    addSite("Site_1", "Garden", 1, 1);
-    addRotation("Site_1", 1);
-    writeMailOptions(closedPort(), "admin@example.org", false);
-    unattendedRotation();
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RotationMailFailure,
+    ::testing::Values(MailFailureRow{"RecipientRefused", MailFailureRow::Sink, "refused@example.org",
+                                     "E-mail posting of Log encountered a Failure!", "550 5.1.1 Recipient refused"},
+                      MailFailureRow{"DataRefused", MailFailureRow::Sink, "refused-data@example.org",
+                                     "E-mail posting of Log encountered a Failure!",
+                                     "550 5.7.1 message content refused"},
+                      MailFailureRow{"NoServer", MailFailureRow::Closed, "admin@example.org",
+                                     "E-mail posting of Log encountered a Connection Failure!", "connection refused"},
+                      MailFailureRow{"SilentServer", MailFailureRow::Silent, "admin@example.org",
+                                     "E-mail posting of Log encountered a Connection Failure!", "timed out"}),
+    [](const ::testing::TestParamInfo<MailFailureRow>& info) { return std::string(info.param.name); });
 
-    EXPECT_TRUE(logHasError("E-mail posting of Log encountered a Connection Failure!"));
-    EXPECT_TRUE(logHasError("E-mail posting of Log failed!"));
-    EXPECT_TRUE(data.read("log.txt").contains(" - E-mail posting of Log failed!\r\n"));
+TEST_F(RotationMailTest, AnInteractiveFailureShowsTheServersAnswerUnderTheFailureBox) {
+    writeMailOptions(sink.port(), "refused@example.org", false);
+    startTool();
+    log->addPlainLine("report");
+    MessageScript script;
+    script.answer(MessageResult::OK).answer(MessageResult::OK);
+    EXPECT_FALSE(options->sendmail());
+    ASSERT_EQ(script.texts().size(), 2);
+    EXPECT_EQ(script.texts()[0], "Send Failure!");
+    EXPECT_TRUE(script.texts()[1].startsWith("E-mail send failure!\n\n")) << script.texts()[1].toStdString();
+    EXPECT_TRUE(script.texts()[1].contains("550 5.1.1 Recipient refused")) << script.texts()[1].toStdString();
+    EXPECT_EQ(log->lines(), QStringList({"report"}));  // boxes, not log lines, when interactive
 }
 
 TEST_F(RotationMailTest, APortThatIsNoNumberFailsButConnectsOnThePreviousPort) {
@@ -181,3 +227,74 @@ TEST_F(RotationMailTest, TheTestMessageNeedsAllFieldsAndMailsItsOwnLogLine) {
     EXPECT_TRUE(options->edtTestmessage->isHidden());
     EXPECT_TRUE(options->lblTestmessage->isHidden());
 }
+
+// The built program run unattended, as a scheduler runs it, mailing its log to a strict server: a
+// site name of 1,200 characters makes a log line longer than servers take, and an Arabic locale
+// makes the date-time in the subject long non-ASCII text. The mail is accepted, no line of it is
+// over 998 octets, no encoded word over 75 characters, and it reads back as the saved log.
+struct UnattendedMailRow {
+    const char* name;
+    QString siteName;
+    bool arabic;                   // LANG and LC_ALL in an Arabic locale
+    const char* transferEncoding;  // the Content-Transfer-Encoding header, "" for none
+};
+void PrintTo(const UnattendedMailRow& row, std::ostream* out) { *out << row.name; }
+
+class UnattendedMail : public ::testing::TestWithParam<UnattendedMailRow> {};
+
+QString repeated(const QString& piece, int characters) {
+    QString text;
+    while (text.size() < characters) text += piece;
+    return text.left(characters);
+}
+
+TEST_P(UnattendedMail, AStrictServerTakesTheMailAndItReadsAsTheLog) {
+    const UnattendedMailRow& row = GetParam();
+    SmtpSink sink;
+    SpindlewayData data;
+    data.addSite(1, 1);
+    for (const QString& file : {data.path() + "sites.ini", data.path() + "Site_1.ini"})
+        writeFile(file, readFile(file).replace("=Garden\r\n", "=" + row.siteName.toUtf8() + "\r\n"));
+    data.addRotationSection(1);
+    writeFile(data.rotation(1) + "Index.html", "rotation 1");
+    writeFile(data.path() + "options.ini",
+              "[Options]\r\nLogOnlyErrors=False\r\nEmailLog=True\r\nEmailOnlyErrors=False\r\n"
+              "MailHost=127.0.0.1\r\nMailPort=" +
+                  QByteArray::number(sink.port()) + "\r\nMailTo=admin@example.org\r\nMailFrom=tool@example.org\r\n");
+
+    QProcess run;
+    QMap<QString, QString> locale;
+    if (row.arabic) locale = {{"LANG", "ar_EG.UTF-8"}, {"LC_ALL", "ar_EG.UTF-8"}};
+    data.prepare(run, locale);
+    run.setArguments({"/ROTATE"});
+    run.start();
+    ASSERT_TRUE(run.waitForFinished(120000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+
+    const QStringList log = data.logLines();
+    EXPECT_EQ(log.size(), 1) << log.join("\n").toStdString();  // no mail failure added
+    EXPECT_TRUE(log.value(0).startsWith("* ") &&
+                log.value(0).endsWith(" - " + row.siteName + " sucessfully updated to rotation 1"));
+    const auto mails = sink.everyMessage();
+    ASSERT_EQ(mails.size(), 1);
+    const auto& mail = mails[0];
+    EXPECT_EQ(mail.refusal, "");
+    for (const QByteArray& line : mail.rawLines()) EXPECT_LE(line.size(), 998) << line.left(60).constData() << "...";
+    for (const QString& word : mail.encodedWords()) EXPECT_LE(word.size(), 75) << word.toStdString();
+    EXPECT_EQ(mail.header("Content-Transfer-Encoding"), QString(row.transferEncoding));
+    EXPECT_EQ(mail.decodedBodyLines(), log);
+    const QString subject = mail.decodedSubject;
+    EXPECT_TRUE(subject.startsWith("Spindleway Rotation Log for ")) << subject.toStdString();
+    // The date-time in the subject is the locale's own: Arabic-Indic digits.
+    EXPECT_EQ(subject.contains(QRegularExpression("[\\x{0660}-\\x{0669}]")), row.arabic) << subject.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UnattendedMail,
+    ::testing::Values(UnattendedMailRow{"SiteNameOf1200Characters", repeated("Long Garden Name ", 1200), false,
+                                        "quoted-printable"},
+                      UnattendedMailRow{"ArabicLocale", "Garden", true, "8bit"},
+                      UnattendedMailRow{"ArabicLocaleAndArabicSiteNameOf1200Characters",
+                                        repeated(QString::fromUtf8("\u062d\u062f\u064a\u0642\u0629 \u0648"), 1200),
+                                        true, "quoted-printable"}),
+    [](const ::testing::TestParamInfo<UnattendedMailRow>& info) { return std::string(info.param.name); });
