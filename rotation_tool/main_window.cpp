@@ -19,7 +19,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -213,16 +212,9 @@ void TfrmMain::BitBtn1Click() { platform::showHelpContext(42); }
 
 void TfrmMain::BitBtn2Click() { close(); }
 
-void TfrmMain::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        TSiteListForm::keyPressEvent(event);
-        return;
-    }
-    if (!btnRotateCurrent->isEnabled()) return;  // Rotate All runs
-    // As in a dialog: a button that has the focus takes Enter itself, else the default button does.
-    auto* focused = qobject_cast<QPushButton*>(focusWidget());
-    (focused && isAncestorOf(focused) ? focused : btnRotateCurrent)->click();
+QPushButton* TfrmMain::buttonForEnter(QPushButton* focused) {
+    if (!btnRotateCurrent->isEnabled()) return nullptr;  // Rotate All runs
+    return focused ? focused : btnRotateCurrent;
 }
 
 void TfrmMain::report(const QString& text, bool asWarning) {

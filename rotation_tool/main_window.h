@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -101,9 +100,9 @@ public:
     QString RunsWithoutLock;
 
 protected:
-    // Return and Enter press Rotate Current, the window's default button; a held key's repeats
-    // never get here (the program drops them).
-    void keyPressEvent(QKeyEvent* event) override;
+    // Rotate Current is the window's default button: Return and Enter press it when no button has
+    // the focus. While Rotate All runs they press nothing.
+    QPushButton* buttonForEnter(QPushButton* focused) override;
 
 private:
     // A report that goes to the log as an error when unattended, else into a box.

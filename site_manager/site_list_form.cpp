@@ -8,9 +8,11 @@
 
 #include <QCloseEvent>
 #include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 
@@ -109,4 +111,14 @@ void TSiteListForm::closeEvent(QCloseEvent* event) {
         FormClose();
     }
     event->accept();
+}
+
+void TSiteListForm::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (QPushButton* pressed = buttonForEnter(focused && isAncestorOf(focused) ? focused : nullptr)) pressed->click();
 }

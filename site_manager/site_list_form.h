@@ -1,15 +1,17 @@
 #pragma once
 // What both programs' main windows share: the list of site keys drawn with their display names
-// (a hidden list holds the names, index for index), and FormShow / FormClose run once, on the
-// first show and the first close.
+// (a hidden list holds the names, index for index), FormShow / FormClose run once, on the first
+// show and the first close, and Return and Enter press buttons as in a dialog.
 #include "site_manager/selection_list_box.h"
 
 #include <QWidget>
 
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QPainter;
+class QPushButton;
 class QRect;
 
 class TSiteListForm : public QWidget {
@@ -39,6 +41,13 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Return and Enter (the keypad's too) press the button buttonForEnter names; a window's buttons
+    // do not take the keys themselves, as a dialog's do. A held key's repeats never get here (the
+    // program drops them).
+    void keyPressEvent(QKeyEvent* event) override;
+    // The button Return and Enter press, given the window's focused button (null when no button
+    // has the focus): that one, as in a dialog. Null presses nothing.
+    virtual QPushButton* buttonForEnter(QPushButton* focused) { return focused; }
 
 private:
     bool shown_ = false;

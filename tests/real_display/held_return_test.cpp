@@ -1,7 +1,7 @@
-// Return held down on a real display presses once. The built programs run on an X server of the
-// test's own; the key is held through XTest for two seconds with key repeat on while every core is
-// busy, so the desktop's repeats arrive as it sends them: release and press pairs that the toolkit
-// does not always see as repeats.
+// Return or Enter held down on a real display presses once. The built programs run on an X server
+// of the test's own; the key is held through XTest for two seconds with key repeat on while every
+// core is busy, so the desktop's repeats arrive as it sends them: release and press pairs that the
+// toolkit does not always see as repeats.
 #include "platform/ini_file.h"
 #include "tests/common/qt_print.h"
 #include "tests/real_display/program_copy.h"
@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <functional>
 #include <gtest/gtest.h>
@@ -79,15 +80,38 @@ bool openSiteEditor(const XSession& x, const QString& mainWindow) {
     return !x.waitForFocusedWindow(kEditor).isEmpty();
 }
 
+// A button of Lumenfold's main window without sites: from the site list, which has the focus, Tab
+// goes through the enabled buttons, New Site.. first.
+std::function<bool(const XSession&, const QString&)> tabsToButton(int tabs) {
+    return [tabs](const XSession& x, const QString&) {
+        x.keys(QStringList(tabs, "Tab"));
+        return true;
+    };
+}
+
+void noSites(const ProgramCopy&) {}
+
+// New Site.. was pressed once: the new site is stored and its Site Options wait for an answer.
+void checkOneNewSite(const XSession& x, ProgramCopy& data) {
+    EXPECT_EQ(x.visibleWindows("Site Options").size(), 1);
+    EXPECT_EQ(platform::IniFile(data.path() + "sites.ini").readSection("Sites"), QStringList{"Site_1"});
+}
+
+struct Press {
+    const char* key = "Return";  // its xdotool name
+    bool held = true;            // for two seconds, else pressed and let go at once
+};
+
 struct Row {
     const char* name;
     const char* program;
     std::function<void(const ProgramCopy&)> prepare;
     // Brings the focus where the key is held; false when a window did not come.
     std::function<bool(const XSession&, const QString& mainWindow)> reach;
-    int windowsShown;  // by the hold
-    // Checks the windows and the files after the hold, once the program has handled every key.
+    int windowsShown;  // by the press
+    // Checks the windows and the files after the press, once the program has handled every key.
     std::function<void(const XSession&, ProgramCopy&)> check;
+    Press press = {};
 };
 
 }  // namespace
@@ -181,6 +205,24 @@ TEST(HeldReturnOnARealDisplay, PressesOnceWhateverHasTheFocus) {
              EXPECT_GE(header.count('|'), 20) << header.toStdString();
              EXPECT_TRUE(header.endsWith("|<b>hello</b>")) << header.toStdString();
          }},
+        {"Lumenfold: New Site.. of the main window", "Lumenfold", noSites, tabsToButton(1), 1, checkOneNewSite},
+        {"Lumenfold: New Site.. of the main window, pressed once",
+         "Lumenfold",
+         noSites,
+         tabsToButton(1),
+         1,
+         checkOneNewSite,
+         {"Return", false}},
+        {"Lumenfold: About.. of the main window, the keypad's Enter",
+         "Lumenfold",
+         noSites,
+         tabsToButton(3),  // past Options..
+         1,
+         [](const XSession& x, ProgramCopy& data) {
+             EXPECT_EQ(x.visibleWindows("About Lumenfold Pro").size(), 1);
+             EXPECT_FALSE(QFileInfo::exists(data.path() + "sites.ini")) << "a site was made";
+         },
+         {"KP_Enter"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -191,7 +233,10 @@ TEST(HeldReturnOnARealDisplay, PressesOnceWhateverHasTheFocus) {
         if (main.isEmpty() || !row.reach(x, main) || !data.waitUntilIdle()) continue;
 
         WindowWatch watch(x, data.path() + "windows.txt");
-        x.holdReturn();
+        if (row.press.held)
+            x.holdKey(row.press.key);
+        else
+            x.keys({row.press.key});
         if (!data.waitUntilIdle()) continue;
         const int shown = watch.windowsShown();
         std::cout << "windows shown: " << shown << "\n";

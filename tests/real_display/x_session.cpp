@@ -164,11 +164,11 @@ void XSession::click(const QString& window, int x, int y, int count) const {
                     QString::number(count), "--delay", "80", "1"});
 }
 
-void XSession::holdReturn() const {
+void XSession::holdKey(const QString& name) const {
     BusyCores busy;
-    run("xdotool", {"keydown", "Return"});
+    run("xdotool", {"keydown", name});
     QThread::msleep(2000);  // the hold itself
-    run("xdotool", {"keyup", "Return"});
+    run("xdotool", {"keyup", name});
 }
 
 WindowWatch::WindowWatch(const XSession& session, const QString& logFile) : logFile_(logFile) {

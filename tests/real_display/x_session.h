@@ -45,8 +45,8 @@ public:
     void keys(const QStringList& names) const;
     // Clicks the left button at a point of the window, count times in a row.
     void click(const QString& window, int x, int y, int count = 1) const;
-    // Holds Return down for two seconds while every core of the machine is kept busy.
-    void holdReturn() const;
+    // Holds a key (an xdotool name) down for two seconds while every core of the machine is kept busy.
+    void holdKey(const QString& name) const;
 
 private:
     QProcess server_;
