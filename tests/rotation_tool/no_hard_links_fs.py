@@ -1,8 +1,9 @@
 """A small file system for tests: the files of a backing folder, without hard links and with
 little room. link() fails with EPERM, as on file systems that have no hard links, and a write
 that would take the files past the size limit fails with ENOSPC. Every change of a name is
-appended to a log file, one line each ("create", "unlink", "rename", "link", "mkdir", "rmdir"
-followed by the paths), so that a test can tell in which order a program made them.
+appended to a log file, one line each ("create", "unlink", "rename", "link-refused" followed by
+the paths), so that a test can tell in which order a program made them. Only what a program
+needs to write files into existing folders is there.
 
 Usage: /usr/bin/python3 no_hard_links_fs.py BACKING MOUNTPOINT LIMIT_BYTES LOG
 Runs in the foreground until the mount point is unmounted."""
@@ -55,33 +56,8 @@ class NoHardLinks(Operations):
     def readdir(self, path, fh):
         return [".", ".."] + os.listdir(self.real(path))
 
-    def readlink(self, path):
-        return os.readlink(self.real(path))
-
-    def access(self, path, mode):
-        if not os.access(self.real(path), mode):
-            raise FuseOSError(errno.EACCES)
-
     def chmod(self, path, mode):
         os.chmod(self.real(path), mode)
-
-    def chown(self, path, uid, gid):
-        os.chown(self.real(path), uid, gid)
-
-    def utimens(self, path, times=None):
-        os.utime(self.real(path), times)
-
-    def mkdir(self, path, mode):
-        os.mkdir(self.real(path), mode)
-        self.record("mkdir", path)
-
-    def rmdir(self, path):
-        os.rmdir(self.real(path))
-        self.record("rmdir", path)
-
-    def symlink(self, target, source):
-        os.symlink(source, self.real(target))
-        self.record("symlink", target)
 
     def link(self, target, source):
         self.record("link-refused", source, target)
@@ -111,14 +87,6 @@ class NoHardLinks(Operations):
             self.make_room(path, offset + len(data))
             return os.pwrite(fh, data, offset)
 
-    def truncate(self, path, length, fh=None):
-        with self.room:
-            self.make_room(path, length)
-            os.truncate(self.real(path), length)
-
-    def flush(self, path, fh):
-        return 0
-
     def fsync(self, path, datasync, fh):
         os.fsync(fh)
         return 0
@@ -126,12 +94,6 @@ class NoHardLinks(Operations):
     def release(self, path, fh):
         os.close(fh)
         return 0
-
-    def statfs(self, path):
-        block = 4096
-        free = max(0, self.limit - self.used()) // block
-        return {"f_bsize": block, "f_frsize": block, "f_blocks": self.limit // block, "f_bfree": free,
-                "f_bavail": free, "f_files": 1000, "f_ffree": 1000, "f_namemax": 255}
 
 
 if __name__ == "__main__":
