@@ -2,7 +2,6 @@
 
 #include "platform/file_replacement.h"
 #include "platform/ini_document.h"
-#include "platform/tree_delete.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -109,14 +108,6 @@ bool deleteFile(const QString& path) { return fileExists(path) && QFile::remove(
 bool createDirectory(const QString& path) { return QDir().mkdir(path); }
 
 bool removeDirectory(const QString& path) { return QDir().rmdir(path); }
-
-bool shellDeleteFiles(const QStringList& paths) {
-    bool allGone = true;
-    for (const QString& p : paths) {
-        if (!p.isEmpty()) allGone = deleteTree(p).whole() && allGone;
-    }
-    return allGone;
-}
 
 bool writeFileAtomically(const QString& path, const QByteArray& data) {
     FileReplacement out(path);

@@ -35,10 +35,6 @@ bool deleteFile(const QString& path);
 bool createDirectory(const QString& path);  // one level
 bool removeDirectory(const QString& path);  // an empty directory
 
-// Deletes every absolute path in the list, directories with all their contents as deleteTree does
-// (never entering a mount point inside). Returns true when all went.
-bool shellDeleteFiles(const QStringList& paths);
-
 // Writes data to path through a temporary file that reaches the disk before it is renamed over
 // path; false on any failure, with the old file at path left as it was.
 bool writeFileAtomically(const QString& path, const QByteArray& data);

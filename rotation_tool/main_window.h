@@ -77,7 +77,6 @@ public:
     bool RotationExists(const QString& key, int n);
     // True when every file of the rotation went live.
     bool RotateCurrentRotation(int n);
-    void CopyRotationFile(const QString& source, const QString& target);
     // One file of a copy pass, by native paths (names may hold any bytes), and how it went.
     using FileCopy = rotation_tool::FileCopy;
     enum class CopyOutcome { AllPublished, NothingChanged, PartlyPublished };
@@ -85,11 +84,12 @@ public:
     // them (each opened once; nothing is written into a folder that is no longer the one
     // checked). First each new file is written beside its target under a temporary name, side
     // by side on the run's worker pool, and then all are forced to the disk with one sync of the
-    // file system; when a file or the sync fails, the temporary files and the directories made
+    // file system; with backups, every replaced file is then kept under its backup name. When a
+    // file, the sync or a backup fails, the temporary files, the backups and the directories made
     // for them are removed again and the live directory is as it was. Only when all are whole
-    // are they renamed over their targets, pass by pass (FileCopy::pass, in the list's order),
-    // backups as the options ask, as long as every folder is still where it was checked. Every
-    // file that failed gets an error line.
+    // are they renamed over their targets, pass by pass (FileCopy::pass, in the list's order), as
+    // long as every folder is still where it was checked and every file of the earlier passes
+    // went live. Every file that failed gets an error line.
     CopyOutcome CopyRotationFiles(QList<FileCopy>& copies, WrittenFolders& folders);
     void savecurrentsiterotation(qint64 n);
     void EnableControls(bool on);
@@ -137,6 +137,8 @@ private:
                                      const QList<QByteArray>& written);
     // The error line for a folder written into that is no longer the folder that was checked.
     void logFolderChanged(const QByteArray& folder);
+    // The error line what + ", " + file + ", for site, " + Name + "!".
+    void logFileFailure(const QString& what, const QByteArray& file);
 
     std::unique_ptr<WorkerPool> workers_;
     // The entries of the listed directory that are neither regular files nor directories.

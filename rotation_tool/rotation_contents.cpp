@@ -193,14 +193,6 @@ RotationContents rotationContents(const QByteArray& source, const QByteArray& li
     return contents.result;
 }
 
-StrayFile strayAtCopy(const QByteArray& file, const QByteArray& source, const QByteArray& live,
-                      const QList<QByteArray>& otherRotations) {
-    Contents contents(source, live, otherRotations);
-    FileCopy copy{file, {}};
-    if (!contents.check(copy) && !contents.result.strays.isEmpty()) return contents.result.strays.first();
-    return {file, file, StrayFile::ChangedMeanwhile};
-}
-
 QList<QByteArray> foldersWrittenInto(const QList<FileCopy>& copies) {
     QList<QByteArray> folders;
     QSet<QByteArray> seen;

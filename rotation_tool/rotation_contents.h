@@ -16,10 +16,9 @@ namespace rotation_tool {
 enum RotationPass { kThumbnailPass = 0, kFilePass = 1, kPagePass = 2 };
 
 // A file of the rotation that stays out, and why: it is, or lies in, a symbolic link that leads out
-// of the rotation directory or nowhere, it is no regular file, or it changed between the check and
-// its copy.
+// of the rotation directory or nowhere, or it is no regular file.
 struct StrayFile {
-    enum Why { OutsideRotation, InLiveDirectory, InOtherRotation, DanglingLink, NotARegularFile, ChangedMeanwhile };
+    enum Why { OutsideRotation, InLiveDirectory, InOtherRotation, DanglingLink, NotARegularFile };
     QByteArray path;      // as the rotation names it (native)
     QByteArray realPath;  // every link resolved; for a link that leads nowhere, where it leads
     Why why;
@@ -48,11 +47,6 @@ struct RotationContents {
 // a regular file: each of those is a stray.
 RotationContents rotationContents(const QByteArray& source, const QByteArray& live, const DirectoryEntries& topLevel,
                                   const QList<QByteArray>& otherRotations);
-
-// Why a file of the rotation that the copy found changed since its check stays out: what it is
-// now, or ChangedMeanwhile when it would now pass.
-StrayFile strayAtCopy(const QByteArray& file, const QByteArray& source, const QByteArray& live,
-                      const QList<QByteArray>& otherRotations);
 
 // The folders the copies write into: each target's directory, each once.
 QList<QByteArray> foldersWrittenInto(const QList<FileCopy>& copies);

@@ -58,8 +58,6 @@ QString strayReason(const StrayFile& stray) {
         return "it is a link to " + real + ", which does not exist";
     case StrayFile::NotARegularFile:
         return "it is not a regular file";
-    case StrayFile::ChangedMeanwhile:
-        return "it changed while it was being published";
     case StrayFile::OutsideRotation:
         break;
     }
@@ -241,8 +239,6 @@ bool TfrmMain::RotateCurrentRotation(int n) {
         for (const StrayFile& stray : contents.strays) logStray(stray);
         const CopyOutcome outcome =
             contents.unreadable.isEmpty() ? CopyRotationFiles(contents.copies, folders) : CopyOutcome::NothingChanged;
-        for (const FileCopy& copy : contents.copies)
-            if (copy.leftOut) logStray(strayAtCopy(copy.source, source, live, otherRotations));
         switch (outcome) {
         case CopyOutcome::AllPublished:
             dlgLog->Addwarning(tsiterecord.Name + " sucessfully updated to rotation " + number, false);
@@ -282,24 +278,60 @@ QString TfrmMain::foreignFolderWrittenInto(const QByteArray& source, const QByte
     return QString();
 }
 
-void TfrmMain::CopyRotationFile(const QString& source, const QString& target) {
-    QList<FileCopy> one{{QFile::encodeName(source), QFile::encodeName(target)}};
-    WrittenFolders folders(foldersWrittenInto(one));
-    CopyRotationFiles(one, folders);
-}
-
 void TfrmMain::logFolderChanged(const QByteArray& folder) {
     dlgLog->Addwarning("Could not write into the folder, " + QFile::decodeName(folder) + ", for site, " +
                            tsiterecord.Name + ": it is no longer the folder that was checked!",
                        true);
 }
 
+namespace {
+
+// Runs the step on every copy on the pool, until the first one that fails: the rest are skipped.
+// Tells which copies failed (tried, not skipped).
+template <class Step>
+std::vector<char> untilFirstFailure(WorkerPool& workers, QList<FileCopy>& copies, const Step& step) {
+    FileCopy* items = copies.data();  // detached here, before the workers touch it
+    std::atomic<bool> failed = false;
+    std::vector<char> fails(std::size_t(copies.size()), 0);
+    workers.forEach(fails.size(), [items, &step, &failed, &fails](std::size_t i) {
+        if (failed) return;
+        if (!step(items[i])) {
+            fails[i] = 1;
+            failed = true;
+        }
+    });
+    return fails;
+}
+
+bool anyOf(const std::vector<char>& flags) { return std::find(flags.begin(), flags.end(), 1) != flags.end(); }
+
+// Forces the names of the copies' folders to the disk, each folder once.
+void syncFolders(const QList<FileCopy>& copies, qsizetype first, qsizetype end) {
+    QSet<int> synced;
+    for (qsizetype i = first; i < end; ++i)
+        if (!synced.contains(copies[i].folder)) {
+            synced.insert(copies[i].folder);
+            syncFolder(copies[i].folder);
+        }
+}
+
+}  // namespace
+
+void TfrmMain::logFileFailure(const QString& what, const QByteArray& file) {
+    dlgLog->Addwarning(what + ", " + QFile::decodeName(file) + ", for site, " + tsiterecord.Name + "!", true);
+}
+
 TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies, WrittenFolders& folders) {
     // Every folder the copies go to is opened once, or made in its open parent, as the checks
-    // judged it; those made here go again when nothing could be published.
+    // judged it; those made here go again when nothing could be published, and so do the backups
+    // this run made.
     const auto leaveAsItWas = [&] {
-        for (FileCopy& copy : copies) discardFile(copy);
+        for (FileCopy& copy : copies) {
+            discardFile(copy);
+            discardBackup(copy);
+        }
         folders.removeMade();
+        return CopyOutcome::NothingChanged;
     };
     if (const auto failure = folders.open()) {
         const QString folder = QFile::decodeName(failure->folder);
@@ -317,8 +349,7 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies, Writt
             logFolderChanged(failure->folder);
             break;
         }
-        leaveAsItWas();
-        return CopyOutcome::NothingChanged;
+        return leaveAsItWas();
     }
     // Temporary files of a run that was killed while it copied into these folders; only now, when
     // the checks have passed, and only the folders written into.
@@ -327,84 +358,79 @@ TfrmMain::CopyOutcome TfrmMain::CopyRotationFiles(QList<FileCopy>& copies, Writt
 
     // First every new file is written whole under a temporary name beside its target. The
     // workers make and fill the files; only the steps that change a directory wait for a turn.
-    // After the first failure the rest is skipped.
     Turns turns(kThreadsChangingADirectory);
-    const auto inTurn = [&turns](const auto& step) { turns.take(step); };
-    FileCopy* items = copies.data();  // detached here, before the workers touch it
-    std::atomic<bool> failed = false;
-    std::vector<char> notStaged(std::size_t(copies.size()), 0);  // tried and failed, not skipped
-    workers_->forEach(notStaged.size(), [items, &inTurn, &failed, fails = notStaged.data()](std::size_t i) {
-        if (failed) return;
-        inTurn([&] { createFile(items[i]); });
-        fillFile(items[i]);
-        closeFile(items[i]);
-        if (!isStaged(items[i]) && !items[i].leftOut) {
-            fails[i] = 1;
-            failed = true;
-        }
+    const std::vector<char> notStaged = untilFirstFailure(*workers_, copies, [&turns](FileCopy& copy) {
+        docopyfile(copy, turns);
+        return isStaged(copy);
     });
-    const auto logFailure = [this](const FileCopy& copy) {
-        dlgLog->Addwarning("Could not copy the file, " + QFile::decodeName(copy.source) + ", for site, " +
-                               tsiterecord.Name + "!",
-                           true);
-    };
-    if (failed) {
+    if (anyOf(notStaged)) {
         for (qsizetype i = 0; i < copies.size(); ++i)
-            if (notStaged[std::size_t(i)]) logFailure(copies[i]);
-        leaveAsItWas();
-        return CopyOutcome::NothingChanged;
+            if (notStaged[std::size_t(i)]) logFileFailure("Could not copy the file", copies[i].source);
+        return leaveAsItWas();
     }
     // Then all of them reach the disk together, before any replaces a live file.
     if (!flushFiles(copies)) {
         dlgLog->Addwarning("Could not store the files for site, " + tsiterecord.Name + ", on the disk of " +
                                fixpath(tsiterecord.LivePath, true) + "!",
                            true);
-        leaveAsItWas();
-        return CopyOutcome::NothingChanged;
+        return leaveAsItWas();
+    }
+    // Every backup is made before the first rename, so that no rename waits for room on the disk
+    // and none is left without the backup the options ask for.
+    if (backupsWanted()) {
+        const std::vector<char> notKept = untilFirstFailure(*workers_, copies, [&turns](FileCopy& copy) {
+            bool kept = false;
+            turns.take([&] { kept = MakeBackupFile(copy); });
+            return kept;
+        });
+        if (anyOf(notKept)) {
+            for (qsizetype i = 0; i < copies.size(); ++i)
+                if (notKept[std::size_t(i)]) logFileFailure("Could not keep a backup of the file", copies[i].target);
+            return leaveAsItWas();
+        }
+        syncFolders(copies, 0, copies.size());
     }
 
     // Only when all are whole do they replace the live files, pass by pass. Each pass's names go
     // to the disk before the next pass starts, so even after a power cut no page is live without
-    // the images it shows. A folder that its path no longer leads to (moved away, a link put in
-    // its place) gets no more files: they would go live nowhere.
-    const bool keepBackups = backupsWanted();
-    bool moved = false;
-    for (qsizetype first = 0; first < copies.size();) {
+    // the images it shows; and a pass goes live only when every file of the passes before it did.
+    // A folder that its path no longer leads to (moved away, a link put in its place) gets no
+    // more files: they would go live nowhere.
+    bool whole = true;
+    FileCopy* items = copies.data();
+    for (qsizetype first = 0; first < copies.size() && whole;) {
         if (const QByteArray changed = folders.firstChanged(); !changed.isEmpty()) {
             logFolderChanged(changed);
-            if (first == 0) {
-                leaveAsItWas();
-                return CopyOutcome::NothingChanged;
-            }
-            for (qsizetype i = first; i < copies.size(); ++i) discardFile(copies[i]);
-            moved = true;
+            whole = false;
             break;
         }
         qsizetype end = first;
         while (end < copies.size() && copies[end].pass == copies[first].pass) ++end;
         FileCopy* pass = items + first;
-        workers_->forEach(std::size_t(end - first), [pass, keepBackups, &inTurn](std::size_t i) {
-            inTurn([&] { installFile(pass[i], keepBackups); });
-        });
-        QSet<int> synced;
-        for (qsizetype i = first; i < end; ++i)
-            if (!synced.contains(copies[i].folder)) {
-                synced.insert(copies[i].folder);
-                syncFolder(copies[i].folder);
-            }
+        workers_->forEach(std::size_t(end - first),
+                          [pass, &turns](std::size_t i) { turns.take([&] { installFile(pass[i]); }); });
+        syncFolders(copies, first, end);
+        for (qsizetype i = first; i < end; ++i) {
+            if (copies[i].published) continue;
+            whole = false;
+            logFileFailure("Could not replace the live file", copies[i].target);
+        }
         first = end;
     }
-    if (const QByteArray changed = moved ? QByteArray() : folders.firstChanged(); !changed.isEmpty()) {
+    if (const QByteArray changed = whole ? folders.firstChanged() : QByteArray(); !changed.isEmpty()) {
         logFolderChanged(changed);
-        moved = true;
+        whole = false;
     }
-    bool all = !moved;
-    for (const FileCopy& copy : copies) {
-        if (copy.published || copy.leftOut) continue;
-        all = false;
-        logFailure(copy);
-    }
-    return all ? CopyOutcome::AllPublished : CopyOutcome::PartlyPublished;
+    if (whole) return CopyOutcome::AllPublished;
+    if (std::none_of(copies.begin(), copies.end(), [](const FileCopy& copy) { return copy.published; }))
+        return leaveAsItWas();
+    // What did not go live leaves no temporary file, and no backup of a file it did not replace.
+    for (FileCopy& copy : copies)
+        if (!copy.published) {
+            discardFile(copy);
+            discardBackup(copy);
+        }
+    return CopyOutcome::PartlyPublished;
 }
 
 void TfrmMain::savecurrentsiterotation(qint64 n) {

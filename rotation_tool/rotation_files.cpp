@@ -1,7 +1,5 @@
 #include "rotation_tool/rotation_files.h"
 
-#include "rotation_tool/written_folders.h"
-
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
@@ -129,25 +127,51 @@ bool existsIn(int folder, const QByteArray& name) {
     return ::fstatat(folder, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// Keeps the old target of the open folder under its backup name when no file of that name exists
-// yet.
-bool keepBackup(int folder, const QByteArray& target) {
-    const QByteArray backup = nativeBackupFileName(target);
-    if (::linkat(folder, target.constData(), folder, backup.constData(), 0) == 0 || errno == EEXIST) return true;
-    if (existsIn(folder, backup)) return true;  // the oldest backup stays
-    // No hard links here: a whole copy under a temporary name, then put in place.
-    struct stat info {};
-    Descriptor old(::openat(folder, target.constData(), O_RDONLY | O_CLOEXEC));
-    if (!old.valid() || ::fstat(old.get(), &info) != 0) return false;
-    const QByteArray staged = stagedCopy(old.get(), info.st_mode, folder);
-    if (staged.isEmpty()) return false;
-    bool kept = ::renameat2(folder, staged.constData(), folder, backup.constData(), RENAME_NOREPLACE) == 0;
-    if (!kept && errno == EINVAL) {
-        // A file system without no-replace renames: check, then rename.
-        kept = !existsIn(folder, backup) && ::renameat(folder, staged.constData(), folder, backup.constData()) == 0;
+void createFile(FileCopy& copy) {
+    copy.published = false;
+    copy.staged.clear();
+    if (copy.folder < 0 || copy.name.isEmpty()) return;
+    struct stat old {};
+    if (::fstatat(copy.folder, copy.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(old.st_mode))
+        return;  // never replaced by a file
+    copy.descriptor = makeTemporaryFile(copy.folder, &copy.staged);
+    if (copy.descriptor < 0) {
+        copy.staged.clear();
+        return;
     }
-    if (!kept) ::unlinkat(folder, staged.constData(), 0);
-    return kept || existsIn(folder, backup);
+    if (onTemporaryCreated()) onTemporaryCreated()(copy.target);
+}
+
+// Opens the source without blocking (a pipe put in its place cannot stall the run).
+void fillFile(FileCopy& copy) {
+    if (copy.descriptor < 0) return;
+    const bool checked = !copy.checkedPath.isEmpty();
+    // A file of a rotation that its check could not look at is never opened: whatever lies at its
+    // path by now was never checked. It fails as a file that vanished does.
+    if (checked && !copy.checkedIdentity) {
+        discardFile(copy);
+        return;
+    }
+    if (beforeSourceOpen()) beforeSourceOpen()(copy.source);
+    // A file of a rotation is opened where its check found it, and only if that is still no link;
+    // the descriptor then tells whether it is still the file that was checked. One that is not
+    // (replaced, removed, turned into a link or another kind) means the rotation changed under
+    // the run: it fails, so that nothing of the rotation goes live and the next run takes it whole.
+    const QByteArray& path = checked ? copy.checkedPath : copy.source;
+    Descriptor in(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (checked ? O_NOFOLLOW : 0)));
+    struct stat info {};
+    const bool opened = in.valid() && ::fstat(in.get(), &info) == 0 && S_ISREG(info.st_mode);
+    const bool asChecked = !checked || FileIdentity{info.st_dev, info.st_ino} == *copy.checkedIdentity;
+    if (opened && asChecked && fillTemporaryFile(copy.descriptor, in.get(), info.st_mode)) return;
+    discardFile(copy);
+}
+
+// The last chance to hear of a failed write.
+void closeFile(FileCopy& copy) {
+    if (copy.descriptor < 0) return;
+    const bool closed = ::close(copy.descriptor) == 0;
+    copy.descriptor = -1;
+    if (!closed) discardFile(copy);
 }
 
 }  // namespace
@@ -173,24 +197,10 @@ QByteArray nativeBackupFileName(const QByteArray& target) {
     return target.left(dot) + ".~" + target.mid(dot + 1, end - dot - 1);
 }
 
-void docopyfile(const QString& source, const QString& target) {
-    if (!publishFile(QFile::encodeName(source), QFile::encodeName(target), false))
-        throw CopyError(("cannot copy " + source).toStdString());
-}
-
-void createFile(FileCopy& copy) {
-    copy.published = false;
-    copy.staged.clear();
-    if (copy.folder < 0 || copy.name.isEmpty()) return;
-    struct stat old {};
-    if (::fstatat(copy.folder, copy.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(old.st_mode))
-        return;  // never replaced by a file
-    copy.descriptor = makeTemporaryFile(copy.folder, &copy.staged);
-    if (copy.descriptor < 0) {
-        copy.staged.clear();
-        return;
-    }
-    if (onTemporaryCreated()) onTemporaryCreated()(copy.target);
+void docopyfile(FileCopy& copy, Turns& turns) {
+    turns.take([&] { createFile(copy); });
+    fillFile(copy);
+    closeFile(copy);
 }
 
 void setOnTemporaryCreated(std::function<void(const QByteArray& target)> hook) {
@@ -198,40 +208,6 @@ void setOnTemporaryCreated(std::function<void(const QByteArray& target)> hook) {
 }
 
 void setBeforeSourceOpen(std::function<void(const QByteArray& source)> hook) { beforeSourceOpen() = std::move(hook); }
-
-void fillFile(FileCopy& copy) {
-    if (copy.descriptor < 0) return;
-    const bool checked = !copy.checkedPath.isEmpty();
-    // A file of a rotation that its check could not look at is never opened: whatever lies at its
-    // path by now was never checked. It fails as a file that vanished does.
-    if (checked && !copy.checkedIdentity) {
-        discardFile(copy);
-        return;
-    }
-    if (beforeSourceOpen()) beforeSourceOpen()(copy.source);
-    // A file of a rotation is opened where its check found it, and only if that is still no link;
-    // the descriptor then tells whether it is still the file that was checked.
-    const QByteArray& path = checked ? copy.checkedPath : copy.source;
-    Descriptor in(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (checked ? O_NOFOLLOW : 0)));
-    const int openError = errno;
-    struct stat info {};
-    const bool opened = in.valid() && ::fstat(in.get(), &info) == 0;
-    const auto sameAsChecked = [&] { return FileIdentity{info.st_dev, info.st_ino} == *copy.checkedIdentity; };
-    if (checked && ((!in.valid() && openError == ELOOP) || (opened && !(S_ISREG(info.st_mode) && sameAsChecked())))) {
-        copy.leftOut = true;
-        discardFile(copy);
-        return;
-    }
-    if (opened && S_ISREG(info.st_mode) && fillTemporaryFile(copy.descriptor, in.get(), info.st_mode)) return;
-    discardFile(copy);
-}
-
-void closeFile(FileCopy& copy) {
-    if (copy.descriptor < 0) return;
-    const bool closed = ::close(copy.descriptor) == 0;
-    copy.descriptor = -1;
-    if (!closed) discardFile(copy);
-}
 
 bool flushFiles(const QList<FileCopy>& copies) {
     // One sync of each file system costs about what the copy itself does; a sync of each file
@@ -260,33 +236,64 @@ void discardFile(FileCopy& copy) {
     copy.staged.clear();
 }
 
-void installFile(FileCopy& copy, bool keepBackupOfTarget) {
+bool MakeBackupFile(FileCopy& copy) {
+    if (!isStaged(copy)) return true;  // it replaces nothing
+    struct stat old {};
+    if (::fstatat(copy.folder, copy.name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
+    const QByteArray backup = nativeBackupFileName(copy.name);
+    if (existsIn(copy.folder, backup)) return true;  // the oldest backup stays
+    if (::linkat(copy.folder, copy.name.constData(), copy.folder, backup.constData(), 0) == 0) {
+        copy.backup = backup;
+        copy.backupIdentity = {old.st_dev, old.st_ino};
+        return true;
+    }
+    if (errno == EEXIST) return true;
+    // No hard links here: a whole copy under a temporary name, then put in place.
+    struct stat info {};
+    Descriptor from(::openat(copy.folder, copy.name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!from.valid() || ::fstat(from.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    const QByteArray staged = stagedCopy(from.get(), info.st_mode, copy.folder);
+    if (staged.isEmpty()) return false;
+    struct stat made {};
+    if (::fstatat(copy.folder, staged.constData(), &made, AT_SYMLINK_NOFOLLOW) != 0) {
+        ::unlinkat(copy.folder, staged.constData(), 0);
+        return false;
+    }
+    bool kept = ::renameat2(copy.folder, staged.constData(), copy.folder, backup.constData(), RENAME_NOREPLACE) == 0;
+    if (!kept && errno == EINVAL) {
+        // A file system without no-replace renames: check, then rename.
+        kept = !existsIn(copy.folder, backup) &&
+               ::renameat(copy.folder, staged.constData(), copy.folder, backup.constData()) == 0;
+    }
+    if (!kept) {
+        ::unlinkat(copy.folder, staged.constData(), 0);
+        return existsIn(copy.folder, backup);  // one made meanwhile is the older one
+    }
+    copy.backup = backup;
+    copy.backupIdentity = {made.st_dev, made.st_ino};
+    return true;
+}
+
+void discardBackup(FileCopy& copy) {
+    struct stat info {};
+    if (!copy.backup.isEmpty() && ::fstatat(copy.folder, copy.backup.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        FileIdentity{info.st_dev, info.st_ino} == copy.backupIdentity)
+        ::unlinkat(copy.folder, copy.backup.constData(), 0);
+    copy.backup.clear();
+}
+
+void installFile(FileCopy& copy) {
     if (!isStaged(copy)) return;
     struct stat old {};
-    const bool replacing = ::fstatat(copy.folder, copy.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
-    // Without its backup the old version would be lost: then the old target stays as it is.
-    const bool ready = !(replacing && S_ISDIR(old.st_mode)) &&
-                       !(replacing && keepBackupOfTarget && !keepBackup(copy.folder, copy.name));
-    if (ready && ::renameat(copy.folder, copy.staged.constData(), copy.folder, copy.name.constData()) == 0) {
+    const bool directoryInTheWay =
+        ::fstatat(copy.folder, copy.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(old.st_mode);
+    if (!directoryInTheWay &&
+        ::renameat(copy.folder, copy.staged.constData(), copy.folder, copy.name.constData()) == 0) {
         copy.published = true;
         copy.staged.clear();
         return;
     }
     discardFile(copy);
-}
-
-bool publishFile(const QByteArray& source, const QByteArray& target, bool keepBackupOfTarget) {
-    QList<FileCopy> copies{{source, target}};
-    FileCopy& copy = copies.first();
-    WrittenFolders folders({target.left(target.lastIndexOf('/') + 1)});
-    if (folders.open()) return false;
-    folders.assign(copy);
-    createFile(copy);
-    fillFile(copy);
-    closeFile(copy);
-    if (!flushFiles(copies)) discardFile(copy);
-    installFile(copy, keepBackupOfTarget);
-    return copy.published;
 }
 
 bool isOwnTemporaryName(const QByteArray& fileName) {

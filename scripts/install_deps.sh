@@ -11,10 +11,11 @@ case "$what" in
   # extra coders (the WMF reader) renders metafiles a second time for a test. The real-display test
   # runs both programs on an X server of its own with a window manager, sets key repeat (xset),
   # holds a key through XTest (xdotool) and reads the windows shown (xprop); the X platform plugin
-  # comes with Qt's GUI library.
+  # comes with Qt's GUI library. A rotation test mounts a file system of its own without hard links
+  # (over FUSE: python3-fusepy, fuse3).
   all) packages+=(libgtest-dev libbenchmark-dev libjpeg-turbo-progs python3-aiosmtpd python3-pil
                   libtiff-tools netpbm imagemagick libmagickcore-6.q16-6-extra
-                  xvfb openbox x11-xserver-utils x11-utils xdotool) ;;
+                  xvfb openbox x11-xserver-utils x11-utils xdotool python3-fusepy fuse3) ;;
   *) echo "usage: $0 [programs|all]" >&2; exit 2 ;;
 esac
 missing=()

@@ -133,10 +133,3 @@ void dodeletedir(const QString& directory) {
         platform::showWarning("The directory, " + folder + ", could not be deleted whole: " + whatStayed(deletion) +
                               ".");
 }
-
-bool ShellDeleteFiles(QWidget* /*owner*/, const QString& paths, bool /*allowUndo*/, bool /*confirm*/) {
-    // There is no recycle bin to undo into and nobody to confirm with: the paths are deleted.
-    QStringList list = paths.split(';', Qt::SkipEmptyParts);
-    for (QString& p : list) p = fixpath(p, false);
-    return platform::shellDeleteFiles(list);
-}

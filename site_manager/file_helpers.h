@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-class QWidget;
-
 // Creates every missing directory of the path as storedPathOnDisk reads it, outermost first. When
 // one cannot be created, the ones created by this call are removed again and the user is told.
 // The root is never created.
@@ -42,5 +40,3 @@ void docopyfile(const QString& source, const QString& destination, bool ask);
 // short path is never touched. A folder mounted inside it stays with everything in it; whatever
 // stays is named in a warning box.
 void dodeletedir(const QString& directory);
-// Deletes the ";"-separated paths, directories with all their contents (as dodeletedir does).
-bool ShellDeleteFiles(QWidget* owner, const QString& paths, bool allowUndo, bool confirm);

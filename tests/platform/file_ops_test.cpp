@@ -33,17 +33,6 @@ TEST(FileOps, CopyOfAMissingSourceFailsAndCreatesNothing) {
     EXPECT_FALSE(QFileInfo::exists(dir.file("t")));
 }
 
-TEST(FileOps, ShellDeleteRemovesWholeTrees) {
-    TempDataDir dir;
-    dir.write("tree/sub/deep/file.txt", "x");
-    dir.write("tree/top.txt", "y");
-    const QString single = dir.write("single.txt", "z");
-    EXPECT_TRUE(platform::shellDeleteFiles({dir.file("tree"), single}));
-    EXPECT_FALSE(QFileInfo::exists(dir.file("tree")));
-    EXPECT_FALSE(QFileInfo::exists(single));
-    EXPECT_FALSE(platform::shellDeleteFiles({dir.file("tree")}));  // nothing there any more
-}
-
 TEST(FileOps, ReadOnlyFlag) {
     TempDataDir dir;
     const QString f = dir.write("ro.txt", "x");

@@ -3,7 +3,6 @@
 #include "platform/ini_file.h"
 #include "tests/common/file_size_limit.h"
 #include "tests/common/link_checker.h"
-#include "tests/common/without_permission_override.h"
 #include "tests/rotation_tool/spindleway_process.h"
 
 #include <QRandomGenerator>
@@ -21,21 +20,13 @@ using testing_support::writeFile;
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;  // -1: did not end normally in time
-    QByteArray out, err;
-};
+using testing_support::RunResult;
 
-// An unattended run, bound by the permission bits as any user's would be, root's too; with a
-// limit, no file may grow past that many bytes (the kernel refuses the write instead of ending the
-// process); with failingSync, the disk takes every write but cannot store the data when the
-// program syncs its file system.
+// An unattended run; with a limit, no file may grow past that many bytes (the kernel refuses the
+// write instead of ending the process); with failingSync, the disk takes every write but cannot
+// store the data when the program syncs its file system.
 RunResult rotate(const SpindlewayData& data, rlim_t fileSizeLimit = 0, bool failingSync = false) {
-    QProcess process;
-    data.prepare(process);
-    process.setArguments({"/ROTATE"});
-    process.setChildProcessModifier([fileSizeLimit, failingSync] {
-        testing_support::dropPermissionOverrideAcrossExec();
+    return testing_support::rotateUnattended(data, [fileSizeLimit, failingSync] {
         if (fileSizeLimit > 0) {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
@@ -43,13 +34,6 @@ RunResult rotate(const SpindlewayData& data, rlim_t fileSizeLimit = 0, bool fail
         }
         if (failingSync && !testing_support::failFileSystemSyncs()) ::_exit(99);
     });
-    process.start();
-    RunResult run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
 }
 
 QStringList errorLinesOf(const QStringList& log) { return log.filter(QRegularExpression("^! ")); }

@@ -347,27 +347,6 @@ TEST(RotationBackupName, ReplacesTheExtensionByTildeAndAllButItsLastCharacter) {
     EXPECT_EQ(backupFileName("/live.d/README"), "/live.d/README.");
 }
 
-TEST_F(RotationToolTest, AFailedCopyLeavesTheLiveFileAsItWas) {
-    addSite("Site_1", "Garden", 1, 1);
-    data.write("live_Site_1/Index.html", "live page");
-    startTool({"/ROTATE"});
-    holdTimer(*main);
-    clickSite("Site_1");
-    const QString missing = data.path() + "gone/Index.html";
-
-    main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
-    EXPECT_EQ(live("Site_1", "Index.html"), "live page");
-
-    // With backups nothing is moved aside before the new copy exists whole, so no backup is made either.
-    options->chkcreatebackup->setChecked(true);
-    main->CopyRotationFile(missing, livePath("Site_1") + "Index.html");
-    EXPECT_EQ(live("Site_1", "Index.html"), "live page");
-    EXPECT_FALSE(QFileInfo::exists(livePath("Site_1") + "Index.~htm"));
-    EXPECT_EQ(log->lines().size(), 2);
-    EXPECT_TRUE(logHasError("Could not copy the file, " + missing + ", for site, Garden!"));
-    EXPECT_EQ(QDir(livePath("Site_1")).entryList(QDir::Files | QDir::Hidden), QStringList({"Index.html"}));
-}
-
 TEST(RotationBackupName, NativeNamesKeepTheirBytesAndLoseOneWholeCharacter) {
     using rotation_tool::nativeBackupFileName;
     const struct {
@@ -464,15 +443,15 @@ TEST(RotationFileSteps, ANewTargetIsLinkedInWholeAndOneMadeMeanwhileIsReplacedSa
     } cases[] = {{"a.jpg", nullptr, nullptr}, {"b.jpg", "someone else's", "someone else's"}};
     rotation_tool::WrittenFolders folders({root});
     ASSERT_FALSE(folders.open());
+    rotation_tool::Turns turns(1);
     for (const auto& c : cases) {
         rotation_tool::FileCopy copy{root + "source.jpg", root + c.name};
         folders.assign(copy);
-        rotation_tool::createFile(copy);
+        rotation_tool::docopyfile(copy, turns);
         if (c.appearsMeanwhile) write(copy.target, c.appearsMeanwhile);
-        rotation_tool::fillFile(copy);
-        rotation_tool::closeFile(copy);
         ASSERT_TRUE(rotation_tool::flushFiles({copy}));
-        rotation_tool::installFile(copy, true);
+        ASSERT_TRUE(rotation_tool::MakeBackupFile(copy));
+        rotation_tool::installFile(copy);
         EXPECT_TRUE(copy.published) << c.name;
         EXPECT_EQ(copy.descriptor, -1) << c.name;
         EXPECT_EQ(read(copy.target), "new photo") << c.name;
@@ -488,8 +467,7 @@ TEST(RotationFileSteps, ANewTargetIsLinkedInWholeAndOneMadeMeanwhileIsReplacedSa
     // A copy dropped before its install leaves nothing, named or not.
     rotation_tool::FileCopy dropped{root + "source.jpg", root + "c.jpg"};
     folders.assign(dropped);
-    rotation_tool::createFile(dropped);
-    rotation_tool::fillFile(dropped);
+    rotation_tool::docopyfile(dropped, turns);
     rotation_tool::discardFile(dropped);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }

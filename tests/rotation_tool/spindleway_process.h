@@ -4,6 +4,7 @@
 #include "components/one_instance.h"
 #include "tests/common/qt_print.h"
 #include "tests/common/tree_contents.h"
+#include "tests/common/without_permission_override.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace testing_support {
@@ -73,5 +75,29 @@ private:
     QTemporaryDir dir_;
     QString path_;
 };
+
+struct RunResult {
+    int exitCode = -1;  // -1: did not end normally in time
+    QByteArray out, err;
+};
+
+// An unattended run to its end, bound by the permission bits as any user's would be, root's too.
+// inChild runs in the child just before the program starts (system calls only, as after a fork).
+inline RunResult rotateUnattended(const SpindlewayData& data, const std::function<void()>& inChild = {}) {
+    QProcess process;
+    data.prepare(process);
+    process.setArguments({"/ROTATE"});
+    process.setChildProcessModifier([inChild] {
+        if (inChild) inChild();
+        dropPermissionOverrideAcrossExec();
+    });
+    process.start();
+    RunResult run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
 
 }  // namespace testing_support
